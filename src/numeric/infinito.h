@@ -1,0 +1,108 @@
+// Exact signed decimals of unbounded length: the type of every value in a net.
+//
+// A number is a sign and a run of contiguous base-10^8 groups ("eight digits each"),
+// each standing for Value x 10^Position with Position a multiple of 8. The group view
+// (GroupCount/GroupAt, index 0 = most significant) and the sign rules are part of the
+// observable behaviour: results are deliberately not normalised (99.5 + 0.5 keeps its
+// zero fraction group) and a zero may carry Sign -1 ("-0").
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltra {
+
+// Raised by SetFromText when a chunk of the integer digits is not a number.
+// what() is exactly "'<chunk>' is not a valid floating point value".
+class EConvertError : public std::runtime_error {
+public:
+    explicit EConvertError(const std::string& chunk);
+};
+
+// One group: Value has magnitude below 10^8 and carries the sign of its number.
+struct TInfinitoNo {
+    std::int64_t Value = 0;
+    std::int32_t Position = 0;
+
+    static constexpr std::int64_t Base = 100000000; // 10^8
+
+    // Group arithmetic. Each works on a running carry passed by reference.
+    // SplitCarry: x becomes its low part (sign of x), the carry part is returned.
+    static std::int64_t SplitCarry(std::int64_t& x);
+    // x = a + b + carry; carry := carry part; result at a's Position.
+    static TInfinitoNo AddGroups(const TInfinitoNo& a, const TInfinitoNo& b, std::int64_t& carry);
+    // x = a * b + carry; carry := carry part; result at Position a + b.
+    static TInfinitoNo MultiplyGroups(const TInfinitoNo& a, const TInfinitoNo& b,
+                                      std::int64_t& carry);
+    // g.Value := low part of g + carry; carry := carry part.
+    static void AbsorbCarry(TInfinitoNo& g, std::int64_t& carry);
+    // One position of an opposite-sign addition (d dominant, o other, sigma the result sign).
+    static TInfinitoNo BorrowStep(std::int64_t d, std::int64_t o, std::int64_t& carry, int sigma,
+                                  std::int32_t position);
+
+    friend bool operator==(const TInfinitoNo&, const TInfinitoNo&) = default;
+};
+
+class TInfinito {
+public:
+    TInfinito() noexcept; // no groups, Sign 0
+    // Convenience: SetFromText(text); throws EConvertError like it.
+    explicit TInfinito(std::string_view text);
+    TInfinito(const TInfinito& other);
+    TInfinito(TInfinito&& other) noexcept;
+    TInfinito& operator=(const TInfinito& other);
+    TInfinito& operator=(TInfinito&& other) noexcept;
+    ~TInfinito();
+
+    // --- housekeeping -------------------------------------------------------
+    void Clear() noexcept;                      // no groups afterwards; Sign 0
+    bool SetFromText(std::string_view text);    // false: unreadable fraction (value 0)
+    std::string ToText() const;                 // canonical text
+    TInfinito Duplicate() const { return *this; }
+    TInfinito Negated() const;
+    void Normalize();
+
+    int Sign() const noexcept { return sign_; }
+    int GroupCount() const noexcept { return static_cast<int>(size_); }
+    TInfinitoNo GroupAt(int index) const;       // 0 = most significant
+    void InsertGroup(const TInfinitoNo& g);     // front if above the first, else back
+    TInfinitoNo LeadingGroup() const;           // first non-zero group, or 0 at 0
+    bool HasGroups() const noexcept { return size_ != 0; }
+    bool IsZero() const noexcept;               // no groups, or every group zero
+
+    // --- arithmetic (results owned by the caller; operands unchanged) --------
+    static TInfinito Add(const TInfinito& a, const TInfinito& b);
+    static TInfinito Multiply(const TInfinito& a, const TInfinito& b);
+    // Both normalise their operands in place first (observable: "-0" becomes "0").
+    static bool GreaterThan(TInfinito& a, TInfinito& b);
+    static bool EqualTo(TInfinito& a, TInfinito& b);
+    // Value comparison without touching the operands: -1, 0 or +1.
+    static int Compare(const TInfinito& a, const TInfinito& b);
+
+    // --- in-place forms for hot paths (same value and group layout as the pure forms)
+    void AddInPlace(const TInfinito& b);                         // *this = Add(*this, b)
+    void AddProduct(const TInfinito& a, const TInfinito& b);     // *this = Add(*this, Multiply(a, b))
+
+    // Bytes of heap memory this number holds (0 for small numbers).
+    std::size_t HeapBytes() const noexcept;
+
+private:
+    // Magnitudes, least significant group first; low_ is the Position of mag(0).
+    static constexpr std::uint32_t InlineGroups = 4;
+    std::uint32_t* data_;
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = InlineGroups;
+    std::int32_t low_ = 0;
+    std::int8_t sign_ = 0;
+    std::uint32_t inline_[InlineGroups];
+
+    friend class TInfinitoOps; // implementation helpers in infinito.cpp and friends
+};
+
+// A plain list of numbers (the partial products of a multiplication).
+using TListaReal = std::vector<TInfinito>;
+
+} // namespace veltra

@@ -1,0 +1,18 @@
+# Installs the Debian packages a build needs when they are missing.
+# Sourced by the start and test scripts; usage: veltra_need_packages pkg...
+veltra_need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+VELTRA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config)
+VELTRA_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev)
+VELTRA_TEST_PACKAGES=(libgtest-dev libgmp-dev python3)
