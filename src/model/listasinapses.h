@@ -1,0 +1,48 @@
+// The list type of an element's outgoing and incoming synapses. An outgoing list owns its
+// synapses (each synapse has exactly one source, so it is released exactly once); an
+// incoming list only refers to synapses owned by their sources' outgoing lists.
+#pragma once
+
+#include "model/sinapse.h"
+
+#include <memory>
+#include <vector>
+
+namespace veltra {
+
+class TInfoTree;
+
+class TListaSinapses {
+public:
+    explicit TListaSinapses(bool owning) : owning_(owning) {}
+    TListaSinapses(const TListaSinapses&) = delete;
+    TListaSinapses& operator=(const TListaSinapses&) = delete;
+
+    bool Owning() const { return owning_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    bool Empty() const { return items_.empty(); }
+    TSinapse* Item(int index) const { return items_[static_cast<std::size_t>(index)]; }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+    // Owning list: takes the synapse over and appends it. Returns the synapse.
+    TSinapse* Append(std::unique_ptr<TSinapse> synapse);
+    // Referring list: appends the reference.
+    void Append(TSinapse* synapse);
+    bool Contains(const TSinapse* synapse) const;
+    // Takes the entry out of the list; an owning list releases the synapse.
+    void Remove(const TSinapse* synapse);
+    // Releases (owning) or forgets every entry.
+    void Clear();
+
+    void FireAll() const;
+    // One node per synapse whose ends are both not modules (Info dialog branch).
+    void AddToTree(TInfoTree& tree, int parent) const;
+
+private:
+    bool owning_;
+    std::vector<TSinapse*> items_;                 // list order
+    std::vector<std::unique_ptr<TSinapse>> owned_; // owning lists only; any order
+};
+
+} // namespace veltra

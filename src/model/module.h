@@ -1,0 +1,62 @@
+// A module embeds a whole net (its inner net) as one element. It has no value of its own:
+// each step it runs both phases of its inner net at its place in the enclosing list.
+// Values cross its border only over hidden synapses joining outside and inner elements.
+#pragma once
+
+#include "model/protoneuronio.h"
+
+#include <memory>
+#include <vector>
+
+namespace veltra {
+
+class TProtoLista;
+
+class TModule final : public TProtoNeuronio {
+public:
+    TModule();
+    ~TModule() override;
+
+    TElementKind Kind() const override { return TElementKind::Module; }
+
+    void Propagate() override;
+    TInfoTree::Node AddToTree(TInfoTree& tree, TInfoTree::Node parent) override;
+    void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
+    // Out of the module: destination a neuron or an output; the user picks an inner neuron
+    // or input, which gets a hidden synapse to the destination.
+    bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
+    void Commit() override;
+    bool SaveBody(TNetWriter& out) const override;
+    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    void Renumber(std::int32_t& counter) override;
+    bool FinishLoad(TProtoLista& search, TProtoLista* outer, TInteraction& ui) override;
+    bool AttachGlyphs(TDados& document) override;
+    void AdjustPopupMenu(TElementMenu& menu) const override;
+    bool IsFinished() const override;
+    void Reset() override;
+
+    TProtoLista& InnerNet() { return *inner_; }
+    const TProtoLista& InnerNet() const { return *inner_; }
+    const std::shared_ptr<TProtoLista>& SharedInnerNet() const { return inner_; }
+    // Shares `list` as the inner net (another window's list, or a freshly read one).
+    // Refused, with a message through `ui`, when the module would then contain itself;
+    // otherwise the hidden synapses into and out of the old inner net are released.
+    bool SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui);
+
+    // Inner neurons (and inputs, unless neuronsOnly), in inner list order.
+    std::vector<TProtoNeuronio*> ListInner(bool neuronsOnly) const;
+    // Releases every synapse joining an element inside this module (at any depth) to one
+    // outside it, at both ends.
+    void DropBorderLinks();
+
+private:
+    std::shared_ptr<TProtoLista> inner_;
+};
+
+// The text shown when a module would come to contain itself.
+inline constexpr const char* ModuleCycleText = "Um modulo nao pode conter-se a si proprio";
+
+// Deepest module nesting the reader and the sweeps accept.
+inline constexpr int MaxModuleDepth = 64;
+
+} // namespace veltra

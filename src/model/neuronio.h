@@ -1,0 +1,51 @@
+// The element that computes: it sums the weighted values its incoming synapses deliver
+// and turns the sum into its new activity through its activation function.
+#pragma once
+
+#include "model/activacao.h"
+#include "model/protoneuronio.h"
+
+namespace veltra {
+
+class TNeuronio final : public TProtoNeuronio {
+public:
+    TNeuronio();
+
+    TElementKind Kind() const override { return TElementKind::Neuron; }
+
+    void DrawInRect(const TRect& rect, TCanvas& canvas) const override;
+    void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
+    bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
+    void AddInput(const TInfinito& contribution) override;
+    void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
+    const TInfinito& GetValue() const override { return activity_; }
+    void SetValue(TInfinito value) override { activity_ = std::move(value); }
+    std::string ValueText() const override;
+    void Commit() override;
+    bool SaveBody(TNetWriter& out) const override;
+    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    bool IsFinished() const override;
+    void Reset() override;
+
+    // Replaces the activation function by display name, then takes the threshold text
+    // when the function is a step function. An unknown name keeps the current function.
+    void SelectActivation(const std::string& name, const std::string& tetaText);
+    // The step function's threshold as text; empty for other functions.
+    std::string TetaText() const;
+
+    TActivacao& Activation() { return *activation_; }
+    const TActivacao& Activation() const { return *activation_; }
+    void SetActivation(std::unique_ptr<TActivacao> activation);
+    bool Loop() const { return loop_; }
+    void SetLoop(bool loop) { loop_ = loop; }
+    TInfinito& Activity() { return activity_; }
+    const TInfinito& InputSum() const { return inputSum_; }
+
+private:
+    std::unique_ptr<TActivacao> activation_;
+    bool loop_ = false;
+    TInfinito activity_;
+    TInfinito inputSum_;
+};
+
+} // namespace veltra

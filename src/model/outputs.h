@@ -1,0 +1,43 @@
+// An output records, step by step, the value of the element that feeds it: as a history
+// of "0", "1" and "x" symbols and as a log of the full decimal texts.
+#pragma once
+
+#include "model/protoneuronio.h"
+
+#include <vector>
+
+namespace veltra {
+
+class TOutputs final : public TProtoNeuronio {
+public:
+    TOutputs();
+
+    TElementKind Kind() const override { return TElementKind::Output; }
+
+    void Propagate() override {} // an output never sends
+    void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
+    void AddInput(const TInfinito& contribution) override;
+    std::string ValueText() const override { return history_; }
+    void Commit() override;
+    bool SaveBody(TNetWriter& out) const override;
+    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    void Reset() override;
+
+    // The incoming synapse whose source's value is recorded: the first one whose source
+    // is not a module (a module's own synapse carries nothing), else the first one.
+    TSinapse* ReadSynapse() const;
+
+    const std::string& History() const { return history_; }
+    void SetHistory(std::string history) { history_ = std::move(history); }
+    const std::vector<std::string>& ValueLog() const { return valueLog_; }
+    const TInfinito& Received() const { return received_; }
+
+private:
+    TInfinito one_;
+    TInfinito zero_;
+    std::string history_;
+    TInfinito received_;
+    std::vector<std::string> valueLog_;
+};
+
+} // namespace veltra

@@ -1,0 +1,27 @@
+// The bias: a constant value sent, weighted, to neurons in every step.
+#pragma once
+
+#include "model/protoneuronio.h"
+
+namespace veltra {
+
+class TPendor final : public TProtoNeuronio {
+public:
+    TPendor();
+
+    TElementKind Kind() const override { return TElementKind::Bias; }
+
+    void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
+    bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
+    const TInfinito& GetValue() const override { return biasValue_; }
+    std::string ValueText() const override;
+    bool SaveBody(TNetWriter& out) const override;
+    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+
+    TInfinito& BiasValue() { return biasValue_; }
+
+private:
+    TInfinito biasValue_; // 1 at first
+};
+
+} // namespace veltra

@@ -1,0 +1,157 @@
+// The abstract base of every element of a net: what all elements share (position, glyphs,
+// label, id, synapse lists, hint, watch flag) and the fixed table of 21 virtual operations
+// through which the net, the file reader and writer, run control, the drawing window and
+// the Info dialog treat all element types alike.
+#pragma once
+
+#include "model/glyphs.h"
+#include "model/interaction.h"
+#include "model/listasinapses.h"
+#include "model/point.h"
+#include "numeric/infinito.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace veltra {
+
+class TCanvas;
+class TDados;
+class TNetReader;
+class TNetWriter;
+class TProtoLista;
+
+// Element kinds; the same order as the glyph kinds, so a kind names its glyph too.
+using TElementKind = TGlyphKind;
+
+class TProtoNeuronio {
+public:
+    TProtoNeuronio();
+    TProtoNeuronio(const TProtoNeuronio&) = delete;
+    TProtoNeuronio& operator=(const TProtoNeuronio&) = delete;
+    // Unlinks every synapse still joining this element to another one (and releases the
+    // ones it owns), so no live element ever refers to a dead one.
+    virtual ~TProtoNeuronio();
+
+    virtual TElementKind Kind() const = 0;
+
+    // --- the 21 slots, in table order -------------------------------------------------
+    virtual void Setup(int x, int y, int imageGlyph, int maskGlyph, std::int32_t labelNumber);
+    virtual void Draw(TCanvas& canvas) const;
+    virtual void DrawInRect(const TRect& rect, TCanvas& canvas) const;
+    virtual void Propagate();
+    virtual TInfoTree::Node AddToTree(TInfoTree& tree, TInfoTree::Node parent);
+    // Takes the edited properties from the Info dialog's fields; `canvas` is the active
+    // drawing window's, used when the position changes.
+    virtual void ApplyInfo(const TInfoFields& fields, TCanvas& canvas);
+    virtual void DropLinksTo(TProtoNeuronio* erased, TCanvas& canvas);
+    // Whether a synapse may be drawn from here to `destination` (null: an empty spot).
+    // Module variants ask `ui` for an inner element and add a hidden synapse.
+    virtual bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui);
+    virtual void AddInput(const TInfinito& contribution);
+    // The element's own value (not a copy); a plain zero by default.
+    virtual const TInfinito& GetValue() const;
+    virtual void SetValue(TInfinito value);
+    virtual std::string ValueText() const;
+    virtual void Commit();
+    virtual bool SaveBody(TNetWriter& out) const = 0;
+    // Reads the common lines of an element section (id, label, position, watch flag,
+    // outgoing synapses). errorText gets the first failed check's text.
+    virtual bool LoadHeader(TNetReader& in, std::string& errorText);
+    virtual void Renumber(std::int32_t& counter);
+    // Resolves the destination ids of the synapses read from a file: in `search`, then in
+    // `outer`. Synapses that already have a destination are left alone.
+    virtual bool FinishLoad(TProtoLista& search, TProtoLista* outer, TInteraction& ui);
+    virtual bool AttachGlyphs(TDados& document);
+    virtual void AdjustPopupMenu(TElementMenu& menu) const;
+    virtual bool IsFinished() const;
+    virtual void Reset();
+
+    // --- further per-type operations ---------------------------------------------------
+    // Reads the type lines after the common ones (neuron values, sequences, inner net).
+    virtual bool LoadBody(TNetReader& in, std::string& errorText, int depth) = 0;
+    // AddInput(weight x value) without a temporary where the type can (a neuron sums in place).
+    virtual void AddWeighted(const TInfinito& weight, const TInfinito& value);
+
+    // --- plain operations --------------------------------------------------------------
+    TPoint GetPosition() const { return {x_, y_}; }
+    void SetPosition(int x, int y) {
+        x_ = x;
+        y_ = y;
+    }
+    int Width() const { return GlyphWidth(Kind()); }
+    int Height() const { return GlyphHeight(Kind()); }
+    TRect GlyphBox() const { return {x_, y_, x_ + Width(), y_ + Height()}; }
+    TPoint Centre() const { return {x_ + Width() / 2, y_ + Height() / 2}; }
+    bool Contains(int px, int py) const; // strictly inside the glyph box
+
+    const std::string& Label() const { return label_; }
+    void SetLabel(std::string label) { label_ = std::move(label); }
+    std::int32_t Id() const { return id_; }
+    void SetId(std::int32_t id) { id_ = id; }
+    bool Watched() const { return watched_; }
+    void SetWatched(bool watched) { watched_ = watched; }
+    int ImageGlyph() const { return imageGlyph_; }
+    int MaskGlyph() const { return maskGlyph_; }
+    bool HintShown() const { return hintShown_; }
+    void SetHintShown(bool shown) { hintShown_ = shown; }
+
+    const TListaSinapses& OutgoingSynapses() const { return outgoing_; }
+    const TListaSinapses& IncomingSynapses() const { return incoming_; }
+    // Start point := centre unless a self-loop; appended to the outgoing list, which owns it.
+    TSinapse* AddOutgoing(std::unique_ptr<TSinapse> synapse);
+    // End point := centre unless a self-loop; pair flag when the reverse synapse exists.
+    void AddIncoming(TSinapse* synapse);
+    bool HasOutgoingTo(const TProtoNeuronio* element) const;
+    // Releases one synapse of this element's outgoing list and takes it out of its
+    // destination's incoming list (no drawing).
+    void ReleaseOutgoing(TSinapse* synapse);
+
+    // Follows a drag or an Info dialog position: glyph centred on (px, py), synapse ends
+    // moved, old and new glyph areas invalidated, synapses erased and drawn again.
+    void MoveTo(TCanvas& canvas, int px, int py);
+    // Moves so that the glyph's top-left corner is at (x, y) (Info dialog coordinates).
+    void MoveTopLeftTo(TCanvas& canvas, int x, int y);
+
+    // "Label:" + label, then "  Value=" + ValueText for every element but a module.
+    std::string HintText() const;
+    void DrawGlyph(TCanvas& canvas) const;
+    void DrawOutgoing(TCanvas& canvas) const;
+
+protected:
+    // The name, value-less parts of ApplyInfo shared by every kind: a non-blank name
+    // becomes the label; two integer coordinates move the glyph's top-left corner there.
+    void ApplyName(const TInfoFields& fields);
+    void ApplyPosition(const TInfoFields& fields, TCanvas& canvas);
+    // Connects this element to `inner` (inside a module) by a hidden synapse.
+    TSinapse* AddHiddenSynapse(TProtoNeuronio* inner, TInteraction& ui);
+    // The "coordinates" branch of the Info dialog tree.
+    void AddCoordinatesToTree(TInfoTree& tree, TInfoTree::Node parent) const;
+
+    TListaSinapses& Outgoing() { return outgoing_; }
+    TListaSinapses& Incoming() { return incoming_; }
+
+private:
+    std::int32_t x_ = 0;
+    std::int32_t y_ = 0;
+    int imageGlyph_ = -1;
+    int maskGlyph_ = -1;
+    TListaSinapses outgoing_{true};
+    TListaSinapses incoming_{false};
+    bool hintShown_ = false;
+    std::string label_;
+    std::int32_t id_ = 0;
+    bool watched_ = true;
+};
+
+// A zero nobody owns, the value of elements that have none.
+const TInfinito& ZeroValue();
+const TInfinito& OneValue();
+
+// True when text (after trimming blanks) is not empty.
+bool IsBlank(const std::string& text);
+// Reads a whole text as a 32-bit integer (blanks around allowed); false when it is not one.
+bool ReadInteger(const std::string& text, std::int32_t& value);
+
+} // namespace veltra

@@ -1,0 +1,57 @@
+// The net: one element list (possibly shared with a module) and the element counter that
+// gives new elements their default labels.
+#pragma once
+
+#include "model/protolista.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace veltra {
+
+class TCanvas;
+class TInteraction;
+
+class TRede {
+public:
+    TRede();
+
+    // One synchronous update: phase 1 over every element, then phase 2.
+    void Step();
+    bool AllFinished() const { return elements_->AllFinished(); }
+    void ResetAll() { elements_->ResetAll(); }
+    // Every outgoing synapse first, then every glyph, so synapses lie under glyphs.
+    void DrawAll(TCanvas& canvas) const;
+    // The last element whose glyph box strictly contains the point; module insides
+    // are not searched.
+    TProtoNeuronio* ElementAt(int x, int y) const;
+    // Counts the element and inserts it by the outputs-last rule. Returns it.
+    TProtoNeuronio* AddElement(std::unique_ptr<TProtoNeuronio> element);
+    // Erases every synapse joining the element (from the canvas too) and releases it.
+    void Remove(TProtoNeuronio* element, TCanvas& canvas);
+    // Moves the element behind every other non-output element.
+    void BringToFront(TProtoNeuronio* element);
+
+    TProtoLista& Elements() { return *elements_; }
+    const TProtoLista& Elements() const { return *elements_; }
+    const std::shared_ptr<TProtoLista>& SharedElements() const { return elements_; }
+    // Shows (and edits) another list, e.g. a module's inner net in a new window.
+    void SetElements(std::shared_ptr<TProtoLista> list);
+
+    std::int32_t ElementCounter() const { return counter_; }
+    void SetElementCounter(std::int32_t counter) { counter_ = counter; }
+
+    // Writes the net file (elements renumbered first). False when the stream failed.
+    bool Save(std::ostream& out);
+    // Reads a net file into this (empty) net; errorText gets the first failed check.
+    // The elements read completely before a failure stay.
+    bool Load(std::istream& in, std::string& errorText);
+
+private:
+    std::shared_ptr<TProtoLista> elements_;
+    std::int32_t counter_ = 0;
+};
+
+} // namespace veltra

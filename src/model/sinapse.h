@@ -1,0 +1,82 @@
+// A weighted directed connection from a source element to a destination element, with
+// the geometry the drawing window needs. A hidden (invisible) synapse joins an outside
+// element directly to an element inside a module; it computes like any other.
+#pragma once
+
+#include "model/point.h"
+#include "numeric/infinito.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace veltra {
+
+class TCanvas;
+class TInfoTree;
+class TProtoNeuronio;
+struct TInfoFields;
+enum class TPenMode;
+
+class TSinapse {
+public:
+    TSinapse();
+
+    // end point := start point; ends stored; name made when a destination is given;
+    // pair flag false; visible. The weight is not touched.
+    void SetUp(TProtoNeuronio* source, TProtoNeuronio* destination);
+
+    const TInfinito& Weight() const { return weight_; }
+    void SetWeight(TInfinito weight);          // takes it over and normalises it
+    void SetWeightText(std::string_view text); // SetFromText on the weight, then Normalize
+
+    TProtoNeuronio* Source() const { return source_; }
+    void SetSource(TProtoNeuronio* source) { source_ = source; }
+    TProtoNeuronio* Destination() const { return destination_; }
+    void SetDestination(TProtoNeuronio* destination) { destination_ = destination; }
+
+    TPoint StartPoint() const { return start_; }
+    void SetStartPoint(TPoint p) { start_ = p; }
+    TPoint EndPoint() const { return end_; }
+    void SetEndPoint(TPoint p) { end_ = p; }
+
+    std::int32_t DestinationId() const { return destinationId_; }
+    void SetDestinationId(std::int32_t id) { destinationId_ = id; }
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible) { visible_ = visible; }
+    bool Pair() const { return pair_; }
+    void SetPair(bool pair) { pair_ = pair; }
+    bool IsSelfLoop() const { return source_ != nullptr && source_ == destination_; }
+
+    // The stored name, first built from the two labels when empty ("nil" for a missing end).
+    const std::string& Name();
+    void SetName(std::string name) { name_ = std::move(name); }
+
+    // Phase 1 transfer: destination.AddInput(weight x source value); nothing into a module.
+    void Fire() const;
+
+    // Which figure the synapse gets; only visible synapses are drawn.
+    void Draw(TCanvas& canvas, TPenMode pen) const;
+    void Erase(TCanvas& canvas) const; // Draw in the inverting mode
+    void DrawRubberBand(TCanvas& canvas) const;
+    void MoveRubberBand(TCanvas& canvas, int x, int y);
+
+    // Info dialog: "origem =", "destino =", "peso =" children under parent.
+    void AddToTree(TInfoTree& tree, int parent);
+    // Info dialog synapse page: a non-blank name replaces the name, a non-blank value the weight.
+    void ApplyInfo(const TInfoFields& fields);
+
+private:
+    TInfinito weight_;
+    TProtoNeuronio* source_ = nullptr;
+    TProtoNeuronio* destination_ = nullptr;
+    TPoint start_;
+    TPoint end_;
+    std::string name_;
+    bool pair_ = false;
+    std::int32_t destinationId_ = 0;
+    bool visible_ = true;
+};
+
+} // namespace veltra
