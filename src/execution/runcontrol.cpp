@@ -1,0 +1,164 @@
+#include "execution/runcontrol.h"
+
+#include "model/dados.h"
+#include "model/interaction.h"
+
+#include <algorithm>
+
+namespace veltra {
+
+bool IsWatchable(const TProtoNeuronio& element) {
+    const auto kind = element.Kind();
+    return kind == TElementKind::Neuron || kind == TElementKind::Input ||
+           kind == TElementKind::Output;
+}
+
+bool IsWatched(const TProtoNeuronio& element) {
+    return IsWatchable(element) && element.Watched();
+}
+
+namespace {
+
+int RowImage(const TProtoNeuronio& element) {
+    switch (element.Kind()) {
+    case TElementKind::Input:
+        return 1;
+    case TElementKind::Output:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
+    : ui_(ui), activeDocument_(std::move(activeDocument)) {}
+
+bool TRunControl::Step() {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) {
+        ui_.ShowMessage(NoNetWindowText);
+        return false;
+    }
+    document->Step();
+    ++stepCount_;
+    Refresh();
+    return true;
+}
+
+void TRunControl::Run() {
+    running_ = true;
+    stopEnabled_ = true;
+    RunSlot slot{activeDocument_ ? activeDocument_() : nullptr};
+    if (slot.document == nullptr) {
+        ui_.ShowMessage(NoNetWindowText);
+        return;
+    }
+    // Registered so that Forget can reach this loop while it waits in the pass hook.
+    runs_.push_back(&slot);
+    struct Unregister {
+        std::vector<RunSlot*>& runs;
+        RunSlot* slot;
+        ~Unregister() { runs.erase(std::find(runs.begin(), runs.end(), slot)); }
+    } unregister{runs_, &slot};
+
+    if (slot.document->AllFinished()) Stop();
+    while (running_) {
+        if (passHook_) passHook_();
+        if (slot.document == nullptr) {
+            Stop();
+            break;
+        }
+        slot.document->Step();
+        ++stepCount_;
+        Refresh();
+        if (slot.document == nullptr || slot.document->AllFinished()) Stop();
+    }
+}
+
+void TRunControl::Stop() {
+    stopEnabled_ = false;
+    running_ = false;
+}
+
+void TRunControl::Reset() {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) return;
+    document->ResetAll();
+    Refresh();
+}
+
+void TRunControl::Forget(const TDados* document) {
+    for (RunSlot* slot : runs_)
+        if (slot->document == document) slot->document = nullptr;
+    TDados* active = activeDocument_ ? activeDocument_() : nullptr;
+    if (active == nullptr || active == document) rows_.clear();
+}
+
+void TRunControl::Refresh() {
+    rows_.clear();
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document != nullptr) {
+        for (const auto& element : document->Elements()) {
+            if (!IsWatched(*element)) continue;
+            rows_.push_back(
+                {element.get(), element->Label(), element->ValueText(), RowImage(*element)});
+        }
+    }
+    if (refreshHook_) refreshHook_();
+}
+
+std::vector<TProtoNeuronio*> TRunControl::AddOffer() const {
+    std::vector<TProtoNeuronio*> offer;
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) return offer;
+    for (const auto& element : document->Elements())
+        if (IsWatchable(*element) && !element->Watched()) offer.push_back(element.get());
+    return offer;
+}
+
+bool TRunControl::AcceptAdd(const std::vector<TProtoNeuronio*>& offer, int selected) {
+    if (selected < 0 || selected >= static_cast<int>(offer.size())) {
+        ui_.ShowMessage(SelectIoText);
+        return false;
+    }
+    Add(offer[static_cast<std::size_t>(selected)]);
+    return true;
+}
+
+void TRunControl::Add(TProtoNeuronio* element) {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr || element == nullptr || document->Elements().IndexOf(element) < 0)
+        return;
+    element->SetWatched(true);
+    Refresh();
+}
+
+void TRunControl::Remove(int rowIndex) {
+    if (rowIndex < 0 || rowIndex >= static_cast<int>(rows_.size())) return;
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) return;
+    // Rows are matched to elements by walking the watched elements in list order.
+    TProtoNeuronio* found = nullptr;
+    int count = 0;
+    for (const auto& element : document->Elements()) {
+        if (!IsWatched(*element)) continue;
+        if (count++ == rowIndex) {
+            found = element.get();
+            break;
+        }
+    }
+    TProtoNeuronio* rowElement = rows_[static_cast<std::size_t>(rowIndex)].element;
+    if (found == rowElement) {
+        found->SetWatched(false);
+        rows_.erase(rows_.begin() + rowIndex);
+        return;
+    }
+    // The rows were built for another window or before an edit: act on the row's own element
+    // if it is still in the active net, and show the active net as it is now.
+    if (document->Elements().IndexOf(rowElement) >= 0) rowElement->SetWatched(false);
+    Refresh();
+}
+
+} // namespace veltra

@@ -1,0 +1,91 @@
+// Run control of the Execution Browser without its widgets: step, run until every element is
+// finished or Stop, reset, and the list of watched elements with their values. The window that
+// shows it supplies the active document, lets its event loop run through the pass hook, and
+// redraws its rows from Rows() after every refresh.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace veltra {
+
+class TDados;
+class TInteraction;
+class TProtoNeuronio;
+
+inline constexpr const char* NoNetWindowText = "You need a net window open to do this.";
+inline constexpr const char* SelectIoText = "Please select the IO";
+
+// One row of the watched list: the element's label, its ValueText and its picture.
+struct TWatchRow {
+    TProtoNeuronio* element = nullptr;
+    std::string caption;
+    std::string value;
+    int image = 0; // 0 neuron, 1 input, 2 output
+};
+
+// True for the kinds the browser can list (neurons, inputs, outputs).
+bool IsWatchable(const TProtoNeuronio& element);
+// Watchable and carrying the watch flag.
+bool IsWatched(const TProtoNeuronio& element);
+
+class TRunControl {
+public:
+    // activeDocument answers the document of the active drawing window, or null.
+    TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument);
+
+    // Called once per pass of a run, before its step: the application processes its pending
+    // events here, so Stop, Reset, editing or closing a window happen between two steps.
+    void SetPassHook(std::function<void()> hook) { passHook_ = std::move(hook); }
+    // Called at the end of every Refresh (after each step of a run, too).
+    void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
+
+    // Steps the active net once (finished or not) and refreshes; false when no net is open.
+    bool Step();
+    // Steps the active net until every element is finished or Stop. The stop test runs before
+    // the first step and after every step; Stop during a pass still lets that pass's step run.
+    void Run();
+    void Stop();
+    // Resets the active net and refreshes; nothing when no net is open.
+    void Reset();
+
+    // The document's window is closing: a run of it ends without stepping it again.
+    void Forget(const TDados* document);
+
+    bool Running() const { return running_; }
+    bool StopEnabled() const { return stopEnabled_; }
+    // Steps performed through this control (Step and runs), for status texts and tools.
+    long long StepCount() const { return stepCount_; }
+
+    // Rebuilds the rows from the active net's top-level list.
+    void Refresh();
+    const std::vector<TWatchRow>& Rows() const { return rows_; }
+
+    // The Run List's entries: neurons, inputs and outputs of the active net not watched.
+    std::vector<TProtoNeuronio*> AddOffer() const;
+    // Run List OK: selected is the chosen entry's index in offer, or -1 when none is
+    // selected, which shows "Please select the IO" and answers false (the dialog stays open).
+    bool AcceptAdd(const std::vector<TProtoNeuronio*>& offer, int selected);
+    // Sets the watch flag of an element of the active net and refreshes.
+    void Add(TProtoNeuronio* element);
+    // Rem on the row at that index (-1: none selected, nothing happens).
+    void Remove(int rowIndex);
+
+private:
+    struct RunSlot {
+        TDados* document;
+    };
+
+    TInteraction& ui_;
+    std::function<TDados*()> activeDocument_;
+    std::function<void()> passHook_;
+    std::function<void()> refreshHook_;
+    std::vector<RunSlot*> runs_; // the run loops in progress, innermost last
+    std::vector<TWatchRow> rows_;
+    bool running_ = false;
+    bool stopEnabled_ = false;
+    long long stepCount_ = 0;
+};
+
+} // namespace veltra
