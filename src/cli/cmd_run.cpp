@@ -1,0 +1,188 @@
+// "run": load a net, step it or run it until it is finished, print every element's value.
+#include "commands.h"
+#include "execution/runcontrol.h"
+#include "loadnet.h"
+#include "model/dados.h"
+#include "model/outputs.h"
+#include "storage/atomicsave.h"
+
+#include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace veltra::cli {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--trace] [--log] [--save OUT]\n\n"
+    "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
+    "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
+    "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
+    "every input's sequence consumed). A net that never finishes runs until --max-steps N\n"
+    "stops it (without --max-steps it runs until interrupted).\n\n"
+    "Output: one tab-separated row per element of the top-level list, in list order:\n"
+    "  STEPS  KIND  LABEL  VALUE\n"
+    "KIND is neuron, bias, input, output or module; VALUE is the neuron's activity, the\n"
+    "bias value, the input's remaining sequence or the output's history of 0, 1 and x.\n"
+    "Backslash, tab, CR and LF in labels and values are written \\\\, \\t, \\r and \\n.\n"
+    "Then a last line: steps=N finished=true|false\n\n"
+    "Options:\n"
+    "  --steps N      perform exactly N steps\n"
+    "  --max-steps N  stop a run after N steps (says so on standard error)\n"
+    "  --trace        print the rows after every step instead of once at the end\n"
+    "  --log          also print, per output, the exact value recorded in every step:\n"
+    "                 STEPS  log  LABEL  V1 V2 ...\n"
+    "  --save OUT     write the net after the run to OUT (safely: a failed save keeps\n"
+    "                 the old OUT)\n\n"
+    "Status 0 on success; 1 when the file cannot be read, holds an error (the reader's\n"
+    "message is printed on standard error) or the save fails; 2 for wrong arguments.\n";
+
+const char* KindName(TElementKind kind) {
+    switch (kind) {
+    case TElementKind::Neuron:
+        return "neuron";
+    case TElementKind::Bias:
+        return "bias";
+    case TElementKind::Input:
+        return "input";
+    case TElementKind::Output:
+        return "output";
+    case TElementKind::Module:
+        return "module";
+    }
+    return "element";
+}
+
+void PrintRows(std::ostream& out, TDados& document, long long steps) {
+    for (const auto& element : document.Elements()) {
+        out << steps << '\t' << KindName(element->Kind()) << '\t' << EscapeField(element->Label())
+            << '\t' << EscapeField(element->ValueText()) << '\n';
+    }
+}
+
+void PrintLogs(std::ostream& out, TDados& document, long long steps) {
+    for (const auto& element : document.Elements()) {
+        if (element->Kind() != TElementKind::Output) continue;
+        const auto& log = static_cast<const TOutputs&>(*element).ValueLog();
+        out << steps << "\tlog\t" << EscapeField(element->Label()) << '\t';
+        for (std::size_t i = 0; i < log.size(); ++i)
+            out << (i ? " " : "") << log[i];
+        out << '\n';
+    }
+}
+
+struct Options {
+    std::string_view file;
+    std::optional<long long> steps;
+    std::optional<long long> maxSteps;
+    bool trace = false;
+    bool log = false;
+    std::optional<std::string_view> save;
+};
+
+bool ReadCount(std::string_view text, long long& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+int Usage(std::ostream& err, const std::string& what) {
+    err << "veltra-cli run: " << what << "\nTry 'veltra-cli run --help'.\n";
+    return ExitUsage;
+}
+
+int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        auto value = [&](std::string_view& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        std::string_view v;
+        if (arg == "--steps" || arg == "--max-steps") {
+            long long n = 0;
+            if (!value(v)) return Usage(err, std::string(arg) + " needs a number");
+            if (!ReadCount(v, n))
+                return Usage(err, std::string(arg) + ": '" + std::string(v) +
+                                      "' is not a whole number of steps");
+            (arg == "--steps" ? o.steps : o.maxSteps) = n;
+        } else if (arg == "--trace") {
+            o.trace = true;
+        } else if (arg == "--log") {
+            o.log = true;
+        } else if (arg == "--save") {
+            if (!value(v) || v.empty()) return Usage(err, "--save needs a file name");
+            o.save = v;
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            return Usage(err, "unknown option '" + std::string(arg) + "'");
+        } else if (o.file.empty()) {
+            o.file = arg;
+        } else {
+            return Usage(err, "more than one FILE ('" + std::string(o.file) + "', '" +
+                                  std::string(arg) + "')");
+        }
+    }
+    if (o.file.empty()) return Usage(err, "no FILE given");
+    if (o.steps && o.maxSteps) return Usage(err, "--steps and --max-steps exclude each other");
+    return ExitOk;
+}
+
+int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    if (const int status = ParseOptions(args, o, err); status != ExitOk) return status;
+
+    StreamInteraction ui(err);
+    TDados document(&ui);
+    if (!LoadNet(o.file, document, ui, err)) return ExitFailure;
+
+    TRunControl control(ui, [&document] { return &document; });
+    if (o.trace) control.SetRefreshHook([&] { PrintRows(out, document, control.StepCount()); });
+
+    bool cutShort = false;
+    if (o.steps) {
+        for (long long i = 0; i < *o.steps; ++i)
+            control.Step();
+    } else if (o.maxSteps && *o.maxSteps == 0) {
+        cutShort = !document.AllFinished();
+    } else {
+        if (o.maxSteps) {
+            const long long limit = *o.maxSteps;
+            // The hook runs before each step; Stop there still lets that step happen.
+            control.SetPassHook([&] {
+                if (control.StepCount() + 1 >= limit) control.Stop();
+            });
+        }
+        control.Run();
+        cutShort = o.maxSteps && !document.AllFinished();
+    }
+    const long long steps = control.StepCount();
+    if (!o.trace) PrintRows(out, document, steps);
+    if (o.log) PrintLogs(out, document, steps);
+    const bool finished = document.AllFinished();
+    out << "steps=" << steps << " finished=" << (finished ? "true" : "false") << '\n';
+    out.flush();
+    if (cutShort)
+        err << "veltra-cli run: stopped after " << steps
+            << " steps (--max-steps); the net is not finished\n";
+
+    if (o.save) {
+        std::string error;
+        if (!AtomicSave(
+                std::string(*o.save), [&](std::ostream& file) { return document.Save(file); },
+                error)) {
+            err << "veltra-cli run: " << error << '\n';
+            return ExitFailure;
+        }
+    }
+    return out ? ExitOk : ExitFailure;
+}
+
+const CommandRegistration kRun{
+    {"run", "step or run a net and print its values: FILE [--steps N] [--max-steps N] ...", kUsage,
+     RunRun}};
+
+} // namespace
+
+} // namespace veltra::cli

@@ -1,0 +1,61 @@
+#include "loadnet.h"
+
+#include "model/dados.h"
+#include "storage/sequencefile.h"
+
+#include <fstream>
+#include <ostream>
+
+namespace veltra::cli {
+
+void StreamInteraction::ShowMessage(const std::string& text) {
+    err_ << text << '\n';
+    ++messages_;
+}
+
+bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std::ostream& err) {
+    std::ifstream in{std::string(path), std::ios::binary};
+    if (!in) {
+        err << CannotOpenFileText(path) << '\n';
+        return false;
+    }
+    document.SetInteraction(&ui);
+    std::string errorText;
+    const bool resolved = document.Load(in, errorText);
+    if (!errorText.empty()) {
+        err << errorText << '\n';
+        return false;
+    }
+    if (in.bad()) {
+        err << CannotOpenFileText(path) << '\n';
+        return false;
+    }
+    // The unresolved synapse was reported through ui; a batch run must not go on with it.
+    return resolved;
+}
+
+std::string EscapeField(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace veltra::cli

@@ -1,0 +1,38 @@
+// What the net commands of veltra-cli share: opening a net file as the application's Open does,
+// answering the model's questions without a user, and escaping fields of tab-separated rows.
+#pragma once
+
+#include "model/interaction.h"
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace veltra {
+class TDados;
+}
+
+namespace veltra::cli {
+
+// Message boxes become lines on the error stream; a pick among inner elements is cancelled.
+class StreamInteraction : public TInteraction {
+public:
+    explicit StreamInteraction(std::ostream& err) : err_(err) {}
+    void ShowMessage(const std::string& text) override;
+    TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>&) override { return nullptr; }
+    std::string WeightText() override { return {}; }
+    int MessageCount() const { return messages_; }
+
+private:
+    std::ostream& err_;
+    int messages_ = 0;
+};
+
+// Reads the file into the document (which uses ui). A file that cannot be opened, a reader
+// error or an unresolved synapse is reported on err; the answer is then false.
+bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std::ostream& err);
+
+// Backslash, tab, CR and LF written as \\, \t, \r and \n so that a row stays one row.
+std::string EscapeField(std::string_view text);
+
+} // namespace veltra::cli
