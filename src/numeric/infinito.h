@@ -58,20 +58,20 @@ public:
     ~TInfinito();
 
     // --- housekeeping -------------------------------------------------------
-    void Clear() noexcept;                      // no groups afterwards; Sign 0
-    bool SetFromText(std::string_view text);    // false: unreadable fraction (value 0)
-    std::string ToText() const;                 // canonical text
+    void Clear() noexcept;                   // no groups afterwards; Sign 0
+    bool SetFromText(std::string_view text); // false: unreadable fraction (value 0)
+    std::string ToText() const;              // canonical text
     TInfinito Duplicate() const { return *this; }
     TInfinito Negated() const;
     void Normalize();
 
     int Sign() const noexcept { return sign_; }
     int GroupCount() const noexcept { return static_cast<int>(size_); }
-    TInfinitoNo GroupAt(int index) const;       // 0 = most significant
-    void InsertGroup(const TInfinitoNo& g);     // front if above the first, else back
-    TInfinitoNo LeadingGroup() const;           // first non-zero group, or 0 at 0
+    TInfinitoNo GroupAt(int index) const;   // 0 = most significant
+    void InsertGroup(const TInfinitoNo& g); // front if above the first, else back
+    TInfinitoNo LeadingGroup() const;       // first non-zero group, or 0 at 0
     bool HasGroups() const noexcept { return size_ != 0; }
-    bool IsZero() const noexcept;               // no groups, or every group zero
+    bool IsZero() const noexcept; // no groups, or every group zero
 
     // --- arithmetic (results owned by the caller; operands unchanged) --------
     static TInfinito Add(const TInfinito& a, const TInfinito& b);
@@ -83,15 +83,17 @@ public:
     static int Compare(const TInfinito& a, const TInfinito& b);
 
     // --- in-place forms for hot paths (same value and group layout as the pure forms)
-    void AddInPlace(const TInfinito& b);                         // *this = Add(*this, b)
-    void AddProduct(const TInfinito& a, const TInfinito& b);     // *this = Add(*this, Multiply(a, b))
+    void AddInPlace(const TInfinito& b);                     // *this = Add(*this, b)
+    void AddProduct(const TInfinito& a, const TInfinito& b); // *this = Add(*this, Multiply(a, b))
 
     // Bytes of heap memory this number holds (0 for small numbers).
     std::size_t HeapBytes() const noexcept;
 
 private:
-    // Magnitudes, least significant group first; low_ is the Position of mag(0).
-    static constexpr std::uint32_t InlineGroups = 4;
+    // Magnitudes (each below 10^8), least significant group first; low_ is the Position of
+    // data_[0]. Every group carries the number's sign, so only magnitudes are stored. Six
+    // inline groups hold any product of two 16-digit values without touching the heap.
+    static constexpr std::uint32_t InlineGroups = 6;
     std::uint32_t* data_;
     std::uint32_t size_ = 0;
     std::uint32_t capacity_ = InlineGroups;

@@ -1,0 +1,199 @@
+#include "infinito.h"
+
+#include "infinitoops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace veltra {
+
+namespace {
+
+using mag::Limb;
+
+Limb* Allocate(std::size_t n) {
+    return std::allocator<Limb>().allocate(n);
+}
+void Release(Limb* p, std::size_t n) {
+    std::allocator<Limb>().deallocate(p, n);
+}
+
+} // namespace
+
+TInfinito::TInfinito() noexcept : data_(inline_) {}
+
+TInfinito::TInfinito(std::string_view text) : TInfinito() {
+    SetFromText(text);
+}
+
+TInfinito::TInfinito(const TInfinito& other) : TInfinito() {
+    *this = other;
+}
+
+TInfinito::TInfinito(TInfinito&& other) noexcept : TInfinito() {
+    *this = std::move(other);
+}
+
+TInfinito& TInfinito::operator=(const TInfinito& other) {
+    if (this == &other) return *this;
+    TInfinitoOps::Shape(*this, other.size_, other.low_);
+    std::memcpy(data_, other.data_, other.size_ * sizeof(Limb));
+    sign_ = other.sign_;
+    return *this;
+}
+
+TInfinito& TInfinito::operator=(TInfinito&& other) noexcept {
+    if (this == &other) return *this;
+    if (other.data_ != other.inline_) {
+        if (data_ != inline_) Release(data_, capacity_);
+        data_ = other.data_;
+        capacity_ = other.capacity_;
+        other.data_ = other.inline_;
+        other.capacity_ = InlineGroups;
+    } else {
+        // Fits inline here too, so no allocation can happen.
+        TInfinitoOps::Shape(*this, other.size_, other.low_);
+        std::memcpy(data_, other.data_, other.size_ * sizeof(Limb));
+    }
+    size_ = other.size_;
+    low_ = other.low_;
+    sign_ = other.sign_;
+    other.size_ = 0;
+    other.low_ = 0;
+    other.sign_ = 0;
+    return *this;
+}
+
+TInfinito::~TInfinito() {
+    if (data_ != inline_) Release(data_, capacity_);
+}
+
+void TInfinitoOps::Shape(TInfinito& x, std::size_t n, std::int32_t low, std::size_t room) {
+    room = std::max(room, n);
+    if (room > x.capacity_) {
+        Limb* fresh = Allocate(room);
+        if (x.data_ != x.inline_) Release(x.data_, x.capacity_);
+        x.data_ = fresh;
+        x.capacity_ = static_cast<std::uint32_t>(room);
+    }
+    x.size_ = static_cast<std::uint32_t>(n);
+    x.low_ = low;
+}
+
+void TInfinitoOps::PushTop(TInfinito& x, Limb m) {
+    if (x.size_ == x.capacity_) {
+        const std::size_t cap = std::max<std::size_t>(2 * std::size_t(x.capacity_), 8);
+        Limb* fresh = Allocate(cap);
+        std::memcpy(fresh, x.data_, x.size_ * sizeof(Limb));
+        if (x.data_ != x.inline_) Release(x.data_, x.capacity_);
+        x.data_ = fresh;
+        x.capacity_ = static_cast<std::uint32_t>(cap);
+    }
+    x.data_[x.size_++] = m;
+}
+
+int TInfinitoOps::ValueSign(const TInfinito& x) noexcept {
+    return x.IsZero() ? 0 : x.sign_;
+}
+
+void TInfinito::Clear() noexcept {
+    if (data_ != inline_) Release(data_, capacity_);
+    data_ = inline_;
+    capacity_ = InlineGroups;
+    size_ = 0;
+    low_ = 0;
+    sign_ = 0;
+}
+
+TInfinito TInfinito::Negated() const {
+    TInfinito r(*this);
+    r.sign_ = static_cast<std::int8_t>(-sign_);
+    return r;
+}
+
+bool TInfinito::IsZero() const noexcept {
+    for (std::uint32_t i = 0; i < size_; ++i) {
+        if (data_[i] != 0) return false;
+    }
+    return true;
+}
+
+TInfinitoNo TInfinito::GroupAt(int index) const {
+    if (index < 0 || static_cast<std::uint32_t>(index) >= size_) {
+        throw std::out_of_range("TInfinito::GroupAt: no group at index " + std::to_string(index));
+    }
+    const std::uint32_t i = size_ - 1 - static_cast<std::uint32_t>(index);
+    return {sign_ < 0 ? -std::int64_t(data_[i]) : std::int64_t(data_[i]),
+            low_ + 8 * static_cast<std::int32_t>(i)};
+}
+
+TInfinitoNo TInfinito::LeadingGroup() const {
+    for (std::uint32_t i = size_; i-- > 0;) {
+        if (data_[i] != 0) {
+            return {sign_ < 0 ? -std::int64_t(data_[i]) : std::int64_t(data_[i]),
+                    low_ + 8 * static_cast<std::int32_t>(i)};
+        }
+    }
+    return {};
+}
+
+void TInfinito::InsertGroup(const TInfinitoNo& g) {
+    if (g.Value <= -TInfinitoNo::Base || g.Value >= TInfinitoNo::Base || g.Position % 8 != 0) {
+        throw std::invalid_argument("TInfinito::InsertGroup: not a group");
+    }
+    const int gSign = g.Value < 0 ? -1 : (g.Value > 0 ? 1 : 0);
+    // Every group carries the number's sign; a group of the other sign has no place here.
+    if (gSign != 0 && sign_ != 0 && gSign != sign_ && !IsZero()) {
+        throw std::invalid_argument("TInfinito::InsertGroup: group of the other sign");
+    }
+    const Limb m = static_cast<Limb>(g.Value < 0 ? -g.Value : g.Value);
+    if (gSign != 0 && (sign_ == 0 || IsZero())) sign_ = static_cast<std::int8_t>(gSign);
+    if (size_ == 0) {
+        TInfinitoOps::Shape(*this, 1, g.Position);
+        data_[0] = m;
+        return;
+    }
+    const std::int32_t top = TInfinitoOps::Top(*this);
+    if (g.Position > top) {
+        // Groups stay contiguous: any Position skipped over becomes a zero group.
+        for (std::int32_t p = top + 8; p < g.Position; p += 8)
+            TInfinitoOps::PushTop(*this, 0);
+        TInfinitoOps::PushTop(*this, m);
+        return;
+    }
+    if (g.Position >= low_) {
+        throw std::invalid_argument("TInfinito::InsertGroup: Position already taken");
+    }
+    const std::size_t extra = static_cast<std::size_t>((low_ - g.Position) / 8);
+    TInfinito wider;
+    TInfinitoOps::Shape(wider, size_ + extra, g.Position);
+    std::fill(wider.data_, wider.data_ + extra, 0);
+    wider.data_[0] = m;
+    std::memcpy(wider.data_ + extra, data_, size_ * sizeof(Limb));
+    wider.sign_ = sign_;
+    *this = std::move(wider);
+}
+
+void TInfinito::Normalize() {
+    while (size_ > 1 && data_[size_ - 1] == 0)
+        --size_;
+    std::uint32_t drop = 0;
+    while (size_ - drop > 1 && data_[drop] == 0)
+        ++drop;
+    if (drop > 0) {
+        std::memmove(data_, data_ + drop, (size_ - drop) * sizeof(Limb));
+        size_ -= drop;
+        low_ += 8 * static_cast<std::int32_t>(drop);
+    }
+    if (size_ == 1 && data_[0] == 0) {
+        low_ = 0;
+        sign_ = 0;
+    }
+}
+
+std::size_t TInfinito::HeapBytes() const noexcept {
+    return data_ == inline_ ? 0 : capacity_ * sizeof(Limb);
+}
+
+} // namespace veltra

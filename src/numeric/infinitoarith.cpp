@@ -1,0 +1,190 @@
+// Addition, multiplication and comparison of exact decimals, on aligned magnitudes.
+#include "infinito.h"
+#include "infinitoops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace veltra {
+
+namespace {
+
+using mag::Limb;
+
+std::size_t Offset(std::int32_t pos, std::int32_t low) {
+    return std::size_t((pos - low) / 8);
+}
+
+bool AnyNonZero(const Limb* m, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m[i] != 0) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int TInfinitoOps::CompareMagnitudes(const TInfinito& a, const TInfinito& b) noexcept {
+    std::size_t ta = a.size_;
+    while (ta > 0 && a.data_[ta - 1] == 0)
+        --ta;
+    std::size_t tb = b.size_;
+    while (tb > 0 && b.data_[tb - 1] == 0)
+        --tb;
+    if (ta == 0 || tb == 0) return ta == tb ? 0 : (ta == 0 ? -1 : 1);
+    const std::int64_t topA = a.low_ + 8 * std::int64_t(ta - 1);
+    const std::int64_t topB = b.low_ + 8 * std::int64_t(tb - 1);
+    if (topA != topB) return topA < topB ? -1 : 1;
+    // Same top Position: compare the overlap, then whichever reaches lower decides.
+    const std::int32_t low = std::max(a.low_, b.low_);
+    const std::size_t len = std::size_t((topA - low) / 8) + 1;
+    const std::size_t ia = Offset(low, a.low_);
+    const std::size_t ib = Offset(low, b.low_);
+    if (int c = mag::Compare(a.data_ + ia, b.data_ + ib, len)) return c;
+    if (AnyNonZero(a.data_, ia)) return 1;
+    if (AnyNonZero(b.data_, ib)) return -1;
+    return 0;
+}
+
+void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b) {
+    if (a.size_ == 0 && b.size_ == 0) {
+        Shape(r, 1, 0);
+        r.data_[0] = 0;
+        r.sign_ = 0;
+        return;
+    }
+    if (a.size_ == 0 || b.size_ == 0) {
+        r = a.size_ == 0 ? b : a;
+        r.sign_ = static_cast<std::int8_t>(ValueSign(r));
+        return;
+    }
+    const std::int32_t low = std::min(a.low_, b.low_);
+    const std::int32_t top = std::max(Top(a), Top(b));
+    const std::size_t n = Offset(top, low) + 1;
+    const int sa = ValueSign(a);
+    const int sb = ValueSign(b);
+    if (sa * sb >= 0) {
+        // Same-sign path: the sum's magnitude, one carry group more when it overflows.
+        Shape(r, n, low, n + 1);
+        const TInfinito& wide = a.size_ >= b.size_ ? a : b; // fewer groups to add afterwards
+        const TInfinito& other = &wide == &a ? b : a;
+        std::memset(r.data_, 0, n * sizeof(Limb));
+        std::memcpy(r.data_ + Offset(wide.low_, low), wide.data_, wide.size_ * sizeof(Limb));
+        const std::size_t off = Offset(other.low_, low);
+        Limb c = mag::Add(r.data_ + off, r.data_ + off, other.data_, other.size_);
+        c = mag::AddCarry(r.data_ + off + other.size_, n - off - other.size_, c);
+        if (c != 0) PushTop(r, c);
+        r.sign_ = static_cast<std::int8_t>(sa != 0 ? sa : sb);
+        return;
+    }
+    // Opposite signs: the dominant magnitude less the other; equal magnitudes give zero.
+    const int cmp = CompareMagnitudes(a, b);
+    Shape(r, n, low);
+    std::memset(r.data_, 0, n * sizeof(Limb));
+    if (cmp == 0) {
+        r.sign_ = 0;
+        return;
+    }
+    const TInfinito& dom = cmp > 0 ? a : b;
+    const TInfinito& other = cmp > 0 ? b : a;
+    std::memcpy(r.data_ + Offset(dom.low_, low), dom.data_, dom.size_ * sizeof(Limb));
+    const std::size_t off = Offset(other.low_, low);
+    Limb borrow = mag::Sub(r.data_ + off, r.data_ + off, other.data_, other.size_);
+    mag::SubBorrow(r.data_ + off + other.size_, n - off - other.size_, borrow);
+    r.sign_ = dom.sign_;
+}
+
+bool TInfinitoOps::TryAddInPlace(TInfinito& x, const TInfinito& b) {
+    if (x.size_ == 0 || b.size_ == 0 || b.low_ < x.low_ || Top(b) > Top(x)) return false;
+    const int sx = ValueSign(x);
+    const int sb = ValueSign(b);
+    const std::size_t off = Offset(b.low_, x.low_);
+    Limb* dst = x.data_ + off;
+    const std::size_t above = x.size_ - off - b.size_;
+    if (sx * sb >= 0) {
+        Limb c = mag::Add(dst, dst, b.data_, b.size_);
+        c = mag::AddCarry(dst + b.size_, above, c);
+        if (c != 0) PushTop(x, c);
+        x.sign_ = static_cast<std::int8_t>(sx != 0 ? sx : sb);
+        return true;
+    }
+    const int cmp = CompareMagnitudes(x, b);
+    if (cmp < 0) return false; // the result takes b's sign: leave it to the general form
+    if (cmp == 0) {
+        std::memset(x.data_, 0, x.size_ * sizeof(Limb));
+        x.sign_ = 0;
+        return true;
+    }
+    mag::SubBorrow(dst + b.size_, above, mag::Sub(dst, dst, b.data_, b.size_));
+    return true;
+}
+
+void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinito& b) {
+    if (a.size_ == 0 || b.size_ == 0) {
+        Shape(r, 1, 0);
+        r.data_[0] = 0;
+        r.sign_ = 1;
+        return;
+    }
+    const std::int64_t low = std::int64_t(a.low_) + b.low_;
+    const std::int64_t top = std::int64_t(Top(a)) + Top(b) + 8;
+    if (low < std::numeric_limits<std::int32_t>::min() ||
+        top > std::numeric_limits<std::int32_t>::max()) {
+        throw std::overflow_error("TInfinito::Multiply: Position out of range");
+    }
+    const std::size_t n = std::size_t(a.size_) + b.size_;
+    Shape(r, n, static_cast<std::int32_t>(low));
+    mag::Mul(r.data_, a.data_, a.size_, b.data_, b.size_);
+    if (r.data_[n - 1] == 0) --r.size_; // the top group exists only when it holds something
+    const int s = ValueSign(a) * ValueSign(b);
+    r.sign_ = static_cast<std::int8_t>(s < 0 ? -1 : 1);
+}
+
+TInfinito TInfinito::Add(const TInfinito& a, const TInfinito& b) {
+    TInfinito r;
+    TInfinitoOps::AddInto(r, a, b);
+    return r;
+}
+
+TInfinito TInfinito::Multiply(const TInfinito& a, const TInfinito& b) {
+    TInfinito r;
+    TInfinitoOps::MultiplyInto(r, a, b);
+    return r;
+}
+
+void TInfinito::AddInPlace(const TInfinito& b) {
+    if (TInfinitoOps::TryAddInPlace(*this, b)) return;
+    TInfinito r;
+    TInfinitoOps::AddInto(r, *this, b);
+    *this = std::move(r);
+}
+
+void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
+    TInfinito p; // small products stay in its inline groups
+    TInfinitoOps::MultiplyInto(p, a, b);
+    AddInPlace(p);
+}
+
+int TInfinito::Compare(const TInfinito& a, const TInfinito& b) {
+    const int sa = TInfinitoOps::ValueSign(a);
+    const int sb = TInfinitoOps::ValueSign(b);
+    if (sa != sb) return sa < sb ? -1 : 1;
+    if (sa == 0) return 0;
+    const int c = TInfinitoOps::CompareMagnitudes(a, b);
+    return sa > 0 ? c : -c;
+}
+
+bool TInfinito::GreaterThan(TInfinito& a, TInfinito& b) {
+    a.Normalize();
+    b.Normalize();
+    return Compare(a, b) > 0;
+}
+
+bool TInfinito::EqualTo(TInfinito& a, TInfinito& b) {
+    a.Normalize();
+    b.Normalize();
+    return Compare(a, b) == 0;
+}
+
+} // namespace veltra

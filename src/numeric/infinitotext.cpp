@@ -1,0 +1,182 @@
+// Text form of exact decimals: reading (SetFromText) and the canonical text (ToText).
+#include "infinito.h"
+#include "infinitoops.h"
+
+#include <bit>
+#include <cstring>
+
+namespace veltra {
+
+namespace {
+
+using mag::Limb;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Eight ASCII digits at once; false if any byte is not a digit.
+bool ParseEight(const char* p, Limb& out) {
+    if constexpr (std::endian::native != std::endian::little) {
+        Limb v = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (!IsDigit(p[i])) return false;
+            v = v * 10 + Limb(p[i] - '0');
+        }
+        out = v;
+        return true;
+    }
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    // Every byte must read 0x3_ with a low nibble of at most 9 (adding 6 must not reach 0x40).
+    const std::uint64_t hi = x & 0xF0F0F0F0F0F0F0F0ULL;
+    const std::uint64_t over = ((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4;
+    if ((hi | over) != 0x3333333333333333ULL) return false;
+    const std::uint64_t low = x - 0x3030303030303030ULL;
+    // Little-endian: the first character is the lowest byte and the most significant digit.
+    std::uint64_t v = low;
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFULL;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFULL;
+    v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFULL;
+    out = static_cast<Limb>(v);
+    return true;
+}
+
+// A chunk of up to 8 characters; only a plain run of digits converts.
+bool ParseChunk(std::string_view chunk, Limb& out) {
+    if (chunk.size() == 8) return ParseEight(chunk.data(), out);
+    Limb v = 0;
+    for (char c : chunk) {
+        if (!IsDigit(c)) return false;
+        v = v * 10 + Limb(c - '0');
+    }
+    out = v;
+    return !chunk.empty();
+}
+
+struct PairTable {
+    char digits[200];
+    constexpr PairTable() : digits() {
+        for (int i = 0; i < 100; ++i) {
+            digits[2 * i] = static_cast<char>('0' + i / 10);
+            digits[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr PairTable kPairTable;
+constexpr const char* kPairs = kPairTable.digits;
+
+// Writes the eight digits of v (below 10^8) with leading zeros.
+void WriteEight(char* p, Limb v) {
+    const Limb hi = v / 10000;
+    const Limb lo = v % 10000;
+    std::memcpy(p, kPairs + 2 * (hi / 100), 2);
+    std::memcpy(p + 2, kPairs + 2 * (hi % 100), 2);
+    std::memcpy(p + 4, kPairs + 2 * (lo / 100), 2);
+    std::memcpy(p + 6, kPairs + 2 * (lo % 100), 2);
+}
+
+std::size_t DigitCount(Limb v) {
+    std::size_t n = 1;
+    while (v >= 10) {
+        v /= 10;
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+bool TInfinito::SetFromText(std::string_view text) {
+    if (text.empty()) text = "0";
+    int sign = 1;
+    if (text.front() == '-') {
+        sign = -1;
+        text.remove_prefix(1);
+    }
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view frac =
+        dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    const std::size_t nWhole = (whole.size() + 7) / 8;
+    const std::size_t nFrac = (frac.size() + 7) / 8;
+
+    // Built aside and moved in at the end: a conversion error leaves *this as it was.
+    TInfinito r;
+    TInfinitoOps::Shape(r, nWhole + nFrac, -8 * static_cast<std::int32_t>(nFrac));
+    r.sign_ = static_cast<std::int8_t>(sign);
+    Limb* m = r.data_ + nFrac;
+    for (std::size_t k = 0; k < nWhole; ++k) {
+        const std::size_t end = whole.size() - 8 * k;
+        const std::size_t begin = end >= 8 ? end - 8 : 0;
+        const std::string_view chunk = whole.substr(begin, end - begin);
+        if (!ParseChunk(chunk, m[k])) throw EConvertError(std::string(chunk));
+    }
+    bool ok = true;
+    for (std::size_t k = 0; k < nFrac && ok; ++k) {
+        std::string_view chunk = frac.substr(8 * k, 8);
+        Limb v = 0;
+        if (chunk.size() == 8) {
+            ok = ParseEight(chunk.data(), v);
+        } else {
+            char padded[8];
+            std::memset(padded, '0', 8);
+            std::memcpy(padded, chunk.data(), chunk.size());
+            ok = ParseEight(padded, v);
+        }
+        r.data_[nFrac - 1 - k] = v;
+    }
+    if (!ok) {
+        // An unreadable fraction makes the number a plain zero, reported as failure.
+        TInfinitoOps::Shape(r, 1, 0);
+        r.data_[0] = 0;
+        r.sign_ = 1;
+    }
+    *this = std::move(r);
+    return ok;
+}
+
+std::string TInfinito::ToText() const {
+    std::uint32_t top = size_;
+    while (top > 0 && data_[top - 1] == 0)
+        --top;
+    if (top == 0) return sign_ < 0 ? "-0" : "0";
+    std::uint32_t bottom = 0;
+    while (data_[bottom] == 0)
+        ++bottom;
+    const std::int64_t topPos = low_ + 8 * std::int64_t(top - 1);
+    const std::int64_t botPos = low_ + 8 * std::int64_t(bottom);
+
+    auto magAt = [&](std::int64_t pos) -> Limb {
+        const std::int64_t i = (pos - low_) / 8;
+        return (i >= 0 && i < std::int64_t(size_)) ? data_[i] : 0;
+    };
+
+    const std::size_t lead = topPos >= 0 ? DigitCount(data_[top - 1]) : 1;
+    const std::size_t wholeGroups = topPos >= 0 ? std::size_t(topPos / 8) : 0;
+    const std::size_t fracGroups = botPos < 0 ? std::size_t(-botPos / 8) : 0;
+    std::string out(1 + lead + 8 * wholeGroups + 1 + 8 * fracGroups, '\0');
+    char* p = out.data();
+    if (sign_ < 0) *p++ = '-';
+    if (topPos >= 0) {
+        char buf[8];
+        WriteEight(buf, data_[top - 1]);
+        std::memcpy(p, buf + 8 - lead, lead);
+        p += lead;
+        for (std::int64_t pos = topPos - 8; pos >= 0; pos -= 8, p += 8)
+            WriteEight(p, magAt(pos));
+    } else {
+        *p++ = '0';
+    }
+    if (botPos < 0) {
+        *p++ = '.';
+        for (std::int64_t pos = -8; pos >= botPos; pos -= 8, p += 8)
+            WriteEight(p, magAt(pos));
+        while (p[-1] == '0')
+            --p; // the lowest group is non-zero, so a digit stays
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return out;
+}
+
+} // namespace veltra

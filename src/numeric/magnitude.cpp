@@ -1,0 +1,182 @@
+#include "magnitude.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace veltra::mag {
+
+std::size_t KaratsubaThreshold = 40;
+
+Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
+    for (std::size_t i = 0; i < n; ++i) {
+        Limb s = a[i] + b[i] + carry; // below 2 * Base, fits in 32 bits
+        carry = s >= Base;
+        r[i] = s - (carry ? Base : 0);
+    }
+    return carry;
+}
+
+Limb AddCarry(Limb* r, std::size_t n, Limb carry) {
+    for (std::size_t i = 0; i < n && carry != 0; ++i) {
+        Limb s = r[i] + carry;
+        carry = s >= Base;
+        r[i] = s - (carry ? Base : 0);
+    }
+    return carry;
+}
+
+Limb Sub(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow) {
+    for (std::size_t i = 0; i < n; ++i) {
+        Limb s = a[i] - b[i] - borrow; // wraps when negative
+        borrow = a[i] < b[i] + borrow;
+        r[i] = s + (borrow ? Base : 0);
+    }
+    return borrow;
+}
+
+Limb SubBorrow(Limb* r, std::size_t n, Limb borrow) {
+    for (std::size_t i = 0; i < n && borrow != 0; ++i) {
+        if (r[i] != 0) {
+            --r[i];
+            borrow = 0;
+        } else {
+            r[i] = Base - 1;
+        }
+    }
+    return borrow;
+}
+
+int Compare(const Limb* a, const Limb* b, std::size_t n) {
+    for (std::size_t i = n; i-- > 0;) {
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry) {
+    std::uint64_t c = carry;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint64_t t = std::uint64_t(a[i]) * w + c;
+        c = t / Base;
+        r[i] = Limb(t - c * Base);
+    }
+    return Limb(c);
+}
+
+namespace {
+
+// Column sums in 64 bits: a row adds products below 10^16, so 1024 rows stay far below 2^64
+// before the carries must be pushed up.
+constexpr std::size_t RowsPerFlush = 1024;
+
+void Flush(std::uint64_t* acc, std::size_t n) {
+    std::uint64_t carry = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        std::uint64_t v = acc[k] + carry;
+        carry = v / Base;
+        acc[k] = v - carry * Base;
+    }
+}
+
+void MulBasecase(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t n = na + nb;
+    std::uint64_t small[256];
+    std::vector<std::uint64_t> big;
+    std::uint64_t* acc = small;
+    if (n > 256) {
+        big.assign(n, 0);
+        acc = big.data();
+    } else {
+        std::fill(small, small + n, 0);
+    }
+    for (std::size_t j = 0; j < nb; ++j) {
+        const std::uint64_t w = b[j];
+        std::uint64_t* row = acc + j;
+        for (std::size_t i = 0; i < na; ++i)
+            row[i] += a[i] * w;
+        if ((j + 1) % RowsPerFlush == 0) Flush(acc, n);
+    }
+    Flush(acc, n);
+    for (std::size_t k = 0; k < n; ++k)
+        r[k] = Limb(acc[k]);
+}
+
+std::size_t Trim(const Limb* a, std::size_t n) {
+    while (n > 0 && a[n - 1] == 0)
+        --n;
+    return n;
+}
+
+// r[0..2n) = a[0..n) * b[0..n); scratch holds at least ScratchFor(n) groups.
+void Karatsuba(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb* scratch) {
+    if (n <= KaratsubaThreshold) {
+        MulBasecase(r, a, n, b, n);
+        return;
+    }
+    const std::size_t m = n / 2; // low half
+    const std::size_t h = n - m; // high half, h >= m
+    Karatsuba(r, a, b, m, scratch);
+    Karatsuba(r + 2 * m, a + m, b + m, h, scratch);
+
+    Limb* sa = scratch;
+    Limb* sb = sa + (h + 1);
+    Limb* t = sb + (h + 1);
+    Limb* rest = t + 2 * (h + 1);
+    std::memcpy(sa, a + m, h * sizeof(Limb));
+    sa[h] = Add(sa, sa, a, m) ? AddCarry(sa + m, h - m, 1) : 0;
+    std::memcpy(sb, b + m, h * sizeof(Limb));
+    sb[h] = Add(sb, sb, b, m) ? AddCarry(sb + m, h - m, 1) : 0;
+    Karatsuba(t, sa, sb, h + 1, rest);
+
+    // t := t - a0*b0 - a1*b1, the cross term, never negative.
+    const std::size_t nt = 2 * (h + 1);
+    SubBorrow(t + 2 * m, nt - 2 * m, Sub(t, t, r, 2 * m));
+    SubBorrow(t + 2 * h, nt - 2 * h, Sub(t, t, r + 2 * m, 2 * h));
+    const std::size_t used = Trim(t, nt);
+    AddCarry(r + m + used, 2 * n - m - used, Add(r + m, r + m, t, used));
+}
+
+std::size_t ScratchFor(std::size_t n) {
+    if (n <= KaratsubaThreshold) return 0;
+    const std::size_t h = n - n / 2;
+    return 4 * (h + 1) + ScratchFor(h + 1);
+}
+
+} // namespace
+
+void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb == 1) {
+        r[na] = MulWord(r, a, na, b[0]);
+        return;
+    }
+    if (nb <= KaratsubaThreshold) {
+        MulBasecase(r, a, na, b, nb);
+        return;
+    }
+    std::vector<Limb> scratch(ScratchFor(nb) + 2 * nb);
+    if (na == nb) {
+        Karatsuba(r, a, b, nb, scratch.data());
+        return;
+    }
+    // Unbalanced: slices of a as long as b, each a square product added in place.
+    Limb* piece = scratch.data() + ScratchFor(nb);
+    std::fill(r, r + na + nb, 0);
+    for (std::size_t off = 0; off < na; off += nb) {
+        const std::size_t len = std::min(nb, na - off);
+        if (len == nb) {
+            Karatsuba(piece, a + off, b, nb, scratch.data());
+        } else {
+            Mul(piece, b, nb, a + off, len);
+        }
+        const std::size_t np = len + nb;
+        const Limb c = Add(r + off, r + off, piece, np);
+        AddCarry(r + off + np, na + nb - off - np, c);
+    }
+}
+
+} // namespace veltra::mag

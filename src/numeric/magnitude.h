@@ -1,0 +1,30 @@
+// Kernels on base-10^8 magnitudes stored least significant group first.
+// Internal to the decimal type; lengths are group counts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace veltra::mag {
+
+using Limb = std::uint32_t;
+inline constexpr Limb Base = 100000000;
+
+// r[0..n) = a[0..n) + b[0..n) + carry; returns the carry out (0 or 1). r may alias a or b.
+Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry = 0);
+// r[0..n) += carry, stopping as soon as it is absorbed; returns the carry out.
+Limb AddCarry(Limb* r, std::size_t n, Limb carry);
+// r[0..n) = a[0..n) - b[0..n) - borrow; returns the borrow out. r may alias a or b.
+Limb Sub(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow = 0);
+// r[0..n) -= borrow; returns the borrow out.
+Limb SubBorrow(Limb* r, std::size_t n, Limb borrow);
+// Compares a[0..n) with b[0..n) as numbers: -1, 0 or +1.
+int Compare(const Limb* a, const Limb* b, std::size_t n);
+// r[0..n) = a[0..n) * w + carry, w below Base; returns the top group.
+Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry = 0);
+// r[0..na+nb) = a * b. r must not overlap a or b; na, nb > 0.
+void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+// Group count above which Mul switches from the column method to Karatsuba (tunable).
+extern std::size_t KaratsubaThreshold;
+
+} // namespace veltra::mag

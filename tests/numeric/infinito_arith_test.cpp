@@ -1,0 +1,179 @@
+// Sums, products and comparisons of exact decimals: values, signs and group layouts.
+#include "numeric/infinito.h"
+
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+namespace veltra {
+namespace {
+
+using Groups = std::vector<std::pair<std::int64_t, std::int32_t>>; // Value, Position
+
+Groups GroupsOf(const TInfinito& x) {
+    Groups g;
+    for (int i = 0; i < x.GroupCount(); ++i)
+        g.emplace_back(x.GroupAt(i).Value, x.GroupAt(i).Position);
+    return g;
+}
+
+std::string Sum(std::string_view a, std::string_view b) {
+    return TInfinito::Add(TInfinito(a), TInfinito(b)).ToText();
+}
+std::string Product(std::string_view a, std::string_view b) {
+    return TInfinito::Multiply(TInfinito(a), TInfinito(b)).ToText();
+}
+bool Greater(std::string_view a, std::string_view b) {
+    TInfinito x(a), y(b);
+    return TInfinito::GreaterThan(x, y);
+}
+bool Equal(std::string_view a, std::string_view b) {
+    TInfinito x(a), y(b);
+    return TInfinito::EqualTo(x, y);
+}
+
+TEST(InfinitoArith, SumsCarryAndBorrowAcrossGroups) {
+    EXPECT_EQ(Sum("1.0", ".25"), "1.25");
+    EXPECT_EQ(Sum("99999999", "1"), "100000000");
+    EXPECT_EQ(Sum("0.5", "0.5"), "1");
+    EXPECT_EQ(Sum("99.5", "0.5"), "100");
+    EXPECT_EQ(Sum("99999999.99999999", "0.00000001"), "100000000");
+    EXPECT_EQ(Sum("10000000000000001", "-2"), "9999999999999999");
+    EXPECT_EQ(Sum("-2", "10000000000000001"), "9999999999999999");
+    EXPECT_EQ(Sum("-10000000000000000", "1"), "-9999999999999999");
+    EXPECT_EQ(Sum("-10000000000000000.00000000", "1"), "-9999999999999999");
+    EXPECT_EQ(Sum("1", "-10000000000000000"), "-9999999999999999");
+    EXPECT_EQ(Sum("-1.5", "-0.5"), "-2");
+    EXPECT_EQ(Sum("0.00000001", "-1"), "-0.99999999");
+    EXPECT_EQ(Sum("-0", "-0"), "0");
+    EXPECT_EQ(Sum("-0", "7"), "7");
+}
+
+TEST(InfinitoArith, SumLayoutAndSign) {
+    const TInfinito carried = TInfinito::Add(TInfinito("99.5"), TInfinito("0.5"));
+    EXPECT_EQ(GroupsOf(carried), (Groups{{100, 0}, {0, -8}}));
+    EXPECT_EQ(carried.Sign(), 1);
+
+    const TInfinito overflow = TInfinito::Add(TInfinito("99999999"), TInfinito("1"));
+    EXPECT_EQ(GroupsOf(overflow), (Groups{{1, 8}, {0, 0}}));
+
+    const TInfinito zero = TInfinito::Add(TInfinito("1"), TInfinito("-1"));
+    EXPECT_EQ(GroupsOf(zero), (Groups{{0, 0}}));
+    EXPECT_EQ(zero.Sign(), 0);
+    EXPECT_EQ(zero.ToText(), "0");
+
+    // A gap between the two operands is filled with zero groups.
+    const TInfinito gap = TInfinito::Add(TInfinito("10000000000000000"), TInfinito(".5"));
+    EXPECT_EQ(GroupsOf(gap), (Groups{{1, 16}, {0, 8}, {0, 0}, {50000000, -8}}));
+
+    // Borrowing keeps every Position of both operands, including the emptied top group.
+    const TInfinito borrowed = TInfinito::Add(TInfinito("10000000000000001"), TInfinito("-2"));
+    EXPECT_EQ(GroupsOf(borrowed), (Groups{{0, 16}, {99999999, 8}, {99999999, 0}}));
+
+    const TInfinito negative = TInfinito::Add(TInfinito("-3"), TInfinito("1.25"));
+    EXPECT_EQ(GroupsOf(negative), (Groups{{-1, 0}, {-75000000, -8}}));
+    EXPECT_EQ(negative.Sign(), -1);
+}
+
+TEST(InfinitoArith, ProductsAreExact) {
+    EXPECT_EQ(Product("1.0", ".25"), "0.25");
+    EXPECT_EQ(Product("99999999", "99999999"), "9999999800000001");
+    EXPECT_EQ(Product("-2", "-3"), "6");
+    EXPECT_EQ(Product("0.5", "-0.5"), "-0.25");
+    EXPECT_EQ(Product("123456789012345678901234567890", "123456789012345678901234567890"),
+              "15241578753238836750495351562536198787501905199875019052100");
+    EXPECT_EQ(Product("0.00000000000000000001", "0.00000000000000000001"),
+              "0." + std::string(39, '0') + "1");
+    EXPECT_EQ(Product("9999999999999999999999999999999999999999",
+                      "9999999999999999999999999999999999999999"),
+              std::string(39, '9') + "8" + std::string(39, '0') + "1");
+}
+
+TEST(InfinitoArith, ProductLayoutAndSign) {
+    const TInfinito zero = TInfinito::Multiply(TInfinito("3"), TInfinito("0"));
+    EXPECT_EQ(zero.Sign(), 1);
+    EXPECT_EQ(zero.ToText(), "0");
+    const TInfinito negZero = TInfinito::Multiply(TInfinito("0"), TInfinito("-3"));
+    EXPECT_EQ(negZero.Sign(), 1);
+    EXPECT_EQ(negZero.ToText(), "0");
+
+    // The group above both tops appears only when it holds something.
+    const TInfinito big = TInfinito::Multiply(TInfinito("99999999"), TInfinito("99999999"));
+    EXPECT_EQ(GroupsOf(big), (Groups{{99999998, 8}, {1, 0}}));
+    const TInfinito small = TInfinito::Multiply(TInfinito("2"), TInfinito("3.0"));
+    EXPECT_EQ(GroupsOf(small), (Groups{{6, 0}, {0, -8}}));
+    const TInfinito neg = TInfinito::Multiply(TInfinito("-1.5"), TInfinito("100000000"));
+    EXPECT_EQ(GroupsOf(neg), (Groups{{-1, 8}, {-50000000, 0}, {0, -8}}));
+    EXPECT_EQ(neg.Sign(), -1);
+}
+
+TEST(InfinitoArith, Comparisons) {
+    EXPECT_TRUE(Greater("1.0", ".25"));
+    EXPECT_FALSE(Equal("1.0", ".25"));
+    EXPECT_TRUE(Greater("-5", "-100000000"));
+    EXPECT_FALSE(Greater("-100000000", "-5"));
+    EXPECT_TRUE(Greater("-0.5", "-1"));
+    EXPECT_TRUE(Greater("-1", "-100000000"));
+    EXPECT_FALSE(Greater("0.1", "0.1"));
+    EXPECT_TRUE(Greater("0.10000000000000001", "0.1"));
+    EXPECT_FALSE(Greater("0.1", "0.10000000000000001"));
+    EXPECT_TRUE(Greater("-0.1", "-0.10000000000000001"));
+    EXPECT_TRUE(Greater("0", "-0.00000000000000001"));
+    EXPECT_FALSE(Greater("-0", "0"));
+    EXPECT_TRUE(Equal("1.0", "1"));
+    EXPECT_TRUE(Equal("-0", "0"));
+    EXPECT_TRUE(Equal("000000000000000000.0000000000", "-0"));
+    EXPECT_FALSE(Equal("1", "-1"));
+
+    // Comparisons normalise their operands; the value and text stay.
+    TInfinito a("-0.0000000000"), b("0100.500000000000");
+    EXPECT_FALSE(TInfinito::GreaterThan(a, b));
+    EXPECT_EQ(a.GroupCount(), 1);
+    EXPECT_EQ(a.ToText(), "0");
+    EXPECT_EQ(GroupsOf(b), (Groups{{100, 0}, {50000000, -8}}));
+
+    // Compare leaves its operands alone.
+    const TInfinito c("-0"), d("000000000.5");
+    EXPECT_EQ(TInfinito::Compare(c, d), -1);
+    EXPECT_EQ(TInfinito::Compare(d, c), 1);
+    EXPECT_EQ(TInfinito::Compare(c, TInfinito("0.0")), 0);
+    EXPECT_EQ(c.ToText(), "-0");
+    EXPECT_EQ(d.GroupCount(), 3);
+}
+
+TEST(InfinitoArith, InPlaceFormsMatchThePureOnes) {
+    const char* values[] = {"0",
+                            "-0",
+                            "1",
+                            "-1",
+                            "99999999.99999999",
+                            "0.00000001",
+                            "-12345678901234567890.5",
+                            "100000000",
+                            "-0.000000000000000001",
+                            "3.0"};
+    for (const char* x : values) {
+        for (const char* y : values) {
+            for (const char* z : values) {
+                const TInfinito a(x), b(y), c(z);
+                TInfinito acc = a;
+                acc.AddInPlace(b);
+                const TInfinito sum = TInfinito::Add(a, b);
+                EXPECT_EQ(GroupsOf(acc), GroupsOf(sum)) << x << " + " << y;
+                EXPECT_EQ(acc.Sign(), sum.Sign()) << x << " + " << y;
+
+                TInfinito acc2 = a;
+                acc2.AddProduct(b, c);
+                const TInfinito expect = TInfinito::Add(a, TInfinito::Multiply(b, c));
+                EXPECT_EQ(GroupsOf(acc2), GroupsOf(expect)) << x << " + " << y << " * " << z;
+                EXPECT_EQ(acc2.Sign(), expect.Sign()) << x << " + " << y << " * " << z;
+            }
+        }
+    }
+    TInfinito self("12.5");
+    self.AddInPlace(self);
+    EXPECT_EQ(self.ToText(), "25");
+}
+
+} // namespace
+} // namespace veltra
