@@ -116,7 +116,11 @@ def commit(elements, num):
         elif e.kind == "TINPUT":
             e.seq = e.seq[1:]
         elif e.kind == "TOUTPUT":
-            r = value(e.incoming[0], num) if e.incoming else num(0)
+            # The first source that is not a module (a module's own synapse carries nothing).
+            src = next((i for i in e.incoming if i.kind != "TMODULO"), None)
+            if src is None and e.incoming:
+                src = e.incoming[0]
+            r = value(src, num) if src else num(0)
             e.seq += "0" if r == 0 else ("1" if r == 1 else "x")
             e.sum = num(0)
         elif e.kind == "TMODULO":

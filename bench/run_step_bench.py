@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""Step benchmark: our stepper against a Python fractions stepper and a GMP stepper.
+
+  run_step_bench.py BUILD_DIR [--quick]
+
+Generates the nets with gen_nets.py, runs all three on the same file and number of steps,
+checks that every final value agrees, then prints one table row per case: the median time of
+each side, our speed-up over Python, our time over GMP's, and our peak memory over GMP's.
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run(cmd):
+    res = subprocess.run(cmd, capture_output=True, text=True, check=True)
+    info = dict(line.split("=", 1) for line in res.stderr.split() if "=" in line)
+    return res.stdout, float(info["seconds"]), int(info.get("maxrss_kb", 0))
+
+
+def main(argv):
+    if len(argv) < 2:
+        sys.exit(__doc__)
+    build = argv[1]
+    quick = "--quick" in argv
+    ours = os.path.join(build, "bench", "step_bench")
+    gmp = os.path.join(build, "bench", "ref_step_gmp")
+    cases = [
+        ("chain", "1000", 60 if quick else 200, "chain of 1,000 saturated-linear neurons"),
+        ("sparse", "1000", 50 if quick else 200, "random sparse net, 1,000 neurons x 5 synapses"),
+        ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
+    ]
+    repeats = 1 if quick else 3
+    tmp = tempfile.mkdtemp(prefix="veltra_step_")
+    print("| case | steps | ours (s) | Python fractions (s) | GMP (s) | vs Python | vs GMP |"
+          " memory ours / GMP (MB) | memory ratio |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for kind, arg, steps, title in cases:
+        net = os.path.join(tmp, kind + ".net")
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), kind, arg, net],
+                       check=True)
+        times = {"ours": [], "py": [], "gmp": []}
+        mem = {"ours": 0, "gmp": 0}
+        outputs = {}
+        for _ in range(repeats):
+            for side, cmd in (("ours", [ours, net, str(steps)]),
+                              ("gmp", [gmp, net, str(steps)]),
+                              ("py", [sys.executable, os.path.join(HERE, "ref_step.py"), net,
+                                      str(steps)])):
+                out, seconds, rss = run(cmd)
+                outputs.setdefault(side, out)
+                if outputs[side] != out:
+                    sys.exit("%s: %s gave different values on a repeat" % (title, side))
+                times[side].append(seconds)
+                if side in mem:
+                    mem[side] = max(mem[side], rss)
+        if not (outputs["ours"] == outputs["py"] == outputs["gmp"]):
+            for side in outputs:
+                with open(os.path.join(tmp, "%s.%s.txt" % (kind, side)), "w") as f:
+                    f.write(outputs[side])
+            sys.exit("%s: the three steppers disagree (outputs kept in %s)" % (title, tmp))
+        med = {k: statistics.median(v) for k, v in times.items()}
+        print("| %s | %d | %.3f | %.3f | %.3f | %.0fx | %.2f | %.1f / %.1f | %.2f |" % (
+            title, steps, med["ours"], med["py"], med["gmp"], med["py"] / med["ours"],
+            med["ours"] / med["gmp"], mem["ours"] / 1024, mem["gmp"] / 1024,
+            mem["ours"] / max(mem["gmp"], 1)))
+        sys.stdout.flush()
+
+
+if __name__ == "__main__":
+    main(sys.argv)

@@ -1,0 +1,62 @@
+// Our side of the step benchmark: load a net, time STEPS steps of it, print every top-level
+// element's value in the format of the reference steppers (kind, label, value), the stepping
+// time and the peak memory on standard error.
+//
+//   step_bench NET STEPS
+#include "model/dados.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <sys/resource.h>
+
+using namespace veltra;
+
+namespace {
+
+const char* KindName(TElementKind kind) {
+    switch (kind) {
+    case TElementKind::Neuron:
+        return "neuron";
+    case TElementKind::Bias:
+        return "bias";
+    case TElementKind::Input:
+        return "input";
+    case TElementKind::Output:
+        return "output";
+    case TElementKind::Module:
+        return "module";
+    }
+    return "element";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: step_bench NET STEPS\n";
+        return 2;
+    }
+    TDados document;
+    std::ifstream in(argv[1], std::ios::binary);
+    std::string error;
+    if (!in || !document.Load(in, error) || !error.empty()) {
+        std::cerr << "cannot load " << argv[1] << ": " << error << '\n';
+        return 1;
+    }
+    const long steps = std::stol(argv[2]);
+    const auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < steps; ++i)
+        document.Step();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (const auto& element : document.Elements())
+        std::cout << KindName(element->Kind()) << '\t' << element->Label() << '\t'
+                  << element->ValueText() << '\n';
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::fprintf(stderr, "seconds=%.6f\nmaxrss_kb=%ld\n", seconds, usage.ru_maxrss);
+    return 0;
+}
