@@ -124,8 +124,9 @@ protected:
     // becomes the label; two integer coordinates move the glyph's top-left corner there.
     void ApplyName(const TInfoFields& fields);
     void ApplyPosition(const TInfoFields& fields, TCanvas& canvas);
-    // Connects this element to `inner` (inside a module) by a hidden synapse.
-    TSinapse* AddHiddenSynapse(TProtoNeuronio* inner, TInteraction& ui);
+    // Into a module: the user picks one of its inner neurons ("Input escolhido:"), which
+    // gets a hidden synapse from this element. False when the pick is cancelled.
+    bool ConnectIntoModule(TProtoNeuronio* module, TInteraction& ui);
     // The "coordinates" branch of the Info dialog tree.
     void AddCoordinatesToTree(TInfoTree& tree, TInfoTree::Node parent) const;
 
@@ -151,6 +152,9 @@ const TInfinito& OneValue();
 
 // True when text (after trimming blanks) is not empty.
 bool IsBlank(const std::string& text);
+// SetFromText for numbers read from a file: an unreadable integer part gives 0 instead
+// of abandoning the whole load.
+void SetFromTextQuietly(TInfinito& number, const std::string& text);
 // Reads a whole text as a 32-bit integer (blanks around allowed); false when it is not one.
 bool ReadInteger(const std::string& text, std::int32_t& value);
 

@@ -1,0 +1,72 @@
+#include "model/activacao.h"
+
+#include "storage/netfile.h"
+
+#include <utility>
+
+namespace veltra {
+
+TActivacao::TActivacao() : low_("0"), high_("1") {}
+
+void TActivacao::EvaluateInto(TInfinito& x, TInfinito& out) {
+    out = Evaluate(x);
+}
+
+TInfinito TSacturated_Linear::Evaluate(TInfinito& x) {
+    if (TInfinito::GreaterThan(low_, x)) return low_;
+    if (TInfinito::GreaterThan(x, high_)) return high_;
+    return x;
+}
+
+void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
+    if (TInfinito::GreaterThan(low_, x))
+        out = low_;
+    else if (TInfinito::GreaterThan(x, high_))
+        out = high_;
+    else
+        std::swap(out, x); // the sum passes through; its buffer becomes the new activity
+}
+
+bool TSacturated_Linear::SaveLines(TNetWriter& out) const {
+    out.WriteLine("FuncaoActivacao:TSacturated_Linear");
+    return true;
+}
+
+TStepFunction::TStepFunction() : teta_(low_) {}
+
+TInfinito TStepFunction::Evaluate(TInfinito& x) {
+    return TInfinito::GreaterThan(teta_, x) ? low_ : high_;
+}
+
+bool TStepFunction::SaveLines(TNetWriter& out) const {
+    out.WriteLine("FuncaoActivacao:TStepFunction");
+    out.WriteKeyed("Teta:", teta_.ToText());
+    return true;
+}
+
+TBinarySigmoid::TBinarySigmoid() : teta_(high_) {}
+
+TInfinito TBinarySigmoid::Evaluate(TInfinito& x) {
+    return TInfinito::GreaterThan(teta_, x) ? low_ : high_;
+}
+
+bool TBinarySigmoid::SaveLines(TNetWriter& out) const {
+    out.WriteLine("FuncaoActivacao:TBinarySigmoid");
+    return true;
+}
+
+std::unique_ptr<TActivacao> MakeActivationByDisplayName(const std::string& name) {
+    if (name == "Saturated_Linear") return std::make_unique<TSacturated_Linear>();
+    if (name == "HeavisideStepFunction") return std::make_unique<TStepFunction>();
+    if (name == "BinarySigmoid") return std::make_unique<TBinarySigmoid>();
+    return nullptr;
+}
+
+std::unique_ptr<TActivacao> MakeActivationByClassName(const std::string& name) {
+    if (SameText(name, "TSacturated_Linear")) return std::make_unique<TSacturated_Linear>();
+    if (SameText(name, "TStepFunction")) return std::make_unique<TStepFunction>();
+    if (SameText(name, "TBinarySigmoid")) return std::make_unique<TBinarySigmoid>();
+    return nullptr;
+}
+
+} // namespace veltra

@@ -1,0 +1,96 @@
+#include "model/dados.h"
+
+#include "model/canvas.h"
+#include "model/module.h"
+#include "model/neuronio.h"
+#include "storage/netfile.h"
+#include "storage/netfileio.h"
+
+#include <istream>
+
+namespace veltra {
+
+TDados::TDados(TInteraction* ui) : ui_(ui != nullptr ? ui : &silent_) {}
+
+void TDados::SetInteraction(TInteraction* ui) {
+    ui_ = ui != nullptr ? ui : &silent_;
+}
+
+void TDados::Remove(TProtoNeuronio* element, TCanvas& canvas) {
+    if (dragElement == element) {
+        dragElement = nullptr;
+        dragState = TDragState::None;
+    }
+    if (pendingSynapse && pendingSynapse->Source() == element) pendingSynapse.reset();
+    net_.Remove(element, canvas);
+}
+
+bool TDados::Save(std::ostream& out) {
+    return net_.Save(out);
+}
+
+bool TDados::Load(std::istream& in, std::string& errorText) {
+    net_.Load(in, errorText);
+    TProtoLista& list = net_.Elements();
+    list.AttachGlyphsAll(*this);
+    return list.FinishLoadAll(list, nullptr, *ui_);
+}
+
+bool TDados::LoadModuleFile(TModule& module, std::istream& in, std::string& errorText) {
+    TNetReader reader(in);
+    std::string header;
+    reader.ReadLine(header); // the net header line, not compared
+    auto inner = std::make_shared<TProtoLista>();
+    errorText = ReadList(reader, *inner, 1);
+    // A fresh list can never hold the module itself, so this cannot be refused.
+    module.SetInnerNet(std::move(inner), *ui_);
+    if (!errorText.empty()) return false;
+    return FinishModule(module, errorText);
+}
+
+bool TDados::FinishModule(TModule& module, std::string& errorText) {
+    errorText.clear();
+    if (!module.InnerNet().AttachGlyphsAll(*this))
+        errorText = "Erro a finalizacao dos bitmaps";
+    else if (!module.FinishLoad(module.InnerNet(), nullptr, *ui_))
+        errorText = "Erro a finalizacao";
+    return errorText.empty();
+}
+
+void TDados::BeginSynapse(TProtoNeuronio* source, TPoint at, TCanvas& canvas) {
+    dragState = TDragState::Drawing;
+    dragElement = source;
+    dragStart = at;
+    pendingSynapse = std::make_unique<TSinapse>();
+    pendingSynapse->SetStartPoint(at);
+    pendingSynapse->SetUp(source, source);
+    pendingSynapse->DrawRubberBand(canvas);
+}
+
+void TDados::DragSynapse(TCanvas& canvas, int x, int y) {
+    if (pendingSynapse) pendingSynapse->MoveRubberBand(canvas, x, y);
+}
+
+TSinapse* TDados::EndSynapse(TCanvas& canvas, int x, int y) {
+    // Whatever happens below (a weight text that is not a number throws), the gesture ends.
+    std::unique_ptr<TSinapse> synapse = std::move(pendingSynapse);
+    TProtoNeuronio* source = dragElement;
+    dragState = TDragState::None;
+    dragElement = nullptr;
+    if (!synapse || source == nullptr) return nullptr;
+    TProtoNeuronio* destination = ElementAt(x, y);
+    synapse->DrawRubberBand(canvas);
+    const std::string weight = ui_->WeightText();
+    synapse->SetWeightText(weight.empty() ? "0.0" : weight);
+    if (!source->ConnectTo(destination, *ui_)) return nullptr;
+    synapse->SetUp(source, destination);
+    if (destination->Kind() == TElementKind::Output) synapse->SetWeightText("1");
+    TSinapse* raw = source->AddOutgoing(std::move(synapse));
+    if (destination == source && source->Kind() == TElementKind::Neuron)
+        static_cast<TNeuronio*>(source)->SetLoop(true);
+    destination->AddIncoming(raw);
+    raw->Draw(canvas, TPenMode::NotXor);
+    return raw;
+}
+
+} // namespace veltra

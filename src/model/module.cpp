@@ -1,0 +1,157 @@
+#include "model/module.h"
+
+#include "model/protolista.h"
+#include "storage/netfile.h"
+#include "storage/netfileio.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace veltra {
+
+TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {}
+
+// The inner list may outlive the module (a window showing it); nothing inside may then
+// keep pointing at the outside elements the module was wired to, nor they at it.
+TModule::~TModule() {
+    DropBorderLinks();
+}
+
+void TModule::Propagate() {
+    inner_->PropagateAll();
+}
+
+TInfoTree::Node TModule::AddToTree(TInfoTree& tree, TInfoTree::Node parent) {
+    const TInfoTree::Node node = tree.AddNode(parent, Label(), 8, this);
+    AddCoordinatesToTree(tree, node);
+    for (const auto& e : *inner_)
+        e->AddToTree(tree, node);
+    return node;
+}
+
+void TModule::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
+    ApplyName(fields);
+    ApplyPosition(fields, canvas);
+}
+
+bool TModule::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
+    if (destination == nullptr || (destination->Kind() != TElementKind::Neuron &&
+                                   destination->Kind() != TElementKind::Output))
+        return false;
+    const std::vector<TProtoNeuronio*> candidates = ListInner(false);
+    TProtoNeuronio* chosen = ui.SelectInner(candidates);
+    if (chosen == nullptr ||
+        std::find(candidates.begin(), candidates.end(), chosen) == candidates.end())
+        return false;
+    ui.ShowMessage("Neuronio escolhido:" + chosen->Label());
+    auto synapse = std::make_unique<TSinapse>();
+    const std::string weight = ui.WeightText();
+    synapse->SetWeightText(weight.empty() ? "0.0" : weight);
+    synapse->SetUp(chosen, destination);
+    TSinapse* raw = chosen->AddOutgoing(std::move(synapse));
+    destination->AddIncoming(raw);
+    raw->SetStartPoint({400, 400});
+    raw->SetEndPoint({200, 200});
+    raw->SetVisible(false);
+    return true;
+}
+
+void TModule::Commit() {
+    inner_->CommitAll();
+}
+
+bool TModule::SaveBody(TNetWriter& out) const {
+    return WriteList(out, *inner_);
+}
+
+bool TModule::LoadBody(TNetReader& in, std::string& errorText, int depth) {
+    if (depth >= MaxModuleDepth) {
+        errorText = "Modulos encaixados a mais (limite " + std::to_string(MaxModuleDepth) + ")";
+        return false;
+    }
+    DropBorderLinks();
+    inner_ = std::make_shared<TProtoLista>();
+    errorText = ReadList(in, *inner_, depth + 1);
+    return errorText.empty();
+}
+
+void TModule::Renumber(std::int32_t& counter) {
+    TProtoNeuronio::Renumber(counter);
+    inner_->RenumberAll(counter);
+}
+
+bool TModule::FinishLoad(TProtoLista& search, TProtoLista* outer, TInteraction& ui) {
+    if (!TProtoNeuronio::FinishLoad(search, outer, ui)) return false;
+    return inner_->FinishLoadAll(*inner_, &search, ui);
+}
+
+bool TModule::AttachGlyphs(TDados& document) {
+    const bool inner = inner_->AttachGlyphsAll(document);
+    const bool own = TProtoNeuronio::AttachGlyphs(document);
+    return inner && own;
+}
+
+void TModule::AdjustPopupMenu(TElementMenu& menu) const {
+    menu.SetItemVisible("&Load", true);
+}
+
+bool TModule::IsFinished() const {
+    return inner_->AllFinished();
+}
+
+void TModule::Reset() {
+    inner_->ResetAll();
+}
+
+bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
+    if (!list) list = std::make_shared<TProtoLista>();
+    if (list == inner_) return true;
+    if (list->ContainsDeep(this)) {
+        ui.ShowMessage(ModuleCycleText);
+        return false;
+    }
+    DropBorderLinks();
+    inner_ = std::move(list);
+    return true;
+}
+
+std::vector<TProtoNeuronio*> TModule::ListInner(bool neuronsOnly) const {
+    std::vector<TProtoNeuronio*> result;
+    for (const auto& e : *inner_) {
+        const TElementKind kind = e->Kind();
+        if (kind == TElementKind::Neuron || (!neuronsOnly && kind == TElementKind::Input))
+            result.push_back(e.get());
+    }
+    return result;
+}
+
+namespace {
+void CollectInside(const TProtoLista& list, std::unordered_set<const TProtoNeuronio*>& inside) {
+    for (const auto& e : list) {
+        // A list met twice (shared by two modules) is walked once.
+        if (!inside.insert(e.get()).second) continue;
+        if (e->Kind() == TElementKind::Module)
+            CollectInside(static_cast<const TModule&>(*e).InnerNet(), inside);
+    }
+}
+} // namespace
+
+void TModule::DropBorderLinks() {
+    std::unordered_set<const TProtoNeuronio*> inside;
+    CollectInside(*inner_, inside);
+    for (const TProtoNeuronio* constElement : inside) {
+        auto* e = const_cast<TProtoNeuronio*>(constElement);
+        const std::vector<TSinapse*> incoming(e->IncomingSynapses().begin(),
+                                              e->IncomingSynapses().end());
+        for (TSinapse* s : incoming)
+            if (s->Source() != nullptr && !inside.count(s->Source()))
+                s->Source()->ReleaseOutgoing(s);
+        const std::vector<TSinapse*> outgoing(e->OutgoingSynapses().begin(),
+                                              e->OutgoingSynapses().end());
+        for (TSinapse* s : outgoing)
+            if (s->Destination() != nullptr && !inside.count(s->Destination()))
+                e->ReleaseOutgoing(s);
+    }
+}
+
+} // namespace veltra

@@ -1,0 +1,126 @@
+#include "model/neuronio.h"
+
+#include "model/canvas.h"
+#include "storage/netfile.h"
+
+namespace veltra {
+
+TNeuronio::TNeuronio()
+    : activation_(std::make_unique<TSacturated_Linear>()), activity_("0"), inputSum_("0") {}
+
+void TNeuronio::DrawInRect(const TRect& rect, TCanvas& canvas) const {
+    const TRect box = GlyphBox();
+    if (rect.right >= box.left && box.right >= rect.left && box.bottom >= rect.top &&
+        rect.bottom >= box.top)
+        DrawGlyph(canvas);
+}
+
+void TNeuronio::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
+    ApplyName(fields);
+    if (!IsBlank(fields.value)) activity_.SetFromText(fields.value);
+    ApplyPosition(fields, canvas);
+    SelectActivation(fields.activation, fields.teta);
+}
+
+bool TNeuronio::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
+    if (destination == nullptr) return false;
+    switch (destination->Kind()) {
+    case TElementKind::Neuron:
+    case TElementKind::Output:
+        return true;
+    case TElementKind::Module:
+        return ConnectIntoModule(destination, ui);
+    default:
+        return false;
+    }
+}
+
+void TNeuronio::AddInput(const TInfinito& contribution) {
+    inputSum_.AddInPlace(contribution);
+}
+
+void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
+    inputSum_.AddProduct(weight, value);
+}
+
+std::string TNeuronio::ValueText() const {
+    return activity_.ToText();
+}
+
+void TNeuronio::Commit() {
+    activation_->EvaluateInto(inputSum_, activity_);
+    inputSum_.SetFromText("0");
+}
+
+bool TNeuronio::SaveBody(TNetWriter& out) const {
+    out.WriteKeyed("Actividade:", activity_.ToText());
+    if (!activation_->SaveLines(out)) return false;
+    out.WriteKeyed("loop:", BoolText(loop_));
+    return true;
+}
+
+bool TNeuronio::LoadBody(TNetReader& in, std::string& errorText, int) {
+    std::string value;
+    if (!in.ExpectKey("Actividade:", value)) {
+        errorText = "TNeuronio - FormatoIncorrecto";
+        return false;
+    }
+    SetFromTextQuietly(activity_, value);
+    if (!in.ExpectKey("FuncaoActivacao:", value)) {
+        errorText = "TNeuronio - FormatoIncorrecto - FuncaoActivacao";
+        return false;
+    }
+    auto activation = MakeActivationByClassName(value);
+    if (!activation) {
+        errorText = "TNeuronio - FuncaoActivacao - Desconhecida";
+        return false;
+    }
+    activation_ = std::move(activation);
+    if (auto* step = dynamic_cast<TStepFunction*>(activation_.get())) {
+        if (!in.ExpectKey("Teta:", value)) {
+            errorText = "TNeuronio - FormatoIncorrecto - Teta";
+            return false;
+        }
+        SetFromTextQuietly(step->Teta(), value);
+    }
+    if (!in.ExpectKey("loop:", value)) {
+        errorText = "TNeuronio - Formato Incorrecto - loop";
+        return false;
+    }
+    loop_ = ParseBool(value);
+    return true;
+}
+
+bool TNeuronio::IsFinished() const {
+    return TInfinito::Compare(activity_, ZeroValue()) == 0;
+}
+
+void TNeuronio::Reset() {
+    activity_.SetFromText("0");
+    inputSum_.SetFromText("0");
+}
+
+void TNeuronio::SelectActivation(const std::string& name, const std::string& tetaText) {
+    if (name != activation_->DisplayName()) {
+        // An unknown name keeps the present function: a neuron always has a valid one.
+        if (auto replacement = MakeActivationByDisplayName(name)) {
+            if (auto* step = dynamic_cast<TStepFunction*>(replacement.get()))
+                step->Teta().SetFromText(tetaText);
+            activation_ = std::move(replacement);
+        }
+    }
+    if (activation_->DisplayName() == "HeavisideStepFunction" && TetaText() != tetaText)
+        static_cast<TStepFunction*>(activation_.get())->Teta().SetFromText(tetaText);
+}
+
+std::string TNeuronio::TetaText() const {
+    if (const auto* step = dynamic_cast<const TStepFunction*>(activation_.get()))
+        return step->Teta().ToText();
+    return {};
+}
+
+void TNeuronio::SetActivation(std::unique_ptr<TActivacao> activation) {
+    if (activation) activation_ = std::move(activation);
+}
+
+} // namespace veltra

@@ -1,0 +1,61 @@
+#include "model/outputs.h"
+
+#include "storage/netfile.h"
+
+namespace veltra {
+
+TOutputs::TOutputs() : one_("1"), zero_("0"), received_("0") {}
+
+void TOutputs::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
+    ApplyName(fields);
+    ApplyPosition(fields, canvas);
+    if (fields.historyListEmpty) {
+        valueLog_.clear();
+        history_.clear();
+    }
+}
+
+void TOutputs::AddInput(const TInfinito& contribution) {
+    received_.AddInPlace(contribution);
+}
+
+TSinapse* TOutputs::ReadSynapse() const {
+    // A module's own synapse carries nothing; the value of interest comes over the hidden
+    // synapse from the inner element, whichever of the two was attached first.
+    for (TSinapse* s : IncomingSynapses())
+        if (s->Source() != nullptr && s->Source()->Kind() != TElementKind::Module) return s;
+    return IncomingSynapses().Empty() ? nullptr : IncomingSynapses().Item(0);
+}
+
+void TOutputs::Commit() {
+    if (const TSinapse* s = ReadSynapse(); s != nullptr && s->Source() != nullptr)
+        received_ = s->Source()->GetValue();
+    valueLog_.push_back(received_.ToText());
+    if (TInfinito::Compare(received_, zero_) == 0)
+        history_ += '0';
+    else if (TInfinito::Compare(received_, one_) == 0)
+        history_ += '1';
+    else
+        history_ += 'x';
+    received_.SetFromText("0");
+}
+
+bool TOutputs::SaveBody(TNetWriter& out) const {
+    out.WriteKeyed("Binario:", history_);
+    return true;
+}
+
+bool TOutputs::LoadBody(TNetReader& in, std::string& errorText, int) {
+    if (!in.ExpectKey("Binario:", history_)) {
+        errorText = "TInputs - FormatoIncorrecto - Binario";
+        return false;
+    }
+    return true;
+}
+
+void TOutputs::Reset() {
+    history_.clear();
+    valueLog_.clear();
+}
+
+} // namespace veltra

@@ -1,0 +1,38 @@
+#include "model/pendor.h"
+
+#include "storage/netfile.h"
+
+namespace veltra {
+
+TPendor::TPendor() : biasValue_("1") {}
+
+void TPendor::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
+    ApplyName(fields);
+    if (!IsBlank(fields.value)) biasValue_.SetFromText(fields.value);
+    ApplyPosition(fields, canvas);
+}
+
+bool TPendor::ConnectTo(TProtoNeuronio* destination, TInteraction&) {
+    return destination != nullptr && destination->Kind() == TElementKind::Neuron;
+}
+
+std::string TPendor::ValueText() const {
+    return biasValue_.ToText();
+}
+
+bool TPendor::SaveBody(TNetWriter& out) const {
+    out.WriteKeyed("Actividade:", biasValue_.ToText());
+    return true;
+}
+
+bool TPendor::LoadBody(TNetReader& in, std::string& errorText, int) {
+    std::string value;
+    if (!in.ExpectKey("Actividade:", value)) {
+        errorText = "TNeuronio - FormatoIncorrecto";
+        return false;
+    }
+    SetFromTextQuietly(biasValue_, value);
+    return true;
+}
+
+} // namespace veltra

@@ -1,0 +1,102 @@
+#include "model/protolista.h"
+
+#include "model/module.h"
+
+#include <algorithm>
+
+namespace veltra {
+
+TProtoLista::~TProtoLista() {
+    // Last first, one at a time: each element unlinks itself from the ones still alive.
+    while (!items_.empty()) {
+        std::unique_ptr<TProtoNeuronio> last = std::move(items_.back());
+        items_.pop_back();
+    }
+}
+
+int TProtoLista::AddElement(std::unique_ptr<TProtoNeuronio> element) {
+    std::size_t at = items_.size();
+    if (element->Kind() != TElementKind::Output) {
+        while (at > 0 && items_[at - 1]->Kind() == TElementKind::Output)
+            --at;
+    }
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(element));
+    return static_cast<int>(at);
+}
+
+int TProtoLista::IndexOf(const TProtoNeuronio* element) const {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == element) return static_cast<int>(i);
+    return -1;
+}
+
+TProtoNeuronio* TProtoLista::ElementById(std::int32_t id) const {
+    for (const auto& e : items_) {
+        if (e->Id() == id) return e.get();
+        if (e->Kind() == TElementKind::Module)
+            if (TProtoNeuronio* inner = static_cast<TModule&>(*e).InnerNet().ElementById(id))
+                return inner;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element) {
+    auto it = std::find_if(items_.begin(), items_.end(),
+                           [element](const auto& p) { return p.get() == element; });
+    if (it == items_.end()) return nullptr;
+    std::unique_ptr<TProtoNeuronio> taken = std::move(*it);
+    items_.erase(it);
+    return taken;
+}
+
+bool TProtoLista::ContainsDeep(const TProtoNeuronio* element) const {
+    for (const auto& e : items_) {
+        if (e.get() == element) return true;
+        if (e->Kind() == TElementKind::Module &&
+            static_cast<const TModule&>(*e).InnerNet().ContainsDeep(element))
+            return true;
+    }
+    return false;
+}
+
+void TProtoLista::PropagateAll() {
+    for (const auto& e : items_)
+        e->Propagate();
+}
+
+void TProtoLista::CommitAll() {
+    for (const auto& e : items_)
+        e->Commit();
+}
+
+bool TProtoLista::AllFinished() const {
+    for (const auto& e : items_)
+        if (!e->IsFinished()) return false;
+    return true;
+}
+
+void TProtoLista::ResetAll() {
+    for (const auto& e : items_)
+        e->Reset();
+}
+
+void TProtoLista::RenumberAll(std::int32_t& counter) {
+    for (const auto& e : items_)
+        e->Renumber(counter);
+}
+
+bool TProtoLista::AttachGlyphsAll(TDados& document) {
+    bool all = true;
+    for (const auto& e : items_)
+        all = e->AttachGlyphs(document) && all;
+    return all;
+}
+
+bool TProtoLista::FinishLoadAll(TProtoLista& search, TProtoLista* outer, TInteraction& ui) {
+    bool all = true;
+    for (const auto& e : items_)
+        all = e->FinishLoad(search, outer, ui) && all;
+    return all;
+}
+
+} // namespace veltra

@@ -1,0 +1,349 @@
+#include "model/protoneuronio.h"
+
+#include "model/canvas.h"
+#include "model/dados.h"
+#include "model/module.h"
+#include "model/protolista.h"
+#include "storage/netfile.h"
+#include "storage/netfileio.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace veltra {
+
+const TInfinito& ZeroValue() {
+    static const TInfinito zero("0");
+    return zero;
+}
+
+const TInfinito& OneValue() {
+    static const TInfinito one("1");
+    return one;
+}
+
+bool IsBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+bool ReadInteger(const std::string& text, std::int32_t& value) {
+    std::string_view t = text;
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+        t.remove_suffix(1);
+    return ParseInteger(t, value);
+}
+
+void SetFromTextQuietly(TInfinito& number, const std::string& text) {
+    try {
+        number.SetFromText(text);
+    } catch (const EConvertError&) {
+        number.SetFromText("0");
+    }
+}
+
+TProtoNeuronio::TProtoNeuronio() = default;
+
+TProtoNeuronio::~TProtoNeuronio() {
+    // Copies: releasing changes the lists being walked.
+    const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
+    for (TSinapse* s : incoming)
+        if (s->Source() != nullptr && s->Source() != this) s->Source()->ReleaseOutgoing(s);
+    for (TSinapse* s : outgoing_)
+        if (s->Destination() != nullptr && s->Destination() != this)
+            s->Destination()->incoming_.Remove(s);
+}
+
+void TProtoNeuronio::Setup(int x, int y, int imageGlyph, int maskGlyph, std::int32_t labelNumber) {
+    x_ = x;
+    y_ = y;
+    imageGlyph_ = imageGlyph;
+    maskGlyph_ = maskGlyph;
+    hintShown_ = false;
+    label_ = std::to_string(labelNumber);
+}
+
+void TProtoNeuronio::Draw(TCanvas& canvas) const {
+    DrawOutgoing(canvas);
+    DrawGlyph(canvas);
+}
+
+void TProtoNeuronio::DrawInRect(const TRect& rect, TCanvas& canvas) const {
+    if (rect.right >= x_ && x_ + Width() >= rect.left && y_ + Height() >= rect.top &&
+        rect.bottom >= y_)
+        Draw(canvas);
+}
+
+void TProtoNeuronio::DrawGlyph(TCanvas& canvas) const {
+    canvas.DrawGlyph(Kind(), x_, y_);
+}
+
+void TProtoNeuronio::DrawOutgoing(TCanvas& canvas) const {
+    for (const TSinapse* s : outgoing_)
+        s->Draw(canvas, TPenMode::NotXor);
+}
+
+void TProtoNeuronio::Propagate() {
+    if (Kind() == TElementKind::Output) return;
+    // A value comparison that leaves the sender's own number as it is.
+    if (TInfinito::Compare(GetValue(), ZeroValue()) == 0) return;
+    outgoing_.FireAll();
+}
+
+namespace {
+int ImageIndexOf(TElementKind kind) {
+    switch (kind) {
+    case TElementKind::Neuron:
+        return 0;
+    case TElementKind::Bias:
+        return 1;
+    case TElementKind::Input:
+        return 2;
+    case TElementKind::Output:
+        return 3;
+    case TElementKind::Module:
+        return 8;
+    }
+    return 7;
+}
+} // namespace
+
+TInfoTree::Node TProtoNeuronio::AddToTree(TInfoTree& tree, TInfoTree::Node parent) {
+    const TInfoTree::Node node = tree.AddNode(parent, label_, ImageIndexOf(Kind()), this);
+    if (!incoming_.Empty()) incoming_.AddToTree(tree, tree.AddNode(node, "pre synapses ", 4));
+    if (!outgoing_.Empty()) outgoing_.AddToTree(tree, tree.AddNode(node, "pos synapses ", 4));
+    tree.AddNode(node, "potential = " + ValueText(), -1);
+    AddCoordinatesToTree(tree, node);
+    return node;
+}
+
+void TProtoNeuronio::AddCoordinatesToTree(TInfoTree& tree, TInfoTree::Node parent) const {
+    const TInfoTree::Node coordinates = tree.AddNode(parent, "coordinates", 6);
+    tree.AddNode(tree.AddNode(coordinates, "x", 7), std::to_string(x_), -1);
+    tree.AddNode(tree.AddNode(coordinates, "y", 7), std::to_string(y_), -1);
+}
+
+void TProtoNeuronio::ApplyInfo(const TInfoFields&, TCanvas&) {}
+
+void TProtoNeuronio::ApplyName(const TInfoFields& fields) {
+    if (!IsBlank(fields.name)) label_ = fields.name;
+}
+
+void TProtoNeuronio::ApplyPosition(const TInfoFields& fields, TCanvas& canvas) {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (ReadInteger(fields.x, x) && ReadInteger(fields.y, y)) MoveTopLeftTo(canvas, x, y);
+}
+
+void TProtoNeuronio::DropLinksTo(TProtoNeuronio* erased, TCanvas& canvas) {
+    const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
+    for (TSinapse* s : incoming) {
+        if (s->Source() == erased && s->Destination() != erased) {
+            s->Erase(canvas);
+            erased->ReleaseOutgoing(s);
+        } else if (s->Source() == erased && s->Destination() == erased) {
+            // A self-loop of the erased element: released once, from its outgoing list.
+            incoming_.Remove(s);
+        }
+    }
+    const std::vector<TSinapse*> outgoing(outgoing_.begin(), outgoing_.end());
+    for (TSinapse* s : outgoing) {
+        if (s->Destination() == erased) {
+            s->Erase(canvas);
+            ReleaseOutgoing(s);
+        }
+    }
+}
+
+bool TProtoNeuronio::ConnectTo(TProtoNeuronio*, TInteraction&) {
+    return false;
+}
+
+bool TProtoNeuronio::ConnectIntoModule(TProtoNeuronio* module, TInteraction& ui) {
+    if (module == nullptr || module->Kind() != TElementKind::Module) return false;
+    std::vector<TProtoNeuronio*> candidates;
+    for (const auto& e : static_cast<TModule*>(module)->InnerNet())
+        if (e->Kind() == TElementKind::Neuron) candidates.push_back(e.get());
+    TProtoNeuronio* chosen = ui.SelectInner(candidates);
+    if (chosen == nullptr ||
+        std::find(candidates.begin(), candidates.end(), chosen) == candidates.end())
+        return false;
+    ui.ShowMessage("Input escolhido:" + chosen->Label());
+    auto synapse = std::make_unique<TSinapse>();
+    const std::string weight = ui.WeightText();
+    synapse->SetWeightText(weight.empty() ? "0.0" : weight);
+    synapse->SetUp(this, chosen);
+    TSinapse* raw = synapse.get();
+    chosen->AddIncoming(raw);
+    AddOutgoing(std::move(synapse));
+    raw->SetStartPoint({0, 0});
+    raw->SetEndPoint({0, 0});
+    raw->SetVisible(false);
+    return true;
+}
+
+void TProtoNeuronio::AddInput(const TInfinito&) {}
+
+void TProtoNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
+    AddInput(TInfinito::Multiply(weight, value));
+}
+
+const TInfinito& TProtoNeuronio::GetValue() const {
+    return ZeroValue();
+}
+
+void TProtoNeuronio::SetValue(TInfinito) {}
+
+std::string TProtoNeuronio::ValueText() const {
+    return "0";
+}
+
+void TProtoNeuronio::Commit() {}
+
+void TProtoNeuronio::Renumber(std::int32_t& counter) {
+    id_ = counter++;
+}
+
+bool TProtoNeuronio::FinishLoad(TProtoLista& search, TProtoLista* outer, TInteraction& ui) {
+    for (TSinapse* s : outgoing_) {
+        // Only synapses read from a file wait for their destination; resolving a drawn
+        // one again would attach it twice.
+        if (s->Destination() != nullptr) continue;
+        TProtoNeuronio* destination = search.ElementById(s->DestinationId());
+        if (destination == nullptr && outer != nullptr)
+            destination = outer->ElementById(s->DestinationId());
+        if (destination == nullptr) {
+            ui.ShowMessage("FinishLoad - neuronio nao encontrado");
+            return false;
+        }
+        s->SetDestination(destination);
+        s->SetStartPoint(Centre());
+        s->SetEndPoint(destination->GetPosition());
+        destination->AddIncoming(s);
+    }
+    return true;
+}
+
+bool TProtoNeuronio::AttachGlyphs(TDados& document) {
+    const int index = GlyphIndex(Kind());
+    if (!document.HasGlyph(index) || !document.HasGlyph(index + 1)) return false;
+    imageGlyph_ = index;
+    maskGlyph_ = index + 1;
+    return true;
+}
+
+void TProtoNeuronio::AdjustPopupMenu(TElementMenu& menu) const {
+    menu.SetItemVisible("&Load", false);
+}
+
+bool TProtoNeuronio::IsFinished() const {
+    return true;
+}
+
+void TProtoNeuronio::Reset() {}
+
+bool TProtoNeuronio::Contains(int px, int py) const {
+    return x_ < px && px < x_ + Width() && y_ < py && py < y_ + Height();
+}
+
+TSinapse* TProtoNeuronio::AddOutgoing(std::unique_ptr<TSinapse> synapse) {
+    if (!synapse->IsSelfLoop()) synapse->SetStartPoint(Centre());
+    return outgoing_.Append(std::move(synapse));
+}
+
+void TProtoNeuronio::AddIncoming(TSinapse* synapse) {
+    if (!synapse->IsSelfLoop()) {
+        synapse->SetEndPoint(Centre());
+        if (HasOutgoingTo(synapse->Source())) synapse->SetPair(true);
+    }
+    incoming_.Append(synapse);
+}
+
+bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
+    return std::any_of(outgoing_.begin(), outgoing_.end(),
+                       [element](const TSinapse* s) { return s->Destination() == element; });
+}
+
+void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
+    if (!outgoing_.Contains(synapse)) return;
+    if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
+    outgoing_.Remove(synapse);
+}
+
+void TProtoNeuronio::MoveTo(TCanvas& canvas, int px, int py) {
+    for (const TSinapse* s : incoming_)
+        if (!s->IsSelfLoop()) s->Erase(canvas);
+    canvas.Invalidate(GlyphBox());
+    for (const TSinapse* s : outgoing_)
+        s->Erase(canvas);
+    x_ = px - Width() / 2;
+    y_ = py - Height() / 2;
+    for (TSinapse* s : outgoing_)
+        s->SetStartPoint({px, py});
+    for (TSinapse* s : incoming_) {
+        if (s->IsSelfLoop()) continue;
+        s->SetEndPoint({px, py});
+        s->Draw(canvas, TPenMode::NotXor);
+    }
+    canvas.Invalidate(GlyphBox());
+    DrawOutgoing(canvas);
+}
+
+void TProtoNeuronio::MoveTopLeftTo(TCanvas& canvas, int x, int y) {
+    MoveTo(canvas, x + Width() / 2, y + Height() / 2);
+}
+
+std::string TProtoNeuronio::HintText() const {
+    std::string text = "Label:" + label_;
+    if (Kind() != TElementKind::Module) text += "  Value=" + ValueText();
+    return text;
+}
+
+} // namespace veltra
+
+namespace veltra {
+
+bool TProtoNeuronio::LoadHeader(TNetReader& in, std::string& errorText) {
+    std::string value;
+    if (!in.ExpectKey("Id:", value)) {
+        errorText = "TProtoneurio - Formato Incorrecto (Id:)";
+        return false;
+    }
+    if (!ParseInteger(value, id_)) {
+        errorText = "Formato incorrecto - TProtoNeuronio (Id)";
+        return false;
+    }
+    if (!in.ExpectKey("Etiqueta:", label_)) {
+        errorText = "TProtoneurio - Formato Incorrecto (Etiqueta:)";
+        return false;
+    }
+    const std::size_t semicolon = [&] {
+        return in.ExpectKey("Posicao:", value) ? value.find(';') : std::string::npos;
+    }();
+    if (semicolon == std::string::npos) {
+        errorText = "TProtoneurio - Formato Incorrecto (Posicao:)";
+        return false;
+    }
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (!ParseInteger(std::string_view(value).substr(0, semicolon), x) ||
+        !ParseInteger(std::string_view(value).substr(semicolon + 1), y)) {
+        errorText = "Formato incorrecto - TProtoNeuronio (Posicao)";
+        return false;
+    }
+    x_ = x;
+    y_ = y;
+    if (!in.ExpectKey("Visible_in_runform:", value)) {
+        errorText = "TProtoneurio - Formato Incorrecto (Visible_in_runform:)";
+        return false;
+    }
+    watched_ = ParseBool(value);
+    if (!in.ExpectTag("Pos_Sinapses:")) {
+        errorText = "TProtoneurio - FormatoIncorrecto - Pos_Sinapses";
+        return false;
+    }
+    errorText = ReadSynapses(in, *this);
+    return errorText.empty();
+}
+
+} // namespace veltra

@@ -1,0 +1,104 @@
+#include "model/sinapse.h"
+
+#include "model/canvas.h"
+#include "model/neuronio.h"
+
+namespace veltra {
+
+TSinapse::TSinapse() : weight_("0") {}
+
+void TSinapse::SetUp(TProtoNeuronio* source, TProtoNeuronio* destination) {
+    end_ = start_;
+    source_ = source;
+    destination_ = destination;
+    if (destination != nullptr)
+        name_ = (source ? source->Label() : std::string("nil")) + "/" + destination->Label();
+    pair_ = false;
+    visible_ = true;
+}
+
+void TSinapse::SetWeight(TInfinito weight) {
+    weight_ = std::move(weight);
+    weight_.Normalize();
+}
+
+void TSinapse::SetWeightText(std::string_view text) {
+    weight_.SetFromText(text);
+    weight_.Normalize();
+}
+
+const std::string& TSinapse::Name() {
+    if (name_.empty()) {
+        name_ = source_ ? source_->Label() + "/" : std::string("nil/");
+        name_ += destination_ ? destination_->Label() : std::string("nil");
+    }
+    return name_;
+}
+
+void TSinapse::Fire() const {
+    // A synapse drawn to a module only shows the connection; values cross the border
+    // over the hidden synapse to the inner element.
+    if (destination_ == nullptr || source_ == nullptr ||
+        destination_->Kind() == TElementKind::Module)
+        return;
+    destination_->AddWeighted(weight_, source_->GetValue());
+}
+
+void TSinapse::Draw(TCanvas& canvas, TPenMode pen) const {
+    if (!visible_) return;
+    TSynapseShape shape;
+    shape.figure = IsSelfLoop() ? TSynapseFigure::Loop
+                   : pair_      ? TSynapseFigure::Paired
+                                : TSynapseFigure::Straight;
+    shape.source = source_;
+    shape.destination = destination_;
+    shape.start = start_;
+    shape.end = end_;
+    shape.pen = pen;
+    canvas.DrawSynapse(shape);
+}
+
+void TSinapse::Erase(TCanvas& canvas) const {
+    Draw(canvas, TPenMode::NotXor);
+}
+
+void TSinapse::DrawRubberBand(TCanvas& canvas) const {
+    if (!visible_) return;
+    TSynapseShape shape;
+    shape.rubberBand = true;
+    shape.pen = TPenMode::NotXor;
+    shape.source = source_;
+    shape.destination = destination_;
+    shape.start = start_;
+    shape.end = end_;
+    // Over a neuron that has no self-synapse yet, preview the loop it would get.
+    bool loop = false;
+    if (source_ != nullptr && source_->Kind() == TElementKind::Neuron &&
+        source_->Contains(end_.x, end_.y)) {
+        loop = !static_cast<const TNeuronio*>(source_)->Loop();
+    }
+    shape.figure = loop ? TSynapseFigure::Loop : TSynapseFigure::Straight;
+    canvas.DrawSynapse(shape);
+}
+
+void TSinapse::MoveRubberBand(TCanvas& canvas, int x, int y) {
+    if (!visible_) return;
+    DrawRubberBand(canvas);
+    end_ = {x, y};
+    DrawRubberBand(canvas);
+}
+
+void TSinapse::AddToTree(TInfoTree& tree, int parent) {
+    const std::string from = source_ ? source_->Label() : std::string("nil");
+    const std::string to = destination_ ? destination_->Label() : std::string("nil");
+    tree.AddNode(parent, "origem =" + from, 7);
+    tree.AddNode(parent, "destino =" + to, 7);
+    tree.AddNode(parent, "peso =" + weight_.ToText(), 7);
+}
+
+void TSinapse::ApplyInfo(const TInfoFields& fields) {
+    if (!IsBlank(fields.name)) name_ = fields.name;
+    if (!IsBlank(fields.value)) SetWeightText(fields.value);
+}
+
+} // namespace veltra

@@ -1,0 +1,154 @@
+#include "storage/netfileio.h"
+
+#include "model/inputs.h"
+#include "model/module.h"
+#include "model/neuronio.h"
+#include "model/outputs.h"
+#include "model/pendor.h"
+#include "model/protolista.h"
+#include "storage/netfile.h"
+
+#include <istream>
+#include <ostream>
+
+namespace veltra {
+
+namespace {
+
+const char* HeaderOf(TElementKind kind) {
+    switch (kind) {
+    case TElementKind::Neuron:
+        return "<TPROTONEURONIO=TNEURONIO>";
+    case TElementKind::Bias:
+        return "<TPROTONEURONIO=TPENDOR>";
+    case TElementKind::Input:
+        return "<TPROTONEURONIO=TINPUT>";
+    case TElementKind::Output:
+        return "<TPROTONEURONIO=TOUTPUT>";
+    case TElementKind::Module:
+        return "<TPROTONEURONIO=TMODULO>";
+    }
+    return "";
+}
+
+std::unique_ptr<TProtoNeuronio> MakeElement(std::string_view type) {
+    if (SameText(type, "TNeuronio")) return std::make_unique<TNeuronio>();
+    if (SameText(type, "TPendor")) return std::make_unique<TPendor>();
+    if (SameText(type, "TInput")) return std::make_unique<TInputs>();
+    if (SameText(type, "TOutput")) return std::make_unique<TOutputs>();
+    if (SameText(type, "TModulo")) return std::make_unique<TModule>();
+    return nullptr;
+}
+
+// The value of a count or header line: the rest without its last character, unseen.
+std::string_view WithoutLast(std::string_view value) {
+    return value.empty() ? value : value.substr(0, value.size() - 1);
+}
+
+bool WriteElement(TNetWriter& out, const TProtoNeuronio& e) {
+    out.WriteLine(HeaderOf(e.Kind()));
+    out.WriteKeyed("Id:", std::to_string(e.Id()));
+    out.WriteKeyed("Etiqueta:", e.Label());
+    out.WriteKeyed("Posicao:",
+                   std::to_string(e.GetPosition().x) + ";" + std::to_string(e.GetPosition().y));
+    out.WriteKeyed("Visible_in_runform:", BoolText(e.Watched()));
+    out.WriteLine("Pos_Sinapses:");
+    if (!WriteSynapses(out, e.OutgoingSynapses()) || !e.SaveBody(out)) return false;
+    out.WriteLine("</TPROTONEURONIO>");
+    return out.Good();
+}
+
+} // namespace
+
+bool WriteNetFile(std::ostream& out, TProtoLista& list) {
+    std::int32_t counter = 0;
+    list.RenumberAll(counter);
+    TNetWriter writer(out);
+    writer.WriteLine(NetHeaderLine);
+    if (!WriteList(writer, list)) return false;
+    writer.WriteLine(NetEndLine);
+    return writer.Good();
+}
+
+std::string ReadNetFile(std::istream& in, TProtoLista& list) {
+    TNetReader reader(in);
+    if (!reader.ExpectTag(NetHeaderLine)) return "Versao ou formato incorrecto";
+    std::string error = ReadList(reader, list, 0);
+    if (!error.empty()) return error;
+    if (!reader.ExpectTag(NetEndLine)) return "Formato incorrecto";
+    return {};
+}
+
+bool WriteList(TNetWriter& out, const TProtoLista& list) {
+    out.WriteLine("<TProtoLista=" + std::to_string(list.Count()) + ">");
+    for (const auto& e : list)
+        if (!WriteElement(out, *e)) return false;
+    out.WriteLine("</TProtoLista>");
+    return out.Good();
+}
+
+std::string ReadList(TNetReader& in, TProtoLista& list, int depth) {
+    std::string value;
+    if (!in.ExpectKey("<TProtoLista=", value)) return "Formato incorrecto - TProtoLista";
+    std::int32_t count = 0;
+    if (!ParseInteger(WithoutLast(value), count)) return "Formato incorrecto - TProtoLista Num";
+    // Element by element: a count in the file never decides how much is allocated.
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (!in.ExpectKey("<TProtoNeuronio=", value)) return "TProtoneurio - FormatoIncorrecto";
+        std::unique_ptr<TProtoNeuronio> element = MakeElement(WithoutLast(value));
+        if (!element) return "TProtoNeuronio - Tipo desconhecido";
+        std::string error;
+        if (!element->LoadHeader(in, error) || !element->LoadBody(in, error, depth)) return error;
+        list.AddElement(std::move(element));
+        if (!in.ExpectTag("</TProtoNeuronio>")) return "Formato incorrecto - /TProtoNeuronio";
+    }
+    if (!in.ExpectTag("</TProtoLista>")) return "Formato incorrecto - /TProtoLista";
+    return {};
+}
+
+bool WriteSynapses(TNetWriter& out, const TListaSinapses& list) {
+    out.WriteLine("<TListaSinapses=" + std::to_string(list.Count()) + ">");
+    for (const TSinapse* s : list) {
+        out.WriteLine("<TSINAPSE>");
+        out.WriteKeyed("Valor:", s->Weight().ToText());
+        const std::int32_t destination =
+            s->Destination() != nullptr ? s->Destination()->Id() : s->DestinationId();
+        out.WriteKeyed("Destino:", std::to_string(destination));
+        out.WriteKeyed("visible:", BoolText(s->Visible()));
+        out.WriteLine("</TSINAPSE>");
+    }
+    out.WriteLine("</TListaSinapses>");
+    return out.Good();
+}
+
+std::string ReadSynapses(TNetReader& in, TProtoNeuronio& source) {
+    std::string value;
+    if (!in.ExpectKey("<TListaSinapses=", value)) return "Formato incorrecto - TListaSinapses";
+    std::int32_t count = 0;
+    if (!ParseInteger(WithoutLast(value), count)) return "Formato incorrecto - TListaSinapses Num";
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (!in.ExpectTag("<TSINAPSE>")) return "Formato incorrecto - TSINAPSE";
+        auto synapse = std::make_unique<TSinapse>();
+        if (!in.ExpectKey("Valor:", value)) return "Formato incorrecto - TSinapse - Valor";
+        try {
+            TInfinito weight;
+            if (!weight.SetFromText(value)) return "Formato incorrecto - TSinapse - Valor";
+            synapse->SetWeight(std::move(weight));
+        } catch (const EConvertError&) {
+            return "Formato incorrecto - TSinapse - Valor";
+        }
+        synapse->SetSource(&source);
+        std::int32_t destination = 0;
+        if (!in.ExpectKey("Destino:", value) || !ParseInteger(value, destination))
+            return "Formato incorrecto - TSinapse - Destino";
+        synapse->SetDestinationId(destination);
+        if (!in.ExpectKey("visible:", value)) return "Formato Incorrecto - TSinapse - visible";
+        synapse->SetVisible(ParseBool(value));
+        if (!in.ExpectTag("</TSINAPSE>")) return "Formato incorrecto - /TSINAPSE";
+        source.AddOutgoing(std::move(synapse));
+    }
+    if (!in.ExpectTag("</TListaSinapses>")) return "Formato incorrecto - /TListaSinapses";
+    return {};
+}
+
+} // namespace veltra
