@@ -66,6 +66,11 @@ Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry) {
 
 namespace {
 
+// Below 4 groups the halves plus their carry group would not get shorter.
+std::size_t Cutoff() {
+    return std::max<std::size_t>(KaratsubaThreshold, 4);
+}
+
 // Column sums in 64 bits: a row adds products below 10^16, so 1024 rows stay far below 2^64
 // before the carries must be pushed up.
 constexpr std::size_t RowsPerFlush = 1024;
@@ -110,7 +115,7 @@ std::size_t Trim(const Limb* a, std::size_t n) {
 
 // r[0..2n) = a[0..n) * b[0..n); scratch holds at least ScratchFor(n) groups.
 void Karatsuba(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb* scratch) {
-    if (n <= KaratsubaThreshold) {
+    if (n <= Cutoff()) {
         MulBasecase(r, a, n, b, n);
         return;
     }
@@ -138,7 +143,7 @@ void Karatsuba(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb* scrat
 }
 
 std::size_t ScratchFor(std::size_t n) {
-    if (n <= KaratsubaThreshold) return 0;
+    if (n <= Cutoff()) return 0;
     const std::size_t h = n - n / 2;
     return 4 * (h + 1) + ScratchFor(h + 1);
 }
@@ -154,7 +159,7 @@ void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) 
         r[na] = MulWord(r, a, na, b[0]);
         return;
     }
-    if (nb <= KaratsubaThreshold) {
+    if (nb <= Cutoff()) {
         MulBasecase(r, a, na, b, nb);
         return;
     }

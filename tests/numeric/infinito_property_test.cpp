@@ -1,0 +1,211 @@
+// Randomised checks against GMP (values) and the group-by-group reference (layouts and signs).
+#include "numeric/infinito.h"
+#include "numeric/magnitude.h"
+#include "reference.h"
+
+#include <gmp.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+namespace veltra {
+namespace {
+
+// A decimal as an integer mantissa and a count of fraction digits, computed with GMP.
+class Exact {
+public:
+    explicit Exact(std::string_view text) {
+        mpz_init(m_);
+        std::string digits;
+        bool negative = !text.empty() && text.front() == '-';
+        if (negative) text.remove_prefix(1);
+        for (char c : text) {
+            if (c == '.') {
+                scale_ = 0;
+            } else {
+                digits += c;
+                if (scale_ >= 0) ++scale_;
+            }
+        }
+        if (scale_ < 0) scale_ = 0;
+        if (digits.empty()) digits = "0";
+        mpz_set_str(m_, digits.c_str(), 10);
+        if (negative) mpz_neg(m_, m_);
+    }
+    Exact(const Exact& o) : scale_(o.scale_) { mpz_init_set(m_, o.m_); }
+    Exact& operator=(const Exact&) = delete;
+    ~Exact() { mpz_clear(m_); }
+
+    void Rescale(long scale) {
+        if (scale <= scale_) return;
+        mpz_t p;
+        mpz_init(p);
+        mpz_ui_pow_ui(p, 10, static_cast<unsigned long>(scale - scale_));
+        mpz_mul(m_, m_, p);
+        mpz_clear(p);
+        scale_ = scale;
+    }
+    static Exact Sum(Exact a, Exact b) {
+        a.Rescale(b.scale_);
+        b.Rescale(a.scale_);
+        mpz_add(a.m_, a.m_, b.m_);
+        return a;
+    }
+    static Exact Product(Exact a, const Exact& b) {
+        mpz_mul(a.m_, a.m_, b.m_);
+        a.scale_ += b.scale_;
+        return a;
+    }
+    static int Compare(Exact a, Exact b) {
+        a.Rescale(b.scale_);
+        b.Rescale(a.scale_);
+        const int c = mpz_cmp(a.m_, b.m_);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    // Canonical text of the value (a zero prints as "0").
+    std::string Text() const {
+        std::string digits(mpz_sizeinbase(m_, 10) + 2, '\0');
+        mpz_get_str(digits.data(), 10, m_);
+        digits.resize(std::char_traits<char>::length(digits.c_str()));
+        const bool negative = digits.front() == '-';
+        if (negative) digits.erase(0, 1);
+        if (digits.size() <= std::size_t(scale_)) digits.insert(0, scale_ + 1 - digits.size(), '0');
+        std::string text = digits.substr(0, digits.size() - scale_);
+        std::string frac = digits.substr(digits.size() - scale_);
+        while (!frac.empty() && frac.back() == '0')
+            frac.pop_back();
+        if (!frac.empty()) text += "." + frac;
+        if (negative) text.insert(0, "-");
+        return text;
+    }
+
+private:
+    mpz_t m_;
+    long scale_ = -1; // digits after the point; -1 while no point was seen
+};
+
+// Random decimal texts biased toward the hard cases: runs of nines and zeros (long carries
+// and borrows), whole zero groups at either end, lengths around multiples of 8.
+class TextMaker {
+public:
+    explicit TextMaker(unsigned seed) : rng_(seed) {}
+
+    std::string Digits(std::size_t n) {
+        std::string s;
+        const int style = Pick(4);
+        for (std::size_t i = 0; i < n; ++i) {
+            switch (style) {
+            case 0:
+                s += char('0' + Pick(10));
+                break;
+            case 1:
+                s += Pick(8) == 0 ? char('0' + Pick(10)) : '9';
+                break;
+            case 2:
+                s += Pick(8) == 0 ? char('0' + Pick(10)) : '0';
+                break;
+            default:
+                s += char('0' + (Pick(2) == 0 ? 9 : Pick(10)));
+                break;
+            }
+        }
+        return s;
+    }
+    std::size_t Length(std::size_t max) {
+        if (Pick(3) == 0) return std::min<std::size_t>(max, 8 * Pick(4) + Pick(3)); // near groups
+        return Pick(static_cast<int>(max) + 1);
+    }
+    std::string Text(std::size_t maxDigits) {
+        std::string t;
+        if (Pick(2) == 0) t += '-';
+        t += Digits(Length(maxDigits));
+        if (Pick(4) != 0) t += "." + Digits(Length(maxDigits));
+        if (t == "-." || t == "." || t == "-") t += "0";
+        return t;
+    }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+private:
+    std::mt19937 rng_;
+};
+
+void ExpectSameLayout(const TInfinito& got, const reference::Number& want,
+                      const std::string& what) {
+    ASSERT_EQ(got.GroupCount(), static_cast<int>(want.groups.size())) << what;
+    for (int i = 0; i < got.GroupCount(); ++i) {
+        ASSERT_EQ(got.GroupAt(i), want.groups[i]) << what << " group " << i;
+    }
+    EXPECT_EQ(got.Sign(), want.sign) << what;
+}
+
+TEST(InfinitoProperty, AgreesWithGmpAndTheGroupReference) {
+    TextMaker maker(12345);
+    for (int round = 0; round < 4000; ++round) {
+        const std::size_t max = round < 3000 ? 40 : 200;
+        const std::string x = maker.Text(max);
+        const std::string y = maker.Text(max);
+        const std::string what = x + " , " + y;
+        const TInfinito a(x), b(y);
+        const Exact ea(x), eb(y);
+
+        const bool negativeZero = x.front() == '-' && Exact::Compare(ea, Exact("0")) == 0;
+        EXPECT_EQ(a.ToText(), negativeZero ? "-0" : ea.Text()) << x;
+        const TInfinito sum = TInfinito::Add(a, b);
+        EXPECT_EQ(sum.ToText(), Exact::Sum(ea, eb).Text()) << what;
+        ExpectSameLayout(sum, reference::Add(reference::FromNumber(a), reference::FromNumber(b)),
+                         "sum " + what);
+        const TInfinito product = TInfinito::Multiply(a, b);
+        EXPECT_EQ(product.ToText(), Exact::Product(ea, eb).Text()) << what;
+        ExpectSameLayout(product,
+                         reference::Multiply(reference::FromNumber(a), reference::FromNumber(b)),
+                         "product " + what);
+
+        const int expected = Exact::Compare(ea, eb);
+        EXPECT_EQ(TInfinito::Compare(a, b), expected) << what;
+        TInfinito na(a), nb(b);
+        EXPECT_EQ(TInfinito::GreaterThan(na, nb), expected > 0) << what;
+        EXPECT_EQ(TInfinito::EqualTo(na, nb), expected == 0) << what;
+        EXPECT_EQ(TInfinito::Compare(na, a), 0) << "normalising changed the value of " << x;
+
+        TInfinito acc(a);
+        acc.AddProduct(a, b);
+        EXPECT_EQ(acc.ToText(), TInfinito::Add(a, product).ToText()) << what;
+        if (HasFailure()) return; // one clear report beats four thousand
+    }
+}
+
+// Long products through the fast multiplication, at several switch-over points; the smallest
+// ones push even short operands through every branch of the split.
+TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
+    const std::size_t saved = mag::KaratsubaThreshold;
+    TextMaker maker(777);
+    for (std::size_t threshold : {4u, 5u, 7u, 16u, 40u}) {
+        mag::KaratsubaThreshold = threshold;
+        for (int round = 0; round < 60; ++round) {
+            const std::size_t la = 1 + maker.Pick(round < 40 ? 400 : 3000);
+            const std::size_t lb = maker.Pick(2) == 0 ? la : 1 + maker.Pick(3000);
+            std::string x = maker.Digits(la);
+            std::string y = maker.Digits(lb);
+            if (maker.Pick(2) == 0) x.insert(x.size() / 2, ".");
+            if (maker.Pick(2) == 0) y = "-" + y;
+            const TInfinito product = TInfinito::Multiply(TInfinito(x), TInfinito(y));
+            ASSERT_EQ(product.ToText(), Exact::Product(Exact(x), Exact(y)).Text())
+                << "threshold " << threshold << ": " << x << " * " << y;
+        }
+    }
+    mag::KaratsubaThreshold = saved;
+}
+
+TEST(InfinitoProperty, AllNinesTimesAllNines) {
+    for (std::size_t n : {8u, 64u, 321u, 1000u, 4096u, 10007u}) {
+        const std::string nines(n, '9');
+        const std::string expected = std::string(n - 1, '9') + "8" + std::string(n - 1, '0') + "1";
+        EXPECT_EQ(TInfinito::Multiply(TInfinito(nines), TInfinito(nines)).ToText(), expected) << n;
+        // And the borrow that runs through every group.
+        EXPECT_EQ(TInfinito::Add(TInfinito("1" + std::string(n, '0')), TInfinito("-1")).ToText(),
+                  nines);
+    }
+}
+
+} // namespace
+} // namespace veltra
