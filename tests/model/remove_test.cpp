@@ -1,0 +1,67 @@
+#include "fakes.h"
+#include "netbuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace veltra::testing {
+namespace {
+
+TEST(Remove, ReleasesEveryLinkOnceAndLeavesOthersClean) {
+    TRede net;
+    TRecordingCanvas canvas;
+    auto* e = Add<TNeuronio>(net, 0, 0);
+    auto* other = Add<TNeuronio>(net, 100, 0);
+    auto* third = Add<TNeuronio>(net, 200, 0);
+    Connect(e, e, "0.5");
+    Connect(e, other, "1");
+    Connect(other, e, "1");
+    auto* kept = Connect(other, third, "2");
+    net.Remove(e, canvas);
+    EXPECT_EQ(net.Elements().Count(), 2);
+    EXPECT_TRUE(other->IncomingSynapses().Empty());
+    ASSERT_EQ(other->OutgoingSynapses().Count(), 1);
+    EXPECT_EQ(other->OutgoingSynapses().Item(0), kept);
+    EXPECT_EQ(third->IncomingSynapses().Count(), 1);
+    // Each of the three is erased from the canvas exactly once, the loop included.
+    ASSERT_EQ(canvas.synapses.size(), 3u);
+    EXPECT_EQ(canvas.synapses[0].figure, TSynapseFigure::Loop);
+    net.Step(); // nothing left points at the erased element (AddressSanitizer agrees)
+}
+
+TEST(Remove, ForgetsTheDragElementOfTheDocument) {
+    TDados doc;
+    TNullCanvas canvas;
+    auto* n = Add<TNeuronio>(doc.Net());
+    doc.BeginSynapse(n, {1, 1}, canvas);
+    doc.Remove(n, canvas);
+    EXPECT_EQ(doc.dragElement, nullptr);
+    EXPECT_EQ(doc.pendingSynapse, nullptr);
+    EXPECT_EQ(doc.EndSynapse(canvas, 1, 1), nullptr);
+}
+
+TEST(Remove, AnElementNotInTheNetIsIgnored) {
+    TRede net;
+    TNullCanvas canvas;
+    Add<TNeuronio>(net);
+    TNeuronio stranger;
+    net.Remove(&stranger, canvas);
+    EXPECT_EQ(net.Elements().Count(), 1);
+}
+
+TEST(Move, SynapseEndsFollowTheGlyphCentre) {
+    TRede net;
+    TRecordingCanvas canvas;
+    auto* a = Add<TNeuronio>(net, 0, 0);
+    auto* b = Add<TNeuronio>(net, 100, 0);
+    auto* ab = Connect(a, b, "1");
+    auto* ba = Connect(b, a, "1");
+    b->MoveTo(canvas, 200, 50);
+    EXPECT_EQ(b->GetPosition(), (TPoint{191, 40}));
+    EXPECT_EQ(ab->EndPoint(), (TPoint{200, 50}));
+    EXPECT_EQ(ba->StartPoint(), (TPoint{200, 50}));
+    // Erase both, draw both again.
+    EXPECT_EQ(canvas.synapses.size(), 4u);
+}
+
+} // namespace
+} // namespace veltra::testing
