@@ -1,0 +1,300 @@
+#include "ui/mainform.h"
+
+#include "ui/ecra.h"
+#include "ui/mdichild.h"
+#include "ui/prompter.h"
+#include "ui/toolbar.h"
+#include "ui/weightbox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace veltra {
+
+TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
+    : prompter_(prompter ? std::move(prompter) : std::make_unique<TQtPrompter>()),
+      mdiArea_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("VELTRA"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/veltra.svg")));
+    mdiArea_->setObjectName(QStringLiteral("ClientArea"));
+    mdiArea_->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(mdiArea_);
+    BuildMenus();
+    BuildSpeedBar();
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(true);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        // FormDeactivate of the window that lost the activation.
+        for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+            if (sub != w)
+                if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->FormDeactivate();
+        UpdateMenuItems();
+    });
+    qApp->installEventFilter(this);
+    resize(1000, 700);
+    UpdateMenuItems();
+}
+
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+}
+
+void TMainForm::SetPrompter(std::unique_ptr<TPrompter> prompter) {
+    prompter_ = std::move(prompter);
+}
+
+void TMainForm::BuildMenus() {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, const QString& hint) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setStatusTip(hint);
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->menuAction()->setStatusTip(QStringLiteral("File related commands"));
+    QAction* newItem =
+        item(file, "FileNewItem", QStringLiteral("New"), QStringLiteral("Create a new file"));
+    newItem->setShortcut(QKeySequence::New);
+    connect(newItem, &QAction::triggered, this, [this] { FileNewItemClick(); });
+    QAction* open =
+        item(file, "FileOpenItem", QStringLiteral("Open"), QStringLiteral("Open an existing file"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] { LoadNet(); });
+    QAction* close =
+        item(file, "FileCloseItem", QStringLiteral("Close"), QStringLiteral("Close current file"));
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(close, &QAction::triggered, this, [this] { FileCloseItemClick(); });
+    QAction* save = item(file, "FileSaveAsItem", QStringLiteral("Save &As..."),
+                         QStringLiteral("Save current file as..."));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { FileSaveAsItemClick(); });
+    file->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction* exit =
+        item(file, "FileExitItem", QStringLiteral("Exit"), QStringLiteral("Exit the application"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
+
+    QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
+    run->setObjectName(QStringLiteral("Run1"));
+    QAction* step1 = item(run, "Step1", QStringLiteral("Continuous"), {});
+    QAction* step2 = item(run, "Step2", QStringLiteral("Step ..."), {});
+    for (QAction* a : {step1, step2})
+        connect(a, &QAction::triggered, this,
+                [this] { SetRunBrowserVisible(!windows_.FormRunBrowser->isVisible()); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    view->setObjectName(QStringLiteral("View1"));
+    connect(item(view, "Info1", QStringLiteral("Info"), {}), &QAction::triggered, this, [this] {
+        windows_.MultPageDlg->show();
+        windows_.MultPageDlg->raise();
+    });
+    view->addSeparator()->setObjectName(QStringLiteral("N2"));
+    draw1_ = item(view, "Draw1", QStringLiteral("Draw"), {});
+    draw1_->setCheckable(true);
+    connect(draw1_, &QAction::triggered, this,
+            [this](bool checked) { SetPaletteVisible(checked); });
+    connect(item(view, "Dynamic1", QStringLiteral("Dynamics"), {}), &QAction::triggered, this,
+            [this] { emit DynamicsRequested(); });
+    execution1_ = item(view, "Execution1", QStringLiteral("Execution"), {});
+    connect(execution1_, &QAction::triggered, this,
+            [this] { SetRunBrowserVisible(!windows_.FormRunBrowser->isVisible()); });
+    view->addSeparator()->setObjectName(QStringLiteral("N3"));
+    connect(item(view, "Options1", QStringLiteral("Options"), {}), &QAction::triggered, this,
+            [this] {
+                if (auto* d = qobject_cast<QDialog*>(windows_.FormOptions)) d->exec();
+            });
+    connect(item(view, "PrintDynamics1", QStringLiteral("Print Dynamics"), {}), &QAction::triggered,
+            this, [this] { emit PrintDynamicsRequested(); });
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("Window"));
+    windowMenu_->setObjectName(QStringLiteral("Window1"));
+    windowMenu_->menuAction()->setStatusTip(
+        QStringLiteral("Window related commands such as Tile and Cascade"));
+    connect(windowMenu_, &QMenu::aboutToShow, this, [this] { RebuildWindowMenu(); });
+    RebuildWindowMenu();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    connect(item(help, "HelpAboutItem", QStringLiteral("About"), {}), &QAction::triggered, this,
+            [this] {
+                if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) d->exec();
+            });
+}
+
+void TMainForm::RebuildWindowMenu() {
+    windowMenu_->clear();
+    auto item = [this](const char* name, const QString& caption, const QString& hint) {
+        QAction* a = windowMenu_->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setStatusTip(hint);
+        a->setEnabled(ChildCount() > 0);
+        return a;
+    };
+    connect(item("WindowCascadeItem", QStringLiteral("Cascade"),
+                 QStringLiteral("Arrange windows to overlap")),
+            &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    connect(item("WindowTileItem", QStringLiteral("Tile"),
+                 QStringLiteral("Arrange windows without overlap")),
+            &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
+    connect(item("WindowArrangeItem", QStringLiteral("Arrange Icons"),
+                 QStringLiteral("Arrange window icons at bottom of main window")),
+            &QAction::triggered, this, [this] {
+                // Minimised children line up along the bottom edge, left to right.
+                int x = 0;
+                for (QMdiSubWindow* w : mdiArea_->subWindowList())
+                    if (w->isMinimized()) {
+                        w->move(x, mdiArea_->viewport()->height() - w->height());
+                        x += w->width();
+                    }
+            });
+    connect(item("WindowMinimizeItem", QStringLiteral("Minimize All"),
+                 QStringLiteral("Minimize all windows")),
+            &QAction::triggered, this, [this] {
+                for (int i = ChildCount() - 1; i >= 0; --i)
+                    if (QWidget* w = ChildAt(i)->parentWidget()) w->showMinimized();
+            });
+    const QList<QMdiSubWindow*> subs = mdiArea_->subWindowList();
+    if (!subs.isEmpty()) windowMenu_->addSeparator();
+    for (int i = 0; i < subs.size(); ++i) {
+        auto* child = qobject_cast<TMDIChild*>(subs[i]->widget());
+        if (child == nullptr) continue;
+        QAction* a =
+            windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(child->Caption()));
+        a->setCheckable(true);
+        a->setChecked(subs[i] == mdiArea_->activeSubWindow());
+        QMdiSubWindow* sub = subs[i];
+        connect(a, &QAction::triggered, this, [this, sub] { mdiArea_->setActiveSubWindow(sub); });
+    }
+}
+
+void TMainForm::BuildSpeedBar() {
+    speedPanel_ = addToolBar(QStringLiteral("Speed bar"));
+    speedPanel_->setObjectName(QStringLiteral("SpeedPanel"));
+    speedPanel_->setMovable(false);
+    speedPanel_->setFloatable(false);
+    speedPanel_->setFixedHeight(33);
+    speedPanel_->setIconSize(QSize(20, 20));
+    speedPanel_->setFocusPolicy(Qt::StrongFocus);
+    speedPanel_->toggleViewAction()->setVisible(false);
+    auto button = [this](const char* name, const QString& hint, const QString& longHint,
+                         QStyle::StandardPixmap icon, const QString& text = {}) {
+        auto* b = new QToolButton(speedPanel_);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setStatusTip(longHint);
+        b->setAutoRaise(true);
+        if (text.isEmpty())
+            b->setIcon(style()->standardIcon(icon));
+        else
+            b->setText(text);
+        speedPanel_->addWidget(b);
+        return b;
+    };
+    connect(button("SpeedButton1", QStringLiteral("New Net"), QStringLiteral("New Net"),
+                   QStyle::SP_FileIcon),
+            &QToolButton::clicked, this, [this] { FileNewItemClick(); });
+    // A hint "Open|" has a short part and an empty long part.
+    connect(button("OpenBtn", QStringLiteral("Open"), QString(), QStyle::SP_DialogOpenButton),
+            &QToolButton::clicked, this, [this] { LoadNet(); });
+    saveBtn_ = button("SaveBtn", QStringLiteral("Save as..."), QStringLiteral("Save as..."),
+                      QStyle::SP_DialogSaveButton);
+    connect(saveBtn_, &QToolButton::clicked, this, [this] { FileSaveAsItemClick(); });
+    speedPanel_->addSeparator();
+    drawBt_ = button("draw_bt", QStringLiteral("Draw toolbar"), QStringLiteral("Draw toolbar"),
+                     QStyle::SP_CustomBase, QStringLiteral("Draw"));
+    drawBt_->setCheckable(true);
+    connect(drawBt_, &QToolButton::clicked, this, [this](bool down) { SetPaletteVisible(down); });
+    QToolButton* dyn =
+        button("dynamic_bt", QStringLiteral("View Dynamics"), QStringLiteral("View Dynamics"),
+               QStyle::SP_CustomBase, QStringLiteral("Dynamics"));
+    dyn->setCheckable(true);
+    connect(dyn, &QToolButton::clicked, this, [this] { emit DynamicsRequested(); });
+    connect(button("dyn_print", QStringLiteral("Print Dynamics"), QStringLiteral("Print Dynamics"),
+                   QStyle::SP_CustomBase, QStringLiteral("Print")),
+            &QToolButton::clicked, this, [this] { emit PrintDynamicsRequested(); });
+    executionBt_ = button("execution_bt", QStringLiteral("View execution"),
+                          QStringLiteral("View execution"), QStyle::SP_MediaPlay);
+    executionBt_->setCheckable(true);
+    connect(executionBt_, &QToolButton::clicked, this,
+            [this](bool down) { SetRunBrowserVisible(down); });
+    speedPanel_->addSeparator();
+    weightBox_ = new TWeightBox(speedPanel_, [this] {
+        prompter_->Message(this, QStringLiteral("Return Pressed! Initialize weight to 0!"));
+        speedPanel_->setFocus(Qt::OtherFocusReason);
+    });
+    speedPanel_->addWidget(weightBox_);
+    speedPanel_->addSeparator();
+    connect(button("ExitBtn", QStringLiteral("Exit"), QString(), QStyle::SP_DialogCloseButton),
+            &QToolButton::clicked, this, [this] { FileExitItemClick(); });
+}
+
+void TMainForm::SetPaletteVisible(bool visible) {
+    draw1_->setChecked(visible);
+    drawBt_->setChecked(visible);
+    if (windows_.Toolbar != nullptr) windows_.Toolbar->setVisible(visible);
+}
+
+void TMainForm::SetRunBrowserVisible(bool visible) {
+    executionBt_->setChecked(visible);
+    if (windows_.FormRunBrowser != nullptr) windows_.FormRunBrowser->setVisible(visible);
+}
+
+void TMainForm::UpdateMenuItems() {
+    const bool any = ChildCount() > 0;
+    for (const char* name : {"FileCloseItem", "FileSaveAsItem"})
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
+    saveBtn_->setEnabled(any);
+    RebuildWindowMenu();
+}
+
+void TMainForm::SetStatusText(const QString& text) {
+    statusBar()->showMessage(text);
+}
+QString TMainForm::StatusText() const {
+    return statusBar()->currentMessage();
+}
+
+void TMainForm::FocusWeightBox() {
+    weightBox_->setFocus(Qt::OtherFocusReason);
+    weightBox_->selectAll();
+}
+
+void TMainForm::ShowMessage(const std::string& text) {
+    prompter_->Message(this, QString::fromStdString(text));
+}
+
+TProtoNeuronio* TMainForm::SelectInner(const std::vector<TProtoNeuronio*>& candidates) {
+    QStringList labels;
+    for (TProtoNeuronio* e : candidates)
+        labels << QString::fromStdString(e->Label());
+    const int pick = prompter_->Pick(this, QStringLiteral("Select IO"), labels);
+    return pick >= 0 && pick < static_cast<int>(candidates.size())
+               ? candidates[static_cast<std::size_t>(pick)]
+               : nullptr;
+}
+
+std::string TMainForm::WeightText() {
+    return weightBox_->text().toStdString();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // A key pressed while a drawing window is active hides its hint (FormKeyDown).
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        if (TMDIChild* child = ActiveChild()) child->FormKeyDown();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace veltra

@@ -1,0 +1,129 @@
+// The multiple-document main window "VELTRA": menus, speed bar, weight box and status
+// line; it makes drawing windows for new and opened nets, saves the active one and opens
+// the shared tool windows. It holds no net of its own.
+#pragma once
+
+#include "model/interaction.h"
+#include "ui/prompter.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class QToolButton;
+
+namespace veltra {
+
+class TDados;
+class TMDIChild;
+class TModule;
+class TPrompter;
+class TProtoNeuronio;
+class TToolbar;
+
+// The single windows made at start-up and shown or hidden for the whole run.
+struct TSingleWindows {
+    QWidget* AboutBox = nullptr;
+    QWidget* MultPageDlg = nullptr;
+    TToolbar* Toolbar = nullptr;
+    QWidget* dynamicform = nullptr;
+    QWidget* FormRunBrowser = nullptr;
+    QWidget* FormOptions = nullptr;
+    QWidget* Form_Mod_IO = nullptr;
+    QWidget* FormMDIWindowsList = nullptr;
+    QWidget* FormRunList = nullptr;
+};
+
+class TMainForm final : public QMainWindow, private TInteraction {
+    Q_OBJECT
+public:
+    explicit TMainForm(std::unique_ptr<TPrompter> prompter = nullptr);
+    ~TMainForm() override;
+
+    TSingleWindows& Windows() { return windows_; }
+    TToolbar& Toolbar() { return *windows_.Toolbar; }
+    TPrompter& Prompter() { return *prompter_; }
+    void SetPrompter(std::unique_ptr<TPrompter> prompter);
+    TInteraction& Interaction() { return *this; }
+
+    TMDIChild* CreateMDIChild(const QString& caption);
+    TMDIChild* ActiveChild() const;
+    int ChildCount() const;
+    TMDIChild* ChildAt(int index) const;
+    // The first drawing window, while it is open.
+    TMDIChild* FirstChild() const;
+    void SetFirstChild(TMDIChild* child);
+
+    // Commands.
+    void FileNewItemClick();
+    bool LoadNet();
+    bool OpenNetFile(const QString& fileName);
+    void FileSaveAsItemClick();
+    bool SaveChild(TMDIChild& child);
+    void FileCloseItemClick();
+    void FileExitItemClick();
+    void UpdateMenuItems();
+
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+    void FocusWeightBox(); // focus and select the whole text
+    QLineEdit* WeightBox() const { return weightBox_; }
+
+    // Shows the element in the Info dialog.
+    void ShowNetBrowser(TProtoNeuronio* element, TDados& document);
+    // Reads a module's inner net from a file the user picks; returns the error text.
+    std::string LoadModuleFile(TDados& document, TModule& module);
+    // Every window lets go of the element before it is released.
+    void ForgetElement(const TProtoNeuronio* element);
+    // An expanded view was edited: the nets that hold the module are changed too.
+    void ModuleEdited(const TProtoNeuronio* module, TMDIChild* view);
+    // Asks about unsaved changes; false when the user cancels the close.
+    bool MaybeSave(TMDIChild& child);
+
+    bool showLabel = true;
+    bool showValue = true;
+
+signals:
+    void PrintDynamicsRequested();
+    void DynamicsRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // TInteraction: how the model asks the user.
+    void ShowMessage(const std::string& text) override;
+    TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) override;
+    std::string WeightText() override;
+
+    void BuildMenus();
+    void BuildSpeedBar();
+    void RebuildWindowMenu();
+    void SetPaletteVisible(bool visible);
+    void SetRunBrowserVisible(bool visible);
+
+    std::unique_ptr<TPrompter> prompter_;
+    TSingleWindows windows_;
+    QMdiArea* mdiArea_;
+    QPointer<TMDIChild> firstChild_;
+    QLineEdit* weightBox_ = nullptr;
+    QToolBar* speedPanel_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* draw1_ = nullptr;
+    QAction* execution1_ = nullptr;
+    QToolButton* drawBt_ = nullptr;
+    QToolButton* executionBt_ = nullptr;
+    QToolButton* saveBtn_ = nullptr;
+    QString lastOpenName_;
+    QString lastSaveName_;
+    QString lastModuleName_;
+};
+
+} // namespace veltra

@@ -1,0 +1,233 @@
+// The main window's document commands: New, Open, Save, Close, Exit and the bookkeeping
+// of drawing windows.
+#include "model/dados.h"
+#include "model/module.h"
+#include "ui/ecra.h"
+#include "ui/mainform.h"
+#include "ui/mdichild.h"
+#include "ui/prompter.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSaveFile>
+#include <sstream>
+
+namespace veltra {
+
+namespace {
+
+TFileRequest NetFileRequest(const QString& title, const QString& proposed, const QString& folder) {
+    // Lower-case default suffix: the filter below is case-sensitive on this platform, and
+    // a file saved as "x.NET" would vanish from the Open dialog.
+    return {title, QStringLiteral("Net files (*.net*)"), QStringLiteral("net"), folder, proposed};
+}
+
+// Reads a whole file; false with `why` filled when it cannot be read.
+bool ReadFile(const QString& fileName, std::string& content, QString& why) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    content = file.readAll().toStdString();
+    return true;
+}
+
+} // namespace
+
+TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
+    auto* child = new TMDIChild(*this, caption);
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(windowIcon());
+    sub->resize(560, 400);
+    connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
+    sub->show();
+    mdiArea_->setActiveSubWindow(sub);
+    UpdateMenuItems();
+    return child;
+}
+
+TMDIChild* TMainForm::ActiveChild() const {
+    QMdiSubWindow* sub = mdiArea_->activeSubWindow();
+    return sub != nullptr && !sub->isHidden() ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
+}
+
+int TMainForm::ChildCount() const {
+    int n = 0;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (!sub->isHidden() && qobject_cast<TMDIChild*>(sub->widget()) != nullptr) ++n;
+    return n;
+}
+
+TMDIChild* TMainForm::ChildAt(int index) const {
+    int n = 0;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (auto* child = qobject_cast<TMDIChild*>(sub->widget()); child && !sub->isHidden())
+            if (n++ == index) return child;
+    return nullptr;
+}
+
+TMDIChild* TMainForm::FirstChild() const {
+    return firstChild_.data();
+}
+void TMainForm::SetFirstChild(TMDIChild* child) {
+    firstChild_ = child;
+}
+
+void TMainForm::FileNewItemClick() {
+    CreateMDIChild(QStringLiteral("NONAME%1").arg(ChildCount() + 1));
+}
+
+bool TMainForm::LoadNet() {
+    const QString fileName =
+        prompter_->OpenFileName(this, NetFileRequest(QStringLiteral("Open"), lastOpenName_, {}));
+    if (fileName.isEmpty()) return false;
+    lastOpenName_ = fileName;
+    return OpenNetFile(fileName);
+}
+
+bool TMainForm::OpenNetFile(const QString& fileName) {
+    TMDIChild* child = CreateMDIChild(fileName);
+    std::string content;
+    QString why;
+    if (!ReadFile(fileName, content, why)) {
+        prompter_->Message(this, QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why));
+        return false;
+    }
+    std::istringstream in(content);
+    std::string errorText;
+    try {
+        child->Document().Load(in, errorText);
+    } catch (const std::exception& error) {
+        errorText = error.what();
+    }
+    child->Ecra().InvalidateAll();
+    if (!errorText.empty()) {
+        prompter_->Message(this, QString::fromStdString(errorText));
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::FileSaveAsItemClick() {
+    if (TMDIChild* child = ActiveChild()) SaveChild(*child);
+}
+
+bool TMainForm::SaveChild(TMDIChild& child) {
+    const QString fileName = prompter_->SaveFileName(
+        this, NetFileRequest(QStringLiteral("Save As"), lastSaveName_, QStringLiteral(".")));
+    if (fileName.isEmpty()) return false;
+    lastSaveName_ = fileName;
+    std::ostringstream out;
+    bool written = false;
+    try {
+        written = child.Document().Save(out);
+    } catch (const std::exception& error) {
+        prompter_->Message(this, QString::fromStdString(error.what()));
+        return false;
+    }
+    // Written to a temporary file and renamed over the old one only when complete, so a
+    // failed save leaves the old file as it was.
+    QSaveFile file(fileName);
+    QString why;
+    if (!written)
+        why = QStringLiteral("the net could not be written");
+    else if (!file.open(QIODevice::WriteOnly))
+        why = file.errorString();
+    else {
+        const std::string bytes = out.str();
+        if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()) ||
+            !file.commit())
+            why = file.errorString();
+    }
+    if (!why.isEmpty()) {
+        file.cancelWriting();
+        prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, why));
+        return false;
+    }
+    child.SetCaption(fileName);
+    child.SetModified(false);
+    RebuildWindowMenu();
+    return true;
+}
+
+void TMainForm::FileCloseItemClick() {
+    if (QMdiSubWindow* sub = mdiArea_->activeSubWindow()) sub->close();
+}
+
+void TMainForm::FileExitItemClick() {
+    close();
+}
+
+bool TMainForm::MaybeSave(TMDIChild& child) {
+    // An expanded view's edits belong to the net that holds the module; that window asks.
+    if (!child.Modified() || child.ExpandedModule() != nullptr) return true;
+    switch (prompter_->AskSave(this, child.Caption())) {
+    case TSaveChoice::Save:
+        return SaveChild(child);
+    case TSaveChoice::Discard:
+        return true;
+    case TSaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    for (int i = ChildCount() - 1; i >= 0; --i) {
+        TMDIChild* child = ChildAt(i);
+        if (!child->parentWidget()->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (QWidget* w : {windows_.MultPageDlg, windows_.dynamicform, windows_.FormRunBrowser,
+                       static_cast<QWidget*>(windows_.Toolbar)})
+        if (w != nullptr) w->hide();
+    event->accept();
+}
+
+void TMainForm::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
+    (void)element;
+    (void)document;
+    windows_.MultPageDlg->show();
+    windows_.MultPageDlg->raise();
+}
+
+std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
+    TFileRequest request = NetFileRequest(QStringLiteral("OPEN MODULE STORAGE FILE"),
+                                          lastModuleName_, QStringLiteral("."));
+    const QString fileName = prompter_->OpenFileName(this, request);
+    std::string errorText;
+    if (fileName.isEmpty()) {
+        document.FinishModule(module, errorText);
+        return errorText;
+    }
+    lastModuleName_ = fileName;
+    std::string content;
+    QString why;
+    if (!ReadFile(fileName, content, why))
+        return QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why).toStdString();
+    std::istringstream in(content);
+    document.LoadModuleFile(module, in, errorText);
+    return errorText;
+}
+
+void TMainForm::ForgetElement(const TProtoNeuronio* element) {
+    for (int i = 0; i < ChildCount(); ++i)
+        ChildAt(i)->ForgetElement(element);
+}
+
+void TMainForm::ModuleEdited(const TProtoNeuronio* module, TMDIChild* view) {
+    for (int i = 0; i < ChildCount(); ++i) {
+        TMDIChild* child = ChildAt(i);
+        if (child != view && child->Document().Elements().ContainsDeep(module))
+            child->SetModified(true);
+    }
+}
+
+} // namespace veltra

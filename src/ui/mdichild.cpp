@@ -1,0 +1,441 @@
+#include "ui/mdichild.h"
+
+#include "model/inputs.h"
+#include "model/module.h"
+#include "model/neuronio.h"
+#include "model/outputs.h"
+#include "model/pendor.h"
+#include "ui/ecra.h"
+#include "ui/glyphimages.h"
+#include "ui/hint.h"
+#include "ui/mainform.h"
+#include "ui/prompter.h"
+#include "ui/qtcanvas.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace veltra {
+
+namespace {
+
+QString Box(const TRect& r) {
+    return QStringLiteral("[%1,%2,%3,%4]").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom);
+}
+
+// The element pop-up as the elements adjust it.
+class TQtElementMenu final : public TElementMenu {
+public:
+    explicit TQtElementMenu(QMenu& menu) : menu_(menu) {}
+    void SetItemVisible(const std::string& caption, bool visible) override {
+        for (QAction* a : menu_.actions())
+            if (a->text() == QString::fromStdString(caption)) a->setVisible(visible);
+    }
+
+private:
+    QMenu& menu_;
+};
+
+} // namespace
+
+TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
+    : mainForm_(mainForm), document_(std::make_unique<TDados>(&mainForm.Interaction())),
+      ecra_(new TEcra(*this)) {
+    setObjectName(QStringLiteral("MDIChild"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ecra_);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    resize(520, 360);
+    timer1_.setInterval(1000);
+    timer2_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(&timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    BuildMenus();
+    SetCaption(caption);
+}
+
+TMDIChild::~TMDIChild() {
+    // The hint must not outlive the window or point at an element of a released net.
+    if (hintElement_ != nullptr && hint_) hintElement_->SetHintShown(false);
+    hint_.reset();
+}
+
+void TMDIChild::SetCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(caption + QStringLiteral("[*]"));
+}
+
+void TMDIChild::SetModified(bool modified) {
+    modified_ = modified;
+    setWindowModified(modified);
+    if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+}
+
+void TMDIChild::BuildMenus() {
+    popupDesenho_ = new QMenu(this);
+    popupDesenho_->setObjectName(QStringLiteral("PopupMenuDesenho"));
+    toolItems_ = new QActionGroup(this);
+    toolItems_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    const struct {
+        TTool tool;
+        const char* name;
+    } items[] = {
+        {TTool::Info, "PopupMenuDesenhoInfo"},     {TTool::Move, "PopupMenuDesenhoMove"},
+        {TTool::Neuron, "PopupMenuDesenhoNeuron"}, {TTool::Synapse, "PopupMenuDesenhoSynapse"},
+        {TTool::Bias, "PopupMenuDesenhoPendor"},   {TTool::Input, "PopupMenuDesenhoInput"},
+        {TTool::Output, "PopupMenuDesenhoOutput"}, {TTool::Module, "PopupMenuDesenhoModule"},
+        {TTool::Erase, "PopupMenuDesenhoErase"}};
+    for (const auto& item : items) {
+        QAction* a = popupDesenho_->addAction(ToolCaption(item.tool));
+        a->setObjectName(QString::fromLatin1(item.name));
+        a->setCheckable(true);
+        toolItems_->addAction(a);
+        const TTool tool = item.tool;
+        connect(a, &QAction::triggered, this, [this, tool, a] { ChooseFromPopup(tool, a); });
+    }
+    popupDesenho_->addSeparator();
+    popupDesenho_->addAction(QStringLiteral("Cancel"))->setObjectName(QStringLiteral("Cancel1"));
+
+    popupProtoNeuronio_ = new QMenu(this);
+    popupProtoNeuronio_->setObjectName(QStringLiteral("PopupMenuProtoNeuronio"));
+    QAction* info = popupProtoNeuronio_->addAction(QStringLiteral("&Info"));
+    info->setObjectName(QStringLiteral("PopupMenuProtoNeuronioinfo"));
+    QAction* erase = popupProtoNeuronio_->addAction(QStringLiteral("&Erase"));
+    erase->setObjectName(QStringLiteral("PopupMenuProtoNeuronioErase"));
+    QAction* load = popupProtoNeuronio_->addAction(QStringLiteral("&Load"));
+    load->setObjectName(QStringLiteral("PopupMenuProtoNeuronioLoad"));
+    load->setVisible(false);
+    connect(info, &QAction::triggered, this, [this] {
+        Guard([this] {
+            if (Alive(popupElement_)) InfoElemento(popupElement_);
+        });
+    });
+    connect(erase, &QAction::triggered, this, [this] {
+        Guard([this] {
+            if (Alive(popupElement_)) EraseElemento(popupElement_);
+        });
+    });
+    connect(load, &QAction::triggered, this, [this] { Guard([this] { LoadModuleFromPopup(); }); });
+}
+
+void TMDIChild::MarkTool(const QString& caption) {
+    for (QAction* a : toolItems_->actions())
+        if (a->text() == caption) a->setChecked(true);
+}
+
+void TMDIChild::ChooseFromPopup(TTool tool, QAction* item) {
+    TToolbar& palette = mainForm_.Toolbar();
+    palette.ChooseTool(tool);
+    palette.PressButton(tool);
+    item->setChecked(true);
+}
+
+bool TMDIChild::Alive(const TProtoNeuronio* e) {
+    return e != nullptr && document_->Elements().IndexOf(e) >= 0;
+}
+
+void TMDIChild::Guard(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        mainForm_.Prompter().Message(this, QString::fromStdString(error.what()));
+    }
+}
+
+std::unique_ptr<TQtCanvas> TMDIChild::ScreenCanvas() {
+    return std::make_unique<TQtCanvas>(
+        ecra_->Screen(), TGlyphImages::Shared(),
+        [this](const std::string& text) { ShowStatus(text); },
+        [this](const TRect& area) { ecra_->InvalidateModel(area); });
+}
+
+void TMDIChild::ShowStatus(const std::string& text) {
+    mainForm_.SetStatusText(QString::fromStdString(text));
+}
+
+// --- mouse ------------------------------------------------------------------------------
+
+void TMDIChild::EcraMouseDown(Qt::MouseButton button, int x, int y) {
+    ecra_->Compose(); // gestures draw over what the screen shows now
+    Guard([&] {
+        if (button == Qt::LeftButton)
+            ToolAction(x, y);
+        else if (button == Qt::RightButton)
+            PopupAction(x, y);
+    });
+    HoverBookkeeping(x, y);
+    ecra_->update();
+}
+
+void TMDIChild::HoverBookkeeping(int x, int y) {
+    timer1_.stop();
+    if (QPoint(x, y) == hintPoint_) return;
+    if (hintActive_) {
+        if (hintElement_ != nullptr) HideHintFor(hintElement_);
+        hintActive_ = false;
+        timer2_.stop();
+    }
+    hoverPoint_ = QPoint(x, y);
+    timer1_.start();
+}
+
+void TMDIChild::ToolAction(int x, int y) {
+    const TTool tool = mainForm_.Toolbar().CurrentTool();
+    switch (tool) {
+    case TTool::None:
+        mainForm_.Prompter().Message(this, QStringLiteral("Choose something!"));
+        return;
+    case TTool::Neuron:
+    case TTool::Bias:
+    case TTool::Input:
+    case TTool::Output:
+    case TTool::Module:
+        PlaceElement(tool, x, y);
+        return;
+    default:
+        break;
+    }
+    TProtoNeuronio* e = document_->ElementAt(x, y);
+    if (e == nullptr) {
+        mainForm_.Prompter().Message(this, tool == TTool::Synapse
+                                               ? QStringLiteral("Nobody home....")
+                                               : QStringLiteral("Nobody home..."));
+        return;
+    }
+    switch (tool) {
+    case TTool::Synapse:
+        DrawSinapse(x, y, e);
+        break;
+    case TTool::Info:
+        InfoElemento(e);
+        break;
+    case TTool::Move:
+        MoverElemento(e);
+        break;
+    case TTool::Erase:
+        EraseElemento(e);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMDIChild::PlaceElement(TTool tool, int x, int y) {
+    std::unique_ptr<TProtoNeuronio> e;
+    switch (tool) {
+    case TTool::Neuron:
+        e = std::make_unique<TNeuronio>();
+        break;
+    case TTool::Bias:
+        e = std::make_unique<TPendor>();
+        break;
+    case TTool::Input:
+        e = std::make_unique<TInputs>();
+        break;
+    case TTool::Output:
+        e = std::make_unique<TOutputs>();
+        break;
+    default:
+        e = std::make_unique<TModule>();
+        break;
+    }
+    const TGlyphKind kind = e->Kind();
+    const int g = GlyphIndex(kind);
+    e->Setup(x - GlyphWidth(kind) / 2, y - GlyphHeight(kind) / 2, g, g + 1,
+             document_->Net().ElementCounter());
+    TProtoNeuronio* placed = document_->AddElement(std::move(e));
+    const TRect box = placed->GlyphBox();
+    ecra_->InvalidateModel(box);
+    mainForm_.SetStatusText(Box(box));
+    mainForm_.FocusWeightBox();
+    SetModified(true);
+}
+
+void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
+    auto canvas = ScreenCanvas();
+    document_->BeginSynapse(e, {x, y}, *canvas);
+}
+
+void TMDIChild::MoverElemento(TProtoNeuronio* e) {
+    document_->dragState = TDragState::Moving;
+    document_->dragElement = e;
+    document_->BringToFront(e);
+    ecra_->InvalidateModel(e->GlyphBox());
+    mainForm_.SetStatusText(Box(e->GlyphBox()));
+}
+
+void TMDIChild::InfoElemento(TProtoNeuronio* e) {
+    mainForm_.ShowNetBrowser(e, *document_);
+}
+
+void TMDIChild::EraseElemento(TProtoNeuronio* e) {
+    const TPoint at = e->GetPosition();
+    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"),
+                                      ecra_->mapToGlobal(QPoint(at.x, at.y))))
+        return;
+    const TRect box = e->GlyphBox();
+    mainForm_.ForgetElement(e); // hints and dialogs let go before the element is released
+    {
+        auto canvas = ScreenCanvas();
+        document_->Remove(e, *canvas);
+    }
+    if (popupElement_ == e) popupElement_ = nullptr;
+    ecra_->InvalidateModel(box);
+    SetModified(true);
+}
+
+void TMDIChild::EcraMouseMove(int x, int y) {
+    HoverBookkeeping(x, y);
+    Guard([&] {
+        if (document_->dragState == TDragState::Moving && document_->dragElement != nullptr) {
+            ecra_->Compose();
+            auto canvas = ScreenCanvas();
+            document_->dragElement->MoveTo(*canvas, x, y);
+            canvas.reset();
+            mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
+            SetModified(true);
+            ecra_->update();
+        } else if (document_->dragState == TDragState::Drawing) {
+            mainForm_.SetStatusText(QStringLiteral("Synapse: %1:%2state:%3")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(static_cast<int>(document_->dragState)));
+            ecra_->Compose();
+            auto canvas = ScreenCanvas();
+            document_->DragSynapse(*canvas, x, y);
+            ecra_->update();
+        }
+    });
+}
+
+void TMDIChild::EcraMouseUp(int x, int y) {
+    Guard([&] {
+        if (document_->dragState == TDragState::Drawing) {
+            ecra_->Compose();
+            auto canvas = ScreenCanvas();
+            if (document_->EndSynapse(*canvas, x, y) != nullptr) {
+                mainForm_.FocusWeightBox();
+                SetModified(true);
+            }
+            ecra_->update();
+        }
+    });
+    document_->dragState = TDragState::None;
+    document_->dragElement = nullptr;
+    document_->pendingSynapse.reset();
+}
+
+void TMDIChild::PopupAction(int x, int y) {
+    TProtoNeuronio* e = document_->ElementAt(x, y);
+    document_->dragElement = e;
+    popupElement_ = e;
+    const QPoint global = ecra_->mapToGlobal(QPoint(x, y));
+    if (e != nullptr) {
+        TQtElementMenu adapter(*popupProtoNeuronio_);
+        e->AdjustPopupMenu(adapter);
+        popupProtoNeuronio_->popup(global);
+    } else {
+        popupDesenho_->popup(global);
+    }
+}
+
+void TMDIChild::EcraDblClick(int x, int y) {
+    Guard([&] {
+        auto* module = dynamic_cast<TModule*>(document_->ElementAt(x, y));
+        if (module == nullptr) return;
+        mainForm_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
+        TMDIChild* view = mainForm_.CreateMDIChild(QString::fromStdString(module->Label()));
+        view->Document().SetElements(module->SharedInnerNet());
+        view->SetExpandedModule(module);
+        view->Ecra().InvalidateAll();
+    });
+}
+
+void TMDIChild::LoadModuleFromPopup() {
+    auto* module = dynamic_cast<TModule*>(popupElement_);
+    if (module == nullptr || !Alive(module)) return;
+    const std::string error = mainForm_.LoadModuleFile(*document_, *module);
+    if (!error.empty()) mainForm_.Prompter().Message(this, QString::fromStdString(error));
+    ecra_->InvalidateAll();
+    SetModified(true);
+}
+
+// --- hints ------------------------------------------------------------------------------
+
+void TMDIChild::Timer1Timer() {
+    QPoint pos;
+    if (hintActive_ || !ecra_->CursorPos(pos) || pos != hoverPoint_) return;
+    hintElement_ = document_->ElementAt(pos.x(), pos.y());
+    if (hintElement_ == nullptr) return;
+    ShowHintFor(hintElement_);
+    hintActive_ = true;
+    hintPoint_ = hoverPoint_;
+    timer1_.stop();
+    timer2_.start();
+}
+
+void TMDIChild::Timer2Timer() {
+    if (!hintActive_) return;
+    if (hintElement_ != nullptr) HideHintFor(hintElement_);
+    hintActive_ = false;
+    timer2_.stop();
+}
+
+void TMDIChild::FormKeyDown() {
+    Timer2Timer();
+}
+void TMDIChild::FormDeactivate() {
+    Timer2Timer();
+}
+
+void TMDIChild::ShowHintFor(TProtoNeuronio* e) {
+    if (e->HintShown()) return;
+    e->SetHintShown(true);
+    if (!hint_) hint_ = std::make_unique<THint>();
+    const TRect b = e->GlyphBox();
+    const QRect box(ecra_->mapToGlobal(QPoint(b.left, b.top)),
+                    ecra_->mapToGlobal(QPoint(b.right, b.bottom)));
+    hint_->ActivateHint(box, QString::fromStdString(e->HintText()), ecra_->font());
+}
+
+void TMDIChild::HideHintFor(TProtoNeuronio* e) {
+    e->SetHintShown(false);
+    hint_.reset();
+}
+
+void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
+    if (hintElement_ == e) {
+        if (hint_) hintElement_->SetHintShown(false);
+        hint_.reset();
+        hintElement_ = nullptr;
+        hintActive_ = false;
+        timer2_.stop();
+    }
+    if (popupElement_ == e) popupElement_ = nullptr;
+    if (expandedModule_ == e) expandedModule_ = nullptr;
+}
+
+void TMDIChild::keyPressEvent(QKeyEvent* event) {
+    FormKeyDown();
+    QWidget::keyPressEvent(event);
+}
+
+void TMDIChild::closeEvent(QCloseEvent* event) {
+    if (!mainForm_.MaybeSave(*this)) {
+        event->ignore();
+        return;
+    }
+    ForgetElement(hintElement_);
+    timer1_.stop();
+    event->accept();
+}
+
+} // namespace veltra

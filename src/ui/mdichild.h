@@ -1,0 +1,114 @@
+// A drawing window: shows and edits one net through its document. Mouse presses act by
+// the palette's current tool; a right press opens a pop-up; a double click on a module
+// opens the module's inner net in a new window; two timers raise the hover hint.
+#pragma once
+
+#include "model/dados.h"
+#include "ui/toolbar.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QActionGroup;
+class QMenu;
+
+namespace veltra {
+
+class TEcra;
+class THint;
+class TMainForm;
+class TQtCanvas;
+
+class TMDIChild final : public QWidget {
+    Q_OBJECT
+public:
+    TMDIChild(TMainForm& mainForm, const QString& caption);
+    ~TMDIChild() override;
+
+    TDados& Document() { return *document_; }
+    TEcra& Ecra() { return *ecra_; }
+    QString Caption() const { return caption_; }
+    void SetCaption(const QString& caption);
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified);
+    // Set on a window showing a module's inner net: its edits belong to the enclosing net.
+    const TProtoNeuronio* ExpandedModule() const { return expandedModule_; }
+    void SetExpandedModule(const TProtoNeuronio* module) { expandedModule_ = module; }
+
+    QMenu* DrawingPopup() const { return popupDesenho_; }
+    QMenu* ElementPopup() const { return popupProtoNeuronio_; }
+    // Checks the drawing pop-up item whose caption is exactly `caption`.
+    void MarkTool(const QString& caption);
+
+    // --- event handlers (paint-box coordinates) ------------------------------------------
+    void EcraMouseDown(Qt::MouseButton button, int x, int y);
+    void EcraMouseMove(int x, int y);
+    void EcraMouseUp(int x, int y);
+    void EcraDblClick(int x, int y);
+    void Timer1Timer();
+    void Timer2Timer();
+    void FormKeyDown();
+    void FormDeactivate();
+
+    void InfoElemento(TProtoNeuronio* e);
+    void MoverElemento(TProtoNeuronio* e);
+    void EraseElemento(TProtoNeuronio* e);
+    void DrawSinapse(int x, int y, TProtoNeuronio* e);
+
+    // Hides the hint and drops every reference to the element before it is released.
+    void ForgetElement(const TProtoNeuronio* e);
+    TProtoNeuronio* HintElement() const { return hintElement_; }
+    bool HintActive() const { return hintActive_; }
+    THint* HintWindow() const { return hint_.get(); }
+    QTimer& Timer1() { return timer1_; }
+    QTimer& Timer2() { return timer2_; }
+
+    // A canvas on the paint box for gestures; the status and repaint requests go to the
+    // main window and the paint box.
+    std::unique_ptr<TQtCanvas> ScreenCanvas();
+    void ShowStatus(const std::string& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ToolAction(int x, int y);
+    void PopupAction(int x, int y);
+    void PlaceElement(TTool tool, int x, int y);
+    void HoverBookkeeping(int x, int y);
+    void ShowHintFor(TProtoNeuronio* e);
+    void HideHintFor(TProtoNeuronio* e);
+    void BuildMenus();
+    void ChooseFromPopup(TTool tool, QAction* item);
+    void LoadModuleFromPopup();
+    bool Alive(const TProtoNeuronio* e);
+    // Runs a handler so that no exception reaches the event loop: the message is shown
+    // and the command is abandoned.
+    void Guard(const std::function<void()>& body);
+
+    TMainForm& mainForm_;
+    std::unique_ptr<TDados> document_;
+    TEcra* ecra_;
+    QMenu* popupDesenho_ = nullptr;
+    QMenu* popupProtoNeuronio_ = nullptr;
+    QActionGroup* toolItems_ = nullptr;
+    QTimer timer1_;
+    QTimer timer2_;
+    QString caption_;
+    bool modified_ = false;
+    const TProtoNeuronio* expandedModule_ = nullptr;
+
+    TProtoNeuronio* hintElement_ = nullptr;
+    bool hintActive_ = false;
+    std::unique_ptr<THint> hint_;
+    QPoint hoverPoint_{0, 0};
+    QPoint hintPoint_{0, 0};
+    TProtoNeuronio* popupElement_ = nullptr;
+};
+
+} // namespace veltra

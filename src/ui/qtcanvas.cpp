@@ -1,0 +1,97 @@
+#include "ui/qtcanvas.h"
+
+#include "model/protoneuronio.h"
+#include "ui/geometry.h"
+#include "ui/glyphimages.h"
+#include "ui/raster.h"
+
+namespace veltra {
+
+namespace {
+
+constexpr const char* DivisionText = "Divisao por 0 !!!!!!";
+
+GPoint G(TPoint p) {
+    return {p.x, p.y};
+}
+
+GlyphPlace PlaceOf(const TProtoNeuronio& e) {
+    return {e.Kind(), e.GetPosition().x, e.GetPosition().y};
+}
+
+GRect BoxOf(const TProtoNeuronio& e) {
+    const TRect r = e.GlyphBox();
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+} // namespace
+
+TQtCanvas::TQtCanvas(QImage& target, const TGlyphImages& glyphs, StatusSink status,
+                     InvalidateSink invalidate)
+    : target_(target), glyphs_(glyphs), status_(std::move(status)),
+      invalidate_(std::move(invalidate)) {}
+
+TQtCanvas::~TQtCanvas() {
+    Flush();
+}
+
+void TQtCanvas::Flush() {
+    if (hasStatus_ && status_) status_(pendingStatus_);
+    hasStatus_ = false;
+}
+
+void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
+    TRaster::BlitGlyph(target_, glyphs_.Image(kind), glyphs_.Mask(kind), x, y);
+}
+
+void TQtCanvas::SetStatusText(const std::string& text) {
+    pendingStatus_ = text;
+    hasStatus_ = true;
+}
+
+void TQtCanvas::Invalidate(const TRect& area) {
+    if (invalidate_) invalidate_(area);
+}
+
+void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
+    if (shape.source == nullptr) return;
+    TRaster raster(target_);
+    raster.SetInverting(shape.pen == TPenMode::NotXor);
+    const GPoint p0 = G(shape.start);
+    const GPoint p1 = G(shape.end);
+
+    if (shape.figure == TSynapseFigure::Loop) {
+        const LoopFigureShape loop = LoopFigure(BoxOf(*shape.source), p1);
+        raster.EllipseOutline(loop.ellipse);
+        raster.Line(loop.arrow[0], loop.arrow[1], false);
+        raster.Line(loop.arrow[1], loop.arrow[2], false);
+        return;
+    }
+    if (shape.rubberBand) {
+        raster.Line(p0, p1, false, /*dotted=*/true);
+        return;
+    }
+
+    GPoint s0 = p0;
+    GPoint s1 = p1;
+    if (shape.figure == TSynapseFigure::Paired && !PairedShift(p0, p1, s0, s1)) {
+        SetStatusText(DivisionText);
+        return;
+    }
+    // Without a destination the line simply runs to the stored end.
+    const GlyphPlace far{TGlyphKind::Neuron, s1.x + 1000000, s1.y + 1000000};
+    const StraightFigureShape f = StraightFigure(
+        PlaceOf(*shape.source), shape.destination ? PlaceOf(*shape.destination) : far, s0, s1);
+    raster.Line(f.edge.b, f.edge.a, true);
+    SetStatusText("FindEdge: " + std::to_string(f.edge.b.x) + "," + std::to_string(f.edge.b.y) +
+                  "," + std::to_string(f.edge.a.x) + "," + std::to_string(f.edge.a.y));
+    if (!f.arrow.valid) {
+        SetStatusText(DivisionText);
+        return;
+    }
+    // Wings run into the tip without touching it again, so every pixel is inverted once.
+    raster.Line(f.arrow.wing1, f.edge.a, false);
+    raster.Line(f.arrow.wing2, f.edge.a, false);
+}
+
+} // namespace veltra

@@ -1,0 +1,44 @@
+// The drawing surface the model draws on: glyphs through their masks and synapse figures
+// (straight with edge walk and arrowhead, paired, loop, rubber band) on an RGB32 image.
+#pragma once
+
+#include "model/canvas.h"
+
+#include <QImage>
+#include <functional>
+#include <string>
+
+namespace veltra {
+
+class TGlyphImages;
+
+class TQtCanvas final : public TCanvas {
+public:
+    using StatusSink = std::function<void(const std::string&)>;
+    using InvalidateSink = std::function<void(const TRect&)>;
+
+    TQtCanvas(QImage& target, const TGlyphImages& glyphs, StatusSink status = {},
+              InvalidateSink invalidate = {});
+    // Hands the last status text written to the sink (the last writer wins anyway, so
+    // thousands of synapses in one repaint cost one status update).
+    ~TQtCanvas() override;
+    TQtCanvas(const TQtCanvas&) = delete;
+    TQtCanvas& operator=(const TQtCanvas&) = delete;
+
+    void DrawGlyph(TGlyphKind kind, int x, int y) override;
+    void DrawSynapse(const TSynapseShape& shape) override;
+    void SetStatusText(const std::string& text) override;
+    void Invalidate(const TRect& area) override;
+
+    void Flush();
+
+private:
+    QImage& target_;
+    const TGlyphImages& glyphs_;
+    StatusSink status_;
+    InvalidateSink invalidate_;
+    std::string pendingStatus_;
+    bool hasStatus_ = false;
+};
+
+} // namespace veltra

@@ -1,0 +1,34 @@
+// Pixel-exact line, dotted line, ellipse outline and glyph operations on an RGB32 image.
+// Synapses are drawn in the inverting pen: every pixel of a figure is touched exactly once,
+// so drawing the same figure again restores what was beneath (that is how gestures erase).
+#pragma once
+
+#include "ui/geometry.h"
+
+#include <QImage>
+
+namespace veltra {
+
+class TRaster {
+public:
+    explicit TRaster(QImage& image) : image_(image) {}
+
+    // true: invert pixels (not-xor with a black pen); false: paint them black.
+    void SetInverting(bool inverting) { inverting_ = inverting; }
+
+    // Pixels of the walk from a to b; the end b only when includeEnd. Dotted lines skip
+    // every other pixel of the walk.
+    void Line(GPoint a, GPoint b, bool includeEnd, bool dotted = false);
+    // The outline of the ellipse inscribed in the rectangle (right and bottom excluded).
+    void EllipseOutline(const GRect& r);
+    void Pixel(int x, int y);
+
+    // MERGEPAINT the mask (dst |= ~mask), then SRCAND the image (dst &= image).
+    static void BlitGlyph(QImage& target, const QImage& image, const QImage& mask, int x, int y);
+
+private:
+    QImage& image_;
+    bool inverting_ = true;
+};
+
+} // namespace veltra

@@ -1,0 +1,59 @@
+// Answers every modal question from a script and records what was asked, so GUI tests
+// run without nested event loops.
+#pragma once
+
+#include "ui/prompter.h"
+
+#include <QList>
+#include <deque>
+
+namespace veltra {
+
+class TScriptedPrompter final : public TPrompter {
+public:
+    void Message(QWidget*, const QString& text) override { messages << text; }
+    bool Confirm(QWidget*, const QString& text, QPoint at) override {
+        confirmations << text;
+        confirmPlaces << at;
+        return TakeFront(confirmAnswers, false);
+    }
+    QString OpenFileName(QWidget*, const TFileRequest& request) override {
+        openRequests << request;
+        return TakeFront(fileAnswers, QString());
+    }
+    QString SaveFileName(QWidget*, const TFileRequest& request) override {
+        saveRequests << request;
+        return TakeFront(fileAnswers, QString());
+    }
+    TSaveChoice AskSave(QWidget*, const QString& caption) override {
+        saveQuestions << caption;
+        return TakeFront(saveAnswers, TSaveChoice::Cancel);
+    }
+    int Pick(QWidget*, const QString&, const QStringList& items) override {
+        picks << items;
+        return TakeFront(pickAnswers, -1);
+    }
+
+    QStringList messages;
+    QStringList confirmations;
+    QList<QPoint> confirmPlaces;
+    QList<TFileRequest> openRequests;
+    QList<TFileRequest> saveRequests;
+    QStringList saveQuestions;
+    QList<QStringList> picks;
+
+    std::deque<bool> confirmAnswers;
+    std::deque<QString> fileAnswers;
+    std::deque<TSaveChoice> saveAnswers;
+    std::deque<int> pickAnswers;
+
+private:
+    template <typename T> static T TakeFront(std::deque<T>& q, T fallback) {
+        if (q.empty()) return fallback;
+        T v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
+} // namespace veltra
