@@ -19,19 +19,19 @@ bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std
         err << CannotOpenFileText(path) << '\n';
         return false;
     }
-    document.SetInteraction(&ui);
+    // The reader's error comes first, then what resolving the synapses had to say.
+    TSilentInteraction collect;
+    document.SetInteraction(&collect);
     std::string errorText;
     const bool resolved = document.Load(in, errorText);
-    if (!errorText.empty()) {
-        err << errorText << '\n';
-        return false;
-    }
-    if (in.bad()) {
-        err << CannotOpenFileText(path) << '\n';
-        return false;
-    }
-    // The unresolved synapse was reported through ui; a batch run must not go on with it.
-    return resolved;
+    document.SetInteraction(&ui);
+    const bool unreadable = in.bad();
+    if (!errorText.empty()) err << errorText << '\n';
+    if (unreadable) err << CannotOpenFileText(path) << '\n';
+    for (const std::string& message : collect.messages)
+        ui.ShowMessage(message);
+    // A batch run must not go on with a net that is partly read or has loose synapses.
+    return errorText.empty() && !unreadable && resolved;
 }
 
 std::string EscapeField(std::string_view text) {
