@@ -1,0 +1,126 @@
+// Hostile net files: huge counts, deep module nesting, very long lines.
+#include "model/dados.h"
+#include "model/module.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace veltra {
+namespace {
+
+// An element section up to and including its (empty) synapse list.
+std::string Head(const std::string& type, int id, const std::string& label = "e") {
+    return "<TPROTONEURONIO=" + type + ">\r\nId:" + std::to_string(id) + "\r\nEtiqueta:" + label +
+           "\r\nPosicao:0;0\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n<TListaSinapses=0>"
+           "\r\n</TListaSinapses>\r\n";
+}
+
+std::string Element(const std::string& type, int id, const std::string& body,
+                    const std::string& label = "e") {
+    return Head(type, id, label) + body + "</TPROTONEURONIO>\r\n";
+}
+
+const std::string kNeuronBody =
+    "Actividade:0\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:false\r\n";
+
+// depth modules, each holding the next; the innermost holds one neuron.
+std::string Nested(int depth) {
+    std::string text = "<TREDE=version 0.4>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "<TProtoLista=1>\r\n" + Head("TMODULO", d);
+    text += "<TProtoLista=1>\r\n" + Element("TNEURONIO", depth, kNeuronBody) + "</TProtoLista>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "</TPROTONEURONIO>\r\n</TProtoLista>\r\n";
+    return text + "</TREDE>\r\n";
+}
+
+std::string Load(TDados& document, const std::string& text) {
+    std::istringstream in(text);
+    std::string error;
+    document.Load(in, error);
+    return error;
+}
+
+TEST(Hardening, HugeCountsFailAtTheFirstMissingEntry) {
+    TDados document;
+    EXPECT_EQ(Load(document, "<TREDE=version 0.4>\r\n<TProtoLista=2000000000>\r\n" +
+                                 Element("TNEURONIO", 0, kNeuronBody)),
+              "TProtoneurio - FormatoIncorrecto");
+    EXPECT_EQ(document.Elements().Count(), 1);
+
+    TDados synapses;
+    EXPECT_EQ(Load(synapses, "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n<TPROTONEURONIO=TPENDOR>"
+                             "\r\nId:0\r\nEtiqueta:B\r\nPosicao:0;0\r\nVisible_in_runform:true"
+                             "\r\nPos_Sinapses:\r\n<TListaSinapses=2147483647>\r\n"),
+              "Formato incorrecto - TSINAPSE");
+    EXPECT_EQ(synapses.Elements().Count(), 0);
+
+    // Beyond 32 bits the count is no integer at all; a negative count reads as no entries.
+    TDados big;
+    EXPECT_EQ(Load(big, "<TREDE=version 0.4>\r\n<TProtoLista=2147483648>\r\n"),
+              "Formato incorrecto - TProtoLista Num");
+    TDados negative;
+    EXPECT_EQ(Load(negative, "<TREDE=version 0.4>\r\n<TProtoLista=-5>\r\n</TProtoLista>\r\n"
+                             "</TREDE>\r\n"),
+              "");
+}
+
+TEST(Hardening, ModuleNestingIsLimitedWithAMessage) {
+    TDados deepest;
+    EXPECT_EQ(Load(deepest, Nested(MaxModuleDepth)), "");
+    deepest.Step();
+    std::ostringstream saved;
+    EXPECT_TRUE(deepest.Save(saved));
+    EXPECT_EQ(saved.str(), Nested(MaxModuleDepth));
+
+    TDados tooDeep;
+    const std::string error = Load(tooDeep, Nested(MaxModuleDepth + 1));
+    EXPECT_NE(error, "");
+    EXPECT_EQ(error.find("Formato"), std::string::npos) << error;
+    EXPECT_EQ(tooDeep.Elements().Count(), 0);
+
+    // Far deeper than any stack could follow by recursion: refused, not a crash.
+    TDados absurd;
+    EXPECT_EQ(Load(absurd, Nested(20000)), error);
+}
+
+TEST(Hardening, TenMegabyteLinesAreReadWhole) {
+    const std::string label(10'000'000, 'L');
+    const std::string text = "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n" +
+                             Element("TNEURONIO", 0, kNeuronBody, label) +
+                             "</TProtoLista>\r\n</TREDE>\r\n";
+    TDados document;
+    EXPECT_EQ(Load(document, text), "");
+    ASSERT_EQ(document.Elements().Count(), 1);
+    EXPECT_EQ(document.Elements().Item(0)->Label().size(), label.size());
+    std::ostringstream saved;
+    EXPECT_TRUE(document.Save(saved));
+    EXPECT_EQ(saved.str(), text);
+
+    TDados header;
+    EXPECT_EQ(Load(header, std::string(10'000'000, '<') + "\r\n"), "Versao ou formato incorrecto");
+    TDados weight;
+    const std::string digits(10'000'000, '7');
+    EXPECT_EQ(Load(weight, "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n<TPROTONEURONIO=TPENDOR>"
+                           "\r\nId:0\r\nEtiqueta:B\r\nPosicao:0;0\r\nVisible_in_runform:true\r\n"
+                           "Pos_Sinapses:\r\n<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:0." +
+                               digits +
+                               "\r\nDestino:0\r\nvisible:true\r\n</TSINAPSE>\r\n"
+                               "</TListaSinapses>\r\nActividade:1\r\n"
+                               "</TPROTONEURONIO>\r\n</TProtoLista>\r\n</TREDE>\r\n"),
+              "");
+    ASSERT_EQ(weight.Elements().Count(), 1);
+    EXPECT_EQ(weight.Elements().Item(0)->OutgoingSynapses().Item(0)->Weight().ToText(),
+              "0." + digits);
+}
+
+TEST(Hardening, LfLineEndsAndGarbageAfterTheEndAreAccepted) {
+    TDados document;
+    EXPECT_EQ(Load(document, "<trede=VERSION 0.4>\n<TProtoLista=0>\n</TProtoLista>\n</TREDE>\n"
+                             "anything at all\n"),
+              "");
+    EXPECT_EQ(document.Elements().Count(), 0);
+}
+
+} // namespace
+} // namespace veltra
