@@ -5,14 +5,13 @@
 //   bench_decimal [--max-digits N] [--python PYTHON] [--markdown FILE]
 #include "numeric/infinito.h"
 
-#include <gmp.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <gmp.h>
 #include <iostream>
 #include <map>
 #include <random>
@@ -34,14 +33,15 @@ double MedianNs(const std::function<void()>& fn, double budgetNs = 2e6, int reps
     using Clock = std::chrono::steady_clock;
     auto t0 = Clock::now();
     fn();
-    const double once = std::max<double>(
-        1, std::chrono::duration<double, std::nano>(Clock::now() - t0).count());
+    const double once =
+        std::max<double>(1, std::chrono::duration<double, std::nano>(Clock::now() - t0).count());
     const long loops = std::max<long>(1, static_cast<long>(budgetNs / once));
     if (once > 2e8) reps = 3;
     std::vector<double> samples;
     for (int r = 0; r < reps; ++r) {
         t0 = Clock::now();
-        for (long i = 0; i < loops; ++i) fn();
+        for (long i = 0; i < loops; ++i)
+            fn();
         samples.push_back(std::chrono::duration<double, std::nano>(Clock::now() - t0).count() /
                           double(loops));
     }
@@ -78,7 +78,8 @@ struct Fixed {
         if (d.size() <= std::size_t(scale)) d.insert(0, std::size_t(scale) + 1 - d.size(), '0');
         std::string text = d.substr(0, d.size() - std::size_t(scale));
         std::string frac = d.substr(d.size() - std::size_t(scale));
-        while (!frac.empty() && frac.back() == '0') frac.pop_back();
+        while (!frac.empty() && frac.back() == '0')
+            frac.pop_back();
         if (!frac.empty()) text += "." + frac;
         return negative ? "-" + text : text;
     }
@@ -88,7 +89,8 @@ struct Fixed {
 std::string MakeText(std::mt19937_64& rng, std::size_t n, std::size_t frac) {
     std::uniform_int_distribution<int> digit(0, 9);
     std::string s;
-    for (std::size_t i = 0; i < n; ++i) s += char('0' + digit(rng));
+    for (std::size_t i = 0; i < n; ++i)
+        s += char('0' + digit(rng));
     s.front() = char('1' + digit(rng) % 9);
     s.back() = char('1' + digit(rng) % 8); // below 9, so adding one ulp never carries
     if (frac == n) return "0." + s;
@@ -96,7 +98,9 @@ std::string MakeText(std::mt19937_64& rng, std::size_t n, std::size_t frac) {
     return s;
 }
 
-std::string Ulp(std::size_t frac) { return frac == 0 ? "1" : "0." + std::string(frac - 1, '0') + "1"; }
+std::string Ulp(std::size_t frac) {
+    return frac == 0 ? "1" : "0." + std::string(frac - 1, '0') + "1";
+}
 
 struct Row {
     std::string op;
@@ -106,10 +110,14 @@ struct Row {
 
 std::string Time(double ns) {
     char buf[32];
-    if (ns < 1e3) std::snprintf(buf, sizeof buf, "%.1f ns", ns);
-    else if (ns < 1e6) std::snprintf(buf, sizeof buf, "%.2f us", ns / 1e3);
-    else if (ns < 1e9) std::snprintf(buf, sizeof buf, "%.2f ms", ns / 1e6);
-    else std::snprintf(buf, sizeof buf, "%.2f s", ns / 1e9);
+    if (ns < 1e3)
+        std::snprintf(buf, sizeof buf, "%.1f ns", ns);
+    else if (ns < 1e6)
+        std::snprintf(buf, sizeof buf, "%.2f us", ns / 1e3);
+    else if (ns < 1e9)
+        std::snprintf(buf, sizeof buf, "%.2f ms", ns / 1e6);
+    else
+        std::snprintf(buf, sizeof buf, "%.2f s", ns / 1e9);
     return buf;
 }
 
@@ -127,11 +135,15 @@ int main(int argc, char** argv) {
     std::string markdown;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--max-digits" && i + 1 < argc) maxDigits = std::stoul(argv[++i]);
-        else if (arg == "--python" && i + 1 < argc) python = argv[++i];
-        else if (arg == "--markdown" && i + 1 < argc) markdown = argv[++i];
+        if (arg == "--max-digits" && i + 1 < argc)
+            maxDigits = std::stoul(argv[++i]);
+        else if (arg == "--python" && i + 1 < argc)
+            python = argv[++i];
+        else if (arg == "--markdown" && i + 1 < argc)
+            markdown = argv[++i];
         else {
-            std::cerr << "usage: bench_decimal [--max-digits N] [--python PYTHON] [--markdown FILE]\n";
+            std::cerr
+                << "usage: bench_decimal [--max-digits N] [--python PYTHON] [--markdown FILE]\n";
             return 2;
         }
     }
@@ -156,7 +168,8 @@ int main(int argc, char** argv) {
     {
         std::ofstream out(operandFile);
         for (auto& [n, t] : texts) {
-            for (auto& [name, text] : t) out << n << ' ' << name << ' ' << text << '\n';
+            for (auto& [name, text] : t)
+                out << n << ' ' << name << ' ' << text << '\n';
         }
     }
     std::cerr << "running Python's decimal...\n";
@@ -204,37 +217,58 @@ int main(int argc, char** argv) {
         auto eq = [](bool b) { return std::string(b ? "Equal" : "Not Equal"); };
         std::vector<Op> ops = {
             {"add_eq", [&] { return TInfinito::Add(x, y).ToText(); },
-             [&] { gSink += TInfinito::Add(x, y).GroupCount(); },
-             [&] { mpz_add(gr.m, gx.m, gy.m); gr.scale = gx.scale; return gr.Text(); },
+             [&] { gSink = gSink + TInfinito::Add(x, y).GroupCount(); },
+             [&] {
+                 mpz_add(gr.m, gx.m, gy.m);
+                 gr.scale = gx.scale;
+                 return gr.Text();
+             },
              [&] { mpz_add(gr.m, gx.m, gy.m); }},
             {"add_diff", [&] { return TInfinito::Add(x, z).ToText(); },
-             [&] { gSink += TInfinito::Add(x, z).GroupCount(); },
-             [&] { mpz_mul(gr.m, gz.m, pow10); mpz_add(gr.m, gr.m, gx.m); gr.scale = gx.scale; return gr.Text(); },
-             [&] { mpz_mul(gr.m, gz.m, pow10); mpz_add(gr.m, gr.m, gx.m); }},
+             [&] { gSink = gSink + TInfinito::Add(x, z).GroupCount(); },
+             [&] {
+                 mpz_mul(gr.m, gz.m, pow10);
+                 mpz_add(gr.m, gr.m, gx.m);
+                 gr.scale = gx.scale;
+                 return gr.Text();
+             },
+             [&] {
+                 mpz_mul(gr.m, gz.m, pow10);
+                 mpz_add(gr.m, gr.m, gx.m);
+             }},
             {"mul_8", [&] { return TInfinito::Multiply(w, x).ToText(); },
-             [&] { gSink += TInfinito::Multiply(w, x).GroupCount(); },
-             [&] { mpz_mul_ui(gr.m, gx.m, 12345678); gr.scale = gx.scale + 8; return gr.Text(); },
+             [&] { gSink = gSink + TInfinito::Multiply(w, x).GroupCount(); },
+             [&] {
+                 mpz_mul_ui(gr.m, gx.m, 12345678);
+                 gr.scale = gx.scale + 8;
+                 return gr.Text();
+             },
              [&] { mpz_mul_ui(gr.m, gx.m, 12345678); }},
             {"mul_nn", [&] { return TInfinito::Multiply(x, y).ToText(); },
-             [&] { gSink += TInfinito::Multiply(x, y).GroupCount(); },
-             [&] { mpz_mul(gr.m, gx.m, gy.m); gr.scale = gx.scale + gy.scale; return gr.Text(); },
+             [&] { gSink = gSink + TInfinito::Multiply(x, y).GroupCount(); },
+             [&] {
+                 mpz_mul(gr.m, gx.m, gy.m);
+                 gr.scale = gx.scale + gy.scale;
+                 return gr.Text();
+             },
              [&] { mpz_mul(gr.m, gx.m, gy.m); }},
             {"greater", [&] { return big(TInfinito::GreaterThan(x2, x)); },
-             [&] { gSink += TInfinito::GreaterThan(x2, x); },
+             [&] { gSink = gSink + TInfinito::GreaterThan(x2, x); },
              [&] { return big(mpz_cmp(gx2.m, gx.m) > 0); },
-             [&] { gSink += mpz_cmp(gx2.m, gx.m) > 0; }},
+             [&] { gSink = gSink + mpz_cmp(gx2.m, gx.m) > 0; }},
             {"equal", [&] { return eq(TInfinito::EqualTo(x, xcopy)); },
-             [&] { gSink += TInfinito::EqualTo(x, xcopy); },
+             [&] { gSink = gSink + TInfinito::EqualTo(x, xcopy); },
              [&] { return eq(mpz_cmp(gx.m, gxcopy.m) == 0); },
-             [&] { gSink += mpz_cmp(gx.m, gxcopy.m) == 0; }},
+             [&] { gSink = gSink + mpz_cmp(gx.m, gxcopy.m) == 0; }},
             {"parse", [&] { return TInfinito(t["X"]).ToText(); },
-             [&] { gSink += TInfinito(t["X"]).GroupCount(); },
-             [&] { gr.Set(t["X"]); return gr.Text(); },
+             [&] { gSink = gSink + TInfinito(t["X"]).GroupCount(); },
+             [&] {
+                 gr.Set(t["X"]);
+                 return gr.Text();
+             },
              [&] { gr.Set(t["X"]); }},
-            {"totext", [&] { return x.ToText(); },
-             [&] { gSink += x.ToText().size(); },
-             [&] { return gx.Text(); },
-             [&] { gSink += gx.Text().size(); }},
+            {"totext", [&] { return x.ToText(); }, [&] { gSink = gSink + x.ToText().size(); },
+             [&] { return gx.Text(); }, [&] { gSink = gSink + gx.Text().size(); }},
         };
         for (Op& op : ops) {
             const auto& [pyNs, pyText] = pyResults[{op.name, n}];
@@ -242,8 +276,9 @@ int main(int argc, char** argv) {
             const std::string gmp = op.gmp();
             if (ours != gmp || ours != pyText) {
                 allSame = false;
-                std::cerr << "MISMATCH " << op.name << " n=" << n << "\n  ours:    "
-                          << ours.substr(0, 80) << "\n  GMP:     " << gmp.substr(0, 80)
+                std::cerr << "MISMATCH " << op.name << " n=" << n
+                          << "\n  ours:    " << ours.substr(0, 80)
+                          << "\n  GMP:     " << gmp.substr(0, 80)
                           << "\n  decimal: " << pyText.substr(0, 80) << '\n';
             }
             Row row{op.name, n, MedianNs(op.oursTimed), MedianNs(op.gmpTimed), pyNs};

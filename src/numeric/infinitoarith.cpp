@@ -47,6 +47,67 @@ int TInfinitoOps::CompareMagnitudes(const TInfinito& a, const TInfinito& b) noex
     return 0;
 }
 
+namespace {
+
+// One operand seen from the result: its groups occupy [begin, end) of the result's groups.
+struct Span {
+    const Limb* data;
+    std::size_t begin;
+    std::size_t end;
+    const Limb* At(std::size_t p, std::size_t q) const {
+        return begin <= p && q <= end ? data + (p - begin) : nullptr;
+    }
+};
+
+// r[0..n) = x + y (either may be absent, i.e. zero) + carry; returns the carry out.
+Limb AddPiece(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+    if (x != nullptr && y != nullptr) return mag::Add(r, x, y, n, carry);
+    const Limb* one = x != nullptr ? x : y;
+    if (one != nullptr) {
+        std::memcpy(r, one, n * sizeof(Limb));
+    } else {
+        std::memset(r, 0, n * sizeof(Limb));
+    }
+    return mag::AddCarry(r, n, carry);
+}
+
+// r[0..n) = x - y - borrow, either absent meaning zero; returns the borrow out.
+Limb SubPiece(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) {
+    if (x != nullptr && y != nullptr) return mag::Sub(r, x, y, n, borrow);
+    if (x != nullptr) {
+        std::memcpy(r, x, n * sizeof(Limb));
+        return mag::SubBorrow(r, n, borrow);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const Limb v = (y != nullptr ? y[i] : 0) + borrow;
+        borrow = v != 0;
+        r[i] = borrow ? mag::Base - v : 0;
+    }
+    return borrow;
+}
+
+// Walks the result from its lowest group up, in pieces where each operand is either
+// present throughout or absent throughout.
+template <class Piece>
+Limb Combine(Limb* r, std::size_t n, const Span& x, const Span& y, Limb carry, Piece piece) {
+    std::size_t cuts[6] = {0, x.begin, x.end, y.begin, y.end, n};
+    std::sort(cuts, cuts + 6);
+    for (int k = 0; k < 5; ++k) {
+        const std::size_t p = cuts[k];
+        const std::size_t q = cuts[k + 1];
+        if (p == q) continue;
+        carry = piece(r + p, x.At(p, q), y.At(p, q), q - p, carry);
+    }
+    return carry;
+}
+
+Span SpanOf(const TInfinito& x, std::int32_t low) {
+    const std::size_t begin = Offset(TInfinitoOps::Low(x), low);
+    return {TInfinitoOps::Mags(x), begin, begin + TInfinitoOps::Size(x)};
+}
+
+} // namespace
+
 void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b) {
     if (a.size_ == 0 && b.size_ == 0) {
         Shape(r, 1, 0);
@@ -67,13 +128,7 @@ void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b)
     if (sa * sb >= 0) {
         // Same-sign path: the sum's magnitude, one carry group more when it overflows.
         Shape(r, n, low, n + 1);
-        const TInfinito& wide = a.size_ >= b.size_ ? a : b; // fewer groups to add afterwards
-        const TInfinito& other = &wide == &a ? b : a;
-        std::memset(r.data_, 0, n * sizeof(Limb));
-        std::memcpy(r.data_ + Offset(wide.low_, low), wide.data_, wide.size_ * sizeof(Limb));
-        const std::size_t off = Offset(other.low_, low);
-        Limb c = mag::Add(r.data_ + off, r.data_ + off, other.data_, other.size_);
-        c = mag::AddCarry(r.data_ + off + other.size_, n - off - other.size_, c);
+        const Limb c = Combine(r.data_, n, SpanOf(a, low), SpanOf(b, low), 0, AddPiece);
         if (c != 0) PushTop(r, c);
         r.sign_ = static_cast<std::int8_t>(sa != 0 ? sa : sb);
         return;
@@ -81,17 +136,14 @@ void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b)
     // Opposite signs: the dominant magnitude less the other; equal magnitudes give zero.
     const int cmp = CompareMagnitudes(a, b);
     Shape(r, n, low);
-    std::memset(r.data_, 0, n * sizeof(Limb));
     if (cmp == 0) {
+        std::memset(r.data_, 0, n * sizeof(Limb));
         r.sign_ = 0;
         return;
     }
     const TInfinito& dom = cmp > 0 ? a : b;
     const TInfinito& other = cmp > 0 ? b : a;
-    std::memcpy(r.data_ + Offset(dom.low_, low), dom.data_, dom.size_ * sizeof(Limb));
-    const std::size_t off = Offset(other.low_, low);
-    Limb borrow = mag::Sub(r.data_ + off, r.data_ + off, other.data_, other.size_);
-    mag::SubBorrow(r.data_ + off + other.size_, n - off - other.size_, borrow);
+    Combine(r.data_, n, SpanOf(dom, low), SpanOf(other, low), 0, SubPiece);
     r.sign_ = dom.sign_;
 }
 

@@ -1,5 +1,7 @@
 #include "magnitude.h"
 
+#include "magnitude_kernels.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -8,13 +10,91 @@ namespace veltra::mag {
 
 std::size_t KaratsubaThreshold = 40;
 
-Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
+namespace detail {
+
+Limb AddPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
     for (std::size_t i = 0; i < n; ++i) {
         Limb s = a[i] + b[i] + carry; // below 2 * Base, fits in 32 bits
         carry = s >= Base;
         r[i] = s - (carry ? Base : 0);
     }
     return carry;
+}
+
+Limb SubPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow) {
+    for (std::size_t i = 0; i < n; ++i) {
+        Limb s = a[i] - b[i] - borrow; // wraps when negative
+        borrow = a[i] < b[i] + borrow;
+        r[i] = s + (borrow ? Base : 0);
+    }
+    return borrow;
+}
+
+int ComparePortable(const Limb* a, const Limb* b, std::size_t n) {
+    for (std::size_t i = n; i-- > 0;) {
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    for (std::size_t i = 0; i < n; ++i)
+        acc[i] += std::uint64_t(a[i]) * w;
+}
+
+} // namespace detail
+
+namespace {
+
+struct Kernels {
+    Limb (*add)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
+    Limb (*sub)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
+    int (*compare)(const Limb*, const Limb*, std::size_t);
+    void (*rowMulAdd)(std::uint64_t*, const Limb*, std::size_t, Limb);
+};
+
+constexpr Kernels kPortable{detail::AddPortable, detail::SubPortable, detail::ComparePortable,
+                            detail::RowMulAddPortable};
+#if VELTRA_HAVE_X86_KERNELS
+constexpr Kernels kAvx2{detail::AddAvx2, detail::SubAvx2, detail::CompareAvx2,
+                        detail::RowMulAddAvx2};
+#endif
+
+bool VectorSupported() {
+#if VELTRA_HAVE_X86_KERNELS
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+const Kernels*& Active() {
+#if VELTRA_HAVE_X86_KERNELS
+    static const Kernels* active = VectorSupported() ? &kAvx2 : &kPortable;
+#else
+    static const Kernels* active = &kPortable;
+#endif
+    return active;
+}
+
+// Short runs are not worth the vector set-up.
+constexpr std::size_t VectorMin = 16;
+
+} // namespace
+
+bool UseVectorKernels(bool on) {
+#if VELTRA_HAVE_X86_KERNELS
+    Active() = on && VectorSupported() ? &kAvx2 : &kPortable;
+    return Active() == &kAvx2;
+#else
+    (void)on;
+    return false;
+#endif
+}
+
+Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
+    return n < VectorMin ? detail::AddPortable(r, a, b, n, carry)
+                         : Active()->add(r, a, b, n, carry);
 }
 
 Limb AddCarry(Limb* r, std::size_t n, Limb carry) {
@@ -27,12 +107,8 @@ Limb AddCarry(Limb* r, std::size_t n, Limb carry) {
 }
 
 Limb Sub(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow) {
-    for (std::size_t i = 0; i < n; ++i) {
-        Limb s = a[i] - b[i] - borrow; // wraps when negative
-        borrow = a[i] < b[i] + borrow;
-        r[i] = s + (borrow ? Base : 0);
-    }
-    return borrow;
+    return n < VectorMin ? detail::SubPortable(r, a, b, n, borrow)
+                         : Active()->sub(r, a, b, n, borrow);
 }
 
 Limb SubBorrow(Limb* r, std::size_t n, Limb borrow) {
@@ -48,20 +124,23 @@ Limb SubBorrow(Limb* r, std::size_t n, Limb borrow) {
 }
 
 int Compare(const Limb* a, const Limb* b, std::size_t n) {
-    for (std::size_t i = n; i-- > 0;) {
-        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    }
-    return 0;
+    return n < VectorMin ? detail::ComparePortable(a, b, n) : Active()->compare(a, b, n);
 }
 
 Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry) {
-    std::uint64_t c = carry;
+    // Each product splits into a high and a low group independently of the others; only
+    // the one-bit carry of low + previous high runs along the loop.
+    std::uint64_t high = carry;
+    Limb c = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        std::uint64_t t = std::uint64_t(a[i]) * w + c;
-        c = t / Base;
-        r[i] = Limb(t - c * Base);
+        const std::uint64_t p = std::uint64_t(a[i]) * w;
+        const std::uint64_t q = p / Base;
+        const Limb s = Limb(p - q * Base) + Limb(high) + c;
+        c = s >= Base;
+        r[i] = s - (c ? Base : 0);
+        high = q;
     }
-    return Limb(c);
+    return Limb(high) + c;
 }
 
 namespace {
@@ -97,9 +176,11 @@ void MulBasecase(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::siz
     }
     for (std::size_t j = 0; j < nb; ++j) {
         const std::uint64_t w = b[j];
-        std::uint64_t* row = acc + j;
-        for (std::size_t i = 0; i < na; ++i)
-            row[i] += a[i] * w;
+        if (na < VectorMin) {
+            detail::RowMulAddPortable(acc + j, a, na, Limb(w));
+        } else {
+            Active()->rowMulAdd(acc + j, a, na, Limb(w));
+        }
         if ((j + 1) % RowsPerFlush == 0) Flush(acc, n);
     }
     Flush(acc, n);

@@ -24,6 +24,9 @@ int Compare(const Limb* a, const Limb* b, std::size_t n);
 Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry = 0);
 // r[0..na+nb) = a * b. r must not overlap a or b; na, nb > 0.
 void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+// Chooses the vector kernels (when the processor has them) or the portable ones; returns
+// whether vector kernels are now in use. They are chosen automatically at first use.
+bool UseVectorKernels(bool on);
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
 

@@ -181,6 +181,7 @@ TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
     TextMaker maker(777);
     for (std::size_t threshold : {4u, 5u, 7u, 16u, 40u}) {
         mag::KaratsubaThreshold = threshold;
+        mag::UseVectorKernels(threshold % 2 == 0);
         for (int round = 0; round < 60; ++round) {
             const std::size_t la = 1 + maker.Pick(round < 40 ? 400 : 3000);
             const std::size_t lb = maker.Pick(2) == 0 ? la : 1 + maker.Pick(3000);
@@ -194,6 +195,30 @@ TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
         }
     }
     mag::KaratsubaThreshold = saved;
+    mag::UseVectorKernels(true);
+}
+
+// Long operands go through the vector kernels where the processor has them; the same cases
+// run through the portable ones too.
+TEST(InfinitoProperty, LongSumsAndComparisonsOnEveryKernel) {
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(4242);
+        for (int round = 0; round < 400; ++round) {
+            const std::string x = maker.Text(1500);
+            std::string y = maker.Text(1500);
+            if (round % 5 == 0) y = (x.front() == '-' ? x.substr(1) : "-" + x) + "1"; // near-cancel
+            const TInfinito a(x), b(y);
+            const Exact ea(x), eb(y);
+            const std::string what = (vector ? "vector: " : "portable: ") + x + " , " + y;
+            ASSERT_EQ(TInfinito::Add(a, b).ToText(), Exact::Sum(ea, eb).Text()) << what;
+            ASSERT_EQ(TInfinito::Compare(a, b), Exact::Compare(ea, eb)) << what;
+            TInfinito acc(a);
+            acc.AddInPlace(b);
+            ASSERT_EQ(acc.ToText(), Exact::Sum(ea, eb).Text()) << what;
+        }
+    }
+    mag::UseVectorKernels(true);
 }
 
 TEST(InfinitoProperty, AllNinesTimesAllNines) {
