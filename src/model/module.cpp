@@ -64,9 +64,22 @@ bool TModule::SaveBody(TNetWriter& out) const {
     return WriteList(out, *inner_);
 }
 
+std::string ModuleDepthText() {
+    return "Modulos encaixados a mais (limite " + std::to_string(MaxModuleDepth) + ")";
+}
+
+int NestingDepth(const TProtoLista& list) {
+    int deepest = 0;
+    for (const auto& e : list)
+        if (e->Kind() == TElementKind::Module)
+            deepest =
+                std::max(deepest, 1 + NestingDepth(static_cast<const TModule&>(*e).InnerNet()));
+    return deepest;
+}
+
 bool TModule::LoadBody(TNetReader& in, std::string& errorText, int depth) {
     if (depth >= MaxModuleDepth) {
-        errorText = "Modulos encaixados a mais (limite " + std::to_string(MaxModuleDepth) + ")";
+        errorText = ModuleDepthText();
         return false;
     }
     DropBorderLinks();
@@ -108,6 +121,11 @@ bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
     if (list == inner_) return true;
     if (list->ContainsDeep(this)) {
         ui.ShowMessage(ModuleCycleText);
+        return false;
+    }
+    // A net nested deeper than the reader accepts could be saved but never read back.
+    if (NestingDepth(*list) >= MaxModuleDepth) {
+        ui.ShowMessage(ModuleDepthText());
         return false;
     }
     DropBorderLinks();

@@ -56,7 +56,10 @@ private:
 // The text shown when a module would come to contain itself.
 inline constexpr const char* ModuleCycleText = "Um modulo nao pode conter-se a si proprio";
 
-// Deepest module nesting the reader and the sweeps accept.
+// Deepest module nesting the reader and SetInnerNet accept, and the text of the refusal.
 inline constexpr int MaxModuleDepth = 64;
+std::string ModuleDepthText();
+// How many modules deep the list nests (0: no module in it).
+int NestingDepth(const TProtoLista& list);
 
 } // namespace veltra

@@ -149,6 +149,19 @@ TEST(Module, CannotComeToContainItself) {
     outer.Step();
 }
 
+TEST(Module, SharingANetNestedTooDeeplyIsRefused) {
+    TSilentInteraction ui;
+    auto deep = std::make_shared<TProtoLista>();
+    TProtoLista* level = deep.get();
+    for (int i = 0; i < MaxModuleDepth; ++i)
+        level = &AddTo<TModule>(*level)->InnerNet();
+    EXPECT_EQ(NestingDepth(*deep), MaxModuleDepth);
+    TModule m;
+    EXPECT_FALSE(m.SetInnerNet(deep, ui));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{ModuleDepthText()}));
+    EXPECT_TRUE(m.InnerNet().Empty());
+}
+
 TEST(Module, ReplacingTheInnerNetReleasesBorderSynapsesAtBothEnds) {
     ModuleNet m;
     ASSERT_TRUE(m.Draw(m.in, m.module, "1", 0));
