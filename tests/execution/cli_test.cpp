@@ -1,0 +1,205 @@
+// The command-line tool's net commands, run as a separate process: outputs and exit statuses.
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("veltra_cli_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs veltra-cli with the arguments (single-quoted for the shell).
+    Result Run(const std::vector<std::string>& args) {
+        std::string command = "'" + std::string(VELTRA_CLI) + "'";
+        for (const std::string& arg : args)
+            command += " '" + arg + "'";
+        const fs::path out = dir_ / "stdout";
+        const fs::path err = dir_ / "stderr";
+        command += " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = ReadBytes(out);
+        r.err = ReadBytes(err);
+        return r;
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p.string();
+    }
+    static std::string Example(const std::string& name) {
+        return std::string(VELTRA_EXAMPLES) + "/" + name;
+    }
+    static std::string Data(const std::string& name) {
+        return std::string(VELTRA_TEST_DATA) + "/" + name;
+    }
+    fs::path dir_;
+};
+
+TEST_F(Cli, RunPrintsEveryElementOnceAtTheEnd) {
+    const Result r = Run({"run", Example("worked.net")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "4\tinput\tIn\t\n"
+                     "4\tbias\tB\t1\n"
+                     "4\tneuron\tN\t0\n"
+                     "4\toutput\tOut\t0110\n"
+                     "steps=4 finished=true\n");
+    EXPECT_EQ(r.err, "");
+
+    const Result module = Run({"run", Example("module_delay.net"), "--log"});
+    EXPECT_EQ(module.out, "6\tinput\tIn\t\n"
+                          "6\tmodule\tDelay\t0\n"
+                          "6\tneuron\tEcho\t0\n"
+                          "6\toutput\tOut\t011010\n"
+                          "6\tlog\tOut\t0 1 1 0 1 0\n"
+                          "steps=6 finished=true\n");
+}
+
+TEST_F(Cli, TraceStepsAndMaxSteps) {
+    const Result trace = Run({"run", Example("worked.net"), "--trace", "--steps", "2"});
+    EXPECT_EQ(trace.status, 0);
+    EXPECT_EQ(trace.out, "1\tinput\tIn\t110\n1\tbias\tB\t1\n1\tneuron\tN\t0\n1\toutput\tOut\t0\n"
+                         "2\tinput\tIn\t10\n2\tbias\tB\t1\n2\tneuron\tN\t1\n2\toutput\tOut\t01\n"
+                         "steps=2 finished=false\n");
+
+    // A net that never finishes stops at the limit and says so.
+    const Result limited = Run({"run", Data("run/bias_loop.net"), "--max-steps", "3"});
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.out, "3\tbias\tB\t1\n3\tneuron\tN\t1\nsteps=3 finished=false\n");
+    EXPECT_NE(limited.err.find("stopped after 3 steps"), std::string::npos) << limited.err;
+
+    // A limit the run does not reach changes nothing; --steps steps even a finished net.
+    EXPECT_EQ(Run({"run", Data("run/input11.net"), "--max-steps", "50"}).out,
+              "3\tinput\tI\t\n3\tneuron\tN\t0\nsteps=3 finished=true\n");
+    EXPECT_EQ(Run({"run", Data("run/input11.net"), "--steps", "5"}).out,
+              "5\tinput\tI\t\n5\tneuron\tN\t0\nsteps=5 finished=true\n");
+    EXPECT_EQ(Run({"run", Data("run/bias_loop.net"), "--max-steps", "0"}).out,
+              "0\tbias\tB\t1\n0\tneuron\tN\t1\nsteps=0 finished=false\n");
+}
+
+TEST_F(Cli, LabelsAndValuesStayOneField) {
+    const std::string net = Write("odd.net", "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n"
+                                             "<TPROTONEURONIO=TINPUT>\r\nId:0\r\n"
+                                             "Etiqueta:a\tb\\c\rd\r\nPosicao:0;0\r\n"
+                                             "Visible_in_runform:true\r\nPos_Sinapses:\r\n"
+                                             "<TListaSinapses=0>\r\n</TListaSinapses>\r\n"
+                                             "Binario:1\t0\r\n</TPROTONEURONIO>\r\n"
+                                             "</TProtoLista>\r\n</TREDE>\r\n");
+    const Result r = Run({"run", net, "--steps", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\tinput\ta\\tb\\\\c\\rd\t\\t0\nsteps=1 finished=false\n");
+}
+
+TEST_F(Cli, SaveWritesTheNetAfterTheRun) {
+    const std::string target = (dir_ / "after.net").string();
+    const Result r = Run({"run", Example("worked.net"), "--save", target});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string expected = ReadBytes(Example("worked.net"));
+    expected.replace(expected.find("Binario:0110"), 12, "Binario:");
+    expected.replace(expected.rfind("Binario:\r\n"), 10, "Binario:0110\r\n");
+    EXPECT_EQ(ReadBytes(target), expected);
+
+    // Saving into a folder that does not exist fails after printing the results.
+    const Result failed =
+        Run({"run", Example("worked.net"), "--save", (dir_ / "no" / "x.net").string()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.out.find("steps=4"), std::string::npos);
+    EXPECT_NE(failed.err.find("x.net"), std::string::npos) << failed.err;
+}
+
+TEST_F(Cli, ReadErrorsAndBadArguments) {
+    const Result broken = Run({"run", Data("reader/teta_key.net")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.out, "");
+    EXPECT_EQ(broken.err.substr(0, broken.err.find('\n')), "TNeuronio - FormatoIncorrecto - Teta");
+
+    const std::string missing = (dir_ / "missing.net").string();
+    const Result absent = Run({"run", missing});
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_EQ(absent.err, "Cannot open file " + missing + "\n");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"run"},
+             {"run", Example("worked.net"), "--steps"},
+             {"run", Example("worked.net"), "--steps", "-1"},
+             {"run", Example("worked.net"), "--steps", "2x"},
+             {"run", Example("worked.net"), "--steps", "1", "--max-steps", "1"},
+             {"run", Example("worked.net"), "--frobnicate"},
+             {"run", Example("worked.net"), Example("stack.net")},
+             {"check"},
+             {"equations", Example("worked.net"), "--nope"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << args.size() << " " << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    for (const char* command : {"run", "check", "equations"}) {
+        const Result help = Run({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(std::string("Usage: veltra-cli ") + command, 0), 0u);
+    }
+}
+
+TEST_F(Cli, CheckSaysOkOrTheError) {
+    const Result ok = Run({"check", Example("deep_stack.net")});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.out, "ok\n");
+
+    const Result bad = Run({"check", Data("reader/position_y.net")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    // The neuron that In and B feed was never read: its id is then unknown too.
+    EXPECT_EQ(bad.err, "Formato incorrecto - TProtoNeuronio (Posicao)\n"
+                       "FinishLoad - neuronio nao encontrado\n");
+
+    std::string text = ReadBytes(Example("worked.net"));
+    text.replace(text.find("Destino:3"), 9, "Destino:9");
+    const Result loose = Run({"check", Write("loose.net", text)});
+    EXPECT_EQ(loose.status, 1);
+    EXPECT_EQ(loose.err, "FinishLoad - neuronio nao encontrado\n");
+}
+
+TEST_F(Cli, EquationsAndTheirPrintout) {
+    const Result r = Run({"equations", Example("worked.net")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Neuron[N] (+)= SIG( 1 x In[In]   +   -0.5 x B[B] )\n");
+
+    const Result printout = Run({"equations", "--printout", Example("worked.net")});
+    EXPECT_EQ(printout.out, "DYNAMICS\n" + Example("worked.net") +
+                                "\n\nNeuron[N] (+)= SIG( 1 x In[In]   +   -0.5 x B[B] )\n");
+
+    const Result single = Run({"equations", Data("run/input11.net")});
+    EXPECT_EQ(single.out, "Neuron[N] (+)= SIG( 1 x In[I] )\n");
+
+    const Result broken = Run({"equations", Data("reader/net_end.net")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.err, "Formato incorrecto\n");
+}
+
+} // namespace
