@@ -1,0 +1,146 @@
+#include "ui/dialogs/options.h"
+
+#include "numeric/infinito.h"
+#include "ui/mainform.h"
+#include "ui/prompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <exception>
+
+namespace veltra {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* Edit(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(geometry);
+    return e;
+}
+
+} // namespace
+
+TFormOptions::TFormOptions(TMainForm& mainForm)
+    : QDialog(&mainForm, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), mainForm_(mainForm) {
+    setObjectName(QStringLiteral("FormOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedSize(285, 196);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setGeometry(0, 196 - 44, 285, 44);
+    QPushButton* ok = Button(panel, "OKBtn", QStringLiteral("OK"), {62, 9, 75, 26});
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    QPushButton* cancel = Button(panel, "CancelBtn", QStringLiteral("Cancel"), {148, 9, 75, 26});
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("pagecontrol_options"));
+    pages_->setGeometry(0, 0, 285, 196 - 44);
+
+    auto* hints = new QWidget;
+    hints->setObjectName(QStringLiteral("TabSheet1"));
+    auto* show = new QGroupBox(QStringLiteral("Show"), hints);
+    show->setObjectName(QStringLiteral("GroupBox1"));
+    show->setGeometry(8, 6, 120, 84);
+    checkLabel_ = new QCheckBox(QStringLiteral("Label"), show);
+    checkLabel_->setObjectName(QStringLiteral("check_label"));
+    checkLabel_->setGeometry(10, 24, 100, 20);
+    checkValue_ = new QCheckBox(QStringLiteral("Value"), show);
+    checkValue_->setObjectName(QStringLiteral("check_value"));
+    checkValue_->setGeometry(10, 52, 100, 20);
+    comboElementos_ = new QComboBox(hints);
+    comboElementos_->setObjectName(QStringLiteral("combo_elementos"));
+    comboElementos_->addItems({QStringLiteral("Neuron"), QStringLiteral("Pendor"),
+                               QStringLiteral("Inputs"), QStringLiteral("Outputs"),
+                               QStringLiteral("Module"), QStringLiteral("Sinapse")});
+    comboElementos_->setCurrentIndex(0);
+    comboElementos_->setGeometry(140, 14, 130, 24);
+    pages_->addTab(hints, QStringLiteral("Hints"));
+
+    auto* precision = new QWidget;
+    precision->setObjectName(QStringLiteral("TInfinito"));
+    editX_ = Edit(precision, "edit_x", QStringLiteral("1.0"), {8, 8, 160, 22});
+    editY_ = Edit(precision, "edit_y", QStringLiteral(".25"), {8, 36, 160, 22});
+    auto* result = new QLabel(QStringLiteral("Result"), precision);
+    result->setObjectName(QStringLiteral("Label1"));
+    result->setGeometry(8, 66, 160, 16);
+    editResult_ = Edit(precision, "edit_result", QString(), {8, 84, 160, 22});
+    connect(Button(precision, "button_soma", QStringLiteral("Sum"), {176, 4, 98, 24}),
+            &QPushButton::clicked, this, [this] { button_somaClick(); });
+    connect(Button(precision, "button_mult", QStringLiteral("Multiplication"), {176, 30, 98, 24}),
+            &QPushButton::clicked, this, [this] { button_multClick(); });
+    connect(Button(precision, "button_maior", QStringLiteral("Bigger than"), {176, 56, 98, 24}),
+            &QPushButton::clicked, this, [this] { button_maiorClick(); });
+    connect(Button(precision, "button_igual", QStringLiteral("Equal to"), {176, 82, 98, 24}),
+            &QPushButton::clicked, this, [this] { button_igualClick(); });
+    pages_->addTab(precision, QStringLiteral("Precision"));
+    pages_->setCurrentWidget(precision);
+}
+
+void TFormOptions::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        checkLabel_->setChecked(mainForm_.showLabel);
+        checkValue_->setChecked(mainForm_.showValue);
+    }
+    QDialog::showEvent(event);
+}
+
+void TFormOptions::OKBtnClick() {
+    mainForm_.showLabel = checkLabel_->isChecked();
+    mainForm_.showValue = checkValue_->isChecked();
+    accept();
+}
+
+template <typename Operation> void TFormOptions::Calculate(Operation operation) {
+    try {
+        // x first, then y: the first unreadable integer part is the one reported.
+        TInfinito x;
+        x.SetFromText(editX_->text().toStdString());
+        TInfinito y;
+        y.SetFromText(editY_->text().toStdString());
+        editResult_->setText(QString::fromStdString(operation(x, y)));
+    } catch (const std::exception& error) {
+        mainForm_.Prompter().Message(this, QString::fromStdString(error.what()));
+    }
+}
+
+void TFormOptions::button_somaClick() {
+    Calculate([](TInfinito& x, TInfinito& y) { return TInfinito::Add(x, y).ToText(); });
+}
+
+void TFormOptions::button_multClick() {
+    Calculate([](TInfinito& x, TInfinito& y) { return TInfinito::Multiply(x, y).ToText(); });
+}
+
+void TFormOptions::button_maiorClick() {
+    Calculate([](TInfinito& x, TInfinito& y) {
+        return std::string(TInfinito::GreaterThan(x, y) ? "Bigger" : "Not bigger");
+    });
+}
+
+void TFormOptions::button_igualClick() {
+    Calculate([](TInfinito& x, TInfinito& y) {
+        return std::string(TInfinito::EqualTo(x, y) ? "Equal" : "Not Equal");
+    });
+}
+
+} // namespace veltra

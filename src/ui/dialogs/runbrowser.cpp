@@ -1,0 +1,245 @@
+#include "ui/dialogs/runbrowser.h"
+
+#include "model/dados.h"
+#include "ui/dialogs/kindicon.h"
+#include "ui/dialogs/runlist.h"
+#include "ui/mainform.h"
+#include "ui/mdichild.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <exception>
+
+namespace veltra {
+
+namespace {
+
+constexpr int ElementRole = Qt::UserRole + 1;
+
+// ImageList: 0 neuron, 1 input, 2 output.
+const QIcon& RowIcon(int image) {
+    static const QIcon icons[] = {QIcon(KindPixmap(TGlyphKind::Neuron)),
+                                  QIcon(KindPixmap(TGlyphKind::Input)),
+                                  QIcon(KindPixmap(TGlyphKind::Output))};
+    return icons[image >= 0 && image < 3 ? image : 0];
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// Every handler runs here so that no exception reaches the event loop.
+template <typename Body> void Guarded(TMainForm& mainForm, QWidget* parent, Body body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        mainForm.Prompter().Message(parent, QString::fromStdString(error.what()));
+    }
+}
+
+} // namespace
+
+TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
+    : QDialog(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), mainForm_(mainForm),
+      control_(mainForm.Interaction(), [&mainForm]() -> TDados* {
+          TMDIChild* child = mainForm.ActiveChild();
+          return child != nullptr ? &child->Document() : nullptr;
+      }) {
+    setObjectName(QStringLiteral("FormRunBrowser"));
+    setWindowTitle(QStringLiteral("Execution Browser"));
+    setFixedSize(384, 200);
+
+    runView_ = new QTreeWidget(this);
+    runView_->setObjectName(QStringLiteral("RunView"));
+    runView_->setGeometry(6, 10, 272, 180);
+    runView_->setColumnCount(2);
+    runView_->setHeaderLabels({QStringLiteral("Element"), QStringLiteral("Value")});
+    runView_->setColumnWidth(0, 100);
+    runView_->setColumnWidth(1, 150);
+    runView_->setRootIsDecorated(false);
+    runView_->setUniformRowHeights(true);
+    runView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    runView_->setIconSize(QSize(16, 16));
+
+    // Buttons in a column on the right; Add and Rem side by side at the bottom.
+    constexpr int x = 288, w = 88, h = 25;
+    QPushButton* ok = Button(this, "OKBtn", QStringLiteral("OK"), {x, 10, w, h});
+    ok->setDefault(true);
+    QPushButton* run = Button(this, "ButtonRun", QStringLiteral("&Run"), {x, 40, w, h});
+    buttonStop_ = Button(this, "ButtonStop", QStringLiteral("&Stop"), {x, 70, w, h});
+    buttonStop_->setEnabled(false);
+    QPushButton* step = Button(this, "step", QStringLiteral("S&tep"), {x, 100, w, h});
+    QPushButton* reset = Button(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
+    QPushButton* add = Button(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
+    QPushButton* rem = Button(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
+    connect(ok, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(run, &QPushButton::clicked, this, [this] { ButtonRunClick(); });
+    connect(buttonStop_, &QPushButton::clicked, this, [this] { ButtonStopClick(); });
+    connect(step, &QPushButton::clicked, this, [this] { stepClick(); });
+    connect(reset, &QPushButton::clicked, this, [this] { ButtonResetClick(); });
+    connect(add, &QPushButton::clicked, this, [this] { ButtonAddClick(); });
+    connect(rem, &QPushButton::clicked, this, [this] { ButtonRemoveClick(); });
+
+    control_.SetRefreshHook([this] { ShowRows(); });
+    control_.SetPassHook([this] { Pass(); });
+
+    // The View menu's Execution item carries a check mark while the browser is shown.
+    if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Execution1")))
+        item->setCheckable(true);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TFormRunBrowser::Refresh() {
+    control_.Refresh();
+}
+
+void TFormRunBrowser::ShowRows() {
+    const std::vector<TWatchRow>& rows = control_.Rows();
+    bool same = runView_->topLevelItemCount() == static_cast<int>(rows.size());
+    for (int i = 0; same && i < runView_->topLevelItemCount(); ++i)
+        same = runView_->topLevelItem(i)->data(0, ElementRole).value<void*>() ==
+               static_cast<void*>(rows[static_cast<std::size_t>(i)].element);
+    if (!same) {
+        runView_->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(rows.size()));
+        for (const TWatchRow& row : rows) {
+            auto* item = new QTreeWidgetItem;
+            item->setData(0, ElementRole, QVariant::fromValue(static_cast<void*>(row.element)));
+            item->setIcon(0, RowIcon(row.image));
+            items << item;
+        }
+        runView_->addTopLevelItems(items);
+    }
+    // Unchanged texts leave their rows alone, so a long run repaints only what moved.
+    for (int i = 0; i < runView_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = runView_->topLevelItem(i);
+        const TWatchRow& row = rows[static_cast<std::size_t>(i)];
+        item->setText(0, QString::fromStdString(row.caption));
+        item->setText(1, QString::fromStdString(row.value));
+    }
+}
+
+void TFormRunBrowser::OKBtnClick() {
+    close();
+}
+
+void TFormRunBrowser::stepClick() {
+    Guarded(mainForm_, this, [this] { control_.Step(); });
+}
+
+void TFormRunBrowser::ButtonRunClick() {
+    // Remember which window this run steps, so that closing it ends the run.
+    TMDIChild* child = mainForm_.ActiveChild();
+    if (child != nullptr) runWindows_.push_back({child, &child->Document()});
+    const std::size_t depth = runWindows_.size();
+    buttonStop_->setEnabled(true);
+    Guarded(mainForm_, this, [this] { control_.Run(); });
+    if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
+    buttonStop_->setEnabled(control_.StopEnabled());
+}
+
+void TFormRunBrowser::ButtonStopClick() {
+    control_.Stop();
+    buttonStop_->setEnabled(false);
+}
+
+void TFormRunBrowser::ButtonResetClick() {
+    Guarded(mainForm_, this, [this] { control_.Reset(); });
+}
+
+void TFormRunBrowser::ButtonAddClick() {
+    auto* runList = qobject_cast<TFormRunList*>(mainForm_.Windows().FormRunList);
+    if (runList == nullptr || mainForm_.ActiveChild() == nullptr) return; // no net to add from
+    runList->Fill(control_.AddOffer());
+    if (mainForm_.Prompter().ExecDialog(*runList) != QDialog::Accepted || !runList->Chosen())
+        return;
+    // The modal list lets nothing else run, but the element is checked against the active
+    // net all the same.
+    control_.Add(runList->ChosenElement());
+}
+
+void TFormRunBrowser::ButtonRemoveClick() {
+    int index = -1;
+    for (int i = 0; i < runView_->topLevelItemCount() && index < 0; ++i)
+        if (runView_->topLevelItem(i)->isSelected()) index = i;
+    if (index < 0) return;
+    const std::size_t before = control_.Rows().size();
+    control_.Remove(index);
+    // The control deletes just that row when it matched; otherwise it has refreshed.
+    if (control_.Rows().size() + 1 == before)
+        delete runView_->takeTopLevelItem(index);
+    else
+        ShowRows();
+}
+
+void TFormRunBrowser::Pass() {
+    QApplication::processEvents();
+    ForgetClosedRuns();
+    buttonStop_->setEnabled(control_.StopEnabled());
+}
+
+void TFormRunBrowser::ForgetClosedRuns() {
+    for (RunWindow& run : runWindows_) {
+        if (run.document == nullptr) continue;
+        const bool closed =
+            run.window.isNull() || run.window->isHidden() ||
+            (run.window->parentWidget() != nullptr && run.window->parentWidget()->isHidden());
+        if (!closed) continue;
+        control_.Forget(run.document);
+        run.document = nullptr;
+        ShowRows();
+    }
+}
+
+void TFormRunBrowser::keyPressEvent(QKeyEvent* event) {
+    // Escape belongs to the cancel button, which is Step here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        stepClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormRunBrowser::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        Refresh();
+        MarkShown(true);
+    }
+    QDialog::showEvent(event);
+}
+
+void TFormRunBrowser::hideEvent(QHideEvent* event) {
+    // Hidden by a command or by closing; not when the desktop merely minimises it.
+    if (!event->spontaneous()) MarkShown(false);
+    QDialog::hideEvent(event);
+}
+
+void TFormRunBrowser::closeEvent(QCloseEvent* event) {
+    // Closing only hides the browser; a run goes on.
+    event->accept();
+    hide();
+}
+
+void TFormRunBrowser::MarkShown(bool shown) {
+    if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Execution1")))
+        item->setChecked(shown);
+    if (auto* button = mainForm_.findChild<QToolButton*>(QStringLiteral("execution_bt")))
+        button->setChecked(shown);
+}
+
+} // namespace veltra

@@ -1,0 +1,12 @@
+# The Execution Browser with its Run List, the dynamics view with its printout, and the
+# Options dialog; included from the GUI library's CMakeLists.
+find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
+target_sources(veltra_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/dynamicform.h ${CMAKE_CURRENT_LIST_DIR}/dynamicform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hinttext.h ${CMAKE_CURRENT_LIST_DIR}/hinttext.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kindicon.h ${CMAKE_CURRENT_LIST_DIR}/kindicon.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/options.h ${CMAKE_CURRENT_LIST_DIR}/options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runbrowser.h ${CMAKE_CURRENT_LIST_DIR}/runbrowser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp
+)
+target_link_libraries(veltra_ui PUBLIC Qt6::PrintSupport)
