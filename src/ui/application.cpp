@@ -1,6 +1,10 @@
 #include "ui/application.h"
 
 #include "ui/aboutbox.h"
+#include "ui/dialogs/dynamicform.h"
+#include "ui/dialogs/options.h"
+#include "ui/dialogs/runbrowser.h"
+#include "ui/dialogs/runlist.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -34,14 +38,14 @@ std::unique_ptr<TMainForm> CreateApplicationWindows(std::unique_ptr<TPrompter> p
     w.MultPageDlg = SingleWindow(*main, "MultPageDlg", "Info Menu", true, {420, 330});
     w.Toolbar = new TToolbar(*main, main.get());
     w.Toolbar->hide();
-    w.dynamicform = SingleWindow(*main, "dynamicform", "Current Dynamic System", false, {410, 279});
-    w.FormRunBrowser = SingleWindow(*main, "FormRunBrowser", "Execution Browser", true, {300, 260});
-    w.FormOptions = SingleWindow(*main, "FormOptions", "Options", false, {285, 196});
+    w.dynamicform = new Tdynamicform(*main);
+    w.FormRunBrowser = new TFormRunBrowser(*main);
+    w.FormOptions = new TFormOptions(*main);
     main->SetFirstChild(main->CreateMDIChild(QStringLiteral("NONAME1")));
     w.Form_Mod_IO = SingleWindow(*main, "Form_Mod_IO", "Select IO", false, {162, 102});
     w.FormMDIWindowsList = SingleWindow(*main, "FormMDIWindowsList",
                                         "Select open window for module", false, {394, 181});
-    w.FormRunList = SingleWindow(*main, "FormRunList", "Run List", false, {250, 220});
+    w.FormRunList = new TFormRunList(*main);
     for (const QString& file : files)
         main->OpenNetFile(file);
     return main;

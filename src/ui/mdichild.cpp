@@ -5,6 +5,7 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "ui/dialogs/hinttext.h"
 #include "ui/ecra.h"
 #include "ui/glyphimages.h"
 #include "ui/hint.h"
@@ -399,11 +400,14 @@ void TMDIChild::FormDeactivate() {
 void TMDIChild::ShowHintFor(TProtoNeuronio* e) {
     if (e->HintShown()) return;
     e->SetHintShown(true);
+    // The Options dialog decides what a hint shows; with nothing to show no hint appears.
+    const std::string text = HintTextFor(*e, mainForm_.showLabel, mainForm_.showValue);
+    if (text.empty()) return;
     if (!hint_) hint_ = std::make_unique<THint>();
     const TRect b = e->GlyphBox();
     const QRect box(ecra_->mapToGlobal(QPoint(b.left, b.top)),
                     ecra_->mapToGlobal(QPoint(b.right, b.bottom)));
-    hint_->ActivateHint(box, QString::fromStdString(e->HintText()), ecra_->font());
+    hint_->ActivateHint(box, QString::fromStdString(text), ecra_->font());
 }
 
 void TMDIChild::HideHintFor(TProtoNeuronio* e) {

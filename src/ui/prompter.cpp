@@ -7,6 +7,8 @@
 
 namespace veltra {
 
+int TPrompter::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
 void TQtPrompter::Message(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 namespace veltra {
@@ -36,6 +37,9 @@ public:
     virtual TSaveChoice AskSave(QWidget* parent, const QString& caption) = 0;
     // One of the items, by index; -1 when cancelled.
     virtual int Pick(QWidget* parent, const QString& title, const QStringList& items) = 0;
+    // Shows one of the application's own modal dialogs (Run List, Options, print dialog) and
+    // returns its QDialog result; tests answer by driving the dialog's controls instead.
+    virtual int ExecDialog(QDialog& dialog);
 };
 
 class TQtPrompter final : public TPrompter {
