@@ -101,6 +101,34 @@ Limb Combine(Limb* r, std::size_t n, const Span& x, const Span& y, Limb carry, P
     return carry;
 }
 
+// Short numbers: one plain loop over the result's groups beats cutting it into pieces.
+constexpr std::size_t SmallGroups = 8;
+
+Limb GroupOf(const Span& x, std::size_t i) {
+    const std::size_t k = i - x.begin; // wraps below begin
+    return k < x.end - x.begin ? x.data[k] : 0;
+}
+
+Limb AddSmall(Limb* r, std::size_t n, const Span& x, const Span& y) {
+    Limb carry = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Limb s = GroupOf(x, i) + GroupOf(y, i) + carry;
+        carry = s >= mag::Base;
+        r[i] = s - (carry ? mag::Base : 0);
+    }
+    return carry;
+}
+
+void SubSmall(Limb* r, std::size_t n, const Span& x, const Span& y) {
+    Limb borrow = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Limb u = GroupOf(x, i);
+        const Limb v = GroupOf(y, i) + borrow;
+        borrow = u < v;
+        r[i] = u - v + (borrow ? mag::Base : 0);
+    }
+}
+
 Span SpanOf(const TInfinito& x, std::int32_t low) {
     const std::size_t begin = Offset(TInfinitoOps::Low(x), low);
     return {TInfinitoOps::Mags(x), begin, begin + TInfinitoOps::Size(x)};
@@ -128,7 +156,15 @@ void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b)
     if (sa * sb >= 0) {
         // Same-sign path: the sum's magnitude, one carry group more when it overflows.
         Shape(r, n, low, n + 1);
-        const Limb c = Combine(r.data_, n, SpanOf(a, low), SpanOf(b, low), 0, AddPiece);
+        if (a.low_ == b.low_ && a.size_ == b.size_) { // same layout: one straight pass
+            const Limb c = mag::Add(r.data_, a.data_, b.data_, n);
+            if (c != 0) PushTop(r, c);
+            r.sign_ = static_cast<std::int8_t>(sa != 0 ? sa : sb);
+            return;
+        }
+        const Limb c = n <= SmallGroups
+                           ? AddSmall(r.data_, n, SpanOf(a, low), SpanOf(b, low))
+                           : Combine(r.data_, n, SpanOf(a, low), SpanOf(b, low), 0, AddPiece);
         if (c != 0) PushTop(r, c);
         r.sign_ = static_cast<std::int8_t>(sa != 0 ? sa : sb);
         return;
@@ -143,7 +179,11 @@ void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b)
     }
     const TInfinito& dom = cmp > 0 ? a : b;
     const TInfinito& other = cmp > 0 ? b : a;
-    Combine(r.data_, n, SpanOf(dom, low), SpanOf(other, low), 0, SubPiece);
+    if (n <= SmallGroups) {
+        SubSmall(r.data_, n, SpanOf(dom, low), SpanOf(other, low));
+    } else {
+        Combine(r.data_, n, SpanOf(dom, low), SpanOf(other, low), 0, SubPiece);
+    }
     r.sign_ = dom.sign_;
 }
 
@@ -187,7 +227,22 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
     }
     const std::size_t n = std::size_t(a.size_) + b.size_;
     Shape(r, n, static_cast<std::int32_t>(low));
-    mag::Mul(r.data_, a.data_, a.size_, b.data_, b.size_);
+    if (n <= TInfinito::InlineGroups) {
+        // Short products: carry as we go, no column buffer.
+        Limb* d = r.data_;
+        std::memset(d, 0, n * sizeof(Limb));
+        for (std::size_t j = 0; j < b.size_; ++j) {
+            std::uint64_t carry = 0;
+            for (std::size_t i = 0; i < a.size_; ++i) {
+                const std::uint64_t t = d[i + j] + std::uint64_t(a.data_[i]) * b.data_[j] + carry;
+                carry = t / mag::Base;
+                d[i + j] = Limb(t - carry * mag::Base);
+            }
+            d[j + a.size_] = Limb(carry);
+        }
+    } else {
+        mag::Mul(r.data_, a.data_, a.size_, b.data_, b.size_);
+    }
     if (r.data_[n - 1] == 0) --r.size_; // the top group exists only when it holds something
     const int s = ValueSign(a) * ValueSign(b);
     r.sign_ = static_cast<std::int8_t>(s < 0 ? -1 : 1);

@@ -99,6 +99,69 @@ __attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Lim
         acc[i] += std::uint64_t(a[i]) * w;
 }
 
+// Products by one group w: a[i] * w = q[i] * Base + lo[i], with q estimated in double
+// precision (off by at most one, then corrected exactly), and r[i] = lo[i] + q[i-1] + carry.
+__attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w,
+                                                 Limb carry) {
+    const __m256d scale = _mm256_set1_pd(double(w) / double(Base));
+    const __m256i w64 = _mm256_set1_epi64x(w);
+    const __m256i base64 = _mm256_set1_epi64x(Base);
+    const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
+    const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i evens = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    const __m256i rotate = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
+    Limb high = carry; // q of the group below the current block
+    Limb c = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i av = Load(a + i);
+        const __m128i a0 = _mm256_castsi256_si128(av);
+        const __m128i a1 = _mm256_extracti128_si256(av, 1);
+        const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), scale));
+        const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), scale));
+        const __m256i lo0 = _mm256_sub_epi64(_mm256_mul_epu32(_mm256_cvtepu32_epi64(a0), w64),
+                                             _mm256_mul_epu32(_mm256_cvtepu32_epi64(q0), base64));
+        const __m256i lo1 = _mm256_sub_epi64(_mm256_mul_epu32(_mm256_cvtepu32_epi64(a1), w64),
+                                             _mm256_mul_epu32(_mm256_cvtepu32_epi64(q1), base64));
+        // The low halves of the 64-bit remainders, back in group order.
+        __m256i lo = _mm256_permute2x128_si256(_mm256_permutevar8x32_epi32(lo0, evens),
+                                               _mm256_permutevar8x32_epi32(lo1, evens), 0x20);
+        __m256i q = _mm256_set_m128i(q1, q0);
+        const __m256i under = _mm256_cmpgt_epi32(zero, lo);
+        lo = _mm256_add_epi32(lo, _mm256_and_si256(under, base));
+        q = _mm256_add_epi32(q, under);
+        const __m256i over = _mm256_cmpgt_epi32(lo, top);
+        lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, base));
+        q = _mm256_sub_epi32(q, over);
+
+        const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, rotate),
+                                                 _mm256_set1_epi32(static_cast<int>(high)), 1);
+        __m256i s = _mm256_add_epi32(lo, below);
+        const __m256i out = _mm256_cmpgt_epi32(s, top);
+        s = _mm256_sub_epi32(s, _mm256_and_si256(out, base));
+        s = _mm256_sub_epi32(s, ShiftUp(out, c));
+        const __m256i spill = _mm256_cmpeq_epi32(s, base);
+        if (!_mm256_testz_si256(spill, spill)) {
+            alignas(32) Limb los[8];
+            alignas(32) Limb qs[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(los), lo);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(qs), q);
+            for (int k = 0; k < 8; ++k) {
+                const Limb v = los[k] + high + c;
+                c = v >= Base;
+                r[i + k] = v - (c ? Base : 0);
+                high = qs[k];
+            }
+            continue;
+        }
+        Store(r + i, s);
+        c = TopFlag(out);
+        high = static_cast<Limb>(_mm256_extract_epi32(q, 7));
+    }
+    return MulWordPortable(r + i, a + i, n - i, w, high + c);
+}
+
 } // namespace veltra::mag::detail
 
 #endif

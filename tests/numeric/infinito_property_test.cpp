@@ -179,7 +179,7 @@ TEST(InfinitoProperty, AgreesWithGmpAndTheGroupReference) {
 TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
     const std::size_t saved = mag::KaratsubaThreshold;
     TextMaker maker(777);
-    for (std::size_t threshold : {4u, 5u, 7u, 16u, 40u}) {
+    for (std::size_t threshold : {4u, 5u, 7u, 16u, 40u, 128u}) {
         mag::KaratsubaThreshold = threshold;
         mag::UseVectorKernels(threshold % 2 == 0);
         for (int round = 0; round < 60; ++round) {
@@ -216,6 +216,11 @@ TEST(InfinitoProperty, LongSumsAndComparisonsOnEveryKernel) {
             TInfinito acc(a);
             acc.AddInPlace(b);
             ASSERT_EQ(acc.ToText(), Exact::Sum(ea, eb).Text()) << what;
+            // One-group multipliers take the product-by-a-group route.
+            const std::string w = round % 7 == 0 ? "99999999" : maker.Digits(1 + maker.Pick(8));
+            ASSERT_EQ(TInfinito::Multiply(TInfinito(w), a).ToText(),
+                      Exact::Product(Exact(w), ea).Text())
+                << w << " * " << what;
         }
     }
     mag::UseVectorKernels(true);
