@@ -33,6 +33,7 @@ bool TDados::Load(std::istream& in, std::string& errorText) {
     net_.Load(in, errorText);
     TProtoLista& list = net_.Elements();
     list.AttachGlyphsAll(*this);
+    TIdIndexScope index(list);
     return list.FinishLoadAll(list, nullptr, *ui_);
 }
 
@@ -52,8 +53,10 @@ bool TDados::FinishModule(TModule& module, std::string& errorText) {
     errorText.clear();
     if (!module.InnerNet().AttachGlyphsAll(*this))
         errorText = "Erro a finalizacao dos bitmaps";
-    else if (!module.FinishLoad(module.InnerNet(), nullptr, *ui_))
-        errorText = "Erro a finalizacao";
+    else {
+        TIdIndexScope index(module.InnerNet());
+        if (!module.FinishLoad(module.InnerNet(), nullptr, *ui_)) errorText = "Erro a finalizacao";
+    }
     return errorText.empty();
 }
 

@@ -31,6 +31,10 @@ int TProtoLista::IndexOf(const TProtoNeuronio* element) const {
 }
 
 TProtoNeuronio* TProtoLista::ElementById(std::int32_t id) const {
+    if (idIndex_) {
+        auto it = idIndex_->find(id);
+        return it == idIndex_->end() ? nullptr : it->second;
+    }
     for (const auto& e : items_) {
         if (e->Id() == id) return e.get();
         if (e->Kind() == TElementKind::Module)
@@ -38,6 +42,31 @@ TProtoNeuronio* TProtoLista::ElementById(std::int32_t id) const {
                 return inner;
     }
     return nullptr;
+}
+
+namespace {
+// The first element with each id, in the order ElementById searches (module insides
+// right after their module).
+void IndexIds(const TProtoLista& list, std::unordered_map<std::int32_t, TProtoNeuronio*>& index) {
+    for (const auto& e : list) {
+        index.emplace(e->Id(), e.get());
+        if (e->Kind() == TElementKind::Module)
+            IndexIds(static_cast<const TModule&>(*e).InnerNet(), index);
+    }
+}
+} // namespace
+
+void TProtoLista::BuildIdIndex() {
+    idIndex_ = std::make_unique<std::unordered_map<std::int32_t, TProtoNeuronio*>>();
+    IndexIds(*this, *idIndex_);
+    for (const auto& e : items_)
+        if (e->Kind() == TElementKind::Module) static_cast<TModule&>(*e).InnerNet().BuildIdIndex();
+}
+
+void TProtoLista::DropIdIndex() {
+    idIndex_.reset();
+    for (const auto& e : items_)
+        if (e->Kind() == TElementKind::Module) static_cast<TModule&>(*e).InnerNet().DropIdIndex();
 }
 
 std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element) {

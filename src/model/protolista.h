@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace veltra {
@@ -45,8 +46,26 @@ public:
     bool AttachGlyphsAll(TDados& document);
     bool FinishLoadAll(TProtoLista& search, TProtoLista* outer, TInteraction& ui);
 
+    // While a loaded net is finished, ElementById answers from a table built once for this
+    // list and every inner list instead of scanning (ids do not change meanwhile).
+    void BuildIdIndex();
+    void DropIdIndex();
+
 private:
     std::vector<std::unique_ptr<TProtoNeuronio>> items_;
+    std::unique_ptr<std::unordered_map<std::int32_t, TProtoNeuronio*>> idIndex_;
+};
+
+// Keeps the id tables of a list tree for the lifetime of the scope.
+class TIdIndexScope {
+public:
+    explicit TIdIndexScope(TProtoLista& list) : list_(list) { list_.BuildIdIndex(); }
+    ~TIdIndexScope() { list_.DropIdIndex(); }
+    TIdIndexScope(const TIdIndexScope&) = delete;
+    TIdIndexScope& operator=(const TIdIndexScope&) = delete;
+
+private:
+    TProtoLista& list_;
 };
 
 } // namespace veltra

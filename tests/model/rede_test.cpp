@@ -111,6 +111,15 @@ TEST(Rede, ElementByIdSearchesModuleInsidesInListOrder) {
     EXPECT_EQ(net.Elements().ElementById(3), nullptr);
     after->SetId(1);
     EXPECT_EQ(net.Elements().ElementById(1), inner) << "the first match wins";
+    {
+        TIdIndexScope index(net.Elements());
+        EXPECT_EQ(net.Elements().ElementById(1), inner) << "the table keeps the first match";
+        EXPECT_EQ(m->InnerNet().ElementById(1), inner);
+        EXPECT_EQ(m->InnerNet().ElementById(0), nullptr);
+        EXPECT_EQ(net.Elements().ElementById(0), m);
+    }
+    inner->SetId(9);
+    EXPECT_EQ(net.Elements().ElementById(1), after) << "without the table ids are read afresh";
 }
 
 TEST(Rede, DrawAllPutsEverySynapseUnderEveryGlyph) {
