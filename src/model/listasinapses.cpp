@@ -4,6 +4,7 @@
 #include "model/protoneuronio.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace veltra {
 
@@ -22,14 +23,16 @@ bool TListaSinapses::Contains(const TSinapse* synapse) const {
     return std::find(items_.begin(), items_.end(), synapse) != items_.end();
 }
 
+// Searched from the back: a net is released last element first, so the synapse to drop
+// is usually the last entry, and releasing a hub with many synapses stays linear.
 void TListaSinapses::Remove(const TSinapse* synapse) {
-    auto it = std::find(items_.begin(), items_.end(), synapse);
-    if (it == items_.end()) return;
-    items_.erase(it);
+    auto it = std::find(items_.rbegin(), items_.rend(), synapse);
+    if (it == items_.rend()) return;
+    items_.erase(std::next(it).base());
     if (owning_) {
-        auto own = std::find_if(owned_.begin(), owned_.end(),
+        auto own = std::find_if(owned_.rbegin(), owned_.rend(),
                                 [synapse](const auto& p) { return p.get() == synapse; });
-        if (own != owned_.end()) owned_.erase(own);
+        if (own != owned_.rend()) owned_.erase(std::next(own).base());
     }
 }
 
