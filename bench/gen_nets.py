@@ -94,9 +94,12 @@ def neuron(label, x=0, y=0):
 
 
 def chain(n):
-    """Each neuron keeps half of itself and a tenth of its predecessor: values gain digits."""
+    """Each neuron keeps half of itself and a tenth (or 0.7) of its predecessor; every neuron
+    starts active, so every value gains digits in every step."""
     bias = Element("PENDOR", "B", 20, 20)
     ns = [neuron("N%d" % i, 100 + 40 * (i % 30), 20 + 40 * (i // 30)) for i in range(n)]
+    for i, nr in enumerate(ns):
+        nr.activity = "0.%d" % (1 + i % 9)
     bias.to(ns[0], "0.3")
     for i, nr in enumerate(ns):
         nr.to(nr, "0.5")
