@@ -34,6 +34,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (destroying_) return;
         // FormDeactivate of the window that lost the activation.
         for (QMdiSubWindow* sub : mdiArea_->subWindowList())
             if (sub != w)
@@ -46,6 +47,8 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
 }
 
 TMainForm::~TMainForm() {
+    // Children die after this body; their signals must not reach a half-destroyed window.
+    destroying_ = true;
     qApp->removeEventFilter(this);
 }
 
@@ -230,10 +233,13 @@ void TMainForm::BuildSpeedBar() {
     connect(executionBt_, &QToolButton::clicked, this,
             [this](bool down) { SetRunBrowserVisible(down); });
     speedPanel_->addSeparator();
-    weightBox_ = new TWeightBox(speedPanel_, [this] {
-        prompter_->Message(this, QStringLiteral("Return Pressed! Initialize weight to 0!"));
-        speedPanel_->setFocus(Qt::OtherFocusReason);
-    });
+    weightBox_ = new TWeightBox(
+        speedPanel_,
+        [this] {
+            prompter_->Message(this, QStringLiteral("Return Pressed! Initialize weight to 0!"));
+            speedPanel_->setFocus(Qt::OtherFocusReason);
+        },
+        [this](const QWidget* w) { return mdiArea_->isAncestorOf(w); });
     speedPanel_->addWidget(weightBox_);
     speedPanel_->addSeparator();
     connect(button("ExitBtn", QStringLiteral("Exit"), QString(), QStyle::SP_DialogCloseButton),
@@ -252,6 +258,7 @@ void TMainForm::SetRunBrowserVisible(bool visible) {
 }
 
 void TMainForm::UpdateMenuItems() {
+    if (destroying_) return;
     const bool any = ChildCount() > 0;
     for (const char* name : {"FileCloseItem", "FileSaveAsItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);

@@ -124,6 +124,7 @@ private:
     QString lastOpenName_;
     QString lastSaveName_;
     QString lastModuleName_;
+    bool destroying_ = false;
 };
 
 } // namespace veltra

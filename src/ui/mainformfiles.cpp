@@ -43,6 +43,8 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
     sub->resize(560, 400);
+    // A click in a drawing keeps the main window's focused control (the weight box).
+    sub->setFocusPolicy(Qt::NoFocus);
     connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
     sub->show();
     mdiArea_->setActiveSubWindow(sub);

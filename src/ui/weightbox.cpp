@@ -1,5 +1,6 @@
 #include "ui/weightbox.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 
@@ -13,8 +14,9 @@ bool ChangesControl(Qt::FocusReason reason) {
 }
 } // namespace
 
-TWeightBox::TWeightBox(QWidget* parent, std::function<void()> onReturn)
-    : QLineEdit(parent), onReturn_(std::move(onReturn)) {
+TWeightBox::TWeightBox(QWidget* parent, std::function<void()> onReturn,
+                       std::function<bool(const QWidget*)> inDrawing)
+    : QLineEdit(parent), onReturn_(std::move(onReturn)), inDrawing_(std::move(inDrawing)) {
     setObjectName(QStringLiteral("Sinapse_Box"));
     setToolTip(QStringLiteral("Synapse Value"));
     setStatusTip(QStringLiteral("Synapse Value"));

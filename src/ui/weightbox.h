@@ -10,7 +10,10 @@ namespace veltra {
 
 class TWeightBox final : public QLineEdit {
 public:
-    explicit TWeightBox(QWidget* parent, std::function<void()> onReturn);
+    // `inDrawing` tells whether a widget belongs to a drawing window: focus moving there
+    // and back does not count as leaving the box (the drawings are windows of their own).
+    TWeightBox(QWidget* parent, std::function<void()> onReturn,
+               std::function<bool(const QWidget*)> inDrawing);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -19,6 +22,8 @@ protected:
 
 private:
     std::function<void()> onReturn_;
+    std::function<bool(const QWidget*)> inDrawing_;
+    bool awayInDrawing_ = false;
 };
 
 } // namespace veltra

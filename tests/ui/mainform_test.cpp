@@ -1,0 +1,201 @@
+#include "appfixture.h"
+#include "model/dados.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <fstream>
+
+namespace veltra {
+namespace {
+
+using MainFormTest = AppTest;
+
+TEST_F(MainFormTest, StartUpMakesTheSingleWindowsAndOneEmptyDrawing) {
+    EXPECT_EQ(main->windowTitle(), "VELTRA");
+    const std::pair<const char*, const char*> windows[] = {
+        {"AboutBox", "About"},
+        {"MultPageDlg", "Info Menu"},
+        {"Toolbar", "Action Menu"},
+        {"dynamicform", "Current Dynamic System"},
+        {"FormRunBrowser", "Execution Browser"},
+        {"FormOptions", "Options"},
+        {"Form_Mod_IO", "Select IO"},
+        {"FormMDIWindowsList", "Select open window for module"},
+        {"FormRunList", "Run List"}};
+    for (const auto& [name, caption] : windows) {
+        QWidget* w = Find<QWidget>(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_EQ(w->windowTitle(), caption);
+        EXPECT_FALSE(w->isVisible()) << name;
+    }
+    ASSERT_EQ(main->ChildCount(), 1);
+    EXPECT_EQ(Child().Caption(), "NONAME1");
+    EXPECT_EQ(main->FirstChild(), &Child());
+    EXPECT_EQ(List().Count(), 0);
+    EXPECT_EQ(main->Toolbar().CurrentTool(), TTool::None);
+    EXPECT_TRUE(main->WeightBox()->text().isEmpty());
+    EXPECT_EQ(Find<QToolButton>("SaveBtn")->isEnabled(), true);
+}
+
+TEST_F(MainFormTest, MenusFollowTheNumberOfOpenWindows) {
+    const char* needWindow[] = {"FileCloseItem",  "FileSaveAsItem",    "WindowCascadeItem",
+                                "WindowTileItem", "WindowArrangeItem", "WindowMinimizeItem"};
+    main->FileCloseItemClick();
+    QApplication::processEvents();
+    ASSERT_EQ(main->ChildCount(), 0);
+    EXPECT_EQ(main->FirstChild(), nullptr);
+    for (const char* name : needWindow)
+        EXPECT_FALSE(Find<QAction>(name)->isEnabled()) << name;
+    EXPECT_FALSE(Find<QToolButton>("SaveBtn")->isEnabled());
+    EXPECT_TRUE(Find<QAction>("FileNewItem")->isEnabled());
+    EXPECT_TRUE(Find<QAction>("FileOpenItem")->isEnabled());
+
+    Find<QAction>("FileNewItem")->trigger();
+    EXPECT_EQ(Child().Caption(), "NONAME1");
+    for (const char* name : needWindow)
+        EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
+    // The caption counts windows, whatever the others are called.
+    main->FileNewItemClick();
+    Child().SetCaption("other");
+    main->FileNewItemClick();
+    main->FileNewItemClick();
+    EXPECT_EQ(Child().Caption(), "NONAME4");
+}
+
+TEST_F(MainFormTest, OpenRequestAndAFileThatFailsToRead) {
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.net");
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a net file\n");
+    f.close();
+    prompter->fileAnswers.push_back(bad);
+    EXPECT_FALSE(main->LoadNet());
+    ASSERT_EQ(prompter->openRequests.size(), 1);
+    EXPECT_EQ(prompter->openRequests[0].filter, "Net files (*.net*)");
+    EXPECT_EQ(main->ChildCount(), 2);
+    EXPECT_EQ(Child().Caption(), bad); // the window stays, titled with the full name
+    ASSERT_EQ(prompter->messages.size(), 1);
+    EXPECT_FALSE(prompter->messages[0].isEmpty());
+
+    // A file that cannot be opened at all says why instead of failing silently.
+    prompter->fileAnswers.push_back(dir.filePath("missing.net"));
+    EXPECT_FALSE(main->LoadNet());
+    EXPECT_TRUE(prompter->messages.back().contains("missing.net"));
+    // Cancelling makes no window.
+    const int before = main->ChildCount();
+    EXPECT_FALSE(main->LoadNet());
+    EXPECT_EQ(main->ChildCount(), before);
+}
+
+TEST_F(MainFormTest, SaveAndOpenRoundTripWithCaptionsAndProposals) {
+    QTemporaryDir dir;
+    Place(TTool::Neuron, 100, 50);
+    Place(TTool::Bias, 200, 80);
+    EXPECT_TRUE(Child().Modified());
+    EXPECT_TRUE(Child().isWindowModified());
+
+    // Cancel: nothing written, caption kept.
+    main->FileSaveAsItemClick();
+    EXPECT_EQ(Child().Caption(), "NONAME1");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    const QString name = dir.filePath("two.net");
+    prompter->fileAnswers.push_back(name);
+    main->FileSaveAsItemClick();
+    EXPECT_EQ(Child().Caption(), name);
+    EXPECT_FALSE(Child().Modified());
+    ASSERT_TRUE(QFile::exists(name));
+    // The dialog proposes the last name chosen in it the next time.
+    main->FileSaveAsItemClick();
+    ASSERT_EQ(prompter->saveRequests.size(), 3);
+    EXPECT_EQ(prompter->saveRequests[2].proposed, name);
+    EXPECT_EQ(prompter->saveRequests[2].directory, ".");
+
+    prompter->fileAnswers.push_back(name);
+    EXPECT_TRUE(main->LoadNet());
+    EXPECT_EQ(Child().Caption(), name);
+    ASSERT_EQ(List().Count(), 2);
+    EXPECT_EQ(List().Item(0)->Kind(), TGlyphKind::Neuron);
+    EXPECT_EQ(List().Item(1)->GetPosition(), (TPoint{191, 70}));
+    // The next element continues the counter after the loaded ones.
+    EXPECT_EQ(Place(TTool::Neuron, 300, 300)->Label(), "2");
+}
+
+TEST_F(MainFormTest, FailedSaveSaysWhyAndChangesNothing) {
+    QTemporaryDir dir;
+    Place(TTool::Neuron, 100, 50);
+    const QString blocked = dir.filePath("no/such/dir/x.net");
+    prompter->fileAnswers.push_back(blocked);
+    main->FileSaveAsItemClick();
+    ASSERT_FALSE(prompter->messages.isEmpty());
+    EXPECT_TRUE(prompter->messages.back().startsWith("Cannot save"));
+    EXPECT_EQ(Child().Caption(), "NONAME1");
+    EXPECT_TRUE(Child().Modified());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(MainFormTest, ClosingWithUnsavedChangesAsks) {
+    main->FileCloseItemClick(); // unchanged: closes without a question
+    QApplication::processEvents();
+    EXPECT_TRUE(prompter->saveQuestions.isEmpty());
+    EXPECT_EQ(main->ChildCount(), 0);
+
+    main->FileNewItemClick();
+    Place(TTool::Neuron, 60, 60);
+    prompter->saveAnswers.push_back(TSaveChoice::Cancel);
+    main->FileCloseItemClick();
+    QApplication::processEvents();
+    EXPECT_EQ(prompter->saveQuestions, QStringList{"NONAME1"});
+    EXPECT_EQ(main->ChildCount(), 1);
+    // Exit asks too, and Cancel keeps the program running.
+    prompter->saveAnswers.push_back(TSaveChoice::Cancel);
+    EXPECT_FALSE(main->close());
+    EXPECT_EQ(main->ChildCount(), 1);
+
+    prompter->saveAnswers.push_back(TSaveChoice::Discard);
+    main->FileCloseItemClick();
+    QApplication::processEvents();
+    EXPECT_EQ(main->ChildCount(), 0);
+}
+
+TEST_F(MainFormTest, WeightBoxEnterAndPaletteToggles) {
+    QLineEdit* box = main->WeightBox();
+    main->FocusWeightBox();
+    QApplication::processEvents();
+    box->setText("0.25");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(prompter->messages.back(), "Return Pressed! Initialize weight to 0!");
+    EXPECT_EQ(box->text(), "0");
+    EXPECT_FALSE(box->hasFocus());
+
+    QAction* draw1 = Find<QAction>("Draw1");
+    auto* drawBt = Find<QToolButton>("draw_bt");
+    draw1->trigger();
+    EXPECT_TRUE(drawBt->isChecked());
+    EXPECT_TRUE(main->Toolbar().isVisible());
+    QTest::mouseClick(drawBt, Qt::LeftButton);
+    EXPECT_FALSE(draw1->isChecked());
+    EXPECT_FALSE(main->Toolbar().isVisible());
+}
+
+TEST_F(MainFormTest, CommandLineFilesOpenInTheirOwnWindows) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("cli.net");
+    Place(TTool::Output, 40, 40);
+    prompter->fileAnswers.push_back(name);
+    main->FileSaveAsItemClick();
+    auto p = std::make_unique<TScriptedPrompter>();
+    auto second = CreateApplicationWindows(std::move(p), {name});
+    ASSERT_EQ(second->ChildCount(), 2);
+    EXPECT_EQ(second->ActiveChild()->Caption(), name);
+    EXPECT_EQ(second->ActiveChild()->Document().Elements().Count(), 1);
+}
+
+} // namespace
+} // namespace veltra
