@@ -1,0 +1,16 @@
+# The Info dialog with its net browser and property pages, the Select IO dialog and the
+# window list for modules; included from the GUI library's CMakeLists.
+target_sources(veltra_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/imagelist.h ${CMAKE_CURRENT_LIST_DIR}/imagelist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/infohost.h
+  ${CMAKE_CURRENT_LIST_DIR}/liveobjects.h ${CMAKE_CURRENT_LIST_DIR}/liveobjects.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mainformhost.h ${CMAKE_CURRENT_LIST_DIR}/mainformhost.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mdiwindowslist.h ${CMAKE_CURRENT_LIST_DIR}/mdiwindowslist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/modio.h ${CMAKE_CURRENT_LIST_DIR}/modio.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlg.h ${CMAKE_CURRENT_LIST_DIR}/multpagedlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlgfiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlgform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlgmodules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlgnodes.h
+  ${CMAKE_CURRENT_LIST_DIR}/promptersource.h
+)

@@ -1,0 +1,50 @@
+// What the Info dialog needs from the application: the open drawing windows and their
+// nets, a canvas to move an element on, the prompter and the model's questions, the module
+// file dialog and the window list. The main window provides it (TMainFormInfoHost).
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace veltra {
+
+class TCanvas;
+class TDados;
+class TFormMDIWindowsList;
+class TInteraction;
+class TModule;
+class TPrompter;
+class TProtoLista;
+class TProtoNeuronio;
+
+struct TOpenWindow {
+    QPointer<QWidget> window;
+    QString caption;
+    TDados* document = nullptr;
+};
+
+class TInfoHost {
+public:
+    virtual ~TInfoHost() = default;
+    virtual TPrompter& Prompter() = 0;
+    virtual TInteraction& Interaction() = 0;
+    // The open drawing windows in child index order, leaving out `closing`.
+    virtual std::vector<TOpenWindow> OpenWindows(const QObject* closing = nullptr) = 0;
+    // The active drawing window's document; null when none is open.
+    virtual TDados* ActiveDocument() = 0;
+    // A canvas of the window that shows the element at its top level (a null canvas when
+    // none does); the window is repainted from the model by NetChanged afterwards.
+    virtual std::unique_ptr<TCanvas> CanvasFor(const TProtoNeuronio* element) = 0;
+    // Every window whose net holds the element is repainted and marked modified.
+    virtual void NetChanged(const TProtoNeuronio* element) = 0;
+    // Asks for a module file and reads it into the module; the error text, empty on success.
+    virtual std::string LoadModuleFile(TDados& document, TModule& module) = 0;
+    virtual TFormMDIWindowsList* WindowsList() = 0;
+};
+
+} // namespace veltra

@@ -1,0 +1,28 @@
+// The Info dialog's view of the main window: its drawing windows, prompter and dialogs.
+#pragma once
+
+#include "ui/dialogs/infohost.h"
+
+namespace veltra {
+
+class TMainForm;
+class TMDIChild;
+
+class TMainFormInfoHost final : public TInfoHost {
+public:
+    explicit TMainFormInfoHost(TMainForm& mainForm) : mainForm_(mainForm) {}
+
+    TPrompter& Prompter() override;
+    TInteraction& Interaction() override;
+    std::vector<TOpenWindow> OpenWindows(const QObject* closing = nullptr) override;
+    TDados* ActiveDocument() override;
+    std::unique_ptr<TCanvas> CanvasFor(const TProtoNeuronio* element) override;
+    void NetChanged(const TProtoNeuronio* element) override;
+    std::string LoadModuleFile(TDados& document, TModule& module) override;
+    TFormMDIWindowsList* WindowsList() override;
+
+private:
+    TMainForm& mainForm_;
+};
+
+} // namespace veltra

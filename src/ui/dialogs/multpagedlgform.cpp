@@ -1,0 +1,247 @@
+// The Info dialog's form: the button panel on the right, the two-page notebook with its
+// tab set along the bottom, and the six property group boxes of the "Properties" page.
+#include "ui/dialogs/imagelist.h"
+#include "ui/dialogs/multpagedlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTreeWidget>
+
+namespace veltra {
+
+namespace {
+
+constexpr int PageWidth = 266;
+constexpr int PageHeight = 213;
+constexpr int BoxWidth = 258;
+constexpr int BoxHeight = 200;
+constexpr int InnerWidth = BoxWidth - 16;
+
+void Caption(QWidget* parent, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+}
+
+QGroupBox* Group(QWidget* parent, const QString& caption, int y, int height) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setGeometry(8, y, InnerWidth, height);
+    return group;
+}
+
+} // namespace
+
+void TMultPageDlg::BuildForm() {
+    setObjectName(QStringLiteral("MultPageDlg"));
+    setWindowTitle(QStringLiteral("Info Menu"));
+    QFont bold = font();
+    bold.setPixelSize(11);
+    bold.setBold(true);
+    setFont(bold);
+    setFixedSize(351, 237);
+    BuildButtons();
+
+    info_browser_ = new QStackedWidget(this);
+    info_browser_->setObjectName(QStringLiteral("info_browser"));
+    info_browser_->setGeometry(0, 0, PageWidth, PageHeight);
+
+    auto* browserPage = new QWidget;
+    browserPage->setObjectName(QStringLiteral("Net Browser"));
+    auto* browserBox = new QGroupBox(QStringLiteral("Net browser"), browserPage);
+    browserBox->setGeometry(4, 4, BoxWidth, PageHeight - 8);
+    TreeView_ = new QTreeWidget(browserBox);
+    TreeView_->setObjectName(QStringLiteral("TreeView"));
+    TreeView_->setGeometry(8, 18, InnerWidth, PageHeight - 34);
+    TreeView_->setHeaderHidden(true);
+    TreeView_->setIndentation(19);
+    TreeView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView_->setIconSize(QSize(16, 16));
+    info_browser_->addWidget(browserPage);
+
+    propertiesPage_ = new QWidget;
+    propertiesPage_->setObjectName(QStringLiteral("Properties"));
+    info_browser_->addWidget(propertiesPage_);
+    BuildPages();
+
+    TabSet_ = new QTabBar(this);
+    TabSet_->setObjectName(QStringLiteral("TabSet"));
+    TabSet_->setShape(QTabBar::RoundedSouth);
+    TabSet_->setDrawBase(true);
+    TabSet_->setGeometry(0, PageHeight, PageWidth, height() - PageHeight);
+    // The tabs are the notebook's page names.
+    for (int i = 0; i < info_browser_->count(); ++i)
+        TabSet_->addTab(info_browser_->widget(i)->objectName());
+    info_browser_->setCurrentWidget(propertiesPage_);
+    TabSet_->setCurrentIndex(info_browser_->currentIndex());
+}
+
+void TMultPageDlg::BuildButtons() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("ButtonPanel"));
+    panel->setGeometry(width() - 85, 0, 85, height());
+    auto button = [panel](const char* name, const QString& caption, int y) {
+        auto* b = new QPushButton(caption, panel);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(5, y, 75, 25);
+        b->setAutoDefault(false);
+        return b;
+    };
+    button_apply_ = button("button_apply", QStringLiteral("&Apply"), 8);
+    button_close_ = button("button_close", QStringLiteral("&Close"), 38);
+    Button_Clear_ = button("Button_Clear", QStringLiteral("Clear"), 68);
+    button_load_ = button("button_load", QStringLiteral("&Load"), 98);
+    button_load_module_ = button("button_load_module", QStringLiteral("Load Module"), 98);
+    button_save_ = button("button_save", QStringLiteral("&Save"), 128);
+    button_load_from_window_ = button("button_load_from_window", QStringLiteral("&Window"), 128);
+    button_apply_->setEnabled(false);
+    SetButtons(false, false);
+}
+
+QGroupBox* TMultPageDlg::PropertyBox(QWidget* page, const char* name, const QString& caption) {
+    auto* box = new QGroupBox(caption, page);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(4, OutOfViewTop, BoxWidth, BoxHeight);
+    box->setVisible(false);
+    return box;
+}
+
+QLineEdit* TMultPageDlg::Field(QWidget* box, const char* name, const QString& label, int y,
+                               int width) {
+    Caption(box, label, 8, y + 3);
+    auto* edit = new QLineEdit(box);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(BoxWidth - 8 - width, y, width, 20);
+    connect(edit, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
+    return edit;
+}
+
+void TMultPageDlg::Coordinates(QWidget* box, int y, QLineEdit*& x, QLineEdit*& yEdit,
+                               const char* xName, const char* yName) {
+    QGroupBox* group = Group(box, QStringLiteral("Coordinates"), y, 46);
+    auto edit = [this, group](const char* name, const QString& label, int left) {
+        Caption(group, label, left, 21);
+        auto* e = new QLineEdit(group);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(left + 18, 18, 80, 20);
+        connect(e, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
+        return e;
+    };
+    x = edit(xName, QStringLiteral("X:"), 8);
+    yEdit = edit(yName, QStringLiteral("Y:"), 124);
+}
+
+void TMultPageDlg::BuildPages() {
+    BuildNeuronBox(propertiesPage_);
+    BuildPendorBox(propertiesPage_);
+    BuildInputBox(propertiesPage_);
+    BuildOutputBox(propertiesPage_);
+    BuildSinapseBox(propertiesPage_);
+    BuildModuleBox(propertiesPage_);
+}
+
+void TMultPageDlg::BuildNeuronBox(QWidget* page) {
+    QGroupBox* box = properties_neuronio_ = PropertyBox(page, "properties_neuronio", "Neuron");
+    edit_neuron_name_ = Field(box, "edit_neuron_name", QStringLiteral("Name"), 18);
+    edit_neuron_potencial_ = Field(box, "edit_neuron_potencial", QStringLiteral("Potential"), 42);
+    QGroupBox* activation = Group(box, QStringLiteral("Activation"), 68, 46);
+    ComboBox_Neuron_Activacao_ = new QComboBox(activation);
+    ComboBox_Neuron_Activacao_->setObjectName(QStringLiteral("ComboBox_Neuron_Activacao"));
+    ComboBox_Neuron_Activacao_->setGeometry(8, 18, 150, 20);
+    ComboBox_Neuron_Activacao_->addItems(
+        {QStringLiteral("Saturated_Linear"), QStringLiteral("HeavisideStepFunction")});
+    ComboBox_Neuron_Activacao_->setCurrentIndex(-1);
+    // Only the user's choice runs the handler, as a drop-down list's change event does.
+    connect(ComboBox_Neuron_Activacao_, &QComboBox::activated, this,
+            [this] { Guard([this] { ComboBox_Neuron_ActivacaoChange(); }); });
+    EditTeta_ = new QLineEdit(activation);
+    EditTeta_->setObjectName(QStringLiteral("EditTeta"));
+    EditTeta_->setGeometry(164, 18, 70, 20);
+    connect(EditTeta_, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
+    Coordinates(box, 120, edit_neuron_x_, edit_neuron_y_, "edit_neuron_x", "edit_neuron_y");
+}
+
+void TMultPageDlg::BuildPendorBox(QWidget* page) {
+    QGroupBox* box = properties_pendor_ = PropertyBox(page, "properties_pendor", "Bias");
+    edit_pendor_name_ = Field(box, "edit_pendor_name", QStringLiteral("Name"), 18);
+    edit_pendor_value_ = Field(box, "edit_pendor_value", QStringLiteral("Value"), 42);
+    Coordinates(box, 68, edit_pendor_x_, edit_pendor_y_, "edit_pendor_x", "edit_pendor_y");
+}
+
+void TMultPageDlg::BuildInputBox(QWidget* page) {
+    QGroupBox* box = properties_input_output_ =
+        PropertyBox(page, "properties_input_output", "Input/Output");
+    edit_input_output_name_ = Field(box, "edit_input_output_name", QStringLiteral("Name"), 18);
+    Edit18_ = Field(box, "Edit18", QStringLiteral("Size:"), 42, 60);
+    QGroupBox* binary = Group(box, QStringLiteral("Binary"), 64, 82);
+    Memo_input_output_binario_ = new QPlainTextEdit(binary);
+    Memo_input_output_binario_->setObjectName(QStringLiteral("Memo_input_output_binario"));
+    Memo_input_output_binario_->setGeometry(8, 18, InnerWidth - 16, 56);
+    connect(Memo_input_output_binario_, &QPlainTextEdit::textChanged, this,
+            [this] { FieldChanged(); });
+    Coordinates(box, 148, edit_input_output_x_, edit_input_output_y_, "edit_input_output_x",
+                "edit_input_output_y");
+}
+
+void TMultPageDlg::BuildOutputBox(QWidget* page) {
+    QGroupBox* box = properties_output_ = PropertyBox(page, "properties_output", "Output");
+    edit_output_name_ = Field(box, "edit_output_name", QStringLiteral("Name"), 18);
+    edit_output_size_ = Field(box, "edit_output_size", QStringLiteral("Size:"), 42, 60);
+    QGroupBox* history = Group(box, QStringLiteral("History"), 64, 82);
+    ListBoxLog_ = new QListWidget(history);
+    ListBoxLog_->setObjectName(QStringLiteral("ListBoxLog"));
+    ListBoxLog_->setGeometry(8, 18, InnerWidth - 16, 56);
+    Coordinates(box, 148, edit_output_x_, edit_output_y_, "edit_output_x", "edit_output_y");
+}
+
+void TMultPageDlg::BuildSinapseBox(QWidget* page) {
+    QGroupBox* box = properties_sinapse_ = PropertyBox(page, "properties_sinapse", "Synapse");
+    edit_sinapse_name_ = Field(box, "edit_sinapse_name", QStringLiteral("Name"), 18);
+    edit_sinapse_value_ = Field(box, "edit_sinapse_value", QStringLiteral("Value"), 42);
+    QGroupBox* ends = Group(box, QStringLiteral("Sum/Dendrite"), 68, 70);
+    auto end = [this, ends](const char* name, const QString& label, int y) {
+        Caption(ends, label, 8, y + 3);
+        auto* e = new QLineEdit(ends);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(56, y, InnerWidth - 64, 20);
+        connect(e, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
+        return e;
+    };
+    edit_sinapse_from_ = end("edit_sinapse_from", QStringLiteral("From:"), 18);
+    edit_sinapse_to_ = end("edit_sinapse_to", QStringLiteral("To:"), 42);
+}
+
+void TMultPageDlg::BuildModuleBox(QWidget* page) {
+    QGroupBox* box = properties_module_ = PropertyBox(page, "properties_module", "Module");
+    edit_module_name_ = Field(box, "edit_module_name", QStringLiteral("Name"), 18);
+    QGroupBox* io = Group(box, QStringLiteral("Inputs/Outputs"), 42, 82);
+    list_module_inputs_outputs_ = new QListWidget(io);
+    list_module_inputs_outputs_->setObjectName(QStringLiteral("list_module_inputs_outputs"));
+    list_module_inputs_outputs_->setGeometry(8, 18, InnerWidth - 16, 56);
+    list_module_inputs_outputs_->setUniformItemSizes(true);
+    list_module_inputs_outputs_->setItemDelegate(
+        new TElementItemDelegate(list_module_inputs_outputs_));
+    check_module_show_expanded_ = new QCheckBox(QStringLiteral("Show expanded module"), box);
+    check_module_show_expanded_->setObjectName(QStringLiteral("check_module_show_expanded"));
+    check_module_show_expanded_->setGeometry(8, 126, InnerWidth, 18);
+    check_module_show_expanded_->setEnabled(false);
+    Coordinates(box, 148, edit_module_x_, edit_module_y_, "edit_module_x", "edit_module_y");
+}
+
+void TMultPageDlg::SetButtons(bool sequence, bool module) {
+    button_load_->setVisible(sequence);
+    button_save_->setVisible(sequence);
+    Button_Clear_->setVisible(sequence);
+    button_load_module_->setVisible(module);
+    button_load_from_window_->setVisible(module);
+}
+
+} // namespace veltra

@@ -1,0 +1,129 @@
+// The Info dialog's module buttons ("Load Module", "&Window") and its bookkeeping of
+// elements, synapses and windows that go away.
+#include "model/dados.h"
+#include "model/module.h"
+#include "model/protolista.h"
+#include "ui/dialogs/liveobjects.h"
+#include "ui/dialogs/mdiwindowslist.h"
+#include "ui/dialogs/multpagedlg.h"
+#include "ui/dialogs/multpagedlgnodes.h"
+#include "ui/prompter.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+namespace veltra {
+
+// --- modules ---------------------------------------------------------------------------------
+
+void TMultPageDlg::button_load_moduleClick() {
+    Revalidate();
+    auto* module = dynamic_cast<TModule*>(currentElement_);
+    if (module == nullptr) return;
+    TDados* document = host_->ActiveDocument();
+    if (document == nullptr) {
+        // The module lives in some window even when none is active.
+        const std::vector<TOpenWindow> windows = host_->OpenWindows();
+        if (windows.empty()) return;
+        document = windows.front().document;
+    }
+    const std::string error = host_->LoadModuleFile(*document, *module);
+    Revalidate(); // the old inner net and the synapses across the border may be gone
+    host_->NetChanged(module);
+    if (!error.empty()) host_->Prompter().Message(this, QString::fromStdString(error));
+}
+
+void TMultPageDlg::button_load_from_windowClick() {
+    Revalidate();
+    auto* module = dynamic_cast<TModule*>(currentElement_);
+    if (module == nullptr) return;
+    const std::vector<TOpenWindow> windows = host_->OpenWindows();
+    TFormMDIWindowsList* list = host_->WindowsList();
+    if (windows.empty()) {
+        host_->Prompter().Message(this,
+                                  QStringLiteral("There's no open child window to select from."));
+        return;
+    }
+    if (list == nullptr) return;
+    list->Clear();
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        list->AddWindow(w->caption, w->window.data());
+    const int result = host_->Prompter().ExecDialog(*list);
+    QWidget* chosen = list->ChosenWindow();
+    list->Clear();
+    if (result != QDialog::Accepted || chosen == nullptr) return;
+    // The module and the chosen window may both have gone while the list was open.
+    Revalidate();
+    if (currentElement_ != module) return;
+    TDados* document = nullptr;
+    QString caption;
+    for (const TOpenWindow& w : host_->OpenWindows())
+        if (w.window.data() == chosen) {
+            document = w.document;
+            caption = w.caption;
+        }
+    if (document == nullptr) return;
+    host_->Prompter().Message(this, QStringLiteral("Janela escolhida:") + caption);
+    // Refused (with a message) when that net holds the module, at any depth.
+    if (!module->SetInnerNet(document->Net().SharedElements(), host_->Interaction())) return;
+    Revalidate();
+    host_->NetChanged(module);
+}
+
+// --- dead objects ----------------------------------------------------------------------------
+
+void TMultPageDlg::ForgetElement(const TProtoNeuronio* element) {
+    Revalidate(element);
+}
+
+void TMultPageDlg::WatchWindow(QObject* window) {
+    connect(window, &QObject::destroyed, this,
+            [this](QObject* gone) { Revalidate(nullptr, gone); });
+}
+
+void TMultPageDlg::Prune(QTreeWidgetItem* node, const TLiveObjects& live) {
+    for (int i = node->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* child = node->child(i);
+        const TProtoNeuronio* e = NodeElement(child);
+        const TSinapse* s = NodeSynapse(child);
+        if ((e == nullptr || live.Has(e)) && (s == nullptr || live.Has(s))) {
+            Prune(child, live);
+            continue;
+        }
+        for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
+            if (n == child) currentNode_ = nullptr;
+        delete child;
+    }
+}
+
+void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closing) {
+    std::vector<const TProtoLista*> roots;
+    for (const TOpenWindow& w : host_->OpenWindows(closing))
+        if (w.document != nullptr) roots.push_back(&w.document->Elements());
+    const TLiveObjects live = CollectLive(roots, erased);
+
+    {
+        // Deleting the current item would move the selection and load another node.
+        const QSignalBlocker quiet(TreeView_);
+        Prune(TreeView_->invisibleRootItem(), live);
+    }
+    const bool elementGone = currentElement_ != nullptr && !live.Has(currentElement_);
+    const bool synapseGone = currentSynapse_ != nullptr && !live.Has(currentSynapse_);
+    if (elementGone || synapseGone) {
+        PutInView(nullptr);
+        SetButtons(false, false);
+        currentElement_ = nullptr;
+        currentSynapse_ = nullptr;
+        currentNode_ = nullptr;
+        historyCleared_ = false;
+        button_apply_->setEnabled(false);
+        list_module_inputs_outputs_->clear();
+    } else if (shownBox_ == properties_module_) {
+        FillModuleList(); // its inner net may have been replaced
+    }
+}
+
+} // namespace veltra
