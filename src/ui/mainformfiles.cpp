@@ -2,6 +2,7 @@
 // of drawing windows.
 #include "model/dados.h"
 #include "model/module.h"
+#include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -46,6 +47,8 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
     // A click in a drawing keeps the main window's focused control (the weight box).
     sub->setFocusPolicy(Qt::NoFocus);
     connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+        info->WatchWindow(child); // forgets the window's elements when its net goes
     sub->show();
     mdiArea_->setActiveSubWindow(sub);
     UpdateMenuItems();
@@ -194,10 +197,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
-    (void)element;
-    (void)document;
-    windows_.MultPageDlg->show();
-    windows_.MultPageDlg->raise();
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+        info->ShowNetBrowser(element, document);
 }
 
 std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
@@ -216,10 +217,15 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
         return QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why).toStdString();
     std::istringstream in(content);
     document.LoadModuleFile(module, in, errorText);
+    // The old inner net and the synapses across the module's border may be gone.
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+        info->Revalidate();
     return errorText;
 }
 
 void TMainForm::ForgetElement(const TProtoNeuronio* element) {
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+        info->ForgetElement(element);
     for (int i = 0; i < ChildCount(); ++i)
         ChildAt(i)->ForgetElement(element);
 }
