@@ -12,11 +12,75 @@ namespace {
 
 using mag::Limb;
 
-Limb* Allocate(std::size_t n) {
+// Long numbers come and go at the same sizes (a sum per step, a product per synapse). Freed
+// long blocks are kept for reuse, a few per thread: handing a block back to the system and
+// faulting fresh pages in again costs more than the arithmetic on it.
+class BlockCache {
+public:
+    static constexpr std::size_t MinGroups = 1024;
+    BlockCache() = default;
+    BlockCache(const BlockCache&) = delete;
+    BlockCache& operator=(const BlockCache&) = delete;
+    ~BlockCache();
+    // A kept block holding n groups with little slack, or nullptr; n becomes its capacity.
+    Limb* Take(std::size_t& n) {
+        for (std::size_t i = 0; i < count_; ++i) {
+            if (blocks_[i].n >= n && blocks_[i].n <= n + n / 8) {
+                Limb* p = blocks_[i].p;
+                n = blocks_[i].n;
+                blocks_[i] = blocks_[--count_];
+                return p;
+            }
+        }
+        return nullptr;
+    }
+    // Keeps the block; when full, the oldest kept block goes back to the system.
+    void Keep(Limb* p, std::size_t n) {
+        if (count_ == Slots) {
+            std::allocator<Limb>().deallocate(blocks_[0].p, blocks_[0].n);
+            std::move(blocks_ + 1, blocks_ + Slots, blocks_);
+            --count_;
+        }
+        blocks_[count_++] = {p, n};
+    }
+
+private:
+    static constexpr std::size_t Slots = 4;
+    struct Block {
+        Limb* p;
+        std::size_t n;
+    };
+    Block blocks_[Slots] = {};
+    std::size_t count_ = 0;
+};
+
+thread_local BlockCache gBlocks;
+// Plain flag, valid even after gBlocks is gone: numbers released later (by static objects
+// destroyed after this thread's locals) go straight back to the system.
+thread_local bool gBlocksClosed = false;
+
+BlockCache::~BlockCache() {
+    for (std::size_t i = 0; i < count_; ++i) {
+        std::allocator<Limb>().deallocate(blocks_[i].p, blocks_[i].n);
+    }
+    count_ = 0;
+    gBlocksClosed = true;
+}
+
+// n may grow to the capacity of a reused block.
+Limb* Allocate(std::size_t& n) {
+    if (n >= BlockCache::MinGroups && !gBlocksClosed) {
+        if (Limb* p = gBlocks.Take(n)) return p;
+    }
     return std::allocator<Limb>().allocate(n);
 }
+
 void Release(Limb* p, std::size_t n) {
-    std::allocator<Limb>().deallocate(p, n);
+    if (n >= BlockCache::MinGroups && !gBlocksClosed) {
+        gBlocks.Keep(p, n);
+    } else {
+        std::allocator<Limb>().deallocate(p, n);
+    }
 }
 
 } // namespace
@@ -83,7 +147,7 @@ void TInfinitoOps::Shape(TInfinito& x, std::size_t n, std::int32_t low, std::siz
 
 void TInfinitoOps::PushTop(TInfinito& x, Limb m) {
     if (x.size_ == x.capacity_) {
-        const std::size_t cap = std::max<std::size_t>(2 * std::size_t(x.capacity_), 8);
+        std::size_t cap = std::max<std::size_t>(2 * std::size_t(x.capacity_), 8);
         Limb* fresh = Allocate(cap);
         std::memcpy(fresh, x.data_, x.size_ * sizeof(Limb));
         if (x.data_ != x.inline_) Release(x.data_, x.capacity_);

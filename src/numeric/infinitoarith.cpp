@@ -241,7 +241,26 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
             d[j + a.size_] = Limb(carry);
         }
     } else {
-        mag::Mul(r.data_, a.data_, a.size_, b.data_, b.size_);
+        // Zero groups at either end of an operand (the 0 before the point of 0.5) only place
+        // the product; the kernels see the significant groups alone.
+        std::size_t a0 = 0, a1 = a.size_, b0 = 0, b1 = b.size_;
+        while (a1 > 0 && a.data_[a1 - 1] == 0)
+            --a1;
+        while (a0 < a1 && a.data_[a0] == 0)
+            ++a0;
+        while (b1 > 0 && b.data_[b1 - 1] == 0)
+            --b1;
+        while (b0 < b1 && b.data_[b0] == 0)
+            ++b0;
+        if (a0 == a1 || b0 == b1) {
+            std::memset(r.data_, 0, n * sizeof(Limb));
+        } else {
+            const std::size_t from = a0 + b0;
+            const std::size_t to = a1 + b1;
+            std::memset(r.data_, 0, from * sizeof(Limb));
+            mag::Mul(r.data_ + from, a.data_ + a0, a1 - a0, b.data_ + b0, b1 - b0);
+            std::memset(r.data_ + to, 0, (n - to) * sizeof(Limb));
+        }
     }
     if (r.data_[n - 1] == 0) --r.size_; // the top group exists only when it holds something
     const int s = ValueSign(a) * ValueSign(b);

@@ -104,12 +104,10 @@ __attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Lim
 __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w,
                                                  Limb carry) {
     const __m256d scale = _mm256_set1_pd(double(w) / double(Base));
-    const __m256i w64 = _mm256_set1_epi64x(w);
-    const __m256i base64 = _mm256_set1_epi64x(Base);
+    const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
     const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
     const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i evens = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
     const __m256i rotate = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
     Limb high = carry; // q of the group below the current block
     Limb c = 0;
@@ -120,14 +118,10 @@ __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::si
         const __m128i a1 = _mm256_extracti128_si256(av, 1);
         const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), scale));
         const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), scale));
-        const __m256i lo0 = _mm256_sub_epi64(_mm256_mul_epu32(_mm256_cvtepu32_epi64(a0), w64),
-                                             _mm256_mul_epu32(_mm256_cvtepu32_epi64(q0), base64));
-        const __m256i lo1 = _mm256_sub_epi64(_mm256_mul_epu32(_mm256_cvtepu32_epi64(a1), w64),
-                                             _mm256_mul_epu32(_mm256_cvtepu32_epi64(q1), base64));
-        // The low halves of the 64-bit remainders, back in group order.
-        __m256i lo = _mm256_permute2x128_si256(_mm256_permutevar8x32_epi32(lo0, evens),
-                                               _mm256_permutevar8x32_epi32(lo1, evens), 0x20);
+        // The remainder a*w - q*Base lies in (-Base, 2*Base), so 32-bit wrapping arithmetic
+        // gives it exactly.
         __m256i q = _mm256_set_m128i(q1, q0);
+        __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, w32), _mm256_mullo_epi32(q, base));
         const __m256i under = _mm256_cmpgt_epi32(zero, lo);
         lo = _mm256_add_epi32(lo, _mm256_and_si256(under, base));
         q = _mm256_add_epi32(q, under);

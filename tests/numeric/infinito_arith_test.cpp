@@ -102,6 +102,15 @@ TEST(InfinitoArith, ProductLayoutAndSign) {
     EXPECT_EQ(GroupsOf(big), (Groups{{99999998, 8}, {1, 0}}));
     const TInfinito small = TInfinito::Multiply(TInfinito("2"), TInfinito("3.0"));
     EXPECT_EQ(GroupsOf(small), (Groups{{6, 0}, {0, -8}}));
+    // Zero groups at the ends of long operands still place the product's groups.
+    const std::string digits(200, '3');
+    const TInfinito padded = TInfinito::Multiply(
+        TInfinito("0000000000" + digits + ".0000000000000000"), TInfinito("0.5"));
+    EXPECT_EQ(padded.GroupCount(), 30); // Positions -24 .. 208
+    EXPECT_EQ(padded.GroupAt(0), (TInfinitoNo{0, 8 * 26}));
+    EXPECT_EQ(padded.ToText(), "1" + std::string(199, '6') + ".5");
+    EXPECT_EQ(padded.GroupAt(padded.GroupCount() - 1), (TInfinitoNo{0, -24}));
+
     const TInfinito neg = TInfinito::Multiply(TInfinito("-1.5"), TInfinito("100000000"));
     EXPECT_EQ(GroupsOf(neg), (Groups{{-1, 8}, {-50000000, 0}, {0, -8}}));
     EXPECT_EQ(neg.Sign(), -1);
