@@ -11,6 +11,8 @@ namespace {
 
 using mag::Limb;
 
+constexpr std::size_t MaxGroups = (std::size_t(1) << 28) - 1;
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -100,6 +102,10 @@ bool TInfinito::SetFromText(std::string_view text) {
         dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
     const std::size_t nWhole = (whole.size() + 7) / 8;
     const std::size_t nFrac = (frac.size() + 7) / 8;
+    // Positions are 32-bit: a text of more than about two thousand million digits has none.
+    if (nWhole > MaxGroups || nFrac > MaxGroups) {
+        throw std::length_error("TInfinito::SetFromText: text too long");
+    }
 
     // Built aside and moved in at the end: a conversion error leaves *this as it was.
     TInfinito r;
