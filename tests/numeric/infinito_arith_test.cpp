@@ -186,3 +186,54 @@ TEST(InfinitoArith, InPlaceFormsMatchThePureOnes) {
 
 } // namespace
 } // namespace veltra
+
+namespace veltra {
+namespace {
+
+TEST(InfinitoGroups, CarrySplitsTowardZero) {
+    std::int64_t x = -123456789;
+    EXPECT_EQ(TInfinitoNo::SplitCarry(x), -1);
+    EXPECT_EQ(x, -23456789);
+    x = 99999999;
+    EXPECT_EQ(TInfinitoNo::SplitCarry(x), 0);
+    EXPECT_EQ(x, 99999999);
+    x = 9999999800000001; // 99999999 squared
+    EXPECT_EQ(TInfinitoNo::SplitCarry(x), 99999998);
+    EXPECT_EQ(x, 1);
+
+    std::int64_t carry = 1;
+    const TInfinitoNo sum = TInfinitoNo::AddGroups({99999999, -8}, {0, -8}, carry);
+    EXPECT_EQ(sum, (TInfinitoNo{0, -8}));
+    EXPECT_EQ(carry, 1);
+
+    carry = 5;
+    const TInfinitoNo product = TInfinitoNo::MultiplyGroups({-99999999, 8}, {99999999, -16}, carry);
+    EXPECT_EQ(product, (TInfinitoNo{-99999996, -8})); // -9999999799999996 split
+    EXPECT_EQ(carry, -99999997);
+
+    TInfinitoNo g{-50000000, 0};
+    carry = -50000000;
+    TInfinitoNo::AbsorbCarry(g, carry);
+    EXPECT_EQ(g.Value, 0);
+    EXPECT_EQ(carry, -1);
+}
+
+TEST(InfinitoGroups, BorrowStepBorrowsOncePerPosition) {
+    // 10000000000000001 + (-2), group by group from Position 0 up (sigma = +1).
+    std::int64_t carry = 0;
+    EXPECT_EQ(TInfinitoNo::BorrowStep(1, -2, carry, 1, 0), (TInfinitoNo{99999999, 0}));
+    EXPECT_EQ(carry, -1);
+    EXPECT_EQ(TInfinitoNo::BorrowStep(0, 0, carry, 1, 8), (TInfinitoNo{99999999, 8}));
+    EXPECT_EQ(carry, -1);
+    EXPECT_EQ(TInfinitoNo::BorrowStep(1, 0, carry, 1, 16), (TInfinitoNo{0, 16}));
+    EXPECT_EQ(carry, 0);
+    // Negative dominant operand: (-1) + 0.5 at Position -8 borrows upward with carry +1.
+    carry = 0;
+    EXPECT_EQ(TInfinitoNo::BorrowStep(0, 50000000, carry, -1, -8), (TInfinitoNo{-50000000, -8}));
+    EXPECT_EQ(carry, 1);
+    EXPECT_EQ(TInfinitoNo::BorrowStep(-1, 0, carry, -1, 0), (TInfinitoNo{0, 0}));
+    EXPECT_EQ(carry, 0);
+}
+
+} // namespace
+} // namespace veltra
