@@ -58,22 +58,31 @@ public:
     ~TInfinito();
 
     // --- housekeeping -------------------------------------------------------
-    void Clear() noexcept;                   // no groups afterwards; Sign 0
-    bool SetFromText(std::string_view text); // false: unreadable fraction (value 0)
-    std::string ToText() const;              // canonical text
+    void Clear() noexcept; // no groups afterwards; Sign 0
+    // Accepts [-][digits][.digits]; only plain digit runs convert. false: unreadable fraction
+    // (the number becomes one zero group, Sign +1). EConvertError: unreadable integer digits;
+    // the number then keeps its previous value. std::length_error: more than ~2*10^9 digits.
+    bool SetFromText(std::string_view text);
+    std::string ToText() const; // canonical text
     TInfinito Duplicate() const { return *this; }
     TInfinito Negated() const;
     void Normalize();
 
     int Sign() const noexcept { return sign_; }
     int GroupCount() const noexcept { return static_cast<int>(size_); }
-    TInfinitoNo GroupAt(int index) const;   // 0 = most significant
-    void InsertGroup(const TInfinitoNo& g); // front if above the first, else back
-    TInfinitoNo LeadingGroup() const;       // first non-zero group, or 0 at 0
+    TInfinitoNo GroupAt(int index) const; // 0 = most significant; std::out_of_range
+    // Front if above the first group, else back; Positions skipped over become zero groups.
+    // std::invalid_argument for a Position already held, a Value of 10^8 or more, or a non-zero
+    // Value whose sign differs from a non-zero number's (every group carries the number's sign).
+    void InsertGroup(const TInfinitoNo& g);
+    TInfinitoNo LeadingGroup() const; // first non-zero group, or 0 at 0
     bool HasGroups() const noexcept { return size_ != 0; }
     bool IsZero() const noexcept; // no groups, or every group zero
 
     // --- arithmetic (results owned by the caller; operands unchanged) --------
+    // A number without groups (constructor, Clear, the texts "-", ".", "-.") counts as zero
+    // everywhere: Add returns the other operand's groups (or one zero group), Multiply a
+    // zero loaded from "0". Multiply throws std::overflow_error if a Position leaves 32 bits.
     static TInfinito Add(const TInfinito& a, const TInfinito& b);
     static TInfinito Multiply(const TInfinito& a, const TInfinito& b);
     // Both normalise their operands in place first (observable: "-0" becomes "0").
