@@ -3,6 +3,7 @@
 #include "model/canvas.h"
 #include "model/module.h"
 #include "model/neuronio.h"
+#include "model/releasehook.h"
 #include "storage/netfile.h"
 #include "storage/netfileio.h"
 
@@ -10,7 +11,20 @@
 
 namespace veltra {
 
-TDados::TDados(TInteraction* ui) : ui_(ui != nullptr ? ui : &silent_) {}
+TDados::TDados(TInteraction* ui) : ui_(ui != nullptr ? ui : &silent_) {
+    // Another window sharing this net's list may erase the element being dragged here.
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        if (object == dragElement) {
+            dragElement = nullptr;
+            dragState = TDragState::None;
+            pendingSynapse.reset();
+        }
+    });
+}
+
+TDados::~TDados() {
+    RemoveReleaseListener(releaseToken_);
+}
 
 void TDados::SetInteraction(TInteraction* ui) {
     ui_ = ui != nullptr ? ui : &silent_;

@@ -24,6 +24,7 @@ public:
     explicit TDados(TInteraction* ui = nullptr);
     TDados(const TDados&) = delete;
     TDados& operator=(const TDados&) = delete;
+    ~TDados();
 
     TRede& Net() { return net_; }
     const TRede& Net() const { return net_; }
@@ -82,6 +83,7 @@ private:
     TRede net_;
     TSilentInteraction silent_;
     TInteraction* ui_;
+    int releaseToken_ = 0;
 };
 
 } // namespace veltra

@@ -4,6 +4,7 @@
 #include "model/dados.h"
 #include "model/module.h"
 #include "model/protolista.h"
+#include "model/releasehook.h"
 #include "storage/netfile.h"
 #include "storage/netfileio.h"
 
@@ -45,6 +46,7 @@ void SetFromTextQuietly(TInfinito& number, const std::string& text) {
 TProtoNeuronio::TProtoNeuronio() = default;
 
 TProtoNeuronio::~TProtoNeuronio() {
+    NotifyReleased(this);
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)

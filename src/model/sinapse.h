@@ -21,6 +21,9 @@ enum class TPenMode;
 class TSinapse {
 public:
     TSinapse();
+    TSinapse(const TSinapse&) = delete;
+    TSinapse& operator=(const TSinapse&) = delete;
+    ~TSinapse();
 
     // end point := start point; ends stored; name made when a destination is given;
     // pair flag false; visible. The weight is not touched.

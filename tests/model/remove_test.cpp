@@ -1,6 +1,8 @@
 #include "fakes.h"
+#include "model/releasehook.h"
 #include "netbuilder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace veltra::testing {
@@ -61,6 +63,36 @@ TEST(Move, SynapseEndsFollowTheGlyphCentre) {
     EXPECT_EQ(ba->StartPoint(), (TPoint{200, 50}));
     // Erase both, draw both again.
     EXPECT_EQ(canvas.synapses.size(), 4u);
+}
+
+} // namespace
+} // namespace veltra::testing
+
+namespace veltra::testing {
+namespace {
+
+TEST(ReleaseHook, WindowsSharingAListForgetWhatTheOtherErases) {
+    TDados first;
+    TNullCanvas canvas;
+    auto* a = Add<TNeuronio>(first.Net(), 0, 0);
+    auto* b = Add<TNeuronio>(first.Net(), 50, 0);
+    auto* ab = Connect(a, b, "1");
+    TDados second;
+    second.SetElements(first.Net().SharedElements());
+    first.BeginSynapse(a, {1, 1}, canvas);
+
+    std::vector<const void*> released;
+    const int token = AddReleaseListener([&](const void* o) { released.push_back(o); });
+    second.Remove(a, canvas);
+    RemoveReleaseListener(token);
+
+    EXPECT_EQ(first.dragElement, nullptr);
+    EXPECT_EQ(first.pendingSynapse, nullptr);
+    EXPECT_NE(std::find(released.begin(), released.end(), ab), released.end());
+    EXPECT_NE(std::find(released.begin(), released.end(), a), released.end());
+    released.clear();
+    second.Remove(b, canvas);
+    EXPECT_TRUE(released.empty()) << "a removed listener hears nothing";
 }
 
 } // namespace
