@@ -228,17 +228,19 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
     const std::size_t n = std::size_t(a.size_) + b.size_;
     Shape(r, n, static_cast<std::int32_t>(low));
     if (n <= TInfinito::InlineGroups) {
-        // Short products: carry as we go, no column buffer.
-        Limb* d = r.data_;
-        std::memset(d, 0, n * sizeof(Limb));
+        // Short products: column sums of at most three products stay below 2^64; one carry
+        // pass at the end.
+        std::uint64_t col[TInfinito::InlineGroups] = {};
         for (std::size_t j = 0; j < b.size_; ++j) {
-            std::uint64_t carry = 0;
             for (std::size_t i = 0; i < a.size_; ++i) {
-                const std::uint64_t t = d[i + j] + std::uint64_t(a.data_[i]) * b.data_[j] + carry;
-                carry = t / mag::Base;
-                d[i + j] = Limb(t - carry * mag::Base);
+                col[i + j] += std::uint64_t(a.data_[i]) * b.data_[j];
             }
-            d[j + a.size_] = Limb(carry);
+        }
+        std::uint64_t carry = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::uint64_t v = col[k] + carry;
+            carry = v / mag::Base;
+            r.data_[k] = Limb(v - carry * mag::Base);
         }
     } else {
         // Zero groups at either end of an operand (the 0 before the point of 0.5) only place
