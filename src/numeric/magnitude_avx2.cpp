@@ -103,11 +103,12 @@ __attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Lim
 // precision (off by at most one, then corrected exactly), and r[i] = lo[i] + q[i-1] + carry.
 __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w,
                                                  Limb carry) {
-    const __m256d scale = _mm256_set1_pd(double(w) / double(Base));
+    // Scaled down a little so that the estimate never exceeds the true quotient: it is q or
+    // q - 1, and only the remainder's upper bound needs a correction.
+    const __m256d scale = _mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50));
     const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
     const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
     const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
-    const __m256i zero = _mm256_setzero_si256();
     const __m256i rotate = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
     Limb high = carry; // q of the group below the current block
     Limb c = 0;
@@ -118,13 +119,10 @@ __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::si
         const __m128i a1 = _mm256_extracti128_si256(av, 1);
         const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), scale));
         const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), scale));
-        // The remainder a*w - q*Base lies in (-Base, 2*Base), so 32-bit wrapping arithmetic
-        // gives it exactly.
+        // The remainder a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives
+        // it exactly.
         __m256i q = _mm256_set_m128i(q1, q0);
         __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, w32), _mm256_mullo_epi32(q, base));
-        const __m256i under = _mm256_cmpgt_epi32(zero, lo);
-        lo = _mm256_add_epi32(lo, _mm256_and_si256(under, base));
-        q = _mm256_add_epi32(q, under);
         const __m256i over = _mm256_cmpgt_epi32(lo, top);
         lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, base));
         q = _mm256_sub_epi32(q, over);

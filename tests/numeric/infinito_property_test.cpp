@@ -231,6 +231,15 @@ TEST(InfinitoProperty, AllNinesTimesAllNines) {
         const std::string nines(n, '9');
         const std::string expected = std::string(n - 1, '9') + "8" + std::string(n - 1, '0') + "1";
         EXPECT_EQ(TInfinito::Multiply(TInfinito(nines), TInfinito(nines)).ToText(), expected) << n;
+        // Products by one group at the extremes of the quotient estimate.
+        for (const char* w : {"1", "2", "99999999", "10000000", "50000000", "99999998"}) {
+            for (bool vector : {false, true}) {
+                mag::UseVectorKernels(vector);
+                EXPECT_EQ(TInfinito::Multiply(TInfinito(nines), TInfinito(w)).ToText(),
+                          Exact::Product(Exact(nines), Exact(w)).Text())
+                    << n << " nines * " << w;
+            }
+        }
         // And the borrow that runs through every group.
         EXPECT_EQ(TInfinito::Add(TInfinito("1" + std::string(n, '0')), TInfinito("-1")).ToText(),
                   nines);
