@@ -23,8 +23,10 @@ inline QApplication& TestApp() {
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Deliberately never destroyed: a QApplication torn down by the exit handlers, after Qt's
+    // own globals are gone, crashes every test process on its way out.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 class AppTest : public ::testing::Test {
