@@ -36,21 +36,33 @@ double ThreadNs() {
     return double(ts.tv_sec) * 1e9 + double(ts.tv_nsec);
 }
 
-double MedianNs(const std::function<void()>& fn, double budgetNs = 2e6, int reps = 9) {
-    double t0 = ThreadNs();
-    fn();
-    const double once = std::max<double>(1, ThreadNs() - t0);
-    const long loops = std::max<long>(1, static_cast<long>(budgetNs / once));
-    if (once > 2e8) reps = 3;
-    std::vector<double> samples;
-    for (int r = 0; r < reps; ++r) {
-        t0 = ThreadNs();
+// Medians of the two functions, their repetitions interleaved so that both see the same
+// conditions on a shared machine.
+std::pair<double, double> MedianNs(const std::function<void()>& f, const std::function<void()>& g,
+                                   double budgetNs = 2e6, int reps = 9) {
+    auto loopsFor = [&](const std::function<void()>& fn) {
+        const double t0 = ThreadNs();
+        fn();
+        const double once = std::max<double>(1, ThreadNs() - t0);
+        if (once > 2e8) reps = 3;
+        return std::max<long>(1, static_cast<long>(budgetNs / once));
+    };
+    const long loopsF = loopsFor(f);
+    const long loopsG = loopsFor(g);
+    auto sample = [](const std::function<void()>& fn, long loops) {
+        const double t0 = ThreadNs();
         for (long i = 0; i < loops; ++i)
             fn();
-        samples.push_back((ThreadNs() - t0) / double(loops));
+        return (ThreadNs() - t0) / double(loops);
+    };
+    std::vector<double> sf, sg;
+    for (int r = 0; r < reps; ++r) {
+        sf.push_back(sample(f, loopsF));
+        sg.push_back(sample(g, loopsG));
     }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    std::sort(sf.begin(), sf.end());
+    std::sort(sg.begin(), sg.end());
+    return {sf[sf.size() / 2], sg[sg.size() / 2]};
 }
 
 // A decimal as GMP holds it: integer mantissa m and value m / 10^scale.
@@ -79,7 +91,8 @@ struct Fixed {
         d.resize(std::char_traits<char>::length(d.c_str()));
         const bool negative = d.front() == '-';
         if (negative) d.erase(0, 1);
-        if (d.size() <= std::size_t(scale)) d.insert(0, std::size_t(scale) + 1 - d.size(), '0');
+        if (d.size() <= std::size_t(scale))
+            d = std::string(std::size_t(scale) + 1 - d.size(), '0') + d;
         std::string text = d.substr(0, d.size() - std::size_t(scale));
         std::string frac = d.substr(d.size() - std::size_t(scale));
         while (!frac.empty() && frac.back() == '0')
@@ -98,7 +111,7 @@ std::string MakeText(std::mt19937_64& rng, std::size_t n, std::size_t frac) {
     s.front() = char('1' + digit(rng) % 9);
     s.back() = char('1' + digit(rng) % 8); // below 9, so adding one ulp never carries
     if (frac == n) return "0." + s;
-    if (frac > 0) s.insert(n - frac, ".");
+    if (frac > 0) return s.substr(0, n - frac) + "." + s.substr(n - frac);
     return s;
 }
 
@@ -285,7 +298,8 @@ int main(int argc, char** argv) {
                           << "\n  GMP:     " << gmp.substr(0, 80)
                           << "\n  decimal: " << pyText.substr(0, 80) << '\n';
             }
-            Row row{op.name, n, MedianNs(op.oursTimed), MedianNs(op.gmpTimed), pyNs};
+            const auto [oursNs, gmpNs] = MedianNs(op.oursTimed, op.gmpTimed);
+            Row row{op.name, n, oursNs, gmpNs, pyNs};
             std::cerr << op.name << " n=" << n << ": " << Time(row.ours) << '\n';
             rows.push_back(row);
         }
