@@ -105,11 +105,6 @@ void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closi
         if (w.document != nullptr) roots.push_back(&w.document->Elements());
     const TLiveObjects live = CollectLive(roots, erased);
 
-    {
-        // Deleting the current item would move the selection and load another node.
-        const QSignalBlocker quiet(TreeView_);
-        Prune(TreeView_->invisibleRootItem(), live);
-    }
     const bool elementGone = currentElement_ != nullptr && !live.Has(currentElement_);
     const bool synapseGone = currentSynapse_ != nullptr && !live.Has(currentSynapse_);
     if (elementGone || synapseGone) {
@@ -121,9 +116,16 @@ void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closi
         historyCleared_ = false;
         button_apply_->setEnabled(false);
         list_module_inputs_outputs_->clear();
-    } else if (shownBox_ == properties_module_) {
-        FillModuleList(); // its inner net may have been replaced
     }
+    {
+        // Deleting the current item would move the selection and load another node; the
+        // tree's current item follows what the page holds instead, so that choosing any
+        // remaining node loads it.
+        const QSignalBlocker quiet(TreeView_);
+        Prune(TreeView_->invisibleRootItem(), live);
+        TreeView_->setCurrentItem(currentNode_);
+    }
+    if (shownBox_ == properties_module_) FillModuleList(); // its inner net may have been replaced
 }
 
 } // namespace veltra
