@@ -1,5 +1,6 @@
 #include "ui/mainform.h"
 
+#include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -283,13 +284,8 @@ void TMainForm::ShowMessage(const std::string& text) {
 }
 
 TProtoNeuronio* TMainForm::SelectInner(const std::vector<TProtoNeuronio*>& candidates) {
-    QStringList labels;
-    for (TProtoNeuronio* e : candidates)
-        labels << QString::fromStdString(e->Label());
-    const int pick = prompter_->Pick(this, QStringLiteral("Select IO"), labels);
-    return pick >= 0 && pick < static_cast<int>(candidates.size())
-               ? candidates[static_cast<std::size_t>(pick)]
-               : nullptr;
+    auto* selectIO = qobject_cast<TForm_Mod_IO*>(windows_.Form_Mod_IO);
+    return selectIO != nullptr ? selectIO->Ask(candidates) : nullptr;
 }
 
 std::string TMainForm::WeightText() {
