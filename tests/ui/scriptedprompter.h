@@ -4,8 +4,10 @@
 
 #include "ui/prompter.h"
 
+#include <QDialog>
 #include <QList>
 #include <deque>
+#include <functional>
 
 namespace veltra {
 
@@ -33,6 +35,18 @@ public:
         picks << items;
         return TakeFront(pickAnswers, -1);
     }
+    // The next scripted answer drives the dialog's own controls; without one it is
+    // cancelled.
+    int ExecDialog(QDialog& dialog) override {
+        dialogs << dialog.objectName();
+        dialog.setResult(QDialog::Rejected);
+        if (!dialogAnswers.empty()) {
+            const std::function<void(QDialog&)> answer = dialogAnswers.front();
+            dialogAnswers.pop_front();
+            answer(dialog);
+        }
+        return dialog.result();
+    }
 
     QStringList messages;
     QStringList confirmations;
@@ -41,11 +55,13 @@ public:
     QList<TFileRequest> saveRequests;
     QStringList saveQuestions;
     QList<QStringList> picks;
+    QStringList dialogs;
 
     std::deque<bool> confirmAnswers;
     std::deque<QString> fileAnswers;
     std::deque<TSaveChoice> saveAnswers;
     std::deque<int> pickAnswers;
+    std::deque<std::function<void(QDialog&)>> dialogAnswers;
 
 private:
     template <typename T> static T TakeFront(std::deque<T>& q, T fallback) {
