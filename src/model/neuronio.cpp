@@ -49,7 +49,9 @@ std::string TNeuronio::ValueText() const {
 
 void TNeuronio::Commit() {
     activation_->EvaluateInto(inputSum_, activity_);
-    inputSum_.SetFromText("0");
+    // The same number as SetFromText("0") gives, copied into the buffer already there
+    // instead of parsed afresh every step.
+    inputSum_ = ZeroValue();
 }
 
 bool TNeuronio::SaveBody(TNetWriter& out) const {

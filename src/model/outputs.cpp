@@ -37,7 +37,7 @@ void TOutputs::Commit() {
         history_ += '1';
     else
         history_ += 'x';
-    received_.SetFromText("0");
+    received_ = zero_; // the number SetFromText("0") gives, without parsing
 }
 
 bool TOutputs::SaveBody(TNetWriter& out) const {
