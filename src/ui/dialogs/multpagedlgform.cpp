@@ -91,7 +91,7 @@ void TMultPageDlg::BuildButtons() {
     auto button = [panel](const char* name, const QString& caption, int y) {
         auto* b = new QPushButton(caption, panel);
         b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(5, y, 75, 25);
+        b->setGeometry(2, y, 81, 25);
         b->setAutoDefault(false);
         return b;
     };
