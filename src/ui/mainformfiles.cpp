@@ -61,6 +61,9 @@ TMDIChild* TMainForm::ActiveChild() const {
 }
 
 int TMainForm::ChildCount() const {
+    // Windows that outlive the main window's destructor body (the Info dialog watching
+    // drawing windows close) see no drawing windows left.
+    if (destroying_) return 0;
     int n = 0;
     for (QMdiSubWindow* sub : mdiArea_->subWindowList())
         if (!sub->isHidden() && qobject_cast<TMDIChild*>(sub->widget()) != nullptr) ++n;
