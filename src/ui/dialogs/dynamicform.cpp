@@ -9,8 +9,10 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -159,6 +161,11 @@ void Tdynamicform::PrintText(QPrinter& printer, const QStringList& text) const {
     QTextDocument document;
     document.setDefaultFont(DynamicsFont());
     document.setPlainText(text.join(QLatin1Char('\n')));
+    // Paginated to the printer's page in screen units, so the text prints at the size the
+    // view shows and without the page numbers an unpaginated document gets.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+    document.setPageSize(printer.pageLayout().paintRect(QPageLayout::Inch).size() * dpi);
     document.print(&printer);
 }
 

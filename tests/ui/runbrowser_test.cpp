@@ -1,0 +1,251 @@
+#include "model/protoneuronio.h"
+#include "runbrowser_fixture.h"
+#include "ui/dialogs/runbrowser.h"
+#include "ui/dialogs/runlist.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace veltra::runview_test {
+namespace {
+
+class RunBrowserTest : public RunViewTest {
+protected:
+    TFormRunBrowser& Browser() { return *Find<TFormRunBrowser>("FormRunBrowser"); }
+    QTreeWidget& View() { return Browser().RunView(); }
+    QPushButton& Button(const char* name) { return *Find<QPushButton>(name); }
+    void Press(const char* name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
+    void ShowBrowser() {
+        Find<QAction>("Execution1")->trigger();
+        ASSERT_TRUE(Browser().isVisible());
+    }
+    // Calls `atPass` with the pass number (1, 2, ...) at every pass of the runs that follow,
+    // before that pass's step: a zero timer fires once per pass through the event loop.
+    void EveryPass(std::function<void(int)> atPass) {
+        auto* timer = new QTimer(main.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, timer,
+                         [atPass = std::move(atPass), n = 0]() mutable { atPass(++n); });
+        timer->start();
+    }
+};
+
+TEST_F(RunBrowserTest, WorkedExampleRunsFourStepsShowingEveryRow) {
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
+    ASSERT_EQ(View().columnCount(), 2);
+    EXPECT_EQ(View().headerItem()->text(0), "Element");
+    EXPECT_EQ(View().headerItem()->text(1), "Value");
+
+    std::vector<std::string> seen;
+    EveryPass([&](int) { seen.push_back(RowsText(View())); });
+    Press("ButtonRun");
+    seen.push_back(RowsText(View()));
+    // The first pass shows the rows before any step; each later one those of the step before.
+    const std::vector<std::string> expected{"In=0110|N=0|Out=", "In=110|N=0|Out=0",
+                                            "In=10|N=1|Out=01", "In=0|N=1|Out=011",
+                                            "In=|N=0|Out=0110"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(Browser().Control().StepCount(), 4);
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_FALSE(Button("ButtonStop").isEnabled());
+
+    // A finished net is not stepped by Run, but Step (and Escape, the cancel key) still step it.
+    Press("ButtonRun");
+    EXPECT_EQ(Browser().Control().StepCount(), 4);
+    Press("step");
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=01100");
+    QTest::keyClick(&Browser(), Qt::Key_Escape);
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=011000");
+    EXPECT_TRUE(Browser().isVisible()) << "Escape steps instead of closing";
+
+    // Reset: neurons to 0, histories emptied, inputs keep what is left.
+    Press("ButtonReset");
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=");
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join(", ").toStdString();
+}
+
+TEST_F(RunBrowserTest, StopLetsExactlyOneMoreStepHappen) {
+    Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    long long stepsAtPress = -1;
+    EveryPass([&](int pass) {
+        EXPECT_TRUE(Button("ButtonStop").isEnabled()) << "Stop is enabled while running";
+        if (pass == 5) {
+            stepsAtPress = Browser().Control().StepCount();
+            Press("ButtonStop");
+            EXPECT_FALSE(Button("ButtonStop").isEnabled());
+        }
+    });
+    Press("ButtonRun");
+    EXPECT_EQ(stepsAtPress, 4);
+    EXPECT_EQ(Browser().Control().StepCount(), stepsAtPress + 1);
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_EQ(RowsText(View()), "N=1");
+}
+
+TEST_F(RunBrowserTest, ClosingTheRunningWindowEndsTheRunWithoutSteppingIt) {
+    TMDIChild& running = Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    QPointer<TMDIChild> watch(&running);
+    long long stepsAtClose = -1;
+    EveryPass([&](int pass) {
+        if (pass == 3 && watch) {
+            stepsAtClose = Browser().Control().StepCount();
+            watch->SetModified(false);
+            watch->parentWidget()->close();
+        }
+        if (pass > 50) Press("ButtonStop"); // a run that did not notice would go on
+    });
+    Press("ButtonRun");
+    EXPECT_EQ(stepsAtClose, 2);
+    EXPECT_EQ(Browser().Control().StepCount(), stepsAtClose);
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_FALSE(Button("ButtonStop").isEnabled());
+}
+
+TEST_F(RunBrowserTest, SwitchingWindowsDuringARunShowsTheOtherNetWhileTheFirstKeepsStepping) {
+    TMDIChild& first = Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    std::string shownAfterSwitch;
+    EveryPass([&](int pass) {
+        if (pass == 3) Open(ExamplePath("worked.net"));
+        if (pass == 6) {
+            shownAfterSwitch = RowsText(View());
+            Press("ButtonStop");
+        }
+    });
+    Press("ButtonRun");
+    EXPECT_EQ(Browser().Control().StepCount(), 6) << "the first net kept stepping after the switch";
+    EXPECT_EQ(shownAfterSwitch, "In=0110|N=0|Out=") << "the worked net itself was not stepped";
+    EXPECT_EQ(first.Document().Elements().Item(1)->ValueText(), "1");
+}
+
+TEST_F(RunBrowserTest, RemHidesTheSelectedElementAndAddOffersExactlyTheHiddenOnes) {
+    TMDIChild& child = Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    Press("ButtonRemove"); // nothing selected: nothing happens
+    EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
+
+    View().topLevelItem(1)->setSelected(true);
+    View().topLevelItem(2)->setSelected(true); // the first selected row is the one removed
+    Press("ButtonRemove");
+    EXPECT_EQ(RowsText(View()), "In=0110|Out=");
+    EXPECT_FALSE(child.Document().Elements().Item(2)->Watched());
+
+    QStringList offered;
+    prompter->answers.push_back([&](QDialog& dialog) {
+        auto& list = *dialog.findChild<QListWidget*>("ListBoxRunList");
+        for (int i = 0; i < list.count(); ++i)
+            offered << list.item(i)->text();
+        list.setCurrentRow(0);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonOK"), Qt::LeftButton);
+        return dialog.result();
+    });
+    Press("ButtonAdd");
+    EXPECT_EQ(prompter->dialogs, QStringList{"FormRunList"});
+    EXPECT_EQ(offered, QStringList{"N"}) << "the bias is never offered";
+    EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
+    EXPECT_TRUE(child.Document().Elements().Item(2)->Watched());
+
+    // Cancel leaves everything as it was.
+    View().topLevelItem(0)->setSelected(true);
+    Press("ButtonRemove");
+    prompter->answers.push_back([](QDialog& dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
+        return dialog.result();
+    });
+    Press("ButtonAdd");
+    EXPECT_EQ(RowsText(View()), "N=0|Out=");
+}
+
+TEST_F(RunBrowserTest, RunListWithNothingToOfferRefusesOkAndStaysOpen) {
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    int entries = -1;
+    bool hiddenAfterOk = true;
+    prompter->answers.push_back([&](QDialog& dialog) {
+        dialog.show();
+        entries = dialog.findChild<QListWidget*>("ListBoxRunList")->count();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonOK"), Qt::LeftButton);
+        hiddenAfterOk = dialog.isHidden();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
+        return dialog.result();
+    });
+    Press("ButtonAdd");
+    EXPECT_EQ(entries, 0);
+    EXPECT_FALSE(hiddenAfterOk);
+    EXPECT_EQ(prompter->messages, QStringList{"Please select the IO"});
+    EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
+    auto* runList = Find<TFormRunList>("FormRunList");
+    EXPECT_FALSE(runList->Chosen());
+    EXPECT_EQ(runList->ChosenElement(), nullptr);
+}
+
+TEST_F(RunBrowserTest, TheFourCommandsKeepCheckMarkButtonAndBrowserInStep) {
+    auto* execution1 = Find<QAction>("Execution1");
+    auto* button = Find<QToolButton>("execution_bt");
+    ASSERT_TRUE(execution1->isCheckable());
+    auto state = [&] {
+        return std::make_tuple(Browser().isVisible(), execution1->isChecked(), button->isChecked());
+    };
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+    execution1->trigger();
+    EXPECT_EQ(state(), std::make_tuple(true, true, true));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(state(), std::make_tuple(true, true, true));
+    Find<QAction>("Step1")->trigger();
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+    Find<QAction>("Step2")->trigger();
+    EXPECT_EQ(state(), std::make_tuple(true, true, true));
+
+    // OK, the close box and Enter in the list all hide it and release both.
+    Press("OKBtn");
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+    execution1->trigger();
+    Browser().close();
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+    execution1->trigger();
+    View().setFocus();
+    QTest::keyClick(&View(), Qt::Key_Return);
+    EXPECT_EQ(state(), std::make_tuple(false, false, false));
+}
+
+TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    Find<QAction>("Execution1")->trigger(); // hide
+    Open(DataPath("run/bias_loop.net"));
+    Find<QAction>("Execution1")->trigger();
+    EXPECT_EQ(RowsText(View()), "N=1");
+}
+
+TEST_F(RunBrowserTest, NoWindowOpen) {
+    CloseAllWindows();
+    ShowBrowser();
+    EXPECT_EQ(View().topLevelItemCount(), 0);
+    Press("step");
+    EXPECT_EQ(prompter->messages, QStringList{"You need a net window open to do this."});
+    Press("ButtonRun");
+    EXPECT_EQ(prompter->messages.size(), 2);
+    EXPECT_EQ(prompter->messages.back(), "You need a net window open to do this.");
+    EXPECT_TRUE(Button("ButtonStop").isEnabled()) << "Run enables Stop before it looks for a net";
+    Press("ButtonStop");
+    EXPECT_FALSE(Button("ButtonStop").isEnabled());
+    // Reset, Add and Rem have no net to act on and do nothing.
+    Press("ButtonReset");
+    Press("ButtonAdd");
+    Press("ButtonRemove");
+    EXPECT_EQ(prompter->messages.size(), 2);
+    EXPECT_TRUE(prompter->dialogs.isEmpty());
+}
+
+} // namespace
+} // namespace veltra::runview_test
