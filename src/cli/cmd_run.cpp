@@ -150,7 +150,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
         if (o.maxSteps) {
             const long long limit = *o.maxSteps;
             // The hook runs before each step; Stop there still lets that step happen.
-            control.SetPassHook([&] {
+            control.SetPassHook([&control, limit] {
                 if (control.StepCount() + 1 >= limit) control.Stop();
             });
         }
