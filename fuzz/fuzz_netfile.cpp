@@ -27,7 +27,8 @@ void AsNet(const std::string& text) {
     std::istringstream in(text);
     std::string error;
     const bool resolved = document.Load(in, error);
-    for (int i = 0; i < 3; ++i) document.Step();
+    for (int i = 0; i < 3; ++i)
+        document.Step();
     (void)BuildDynamics(document.Elements());
     const std::string first = Saved(document);
     document.ResetAll();
