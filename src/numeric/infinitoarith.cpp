@@ -289,9 +289,12 @@ void TInfinito::AddInPlace(const TInfinito& b) {
 }
 
 void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
-    TInfinito p; // small products stay in its inline groups
-    TInfinitoOps::MultiplyInto(p, a, b);
-    AddInPlace(p);
+    // The product goes into a per-thread scratch number whose groups are reused from one
+    // contribution to the next; a very long one is let go afterwards.
+    thread_local TInfinito scratch;
+    TInfinitoOps::MultiplyInto(scratch, a, b);
+    AddInPlace(scratch);
+    if (scratch.HeapBytes() > (std::size_t(1) << 20)) scratch.Clear();
 }
 
 int TInfinito::Compare(const TInfinito& a, const TInfinito& b) {
