@@ -47,6 +47,7 @@ void TEcra::Compose() {
         // Every straight figure writes its edge points to the status line, in a repaint too.
         TQtCanvas composer(offscreen, TGlyphImages::Shared(),
                            [this](const std::string& text) { owner_.ShowStatus(text); });
+        composer.SetClip(dirty_.boundingRect());
         owner_.Document().DrawAll(composer);
     }
     QPainter p(&screen_);

@@ -1,5 +1,6 @@
 #include "ui/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace veltra {
@@ -16,45 +17,106 @@ GRect GlyphBox(const GlyphPlace& g) {
     return {g.x, g.y, g.x + GlyphWidth(g.kind), g.y + GlyphHeight(g.kind)};
 }
 
-bool OnGlyph(GPoint p, const GlyphPlace& g) {
-    const int w = GlyphWidth(g.kind);
-    const int h = GlyphHeight(g.kind);
-    if (p.x < g.x || p.x > g.x + w || p.y < g.y || p.y > g.y + h) return false;
-    const int column = p.x - g.x;
-    const int row = p.y - g.y;
-    if (column == w || row == h) return true;
-    return GlyphMaskOpaque(g.kind, column, row);
+namespace {
+
+// The walk of WalkLine, able to start at any step k: the minor coordinate after k steps
+// has a closed form, so the edge search can look only where a glyph can be instead of
+// along the whole line.
+class TWalker {
+public:
+    TWalker(GPoint p0, GPoint p1) {
+        const int dx = p1.x - p0.x;
+        const int dy = p1.y - p0.y;
+        const int adx = dx < 0 ? -dx : dx;
+        const int ady = dy < 0 ? -dy : dy;
+        up_ = (dx > 0) != (dy < 0);
+        xMajor_ = adx > ady;
+        forward_ = xMajor_ ? dx > 0 : dy > 0;
+        from_ = forward_ ? p0 : p1;
+        major_ = xMajor_ ? adx : ady;
+        minor_ = xMajor_ ? ady : adx;
+    }
+    bool Forward() const { return forward_; }
+    int Steps() const { return major_; } // points are k = 0 .. Steps()
+    // The k range where the walk's major coordinate lies within [low, high].
+    void Range(int low, int high, long long& kLow, long long& kHigh) const {
+        const int base = xMajor_ ? from_.x : from_.y;
+        kLow = static_cast<long long>(low) - base;
+        kHigh = static_cast<long long>(high) - base;
+    }
+    GPoint At(long long k) const {
+        long long m = 0;
+        if (major_ > 0) {
+            const long long num = 2LL * minor_ * k + major_ - (up_ ? 0 : 1);
+            m = num / (2LL * major_);
+        }
+        const int a = static_cast<int>((xMajor_ ? from_.x : from_.y) + k);
+        const int b = static_cast<int>((xMajor_ ? from_.y : from_.x) + (up_ ? m : -m));
+        return xMajor_ ? GPoint{a, b} : GPoint{b, a};
+    }
+    bool XMajor() const { return xMajor_; }
+
+private:
+    GPoint from_;
+    bool up_ = false;
+    bool xMajor_ = false;
+    bool forward_ = false;
+    int major_ = 0;
+    int minor_ = 0;
+};
+
+void MajorSpan(const TWalker& w, const GlyphPlace& g, long long& lo, long long& hi) {
+    if (w.XMajor())
+        w.Range(g.x, g.x + GlyphWidth(g.kind), lo, hi);
+    else
+        w.Range(g.y, g.y + GlyphHeight(g.kind), lo, hi);
 }
+
+// First walk point on the glyph; false when there is none.
+bool FirstOn(const TWalker& w, const GlyphPlace& g, GPoint& found) {
+    long long lo, hi;
+    MajorSpan(w, g, lo, hi);
+    for (long long k = std::max(lo, 0LL); k <= std::min(hi, static_cast<long long>(w.Steps())); ++k)
+        if (const GPoint p = w.At(k); OnGlyph(p, g)) {
+            found = p;
+            return true;
+        }
+    return false;
+}
+
+// First walk point off the glyph; false when every point is on it.
+bool FirstOff(const TWalker& w, const GlyphPlace& g, GPoint& found) {
+    long long lo, hi;
+    MajorSpan(w, g, lo, hi);
+    const long long last = w.Steps();
+    if (lo > 0 || hi < 0) { // the first point lies outside the glyph's span
+        found = w.At(0);
+        return true;
+    }
+    for (long long k = 0; k <= std::min(hi, last); ++k)
+        if (const GPoint p = w.At(k); !OnGlyph(p, g)) {
+            found = p;
+            return true;
+        }
+    if (hi < last) {
+        found = w.At(hi + 1);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 EdgePoints EdgeWalk(const GlyphPlace& source, const GlyphPlace& destination, GPoint p0, GPoint p1) {
     EdgePoints r{p0, p1};
-    bool haveB = false;
-    bool haveA = false;
-    // The direction is known before the first point: it only depends on the deltas.
-    const int dx = p1.x - p0.x;
-    const int dy = p1.y - p0.y;
-    const bool forward = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy) ? dx > 0 : dy > 0;
-    WalkLine(p0, p1, [&](GPoint p) {
-        if (forward) {
-            if (!haveB && !OnGlyph(p, source)) {
-                r.b = p;
-                haveB = true;
-            }
-            if (!haveA && OnGlyph(p, destination)) {
-                r.a = p;
-                haveA = true;
-            }
-        } else {
-            if (!haveB && OnGlyph(p, source)) {
-                r.b = p;
-                haveB = true;
-            }
-            if (!haveA && !OnGlyph(p, destination)) {
-                r.a = p;
-                haveA = true;
-            }
-        }
-    });
+    const TWalker w(p0, p1);
+    if (w.Forward()) {
+        FirstOff(w, source, r.b);
+        FirstOn(w, destination, r.a);
+    } else {
+        FirstOn(w, source, r.b);
+        FirstOff(w, destination, r.a);
+    }
     return r;
 }
 

@@ -6,6 +6,8 @@
 
 #include "model/glyphs.h"
 
+#include <type_traits>
+
 namespace veltra {
 
 struct GPoint {
@@ -34,11 +36,20 @@ int RoundEven(double v);
 
 // True when the point lies on the glyph: inside its mask, or in the column/row just past
 // the bitmap (which the bounds test lets through and the mask cannot refuse).
-bool OnGlyph(GPoint p, const GlyphPlace& g);
+inline bool OnGlyph(GPoint p, const GlyphPlace& g) {
+    const int w = GlyphWidth(g.kind);
+    const int h = GlyphHeight(g.kind);
+    if (p.x < g.x || p.x > g.x + w || p.y < g.y || p.y > g.y + h) return false;
+    const int column = p.x - g.x;
+    const int row = p.y - g.y;
+    if (column == w || row == h) return true;
+    return GlyphMaskOpaque(g.kind, column, row);
+}
 
 // Visits the pixels of the line P0-P1 in the order the edge walk uses: forward from P0 when
 // the major coordinate grows from P0 to P1, otherwise from P1 back to P0. `visit(GPoint)`.
-// Returns whether the walk ran forward.
+// Returns whether the walk ran forward. A visitor that returns bool stops the walk by
+// answering false.
 template <typename Visit> bool WalkLine(GPoint p0, GPoint p1, Visit&& visit) {
     const int dx = p1.x - p0.x;
     const int dy = p1.y - p0.y;
@@ -58,7 +69,12 @@ template <typename Visit> bool WalkLine(GPoint p0, GPoint p1, Visit&& visit) {
     int b = xMajor ? from.y : from.x;
     const int last = xMajor ? to.x : to.y;
     for (; a <= last; ++a) {
-        visit(xMajor ? GPoint{a, b} : GPoint{b, a});
+        const GPoint p = xMajor ? GPoint{a, b} : GPoint{b, a};
+        if constexpr (std::is_same_v<decltype(visit(p)), bool>) {
+            if (!visit(p)) break;
+        } else {
+            visit(p);
+        }
         if (up && e >= 0) {
             ++b;
             e += step2;

@@ -5,6 +5,8 @@
 #include "ui/glyphimages.h"
 #include "ui/raster.h"
 
+#include <algorithm>
+
 namespace veltra {
 
 namespace {
@@ -41,6 +43,8 @@ void TQtCanvas::Flush() {
 }
 
 void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
+    if (!clip_.isNull() && !clip_.intersects(QRect(x, y, GlyphWidth(kind), GlyphHeight(kind))))
+        return;
     TRaster::BlitGlyph(target_, glyphs_.Image(kind), glyphs_.Mask(kind), x, y);
 }
 
@@ -59,6 +63,17 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     raster.SetInverting(shape.pen == TPenMode::NotXor);
     const GPoint p0 = G(shape.start);
     const GPoint p1 = G(shape.end);
+    if (!clip_.isNull()) {
+        // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
+        const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;
+        const QRect reach = QRect(QPoint(std::min(p0.x, p1.x), std::min(p0.y, p1.y)),
+                                  QPoint(std::max(p0.x, p1.x), std::max(p0.y, p1.y)))
+                                .adjusted(-margin, -margin, margin, margin);
+        const TRect box = shape.source->GlyphBox();
+        const QRect loopReach = QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom))
+                                    .adjusted(-margin, -margin, margin, margin);
+        if (!clip_.intersects(shape.figure == TSynapseFigure::Loop ? loopReach : reach)) return;
+    }
 
     if (shape.figure == TSynapseFigure::Loop) {
         const LoopFigureShape loop = LoopFigure(BoxOf(*shape.source), p1);

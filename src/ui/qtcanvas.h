@@ -5,6 +5,7 @@
 #include "model/canvas.h"
 
 #include <QImage>
+#include <QRect>
 #include <functional>
 #include <string>
 
@@ -31,6 +32,8 @@ public:
     void Invalidate(const TRect& area) override;
 
     void Flush();
+    // Figures wholly outside the area are skipped (a repaint copies only that area).
+    void SetClip(const QRect& area) { clip_ = area; }
 
 private:
     QImage& target_;
@@ -39,6 +42,7 @@ private:
     InvalidateSink invalidate_;
     std::string pendingStatus_;
     bool hasStatus_ = false;
+    QRect clip_; // null: draw everything
 };
 
 } // namespace veltra

@@ -6,14 +6,46 @@
 
 namespace veltra {
 
-void TRaster::Pixel(int x, int y) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    line[x] = inverting_ ? (~line[x] | 0xff000000u) : 0xff000000u;
-}
-
 void TRaster::Line(GPoint a, GPoint b, bool includeEnd, bool dotted) {
     if (a == b && !includeEnd) return;
+    const bool inside = a.x >= 0 && a.y >= 0 && b.x >= 0 && b.y >= 0 && a.x < width_ &&
+                        b.x < width_ && a.y < height_ && b.y < height_;
+    if (inside && !dotted && inverting_) {
+        // Common case of a repaint: the whole line on the image. The same pixels as
+        // WalkLine, stepped with a pointer and no per-pixel bounds.
+        const int dx = b.x - a.x;
+        const int dy = b.y - a.y;
+        const int adx = dx < 0 ? -dx : dx;
+        const int ady = dy < 0 ? -dy : dy;
+        const bool up = (dx > 0) != (dy < 0);
+        const bool xMajor = adx > ady;
+        const bool forward = xMajor ? dx > 0 : dy > 0;
+        const GPoint from = forward ? a : b;
+        const int major = xMajor ? adx : ady;
+        const int minor = xMajor ? ady : adx;
+        const qsizetype majorStep = xMajor ? 4 : stride_;
+        const qsizetype minorStep = (xMajor ? stride_ : 4) * (up ? 1 : -1);
+        uchar* p = bits_ + from.y * stride_ + from.x * 4;
+        uchar* const skip = includeEnd ? nullptr : bits_ + b.y * stride_ + b.x * 4;
+        int e = 2 * minor - major;
+        const int step1 = 2 * minor;
+        const int step2 = 2 * (minor - major);
+        for (int k = 0;; ++k) {
+            if (p != skip) {
+                auto* px = reinterpret_cast<QRgb*>(p);
+                *px = ~*px | 0xff000000u;
+            }
+            if (k == major) break;
+            p += majorStep;
+            if (up ? e >= 0 : e > 0) {
+                p += minorStep;
+                e += step2;
+            } else {
+                e += step1;
+            }
+        }
+        return;
+    }
     int index = 0;
     WalkLine(a, b, [&](GPoint p) {
         const bool skip = (dotted && (index & 1)) || (!includeEnd && p == b);

@@ -11,7 +11,9 @@ namespace veltra {
 
 class TRaster {
 public:
-    explicit TRaster(QImage& image) : image_(image) {}
+    explicit TRaster(QImage& image)
+        : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()),
+          height_(image.height()) {}
 
     // true: invert pixels (not-xor with a black pen); false: paint them black.
     void SetInverting(bool inverting) { inverting_ = inverting; }
@@ -21,13 +23,20 @@ public:
     void Line(GPoint a, GPoint b, bool includeEnd, bool dotted = false);
     // The outline of the ellipse inscribed in the rectangle (right and bottom excluded).
     void EllipseOutline(const GRect& r);
-    void Pixel(int x, int y);
+    void Pixel(int x, int y) {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+        auto* p = reinterpret_cast<QRgb*>(bits_ + y * stride_) + x;
+        *p = inverting_ ? (~*p | 0xff000000u) : 0xff000000u;
+    }
 
     // MERGEPAINT the mask (dst |= ~mask), then SRCAND the image (dst &= image).
     static void BlitGlyph(QImage& target, const QImage& image, const QImage& mask, int x, int y);
 
 private:
-    QImage& image_;
+    uchar* bits_; // one detach up front, not one per pixel
+    qsizetype stride_;
+    int width_;
+    int height_;
     bool inverting_ = true;
 };
 

@@ -125,3 +125,54 @@ TEST(GeometryTest, RoundEvenSendsHalvesToTheEvenNeighbour) {
 
 } // namespace
 } // namespace veltra
+
+namespace veltra {
+namespace {
+
+// The edge search as a plain walk over every point of the line, to check the fast one.
+EdgePoints ReferenceEdgeWalk(const GlyphPlace& s, const GlyphPlace& d, GPoint p0, GPoint p1) {
+    EdgePoints r{p0, p1};
+    bool haveB = false, haveA = false;
+    const bool forward = WalkLine(p0, p1, [](GPoint) {});
+    WalkLine(p0, p1, [&](GPoint p) {
+        const bool onS = OnGlyph(p, s);
+        const bool onD = OnGlyph(p, d);
+        if (!haveB && (forward ? !onS : onS)) {
+            r.b = p;
+            haveB = true;
+        }
+        if (!haveA && (forward ? onD : !onD)) {
+            r.a = p;
+            haveA = true;
+        }
+    });
+    return r;
+}
+
+TEST(GeometryTest, EdgeSearchAgreesWithAWalkOverEveryPoint) {
+    const TGlyphKind kinds[] = {TGlyphKind::Neuron, TGlyphKind::Input, TGlyphKind::Output,
+                                TGlyphKind::Module};
+    unsigned seed = 12345;
+    auto next = [&](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int i = 0; i < 20000; ++i) {
+        // Mostly centre to centre; sometimes stored ends elsewhere, overlapping glyphs,
+        // coinciding ends and far-away points.
+        const GlyphPlace s{kinds[next(4)], next(120) - 30, next(120) - 30};
+        const GlyphPlace d{kinds[next(4)], next(120) - 30, next(120) - 30};
+        GPoint p0{s.x + GlyphWidth(s.kind) / 2, s.y + GlyphHeight(s.kind) / 2};
+        GPoint p1{d.x + GlyphWidth(d.kind) / 2, d.y + GlyphHeight(d.kind) / 2};
+        if (next(4) == 0) p0 = {next(200) - 50, next(200) - 50};
+        if (next(4) == 0) p1 = {next(200) - 50, next(200) - 50};
+        if (next(20) == 0) p1 = p0;
+        const EdgePoints fast = EdgeWalk(s, d, p0, p1);
+        const EdgePoints slow = ReferenceEdgeWalk(s, d, p0, p1);
+        ASSERT_EQ(fast.b, slow.b) << i;
+        ASSERT_EQ(fast.a, slow.a) << i;
+    }
+}
+
+} // namespace
+} // namespace veltra
