@@ -145,6 +145,26 @@ void TInfinitoOps::Shape(TInfinito& x, std::size_t n, std::int32_t low, std::siz
     x.low_ = low;
 }
 
+void TInfinitoOps::Widen(TInfinito& x, std::int32_t low, std::int32_t top) {
+    const std::size_t below = static_cast<std::size_t>((x.low_ - low) / 8);
+    const std::size_t n = static_cast<std::size_t>((top - low) / 8) + 1;
+    const std::size_t above = n - below - x.size_;
+    if (n + 1 > x.capacity_) {
+        std::size_t cap = std::max(n + 1, std::size_t(x.capacity_) + x.capacity_ / 2);
+        Limb* fresh = Allocate(cap);
+        std::memcpy(fresh + below, x.data_, x.size_ * sizeof(Limb));
+        if (x.data_ != x.inline_) Release(x.data_, x.capacity_);
+        x.data_ = fresh;
+        x.capacity_ = static_cast<std::uint32_t>(cap);
+    } else {
+        std::memmove(x.data_ + below, x.data_, x.size_ * sizeof(Limb));
+    }
+    std::memset(x.data_, 0, below * sizeof(Limb));
+    std::memset(x.data_ + below + x.size_, 0, above * sizeof(Limb));
+    x.size_ = static_cast<std::uint32_t>(n);
+    x.low_ = low;
+}
+
 void TInfinitoOps::PushTop(TInfinito& x, Limb m) {
     if (x.size_ == x.capacity_) {
         std::size_t cap = std::max<std::size_t>(2 * std::size_t(x.capacity_), 8);
@@ -177,7 +197,10 @@ TInfinito TInfinito::Negated() const {
 }
 
 bool TInfinito::IsZero() const noexcept {
-    for (std::uint32_t i = 0; i < size_; ++i) {
+    // Zero groups gather at the ends (0.5, 99.5 + 0.5): look at both ends before scanning.
+    if (size_ == 0) return true;
+    if (data_[0] != 0 || data_[size_ - 1] != 0) return false;
+    for (std::uint32_t i = 1; i + 1 < size_; ++i) {
         if (data_[i] != 0) return false;
     }
     return true;

@@ -188,21 +188,25 @@ void TInfinitoOps::AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b)
 }
 
 bool TInfinitoOps::TryAddInPlace(TInfinito& x, const TInfinito& b) {
-    if (x.size_ == 0 || b.size_ == 0 || b.low_ < x.low_ || Top(b) > Top(x)) return false;
+    if (x.size_ == 0 || b.size_ == 0) return false;
     const int sx = ValueSign(x);
     const int sb = ValueSign(b);
+    const bool opposite = sx * sb < 0;
+    const int cmp = opposite ? CompareMagnitudes(x, b) : 1;
+    if (cmp < 0) return false; // the result takes b's sign: leave it to the general form
+    if (b.low_ < x.low_ || Top(b) > Top(x)) {
+        Widen(x, std::min(x.low_, b.low_), std::max(Top(x), Top(b)));
+    }
     const std::size_t off = Offset(b.low_, x.low_);
     Limb* dst = x.data_ + off;
     const std::size_t above = x.size_ - off - b.size_;
-    if (sx * sb >= 0) {
+    if (!opposite) {
         Limb c = mag::Add(dst, dst, b.data_, b.size_);
         c = mag::AddCarry(dst + b.size_, above, c);
         if (c != 0) PushTop(x, c);
         x.sign_ = static_cast<std::int8_t>(sx != 0 ? sx : sb);
         return true;
     }
-    const int cmp = CompareMagnitudes(x, b);
-    if (cmp < 0) return false; // the result takes b's sign: leave it to the general form
     if (cmp == 0) {
         std::memset(x.data_, 0, x.size_ * sizeof(Limb));
         x.sign_ = 0;

@@ -22,6 +22,9 @@ public:
     // Makes x hold n groups from Position low, contents unspecified; sign untouched. Room for
     // at least `room` groups (>= n) is made at once so a later carry group needs no copy.
     static void Shape(TInfinito& x, std::size_t n, std::int32_t low, std::size_t room = 0);
+    // Extends x with zero groups to cover Positions low..top (which include its own), keeping
+    // room for one carry group; capacity grows geometrically so an accumulator settles.
+    static void Widen(TInfinito& x, std::int32_t low, std::int32_t top);
     // Appends one group above the top (capacity grows geometrically).
     static void PushTop(TInfinito& x, mag::Limb m);
     // The sign of the value: 0 for a zero (whatever Sign says) or a number without groups.
