@@ -69,6 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const veltra::TInfinito product = veltra::TInfinito::Multiply(a, b);
     Require(product.ToText() == veltra::TInfinito::Multiply(b, a).ToText());
     RoundTrip(product);
+    // The in-place forms agree with the pure ones.
+    veltra::TInfinito acc(a);
+    acc.AddInPlace(b);
+    Require(acc.ToText() == sum.ToText() && acc.GroupCount() == sum.GroupCount());
+    acc.AddProduct(a, b);
+    Require(veltra::TInfinito::Compare(acc, veltra::TInfinito::Add(sum, product)) == 0);
     // a + b - b == a
     const veltra::TInfinito back = veltra::TInfinito::Add(sum, b.Negated());
     Require(veltra::TInfinito::Compare(back, a) == 0);
