@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace veltra {
 
@@ -250,7 +251,16 @@ void TMainForm::BuildSpeedBar() {
 void TMainForm::SetPaletteVisible(bool visible) {
     draw1_->setChecked(visible);
     drawBt_->setChecked(visible);
-    if (windows_.Toolbar != nullptr) windows_.Toolbar->setVisible(visible);
+    if (windows_.Toolbar == nullptr) return;
+    if (visible && !paletteShownOnce_) {
+        // First time: at the top right of the workspace, clear of the menu and speed bar.
+        paletteShownOnce_ = true;
+        const QPoint corner = mdiArea_->mapToGlobal(QPoint(mdiArea_->width(), 0));
+        windows_.Toolbar->move(
+            std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
+            corner.y() + 8);
+    }
+    windows_.Toolbar->setVisible(visible);
 }
 
 void TMainForm::SetRunBrowserVisible(bool visible) {

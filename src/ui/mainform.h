@@ -125,6 +125,7 @@ private:
     QString lastSaveName_;
     QString lastModuleName_;
     bool destroying_ = false;
+    bool paletteShownOnce_ = false;
 };
 
 } // namespace veltra

@@ -119,12 +119,13 @@ QString ToolCaption(TTool tool) {
 }
 
 TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
-    : QWidget(parent,
-              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus),
       mainForm_(mainForm), group_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("Toolbar"));
     setWindowTitle(QStringLiteral("Action Menu"));
     setFixedSize(472, 48);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* panel = new QFrame(this);
@@ -140,6 +141,7 @@ TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
         b->setObjectName(QString::fromLatin1(spec.name));
         b->setToolTip(QString::fromLatin1(spec.hint));
         b->setCheckable(true);
+        b->setFocusPolicy(Qt::NoFocus); // the keyboard stays with the weight box
         b->setAutoRaise(true);
         b->setIcon(ToolIcon(spec.tool));
         b->setIconSize(QSize(32, 32));
