@@ -216,6 +216,47 @@ bool TInfinitoOps::TryAddInPlace(TInfinito& x, const TInfinito& b) {
     return true;
 }
 
+void TInfinitoOps::ProductGroups(Limb* r, const TInfinito& a, const TInfinito& b) {
+    const std::size_t n = std::size_t(a.size_) + b.size_;
+    if (n <= TInfinito::InlineGroups) {
+        // Short products: column sums of at most three products stay below 2^64; one carry
+        // pass at the end.
+        std::uint64_t col[TInfinito::InlineGroups] = {};
+        for (std::size_t j = 0; j < b.size_; ++j) {
+            for (std::size_t i = 0; i < a.size_; ++i) {
+                col[i + j] += std::uint64_t(a.data_[i]) * b.data_[j];
+            }
+        }
+        std::uint64_t carry = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::uint64_t v = col[k] + carry;
+            carry = v / mag::Base;
+            r[k] = Limb(v - carry * mag::Base);
+        }
+    } else {
+        // Zero groups at either end of an operand (the 0 before the point of 0.5) only place
+        // the product; the kernels see the significant groups alone.
+        std::size_t a0 = 0, a1 = a.size_, b0 = 0, b1 = b.size_;
+        while (a1 > 0 && a.data_[a1 - 1] == 0)
+            --a1;
+        while (a0 < a1 && a.data_[a0] == 0)
+            ++a0;
+        while (b1 > 0 && b.data_[b1 - 1] == 0)
+            --b1;
+        while (b0 < b1 && b.data_[b0] == 0)
+            ++b0;
+        if (a0 == a1 || b0 == b1) {
+            std::memset(r, 0, n * sizeof(Limb));
+        } else {
+            const std::size_t from = a0 + b0;
+            const std::size_t to = a1 + b1;
+            std::memset(r, 0, from * sizeof(Limb));
+            mag::Mul(r + from, a.data_ + a0, a1 - a0, b.data_ + b0, b1 - b0);
+            std::memset(r + to, 0, (n - to) * sizeof(Limb));
+        }
+    }
+}
+
 void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinito& b) {
     if (a.size_ == 0 || b.size_ == 0) {
         Shape(r, 1, 0);
@@ -231,43 +272,7 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
     }
     const std::size_t n = std::size_t(a.size_) + b.size_;
     Shape(r, n, static_cast<std::int32_t>(low));
-    if (n <= TInfinito::InlineGroups) {
-        // Short products: column sums of at most three products stay below 2^64; one carry
-        // pass at the end.
-        std::uint64_t col[TInfinito::InlineGroups] = {};
-        for (std::size_t j = 0; j < b.size_; ++j) {
-            for (std::size_t i = 0; i < a.size_; ++i) {
-                col[i + j] += std::uint64_t(a.data_[i]) * b.data_[j];
-            }
-        }
-        std::uint64_t carry = 0;
-        for (std::size_t k = 0; k < n; ++k) {
-            const std::uint64_t v = col[k] + carry;
-            carry = v / mag::Base;
-            r.data_[k] = Limb(v - carry * mag::Base);
-        }
-    } else {
-        // Zero groups at either end of an operand (the 0 before the point of 0.5) only place
-        // the product; the kernels see the significant groups alone.
-        std::size_t a0 = 0, a1 = a.size_, b0 = 0, b1 = b.size_;
-        while (a1 > 0 && a.data_[a1 - 1] == 0)
-            --a1;
-        while (a0 < a1 && a.data_[a0] == 0)
-            ++a0;
-        while (b1 > 0 && b.data_[b1 - 1] == 0)
-            --b1;
-        while (b0 < b1 && b.data_[b0] == 0)
-            ++b0;
-        if (a0 == a1 || b0 == b1) {
-            std::memset(r.data_, 0, n * sizeof(Limb));
-        } else {
-            const std::size_t from = a0 + b0;
-            const std::size_t to = a1 + b1;
-            std::memset(r.data_, 0, from * sizeof(Limb));
-            mag::Mul(r.data_ + from, a.data_ + a0, a1 - a0, b.data_ + b0, b1 - b0);
-            std::memset(r.data_ + to, 0, (n - to) * sizeof(Limb));
-        }
-    }
+    ProductGroups(r.data_, a, b);
     if (r.data_[n - 1] == 0) --r.size_; // the top group exists only when it holds something
     const int s = ValueSign(a) * ValueSign(b);
     r.sign_ = static_cast<std::int8_t>(s < 0 ? -1 : 1);
@@ -290,15 +295,6 @@ void TInfinito::AddInPlace(const TInfinito& b) {
     TInfinito r;
     TInfinitoOps::AddInto(r, *this, b);
     *this = std::move(r);
-}
-
-void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
-    // The product goes into a per-thread scratch number whose groups are reused from one
-    // contribution to the next; a very long one is let go afterwards.
-    thread_local TInfinito scratch;
-    TInfinitoOps::MultiplyInto(scratch, a, b);
-    AddInPlace(scratch);
-    if (scratch.HeapBytes() > (std::size_t(1) << 20)) scratch.Clear();
 }
 
 int TInfinito::Compare(const TInfinito& a, const TInfinito& b) {

@@ -35,6 +35,9 @@ public:
     static void AddInto(TInfinito& r, const TInfinito& a, const TInfinito& b);
     // Adds b into x in place when b's groups lie within x's; false when it cannot.
     static bool TryAddInPlace(TInfinito& x, const TInfinito& b);
+    // r[0..a.size + b.size) := the groups of a * b from Position a.low + b.low, top group
+    // included even when zero; r overlaps neither operand; both have groups.
+    static void ProductGroups(mag::Limb* r, const TInfinito& a, const TInfinito& b);
     // r := a * b; r is neither a nor b.
     static void MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinito& b);
 };

@@ -249,5 +249,100 @@ TEST(InfinitoProperty, AllNinesTimesAllNines) {
     }
 }
 
+// A weight of one or two groups, as a synapse keeps it: sometimes normalised (0.5 is then one
+// group), sometimes as read (0.5 keeps its zero integer group), sometimes a full group.
+TInfinito ShortWeight(TextMaker& maker) {
+    std::string t = maker.Pick(2) == 0 ? "-" : "";
+    switch (maker.Pick(4)) {
+    case 0:
+        t += maker.Digits(1 + maker.Pick(8));
+        break;
+    case 1:
+        t += "0." + maker.Digits(1 + maker.Pick(8));
+        break;
+    case 2:
+        t += maker.Digits(1 + maker.Pick(8)) + "." + maker.Digits(1 + maker.Pick(8));
+        break;
+    default:
+        t += maker.Pick(2) == 0 ? "99999999" : "0.99999999";
+        break;
+    }
+    TInfinito w(t);
+    if (maker.Pick(2) == 0) w.Normalize();
+    return w;
+}
+
+// acc.AddProduct(w, v) against the pure form: same value as GMP, same groups and sign as
+// Add(acc, Multiply(w, v)), whichever side the short operand is on.
+void CheckAddProduct(const TInfinito& acc, const TInfinito& w, const TInfinito& v,
+                     const std::string& what) {
+    const TInfinito want = TInfinito::Add(acc, TInfinito::Multiply(w, v));
+    const std::string exact =
+        Exact::Sum(Exact(acc.ToText()), Exact::Product(Exact(w.ToText()), Exact(v.ToText())))
+            .Text();
+    TInfinito got(acc);
+    got.AddProduct(w, v);
+    ASSERT_EQ(got.ToText() == "-0" ? "0" : got.ToText(), exact) << what;
+    ExpectSameLayout(got, reference::FromNumber(want), "acc + w*v " + what);
+    TInfinito swapped(acc);
+    swapped.AddProduct(v, w);
+    ExpectSameLayout(swapped, reference::FromNumber(want), "acc + v*w " + what);
+}
+
+TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(2024);
+        for (int round = 0; round < 3000; ++round) {
+            const TInfinito w = ShortWeight(maker);
+            const TInfinito v(maker.Text(round < 2000 ? 40 : 400));
+            TInfinito acc;
+            switch (round % 6) {
+            case 0: // a sum just cleared
+                acc = TInfinito(maker.Pick(2) == 0 ? "0" : "-0");
+                break;
+            case 1: // the product cancelled exactly, or nearly (borrows through every group)
+                acc = TInfinito::Multiply(w, v).Negated();
+                if (maker.Pick(2) == 0)
+                    acc.AddInPlace(TInfinito(maker.Pick(2) ? "0.00000001" : "-1"));
+                break;
+            case 2: // disjoint from the product, far above or far below
+                acc = TInfinito(maker.Pick(2) == 0 ? "-1" + std::string(60, '0')
+                                                   : "0." + std::string(60, '0') + "3");
+                break;
+            default:
+                acc = TInfinito(maker.Text(round < 2000 ? 40 : 400));
+                break;
+            }
+            const std::string what = acc.ToText() + " + " + w.ToText() + " * " + v.ToText();
+            CheckAddProduct(acc, w, v, what);
+            if (HasFailure()) break;
+        }
+    }
+    mag::UseVectorKernels(true);
+}
+
+// A neuron's sum over many steps: contributions of mixed signs into one accumulator whose
+// buffer is kept when it is cleared, checked against the pure forms after every one.
+TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
+    TextMaker maker(99);
+    TInfinito sum("0"), pure("0");
+    const TInfinito zero("0");
+    for (int step = 0; step < 300; ++step) {
+        for (int k = 0; k < 5; ++k) {
+            const TInfinito w = ShortWeight(maker);
+            const TInfinito v(maker.Text(step % 3 == 0 ? 300 : 30));
+            sum.AddProduct(w, v);
+            pure = TInfinito::Add(pure, TInfinito::Multiply(w, v));
+            ExpectSameLayout(sum, reference::FromNumber(pure), "step " + std::to_string(step));
+            ASSERT_FALSE(HasFailure()) << w.ToText() << " * " << v.ToText();
+        }
+        if (step % 4 == 3) {
+            sum = zero;
+            pure = zero;
+        }
+    }
+}
+
 } // namespace
 } // namespace veltra

@@ -1,0 +1,144 @@
+// acc += a * b in one pass over the accumulator: the step's hot path (a weight of one or two
+// groups times a long activity). Value, sign and group layout are those of
+// Add(acc, Multiply(a, b)); anything unusual takes that very route.
+#include "infinito.h"
+#include "infinitoops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace veltra {
+
+namespace {
+
+using mag::Base;
+using mag::Limb;
+
+// x[0..m+K) +/-= w * v, w of K groups (K = 1 or 2), v of m groups. The product's own groups
+// are formed on the fly: each partial product splits into a low and a high group
+// independently, so the loop carries only small carries (product and accumulator apart).
+// Returns the carry (or borrow) out of x[m+K-1] and the product's top group.
+template <int K, bool Subtract>
+std::pair<Limb, Limb> AddMulRow(Limb* x, const Limb* v, std::size_t m, const Limb* w) {
+    std::uint64_t high = 0; // high group of the previous partial product (below 2 * Base)
+    Limb pc = 0;            // carry inside the product
+    Limb c = 0;             // carry or borrow of the accumulator
+    Limb digit = 0;
+    auto step = [&](std::uint64_t t, Limb& acc) {
+        const std::uint64_t q = t / Base;
+        Limb d = Limb(t - q * Base) + Limb(high) + pc;
+        if constexpr (K == 1) {
+            pc = d >= Base;
+            d -= pc ? Base : 0;
+        } else {
+            pc = d / Base; // up to 3 with two groups
+            d -= pc * Base;
+        }
+        high = q;
+        digit = d;
+        if constexpr (Subtract) {
+            const Limb take = d + c;
+            c = acc < take;
+            acc = acc - take + (c ? Base : 0);
+        } else {
+            const Limb s = acc + d + c;
+            c = s >= Base;
+            acc = s - (c ? Base : 0);
+        }
+    };
+    const std::uint64_t w0 = w[0];
+    if constexpr (K == 1) {
+        for (std::size_t i = 0; i < m; ++i)
+            step(w0 * v[i], x[i]);
+        step(0, x[m]);
+    } else {
+        const std::uint64_t w1 = w[1];
+        step(w0 * v[0], x[0]);
+        for (std::size_t i = 1; i < m; ++i)
+            step(w0 * v[i] + w1 * v[i - 1], x[i]);
+        step(w1 * v[m - 1], x[m]);
+        step(0, x[m + 1]);
+    }
+    return {c, digit};
+}
+
+std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* w, std::size_t k,
+                             bool subtract) {
+    if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
+    return subtract ? AddMulRow<2, true>(x, v, m, w) : AddMulRow<2, false>(x, v, m, w);
+}
+
+// x := B^n - x for a wrapped difference (the other operand was the larger).
+void Complement(Limb* x, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n && x[i] == 0)
+        ++i;
+    if (i == n) return;
+    x[i] = Base - x[i];
+    for (++i; i < n; ++i)
+        x[i] = Base - 1 - x[i];
+}
+
+} // namespace
+
+void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
+    const bool aliased = &a == this || &b == this;
+    bool fits = !aliased && size_ != 0 && a.size_ != 0 && b.size_ != 0;
+    std::int64_t low = 0, candTop = 0;
+    if (fits) {
+        low = std::int64_t(a.low_) + b.low_;
+        candTop = std::int64_t(TInfinitoOps::Top(a)) + TInfinitoOps::Top(b) + 8;
+        fits = low >= std::numeric_limits<std::int32_t>::min() &&
+               candTop <= std::numeric_limits<std::int32_t>::max();
+    }
+    const int sx = fits ? TInfinitoOps::ValueSign(*this) : 0;
+    // The weight: the shorter operand, if it has at most two groups.
+    const TInfinito& w = a.size_ <= b.size_ ? a : b;
+    const TInfinito& v = a.size_ <= b.size_ ? b : a;
+    if (!fits || (sx != 0 && w.size_ > 2)) {
+        thread_local TInfinito scratch; // groups reused from one contribution to the next
+        TInfinitoOps::MultiplyInto(scratch, a, b);
+        AddInPlace(scratch);
+        if (scratch.HeapBytes() > (std::size_t(1) << 20)) scratch.Clear();
+        return;
+    }
+    const int sp = TInfinitoOps::ValueSign(a) * TInfinitoOps::ValueSign(b);
+    const std::int32_t xTop = TInfinitoOps::Top(*this);
+    const std::size_t pn = std::size_t(a.size_) + b.size_; // product groups, top one included
+    if (low < low_ || candTop > xTop) {
+        TInfinitoOps::Widen(*this, std::min<std::int32_t>(low_, std::int32_t(low)),
+                            std::max<std::int32_t>(xTop, std::int32_t(candTop)));
+    }
+    Limb* p = data_ + (std::int32_t(low) - low_) / 8;
+    Limb ptop = 0;
+    if (sx == 0) {
+        // A zero accumulator (a sum just cleared) takes the product's groups as they are.
+        TInfinitoOps::ProductGroups(p, a, b);
+        ptop = p[pn - 1];
+        sign_ = static_cast<std::int8_t>(sp);
+    } else {
+        const bool subtract = sx * sp < 0;
+        auto [c, top] = AddMul(p, v.data_, v.size_, w.data_, w.size_, subtract);
+        ptop = top;
+        Limb* above = p + pn;
+        const std::size_t rest = size_ - std::size_t(above - data_);
+        if (!subtract) {
+            c = mag::AddCarry(above, rest, c);
+            if (c != 0) TInfinitoOps::PushTop(*this, c);
+        } else if (mag::SubBorrow(above, rest, c) != 0) {
+            // The product outweighed the accumulator: the wrapped difference, complemented.
+            Complement(data_, size_);
+            sign_ = static_cast<std::int8_t>(sp);
+        } else if (TInfinitoOps::ValueSign(*this) == 0) {
+            sign_ = 0; // equal magnitudes cancel to an unsigned zero
+        }
+    }
+    // The product's top Position holds a group only when it is non-zero; above the
+    // accumulator's own groups a zero there is not part of the sum.
+    if (ptop == 0 && candTop > xTop && TInfinitoOps::Top(*this) == candTop && data_[size_ - 1] == 0)
+        --size_;
+}
+
+} // namespace veltra
