@@ -135,6 +135,12 @@ TEST_F(ModuleEditorTest, LoadModuleButtonReadsAFileAndReportsAFaultyOne) {
     EXPECT_EQ(In<QListWidget>("list_module_inputs_outputs")->count(), 2);
     EXPECT_TRUE(prompter->messages.isEmpty());
 
+    // A branch of an inner element of the net about to be replaced goes with it.
+    Info().ShowNetBrowser(static_cast<TModule*>(m)->InnerNet().Item(0), Child().Document());
+    ASSERT_EQ(Tree().topLevelItemCount(), 2);
+    Tree().setCurrentItem(Tree().topLevelItem(0));
+    ASSERT_EQ(Info().CurrentElement(), m);
+
     // A damaged second element: the first stays, the reader's text is shown.
     QByteArray damaged = TwoNeuronModule();
     damaged.replace("Etiqueta:B", "Etiquette:B");
@@ -144,6 +150,7 @@ TEST_F(ModuleEditorTest, LoadModuleButtonReadsAFileAndReportsAFaultyOne) {
     EXPECT_FALSE(prompter->messages[0].isEmpty());
     EXPECT_EQ(static_cast<TModule*>(m)->InnerNet().Count(), 1);
     EXPECT_EQ(In<QListWidget>("list_module_inputs_outputs")->count(), 1);
+    EXPECT_EQ(Tree().topLevelItemCount(), 1);
 }
 
 TEST_F(ModuleEditorTest, WindowButtonSharesAWindowsNetButNeverOneHoldingTheModule) {

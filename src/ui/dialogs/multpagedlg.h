@@ -60,9 +60,8 @@ public:
     // Called before the element is released: the tree and the page let go of it and of
     // everything that goes with it.
     void ForgetElement(const TProtoNeuronio* element);
-    // The window's net goes when the window is destroyed; forget what it held then.
-    void WatchWindow(QObject* window);
-    // Drops every node and loaded object that no open window holds any more.
+    // Drops every node and loaded object that no open window holds any more. `erased` is
+    // about to be released; `closing` is a drawing window about to go with its net.
     void Revalidate(const TProtoNeuronio* erased = nullptr, const QObject* closing = nullptr);
 
     TProtoNeuronio* CurrentElement() const { return currentElement_; }
@@ -106,7 +105,8 @@ private:
     QString BoxText() const; // the sequence box with CR LF line breaks
     void SetBoxText(const QString& text);
     void SelectNode(QTreeWidgetItem* node);
-    void Prune(QTreeWidgetItem* node, const TLiveObjects& live);
+    // Deletes the nodes of dead objects; `shown` is cleared when it goes with them.
+    void Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown);
     // Runs a handler so that no exception reaches the event loop.
     void Guard(const std::function<void()>& body);
 

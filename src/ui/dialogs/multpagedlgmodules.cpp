@@ -79,22 +79,19 @@ void TMultPageDlg::ForgetElement(const TProtoNeuronio* element) {
     Revalidate(element);
 }
 
-void TMultPageDlg::WatchWindow(QObject* window) {
-    connect(window, &QObject::destroyed, this,
-            [this](QObject* gone) { Revalidate(nullptr, gone); });
-}
-
-void TMultPageDlg::Prune(QTreeWidgetItem* node, const TLiveObjects& live) {
+void TMultPageDlg::Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown) {
     for (int i = node->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* child = node->child(i);
         const TProtoNeuronio* e = NodeElement(child);
         const TSinapse* s = NodeSynapse(child);
         if ((e == nullptr || live.Has(e)) && (s == nullptr || live.Has(s))) {
-            Prune(child, live);
+            Prune(child, live, shown);
             continue;
         }
         for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
             if (n == child) currentNode_ = nullptr;
+        for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
+            if (n == child) shown = nullptr;
         delete child;
     }
 }
@@ -119,11 +116,13 @@ void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closi
     }
     {
         // Deleting the current item would move the selection and load another node; the
-        // tree's current item follows what the page holds instead, so that choosing any
-        // remaining node loads it.
+        // tree's current item then follows what the page holds instead, so that choosing
+        // any remaining node loads it.
         const QSignalBlocker quiet(TreeView_);
-        Prune(TreeView_->invisibleRootItem(), live);
-        TreeView_->setCurrentItem(currentNode_);
+        QTreeWidgetItem* shown = TreeView_->currentItem();
+        const bool hadCurrent = shown != nullptr;
+        Prune(TreeView_->invisibleRootItem(), live, shown);
+        if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
     }
     if (shownBox_ == properties_module_) FillModuleList(); // its inner net may have been replaced
 }
