@@ -47,8 +47,6 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
     // A click in a drawing keeps the main window's focused control (the weight box).
     sub->setFocusPolicy(Qt::NoFocus);
     connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
-        info->WatchWindow(child); // forgets the window's elements when its net goes
     sub->show();
     mdiArea_->setActiveSubWindow(sub);
     UpdateMenuItems();
@@ -61,9 +59,6 @@ TMDIChild* TMainForm::ActiveChild() const {
 }
 
 int TMainForm::ChildCount() const {
-    // Windows that outlive the main window's destructor body (the Info dialog watching
-    // drawing windows close) see no drawing windows left.
-    if (destroying_) return 0;
     int n = 0;
     for (QMdiSubWindow* sub : mdiArea_->subWindowList())
         if (!sub->isHidden() && qobject_cast<TMDIChild*>(sub->widget()) != nullptr) ++n;
@@ -221,8 +216,7 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     std::istringstream in(content);
     document.LoadModuleFile(module, in, errorText);
     // The old inner net and the synapses across the module's border may be gone.
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
-        info->Revalidate();
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;
 }
 

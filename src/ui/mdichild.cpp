@@ -6,6 +6,7 @@
 #include "model/outputs.h"
 #include "model/pendor.h"
 #include "ui/dialogs/hinttext.h"
+#include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
 #include "ui/glyphimages.h"
 #include "ui/hint.h"
@@ -439,6 +440,9 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
     }
     ForgetElement(hintElement_);
     timer1_.stop();
+    // The Info dialog lets go of what goes with this window's net.
+    if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
+        info->Revalidate(nullptr, this);
     event->accept();
 }
 
