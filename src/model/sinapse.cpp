@@ -22,14 +22,26 @@ void TSinapse::SetUp(TProtoNeuronio* source, TProtoNeuronio* destination) {
     visible_ = true;
 }
 
+namespace {
+
+// Weights are kept in normal form. A text without digits ("-", ".", "-.") leaves a number
+// without groups, which Normalize keeps as it is; it would be saved as "-0" and read back as 0,
+// so a saved file would change on its next save. It is a plain zero instead.
+void NormalizeWeight(TInfinito& weight) {
+    if (!weight.HasGroups()) weight.SetFromText("0");
+    weight.Normalize();
+}
+
+} // namespace
+
 void TSinapse::SetWeight(TInfinito weight) {
     weight_ = std::move(weight);
-    weight_.Normalize();
+    NormalizeWeight(weight_);
 }
 
 void TSinapse::SetWeightText(std::string_view text) {
     weight_.SetFromText(text);
-    weight_.Normalize();
+    NormalizeWeight(weight_);
 }
 
 const std::string& TSinapse::Name() {

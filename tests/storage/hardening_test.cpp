@@ -122,5 +122,30 @@ TEST(Hardening, LfLineEndsAndGarbageAfterTheEndAreAccepted) {
     EXPECT_EQ(document.Elements().Count(), 0);
 }
 
+TEST(Hardening, WeightsWithoutDigitsAreSavedAsAPlainZero) {
+    // Found by fuzzing: "Valor:-" used to be written back as "Valor:-0", which reads as 0, so
+    // the file changed between the first and the second save.
+    for (const std::string weight : {"-", ".", "-.", "-0", "-0.00"}) {
+        SCOPED_TRACE(weight);
+        const std::string text =
+            "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n" +
+            Head("TNEURONIO", 0)
+                .replace(Head("TNEURONIO", 0).find("<TListaSinapses=0>"), 18,
+                         "<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:" + weight +
+                             "\r\nDestino:0\r\nvisible:true\r\n</TSINAPSE>") +
+            kNeuronBody + "</TPROTONEURONIO>\r\n</TProtoLista>\r\n</TREDE>\r\n";
+        TDados document;
+        ASSERT_EQ(Load(document, text), "");
+        std::ostringstream first;
+        ASSERT_TRUE(document.Save(first));
+        EXPECT_NE(first.str().find("\r\nValor:0\r\n"), std::string::npos);
+        TDados again;
+        ASSERT_EQ(Load(again, first.str()), "");
+        std::ostringstream second;
+        ASSERT_TRUE(again.Save(second));
+        EXPECT_EQ(second.str(), first.str());
+    }
+}
+
 } // namespace
 } // namespace veltra
