@@ -19,12 +19,15 @@ TInfinito TSacturated_Linear::Evaluate(TInfinito& x) {
 }
 
 void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
-    if (TInfinito::GreaterThan(low_, x))
+    // GreaterThan would normalise x twice (and the bounds, which are normal already).
+    x.Normalize();
+    low_.Normalize();
+    if (TInfinito::Compare(low_, x) > 0)
         out = low_;
-    else if (TInfinito::GreaterThan(x, high_))
+    else if (high_.Normalize(), TInfinito::Compare(x, high_) > 0)
         out = high_;
     else
-        std::swap(out, x); // the sum passes through; its buffer becomes the new activity
+        out.Swap(x); // the sum passes through; its buffer becomes the new activity
 }
 
 bool TSacturated_Linear::SaveLines(TNetWriter& out) const {

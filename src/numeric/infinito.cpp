@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace veltra {
 
@@ -177,10 +178,6 @@ void TInfinitoOps::PushTop(TInfinito& x, Limb m) {
     x.data_[x.size_++] = m;
 }
 
-int TInfinitoOps::ValueSign(const TInfinito& x) noexcept {
-    return x.IsZero() ? 0 : x.sign_;
-}
-
 void TInfinito::Clear() noexcept {
     if (data_ != inline_) Release(data_, capacity_);
     data_ = inline_;
@@ -196,14 +193,25 @@ TInfinito TInfinito::Negated() const {
     return r;
 }
 
-bool TInfinito::IsZero() const noexcept {
-    // Zero groups gather at the ends (0.5, 99.5 + 0.5): look at both ends before scanning.
-    if (size_ == 0) return true;
-    if (data_[0] != 0 || data_[size_ - 1] != 0) return false;
+bool TInfinito::ScanForZero() const noexcept {
     for (std::uint32_t i = 1; i + 1 < size_; ++i) {
         if (data_[i] != 0) return false;
     }
     return true;
+}
+
+void TInfinito::Swap(TInfinito& other) noexcept {
+    if (data_ != inline_ && other.data_ != other.inline_) {
+        std::swap(data_, other.data_);
+        std::swap(capacity_, other.capacity_);
+        std::swap(size_, other.size_);
+        std::swap(low_, other.low_);
+        std::swap(sign_, other.sign_);
+        return;
+    }
+    TInfinito held(std::move(other));
+    other = std::move(*this);
+    *this = std::move(held);
 }
 
 TInfinitoNo TInfinito::GroupAt(int index) const {

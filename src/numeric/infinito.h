@@ -65,6 +65,8 @@ public:
     bool SetFromText(std::string_view text);
     std::string ToText() const; // canonical text
     TInfinito Duplicate() const { return *this; }
+    // Exchanges the two numbers; long ones only trade their buffers.
+    void Swap(TInfinito& other) noexcept;
     TInfinito Negated() const;
     void Normalize();
 
@@ -77,7 +79,13 @@ public:
     void InsertGroup(const TInfinitoNo& g);
     TInfinitoNo LeadingGroup() const; // first non-zero group, or 0 at 0
     bool HasGroups() const noexcept { return size_ != 0; }
-    bool IsZero() const noexcept; // no groups, or every group zero
+    // No groups, or every group zero. Zero groups gather at the ends (0.5, 99.5 + 0.5), so
+    // both ends are looked at before any scan.
+    bool IsZero() const noexcept {
+        if (size_ == 0) return true;
+        if (data_[0] != 0 || data_[size_ - 1] != 0) return false;
+        return ScanForZero();
+    }
 
     // --- arithmetic (results owned by the caller; operands unchanged) --------
     // A number without groups (constructor, Clear, the texts "-", ".", "-.") counts as zero
@@ -99,6 +107,8 @@ public:
     std::size_t HeapBytes() const noexcept;
 
 private:
+    bool ScanForZero() const noexcept; // the groups between the two ends
+
     // Magnitudes (each below 10^8), least significant group first; low_ is the Position of
     // data_[0]. Every group carries the number's sign, so only magnitudes are stored. Six
     // inline groups hold any product of two 16-digit values without touching the heap.

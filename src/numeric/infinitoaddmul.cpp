@@ -64,8 +64,30 @@ std::pair<Limb, Limb> AddMulRow(Limb* x, const Limb* v, std::size_t m, const Lim
     return {c, digit};
 }
 
+// The same for one group and a long value, through the (vector) product and sum kernels in
+// blocks small enough to stay in the first-level cache: the accumulator is still walked once.
+std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtract) {
+    constexpr std::size_t Block = 64;
+    Limb product[Block];
+    Limb high = 0;
+    Limb c = 0;
+    for (std::size_t i = 0; i < m; i += Block) {
+        const std::size_t len = std::min(Block, m - i);
+        high = mag::MulWord(product, v + i, len, w, high);
+        c = subtract ? mag::Sub(x + i, x + i, product, len, c)
+                     : mag::Add(x + i, x + i, product, len, c);
+    }
+    product[0] = high; // the product's top group
+    c = subtract ? mag::Sub(x + m, x + m, product, 1, c) : mag::Add(x + m, x + m, product, 1, c);
+    return {c, high};
+}
+
+// Long values go through the vector kernels block by block.
+constexpr std::size_t BlockMin = 16;
+
 std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* w, std::size_t k,
                              bool subtract) {
+    if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
     if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
     return subtract ? AddMulRow<2, true>(x, v, m, w) : AddMulRow<2, false>(x, v, m, w);
 }
@@ -107,18 +129,23 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     const int sp = TInfinitoOps::ValueSign(a) * TInfinitoOps::ValueSign(b);
     const std::int32_t xTop = TInfinitoOps::Top(*this);
     const std::size_t pn = std::size_t(a.size_) + b.size_; // product groups, top one included
-    if (low < low_ || candTop > xTop) {
-        TInfinitoOps::Widen(*this, std::min<std::int32_t>(low_, std::int32_t(low)),
-                            std::max<std::int32_t>(xTop, std::int32_t(candTop)));
-    }
-    Limb* p = data_ + (std::int32_t(low) - low_) / 8;
+    const std::int32_t nLow = std::min<std::int32_t>(low_, std::int32_t(low));
+    const std::int32_t nTop = std::max<std::int32_t>(xTop, std::int32_t(candTop));
     Limb ptop = 0;
     if (sx == 0) {
-        // A zero accumulator (a sum just cleared) takes the product's groups as they are.
-        TInfinitoOps::ProductGroups(p, a, b);
-        ptop = p[pn - 1];
+        // A zero accumulator (a sum just cleared) takes the product's groups as they are,
+        // with zero groups for its own Positions outside them.
+        const std::size_t n = std::size_t((std::int64_t(nTop) - nLow) / 8) + 1;
+        TInfinitoOps::Shape(*this, n, nLow, n + 1);
+        const std::size_t below = std::size_t((low - nLow) / 8);
+        std::memset(data_, 0, below * sizeof(Limb));
+        std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
+        TInfinitoOps::ProductGroups(data_ + below, a, b);
+        ptop = data_[below + pn - 1];
         sign_ = static_cast<std::int8_t>(sp);
     } else {
+        if (nLow < low_ || nTop > xTop) TInfinitoOps::Widen(*this, nLow, nTop);
+        Limb* p = data_ + (std::int32_t(low) - low_) / 8;
         const bool subtract = sx * sp < 0;
         auto [c, top] = AddMul(p, v.data_, v.size_, w.data_, w.size_, subtract);
         ptop = top;

@@ -28,7 +28,7 @@ public:
     // Appends one group above the top (capacity grows geometrically).
     static void PushTop(TInfinito& x, mag::Limb m);
     // The sign of the value: 0 for a zero (whatever Sign says) or a number without groups.
-    static int ValueSign(const TInfinito& x) noexcept;
+    static int ValueSign(const TInfinito& x) noexcept { return x.IsZero() ? 0 : x.sign_; }
     // Compares |a| with |b|; numbers without groups count as zero.
     static int CompareMagnitudes(const TInfinito& a, const TInfinito& b) noexcept;
     // r := a + b with the group layout of the group-by-group algorithm; r is neither a nor b.
