@@ -87,8 +87,8 @@ void TProtoNeuronio::DrawOutgoing(TCanvas& canvas) const {
 
 void TProtoNeuronio::Propagate() {
     if (Kind() == TElementKind::Output) return;
-    // A value comparison that leaves the sender's own number as it is.
-    if (TInfinito::Compare(GetValue(), ZeroValue()) == 0) return;
+    // A zero test by value ("-0" too) that leaves the sender's own number as it is.
+    if (GetValue().IsZero()) return;
     outgoing_.FireAll();
 }
 

@@ -84,7 +84,7 @@ public:
     bool IsZero() const noexcept {
         if (size_ == 0) return true;
         if (data_[0] != 0 || data_[size_ - 1] != 0) return false;
-        return ScanForZero();
+        return size_ <= 2 || ScanForZero();
     }
 
     // --- arithmetic (results owned by the caller; operands unchanged) --------

@@ -140,7 +140,11 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         const std::size_t below = std::size_t((low - nLow) / 8);
         std::memset(data_, 0, below * sizeof(Limb));
         std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
-        TInfinitoOps::ProductGroups(data_ + below, a, b);
+        if (w.size_ == 1) {
+            data_[below + pn - 1] = mag::MulWord(data_ + below, v.data_, v.size_, w.data_[0]);
+        } else {
+            TInfinitoOps::ProductGroups(data_ + below, a, b);
+        }
         ptop = data_[below + pn - 1];
         sign_ = static_cast<std::int8_t>(sp);
     } else {
