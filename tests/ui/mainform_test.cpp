@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <fstream>
@@ -182,6 +183,30 @@ TEST_F(MainFormTest, WeightBoxEnterAndPaletteToggles) {
     QTest::mouseClick(drawBt, Qt::LeftButton);
     EXPECT_FALSE(draw1->isChecked());
     EXPECT_FALSE(main->Toolbar().isVisible());
+}
+
+TEST_F(MainFormTest, WindowMenuListsTheDrawingsAndActivatesTheChosenOne) {
+    TMDIChild& first = Child();
+    main->FileNewItemClick();
+    Child().SetCaption("second net");
+    auto* menu = Find<QMenu>("Window1");
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    QStringList captions;
+    QAction* firstItem = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->isCheckable()) {
+            captions << a->text();
+            if (a->text().endsWith("NONAME1")) firstItem = a;
+        }
+    EXPECT_EQ(captions, (QStringList{"&1 NONAME1", "&2 second net"}));
+    ASSERT_NE(firstItem, nullptr);
+    firstItem->trigger();
+    EXPECT_EQ(main->ActiveChild(), &first);
+    // Minimize All reaches every drawing window.
+    Find<QAction>("WindowMinimizeItem")->trigger();
+    for (int i = 0; i < main->ChildCount(); ++i)
+        EXPECT_TRUE(main->ChildAt(i)->parentWidget()->isMinimized());
 }
 
 TEST_F(MainFormTest, CommandLineFilesOpenInTheirOwnWindows) {

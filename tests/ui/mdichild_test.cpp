@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 
 namespace veltra {
@@ -232,6 +234,18 @@ TEST_F(DrawingTest, HoverHintShowsAndIsForgottenBeforeErase) {
     EXPECT_FALSE(Child().HintActive());
     EXPECT_EQ(Child().HintWindow(), nullptr);
     EXPECT_FALSE(bias->HintShown());
+
+    // Activating another drawing window hides it too.
+    QTest::mouseMove(&Ecra(), {101, 100});
+    EXPECT_TRUE(Child().Timer1().isActive());
+    Child().Timer1Timer();
+    ASSERT_TRUE(Child().HintActive());
+    TMDIChild& hinted = Child();
+    main->FileNewItemClick();
+    EXPECT_FALSE(hinted.HintActive());
+    EXPECT_FALSE(bias->HintShown());
+    main->findChild<QMdiArea*>()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(hinted.parentWidget()));
 
     // Shown again elsewhere, then erased: the window lets go before the release.
     auto* module = Place(TTool::Module, 250, 100);
