@@ -10,9 +10,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -101,13 +102,20 @@ protected:
 };
 
 // "Element=Value" of every row of RunView, joined by "|".
-inline std::string RowsText(QTreeWidget& view) {
+inline std::string RowsText(QTreeView& view) {
+    const QAbstractItemModel& rows = *view.model();
     std::string text;
-    for (int i = 0; i < view.topLevelItemCount(); ++i) {
+    for (int i = 0; i < rows.rowCount(); ++i) {
         if (i > 0) text += "|";
-        text += (view.topLevelItem(i)->text(0) + "=" + view.topLevelItem(i)->text(1)).toStdString();
+        text += (rows.index(i, 0).data().toString() + "=" + rows.index(i, 1).data().toString())
+                    .toStdString();
     }
     return text;
+}
+
+inline void SelectRow(QTreeView& view, int row) {
+    view.selectionModel()->select(view.model()->index(row, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 } // namespace veltra::runview_test

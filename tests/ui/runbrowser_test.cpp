@@ -16,7 +16,7 @@ namespace {
 class RunBrowserTest : public RunViewTest {
 protected:
     TFormRunBrowser& Browser() { return *Find<TFormRunBrowser>("FormRunBrowser"); }
-    QTreeWidget& View() { return Browser().RunView(); }
+    QTreeView& View() { return Browser().RunView(); }
     QPushButton& Button(const char* name) { return *Find<QPushButton>(name); }
     void Press(const char* name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
     void ShowBrowser() {
@@ -38,9 +38,11 @@ TEST_F(RunBrowserTest, WorkedExampleRunsFourStepsShowingEveryRow) {
     Open(ExamplePath("worked.net"));
     ShowBrowser();
     EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
-    ASSERT_EQ(View().columnCount(), 2);
-    EXPECT_EQ(View().headerItem()->text(0), "Element");
-    EXPECT_EQ(View().headerItem()->text(1), "Value");
+    ASSERT_EQ(View().model()->columnCount(), 2);
+    EXPECT_EQ(View().model()->headerData(0, Qt::Horizontal).toString(), "Element");
+    EXPECT_EQ(View().model()->headerData(1, Qt::Horizontal).toString(), "Value");
+    EXPECT_EQ(View().columnWidth(0), 100);
+    EXPECT_FALSE(View().model()->index(0, 0).data(Qt::DecorationRole).isNull());
 
     std::vector<std::string> seen;
     EveryPass([&](int) { seen.push_back(RowsText(View())); });
@@ -89,6 +91,29 @@ TEST_F(RunBrowserTest, StopLetsExactlyOneMoreStepHappen) {
     EXPECT_EQ(RowsText(View()), "N=1");
 }
 
+TEST_F(RunBrowserTest, ARunUpdatesTheRowsInPlaceAndShowsTheLastOnesWhenItEnds) {
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    SelectRow(View(), 1);
+    int resets = 0, changes = 0;
+    QObject::connect(View().model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(View().model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    Press("ButtonRun");
+    EXPECT_EQ(resets, 0) << "the same elements are listed: no rebuild";
+    EXPECT_GE(changes, 1);
+    EXPECT_TRUE(View().updatesEnabled());
+    ASSERT_EQ(View().selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(View().selectionModel()->selectedRows()[0].row(), 1) << "the selection survives";
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=0110");
+
+    // Another element watched: the rows are rebuilt.
+    View().clearSelection();
+    SelectRow(View(), 0);
+    Press("ButtonRemove");
+    Press("step");
+    EXPECT_EQ(RowsText(View()), "N=0|Out=01100");
+}
+
 TEST_F(RunBrowserTest, ClosingTheRunningWindowEndsTheRunWithoutSteppingIt) {
     TMDIChild& running = Open(DataPath("run/bias_loop.net"));
     ShowBrowser();
@@ -132,8 +157,8 @@ TEST_F(RunBrowserTest, RemHidesTheSelectedElementAndAddOffersExactlyTheHiddenOne
     Press("ButtonRemove"); // nothing selected: nothing happens
     EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out=");
 
-    View().topLevelItem(1)->setSelected(true);
-    View().topLevelItem(2)->setSelected(true); // the first selected row is the one removed
+    SelectRow(View(), 2);
+    SelectRow(View(), 1); // the first selected row in list order is the one removed
     Press("ButtonRemove");
     EXPECT_EQ(RowsText(View()), "In=0110|Out=");
     EXPECT_FALSE(child.Document().Elements().Item(2)->Watched());
@@ -154,7 +179,7 @@ TEST_F(RunBrowserTest, RemHidesTheSelectedElementAndAddOffersExactlyTheHiddenOne
     EXPECT_TRUE(child.Document().Elements().Item(2)->Watched());
 
     // Cancel leaves everything as it was.
-    View().topLevelItem(0)->setSelected(true);
+    SelectRow(View(), 0);
     Press("ButtonRemove");
     prompter->answers.push_back([](QDialog& dialog) {
         QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
@@ -230,7 +255,7 @@ TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {
 TEST_F(RunBrowserTest, NoWindowOpen) {
     CloseAllWindows();
     ShowBrowser();
-    EXPECT_EQ(View().topLevelItemCount(), 0);
+    EXPECT_EQ(View().model()->rowCount(), 0);
     Press("step");
     EXPECT_EQ(prompter->messages, QStringList{"You need a net window open to do this."});
     Press("ButtonRun");

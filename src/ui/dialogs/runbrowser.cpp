@@ -1,8 +1,8 @@
 #include "ui/dialogs/runbrowser.h"
 
 #include "model/dados.h"
-#include "ui/dialogs/kindicon.h"
 #include "ui/dialogs/runlist.h"
+#include "ui/dialogs/runviewmodel.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -15,23 +15,16 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <exception>
 
 namespace veltra {
 
 namespace {
 
-constexpr int ElementRole = Qt::UserRole + 1;
-
-// ImageList: 0 neuron, 1 input, 2 output.
-const QIcon& RowIcon(int image) {
-    static const QIcon icons[] = {QIcon(KindPixmap(TGlyphKind::Neuron)),
-                                  QIcon(KindPixmap(TGlyphKind::Input)),
-                                  QIcon(KindPixmap(TGlyphKind::Output))};
-    return icons[image >= 0 && image < 3 ? image : 0];
-}
+constexpr int PaintIntervalMs = 20;
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
     auto* b = new QPushButton(caption, parent);
@@ -62,16 +55,19 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     setWindowTitle(QStringLiteral("Execution Browser"));
     setFixedSize(384, 200);
 
-    runView_ = new QTreeWidget(this);
+    rows_ = new TRunViewModel(this);
+    runView_ = new QTreeView(this);
     runView_->setObjectName(QStringLiteral("RunView"));
     runView_->setGeometry(6, 10, 272, 180);
-    runView_->setColumnCount(2);
-    runView_->setHeaderLabels({QStringLiteral("Element"), QStringLiteral("Value")});
+    runView_->setModel(rows_);
     runView_->setColumnWidth(0, 100);
     runView_->setColumnWidth(1, 150);
     runView_->setRootIsDecorated(false);
+    runView_->setItemsExpandable(false);
     runView_->setUniformRowHeights(true);
     runView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    runView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    runView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     runView_->setIconSize(QSize(16, 16));
 
     // Buttons in a column on the right; Add and Rem side by side at the bottom.
@@ -108,30 +104,24 @@ void TFormRunBrowser::Refresh() {
 }
 
 void TFormRunBrowser::ShowRows() {
-    const std::vector<TWatchRow>& rows = control_.Rows();
-    bool same = runView_->topLevelItemCount() == static_cast<int>(rows.size());
-    for (int i = 0; same && i < runView_->topLevelItemCount(); ++i)
-        same = runView_->topLevelItem(i)->data(0, ElementRole).value<void*>() ==
-               static_cast<void*>(rows[static_cast<std::size_t>(i)].element);
-    if (!same) {
-        runView_->clear();
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(rows.size()));
-        for (const TWatchRow& row : rows) {
-            auto* item = new QTreeWidgetItem;
-            item->setData(0, ElementRole, QVariant::fromValue(static_cast<void*>(row.element)));
-            item->setIcon(0, RowIcon(row.image));
-            items << item;
-        }
-        runView_->addTopLevelItems(items);
+    // During a run the rows change faster than a screen shows them: the list is repainted at
+    // most once per frame interval, while its texts follow every step.
+    const bool holdPaint =
+        control_.Running() && paintClock_.isValid() && paintClock_.elapsed() < PaintIntervalMs;
+    if (holdPaint && runView_->updatesEnabled()) {
+        runView_->setUpdatesEnabled(false);
+        rows_->Hold(true);
+        QTimer::singleShot(PaintIntervalMs, this, [this] { ReleasePaint(); });
+    } else if (!holdPaint && runView_->updatesEnabled()) {
+        paintClock_.start();
     }
-    // Unchanged texts leave their rows alone, so a long run repaints only what moved.
-    for (int i = 0; i < runView_->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = runView_->topLevelItem(i);
-        const TWatchRow& row = rows[static_cast<std::size_t>(i)];
-        item->setText(0, QString::fromStdString(row.caption));
-        item->setText(1, QString::fromStdString(row.value));
-    }
+    rows_->SetRows(control_.Rows());
+}
+
+void TFormRunBrowser::ReleasePaint() {
+    rows_->Hold(false);
+    runView_->setUpdatesEnabled(true);
+    paintClock_.start();
 }
 
 void TFormRunBrowser::OKBtnClick() {
@@ -151,6 +141,7 @@ void TFormRunBrowser::ButtonRunClick() {
     Guarded(mainForm_, this, [this] { control_.Run(); });
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
+    if (!control_.Running()) ReleasePaint(); // the last rows show at once
 }
 
 void TFormRunBrowser::ButtonStopClick() {
@@ -174,15 +165,16 @@ void TFormRunBrowser::ButtonAddClick() {
 }
 
 void TFormRunBrowser::ButtonRemoveClick() {
+    // The first selected row in list order, however many are selected.
     int index = -1;
-    for (int i = 0; i < runView_->topLevelItemCount() && index < 0; ++i)
-        if (runView_->topLevelItem(i)->isSelected()) index = i;
+    for (const QModelIndex& selected : runView_->selectionModel()->selectedRows())
+        if (index < 0 || selected.row() < index) index = selected.row();
     if (index < 0) return;
     const std::size_t before = control_.Rows().size();
     control_.Remove(index);
     // The control deletes just that row when it matched; otherwise it has refreshed.
     if (control_.Rows().size() + 1 == before)
-        delete runView_->takeTopLevelItem(index);
+        rows_->RemoveRow(index);
     else
         ShowRows();
 }

@@ -6,11 +6,12 @@
 #include "execution/runcontrol.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <vector>
 
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace veltra {
 
@@ -18,6 +19,7 @@ class TDados;
 class TFormRunList;
 class TMainForm;
 class TMDIChild;
+class TRunViewModel;
 
 class TFormRunBrowser final : public QDialog {
     Q_OBJECT
@@ -37,7 +39,7 @@ public:
 
     bool Running() const { return control_.Running(); }
     TRunControl& Control() { return control_; }
-    QTreeWidget& RunView() { return *runView_; }
+    QTreeView& RunView() { return *runView_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,12 +48,14 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Copies the run control's rows into RunView, in place when the same elements are
-    // listed in the same order.
+    // Hands the run control's rows to RunView, whose repaints a run holds to one per frame
+    // interval.
     void ShowRows();
     // Between two steps of a run: lets the application work, then ends the run of every
     // window that was closed meanwhile.
     void Pass();
+    // Lets the list repaint again and tells it every row changed meanwhile.
+    void ReleasePaint();
     void ForgetClosedRuns();
     // The check mark of Execution1 and the down state of execution_bt follow the browser.
     void MarkShown(bool shown);
@@ -63,8 +67,10 @@ private:
 
     TMainForm& mainForm_;
     TRunControl control_;
-    QTreeWidget* runView_;
+    QTreeView* runView_;
+    TRunViewModel* rows_;
     QPushButton* buttonStop_;
+    QElapsedTimer paintClock_;          // since the list was last allowed to repaint
     std::vector<RunWindow> runWindows_; // the windows of the runs in progress, innermost last
 };
 

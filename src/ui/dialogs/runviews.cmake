@@ -8,5 +8,11 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/options.h ${CMAKE_CURRENT_LIST_DIR}/options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runbrowser.h ${CMAKE_CURRENT_LIST_DIR}/runbrowser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.h ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.cpp
 )
 target_link_libraries(veltra_ui PUBLIC Qt6::PrintSupport)
+
+if(VELTRA_BUILD_BENCH)
+  add_executable(veltra_runview_bench ${PROJECT_SOURCE_DIR}/bench/runview_bench.cpp)
+  target_link_libraries(veltra_runview_bench PRIVATE veltra_ui veltra_warnings)
+endif()
