@@ -3,6 +3,7 @@
 // driving their controls, and helpers to read the browser's rows.
 #pragma once
 
+#include "appfixture.h"
 #include "ui/application.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -20,15 +21,6 @@
 #include <memory>
 
 namespace veltra::runview_test {
-
-inline void EnsureApplication() {
-    if (QApplication::instance() != nullptr) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 class TDialogPrompter final : public TPrompter {
 public:
@@ -64,7 +56,7 @@ inline std::string ExamplePath(const char* name) {
 class RunViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        TestApp(); // the one application object of the test program
         auto owned = std::make_unique<TDialogPrompter>();
         prompter = owned.get();
         main = CreateApplicationWindows(std::move(owned));
