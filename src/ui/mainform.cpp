@@ -1,5 +1,7 @@
 #include "ui/mainform.h"
 
+#include <QPointer>
+
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/mdichild.h"
@@ -49,9 +51,15 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
 }
 
 TMainForm::~TMainForm() {
-    // Children die after this body; their signals must not reach a half-destroyed window.
+    // Children would otherwise die in the base class destructor, when this object is no longer
+    // a TMainForm, and their signals and callbacks would reach a half-destroyed window. Close
+    // the drawing windows while the main window is still whole.
     destroying_ = true;
     qApp->removeEventFilter(this);
+    mdiArea_->disconnect(this);
+    QList<QPointer<QMdiSubWindow>> subs;
+    for (QMdiSubWindow* sub : mdiArea_->findChildren<QMdiSubWindow*>()) subs.append(sub);
+    for (const QPointer<QMdiSubWindow>& sub : subs) delete sub.data();
 }
 
 void TMainForm::SetPrompter(std::unique_ptr<TPrompter> prompter) {
