@@ -1,7 +1,5 @@
 #include "ui/mainform.h"
 
-#include <QPointer>
-
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/mdichild.h"
@@ -16,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -58,8 +57,10 @@ TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
     mdiArea_->disconnect(this);
     QList<QPointer<QMdiSubWindow>> subs;
-    for (QMdiSubWindow* sub : mdiArea_->findChildren<QMdiSubWindow*>()) subs.append(sub);
-    for (const QPointer<QMdiSubWindow>& sub : subs) delete sub.data();
+    for (QMdiSubWindow* sub : mdiArea_->findChildren<QMdiSubWindow*>())
+        subs.append(sub);
+    for (const QPointer<QMdiSubWindow>& sub : subs)
+        delete sub.data();
 }
 
 void TMainForm::SetPrompter(std::unique_ptr<TPrompter> prompter) {
