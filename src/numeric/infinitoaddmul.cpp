@@ -136,7 +136,9 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         // A zero accumulator (a sum just cleared) takes the product's groups as they are,
         // with zero groups for its own Positions outside them.
         const std::size_t n = std::size_t((std::int64_t(nTop) - nLow) / 8) + 1;
-        TInfinitoOps::Shape(*this, n, nLow, n + 1);
+        // Room for a carry group, and to spare when the sum outgrows its buffer: values that
+        // gain digits every step then reallocate only now and then.
+        TInfinitoOps::Shape(*this, n, nLow, n + 1 > capacity_ ? n + n / 2 + 1 : n + 1);
         const std::size_t below = std::size_t((low - nLow) / 8);
         std::memset(data_, 0, below * sizeof(Limb));
         std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
