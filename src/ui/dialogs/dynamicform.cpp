@@ -74,6 +74,9 @@ Tdynamicform::Tdynamicform(TMainForm& mainForm)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
 
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
     connect(&mainForm, &TMainForm::DynamicsRequested, this, [this] { ShowDynamics(); });
     connect(&mainForm, &TMainForm::PrintDynamicsRequested, this, [this] { PrintDynamics(); });
 }
