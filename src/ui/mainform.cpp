@@ -126,7 +126,8 @@ void TMainForm::BuildMenus() {
     view->addSeparator()->setObjectName(QStringLiteral("N3"));
     connect(item(view, "Options1", QStringLiteral("Options"), {}), &QAction::triggered, this,
             [this] {
-                if (auto* d = qobject_cast<QDialog*>(windows_.FormOptions)) d->exec();
+                if (auto* d = qobject_cast<QDialog*>(windows_.FormOptions))
+                    prompter_->ExecDialog(*d);
             });
     connect(item(view, "PrintDynamics1", QStringLiteral("Print Dynamics"), {}), &QAction::triggered,
             this, [this] { emit PrintDynamicsRequested(); });
