@@ -30,14 +30,14 @@ protected:
         QTest::mouseClick(&Control<QPushButton>(button), Qt::LeftButton);
         return Control<QLineEdit>("edit_result").text();
     }
-    // Opens the dialog modally through the prompter; `answer` drives it while it is open.
+    // Opens the dialog through the Options menu item; `answer` drives it while it is open.
     void OpenOptions(std::function<void(TFormOptions&)> answer) {
         prompter->answers.push_back([answer = std::move(answer)](QDialog& dialog) {
             dialog.show();
             answer(static_cast<TFormOptions&>(dialog));
             return dialog.result();
         });
-        main->Prompter().ExecDialog(Options());
+        Find<QAction>("Options1")->trigger();
     }
 };
 
