@@ -103,6 +103,23 @@ TEST_F(DrawingTest, SynapsesTakeTheirWeightsAndRefuseWhatTheModelRefuses) {
     EXPECT_TRUE(prompter->messages.isEmpty());
 }
 
+TEST_F(DrawingTest, AWeightThatIsNotANumberIsReportedAndEndsTheGesture) {
+    TProtoNeuronio* a = Place(TTool::Neuron, 100, 100);
+    Place(TTool::Neuron, 250, 100);
+    Tool(TTool::Synapse);
+    main->WeightBox()->setText("abc");
+    Drag({100, 100}, {250, 100});
+    ASSERT_EQ(prompter->messages.size(), 1);
+    EXPECT_EQ(prompter->messages[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(a->OutgoingSynapses().Count(), 0);
+    EXPECT_EQ(Child().Document().dragState, TDragState::None);
+    EXPECT_EQ(Child().Document().pendingSynapse, nullptr);
+    // The window goes on working.
+    main->WeightBox()->setText("2");
+    Drag({100, 100}, {250, 100});
+    EXPECT_EQ(a->OutgoingSynapses().Count(), 1);
+}
+
 TEST_F(DrawingTest, MovingFollowsTheMouseAndBringsToFront) {
     TProtoNeuronio* first = Place(TTool::Neuron, 100, 100);
     Place(TTool::Neuron, 200, 100);
