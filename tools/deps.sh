@@ -15,4 +15,4 @@ veltra_need_packages() {
 
 VELTRA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config)
 VELTRA_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev)
-VELTRA_TEST_PACKAGES=(libgtest-dev libgmp-dev python3)
+VELTRA_TEST_PACKAGES=(libgtest-dev libgmp-dev python3 poppler-utils)
