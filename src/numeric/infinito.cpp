@@ -201,17 +201,19 @@ bool TInfinito::ScanForZero() const noexcept {
 }
 
 void TInfinito::Swap(TInfinito& other) noexcept {
-    if (data_ != inline_ && other.data_ != other.inline_) {
-        std::swap(data_, other.data_);
-        std::swap(capacity_, other.capacity_);
-        std::swap(size_, other.size_);
-        std::swap(low_, other.low_);
-        std::swap(sign_, other.sign_);
-        return;
-    }
-    TInfinito held(std::move(other));
-    other = std::move(*this);
-    *this = std::move(held);
+    if (this == &other) return;
+    // Short numbers live in their own inline groups: trade those too, then point each
+    // number that was inline at its new inline groups.
+    const bool wasInline = data_ == inline_;
+    const bool otherWasInline = other.data_ == other.inline_;
+    std::swap(inline_, other.inline_);
+    std::swap(data_, other.data_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(size_, other.size_);
+    std::swap(low_, other.low_);
+    std::swap(sign_, other.sign_);
+    if (wasInline) other.data_ = other.inline_;
+    if (otherWasInline) data_ = inline_;
 }
 
 TInfinitoNo TInfinito::GroupAt(int index) const {

@@ -2,6 +2,7 @@
 #include "numeric/infinito.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,40 @@ TEST(InfinitoArith, InPlaceFormsMatchThePureOnes) {
     TInfinito self("12.5");
     self.AddInPlace(self);
     EXPECT_EQ(self.ToText(), "25");
+    // A sum that contains its own operand takes the general route.
+    TInfinito square("-1.5");
+    square.AddProduct(square, square);
+    EXPECT_EQ(square.ToText(), "0.75");
+}
+
+// Short numbers keep their groups inline, long ones on the heap: every pairing must trade
+// values, layouts and signs intact, and leave each number usable afterwards.
+TEST(InfinitoArith, SwapTradesShortAndLongNumbers) {
+    const std::string longText = "-" + std::string(90, '7') + ".25";
+    const char* texts[] = {"0.5", "-0", "123456789012.000000001"};
+    for (const char* shortText : texts) {
+        for (bool firstLong : {false, true}) {
+            for (bool secondLong : {false, true}) {
+                const std::string x = firstLong ? longText : shortText;
+                const std::string y = secondLong ? longText + "1" : std::string("-3.75");
+                TInfinito a(x), b(y);
+                const auto groupsA = GroupsOf(a), groupsB = GroupsOf(b);
+                const int signA = a.Sign(), signB = b.Sign();
+                a.Swap(b);
+                EXPECT_EQ(GroupsOf(a), groupsB) << x << " <> " << y;
+                EXPECT_EQ(GroupsOf(b), groupsA) << x << " <> " << y;
+                EXPECT_EQ(a.Sign(), signB);
+                EXPECT_EQ(b.Sign(), signA);
+                a.AddInPlace(TInfinito("1"));
+                b.AddInPlace(TInfinito("1"));
+                EXPECT_EQ(a.ToText(), TInfinito::Add(TInfinito(y), TInfinito("1")).ToText());
+                EXPECT_EQ(b.ToText(), TInfinito::Add(TInfinito(x), TInfinito("1")).ToText());
+            }
+        }
+    }
+    TInfinito same("2.5");
+    same.Swap(same);
+    EXPECT_EQ(same.ToText(), "2.5");
 }
 
 } // namespace
