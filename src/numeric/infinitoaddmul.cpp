@@ -18,35 +18,43 @@ using mag::Limb;
 
 // x[0..m+K) +/-= w * v, w of K groups (K = 1 or 2), v of m groups. The product's own groups
 // are formed on the fly: each partial product splits into a low and a high group
-// independently, so the loop carries only small carries (product and accumulator apart).
-// Returns the carry (or borrow) out of x[m+K-1] and the product's top group.
+// independently, so the loop carries only small carries. A sum folds the product's carry
+// into the accumulator's; a difference keeps them apart, as it needs the product's top group.
+// Returns the carry (or borrow) out of x[m+K-1] and, for a difference, the product's top group.
 template <int K, bool Subtract>
 std::pair<Limb, Limb> AddMulRow(Limb* x, const Limb* v, std::size_t m, const Limb* w) {
     std::uint64_t high = 0; // high group of the previous partial product (below 2 * Base)
-    Limb pc = 0;            // carry inside the product
+    Limb pc = 0;            // carry inside the product (differences only)
     Limb c = 0;             // carry or borrow of the accumulator
     Limb digit = 0;
     auto step = [&](std::uint64_t t, Limb& acc) {
         const std::uint64_t q = t / Base;
-        Limb d = Limb(t - q * Base) + Limb(high) + pc;
-        if constexpr (K == 1) {
-            pc = d >= Base;
-            d -= pc ? Base : 0;
-        } else {
-            pc = d / Base; // up to 3 with two groups
-            d -= pc * Base;
-        }
-        high = q;
-        digit = d;
+        const Limb lo = Limb(t - q * Base);
         if constexpr (Subtract) {
+            Limb d = lo + Limb(high) + pc;
+            if constexpr (K == 1) {
+                pc = d >= Base;
+                d -= pc ? Base : 0;
+            } else {
+                pc = d / Base; // up to 3 with two groups
+                d -= pc * Base;
+            }
+            digit = d;
             const Limb take = d + c;
             c = acc < take;
             acc = acc - take + (c ? Base : 0);
         } else {
-            const Limb s = acc + d + c;
-            c = s >= Base;
-            acc = s - (c ? Base : 0);
+            // Below 3 * Base + 2 with one group, 4 * Base + 3 with two: fits in 32 bits.
+            Limb s = acc + lo + Limb(high) + c;
+            if constexpr (K == 1) {
+                c = Limb(s >= Base) + Limb(s >= 2 * Base);
+            } else {
+                c = s / Base;
+            }
+            s -= c * Base;
+            acc = s;
         }
+        high = q;
     };
     const std::uint64_t w0 = w[0];
     if constexpr (K == 1) {
@@ -154,7 +162,9 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         Limb* p = data_ + (std::int32_t(low) - low_) / 8;
         const bool subtract = sx * sp < 0;
         auto [c, top] = AddMul(p, v.data_, v.size_, w.data_, w.size_, subtract);
-        ptop = top;
+        // A sum's top group is zero only when the product's is and nothing carried into it,
+        // which the test below sees directly.
+        ptop = subtract ? top : 0;
         Limb* above = p + pn;
         const std::size_t rest = size_ - std::size_t(above - data_);
         if (!subtract) {
