@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Builds VELTRA (Release) and starts it. Arguments are passed on to the program.
+# Builds VELTRA (Release) and starts it. Arguments (net files to open) are passed on to the
+# program and read relative to the current folder.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-. tools/deps.sh
+root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/tools/deps.sh"
 
 veltra_need_packages "${VELTRA_BUILD_PACKAGES[@]}" "${VELTRA_GUI_PACKAGES[@]}"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF
-cmake --build build/release -j "$(nproc)"
+cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF
+cmake --build "$root/build/release" -j "$(nproc)"
 
-if [ -x build/release/src/ui/veltra ]; then
-    exec build/release/src/ui/veltra "$@"
-fi
-# Until the desktop application is built, start the command-line tool instead.
-exec build/release/src/cli/veltra-cli "$@"
+exec "$root/build/release/src/ui/veltra" "$@"
