@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <fstream>
@@ -183,6 +184,72 @@ TEST_F(MainFormTest, WeightBoxEnterAndPaletteToggles) {
     QTest::mouseClick(drawBt, Qt::LeftButton);
     EXPECT_FALSE(draw1->isChecked());
     EXPECT_FALSE(main->Toolbar().isVisible());
+}
+
+TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        const char* shortcut;
+    } items[] = {
+        {"FileNewItem", "New", "Create a new file", "Ctrl+N"},
+        {"FileOpenItem", "Open", "Open an existing file", "Ctrl+O"},
+        {"FileCloseItem", "Close", "Close current file", "Ctrl+W"},
+        {"FileSaveAsItem", "Save &As...", "Save current file as...", "Ctrl+S"},
+        {"FileExitItem", "Exit", "Exit the application", "Ctrl+Q"},
+        {"Step1", "Continuous", "", ""},
+        {"Step2", "Step ...", "", ""},
+        {"Info1", "Info", "", ""},
+        {"Draw1", "Draw", "", ""},
+        {"Dynamic1", "Dynamics", "", ""},
+        {"Execution1", "Execution", "", ""},
+        {"Options1", "Options", "", ""},
+        {"PrintDynamics1", "Print Dynamics", "", ""},
+        {"WindowCascadeItem", "Cascade", "Arrange windows to overlap", ""},
+        {"WindowTileItem", "Tile", "Arrange windows without overlap", ""},
+        {"WindowArrangeItem", "Arrange Icons", "Arrange window icons at bottom of main window", ""},
+        {"WindowMinimizeItem", "Minimize All", "Minimize all windows", ""},
+        {"HelpAboutItem", "About", "", ""}};
+    for (const auto& item : items) {
+        auto* a = Find<QAction>(item.name);
+        ASSERT_NE(a, nullptr) << item.name;
+        EXPECT_EQ(a->text(), item.caption) << item.name;
+        EXPECT_EQ(a->statusTip(), item.hint) << item.name;
+        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    }
+    // Menus in their order, with the hints of those that have one.
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions())
+        menus << a->text() + "|" + a->statusTip();
+    EXPECT_EQ(menus, (QStringList{"File|File related commands", "Run|", "View|",
+                                  "Window|Window related commands such as Tile and Cascade",
+                                  "Help|Help topics"}));
+    // A highlighted item's hint reaches the status bar.
+    Find<QAction>("FileOpenItem")->showStatusText(main.get());
+    EXPECT_EQ(Status(), "Open an existing file");
+
+    // Speed bar, left to right, with its tooltips and the long hints the status bar shows.
+    QStringList bar;
+    for (QWidget* w :
+         Find<QWidget>("SpeedPanel")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if ((qobject_cast<QToolButton*>(w) != nullptr || qobject_cast<QLineEdit*>(w) != nullptr) &&
+            !w->objectName().startsWith("qt_")) // the tool bar's own overflow button
+            bar << w->objectName() + "|" + w->toolTip() + "|" + w->statusTip();
+    EXPECT_EQ(bar.join(' ').toStdString(),
+              (QStringList{"SpeedButton1|New Net|New Net", "OpenBtn|Open|",
+                           "SaveBtn|Save as...|Save as...", "draw_bt|Draw toolbar|Draw toolbar",
+                           "dynamic_bt|View Dynamics|View Dynamics",
+                           "dyn_print|Print Dynamics|Print Dynamics",
+                           "execution_bt|View execution|View execution",
+                           "Sinapse_Box|Synapse Value|Synapse Value", "ExitBtn|Exit|"})
+                  .join(' ')
+                  .toStdString());
+    for (const char* toggle : {"draw_bt", "dynamic_bt", "execution_bt"})
+        EXPECT_TRUE(Find<QToolButton>(toggle)->isCheckable()) << toggle;
+    EXPECT_EQ(main->WeightBox()->width(), 78);
+    EXPECT_TRUE(main->WeightBox()->font().bold());
+    EXPECT_EQ(main->WeightBox()->font().pixelSize(), 15);
 }
 
 TEST_F(MainFormTest, WindowMenuListsTheDrawingsAndActivatesTheChosenOne) {

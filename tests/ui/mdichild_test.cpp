@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <algorithm>
 
 namespace veltra {
 namespace {
@@ -189,6 +190,41 @@ TEST_F(DrawingTest, PopupsFollowWhatIsUnderTheMouse) {
     Click(100, 100, Qt::RightButton);
     Child().findChild<QAction*>("PopupMenuProtoNeuronioErase")->trigger();
     EXPECT_EQ(List().Count(), 1);
+}
+
+TEST_F(DrawingTest, PopupsAndPaletteListTheirItemsInOrder) {
+    QStringList drawing;
+    for (QAction* a : Child().DrawingPopup()->actions())
+        drawing << (a->isSeparator() ? "-" : a->objectName() + "|" + a->text());
+    EXPECT_EQ(drawing,
+              (QStringList{"PopupMenuDesenhoInfo|&Info", "PopupMenuDesenhoMove|Mo&ve",
+                           "PopupMenuDesenhoNeuron|&Neuron", "PopupMenuDesenhoSynapse|&Synapse",
+                           "PopupMenuDesenhoPendor|&Bias", "PopupMenuDesenhoInput|&Input",
+                           "PopupMenuDesenhoOutput|&Output", "PopupMenuDesenhoModule|&Module",
+                           "PopupMenuDesenhoErase|&Erase", "-", "Cancel1|Cancel"}));
+    QStringList element;
+    for (QAction* a : Child().ElementPopup()->actions())
+        element << a->objectName() + "|" + a->text();
+    EXPECT_EQ(element,
+              (QStringList{"PopupMenuProtoNeuronioinfo|&Info", "PopupMenuProtoNeuronioErase|&Erase",
+                           "PopupMenuProtoNeuronioLoad|&Load"}));
+
+    TToolbar& palette = main->Toolbar();
+    EXPECT_EQ(palette.windowTitle(), "Action Menu");
+    EXPECT_TRUE(palette.windowFlags() & Qt::WindowStaysOnTopHint);
+    QList<QAbstractButton*> buttons = palette.findChildren<QAbstractButton*>();
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+        return a->mapTo(a->window(), QPoint()).x() < b->mapTo(b->window(), QPoint()).x();
+    });
+    QStringList names;
+    for (QAbstractButton* b : buttons) {
+        names << b->objectName();
+        EXPECT_EQ(b->height(), 45) << b->objectName().toStdString();
+        EXPECT_FALSE(b->isChecked()) << "no tool is chosen at start";
+    }
+    EXPECT_EQ(names,
+              (QStringList{"SpeedInfo", "SpeedMover", "SpeedNeuronio", "SpeedSinapse",
+                           "SpeedPendor", "SpeedIn", "SpeedOut", "SpeedModule", "SpeedErase"}));
 }
 
 TEST_F(DrawingTest, PaletteMarksOnlyTheFirstWindowsPopup) {

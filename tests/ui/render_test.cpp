@@ -53,8 +53,9 @@ TEST_F(RenderTest, GlyphPicturesHaveTheirSizesAndMaskShapes) {
             for (int x = 0; x < mask.width(); ++x) {
                 const bool opaque = GlyphMaskOpaque(kind, x, y);
                 EXPECT_EQ(mask.pixel(x, y), opaque ? Black : White) << x << "," << y;
-                if (!opaque) // an image is white wherever its mask is
+                if (!opaque) { // an image is white wherever its mask is
                     EXPECT_EQ(image.pixel(x, y), White) << x << "," << y;
+                }
             }
     }
 }

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <utility>
 
 namespace veltra::runview_test {
 namespace {
@@ -241,6 +243,24 @@ TEST_F(RunBrowserTest, TheFourCommandsKeepCheckMarkButtonAndBrowserInStep) {
     View().setFocus();
     QTest::keyClick(&View(), Qt::Key_Return);
     EXPECT_EQ(state(), std::make_tuple(false, false, false));
+}
+
+TEST_F(RunBrowserTest, ButtonsAndColumnsCarryTheirCaptionsInOrder) {
+    QList<QPushButton*> buttons = Browser().findChildren<QPushButton*>();
+    std::sort(buttons.begin(), buttons.end(), [](QPushButton* a, QPushButton* b) {
+        return std::make_pair(a->y(), a->x()) < std::make_pair(b->y(), b->x());
+    });
+    QStringList captions;
+    for (QPushButton* b : buttons)
+        captions << b->objectName() + "|" + b->text();
+    EXPECT_EQ(captions, (QStringList{"OKBtn|OK", "ButtonRun|&Run", "ButtonStop|&Stop", "step|S&tep",
+                                     "ButtonReset|Reset", "ButtonAdd|Add", "ButtonRemove|Rem"}));
+    EXPECT_TRUE(Button("OKBtn").isDefault());
+    EXPECT_FALSE(Button("ButtonStop").isEnabled());
+    const QAbstractItemModel* model = View().model();
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Element");
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Value");
+    EXPECT_EQ(View().selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {
