@@ -201,7 +201,9 @@ void TMainForm::BuildSpeedBar() {
     speedPanel_->setFloatable(false);
     speedPanel_->setFixedHeight(33);
     speedPanel_->setIconSize(QSize(20, 20));
-    speedPanel_->setFocusPolicy(Qt::StrongFocus);
+    // Reachable by Enter in the weight box and by Tab, but not by a click: a click on a speed
+    // button would otherwise give the bar the focus and reset a weight typed into the box.
+    speedPanel_->setFocusPolicy(Qt::TabFocus);
     speedPanel_->toggleViewAction()->setVisible(false);
     auto button = [this](const char* name, const QString& hint, const QString& longHint,
                          QStyle::StandardPixmap icon, const QString& text = {}) {

@@ -1,5 +1,6 @@
 #include "appfixture.h"
 #include "model/dados.h"
+#include "model/neuronio.h"
 
 #include <QAction>
 #include <QDialog>
@@ -250,6 +251,26 @@ TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {
     EXPECT_EQ(main->WeightBox()->width(), 78);
     EXPECT_TRUE(main->WeightBox()->font().bold());
     EXPECT_EQ(main->WeightBox()->font().pixelSize(), 15);
+}
+
+TEST_F(MainFormTest, WeightTypedIntoTheBoxSurvivesClicksOnTheSpeedBar) {
+    main->FocusWeightBox();
+    QApplication::processEvents();
+    main->WeightBox()->setText("0.75");
+    // Speed buttons do not take the focus, so the box is not left and keeps its text.
+    for (const char* name : {"draw_bt", "dynamic_bt", "execution_bt", "draw_bt"}) {
+        QTest::mouseClick(Find<QToolButton>(name), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(main->WeightBox()->text(), "0.75") << name;
+    }
+    TProtoNeuronio* from = Place(TTool::Neuron, 100, 100);
+    Place(TTool::Neuron, 300, 100);
+    Tool(TTool::Synapse); // entering the box again starts it at 0
+    main->WeightBox()->setText("0.75");
+    QTest::mouseClick(Find<QToolButton>("dynamic_bt"), Qt::LeftButton);
+    Drag({100, 100}, {300, 100});
+    ASSERT_EQ(from->OutgoingSynapses().Count(), 1);
+    EXPECT_EQ(from->OutgoingSynapses().Item(0)->Weight().ToText(), "0.75");
 }
 
 TEST_F(MainFormTest, WindowMenuListsTheDrawingsAndActivatesTheChosenOne) {
