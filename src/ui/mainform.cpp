@@ -144,7 +144,7 @@ void TMainForm::BuildMenus() {
     help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
     connect(item(help, "HelpAboutItem", QStringLiteral("About"), {}), &QAction::triggered, this,
             [this] {
-                if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) d->exec();
+                if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) prompter_->ExecDialog(*d);
             });
 }
 

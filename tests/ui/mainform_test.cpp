@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <fstream>
@@ -271,6 +273,22 @@ TEST_F(MainFormTest, WeightTypedIntoTheBoxSurvivesClicksOnTheSpeedBar) {
     Drag({100, 100}, {300, 100});
     ASSERT_EQ(from->OutgoingSynapses().Count(), 1);
     EXPECT_EQ(from->OutgoingSynapses().Item(0)->Weight().ToText(), "0.75");
+}
+
+TEST_F(MainFormTest, AboutBoxShowsItsLinesAndOkClosesIt) {
+    QStringList lines;
+    int result = -1;
+    prompter->dialogAnswers.push_back([&](QDialog& d) {
+        for (QLabel* label : d.findChildren<QLabel*>())
+            if (!label->text().isEmpty()) lines << label->text();
+        QTest::mouseClick(d.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+        result = d.result();
+    });
+    Find<QAction>("HelpAboutItem")->trigger();
+    EXPECT_EQ(prompter->dialogs, QStringList{"AboutBox"});
+    EXPECT_TRUE(lines.contains("Maio 1997"));
+    EXPECT_TRUE(lines.contains("Version 1.0"));
+    EXPECT_EQ(result, QDialog::Accepted);
 }
 
 TEST_F(MainFormTest, WindowMenuListsTheDrawingsAndActivatesTheChosenOne) {
