@@ -71,8 +71,10 @@ void TProtoNeuronio::Draw(TCanvas& canvas) const {
 }
 
 void TProtoNeuronio::DrawInRect(const TRect& rect, TCanvas& canvas) const {
-    if (rect.right >= x_ && x_ + Width() >= rect.left && y_ + Height() >= rect.top &&
-        rect.bottom >= y_)
+    // In 64 bits: a box at the end of the coordinate range must not wrap round.
+    const std::int64_t x = x_;
+    const std::int64_t y = y_;
+    if (rect.right >= x && x + Width() >= rect.left && y + Height() >= rect.top && rect.bottom >= y)
         Draw(canvas);
 }
 
@@ -245,7 +247,9 @@ bool TProtoNeuronio::IsFinished() const {
 void TProtoNeuronio::Reset() {}
 
 bool TProtoNeuronio::Contains(int px, int py) const {
-    return x_ < px && px < x_ + Width() && y_ < py && py < y_ + Height();
+    const std::int64_t x = x_;
+    const std::int64_t y = y_;
+    return x < px && px < x + Width() && y < py && py < y + Height();
 }
 
 TSinapse* TProtoNeuronio::AddOutgoing(std::unique_ptr<TSinapse> synapse) {
@@ -273,26 +277,32 @@ void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
 }
 
 void TProtoNeuronio::MoveTo(TCanvas& canvas, int px, int py) {
+    MoveBoxTo(canvas, ShiftCoordinate(px, -(Width() / 2)), ShiftCoordinate(py, -(Height() / 2)),
+              {px, py});
+}
+
+void TProtoNeuronio::MoveTopLeftTo(TCanvas& canvas, int x, int y) {
+    // Straight to the corner: going through the centre could overflow at the range's end.
+    MoveBoxTo(canvas, x, y, {ShiftCoordinate(x, Width() / 2), ShiftCoordinate(y, Height() / 2)});
+}
+
+void TProtoNeuronio::MoveBoxTo(TCanvas& canvas, int x, int y, TPoint centre) {
     for (const TSinapse* s : incoming_)
         if (!s->IsSelfLoop()) s->Erase(canvas);
     canvas.Invalidate(GlyphBox());
     for (const TSinapse* s : outgoing_)
         s->Erase(canvas);
-    x_ = px - Width() / 2;
-    y_ = py - Height() / 2;
+    x_ = x;
+    y_ = y;
     for (TSinapse* s : outgoing_)
-        s->SetStartPoint({px, py});
+        s->SetStartPoint(centre);
     for (TSinapse* s : incoming_) {
         if (s->IsSelfLoop()) continue;
-        s->SetEndPoint({px, py});
+        s->SetEndPoint(centre);
         s->Draw(canvas, TPenMode::NotXor);
     }
     canvas.Invalidate(GlyphBox());
     DrawOutgoing(canvas);
-}
-
-void TProtoNeuronio::MoveTopLeftTo(TCanvas& canvas, int x, int y) {
-    MoveTo(canvas, x + Width() / 2, y + Height() / 2);
 }
 
 std::string TProtoNeuronio::HintText() const {

@@ -82,8 +82,12 @@ public:
     }
     int Width() const { return GlyphWidth(Kind()); }
     int Height() const { return GlyphHeight(Kind()); }
-    TRect GlyphBox() const { return {x_, y_, x_ + Width(), y_ + Height()}; }
-    TPoint Centre() const { return {x_ + Width() / 2, y_ + Height() / 2}; }
+    TRect GlyphBox() const {
+        return {x_, y_, ShiftCoordinate(x_, Width()), ShiftCoordinate(y_, Height())};
+    }
+    TPoint Centre() const {
+        return {ShiftCoordinate(x_, Width() / 2), ShiftCoordinate(y_, Height() / 2)};
+    }
     bool Contains(int px, int py) const; // strictly inside the glyph box
 
     const std::string& Label() const { return label_; }
@@ -134,6 +138,9 @@ protected:
     TListaSinapses& Incoming() { return incoming_; }
 
 private:
+    // The common part of MoveTo and MoveTopLeftTo: glyph box at (x, y), synapse ends at centre.
+    void MoveBoxTo(TCanvas& canvas, int x, int y, TPoint centre);
+
     std::int32_t x_ = 0;
     std::int32_t y_ = 0;
     int imageGlyph_ = -1;

@@ -1,8 +1,11 @@
 // Hostile net files: huge counts, deep module nesting, very long lines.
+#include "model/canvas.h"
 #include "model/dados.h"
+#include "model/interaction.h"
 #include "model/module.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <sstream>
 
 namespace veltra {
@@ -145,6 +148,48 @@ TEST(Hardening, WeightsWithoutDigitsAreSavedAsAPlainZero) {
         ASSERT_TRUE(again.Save(second));
         EXPECT_EQ(second.str(), first.str());
     }
+}
+
+TEST(Hardening, PositionsAtTheEndsOfTheIntegerRangeStayUsable) {
+    // Any 32-bit position reads; centres, boxes and hits near the ends of the range must
+    // neither overflow nor wrap round to the other end.
+    auto neuron = [](int id, const std::string& at, int to) {
+        return "<TPROTONEURONIO=TNEURONIO>\r\nId:" + std::to_string(id) + "\r\nEtiqueta:n\r\n" +
+               "Posicao:" + at + "\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n" +
+               "<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:1\r\nDestino:" + std::to_string(to) +
+               "\r\nvisible:true\r\n</TSINAPSE>\r\n</TListaSinapses>\r\n" + kNeuronBody +
+               "</TPROTONEURONIO>\r\n";
+    };
+    const std::string text =
+        "<TREDE=version 0.4>\r\n<TProtoLista=2>\r\n" + neuron(0, "2147483647;2147483647", 1) +
+        neuron(1, "-2147483648;-2147483648", 0) + "</TProtoLista>\r\n</TREDE>\r\n";
+    TDados document;
+    ASSERT_EQ(Load(document, text), "");
+    TProtoNeuronio* high = document.Elements().Item(0);
+    TProtoNeuronio* low = document.Elements().Item(1);
+    const TRect box = high->GlyphBox();
+    EXPECT_GE(box.right, box.left);
+    EXPECT_GE(box.bottom, box.top);
+    EXPECT_GE(high->Centre().x, high->GetPosition().x);
+    EXPECT_EQ(high->OutgoingSynapses().Item(0)->StartPoint(), high->Centre());
+    EXPECT_EQ(low->OutgoingSynapses().Item(0)->EndPoint(), high->Centre());
+    EXPECT_EQ(document.ElementAt(2147483647, 2147483647), nullptr); // on the box edge
+    EXPECT_EQ(document.ElementAt(-2147483647, -2147483647), low);
+    document.Step();
+    std::ostringstream saved;
+    ASSERT_TRUE(document.Save(saved));
+    EXPECT_EQ(saved.str(), text);
+
+    // Typed coordinates at the ends of the range put the top-left corner exactly there.
+    TNullCanvas canvas;
+    TInfoFields fields;
+    fields.x = "2147483647";
+    fields.y = "-2147483648";
+    low->ApplyInfo(fields, canvas);
+    EXPECT_EQ(low->GetPosition(), (TPoint{std::numeric_limits<std::int32_t>::max(),
+                                          std::numeric_limits<std::int32_t>::min()}));
+    EXPECT_GE(low->Centre().x, low->GetPosition().x);
+    EXPECT_EQ(low->OutgoingSynapses().Item(0)->StartPoint(), low->Centre());
 }
 
 } // namespace
