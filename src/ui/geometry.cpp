@@ -2,10 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace veltra {
 
+namespace {
+// Coordinates may sit anywhere in the 32-bit range (a file says where); a box edge past the
+// end of the range stops there instead of overflowing.
+int Shifted(int at, int by) {
+    const long long v = static_cast<long long>(at) + by;
+    return static_cast<int>(
+        std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+} // namespace
+
 int RoundEven(double v) {
+    // Far-away coordinates stop at the ends of the range rather than overflow.
+    v = std::clamp(v, static_cast<double>(std::numeric_limits<int>::min()),
+                   static_cast<double>(std::numeric_limits<int>::max()));
     const double r = std::round(v);
     // std::round sends halves away from zero; pull exact halves back to the even neighbour.
     if (std::fabs(v - std::trunc(v)) == 0.5 && std::fmod(r, 2.0) != 0.0)
@@ -14,10 +28,12 @@ int RoundEven(double v) {
 }
 
 GRect GlyphBox(const GlyphPlace& g) {
-    return {g.x, g.y, g.x + GlyphWidth(g.kind), g.y + GlyphHeight(g.kind)};
+    return {g.x, g.y, Shifted(g.x, GlyphWidth(g.kind)), Shifted(g.y, GlyphHeight(g.kind))};
 }
 
 namespace {
+
+__extension__ typedef __int128 Wide; // a GCC/clang extension; -Wpedantic would flag it
 
 // The walk of WalkLine, able to start at any step k: the minor coordinate after k steps
 // has a closed form, so the edge search can look only where a glyph can be instead of
@@ -25,10 +41,11 @@ namespace {
 class TWalker {
 public:
     TWalker(GPoint p0, GPoint p1) {
-        const int dx = p1.x - p0.x;
-        const int dy = p1.y - p0.y;
-        const int adx = dx < 0 ? -dx : dx;
-        const int ady = dy < 0 ? -dy : dy;
+        // 64-bit: the ends may be the two extremes of the 32-bit range.
+        const long long dx = static_cast<long long>(p1.x) - p0.x;
+        const long long dy = static_cast<long long>(p1.y) - p0.y;
+        const long long adx = dx < 0 ? -dx : dx;
+        const long long ady = dy < 0 ? -dy : dy;
         up_ = (dx > 0) != (dy < 0);
         xMajor_ = adx > ady;
         forward_ = xMajor_ ? dx > 0 : dy > 0;
@@ -37,7 +54,7 @@ public:
         minor_ = xMajor_ ? ady : adx;
     }
     bool Forward() const { return forward_; }
-    int Steps() const { return major_; } // points are k = 0 .. Steps()
+    long long Steps() const { return major_; } // points are k = 0 .. Steps()
     // The k range where the walk's major coordinate lies within [low, high].
     void Range(int low, int high, long long& kLow, long long& kHigh) const {
         const int base = xMajor_ ? from_.x : from_.y;
@@ -47,8 +64,9 @@ public:
     GPoint At(long long k) const {
         long long m = 0;
         if (major_ > 0) {
-            const long long num = 2LL * minor_ * k + major_ - (up_ ? 0 : 1);
-            m = num / (2LL * major_);
+            // 2 * minor * k needs up to 66 bits when the ends span the whole 32-bit range.
+            const Wide num = Wide{2} * minor_ * k + major_ - (up_ ? 0 : 1);
+            m = static_cast<long long>(num / (Wide{2} * major_));
         }
         const int a = static_cast<int>((xMajor_ ? from_.x : from_.y) + k);
         const int b = static_cast<int>((xMajor_ ? from_.y : from_.x) + (up_ ? m : -m));
@@ -61,22 +79,22 @@ private:
     bool up_ = false;
     bool xMajor_ = false;
     bool forward_ = false;
-    int major_ = 0;
-    int minor_ = 0;
+    long long major_ = 0;
+    long long minor_ = 0;
 };
 
 void MajorSpan(const TWalker& w, const GlyphPlace& g, long long& lo, long long& hi) {
     if (w.XMajor())
-        w.Range(g.x, g.x + GlyphWidth(g.kind), lo, hi);
+        w.Range(g.x, Shifted(g.x, GlyphWidth(g.kind)), lo, hi);
     else
-        w.Range(g.y, g.y + GlyphHeight(g.kind), lo, hi);
+        w.Range(g.y, Shifted(g.y, GlyphHeight(g.kind)), lo, hi);
 }
 
 // First walk point on the glyph; false when there is none.
 bool FirstOn(const TWalker& w, const GlyphPlace& g, GPoint& found) {
     long long lo, hi;
     MajorSpan(w, g, lo, hi);
-    for (long long k = std::max(lo, 0LL); k <= std::min(hi, static_cast<long long>(w.Steps())); ++k)
+    for (long long k = std::max(lo, 0LL); k <= std::min(hi, w.Steps()); ++k)
         if (const GPoint p = w.At(k); OnGlyph(p, g)) {
             found = p;
             return true;
@@ -107,6 +125,18 @@ bool FirstOff(const TWalker& w, const GlyphPlace& g, GPoint& found) {
 
 } // namespace
 
+void WalkLineWithin(GPoint p0, GPoint p1, const GRect& clip,
+                    const std::function<void(GPoint, long long)>& visit) {
+    const TWalker w(p0, p1);
+    long long lo, hi;
+    if (w.XMajor())
+        w.Range(clip.left, clip.right - 1, lo, hi);
+    else
+        w.Range(clip.top, clip.bottom - 1, lo, hi);
+    for (long long k = std::max(lo, 0LL); k <= std::min(hi, w.Steps()); ++k)
+        visit(w.At(k), k);
+}
+
 EdgePoints EdgeWalk(const GlyphPlace& source, const GlyphPlace& destination, GPoint p0, GPoint p1) {
     EdgePoints r{p0, p1};
     const TWalker w(p0, p1);
@@ -122,8 +152,8 @@ EdgePoints EdgeWalk(const GlyphPlace& source, const GlyphPlace& destination, GPo
 
 Arrowhead ArrowheadAt(GPoint p0, GPoint tip) {
     Arrowhead r;
-    const double dx = tip.x - p0.x;
-    const double dy = tip.y - p0.y;
+    const double dx = static_cast<double>(tip.x) - p0.x;
+    const double dy = static_cast<double>(tip.y) - p0.y;
     const double len = std::sqrt(dx * dx + dy * dy);
     if (len == 0.0) return r;
     const double ux = dx / len;
@@ -144,8 +174,8 @@ StraightFigureShape StraightFigure(const GlyphPlace& source, const GlyphPlace& d
 }
 
 bool PairedShift(GPoint p0, GPoint p1, GPoint& p0Shifted, GPoint& p1Shifted) {
-    const double dx = p1.x - p0.x;
-    const double dy = p1.y - p0.y;
+    const double dx = static_cast<double>(p1.x) - p0.x;
+    const double dy = static_cast<double>(p1.y) - p0.y;
     const double len = std::sqrt(dx * dx + dy * dy);
     if (len == 0.0) return false;
     const double ux = dx / len;
@@ -156,21 +186,22 @@ bool PairedShift(GPoint p0, GPoint p1, GPoint& p0Shifted, GPoint& p1Shifted) {
 }
 
 LoopFigureShape LoopFigure(const GRect& box, GPoint p1) {
-    const int cx = (box.left + box.right) / 2;
-    const int cy = (box.top + box.bottom) / 2;
-    const int ddx = p1.x - cx;
-    const int ddy = p1.y - cy;
+    const int cx = static_cast<int>((static_cast<long long>(box.left) + box.right) / 2);
+    const int cy = static_cast<int>((static_cast<long long>(box.top) + box.bottom) / 2);
+    const long long ddx = static_cast<long long>(p1.x) - cx;
+    const long long ddy = static_cast<long long>(p1.y) - cy;
+    const auto S = Shifted;
     if (-ddy <= ddx && ddx <= ddy)
-        return {{cx - 4, box.bottom, cx + 4, cy + 35},
-                {{cx - 1, box.bottom + 6}, {cx, box.bottom}, {cx + 6, box.bottom + 4}}};
+        return {{S(cx, -4), box.bottom, S(cx, 4), S(cy, 35)},
+                {{S(cx, -1), S(box.bottom, 6)}, {cx, box.bottom}, {S(cx, 6), S(box.bottom, 4)}}};
     if (ddy <= ddx && ddx <= -ddy)
-        return {{cx - 4, cy - 35, cx + 4, box.top},
-                {{cx, box.top - 5}, {cx, box.top}, {cx - 7, box.top - 3}}};
+        return {{S(cx, -4), S(cy, -35), S(cx, 4), box.top},
+                {{cx, S(box.top, -5)}, {cx, box.top}, {S(cx, -7), S(box.top, -3)}}};
     if (ddx <= -ddy && ddx <= ddy)
-        return {{cx - 35, cy - 4, box.left, cy + 4},
-                {{box.left - 6, cy - 1}, {box.left, cy}, {box.left - 4, cy + 6}}};
-    return {{box.right, cy - 4, cx + 35, cy + 4},
-            {{box.right + 6, cy - 1}, {box.right, cy - 1}, {box.right + 3, cy - 7}}};
+        return {{S(cx, -35), S(cy, -4), box.left, S(cy, 4)},
+                {{S(box.left, -6), S(cy, -1)}, {box.left, cy}, {S(box.left, -4), S(cy, 6)}}};
+    return {{box.right, S(cy, -4), S(cx, 35), S(cy, 4)},
+            {{S(box.right, 6), S(cy, -1)}, {box.right, S(cy, -1)}, {S(box.right, 3), S(cy, -7)}}};
 }
 
 } // namespace veltra

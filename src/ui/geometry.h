@@ -6,6 +6,7 @@
 
 #include "model/glyphs.h"
 
+#include <functional>
 #include <type_traits>
 
 namespace veltra {
@@ -39,12 +40,21 @@ int RoundEven(double v);
 inline bool OnGlyph(GPoint p, const GlyphPlace& g) {
     const int w = GlyphWidth(g.kind);
     const int h = GlyphHeight(g.kind);
-    if (p.x < g.x || p.x > g.x + w || p.y < g.y || p.y > g.y + h) return false;
-    const int column = p.x - g.x;
-    const int row = p.y - g.y;
+    // 64-bit: a glyph may sit at the very end of the 32-bit range.
+    const long long dx = static_cast<long long>(p.x) - g.x;
+    const long long dy = static_cast<long long>(p.y) - g.y;
+    if (dx < 0 || dx > w || dy < 0 || dy > h) return false;
+    const int column = static_cast<int>(dx);
+    const int row = static_cast<int>(dy);
     if (column == w || row == h) return true;
     return GlyphMaskOpaque(g.kind, column, row);
 }
+
+// The points of the walk from p0 to p1 (as WalkLine visits them) whose major coordinate lies
+// within clip, each with its index along the whole walk. The work is bounded by the clip's
+// size whatever the ends, so lines to far-away elements cost no more than visible ones.
+void WalkLineWithin(GPoint p0, GPoint p1, const GRect& clip,
+                    const std::function<void(GPoint, long long)>& visit);
 
 // Visits the pixels of the line P0-P1 in the order the edge walk uses: forward from P0 when
 // the major coordinate grows from P0 to P1, otherwise from P1 back to P0. `visit(GPoint)`.

@@ -6,6 +6,7 @@
 #include "ui/raster.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace veltra {
 
@@ -94,7 +95,16 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
         return;
     }
     // Without a destination the line simply runs to the stored end.
-    const GlyphPlace far{TGlyphKind::Neuron, s1.x + 1000000, s1.y + 1000000};
+    // A glyph left or right of the whole segment is never met by the walk; choose the side
+    // that has room, since ends may sit anywhere in the 32-bit range.
+    constexpr int Away = 1000000;
+    const int lowX = std::min(s0.x, s1.x);
+    const int highX = std::max(s0.x, s1.x);
+    const int farX = highX <= std::numeric_limits<int>::max() - Away ? highX + Away
+                     : lowX >= std::numeric_limits<int>::min() + Away
+                         ? lowX - Away
+                         : std::numeric_limits<int>::min();
+    const GlyphPlace far{TGlyphKind::Neuron, farX, s1.y};
     const StraightFigureShape f = StraightFigure(
         PlaceOf(*shape.source), shape.destination ? PlaceOf(*shape.destination) : far, s0, s1);
     raster.Line(f.edge.b, f.edge.a, true);

@@ -46,10 +46,9 @@ void TRaster::Line(GPoint a, GPoint b, bool includeEnd, bool dotted) {
         }
         return;
     }
-    int index = 0;
-    WalkLine(a, b, [&](GPoint p) {
+    // Only the part of the walk that can land on the image is visited.
+    WalkLineWithin(a, b, GRect{0, 0, width_, height_}, [&](GPoint p, long long index) {
         const bool skip = (dotted && (index & 1)) || (!includeEnd && p == b);
-        ++index;
         if (!skip) Pixel(p.x, p.y);
     });
 }

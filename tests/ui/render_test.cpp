@@ -2,12 +2,18 @@
 #include "model/dados.h"
 #include "model/inputs.h"
 #include "model/neuronio.h"
+#include "ui/geometry.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
 #include "ui/raster.h"
 
 #include <QGuiApplication>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <limits>
+#include <sstream>
+#include <utility>
+#include <vector>
 
 namespace veltra {
 namespace {
@@ -148,6 +154,74 @@ TEST_F(RenderTest, CoincidingEndsDrawNoArrow) {
     canvas.Flush();
     EXPECT_EQ(said, "Divisao por 0 !!!!!!");
     EXPECT_EQ(image.pixel(9, 10), White);
+}
+
+} // namespace
+} // namespace veltra
+
+namespace veltra {
+namespace {
+
+// A file may place elements anywhere in the 32-bit range. Drawing such a net must neither
+// overflow nor walk billions of off-image pixels, and what is on the image still draws.
+TEST_F(RenderTest, ElementsAtTheEndsOfTheIntegerRangeDrawSafelyAndQuickly) {
+    auto neuron = [](int id, const std::string& at, const std::string& targets) {
+        std::string synapses;
+        int count = 0;
+        for (char t : targets) {
+            synapses += std::string("<TSINAPSE>\r\nValor:1\r\nDestino:") + t +
+                        "\r\nvisible:true\r\n</TSINAPSE>\r\n";
+            ++count;
+        }
+        return "<TPROTONEURONIO=TNEURONIO>\r\nId:" + std::to_string(id) + "\r\nEtiqueta:n\r\n" +
+               "Posicao:" + at + "\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n" +
+               "<TListaSinapses=" + std::to_string(count) + ">\r\n" + synapses +
+               "</TListaSinapses>\r\nActividade:0\r\nFuncaoActivacao:TSacturated_Linear\r\n"
+               "loop:false\r\n</TPROTONEURONIO>\r\n";
+    };
+    // Far corners feed each other (a pair), loop on themselves and reach the near ones.
+    const std::string text =
+        "<TREDE=version 0.4>\r\n<TProtoLista=4>\r\n" + neuron(0, "2147483647;2147483647", "0123") +
+        neuron(1, "-2147483648;-2147483648", "0123") + neuron(2, "20;40", "3") +
+        neuron(3, "120;40", "") + "</TProtoLista>\r\n</TREDE>\r\n";
+    TDados doc;
+    std::istringstream in(text);
+    std::string error;
+    doc.Load(in, error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(doc.Elements().Count(), 4);
+    const QImage image = Render(doc);
+    // The near synapse (centres at y 50) still runs between the two near glyphs.
+    EXPECT_EQ(image.pixel(80, 50), Black);
+    EXPECT_EQ(image.pixel(80, 120), White);
+}
+
+TEST(GeometryClipTest, ClippedWalkVisitsExactlyTheWalkPointsInsideTheMajorRange) {
+    const GRect clip{0, 0, 50, 40};
+    for (int i = 0; i < 400; ++i) {
+        const GPoint p0{(i * 37) % 140 - 45, (i * 53) % 120 - 40};
+        const GPoint p1{(i * 71) % 140 - 45, (i * 29) % 120 - 40};
+        std::vector<std::pair<GPoint, long long>> full, clipped;
+        long long index = 0;
+        const bool xMajor = std::abs(p1.x - p0.x) > std::abs(p1.y - p0.y);
+        WalkLine(p0, p1, [&](GPoint p) {
+            const int major = xMajor ? p.x : p.y;
+            const int high = xMajor ? clip.right : clip.bottom;
+            if (major >= 0 && major < high) full.emplace_back(p, index);
+            ++index;
+        });
+        WalkLineWithin(p0, p1, clip, [&](GPoint p, long long k) { clipped.emplace_back(p, k); });
+        ASSERT_EQ(clipped, full) << p0.x << "," << p0.y << " -> " << p1.x << "," << p1.y;
+    }
+    // Ends at the two extremes of the range: bounded work, points on the diagonal.
+    long long visits = 0;
+    WalkLineWithin({std::numeric_limits<int>::min(), std::numeric_limits<int>::min()},
+                   {std::numeric_limits<int>::max(), std::numeric_limits<int>::max()}, clip,
+                   [&](GPoint p, long long) {
+                       EXPECT_EQ(p.x, p.y);
+                       ++visits;
+                   });
+    EXPECT_EQ(visits, 40);
 }
 
 } // namespace
