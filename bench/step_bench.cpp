@@ -15,22 +15,6 @@ using namespace veltra;
 
 namespace {
 
-const char* KindName(TElementKind kind) {
-    switch (kind) {
-    case TElementKind::Neuron:
-        return "neuron";
-    case TElementKind::Bias:
-        return "bias";
-    case TElementKind::Input:
-        return "input";
-    case TElementKind::Output:
-        return "output";
-    case TElementKind::Module:
-        return "module";
-    }
-    return "element";
-}
-
 // Peak resident memory of this process. getrusage's maxrss would include the memory of the
 // process that started us (it survives exec), so read the high-water mark of our own memory.
 long PeakKilobytes() {

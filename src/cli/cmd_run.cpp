@@ -39,22 +39,6 @@ constexpr std::string_view kUsage =
     "Status 0 on success; 1 when the file cannot be read, holds an error (the reader's\n"
     "message is printed on standard error) or the save fails; 2 for wrong arguments.\n";
 
-const char* KindName(TElementKind kind) {
-    switch (kind) {
-    case TElementKind::Neuron:
-        return "neuron";
-    case TElementKind::Bias:
-        return "bias";
-    case TElementKind::Input:
-        return "input";
-    case TElementKind::Output:
-        return "output";
-    case TElementKind::Module:
-        return "module";
-    }
-    return "element";
-}
-
 void PrintRows(std::ostream& out, TDados& document, long long steps) {
     for (const auto& element : document.Elements()) {
         out << steps << '\t' << KindName(element->Kind()) << '\t' << EscapeField(element->Label())
