@@ -92,13 +92,17 @@ void TRunControl::Reset() {
 void TRunControl::Forget(const TDados* document) {
     for (RunSlot* slot : runs_)
         if (slot->document == document) slot->document = nullptr;
-    TDados* active = activeDocument_ ? activeDocument_() : nullptr;
-    if (active == nullptr || active == document) rows_.clear();
+    // The rows point into that net: they go with it, whichever window is active now.
+    if (rowsDocument_ == document) {
+        rows_.clear();
+        rowsDocument_ = nullptr;
+    }
 }
 
 void TRunControl::Refresh() {
     rows_.clear();
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    rowsDocument_ = document;
     if (document != nullptr) {
         for (const auto& element : document->Elements()) {
             if (!IsWatched(*element)) continue;

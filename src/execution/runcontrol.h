@@ -50,7 +50,8 @@ public:
     // Resets the active net and refreshes; nothing when no net is open.
     void Reset();
 
-    // The document's window is closing: a run of it ends without stepping it again.
+    // The document's window is closing: a run of it ends without stepping it again, and the
+    // rows built from it go.
     void Forget(const TDados* document);
 
     bool Running() const { return running_; }
@@ -83,6 +84,7 @@ private:
     std::function<void()> refreshHook_;
     std::vector<RunSlot*> runs_; // the run loops in progress, innermost last
     std::vector<TWatchRow> rows_;
+    const TDados* rowsDocument_ = nullptr; // the net the rows were built from
     bool running_ = false;
     bool stopEnabled_ = false;
     long long stepCount_ = 0;

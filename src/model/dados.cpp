@@ -98,7 +98,8 @@ TSinapse* TDados::EndSynapse(TCanvas& canvas, int x, int y) {
     TProtoNeuronio* destination = ElementAt(x, y);
     synapse->DrawRubberBand(canvas);
     const std::string weight = ui_->WeightText();
-    synapse->SetWeightText(weight.empty() ? "0.0" : weight);
+    // A typed weight that is not a number is refused, never quietly taken as 0.
+    synapse->SetWeight(ReadTypedNumber(weight.empty() ? "0.0" : weight));
     if (!source->ConnectTo(destination, *ui_)) return nullptr;
     synapse->SetUp(source, destination);
     if (destination->Kind() == TElementKind::Output) synapse->SetWeightText("1");

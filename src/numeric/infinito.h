@@ -22,6 +22,13 @@ public:
     explicit EConvertError(const std::string& chunk);
 };
 
+// Raised by ReadTypedNumber for a typed text that is not a number as a whole.
+// what() is "'<text>' is not a valid number" (a very long text is shown shortened).
+class EInvalidNumber : public std::runtime_error {
+public:
+    explicit EInvalidNumber(std::string_view text);
+};
+
 // One group: Value has magnitude below 10^8 and carries the sign of its number.
 struct TInfinitoNo {
     std::int64_t Value = 0;
@@ -122,6 +129,12 @@ private:
 
     friend class TInfinitoOps; // implementation helpers in infinito.cpp and friends
 };
+
+// Reads a number a user typed. SetFromText quietly takes an unreadable fraction ("1.5x",
+// "0.2.5") as zero and a text without digits ("-", ".") as a number without groups: a net file
+// may rely on that, a user never should. Here both throw EInvalidNumber; an empty text is 0 and
+// an unreadable integer part throws EConvertError, as in SetFromText.
+TInfinito ReadTypedNumber(std::string_view text);
 
 // A plain list of numbers (the partial products of a multiplication).
 using TListaReal = std::vector<TInfinito>;

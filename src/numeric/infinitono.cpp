@@ -5,6 +5,18 @@ namespace veltra {
 EConvertError::EConvertError(const std::string& chunk)
     : std::runtime_error("'" + chunk + "' is not a valid floating point value") {}
 
+namespace {
+// A message box or a terminal line stays readable however long the typed text was.
+std::string Shortened(std::string_view text) {
+    constexpr std::size_t Keep = 24;
+    if (text.size() <= 2 * Keep + 3) return std::string(text);
+    return std::string(text.substr(0, Keep)) + "..." + std::string(text.substr(text.size() - Keep));
+}
+} // namespace
+
+EInvalidNumber::EInvalidNumber(std::string_view text)
+    : std::runtime_error("'" + Shortened(text) + "' is not a valid number") {}
+
 // C++ division truncates toward zero and its remainder takes the dividend's sign, which is
 // exactly the split of a signed intermediate into a carry and a low part.
 std::int64_t TInfinitoNo::SplitCarry(std::int64_t& x) {

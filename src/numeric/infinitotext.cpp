@@ -185,4 +185,13 @@ std::string TInfinito::ToText() const {
     return out;
 }
 
+TInfinito ReadTypedNumber(std::string_view text) {
+    TInfinito number;
+    const bool fractionRead = number.SetFromText(text); // throws for the integer part
+    const bool hasDigit =
+        text.empty() || text.find_first_of("0123456789") != std::string_view::npos;
+    if (!fractionRead || !hasDigit) throw EInvalidNumber(text);
+    return number;
+}
+
 } // namespace veltra

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -89,10 +90,14 @@ void TMainForm::BuildMenus() {
         item(file, "FileCloseItem", QStringLiteral("Close"), QStringLiteral("Close current file"));
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     connect(close, &QAction::triggered, this, [this] { FileCloseItemClick(); });
-    QAction* save = item(file, "FileSaveAsItem", QStringLiteral("Save &As..."),
-                         QStringLiteral("Save current file as..."));
-    save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, [this] { FileSaveAsItemClick(); });
+    QAction* save =
+        item(file, "FileSaveItem", QStringLiteral("&Save"), QStringLiteral("Save current file"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, [this] { FileSaveItemClick(); });
+    QAction* saveAs = item(file, "FileSaveAsItem", QStringLiteral("Save &As..."),
+                           QStringLiteral("Save current file as..."));
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveAs, &QAction::triggered, this, [this] { FileSaveAsItemClick(); });
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit =
         item(file, "FileExitItem", QStringLiteral("Exit"), QStringLiteral("Exit the application"));
@@ -185,8 +190,9 @@ void TMainForm::RebuildWindowMenu() {
     for (int i = 0; i < subs.size(); ++i) {
         auto* child = qobject_cast<TMDIChild*>(subs[i]->widget());
         if (child == nullptr) continue;
-        QAction* a =
-            windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(child->Caption()));
+        QAction* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            child->FilePath().isEmpty() ? child->Caption()
+                                        : QDir::toNativeSeparators(child->FilePath())));
         a->setCheckable(true);
         a->setChecked(subs[i] == mdiArea_->activeSubWindow());
         QMdiSubWindow* sub = subs[i];
@@ -251,6 +257,10 @@ void TMainForm::BuildSpeedBar() {
         speedPanel_,
         [this] {
             prompter_->Message(this, QStringLiteral("Return Pressed! Initialize weight to 0!"));
+            // Cleared here as well as by leaving the box: with the main window inactive the
+            // focus change below never reaches the box, and the next synapse would take the
+            // old weight.
+            weightBox_->setText(QStringLiteral("0"));
             speedPanel_->setFocus(Qt::OtherFocusReason);
         },
         [this](const QWidget* w) { return mdiArea_->isAncestorOf(w); });
@@ -283,7 +293,7 @@ void TMainForm::SetRunBrowserVisible(bool visible) {
 void TMainForm::UpdateMenuItems() {
     if (destroying_) return;
     const bool any = ChildCount() > 0;
-    for (const char* name : {"FileCloseItem", "FileSaveAsItem"})
+    for (const char* name : {"FileCloseItem", "FileSaveItem", "FileSaveAsItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
     saveBtn_->setEnabled(any);
     RebuildWindowMenu();

@@ -64,8 +64,13 @@ public:
     void FileNewItemClick();
     bool LoadNet();
     bool OpenNetFile(const QString& fileName);
+    // Save writes to the window's own file and asks for a name only for a net never saved;
+    // Save As always asks.
+    void FileSaveItemClick();
     void FileSaveAsItemClick();
     bool SaveChild(TMDIChild& child);
+    bool SaveChildAs(TMDIChild& child);
+    bool WriteChild(TMDIChild& child, const QString& fileName);
     void FileCloseItemClick();
     void FileExitItemClick();
     void UpdateMenuItems();

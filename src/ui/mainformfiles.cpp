@@ -94,6 +94,7 @@ bool TMainForm::LoadNet() {
 
 bool TMainForm::OpenNetFile(const QString& fileName) {
     TMDIChild* child = CreateMDIChild(fileName);
+    child->SetFilePath(fileName);
     std::string content;
     QString why;
     if (!ReadFile(fileName, content, why)) {
@@ -115,15 +116,28 @@ bool TMainForm::OpenNetFile(const QString& fileName) {
     return true;
 }
 
-void TMainForm::FileSaveAsItemClick() {
+void TMainForm::FileSaveItemClick() {
     if (TMDIChild* child = ActiveChild()) SaveChild(*child);
 }
 
+void TMainForm::FileSaveAsItemClick() {
+    if (TMDIChild* child = ActiveChild()) SaveChildAs(*child);
+}
+
 bool TMainForm::SaveChild(TMDIChild& child) {
+    if (child.FilePath().isEmpty()) return SaveChildAs(child);
+    return WriteChild(child, child.FilePath());
+}
+
+bool TMainForm::SaveChildAs(TMDIChild& child) {
     const QString fileName = prompter_->SaveFileName(
         this, NetFileRequest(QStringLiteral("Save As"), lastSaveName_, QStringLiteral(".")));
     if (fileName.isEmpty()) return false;
     lastSaveName_ = fileName;
+    return WriteChild(child, fileName);
+}
+
+bool TMainForm::WriteChild(TMDIChild& child, const QString& fileName) {
     std::ostringstream out;
     bool written = false;
     try {
@@ -152,7 +166,7 @@ bool TMainForm::SaveChild(TMDIChild& child) {
         prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, why));
         return false;
     }
-    child.SetCaption(fileName);
+    child.SetFilePath(fileName);
     child.SetModified(false);
     RebuildWindowMenu();
     return true;

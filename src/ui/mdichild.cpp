@@ -7,6 +7,7 @@
 #include "model/pendor.h"
 #include "ui/dialogs/hinttext.h"
 #include "ui/dialogs/multpagedlg.h"
+#include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
 #include "ui/glyphimages.h"
 #include "ui/hint.h"
@@ -16,6 +17,8 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QVBoxLayout>
 #include <exception>
@@ -73,6 +76,13 @@ TMDIChild::~TMDIChild() {
 void TMDIChild::SetCaption(const QString& caption) {
     caption_ = caption;
     setWindowTitle(caption + QStringLiteral("[*]"));
+}
+
+void TMDIChild::SetFilePath(const QString& path) {
+    const QFileInfo info(path);
+    filePath_ = info.absoluteFilePath();
+    SetCaption(info.fileName());
+    if (QWidget* frame = parentWidget()) frame->setToolTip(QDir::toNativeSeparators(filePath_));
 }
 
 void TMDIChild::SetModified(bool modified) {
@@ -443,6 +453,8 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
     // The Info dialog lets go of what goes with this window's net.
     if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
         info->Revalidate(nullptr, this);
+    if (auto* browser = qobject_cast<TFormRunBrowser*>(mainForm_.Windows().FormRunBrowser))
+        browser->WindowClosing(*this);
     event->accept();
 }
 

@@ -33,6 +33,11 @@ public:
     TEcra& Ecra() { return *ecra_; }
     QString Caption() const { return caption_; }
     void SetCaption(const QString& caption);
+    // The file the net was opened from or last saved to (absolute), empty for a net never
+    // saved. Setting it makes the file's name the caption and its full path the window's
+    // tooltip, however the file was named when it was opened.
+    QString FilePath() const { return filePath_; }
+    void SetFilePath(const QString& path);
     bool Modified() const { return modified_; }
     void SetModified(bool modified);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
@@ -100,6 +105,7 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QString caption_;
+    QString filePath_;
     bool modified_ = false;
     const TProtoNeuronio* expandedModule_ = nullptr;
 

@@ -34,7 +34,11 @@ expect 0 "15241578753238836750495351562536198787501905199875019052100" "" -- \
     calc 123456789012345678901234567890 mult 123456789012345678901234567890
 expect 0 "3" "" -- calc "" sum 3
 expect 0 "-5" "" -- calc -5 sum -0
-expect 0 "5" "" -- calc 1.2a sum 5
+# A typed operand that is not a number as a whole is never taken as 0.
+expect 1 "" "'1.2a' is not a valid number" -- calc 1.2a sum 5
+expect 1 "" "'0.2.5' is not a valid number" -- calc 1 mult 0.2.5
+expect 1 "" "'-' is not a valid number" -- calc - bigger 1
+expect 1 "" "'.' is not a valid number" -- calc 1 equal .
 expect 1 "" "'12a' is not a valid floating point value" -- calc 12a sum 1
 expect 1 "" "'x' is not a valid floating point value" -- calc x sum y
 expect 2 "" "unknown operation 'div'" -- calc 1 div 2

@@ -132,10 +132,11 @@ TEST_F(InfoTest, ApplyTakesWhatItCanAndIgnoresBlankOrUnreadableFields) {
     EXPECT_EQ(n->Label(), "Alpha");
     EXPECT_EQ(n->GetPosition(), (TPoint{40, 60}));
     EXPECT_TRUE(Child().Modified());
-    // The node takes the new label; its children keep the texts they were made with.
+    // The node takes the new label and shows the applied potential; the coordinates keep the
+    // texts they were made with.
     QTreeWidgetItem* node = Tree().topLevelItem(0);
     EXPECT_EQ(node->text(0), "Alpha");
-    EXPECT_EQ(Children(node), (QStringList{"potential = 0", "coordinates"}));
+    EXPECT_EQ(Children(node), (QStringList{"potential = 0.25", "coordinates"}));
     EXPECT_EQ(Children(node->child(1)->child(0)), QStringList{"91"});
     EXPECT_EQ(List().Item(0), n);
     EXPECT_EQ(Child().Document().ElementAt(49, 70), n); // found where it now stands

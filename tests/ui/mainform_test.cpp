@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,7 +85,10 @@ TEST_F(MainFormTest, OpenRequestAndAFileThatFailsToRead) {
     ASSERT_EQ(prompter->openRequests.size(), 1);
     EXPECT_EQ(prompter->openRequests[0].filter, "Net files (*.net*)");
     EXPECT_EQ(main->ChildCount(), 2);
-    EXPECT_EQ(Child().Caption(), bad); // the window stays, titled with the full name
+    // The window stays, titled with the file's name; the full path is its tooltip.
+    EXPECT_EQ(Child().Caption(), "bad.net");
+    EXPECT_EQ(Child().FilePath(), bad);
+    EXPECT_EQ(Child().parentWidget()->toolTip(), QDir::toNativeSeparators(bad));
     ASSERT_EQ(prompter->messages.size(), 1);
     EXPECT_FALSE(prompter->messages[0].isEmpty());
 
@@ -113,7 +117,8 @@ TEST_F(MainFormTest, SaveAndOpenRoundTripWithCaptionsAndProposals) {
     const QString name = dir.filePath("two.net");
     prompter->fileAnswers.push_back(name);
     main->FileSaveAsItemClick();
-    EXPECT_EQ(Child().Caption(), name);
+    EXPECT_EQ(Child().Caption(), "two.net");
+    EXPECT_EQ(Child().FilePath(), name);
     EXPECT_FALSE(Child().Modified());
     ASSERT_TRUE(QFile::exists(name));
     // The dialog proposes the last name chosen in it the next time.
@@ -124,7 +129,7 @@ TEST_F(MainFormTest, SaveAndOpenRoundTripWithCaptionsAndProposals) {
 
     prompter->fileAnswers.push_back(name);
     EXPECT_TRUE(main->LoadNet());
-    EXPECT_EQ(Child().Caption(), name);
+    EXPECT_EQ(Child().Caption(), "two.net");
     ASSERT_EQ(List().Count(), 2);
     EXPECT_EQ(List().Item(0)->Kind(), TGlyphKind::Neuron);
     EXPECT_EQ(List().Item(1)->GetPosition(), (TPoint{191, 70}));
@@ -189,6 +194,69 @@ TEST_F(MainFormTest, WeightBoxEnterAndPaletteToggles) {
     EXPECT_FALSE(main->Toolbar().isVisible());
 }
 
+TEST_F(MainFormTest, EnterInTheWeightBoxClearsItEvenWhenTheMainWindowIsNotActive) {
+    QLineEdit* box = main->WeightBox();
+    main->FocusWeightBox();
+    box->setText("0.7");
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(prompter->messages.back(), "Return Pressed! Initialize weight to 0!");
+    EXPECT_EQ(box->text(), "0");
+    QApplication::setActiveWindow(main.get());
+    TProtoNeuronio* a = Place(TTool::Neuron, 100, 100);
+    TProtoNeuronio* b = Place(TTool::Neuron, 250, 100);
+    Tool(TTool::Synapse);
+    Drag(QPoint(a->Centre().x, a->Centre().y), QPoint(b->Centre().x, b->Centre().y));
+    ASSERT_EQ(a->OutgoingSynapses().Count(), 1);
+    EXPECT_EQ(a->OutgoingSynapses().Item(0)->Weight().ToText(), "0");
+}
+
+TEST_F(MainFormTest, SaveWritesToTheWindowsOwnFileAndAsksOnlyForANewNet) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("net.net");
+    Place(TTool::Neuron, 100, 50);
+    prompter->fileAnswers.push_back(name);
+    Find<QAction>("FileSaveItem")->trigger(); // never saved: asks
+    ASSERT_EQ(prompter->saveRequests.size(), 1);
+    EXPECT_EQ(Child().FilePath(), name);
+    const qint64 oneElement = QFileInfo(name).size();
+
+    Place(TTool::Bias, 200, 80);
+    EXPECT_TRUE(Child().isWindowModified());
+    Find<QAction>("FileSaveItem")->trigger(); // saved before: no question
+    EXPECT_EQ(prompter->saveRequests.size(), 1);
+    EXPECT_FALSE(Child().isWindowModified());
+    EXPECT_GT(QFileInfo(name).size(), oneElement);
+
+    // Save As always asks, and the window follows the new file.
+    const QString other = dir.filePath("other.net");
+    prompter->fileAnswers.push_back(other);
+    Find<QAction>("FileSaveAsItem")->trigger();
+    EXPECT_EQ(prompter->saveRequests.size(), 2);
+    EXPECT_EQ(Child().Caption(), "other.net");
+    EXPECT_EQ(Child().parentWidget()->toolTip(), QDir::toNativeSeparators(other));
+    // The Window menu names the full path.
+    QMenu* windowMenu = main->findChild<QMenu*>("Window1");
+    emit windowMenu->aboutToShow();
+    QStringList entries;
+    for (QAction* a : windowMenu->actions())
+        entries << a->text();
+    EXPECT_TRUE(entries.contains("&1 " + QDir::toNativeSeparators(other)))
+        << entries.join("|").toStdString();
+
+    // The unsaved-changes question's Save saves the same way, to the window's file.
+    Place(TTool::Neuron, 300, 80);
+    const qint64 twoElements = QFileInfo(other).size();
+    prompter->saveAnswers.push_back(TSaveChoice::Save);
+    main->FileCloseItemClick();
+    QApplication::processEvents();
+    EXPECT_EQ(main->ChildCount(), 0);
+    EXPECT_EQ(prompter->saveRequests.size(), 2);
+    EXPECT_GT(QFileInfo(other).size(), twoElements);
+}
+
 TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {
     const struct {
         const char* name;
@@ -199,7 +267,8 @@ TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {
         {"FileNewItem", "New", "Create a new file", "Ctrl+N"},
         {"FileOpenItem", "Open", "Open an existing file", "Ctrl+O"},
         {"FileCloseItem", "Close", "Close current file", "Ctrl+W"},
-        {"FileSaveAsItem", "Save &As...", "Save current file as...", "Ctrl+S"},
+        {"FileSaveItem", "&Save", "Save current file", "Ctrl+S"},
+        {"FileSaveAsItem", "Save &As...", "Save current file as...", "Ctrl+Shift+S"},
         {"FileExitItem", "Exit", "Exit the application", "Ctrl+Q"},
         {"Step1", "Continuous", "", ""},
         {"Step2", "Step ...", "", ""},
@@ -321,10 +390,14 @@ TEST_F(MainFormTest, CommandLineFilesOpenInTheirOwnWindows) {
     Place(TTool::Output, 40, 40);
     prompter->fileAnswers.push_back(name);
     main->FileSaveAsItemClick();
-    auto p = std::make_unique<TScriptedPrompter>();
-    auto second = CreateApplicationWindows(std::move(p), {name});
+    // Named relative to the current folder: captioned like a file chosen in the Open dialog.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    auto second = CreateApplicationWindows(std::make_unique<TScriptedPrompter>(), {"cli.net"});
+    QDir::setCurrent(before);
     ASSERT_EQ(second->ChildCount(), 2);
-    EXPECT_EQ(second->ActiveChild()->Caption(), name);
+    EXPECT_EQ(second->ActiveChild()->Caption(), "cli.net");
+    EXPECT_EQ(second->ActiveChild()->FilePath(), name);
     EXPECT_EQ(second->ActiveChild()->Document().Elements().Count(), 1);
 }
 

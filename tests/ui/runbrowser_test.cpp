@@ -153,6 +153,20 @@ TEST_F(RunBrowserTest, SwitchingWindowsDuringARunShowsTheOtherNetWhileTheFirstKe
     EXPECT_EQ(first.Document().Elements().Item(1)->ValueText(), "1");
 }
 
+TEST_F(RunBrowserTest, RowsOfANetGoWhenItsWindowClosesWhicheverWindowIsActive) {
+    TMDIChild& shown = Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    ASSERT_EQ(RowsText(View()), "In=0110|N=0|Out=");
+    TMDIChild& other = Open(DataPath("run/bias_loop.net"));
+    ASSERT_EQ(main->ActiveChild(), &other);
+    shown.SetModified(false);
+    shown.parentWidget()->close();
+    EXPECT_EQ(View().model()->rowCount(), 0);
+    EXPECT_TRUE(Browser().Control().Rows().empty());
+    Press("step"); // the browser goes on with the net that is left
+    EXPECT_EQ(Browser().Control().StepCount(), 1);
+}
+
 TEST_F(RunBrowserTest, RemHidesTheSelectedElementAndAddOffersExactlyTheHiddenOnes) {
     TMDIChild& child = Open(ExamplePath("worked.net"));
     ShowBrowser();

@@ -9,6 +9,7 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/modio.h ${CMAKE_CURRENT_LIST_DIR}/modio.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlg.h ${CMAKE_CURRENT_LIST_DIR}/multpagedlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgfiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/multpagedlgfollow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgmodules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgnodes.h

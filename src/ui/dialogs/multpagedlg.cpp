@@ -333,10 +333,29 @@ TInfoFields TMultPageDlg::CollectFields() const {
     return f;
 }
 
+bool TMultPageDlg::NumbersRead(const TInfoFields& fields) {
+    // Checked before anything is applied, so that a text that is not a number changes nothing
+    // (not even the name typed beside it) and stays in its field to be corrected.
+    std::vector<const std::string*> numbers{&fields.value};
+    if (shownBox_ == properties_neuronio_ && fields.activation == "HeavisideStepFunction")
+        numbers.push_back(&fields.teta);
+    for (const std::string* text : numbers) {
+        if (IsBlank(*text)) continue; // a blank field is skipped by Apply
+        try {
+            ReadTypedNumber(*text);
+        } catch (const std::exception& error) {
+            host_->Prompter().Message(this, QString::fromStdString(error.what()));
+            return false;
+        }
+    }
+    return true;
+}
+
 void TMultPageDlg::button_applyClick() {
-    button_apply_->setEnabled(false);
     Revalidate(); // nothing is applied to an object that has gone
     const TInfoFields fields = CollectFields();
+    if ((currentSynapse_ != nullptr || currentElement_ != nullptr) && !NumbersRead(fields)) return;
+    button_apply_->setEnabled(false);
     if (currentSynapse_ != nullptr) {
         currentSynapse_->ApplyInfo(fields);
         if (currentNode_ != nullptr) currentNode_->setText(0, Text(currentSynapse_->Name()));
@@ -351,6 +370,7 @@ void TMultPageDlg::button_applyClick() {
         if (shownBox_ == properties_output_ && fields.historyListEmpty) historyCleared_ = false;
         host_->NetChanged(e);
     }
+    FollowNet(true);
 }
 
 void TMultPageDlg::Button_ClearClick() {

@@ -7,6 +7,7 @@
 #include "ui/dialogs/infohost.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 
@@ -56,6 +57,11 @@ public:
     // The enabling rule: a change while the "Properties" page is in front enables Apply.
     void FieldChanged();
 
+    // The net was stepped, reset or edited: the tree's "potential = " texts and the open page
+    // show the current values (a page with edits not yet applied keeps them). Unless `now`,
+    // at most once per frame, the last values a frame later.
+    void FollowNet(bool now);
+
     // --- bookkeeping of dead objects ---------------------------------------------------------
     // Called before the element is released: the tree and the page let go of it and of
     // everything that goes with it.
@@ -102,9 +108,14 @@ private:
     void FillModuleList();
     void ThresholdRule(const QString& activation);
     TInfoFields CollectFields() const;
+    // False, after a message naming the text, when a number field does not read as a number.
+    bool NumbersRead(const TInfoFields& fields);
     QString BoxText() const; // the sequence box with CR LF line breaks
     void SetBoxText(const QString& text);
+    QString HistoryText() const; // the history list's entries, CR LF between them
+    void SetHistoryText(const QString& text);
     void SelectNode(QTreeWidgetItem* node);
+    void ShowCurrentValues();
     // Deletes the nodes of dead objects; `shown` is cleared when it goes with them.
     void Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown);
     // Runs a handler so that no exception reaches the event loop.
@@ -173,6 +184,8 @@ private:
     // "Clear" pressed on the output page since the output was loaded: only then does
     // Apply clear its history (an output read from a file has a history but no log).
     bool historyCleared_ = false;
+    QElapsedTimer followClock_; // since the values were last shown
+    bool followPending_ = false;
 };
 
 } // namespace veltra

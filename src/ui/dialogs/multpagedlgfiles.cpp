@@ -1,9 +1,11 @@
-// The sequence box's "&Load" and "&Save": a sequence file is the box's text, byte for byte.
+// The "&Load" and "&Save" of the input and output pages: a sequence file is the text of the
+// input's sequence box, or the output's history list one entry a line, byte for byte.
 #include "storage/sequencefile.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/prompter.h"
 
 #include <QFile>
+#include <QListWidget>
 #include <QSaveFile>
 #include <sstream>
 
@@ -19,6 +21,21 @@ TFileRequest SequenceRequest(const QString& title) {
 
 } // namespace
 
+QString TMultPageDlg::HistoryText() const {
+    QStringList lines;
+    for (int i = 0; i < ListBoxLog_->count(); ++i)
+        lines << ListBoxLog_->item(i)->text();
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void TMultPageDlg::SetHistoryText(const QString& text) {
+    ListBoxLog_->clear();
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (lines.back().isEmpty()) lines.removeLast(); // the break that ends a file's last line
+    ListBoxLog_->addItems(lines);
+    FieldChanged(); // a loaded list is an edit like a typed one
+}
+
 void TMultPageDlg::button_loadClick() {
     const QString fileName =
         host_->Prompter().OpenFileName(this, SequenceRequest(QStringLiteral("Open")));
@@ -31,7 +48,12 @@ void TMultPageDlg::button_loadClick() {
     }
     const QByteArray bytes = file.readAll();
     std::istringstream in(bytes.toStdString());
-    SetBoxText(QString::fromStdString(LoadSequence(in)));
+    const QString text = QString::fromStdString(LoadSequence(in));
+    // Into what the page shows: the output page's history list, or the sequence box.
+    if (shownBox_ == properties_output_)
+        SetHistoryText(text);
+    else
+        SetBoxText(text);
 }
 
 void TMultPageDlg::button_saveClick() {
@@ -39,7 +61,8 @@ void TMultPageDlg::button_saveClick() {
         host_->Prompter().SaveFileName(this, SequenceRequest(QStringLiteral("Save As")));
     if (fileName.isEmpty()) return;
     std::ostringstream out;
-    SaveSequence(out, BoxText().toStdString());
+    // What the page shows: the output page's history list, or the sequence box.
+    SaveSequence(out, (shownBox_ == properties_output_ ? HistoryText() : BoxText()).toStdString());
     const std::string bytes = out.str();
     // Written in full to a temporary file first: a failed save leaves the old file intact.
     QSaveFile file(fileName);

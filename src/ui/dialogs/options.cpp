@@ -113,10 +113,8 @@ void TFormOptions::OKBtnClick() {
 template <typename Operation> void TFormOptions::Calculate(Operation operation) {
     try {
         // x first, then y: the first unreadable integer part is the one reported.
-        TInfinito x;
-        x.SetFromText(editX_->text().toStdString());
-        TInfinito y;
-        y.SetFromText(editY_->text().toStdString());
+        TInfinito x = ReadTypedNumber(editX_->text().toStdString());
+        TInfinito y = ReadTypedNumber(editY_->text().toStdString());
         editResult_->setText(QString::fromStdString(operation(x, y)));
     } catch (const std::exception& error) {
         mainForm_.Prompter().Message(this, QString::fromStdString(error.what()));

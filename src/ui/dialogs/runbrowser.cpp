@@ -1,6 +1,7 @@
 #include "ui/dialogs/runbrowser.h"
 
 #include "model/dados.h"
+#include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/mainform.h"
@@ -103,6 +104,13 @@ void TFormRunBrowser::Refresh() {
     control_.Refresh();
 }
 
+void TFormRunBrowser::WindowClosing(TMDIChild& window) {
+    for (RunWindow& run : runWindows_)
+        if (run.document == &window.Document()) run.document = nullptr;
+    control_.Forget(&window.Document());
+    ShowRows();
+}
+
 void TFormRunBrowser::ShowRows() {
     // During a run the rows change faster than a screen shows them: the list is repainted at
     // most once per frame interval, while its texts follow every step.
@@ -116,6 +124,8 @@ void TFormRunBrowser::ShowRows() {
         paintClock_.start();
     }
     rows_->SetRows(control_.Rows());
+    if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
+        info->FollowNet(!control_.Running());
 }
 
 void TFormRunBrowser::ReleasePaint() {
@@ -141,7 +151,11 @@ void TFormRunBrowser::ButtonRunClick() {
     Guarded(mainForm_, this, [this] { control_.Run(); });
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
-    if (!control_.Running()) ReleasePaint(); // the last rows show at once
+    if (!control_.Running()) {
+        ReleasePaint(); // the last rows show at once
+        if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
+            info->FollowNet(true);
+    }
 }
 
 void TFormRunBrowser::ButtonStopClick() {

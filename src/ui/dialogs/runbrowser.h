@@ -28,6 +28,8 @@ public:
 
     // Rebuilds the rows from the active window's net.
     void Refresh();
+    // A drawing window is closing: a run of its net ends and the rows of its net go.
+    void WindowClosing(TMDIChild& window);
 
     void OKBtnClick();
     void stepClick();
