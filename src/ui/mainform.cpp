@@ -278,11 +278,32 @@ void TMainForm::SetPaletteVisible(bool visible) {
         // First time: at the top right of the workspace, clear of the menu and speed bar.
         paletteShownOnce_ = true;
         const QPoint corner = mdiArea_->mapToGlobal(QPoint(mdiArea_->width(), 0));
-        windows_.Toolbar->move(
-            std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
-            corner.y() + 8);
+        QRect place(
+            QPoint(std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
+                   corner.y() + 8),
+            windows_.Toolbar->frameGeometry().size());
+        // Lowered below any drawing window's title bar it would cover, with the buttons there.
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const QRect& title : TitleBars())
+                if (place.intersects(title)) {
+                    place.moveTop(title.bottom() + 8);
+                    moved = true;
+                }
+        }
+        windows_.Toolbar->move(place.topLeft());
     }
     windows_.Toolbar->setVisible(visible);
+}
+
+std::vector<QRect> TMainForm::TitleBars() const {
+    std::vector<QRect> bars;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized() && sub->widget())
+            // The title bar is what lies above the window's contents.
+            bars.emplace_back(sub->mapToGlobal(QPoint(0, 0)),
+                              QSize(sub->width(), sub->widget()->y()));
+    return bars;
 }
 
 void TMainForm::SetRunBrowserVisible(bool visible) {

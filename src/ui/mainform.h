@@ -10,10 +10,12 @@
 #include <QPointer>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLineEdit;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -112,12 +114,18 @@ private:
     void BuildSpeedBar();
     void RebuildWindowMenu();
     void SetPaletteVisible(bool visible);
+    // Where a new drawing window goes: a step down and right of the last one, back to the
+    // top left when it would leave the workspace, and never larger than the workspace.
+    void PlaceNewWindow(QMdiSubWindow* sub);
+    // The drawing windows' title bars, in screen coordinates.
+    std::vector<QRect> TitleBars() const;
     void SetRunBrowserVisible(bool visible);
 
     std::unique_ptr<TPrompter> prompter_;
     TSingleWindows windows_;
     QMdiArea* mdiArea_;
     QPointer<TMDIChild> firstChild_;
+    QPointer<QMdiSubWindow> lastPlaced_;
     QLineEdit* weightBox_ = nullptr;
     QToolBar* speedPanel_ = nullptr;
     QMenu* windowMenu_ = nullptr;

@@ -48,9 +48,31 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
     sub->setFocusPolicy(Qt::NoFocus);
     connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
     sub->show();
+    PlaceNewWindow(sub);
     mdiArea_->setActiveSubWindow(sub);
     UpdateMenuItems();
     return child;
+}
+
+void TMainForm::PlaceNewWindow(QMdiSubWindow* sub) {
+    const QSize area = mdiArea_->viewport()->size();
+    // Before the main window is first laid out the workspace has no size to fit into.
+    const bool laidOut = mdiArea_->isVisible() && area.width() > 100 && area.height() > 100;
+    if (laidOut) sub->resize(sub->size().boundedTo(area));
+    // The last window placed, or when it has closed, the newest window still open.
+    if (!lastPlaced_)
+        for (QMdiSubWindow* other : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+            if (other != sub && other->isVisible()) lastPlaced_ = other;
+    QPoint at(0, 0);
+    if (lastPlaced_ && lastPlaced_ != sub && lastPlaced_->isVisible() && sub->widget()) {
+        const int step = sub->widget()->y(); // the height of a title bar
+        at = lastPlaced_->pos() + QPoint(step, step);
+        if (laidOut && (at.x() + sub->width() > area.width() ||
+                        at.y() + sub->height() > area.height()))
+            at = QPoint(0, 0);
+    }
+    sub->move(at);
+    lastPlaced_ = sub;
 }
 
 TMDIChild* TMainForm::ActiveChild() const {

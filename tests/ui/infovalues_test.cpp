@@ -148,5 +148,33 @@ TEST_F(InfoTest, TreeAndPageFollowStepsResetsAndApplies) {
     EXPECT_EQ(log->count(), 0);
 }
 
+TEST_F(InfoTest, TheDialogGrowsWithItsTreeListsAndFieldsAndShowsEveryActivationName) {
+    auto* combo = In<QComboBox>("ComboBox_Neuron_Activacao");
+    EXPECT_GE(combo->width(), combo->sizeHint().width()) << "HeavisideStepFunction fits";
+    EXPECT_LE(In<QLineEdit>("EditTeta")->geometry().left(), combo->parentWidget()->width());
+    EXPECT_GT(In<QLineEdit>("EditTeta")->geometry().left(), combo->geometry().right());
+
+    auto* out = Add(TTool::Output, 260, 100);
+    ShowInfo(out);
+    const QSize tree = Tree().size();
+    const QSize log = In<QListWidget>("ListBoxLog")->size();
+    const int name = In<QLineEdit>("edit_output_name")->width();
+    const int applyRight =
+        Info().width() - In<QPushButton>("button_apply")->mapTo(&Info(), QPoint(0, 0)).x();
+    Info().resize(Info().width() + 150, Info().height() + 120);
+    EXPECT_EQ(Tree().size(), tree + QSize(150, 120));
+    EXPECT_EQ(In<QListWidget>("ListBoxLog")->size(), log + QSize(150, 120));
+    EXPECT_EQ(In<QLineEdit>("edit_output_name")->width(), name + 150);
+    EXPECT_EQ(Info().width() - In<QPushButton>("button_apply")->mapTo(&Info(), QPoint(0, 0)).x(),
+              applyRight);
+    // The coordinates stay below the grown list, inside the page.
+    auto* x = In<QLineEdit>("edit_output_x");
+    const QRect page = Info().ShownGroupBox()->rect();
+    EXPECT_TRUE(page.contains(QRect(x->mapTo(Info().ShownGroupBox(), QPoint(0, 0)), x->size())));
+    EXPECT_GT(x->mapTo(Info().ShownGroupBox(), QPoint(0, 0)).y(),
+              In<QListWidget>("ListBoxLog")->mapTo(Info().ShownGroupBox(), QPoint(0, 0)).y() +
+                  In<QListWidget>("ListBoxLog")->height());
+}
+
 } // namespace
 } // namespace veltra

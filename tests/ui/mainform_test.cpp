@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -255,6 +257,34 @@ TEST_F(MainFormTest, SaveWritesToTheWindowsOwnFileAndAsksOnlyForANewNet) {
     EXPECT_EQ(main->ChildCount(), 0);
     EXPECT_EQ(prompter->saveRequests.size(), 2);
     EXPECT_GT(QFileInfo(other).size(), twoElements);
+}
+
+TEST_F(MainFormTest, NewWindowsCascadeInsideTheWorkspaceAndThePaletteLeavesTitleBarsFree) {
+    auto* area = main->findChild<QMdiArea*>("ClientArea");
+    const QRect workspace = area->viewport()->rect();
+    QList<QPoint> places;
+    for (int i = 0; i < 14; ++i) {
+        main->FileNewItemClick();
+        auto* sub = static_cast<QMdiSubWindow*>(Child().parentWidget());
+        EXPECT_TRUE(workspace.contains(sub->geometry())) << i;
+        places << sub->pos();
+    }
+    int wraps = 0;
+    for (int i = 1; i < places.size(); ++i) {
+        const QPoint step = places[i] - places[i - 1];
+        if (places[i] == QPoint(0, 0))
+            ++wraps;
+        else
+            EXPECT_TRUE(step.x() > 0 && step.x() == step.y()) << i;
+    }
+    EXPECT_GE(wraps, 1) << "fourteen windows do not fit one diagonal";
+
+    main->findChild<QAction*>("Draw1")->trigger();
+    const QRect palette = main->Toolbar().frameGeometry();
+    for (QMdiSubWindow* sub : area->subWindowList()) {
+        const QRect title(sub->mapToGlobal(QPoint(0, 0)), QSize(sub->width(), sub->widget()->y()));
+        EXPECT_FALSE(palette.intersects(title));
+    }
 }
 
 TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {

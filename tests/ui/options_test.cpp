@@ -84,6 +84,34 @@ TEST_F(OptionsTest, UnreadableIntegerPartIsShownAndTheResultKept) {
     EXPECT_EQ(prompter->messages.back(), "'x1' is not a valid floating point value");
 }
 
+TEST_F(OptionsTest, OperandsThatAreNotNumbersAreNamedAndTheResultKept) {
+    EXPECT_EQ(Calculate("2", "3", "button_mult"), "6");
+    const struct {
+        const char* x;
+        const char* y;
+        const char* message;
+    } cases[] = {{"1.5x", "1", "'1.5x' is not a valid number"},
+                 {"1", "0.2.5", "'0.2.5' is not a valid number"},
+                 {"1,5", "1", "'1,5' is not a valid floating point value"},
+                 {".", "1", "'.' is not a valid number"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Calculate(c.x, c.y, "button_soma"), "6") << c.x << " " << c.y;
+        EXPECT_EQ(prompter->messages.back(), c.message);
+    }
+}
+
+TEST_F(OptionsTest, LongNumbersShowWholeOnHover) {
+    auto& x = Control<QLineEdit>("edit_x");
+    auto& result = Control<QLineEdit>("edit_result");
+    x.setText("1.5");
+    EXPECT_TRUE(x.toolTip().isEmpty());
+    const QString digits(300, '7');
+    EXPECT_EQ(Calculate(digits, "1", "button_soma"), QString(299, '7') + "8");
+    EXPECT_EQ(x.toolTip().remove('\n'), digits);
+    EXPECT_EQ(result.toolTip().remove('\n'), result.text());
+    EXPECT_EQ(x.toolTip().section('\n', 0, 0).size(), 64) << "wrapped for the screen";
+}
+
 TEST_F(OptionsTest, BoxesShowTheSettingsWhenOpenedAndOkOrCancelDecide) {
     ASSERT_TRUE(main->showLabel && main->showValue);
     // Opening shows both settings ticked; OK untouched keeps them.

@@ -1,4 +1,5 @@
 #include "model/protoneuronio.h"
+#include "numeric/infinito.h"
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
@@ -275,6 +276,39 @@ TEST_F(RunBrowserTest, ButtonsAndColumnsCarryTheirCaptionsInOrder) {
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Element");
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Value");
     EXPECT_EQ(View().selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST_F(RunBrowserTest, LongValuesShowWholeOnHoverAndTheListGrowsWithTheBrowser) {
+    TMDIChild& child = Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    const std::string thirds = "0." + std::string(100, '3');
+    const std::string huge = "1" + std::string(4999, '0');
+    TProtoNeuronio* neuron = nullptr;
+    for (const auto& e : child.Document().Elements())
+        if (e->Label() == "N") neuron = e.get();
+    ASSERT_NE(neuron, nullptr);
+    neuron->SetValue(TInfinito(thirds));
+    Browser().Refresh();
+    const QAbstractItemModel& rows = *View().model();
+    EXPECT_FALSE(rows.index(0, 1).data(Qt::ToolTipRole).isValid() &&
+                 !rows.index(0, 1).data(Qt::ToolTipRole).toString().isEmpty())
+        << "a short value needs no tooltip";
+    QString tip = rows.index(1, 1).data(Qt::ToolTipRole).toString();
+    EXPECT_EQ(tip.remove('\n'), QString::fromStdString(thirds)) << "whole, in wrapped lines";
+    neuron->SetValue(TInfinito(huge));
+    Browser().Refresh();
+    tip = rows.index(1, 1).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.endsWith("(5,000 digits)")) << tip.right(40).toStdString();
+    EXPECT_LT(tip.size(), 2000);
+
+    // Larger: the list takes the room, the buttons keep to the right edge.
+    const QRect list = View().geometry();
+    const int okRight = Browser().width() - Button("OKBtn").geometry().right();
+    Browser().resize(Browser().width() + 200, Browser().height() + 100);
+    EXPECT_EQ(View().width(), list.width() + 200);
+    EXPECT_EQ(View().height(), list.height() + 100);
+    EXPECT_EQ(Browser().width() - Button("OKBtn").geometry().right(), okRight);
+    EXPECT_GT(View().columnWidth(1), 150 + 150) << "the value column follows";
 }
 
 TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {

@@ -4,6 +4,7 @@
 // not modal. It never acts on an element, synapse or window that no longer exists.
 #pragma once
 
+#include "ui/anchors.h"
 #include "ui/dialogs/infohost.h"
 
 #include <QDialog>
@@ -82,6 +83,7 @@ public:
 
 protected:
     void done(int result) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class TPage { Neuron, Bias, Input, Output, Synapse, Module };
@@ -122,6 +124,7 @@ private:
     void Guard(const std::function<void()>& body);
 
     std::unique_ptr<TInfoHost> host_;
+    TAnchors anchors_;
 
     QStackedWidget* info_browser_ = nullptr;
     QTabBar* TabSet_ = nullptr;

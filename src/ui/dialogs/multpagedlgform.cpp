@@ -2,6 +2,7 @@
 // tab set along the bottom, and the six property group boxes of the "Properties" page.
 #include "ui/dialogs/imagelist.h"
 #include "ui/dialogs/multpagedlg.h"
+#include "ui/numbertip.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace veltra {
 
@@ -25,6 +27,7 @@ constexpr int PageHeight = 213;
 constexpr int BoxWidth = 258;
 constexpr int BoxHeight = 200;
 constexpr int InnerWidth = BoxWidth - 16;
+constexpr QSize DesignedSize(351, 237);
 
 void Caption(QWidget* parent, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
@@ -47,7 +50,9 @@ void TMultPageDlg::BuildForm() {
     bold.setPixelSize(11);
     bold.setBold(true);
     setFont(bold);
-    setFixedSize(351, 237);
+    // Designed at this size; it can be made larger, the tree, lists and fields growing with it.
+    setMinimumSize(DesignedSize);
+    resize(DesignedSize);
     BuildButtons();
 
     info_browser_ = new QStackedWidget(this);
@@ -82,12 +87,23 @@ void TMultPageDlg::BuildForm() {
         TabSet_->addTab(info_browser_->widget(i)->objectName());
     info_browser_->setCurrentWidget(propertiesPage_);
     TabSet_->setCurrentIndex(info_browser_->currentIndex());
+
+    anchors_.Add(info_browser_, TAnchors::Width | TAnchors::Height);
+    anchors_.Add(browserBox, TAnchors::Width | TAnchors::Height);
+    anchors_.Add(TreeView_, TAnchors::Width | TAnchors::Height);
+    anchors_.Add(TabSet_, TAnchors::Bottom | TAnchors::Width);
+}
+
+void TMultPageDlg::resizeEvent(QResizeEvent* event) {
+    anchors_.Apply(size() - DesignedSize);
+    QDialog::resizeEvent(event);
 }
 
 void TMultPageDlg::BuildButtons() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("ButtonPanel"));
     panel->setGeometry(width() - 85, 0, 85, height());
+    anchors_.Add(panel, TAnchors::Right | TAnchors::Height);
     auto button = [panel](const char* name, const QString& caption, int y) {
         auto* b = new QPushButton(caption, panel);
         b->setObjectName(QString::fromLatin1(name));
@@ -111,6 +127,7 @@ QGroupBox* TMultPageDlg::PropertyBox(QWidget* page, const char* name, const QStr
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(4, OutOfViewTop, BoxWidth, BoxHeight);
     box->setVisible(false);
+    anchors_.Add(box, TAnchors::Width | TAnchors::Height); // moved in and out of view by top
     return box;
 }
 
@@ -120,6 +137,7 @@ QLineEdit* TMultPageDlg::Field(QWidget* box, const char* name, const QString& la
     auto* edit = new QLineEdit(box);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(BoxWidth - 8 - width, y, width, 20);
+    anchors_.Add(edit, TAnchors::Width);
     connect(edit, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
     return edit;
 }
@@ -127,6 +145,8 @@ QLineEdit* TMultPageDlg::Field(QWidget* box, const char* name, const QString& la
 void TMultPageDlg::Coordinates(QWidget* box, int y, QLineEdit*& x, QLineEdit*& yEdit,
                                const char* xName, const char* yName) {
     QGroupBox* group = Group(box, QStringLiteral("Coordinates"), y, 46);
+    // Below a list that grows with the height, the coordinates follow the bottom.
+    anchors_.Add(group, y > 120 ? TAnchors::Bottom | TAnchors::Width : TAnchors::Width);
     auto edit = [this, group](const char* name, const QString& label, int left) {
         Caption(group, label, left, 21);
         auto* e = new QLineEdit(group);
@@ -146,6 +166,9 @@ void TMultPageDlg::BuildPages() {
     BuildOutputBox(propertiesPage_);
     BuildSinapseBox(propertiesPage_);
     BuildModuleBox(propertiesPage_);
+    for (QLineEdit* number :
+         {edit_neuron_potencial_, EditTeta_, edit_pendor_value_, edit_sinapse_value_})
+        ShowWholeNumberOnHover(number);
 }
 
 void TMultPageDlg::BuildNeuronBox(QWidget* page) {
@@ -153,18 +176,22 @@ void TMultPageDlg::BuildNeuronBox(QWidget* page) {
     edit_neuron_name_ = Field(box, "edit_neuron_name", QStringLiteral("Name"), 18);
     edit_neuron_potencial_ = Field(box, "edit_neuron_potencial", QStringLiteral("Potential"), 42);
     QGroupBox* activation = Group(box, QStringLiteral("Activation"), 68, 46);
+    anchors_.Add(activation, TAnchors::Width);
     ComboBox_Neuron_Activacao_ = new QComboBox(activation);
     ComboBox_Neuron_Activacao_->setObjectName(QStringLiteral("ComboBox_Neuron_Activacao"));
-    ComboBox_Neuron_Activacao_->setGeometry(8, 18, 150, 20);
     ComboBox_Neuron_Activacao_->addItems(
         {QStringLiteral("Saturated_Linear"), QStringLiteral("HeavisideStepFunction")});
+    // Wide enough for the longest name in this font and style; the threshold takes the rest.
+    const int comboWidth = std::max(150, ComboBox_Neuron_Activacao_->sizeHint().width());
+    ComboBox_Neuron_Activacao_->setGeometry(8, 18, comboWidth, 20);
     ComboBox_Neuron_Activacao_->setCurrentIndex(-1);
     // Only the user's choice runs the handler, as a drop-down list's change event does.
     connect(ComboBox_Neuron_Activacao_, &QComboBox::activated, this,
             [this] { Guard([this] { ComboBox_Neuron_ActivacaoChange(); }); });
     EditTeta_ = new QLineEdit(activation);
     EditTeta_->setObjectName(QStringLiteral("EditTeta"));
-    EditTeta_->setGeometry(164, 18, 70, 20);
+    EditTeta_->setGeometry(comboWidth + 14, 18, std::max(40, InnerWidth - comboWidth - 22), 20);
+    anchors_.Add(EditTeta_, TAnchors::Width);
     connect(EditTeta_, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
     Coordinates(box, 120, edit_neuron_x_, edit_neuron_y_, "edit_neuron_x", "edit_neuron_y");
 }
@@ -182,9 +209,11 @@ void TMultPageDlg::BuildInputBox(QWidget* page) {
     edit_input_output_name_ = Field(box, "edit_input_output_name", QStringLiteral("Name"), 18);
     Edit18_ = Field(box, "Edit18", QStringLiteral("Size:"), 42, 60);
     QGroupBox* binary = Group(box, QStringLiteral("Binary"), 64, 82);
+    anchors_.Add(binary, TAnchors::Width | TAnchors::Height);
     Memo_input_output_binario_ = new QPlainTextEdit(binary);
     Memo_input_output_binario_->setObjectName(QStringLiteral("Memo_input_output_binario"));
     Memo_input_output_binario_->setGeometry(8, 18, InnerWidth - 16, 56);
+    anchors_.Add(Memo_input_output_binario_, TAnchors::Width | TAnchors::Height);
     connect(Memo_input_output_binario_, &QPlainTextEdit::textChanged, this,
             [this] { FieldChanged(); });
     Coordinates(box, 148, edit_input_output_x_, edit_input_output_y_, "edit_input_output_x",
@@ -196,9 +225,11 @@ void TMultPageDlg::BuildOutputBox(QWidget* page) {
     edit_output_name_ = Field(box, "edit_output_name", QStringLiteral("Name"), 18);
     edit_output_size_ = Field(box, "edit_output_size", QStringLiteral("Size:"), 42, 60);
     QGroupBox* history = Group(box, QStringLiteral("History"), 64, 82);
+    anchors_.Add(history, TAnchors::Width | TAnchors::Height);
     ListBoxLog_ = new QListWidget(history);
     ListBoxLog_->setObjectName(QStringLiteral("ListBoxLog"));
     ListBoxLog_->setGeometry(8, 18, InnerWidth - 16, 56);
+    anchors_.Add(ListBoxLog_, TAnchors::Width | TAnchors::Height);
     Coordinates(box, 148, edit_output_x_, edit_output_y_, "edit_output_x", "edit_output_y");
 }
 
@@ -207,11 +238,13 @@ void TMultPageDlg::BuildSinapseBox(QWidget* page) {
     edit_sinapse_name_ = Field(box, "edit_sinapse_name", QStringLiteral("Name"), 18);
     edit_sinapse_value_ = Field(box, "edit_sinapse_value", QStringLiteral("Value"), 42);
     QGroupBox* ends = Group(box, QStringLiteral("Sum/Dendrite"), 68, 70);
+    anchors_.Add(ends, TAnchors::Width);
     auto end = [this, ends](const char* name, const QString& label, int y) {
         Caption(ends, label, 8, y + 3);
         auto* e = new QLineEdit(ends);
         e->setObjectName(QString::fromLatin1(name));
         e->setGeometry(56, y, InnerWidth - 64, 20);
+        anchors_.Add(e, TAnchors::Width);
         connect(e, &QLineEdit::textChanged, this, [this] { FieldChanged(); });
         return e;
     };
@@ -223,9 +256,11 @@ void TMultPageDlg::BuildModuleBox(QWidget* page) {
     QGroupBox* box = properties_module_ = PropertyBox(page, "properties_module", "Module");
     edit_module_name_ = Field(box, "edit_module_name", QStringLiteral("Name"), 18);
     QGroupBox* io = Group(box, QStringLiteral("Inputs/Outputs"), 42, 82);
+    anchors_.Add(io, TAnchors::Width | TAnchors::Height);
     list_module_inputs_outputs_ = new QListWidget(io);
     list_module_inputs_outputs_->setObjectName(QStringLiteral("list_module_inputs_outputs"));
     list_module_inputs_outputs_->setGeometry(8, 18, InnerWidth - 16, 56);
+    anchors_.Add(list_module_inputs_outputs_, TAnchors::Width | TAnchors::Height);
     list_module_inputs_outputs_->setUniformItemSizes(true);
     list_module_inputs_outputs_->setItemDelegate(
         new TElementItemDelegate(list_module_inputs_outputs_));
@@ -233,6 +268,7 @@ void TMultPageDlg::BuildModuleBox(QWidget* page) {
     check_module_show_expanded_->setObjectName(QStringLiteral("check_module_show_expanded"));
     check_module_show_expanded_->setGeometry(8, 126, InnerWidth, 18);
     check_module_show_expanded_->setEnabled(false);
+    anchors_.Add(check_module_show_expanded_, TAnchors::Bottom);
     Coordinates(box, 148, edit_module_x_, edit_module_y_, "edit_module_x", "edit_module_y");
 }
 

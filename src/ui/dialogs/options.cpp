@@ -2,6 +2,7 @@
 
 #include "numeric/infinito.h"
 #include "ui/mainform.h"
+#include "ui/numbertip.h"
 #include "ui/prompter.h"
 
 #include <QCheckBox>
@@ -84,6 +85,8 @@ TFormOptions::TFormOptions(TMainForm& mainForm)
     result->setObjectName(QStringLiteral("Label1"));
     result->setGeometry(8, 66, 160, 16);
     editResult_ = Edit(precision, "edit_result", QString(), {8, 84, 160, 22});
+    for (QLineEdit* box : {editX_, editY_, editResult_})
+        ShowWholeNumberOnHover(box);
     connect(Button(precision, "button_soma", QStringLiteral("Sum"), {176, 4, 98, 24}),
             &QPushButton::clicked, this, [this] { button_somaClick(); });
     connect(Button(precision, "button_mult", QStringLiteral("Multiplication"), {176, 30, 98, 24}),

@@ -26,6 +26,7 @@ namespace veltra {
 namespace {
 
 constexpr int PaintIntervalMs = 20;
+constexpr QSize DesignedSize(384, 200);
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
     auto* b = new QPushButton(caption, parent);
@@ -54,7 +55,9 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
       }) {
     setObjectName(QStringLiteral("FormRunBrowser"));
     setWindowTitle(QStringLiteral("Execution Browser"));
-    setFixedSize(384, 200);
+    // Designed at this size; it can be made larger, the list growing with it.
+    setMinimumSize(DesignedSize);
+    resize(DesignedSize);
 
     rows_ = new TRunViewModel(this);
     runView_ = new QTreeView(this);
@@ -82,6 +85,9 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     QPushButton* reset = Button(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
     QPushButton* add = Button(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
     QPushButton* rem = Button(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
+    anchors_.Add(runView_, TAnchors::Width | TAnchors::Height);
+    for (QPushButton* b : {ok, run, buttonStop_, step, reset, add, rem})
+        anchors_.Add(b, TAnchors::Right);
     connect(ok, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(run, &QPushButton::clicked, this, [this] { ButtonRunClick(); });
     connect(buttonStop_, &QPushButton::clicked, this, [this] { ButtonStopClick(); });
@@ -233,6 +239,11 @@ void TFormRunBrowser::hideEvent(QHideEvent* event) {
     // Hidden by a command or by closing; not when the desktop merely minimises it.
     if (!event->spontaneous()) MarkShown(false);
     QDialog::hideEvent(event);
+}
+
+void TFormRunBrowser::resizeEvent(QResizeEvent* event) {
+    anchors_.Apply(size() - DesignedSize);
+    QDialog::resizeEvent(event);
 }
 
 void TFormRunBrowser::closeEvent(QCloseEvent* event) {

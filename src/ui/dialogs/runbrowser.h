@@ -4,6 +4,7 @@
 #pragma once
 
 #include "execution/runcontrol.h"
+#include "ui/anchors.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -46,6 +47,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -72,6 +74,7 @@ private:
     QTreeView* runView_;
     TRunViewModel* rows_;
     QPushButton* buttonStop_;
+    TAnchors anchors_;
     QElapsedTimer paintClock_;          // since the list was last allowed to repaint
     std::vector<RunWindow> runWindows_; // the windows of the runs in progress, innermost last
 };

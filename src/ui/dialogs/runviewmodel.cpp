@@ -1,6 +1,7 @@
 #include "ui/dialogs/runviewmodel.h"
 
 #include "ui/dialogs/kindicon.h"
+#include "ui/numbertip.h"
 
 #include <QIcon>
 #include <algorithm>
@@ -16,6 +17,9 @@ const QIcon& RowIcon(int image) {
                                   QIcon(KindPixmap(TGlyphKind::Output))};
     return icons[image >= 0 && image < 3 ? image : 0];
 }
+
+// About what the value column shows at its first width; a longer value gets a tooltip.
+constexpr int ValueChars = 20;
 
 } // namespace
 
@@ -82,6 +86,9 @@ QVariant TRunViewModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return QString::fromStdString(index.column() == 0 ? row.caption : row.value);
     if (role == Qt::DecorationRole && index.column() == 0) return RowIcon(row.image);
+    // A value too long for its column shows whole on hover.
+    if (role == Qt::ToolTipRole && index.column() == 1)
+        return NumberTip(QString::fromStdString(row.value), ValueChars);
     return {};
 }
 
