@@ -102,6 +102,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -117,6 +118,7 @@ private:
     // Where a new drawing window goes: a step down and right of the last one, back to the
     // top left when it would leave the workspace, and never larger than the workspace.
     void PlaceNewWindow(QMdiSubWindow* sub);
+    void PlaceWindow(QMdiSubWindow* sub, const QMdiSubWindow* after);
     // The drawing windows' title bars, in screen coordinates.
     std::vector<QRect> TitleBars() const;
     void SetRunBrowserVisible(bool visible);
@@ -139,6 +141,7 @@ private:
     QString lastModuleName_;
     bool destroying_ = false;
     bool paletteShownOnce_ = false;
+    bool placedAtStart_ = false;
 };
 
 } // namespace veltra

@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSaveFile>
+#include <QTimer>
 #include <sstream>
 
 namespace veltra {
@@ -55,24 +56,45 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
 }
 
 void TMainForm::PlaceNewWindow(QMdiSubWindow* sub) {
-    const QSize area = mdiArea_->viewport()->size();
-    // Before the main window is first laid out the workspace has no size to fit into.
-    const bool laidOut = mdiArea_->isVisible() && area.width() > 100 && area.height() > 100;
-    if (laidOut) sub->resize(sub->size().boundedTo(area));
-    // The last window placed, or when it has closed, the newest window still open.
+    // After the last window placed, or when it has closed, after the newest one still open.
     if (!lastPlaced_)
         for (QMdiSubWindow* other : mdiArea_->subWindowList(QMdiArea::CreationOrder))
-            if (other != sub && other->isVisible()) lastPlaced_ = other;
+            if (other != sub && !other->isHidden()) lastPlaced_ = other;
+    PlaceWindow(sub, lastPlaced_ != sub ? lastPlaced_.data() : nullptr);
+    lastPlaced_ = sub;
+}
+
+void TMainForm::PlaceWindow(QMdiSubWindow* sub, const QMdiSubWindow* after) {
+    const QSize area = mdiArea_->viewport()->size();
+    // Before the main window is first laid out the workspace has no size to fit into; the
+    // windows made by then are placed again when it is shown.
+    const bool laidOut = mdiArea_->isVisible() && area.width() > 100 && area.height() > 100;
+    if (laidOut) sub->resize(sub->size().boundedTo(area));
     QPoint at(0, 0);
-    if (lastPlaced_ && lastPlaced_ != sub && lastPlaced_->isVisible() && sub->widget()) {
+    if (after != nullptr && !after->isHidden() && sub->widget() != nullptr) {
         const int step = sub->widget()->y(); // the height of a title bar
-        at = lastPlaced_->pos() + QPoint(step, step);
-        if (laidOut && (at.x() + sub->width() > area.width() ||
-                        at.y() + sub->height() > area.height()))
+        at = after->pos() + QPoint(step, step);
+        if (laidOut &&
+            (at.x() + sub->width() > area.width() || at.y() + sub->height() > area.height()))
             at = QPoint(0, 0);
     }
     sub->move(at);
-    lastPlaced_ = sub;
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placedAtStart_) return;
+    placedAtStart_ = true;
+    // Once the workspace has its size: the windows opened at start-up, in cascade.
+    QTimer::singleShot(0, this, [this] {
+        const QMdiSubWindow* after = nullptr;
+        for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+            if (sub->isHidden()) continue;
+            PlaceWindow(sub, after);
+            after = sub;
+            lastPlaced_ = sub;
+        }
+    });
 }
 
 TMDIChild* TMainForm::ActiveChild() const {
