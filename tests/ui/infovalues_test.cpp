@@ -6,6 +6,7 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/runbrowser.h"
 
 namespace veltra {
@@ -146,6 +147,52 @@ TEST_F(InfoTest, TreeAndPageFollowStepsResetsAndApplies) {
     EXPECT_EQ(log->item(1)->text(), "0.5");
     Browser(*main).ButtonResetClick();
     EXPECT_EQ(log->count(), 0);
+}
+
+TEST_F(InfoTest, LongSequencesShowInRowsAndTravelWholeBetweenFileBoxAndInput) {
+    auto* input = static_cast<TInputs*>(Add(TTool::Input, 60, 100));
+    // A megabyte on one line, a break, and a short second line, with bytes that are not UTF-8.
+    QByteArray bytes(1 << 20, '1');
+    for (int i = 0; i < bytes.size(); i += 3)
+        bytes[i] = '0';
+    bytes.append("\r\n01\xe9\x80");
+    const QString file = WriteFile("long.txt", bytes);
+    ShowInfo(input);
+    ToProperties();
+    prompter->fileAnswers.push_back(file);
+    Press("button_load");
+    auto* view = In<TLongTextView>("Memo_input_output_long");
+    EXPECT_TRUE(view->isVisibleTo(&Info()));
+    EXPECT_FALSE(In<QPlainTextEdit>("Memo_input_output_binario")->isVisibleTo(&Info()));
+    EXPECT_TRUE(ApplyEnabled()) << "loading is an edit";
+    ASSERT_EQ(view->RowCount(), (1 << 20) / TLongTextView::RowChars + 1);
+    EXPECT_EQ(view->RowText(0), QString::fromLatin1(bytes.left(TLongTextView::RowChars)));
+    EXPECT_EQ(view->RowText(view->RowCount() - 1), QString::fromLatin1("01\xe9\x80"));
+
+    // Saved back byte for byte, not through any text encoding.
+    const QString copy = dir.filePath("copy.txt");
+    prompter->fileAnswers.push_back(copy);
+    Press("button_save");
+    EXPECT_EQ(ReadFile(copy), bytes);
+
+    // Apply refuses it (a line break), but takes the long first line alone.
+    Press("button_apply");
+    EXPECT_TRUE(input->Sequence().empty());
+    prompter->fileAnswers.push_back(WriteFile("line.txt", bytes.left(1 << 20)));
+    Press("button_load");
+    Press("button_apply");
+    EXPECT_EQ(input->Sequence().size(), std::size_t(1) << 20);
+    EXPECT_EQ(input->Sequence().substr(0, 4), "0110");
+    // A step consumes a symbol; the view follows without counting as an edit.
+    Child().Document().Step();
+    Info().FollowNet(true);
+    EXPECT_EQ(view->Text().size(), (std::size_t(1) << 20) - 1);
+    EXPECT_FALSE(ApplyEnabled());
+    // Clear goes back to the edit box.
+    Press("Button_Clear");
+    EXPECT_FALSE(view->isVisibleTo(&Info()));
+    EXPECT_TRUE(In<QPlainTextEdit>("Memo_input_output_binario")->isVisibleTo(&Info()));
+    EXPECT_EQ(Box(), "");
 }
 
 TEST_F(InfoTest, TheDialogGrowsWithItsTreeListsAndFieldsAndShowsEveryActivationName) {

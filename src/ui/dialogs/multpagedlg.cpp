@@ -9,6 +9,7 @@
 #include "model/protolista.h"
 #include "ui/dialogs/imagelist.h"
 #include "ui/dialogs/liveobjects.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
 #include "ui/prompter.h"
@@ -36,7 +37,7 @@ public:
 
     Node AddNode(Node parent, const std::string& text, int imageIndex, TProtoNeuronio* element,
                  TSinapse* synapse) override {
-        const QStringList texts{QString::fromStdString(text)};
+        const QStringList texts{TreeText(text)};
         QTreeWidgetItem* item =
             parent == NoNode
                 ? new QTreeWidgetItem(&tree_, texts)
@@ -218,7 +219,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
         edit_input_output_name_->setText(Text(e->Label()));
         edit_input_output_x_->setText(x);
         edit_input_output_y_->setText(y);
-        SetBoxText(Text(static_cast<TInputs*>(e)->Sequence()));
+        SetBoxText(static_cast<TInputs*>(e)->Sequence());
         break;
     case 3: {
         PutInView(properties_output_);
@@ -284,18 +285,40 @@ void TMultPageDlg::FieldChanged() {
 
 // --- Apply, Clear, Close ---------------------------------------------------------------------
 
-QString TMultPageDlg::BoxText() const {
+std::string TMultPageDlg::BoxText() const {
+    if (longSequence_->isVisibleTo(properties_input_output_)) return longSequence_->Text();
     QString text = Memo_input_output_binario_->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
+    // A sequence is bytes: one character per byte, whatever the bytes are.
+    const QByteArray bytes = text.toLatin1();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-void TMultPageDlg::SetBoxText(const QString& text) {
-    QString shown = text;
+void TMultPageDlg::SetBoxText(std::string text, bool edit) {
+    const QSignalBlocker quiet(edit ? nullptr : Memo_input_output_binario_);
+    // An edit box lays out a long line in time growing with the square of its length.
+    constexpr std::size_t LongText = 64 * 1024;
+    if (text.size() > LongText) {
+        if (longSequence_->Text() == text && longSequence_->isVisibleTo(properties_input_output_))
+            return;
+        Memo_input_output_binario_->clear();
+        Memo_input_output_binario_->hide();
+        longSequence_->SetText(std::move(text));
+        longSequence_->show();
+        if (edit) FieldChanged();
+        return;
+    }
+    const bool wasLong = longSequence_->isVisibleTo(properties_input_output_);
+    longSequence_->hide();
+    longSequence_->SetText({});
+    Memo_input_output_binario_->show();
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (shown != Memo_input_output_binario_->toPlainText())
         Memo_input_output_binario_->setPlainText(shown);
+    else if (wasLong && edit)
+        FieldChanged();
 }
 
 TInfoFields TMultPageDlg::CollectFields() const {
@@ -316,7 +339,7 @@ TInfoFields TMultPageDlg::CollectFields() const {
         f.name = Std(edit_input_output_name_->text());
         f.x = Std(edit_input_output_x_->text());
         f.y = Std(edit_input_output_y_->text());
-        f.sequence = Std(BoxText());
+        f.sequence = BoxText();
     } else if (shownBox_ == properties_output_) {
         f.name = Std(edit_output_name_->text());
         f.x = Std(edit_output_x_->text());
@@ -378,7 +401,7 @@ void TMultPageDlg::Button_ClearClick() {
         ListBoxLog_->clear();
         historyCleared_ = true;
     } else if (shownBox_ == properties_input_output_) {
-        Memo_input_output_binario_->clear();
+        SetBoxText({});
     }
     FieldChanged();
 }

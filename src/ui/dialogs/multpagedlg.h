@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -27,6 +28,7 @@ class QTreeWidgetItem;
 namespace veltra {
 
 class TDados;
+class TLongTextView;
 class TProtoNeuronio;
 class TSinapse;
 struct TInfoFields;
@@ -112,8 +114,11 @@ private:
     TInfoFields CollectFields() const;
     // False, after a message naming the text, when a number field does not read as a number.
     bool NumbersRead(const TInfoFields& fields);
-    QString BoxText() const; // the sequence box with CR LF line breaks
-    void SetBoxText(const QString& text);
+    // The sequence box's text as the bytes of a sequence file, CR LF between its lines. A text
+    // longer than an edit box handles is shown by a read-only view of it instead.
+    std::string BoxText() const;
+    // `edit`: the change counts as the user's (the enabling rule), as loading a file does.
+    void SetBoxText(std::string text, bool edit = true);
     QString HistoryText() const; // the history list's entries, CR LF between them
     void SetHistoryText(const QString& text);
     void SelectNode(QTreeWidgetItem* node);
@@ -156,6 +161,7 @@ private:
     QLineEdit* edit_input_output_name_ = nullptr;
     QLineEdit* Edit18_ = nullptr;
     QPlainTextEdit* Memo_input_output_binario_ = nullptr;
+    TLongTextView* longSequence_ = nullptr; // in the box's place while its text is long
     QLineEdit* edit_input_output_x_ = nullptr;
     QLineEdit* edit_input_output_y_ = nullptr;
 

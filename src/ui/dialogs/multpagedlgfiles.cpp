@@ -47,13 +47,13 @@ void TMultPageDlg::button_loadClick() {
         return;
     }
     const QByteArray bytes = file.readAll();
-    std::istringstream in(bytes.toStdString());
-    const QString text = QString::fromStdString(LoadSequence(in));
+    std::string text =
+        AdjustLineBreaks({bytes.constData(), static_cast<std::size_t>(bytes.size())});
     // Into what the page shows: the output page's history list, or the sequence box.
     if (shownBox_ == properties_output_)
-        SetHistoryText(text);
+        SetHistoryText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     else
-        SetBoxText(text);
+        SetBoxText(std::move(text));
 }
 
 void TMultPageDlg::button_saveClick() {
@@ -62,7 +62,12 @@ void TMultPageDlg::button_saveClick() {
     if (fileName.isEmpty()) return;
     std::ostringstream out;
     // What the page shows: the output page's history list, or the sequence box.
-    SaveSequence(out, (shownBox_ == properties_output_ ? HistoryText() : BoxText()).toStdString());
+    if (shownBox_ == properties_output_) {
+        const QByteArray history = HistoryText().toLatin1();
+        SaveSequence(out, {history.constData(), static_cast<std::size_t>(history.size())});
+    } else {
+        SaveSequence(out, BoxText());
+    }
     const std::string bytes = out.str();
     // Written in full to a temporary file first: a failed save leaves the old file intact.
     QSaveFile file(fileName);

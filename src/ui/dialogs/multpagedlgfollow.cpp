@@ -25,7 +25,7 @@ void FollowNodes(QTreeWidgetItem* node) {
         QTreeWidgetItem* child = node->child(i);
         if (!child->data(0, NodeHoldsRole).toBool() && child->text(0).startsWith(PotentialPrefix)) {
             if (const TProtoNeuronio* element = NodeElement(node))
-                child->setText(0, PotentialPrefix + QString::fromStdString(element->ValueText()));
+                child->setText(0, TreeText(PotentialPrefix.toStdString() + element->ValueText()));
         } else {
             FollowNodes(child);
         }
@@ -39,6 +39,15 @@ void Show(QLineEdit* field, const std::string& text) {
 }
 
 } // namespace
+
+QString TreeText(const std::string& text) {
+    constexpr std::size_t MaxChars = 1000;
+    constexpr std::size_t EndChars = 400;
+    if (text.size() <= MaxChars) return QString::fromStdString(text);
+    return QString::fromStdString(text.substr(0, EndChars)) + QStringLiteral("...") +
+           QString::fromStdString(text.substr(text.size() - EndChars)) +
+           QStringLiteral(" (%1 characters)").arg(text.size());
+}
 
 void TMultPageDlg::FollowNet(bool now) {
     if (!isVisible()) return; // a closed dialog shows nothing (its tree is emptied)
@@ -66,8 +75,7 @@ void TMultPageDlg::ShowCurrentValues() {
     } else if (shownBox_ == properties_pendor_) {
         Show(edit_pendor_value_, currentElement_->ValueText());
     } else if (shownBox_ == properties_input_output_) {
-        const QSignalBlocker quiet(Memo_input_output_binario_);
-        SetBoxText(QString::fromStdString(static_cast<TInputs*>(currentElement_)->Sequence()));
+        SetBoxText(static_cast<TInputs*>(currentElement_)->Sequence(), false);
     } else if (shownBox_ == properties_output_ && !historyCleared_) {
         const auto& log = static_cast<TOutputs*>(currentElement_)->ValueLog();
         const int shown = ListBoxLog_->count();

@@ -1,6 +1,7 @@
 // The Info dialog's form: the button panel on the right, the two-page notebook with its
 // tab set along the bottom, and the six property group boxes of the "Properties" page.
 #include "ui/dialogs/imagelist.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/numbertip.h"
 
@@ -214,6 +215,11 @@ void TMultPageDlg::BuildInputBox(QWidget* page) {
     Memo_input_output_binario_->setObjectName(QStringLiteral("Memo_input_output_binario"));
     Memo_input_output_binario_->setGeometry(8, 18, InnerWidth - 16, 56);
     anchors_.Add(Memo_input_output_binario_, TAnchors::Width | TAnchors::Height);
+    longSequence_ = new TLongTextView(binary);
+    longSequence_->setObjectName(QStringLiteral("Memo_input_output_long"));
+    longSequence_->setGeometry(Memo_input_output_binario_->geometry());
+    longSequence_->hide();
+    anchors_.Add(longSequence_, TAnchors::Width | TAnchors::Height);
     connect(Memo_input_output_binario_, &QPlainTextEdit::textChanged, this,
             [this] { FieldChanged(); });
     Coordinates(box, 148, edit_input_output_x_, edit_input_output_y_, "edit_input_output_x",

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTreeWidgetItem>
+#include <string>
 
 namespace veltra {
 
@@ -15,6 +16,10 @@ enum TNodeRole {
     NodeImageRole = Qt::UserRole + 2,
     NodeHoldsRole = Qt::UserRole + 3
 };
+
+// A node's text; one longer than a tree can show (an output's history of a million steps)
+// keeps its two ends and says how long it is, so the tree never lays out megabytes.
+QString TreeText(const std::string& text);
 
 inline TProtoNeuronio* NodeElement(const QTreeWidgetItem* node) {
     return reinterpret_cast<TProtoNeuronio*>(node->data(0, NodeElementRole).value<quintptr>());
