@@ -15,7 +15,9 @@ fi
 
 veltra_need_packages "${VELTRA_BUILD_PACKAGES[@]}" "${VELTRA_GUI_PACKAGES[@]}" "${VELTRA_TEST_PACKAGES[@]}"
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_SANITIZE=$sanitize
+# CI sets VELTRA_WERROR=ON: a warning fails its build.
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_SANITIZE=$sanitize \
+    -DVELTRA_WERROR="${VELTRA_WERROR:-OFF}"
 cmake --build "$dir" -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
