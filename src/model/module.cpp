@@ -56,6 +56,10 @@ bool TModule::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
     return true;
 }
 
+void TModule::DiscardInput() noexcept {
+    inner_->DiscardInputAll();
+}
+
 void TModule::Commit() {
     inner_->CommitAll();
 }

@@ -26,6 +26,7 @@ public:
     // or input, which gets a hidden synapse to the destination.
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void Commit() override;
+    void DiscardInput() noexcept override;
     bool SaveBody(TNetWriter& out) const override;
     bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
     void Renumber(std::int32_t& counter) override;
