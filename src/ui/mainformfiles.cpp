@@ -210,6 +210,13 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     return errorText;
 }
 
+std::vector<const TProtoLista*> TMainForm::OpenNets() {
+    std::vector<const TProtoLista*> nets;
+    for (int i = 0; i < ChildCount(); ++i)
+        nets.push_back(&ChildAt(i)->Document().Elements());
+    return nets;
+}
+
 void TMainForm::ForgetElement(const TProtoNeuronio* element) {
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
         info->ForgetElement(element);
