@@ -59,6 +59,9 @@ void AsModuleFile(const std::string& text) {
 
 } // namespace
 
+// tools/fuzz.sh runs the target with the options on the line below (libFuzzer would otherwise
+// try inputs of at most 4 KiB, far short of what is read here).
+// fuzz-options: -max_len=65536
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Big inputs only slow the search down; long lines have their own tests.
     if (size > 64 * 1024) return 0;

@@ -32,8 +32,11 @@ for src in fuzz/fuzz_*.cpp; do
     mkdir -p "$corpus" "$dir/artifacts"
     dict=()
     [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
-    echo "== $name: ${seconds}s"
-    if ! "$dir/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 "${dict[@]}" \
+    # A target names its own libFuzzer options (such as the longest input it reads) on a
+    # "// fuzz-options:" line.
+    read -r -a options <<<"$(sed -n 's|^// fuzz-options:||p' "$src" | head -n 1)"
+    echo "== $name: ${seconds}s ${options[*]}"
+    if ! "$dir/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 "${dict[@]}" "${options[@]}" \
         -artifact_prefix="$dir/artifacts/$name-" "$corpus"; then
         echo "== $name FAILED (see $dir/artifacts)" >&2
         status=1

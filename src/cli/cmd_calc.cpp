@@ -1,5 +1,6 @@
 // "calc": the Options dialog's calculator on the command line.
 #include "commands.h"
+#include "loadnet.h"
 #include "numeric/infinito.h"
 
 #include <array>
@@ -43,7 +44,7 @@ bool OperandText(std::string_view arg, std::string& text, std::ostream& err) {
         return true;
     }
     if (!ReadWholeFile(arg.substr(1), text)) {
-        err << "veltra-cli calc: cannot read '" << arg.substr(1) << "'\n";
+        err << "veltra-cli calc: cannot read '" << EscapeField(arg.substr(1)) << "'\n";
         return false;
     }
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
@@ -80,7 +81,7 @@ int RunCalc(const std::vector<std::string_view>& args, std::ostream& out, std::o
         x = ReadTypedNumber(xText);
         y = ReadTypedNumber(yText);
     } catch (const EConvertError& e) {
-        err << e.what() << '\n';
+        err << EscapeField(e.what()) << '\n';
         return ExitFailure;
     } catch (const EInvalidNumber& e) {
         err << e.what() << '\n';

@@ -16,7 +16,9 @@ constexpr std::string_view kUsage =
     "Prints the update equation of every neuron of the net FILE that has incoming synapses,\n"
     "one line each, as the dynamics view shows them, for example:\n"
     "  Neuron[N] (+)= SIG( 1 x In[In]   +   -0.5 x B[B] )\n"
-    "Terms are grouped by source: neurons (N), inputs (In), outputs (Out), biases (B).\n\n"
+    "Terms are grouped by source: neurons (N), inputs (In), outputs (Out), biases (B).\n"
+    "Backslash, tab, CR, LF and other control characters in labels are written \\\\, \\t,\n"
+    "\\r, \\n and \\xHH.\n\n"
     "  --printout  print the text as it is printed instead: the line DYNAMICS, the file\n"
     "              name, an empty line, then the equations cut into lines of 131 characters\n\n"
     "Status 1 when the file cannot be read or holds an error (message on standard error);\n"
@@ -49,8 +51,9 @@ int RunEquations(const std::vector<std::string_view>& args, std::ostream& out, s
         WriteDynamicsScratch(scratch, lines);
         lines = DynamicsPrintout(std::string(file), ReadDynamicsScratch(scratch));
     }
+    // Labels are free text from the file: escaped as run's rows escape them.
     for (const std::string& line : lines)
-        out << line << '\n';
+        out << EscapeField(line) << '\n';
     return out ? ExitOk : ExitFailure;
 }
 

@@ -1,12 +1,14 @@
 // "run": load a net, step it or run it until it is finished, print every element's value.
 #include "commands.h"
 #include "execution/runcontrol.h"
+#include "execution/stepbound.h"
 #include "loadnet.h"
 #include "model/dados.h"
 #include "model/outputs.h"
 #include "storage/atomicsave.h"
 
 #include <charconv>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,7 +18,8 @@ namespace veltra::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--trace] [--log] [--save OUT]\n\n"
+    "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--max-digits N] [--trace] [--log]\n"
+    "                      [--save OUT]\n\n"
     "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
     "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
     "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
@@ -26,18 +29,26 @@ constexpr std::string_view kUsage =
     "  STEPS  KIND  LABEL  VALUE\n"
     "KIND is neuron, bias, input, output or module; VALUE is the neuron's activity, the\n"
     "bias value, the input's remaining sequence or the output's history of 0, 1 and x.\n"
-    "Backslash, tab, CR and LF in labels and values are written \\\\, \\t, \\r and \\n.\n"
+    "Backslash, tab, CR and LF in labels and values are written \\\\, \\t, \\r and \\n, other\n"
+    "control characters (NUL, ESC, DEL, ...) \\xHH.\n"
     "Then a last line: steps=N finished=true|false\n\n"
     "Options:\n"
     "  --steps N      perform exactly N steps\n"
     "  --max-steps N  stop a run after N steps (says so on standard error)\n"
+    "  --max-digits N stop before a step whose values could have more than N digits\n"
+    "                 (before and after the point together; the bound is worked out from\n"
+    "                 the digits of the weights and values the step multiplies): the rows\n"
+    "                 show the net as it stands, a message says why, the status is 1\n"
     "  --trace        print the rows after every step instead of once at the end\n"
     "  --log          also print, per output, the exact value recorded in every step:\n"
     "                 STEPS  log  LABEL  V1 V2 ...\n"
+    "                 (without --log the recorded values are not kept at all)\n"
     "  --save OUT     write the net after the run to OUT (safely: a failed save keeps\n"
     "                 the old OUT)\n\n"
     "Status 0 on success; 1 when the file cannot be read, holds an error (the reader's\n"
-    "message is printed on standard error) or the save fails; 2 for wrong arguments.\n";
+    "message is printed on standard error), a step fails (a value too long for the number\n"
+    "type, memory running out: the message says which), --max-digits stops the run, or the\n"
+    "save fails; 2 for wrong arguments.\n";
 
 void PrintRows(std::ostream& out, TDados& document, long long steps) {
     for (const auto& element : document.Elements()) {
@@ -49,10 +60,10 @@ void PrintRows(std::ostream& out, TDados& document, long long steps) {
 void PrintLogs(std::ostream& out, TDados& document, long long steps) {
     for (const auto& element : document.Elements()) {
         if (element->Kind() != TElementKind::Output) continue;
-        const auto& log = static_cast<const TOutputs&>(*element).ValueLog();
+        const TValueLog& log = static_cast<const TOutputs&>(*element).Log();
         out << steps << "\tlog\t" << EscapeField(element->Label()) << '\t';
-        for (std::size_t i = 0; i < log.size(); ++i)
-            out << (i ? " " : "") << log[i];
+        for (std::size_t i = 0; i < log.Size(); ++i)
+            out << (i ? " " : "") << log.At(i);
         out << '\n';
     }
 }
@@ -61,6 +72,7 @@ struct Options {
     std::string_view file;
     std::optional<long long> steps;
     std::optional<long long> maxSteps;
+    std::optional<long long> maxDigits;
     bool trace = false;
     bool log = false;
     std::optional<std::string_view> save;
@@ -85,13 +97,15 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
             return true;
         };
         std::string_view v;
-        if (arg == "--steps" || arg == "--max-steps") {
+        if (arg == "--steps" || arg == "--max-steps" || arg == "--max-digits") {
             long long n = 0;
+            const bool digits = arg == "--max-digits";
             if (!value(v)) return Usage(err, std::string(arg) + " needs a number");
             if (!ReadCount(v, n))
-                return Usage(err, std::string(arg) + ": '" + std::string(v) +
-                                      "' is not a whole number of steps");
-            (arg == "--steps" ? o.steps : o.maxSteps) = n;
+                return Usage(err, std::string(arg) + ": '" + EscapeField(v) +
+                                      (digits ? "' is not a whole number of digits"
+                                              : "' is not a whole number of steps"));
+            (digits ? o.maxDigits : arg == "--steps" ? o.steps : o.maxSteps) = n;
         } else if (arg == "--trace") {
             o.trace = true;
         } else if (arg == "--log") {
@@ -100,12 +114,12 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
             if (!value(v) || v.empty()) return Usage(err, "--save needs a file name");
             o.save = v;
         } else if (arg.size() > 1 && arg.front() == '-') {
-            return Usage(err, "unknown option '" + std::string(arg) + "'");
+            return Usage(err, "unknown option '" + EscapeField(arg) + "'");
         } else if (o.file.empty()) {
             o.file = arg;
         } else {
-            return Usage(err, "more than one FILE ('" + std::string(o.file) + "', '" +
-                                  std::string(arg) + "')");
+            return Usage(err, "more than one FILE ('" + EscapeField(o.file) + "', '" +
+                                  EscapeField(arg) + "')");
         }
     }
     if (o.file.empty()) return Usage(err, "no FILE given");
@@ -121,25 +135,34 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     TDados document(&ui);
     if (!LoadNet(o.file, document, ui, err)) return ExitFailure;
 
+    // Only --log reads what the outputs record; without it no digits are kept per step.
+    KeepValueLogs(document.Elements(), o.log);
     TRunControl control(ui, [&document] { return &document; });
     if (o.trace) control.SetRefreshHook([&] { PrintRows(out, document, control.StepCount()); });
 
+    // Before each step: would its values grow past --max-digits?
+    std::int64_t runaway = 0;
+    auto tooLong = [&] {
+        if (!o.maxDigits) return false;
+        runaway = NextStepDigitBound(document.Elements());
+        return runaway > *o.maxDigits;
+    };
     bool cutShort = false;
+    bool digitStop = false;
     if (o.steps) {
-        for (long long i = 0; i < *o.steps; ++i)
+        for (long long i = 0; i < *o.steps && !(digitStop = tooLong()); ++i)
             control.Step();
-    } else if (o.maxSteps && *o.maxSteps == 0) {
-        cutShort = !document.AllFinished();
-    } else {
-        if (o.maxSteps) {
-            const long long limit = *o.maxSteps;
-            // The hook runs before each step; Stop there still lets that step happen.
-            control.SetPassHook([&control, limit] {
-                if (control.StepCount() + 1 >= limit) control.Stop();
-            });
+    } else if (!document.AllFinished()) {
+        // The Execution Browser's Run: no step for a finished net, else until finished.
+        while (true) {
+            if (o.maxSteps && control.StepCount() >= *o.maxSteps) {
+                cutShort = true;
+                break;
+            }
+            if ((digitStop = tooLong())) break;
+            control.Step();
+            if (document.AllFinished()) break;
         }
-        control.Run();
-        cutShort = o.maxSteps && !document.AllFinished();
     }
     const long long steps = control.StepCount();
     if (!o.trace) PrintRows(out, document, steps);
@@ -150,6 +173,10 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     if (cutShort)
         err << "veltra-cli run: stopped after " << steps
             << " steps (--max-steps); the net is not finished\n";
+    if (digitStop)
+        err << "veltra-cli run: stopped after " << steps << " steps: the values of step "
+            << steps + 1 << " could have " << runaway << " digits, more than --max-digits "
+            << *o.maxDigits << '\n';
 
     if (o.save) {
         std::string error;
@@ -160,7 +187,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
             return ExitFailure;
         }
     }
-    return out ? ExitOk : ExitFailure;
+    return out && !digitStop ? ExitOk : ExitFailure;
 }
 
 const CommandRegistration kRun{

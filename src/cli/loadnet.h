@@ -32,7 +32,9 @@ private:
 // error or an unresolved synapse is reported on err; the answer is then false.
 bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std::ostream& err);
 
-// Backslash, tab, CR and LF written as \\, \t, \r and \n so that a row stays one row.
+// Backslash, tab, CR and LF written as \\, \t, \r and \n so that a row stays one row; every
+// other control (NUL, ESC, DEL, a UTF-8 C1 control) as \xHH per byte, so that nothing read
+// from a file acts on the terminal.
 std::string EscapeField(std::string_view text);
 
 } // namespace veltra::cli

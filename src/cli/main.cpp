@@ -1,9 +1,11 @@
 // veltra-cli: run, check and compute on nets and exact decimals without a window.
 #include "commands.h"
+#include "loadnet.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -80,5 +82,17 @@ int main(int argc, char** argv) {
         std::cout << it->usage;
         return ExitOk;
     }
-    return it->run(args, std::cout, std::cerr);
+    try {
+        return it->run(args, std::cout, std::cerr);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "veltra-cli " << name << ": out of memory\n";
+        return ExitFailure;
+    } catch (const std::exception& error) {
+        // A value too long for its Positions, memory running out: the command fails with a
+        // message instead of aborting the process.
+        std::cout.flush();
+        std::cerr << "veltra-cli " << name << ": " << EscapeField(error.what()) << '\n';
+        return ExitFailure;
+    }
 }

@@ -4,6 +4,7 @@
 #include "model/interaction.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace veltra {
 
@@ -63,6 +64,15 @@ void TRunControl::Run() {
         ~Unregister() { runs.erase(std::find(runs.begin(), runs.end(), slot)); }
     } unregister{runs_, &slot};
 
+    // A step that throws (and so changed nothing) ends the run: the caller shows why.
+    struct StopOnThrow {
+        TRunControl& control;
+        int pending = std::uncaught_exceptions();
+        ~StopOnThrow() {
+            if (std::uncaught_exceptions() > pending) control.Stop();
+        }
+    } stopOnThrow{*this};
+
     if (slot.document->AllFinished()) Stop();
     while (running_) {
         if (passHook_) passHook_();
@@ -92,25 +102,32 @@ void TRunControl::Reset() {
 void TRunControl::Forget(const TDados* document) {
     for (RunSlot* slot : runs_)
         if (slot->document == document) slot->document = nullptr;
-    // The rows point into that net: they go with it, whichever window is active now.
-    if (rowsDocument_ == document) {
+    TDados* active = activeDocument_ ? activeDocument_() : nullptr;
+    if (active == nullptr || active == document || rowsDocument_ == document) {
         rows_.clear();
+        rowsStale_ = false;
         rowsDocument_ = nullptr;
     }
 }
 
 void TRunControl::Refresh() {
     rows_.clear();
-    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
-    rowsDocument_ = document;
-    if (document != nullptr) {
-        for (const auto& element : document->Elements()) {
+    rowsDocument_ = activeDocument_ ? activeDocument_() : nullptr;
+    rowsStale_ = rowsDocument_ != nullptr;
+    if (refreshHook_) refreshHook_();
+}
+
+const std::vector<TWatchRow>& TRunControl::Rows() const {
+    if (rowsStale_) {
+        rowsStale_ = false;
+        rows_.clear();
+        for (const auto& element : rowsDocument_->Elements()) {
             if (!IsWatched(*element)) continue;
             rows_.push_back(
                 {element.get(), element->Label(), element->ValueText(), RowImage(*element)});
         }
     }
-    if (refreshHook_) refreshHook_();
+    return rows_;
 }
 
 std::vector<TProtoNeuronio*> TRunControl::AddOffer() const {
@@ -140,7 +157,7 @@ void TRunControl::Add(TProtoNeuronio* element) {
 }
 
 void TRunControl::Remove(int rowIndex) {
-    if (rowIndex < 0 || rowIndex >= static_cast<int>(rows_.size())) return;
+    if (rowIndex < 0 || rowIndex >= static_cast<int>(Rows().size())) return;
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;
     if (document == nullptr) return;
     // Rows are matched to elements by walking the watched elements in list order.

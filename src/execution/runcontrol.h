@@ -59,9 +59,12 @@ public:
     // Steps performed through this control (Step and runs), for status texts and tools.
     long long StepCount() const { return stepCount_; }
 
-    // Rebuilds the rows from the active net's top-level list.
+    // Takes the active net's top-level list as the one the rows show. The rows themselves are
+    // made when Rows() is next asked for: a run refreshes after every step, but a window
+    // shows rows only now and then, and a value text (an input's whole remaining sequence,
+    // an output's history) would otherwise be copied every step.
     void Refresh();
-    const std::vector<TWatchRow>& Rows() const { return rows_; }
+    const std::vector<TWatchRow>& Rows() const;
 
     // The Run List's entries: neurons, inputs and outputs of the active net not watched.
     std::vector<TProtoNeuronio*> AddOffer() const;
@@ -83,8 +86,9 @@ private:
     std::function<void()> passHook_;
     std::function<void()> refreshHook_;
     std::vector<RunSlot*> runs_; // the run loops in progress, innermost last
-    std::vector<TWatchRow> rows_;
-    const TDados* rowsDocument_ = nullptr; // the net the rows were built from
+    mutable std::vector<TWatchRow> rows_;
+    mutable bool rowsStale_ = false;
+    TDados* rowsDocument_ = nullptr; // the net the rows show, null: none
     bool running_ = false;
     bool stopEnabled_ = false;
     long long stepCount_ = 0;

@@ -56,8 +56,14 @@ bool TDados::LoadModuleFile(TModule& module, std::istream& in, std::string& erro
     std::string header;
     reader.ReadLine(header); // the net header line, not compared
     auto inner = std::make_shared<TProtoLista>();
-    errorText = ReadList(reader, *inner, 1);
-    // A fresh list can never hold the module itself, so this cannot be refused.
+    // Read at the depth where it will stand, so that the reader refuses modules nested deeper
+    // than it would accept in the whole net (counted from the top of every net holding it).
+    std::vector<const TProtoLista*> roots = ui_->OpenNets();
+    roots.push_back(&net_.Elements());
+    errorText = ReadList(reader, *inner, EnclosingDepth(roots, module) + 1);
+    // Too deep: nothing of it is taken, the module keeps its inner net.
+    if (errorText == ModuleDepthText()) return false;
+    // A fresh list can never hold the module itself, nor nest too deeply now.
     module.SetInnerNet(std::move(inner), *ui_);
     if (!errorText.empty()) return false;
     return FinishModule(module, errorText);

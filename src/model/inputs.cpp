@@ -11,7 +11,8 @@ TInputs::TInputs() : one_("1"), zero_("0") {}
 void TInputs::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
     ApplyName(fields);
     const std::string& s = fields.sequence;
-    if (std::all_of(s.begin(), s.end(), [](char c) { return c == '0' || c == '1'; })) sequence_ = s;
+    if (std::all_of(s.begin(), s.end(), [](char c) { return c == '0' || c == '1'; }))
+        SetSequence(s);
     ApplyPosition(fields, canvas);
 }
 
@@ -23,8 +24,9 @@ bool TInputs::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
 }
 
 int TInputs::CurrentSymbol() const {
-    if (sequence_.empty()) return 0;
-    const char c = sequence_.front();
+    const std::string_view rest = Remaining();
+    if (rest.empty()) return 0;
+    const char c = rest.front();
     return c >= '0' && c <= '9' ? c - '0' : 0;
 }
 
@@ -33,15 +35,21 @@ const TInfinito& TInputs::GetValue() const {
 }
 
 void TInputs::Commit() {
-    if (!sequence_.empty()) sequence_.erase(0, 1);
+    if (consumed_ >= sequence_.size()) return;
+    ++consumed_;
+    if (consumed_ >= 4096 && consumed_ * 2 >= sequence_.size()) {
+        sequence_.erase(0, consumed_);
+        consumed_ = 0;
+    }
 }
 
 bool TInputs::SaveBody(TNetWriter& out) const {
-    out.WriteKeyed("Binario:", sequence_);
+    out.WriteKeyed("Binario:", Remaining());
     return true;
 }
 
 bool TInputs::LoadBody(TNetReader& in, std::string& errorText, int) {
+    consumed_ = 0;
     if (!in.ExpectKey("Binario:", sequence_)) {
         errorText = "TInputs - FormatoIncorrecto - Binario";
         return false;

@@ -8,6 +8,7 @@
 
 namespace veltra {
 
+class TProtoLista;
 class TProtoNeuronio;
 class TSinapse;
 
@@ -21,6 +22,9 @@ public:
     virtual TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) = 0;
     // Current text of the main window's synapse weight box (may be empty).
     virtual std::string WeightText() = 0;
+    // The top-level element list of every open net. A module's inner list may be shared with
+    // other nets; a change to it (a module loaded inside it) reaches every net that holds it.
+    virtual std::vector<const TProtoLista*> OpenNets() { return {}; }
 };
 
 // Answers without asking anybody and records what it was asked, for tests and batch use.
@@ -29,11 +33,13 @@ public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) override;
     std::string WeightText() override { return weightText; }
+    std::vector<const TProtoLista*> OpenNets() override { return openNets; }
 
     std::vector<std::string> messages;                // every message shown, in order
     std::vector<std::vector<TProtoNeuronio*>> offers; // every candidate list offered
     int pick = -1;                                    // index to choose; -1 cancels
     std::string weightText;                           // the weight box text
+    std::vector<const TProtoLista*> openNets;         // what OpenNets answers
 };
 
 // The net browser tree of the Info dialog, as the elements fill it. Nodes are handles

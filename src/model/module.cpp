@@ -56,6 +56,10 @@ bool TModule::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
     return true;
 }
 
+void TModule::DiscardInput() noexcept {
+    inner_->DiscardInputAll();
+}
+
 void TModule::Commit() {
     inner_->CommitAll();
 }
@@ -75,6 +79,26 @@ int NestingDepth(const TProtoLista& list) {
             deepest =
                 std::max(deepest, 1 + NestingDepth(static_cast<const TModule&>(*e).InnerNet()));
     return deepest;
+}
+
+namespace {
+int Enclosing(const TProtoLista& list, const TModule& module, int depth) {
+    int most = -1;
+    for (const auto& e : list) {
+        if (e.get() == &module) most = std::max(most, depth);
+        if (e->Kind() == TElementKind::Module)
+            most = std::max(
+                most, Enclosing(static_cast<const TModule&>(*e).InnerNet(), module, depth + 1));
+    }
+    return most;
+}
+} // namespace
+
+int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& module) {
+    int most = 0;
+    for (const TProtoLista* root : roots)
+        if (root != nullptr) most = std::max(most, Enclosing(*root, module, 0));
+    return most;
 }
 
 bool TModule::LoadBody(TNetReader& in, std::string& errorText, int depth) {
@@ -123,8 +147,9 @@ bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
         ui.ShowMessage(ModuleCycleText);
         return false;
     }
-    // A net nested deeper than the reader accepts could be saved but never read back.
-    if (NestingDepth(*list) >= MaxModuleDepth) {
+    // A net nested deeper than the reader accepts could be saved but never read back: counted
+    // from the top of every net that holds this module.
+    if (EnclosingDepth(ui.OpenNets(), *this) + 1 + NestingDepth(*list) > MaxModuleDepth) {
         ui.ShowMessage(ModuleDepthText());
         return false;
     }

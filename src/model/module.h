@@ -26,6 +26,7 @@ public:
     // or input, which gets a hidden synapse to the destination.
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void Commit() override;
+    void DiscardInput() noexcept override;
     bool SaveBody(TNetWriter& out) const override;
     bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
     void Renumber(std::int32_t& counter) override;
@@ -39,7 +40,8 @@ public:
     const TProtoLista& InnerNet() const { return *inner_; }
     const std::shared_ptr<TProtoLista>& SharedInnerNet() const { return inner_; }
     // Shares `list` as the inner net (another window's list, or a freshly read one).
-    // Refused, with a message through `ui`, when the module would then contain itself;
+    // Refused, with a message through `ui`, when the module would then contain itself, or when
+    // a net that holds it (ui.OpenNets()) would nest deeper than the reader accepts;
     // otherwise the hidden synapses into and out of the old inner net are released.
     bool SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui);
 
@@ -61,5 +63,8 @@ inline constexpr int MaxModuleDepth = 64;
 std::string ModuleDepthText();
 // How many modules deep the list nests (0: no module in it).
 int NestingDepth(const TProtoLista& list);
+// How many modules stand around `module` in the nets of `roots` (0: it stands in a top-level
+// list; the most where it is met more than once; 0 also where it is not met at all).
+int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& module);
 
 } // namespace veltra

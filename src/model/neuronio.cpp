@@ -63,11 +63,10 @@ bool TNeuronio::SaveBody(TNetWriter& out) const {
 
 bool TNeuronio::LoadBody(TNetReader& in, std::string& errorText, int) {
     std::string value;
-    if (!in.ExpectKey("Actividade:", value)) {
+    if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(activity_, value)) {
         errorText = "TNeuronio - FormatoIncorrecto";
         return false;
     }
-    SetFromTextQuietly(activity_, value);
     if (!in.ExpectKey("FuncaoActivacao:", value)) {
         errorText = "TNeuronio - FormatoIncorrecto - FuncaoActivacao";
         return false;
@@ -79,11 +78,10 @@ bool TNeuronio::LoadBody(TNetReader& in, std::string& errorText, int) {
     }
     activation_ = std::move(activation);
     if (auto* step = dynamic_cast<TStepFunction*>(activation_.get())) {
-        if (!in.ExpectKey("Teta:", value)) {
+        if (!in.ExpectKey("Teta:", value) || !SetFromTextQuietly(step->Teta(), value)) {
             errorText = "TNeuronio - FormatoIncorrecto - Teta";
             return false;
         }
-        SetFromTextQuietly(step->Teta(), value);
     }
     if (!in.ExpectKey("loop:", value)) {
         errorText = "TNeuronio - Formato Incorrecto - loop";

@@ -18,6 +18,7 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void AddInput(const TInfinito& contribution) override;
     void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
+    void DiscardInput() noexcept override { inputSum_ = ZeroValue(); }
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;

@@ -1,5 +1,7 @@
 #include "model/outputs.h"
 
+#include "model/module.h"
+#include "model/protolista.h"
 #include "storage/netfile.h"
 
 namespace veltra {
@@ -10,7 +12,7 @@ void TOutputs::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
     ApplyName(fields);
     ApplyPosition(fields, canvas);
     if (fields.historyListEmpty) {
-        valueLog_.clear();
+        valueLog_.Clear();
         history_.clear();
     }
 }
@@ -30,7 +32,7 @@ TSinapse* TOutputs::ReadSynapse() const {
 void TOutputs::Commit() {
     if (const TSinapse* s = ReadSynapse(); s != nullptr && s->Source() != nullptr)
         received_ = s->Source()->GetValue();
-    valueLog_.push_back(received_.ToText());
+    if (logKept_) valueLog_.Append(received_.ToText());
     if (TInfinito::Compare(received_, zero_) == 0)
         history_ += '0';
     else if (TInfinito::Compare(received_, one_) == 0)
@@ -53,9 +55,22 @@ bool TOutputs::LoadBody(TNetReader& in, std::string& errorText, int) {
     return true;
 }
 
+void TOutputs::SetLogKept(bool kept) {
+    logKept_ = kept;
+    if (!kept) valueLog_.Clear();
+}
+
+void KeepValueLogs(TProtoLista& list, bool kept) {
+    for (const auto& e : list) {
+        if (e->Kind() == TElementKind::Output) static_cast<TOutputs&>(*e).SetLogKept(kept);
+        if (e->Kind() == TElementKind::Module)
+            KeepValueLogs(static_cast<TModule&>(*e).InnerNet(), kept);
+    }
+}
+
 void TOutputs::Reset() {
     history_.clear();
-    valueLog_.clear();
+    valueLog_.Clear();
 }
 
 } // namespace veltra

@@ -1,8 +1,10 @@
 // An output records, step by step, the value of the element that feeds it: as a history
-// of "0", "1" and "x" symbols and as a log of the full decimal texts.
+// of "0", "1" and "x" symbols and, unless told not to keep it, as a log of the full decimal
+// texts.
 #pragma once
 
 #include "model/protoneuronio.h"
+#include "model/valuelog.h"
 
 #include <vector>
 
@@ -17,6 +19,7 @@ public:
     void Propagate() override {} // an output never sends
     void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
     void AddInput(const TInfinito& contribution) override;
+    void DiscardInput() noexcept override { received_ = zero_; }
     std::string ValueText() const override { return history_; }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
@@ -29,7 +32,13 @@ public:
 
     const std::string& History() const { return history_; }
     void SetHistory(std::string history) { history_ = std::move(history); }
-    const std::vector<std::string>& ValueLog() const { return valueLog_; }
+    // The logged texts, one per recorded step (a copy).
+    std::vector<std::string> ValueLog() const { return valueLog_.Texts(); }
+    const TValueLog& Log() const { return valueLog_; }
+    // Whether Commit logs the recorded value's text; on at construction. Turning it off
+    // empties the log: a batch run that never reads it keeps no digits per step.
+    bool LogKept() const { return logKept_; }
+    void SetLogKept(bool kept);
     const TInfinito& Received() const { return received_; }
 
 private:
@@ -37,7 +46,11 @@ private:
     TInfinito zero_;
     std::string history_;
     TInfinito received_;
-    std::vector<std::string> valueLog_;
+    TValueLog valueLog_;
+    bool logKept_ = true;
 };
+
+// SetLogKept on every output of the list, module insides included.
+void KeepValueLogs(TProtoLista& list, bool kept);
 
 } // namespace veltra

@@ -27,11 +27,10 @@ bool TPendor::SaveBody(TNetWriter& out) const {
 
 bool TPendor::LoadBody(TNetReader& in, std::string& errorText, int) {
     std::string value;
-    if (!in.ExpectKey("Actividade:", value)) {
+    if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(biasValue_, value)) {
         errorText = "TNeuronio - FormatoIncorrecto";
         return false;
     }
-    SetFromTextQuietly(biasValue_, value);
     return true;
 }
 

@@ -98,6 +98,11 @@ void TProtoLista::CommitAll() {
         e->Commit();
 }
 
+void TProtoLista::DiscardInputAll() noexcept {
+    for (const auto& e : items_)
+        e->DiscardInput();
+}
+
 bool TProtoLista::AllFinished() const {
     for (const auto& e : items_)
         if (!e->IsFinished()) return false;

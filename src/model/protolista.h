@@ -40,6 +40,7 @@ public:
 
     void PropagateAll();
     void CommitAll();
+    void DiscardInputAll() noexcept;
     bool AllFinished() const; // stops at the first unfinished element
     void ResetAll();
     void RenumberAll(std::int32_t& counter);

@@ -35,12 +35,15 @@ bool ReadInteger(const std::string& text, std::int32_t& value) {
     return ParseInteger(t, value);
 }
 
-void SetFromTextQuietly(TInfinito& number, const std::string& text) {
+bool SetFromTextQuietly(TInfinito& number, const std::string& text) {
     try {
         number.SetFromText(text);
     } catch (const EConvertError&) {
         number.SetFromText("0");
+    } catch (const std::length_error&) {
+        return false; // no number has that many digits: the line is wrong like any other
     }
+    return true;
 }
 
 TProtoNeuronio::TProtoNeuronio() = default;

@@ -90,6 +90,9 @@ public:
     virtual bool LoadBody(TNetReader& in, std::string& errorText, int depth) = 0;
     // AddInput(weight x value) without a temporary where the type can (a neuron sums in place).
     virtual void AddWeighted(const TInfinito& weight, const TInfinito& value);
+    // Forgets what phase 1 of a step has added so far (a step that fails or is cancelled
+    // halfway must change nothing): accumulators return to the zero they hold between steps.
+    virtual void DiscardInput() noexcept {}
 
     // --- plain operations --------------------------------------------------------------
     TPoint GetPosition() const { return {x_, y_}; }
@@ -177,8 +180,8 @@ const TInfinito& OneValue();
 // True when text (after trimming blanks) is not empty.
 bool IsBlank(const std::string& text);
 // SetFromText for numbers read from a file: an unreadable integer part gives 0 instead
-// of abandoning the whole load.
-void SetFromTextQuietly(TInfinito& number, const std::string& text);
+// of abandoning the whole load. False (number unchanged) for a text too long to be a number.
+[[nodiscard]] bool SetFromTextQuietly(TInfinito& number, const std::string& text);
 // Reads a whole text as a 32-bit integer (blanks around allowed); false when it is not one.
 bool ReadInteger(const std::string& text, std::int32_t& value);
 

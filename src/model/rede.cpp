@@ -10,7 +10,12 @@ namespace veltra {
 TRede::TRede() : elements_(std::make_shared<TProtoLista>()) {}
 
 void TRede::Step() {
-    elements_->PropagateAll();
+    try {
+        elements_->PropagateAll();
+    } catch (...) {
+        elements_->DiscardInputAll();
+        throw;
+    }
     elements_->CommitAll();
 }
 

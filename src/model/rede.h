@@ -18,7 +18,9 @@ class TRede {
 public:
     TRede();
 
-    // One synchronous update: phase 1 over every element, then phase 2.
+    // One synchronous update: phase 1 over every element, then phase 2. Phase 1 only adds into
+    // accumulators, so when it throws (a value too long for its Positions, TCancelled from a
+    // cancel scope) they are emptied again and the net is exactly as before the step.
     void Step();
     bool AllFinished() const { return elements_->AllFinished(); }
     void ResetAll() { elements_->ResetAll(); }

@@ -7,6 +7,7 @@
 // zero fraction group) and a zero may carry Sign -1 ("-0").
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -27,6 +28,37 @@ public:
 class EInvalidNumber : public std::runtime_error {
 public:
     explicit EInvalidNumber(std::string_view text);
+};
+
+// Raised by a long multiplication that finds the cancel flag of its thread set (TCancelScope):
+// the computation in progress is abandoned; the operands are unchanged.
+class TCancelled : public std::runtime_error {
+public:
+    TCancelled();
+};
+
+// While it lives, long multiplications on this thread poll `flag` and throw TCancelled once it
+// is set, so that a step of huge values can be abandoned from another thread. Scopes nest; the
+// innermost one counts.
+class TCancelScope {
+public:
+    explicit TCancelScope(const std::atomic<bool>& flag) noexcept;
+    ~TCancelScope();
+    TCancelScope(const TCancelScope&) = delete;
+    TCancelScope& operator=(const TCancelScope&) = delete;
+    // Throws TCancelled when the innermost scope's flag is set (nothing without a scope).
+    static void Poll();
+
+private:
+    const std::atomic<bool>* previous_;
+};
+
+// How far the 32-bit Positions reach: a text with more groups on either side of the point
+// than TextGroups, or a product with a Position beyond +/-PositionBound, has no number. Tests
+// lower them to reach those failures without gigabytes; nothing else changes them.
+struct TInfinitoLimits {
+    static std::size_t TextGroups;     // (1 << 28) - 1
+    static std::int64_t PositionBound; // INT32_MAX
 };
 
 // One group: Value has magnitude below 10^8 and carries the sign of its number.
@@ -109,6 +141,14 @@ public:
     // --- in-place forms for hot paths (same value and group layout as the pure forms)
     void AddInPlace(const TInfinito& b);                     // *this = Add(*this, b)
     void AddProduct(const TInfinito& a, const TInfinito& b); // *this = Add(*this, Multiply(a, b))
+
+    // Digits of the canonical text before and after the point (0 before it for 0.5, none
+    // at all for zero): how long the number is, without making its text.
+    struct TDigits {
+        std::int64_t whole = 0;
+        std::int64_t fraction = 0;
+    };
+    TDigits Digits() const noexcept;
 
     // Bytes of heap memory this number holds (0 for small numbers).
     std::size_t HeapBytes() const noexcept;

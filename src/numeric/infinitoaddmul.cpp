@@ -120,8 +120,8 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     if (fits) {
         low = std::int64_t(a.low_) + b.low_;
         candTop = std::int64_t(TInfinitoOps::Top(a)) + TInfinitoOps::Top(b) + 8;
-        fits = low >= std::numeric_limits<std::int32_t>::min() &&
-               candTop <= std::numeric_limits<std::int32_t>::max();
+        fits =
+            low >= -TInfinitoLimits::PositionBound - 1 && candTop <= TInfinitoLimits::PositionBound;
     }
     const int sx = fits ? TInfinitoOps::ValueSign(*this) : 0;
     // The weight: the shorter operand, if it has at most two groups.

@@ -266,8 +266,7 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
     }
     const std::int64_t low = std::int64_t(a.low_) + b.low_;
     const std::int64_t top = std::int64_t(Top(a)) + Top(b) + 8;
-    if (low < std::numeric_limits<std::int32_t>::min() ||
-        top > std::numeric_limits<std::int32_t>::max()) {
+    if (low < -TInfinitoLimits::PositionBound - 1 || top > TInfinitoLimits::PositionBound) {
         throw std::overflow_error("TInfinito::Multiply: Position out of range");
     }
     const std::size_t n = std::size_t(a.size_) + b.size_;

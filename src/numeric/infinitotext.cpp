@@ -11,8 +11,6 @@ namespace {
 
 using mag::Limb;
 
-constexpr std::size_t MaxGroups = (std::size_t(1) << 28) - 1;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -103,7 +101,7 @@ bool TInfinito::SetFromText(std::string_view text) {
     const std::size_t nWhole = (whole.size() + 7) / 8;
     const std::size_t nFrac = (frac.size() + 7) / 8;
     // Positions are 32-bit: a text of more than about two thousand million digits has none.
-    if (nWhole > MaxGroups || nFrac > MaxGroups) {
+    if (nWhole > TInfinitoLimits::TextGroups || nFrac > TInfinitoLimits::TextGroups) {
         throw std::length_error("TInfinito::SetFromText: text too long");
     }
 
@@ -140,6 +138,30 @@ bool TInfinito::SetFromText(std::string_view text) {
     }
     *this = std::move(r);
     return ok;
+}
+
+TInfinito::TDigits TInfinito::Digits() const noexcept {
+    std::uint32_t top = size_;
+    while (top > 0 && data_[top - 1] == 0)
+        --top;
+    if (top == 0) return {};
+    std::uint32_t bottom = 0;
+    while (data_[bottom] == 0)
+        ++bottom;
+    const std::int64_t topPos = low_ + 8 * std::int64_t(top - 1);
+    const std::int64_t botPos = low_ + 8 * std::int64_t(bottom);
+    TDigits d;
+    if (topPos >= 0) d.whole = topPos + std::int64_t(DigitCount(data_[top - 1]));
+    if (botPos < 0) {
+        Limb v = data_[bottom];
+        std::int64_t zeros = 0;
+        while (v % 10 == 0) {
+            v /= 10;
+            ++zeros;
+        }
+        d.fraction = -botPos - zeros;
+    }
+    return d;
 }
 
 std::string TInfinito::ToText() const {

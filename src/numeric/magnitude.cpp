@@ -1,5 +1,6 @@
 #include "magnitude.h"
 
+#include "infinito.h"
 #include "magnitude_kernels.h"
 
 #include <algorithm>
@@ -182,7 +183,11 @@ void MulBasecase(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::siz
     } else {
         std::fill(small, small + n, 0);
     }
+    // Long products take seconds: the cancel flag is looked at every few rows (a row of a
+    // million groups takes about a millisecond).
+    constexpr std::size_t RowsPerPoll = 16;
     for (std::size_t j = 0; j < nb; ++j) {
+        if (j % RowsPerPoll == 0) TCancelScope::Poll();
         const std::uint64_t w = b[j];
         if (na < VectorMin) {
             detail::RowMulAddPortable(acc + j, a, na, Limb(w));
@@ -245,6 +250,7 @@ void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) 
         std::swap(na, nb);
     }
     if (nb == 1) {
+        TCancelScope::Poll();
         r[na] = MulWord(r, a, na, b[0]);
         return;
     }

@@ -1,6 +1,8 @@
 #include "storage/atomicsave.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sstream>
@@ -11,8 +13,10 @@
 namespace veltra {
 namespace {
 
-std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
+std::string SystemError(const std::string& what, const std::string& path, std::string* reason) {
+    const std::string cause = std::strerror(errno);
+    if (reason != nullptr) *reason = cause;
+    return what + " " + path + ": " + cause;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -22,10 +26,45 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// Closes and, unless released, removes the temporary file on every early return.
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a save must replace: a symbolic link is followed (through chains of links, relative
+// ones from their own folder) so that the link stays and its target gets the new content.
+// A link to nowhere yet names the file to create. False for a loop or a link that cannot be read.
+bool ResolveLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) return false;
+        const std::string link(buf.data(), static_cast<std::size_t>(n));
+        target = link.front() == '/' || target.find('/') == std::string::npos
+                     ? link
+                     : FolderOf(target) + "/" + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// A file-size limit would kill the process with SIGXFSZ in the middle of a save and leave the
+// temporary file behind; ignored, the write fails with EFBIG and is reported like any other.
+void IgnoreFileSizeSignal() {
+    struct sigaction old {};
+    if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Closes and, unless released, removes the temporary file on every early return. It is named
+// after the file it will become, hidden: ".NAME.tmp-XXXXXX" next to it.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target) : name_(target + ".XXXXXX") {
+    explicit TempFile(const std::string& target)
+        : name_(FolderOf(target) + "/." + BaseOf(target) + ".tmp-XXXXXX") {
         std::vector<char> buf(name_.begin(), name_.end());
         buf.push_back('\0');
         fd_ = ::mkstemp(buf.data());
@@ -70,21 +109,29 @@ bool WriteAll(int fd, const std::string& data) {
 } // namespace
 
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                std::string& errorText) {
+                std::string& errorText, std::string* reason) {
     errorText.clear();
+    IgnoreFileSizeSignal();
     std::ostringstream content;
     if (!write(content) || !content) {
         errorText = "Cannot write " + path;
+        if (reason != nullptr) *reason = "the content could not be made";
         return false;
     }
-    TempFile temp(path);
+    // Messages name the file the user chose, never the link target or the temporary file.
+    std::string target;
+    if (!ResolveLinks(path, target)) {
+        errorText = SystemError("Cannot create file", path, reason);
+        return false;
+    }
+    TempFile temp(target);
     if (temp.Fd() < 0) {
-        errorText = SystemError("Cannot create file", temp.Name());
+        errorText = SystemError("Cannot create file", path, reason);
         return false;
     }
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
+    if (::stat(target.c_str(), &old) == 0) {
         ::fchmod(temp.Fd(), old.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
@@ -92,24 +139,24 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
         ::fchmod(temp.Fd(), 0666 & ~mask);
     }
     if (!WriteAll(temp.Fd(), content.str())) {
-        errorText = SystemError("Cannot write", temp.Name());
+        errorText = SystemError("Cannot write", path, reason);
         return false;
     }
     if (::fsync(temp.Fd()) != 0) {
-        errorText = SystemError("Cannot flush", temp.Name());
+        errorText = SystemError("Cannot flush", path, reason);
         return false;
     }
     if (!temp.Close()) {
-        errorText = SystemError("Cannot close", temp.Name());
+        errorText = SystemError("Cannot close", path, reason);
         return false;
     }
-    if (::rename(temp.Name().c_str(), path.c_str()) != 0) {
-        errorText = SystemError("Cannot replace", path);
+    if (::rename(temp.Name().c_str(), target.c_str()) != 0) {
+        errorText = SystemError("Cannot replace", path, reason);
         return false;
     }
     temp.Keep();
     // Make the rename itself durable; a failure here no longer endangers either file.
-    const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

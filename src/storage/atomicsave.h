@@ -1,6 +1,9 @@
-// Saving that never loses data: the new content goes to a temporary file in the target's folder,
-// is flushed to disk, and only then replaces the old file by a rename. A failure at any point
-// leaves the old file as it was and removes the temporary file.
+// Saving that never loses data: the new content goes to a temporary file in the target's folder
+// (".NAME.tmp-XXXXXX"), is flushed to disk, and only then replaces the old file by a rename. A
+// failure at any point leaves the old file as it was and removes the temporary file. A path
+// that is a symbolic link is written through: the link stays, its target is replaced. A save
+// makes the process ignore SIGXFSZ (when nobody handles it), so that a file-size
+// limit fails the write with a message instead of killing the process.
 #pragma once
 
 #include <functional>
@@ -10,8 +13,9 @@
 namespace veltra {
 
 // Calls write on a stream that collects the new content; when write answers false or anything
-// fails, returns false with a message in errorText and the file at path untouched.
+// fails, returns false with a message in errorText ("Cannot write PATH: File too large") and
+// the file at path untouched. reason, when given, gets the cause alone ("File too large").
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                std::string& errorText);
+                std::string& errorText, std::string* reason = nullptr);
 
 } // namespace veltra

@@ -136,6 +136,8 @@ std::string ReadSynapses(TNetReader& in, TProtoNeuronio& source) {
             synapse->SetWeight(std::move(weight));
         } catch (const EConvertError&) {
             return "Formato incorrecto - TSinapse - Valor";
+        } catch (const std::length_error&) {
+            return "Formato incorrecto - TSinapse - Valor";
         }
         synapse->SetSource(&source);
         std::int32_t destination = 0;

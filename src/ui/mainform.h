@@ -110,6 +110,7 @@ private:
     void ShowMessage(const std::string& text) override;
     TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) override;
     std::string WeightText() override;
+    std::vector<const TProtoLista*> OpenNets() override;
 
     void BuildMenus();
     void BuildSpeedBar();

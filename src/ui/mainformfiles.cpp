@@ -2,6 +2,7 @@
 // of drawing windows.
 #include "model/dados.h"
 #include "model/module.h"
+#include "storage/atomicsave.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
 #include "ui/mainform.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSaveFile>
 #include <QTimer>
 #include <sstream>
 
@@ -182,32 +182,22 @@ bool TMainForm::SaveChildAs(TMDIChild& child) {
 }
 
 bool TMainForm::WriteChild(TMDIChild& child, const QString& fileName) {
-    std::ostringstream out;
-    bool written = false;
+    // Written to a temporary file and renamed over the old one only when complete (through a
+    // symbolic link to its target), so a failed save leaves the old file as it was.
+    bool saved = false;
+    std::string error;
+    std::string why = "the net could not be written";
     try {
-        written = child.Document().Save(out);
-    } catch (const std::exception& error) {
-        prompter_->Message(this, QString::fromStdString(error.what()));
+        saved = AtomicSave(
+            QFile::encodeName(fileName).toStdString(),
+            [&child](std::ostream& out) { return child.Document().Save(out); }, error, &why);
+    } catch (const std::exception& failure) {
+        prompter_->Message(this, QString::fromStdString(failure.what()));
         return false;
     }
-    // Written to a temporary file and renamed over the old one only when complete, so a
-    // failed save leaves the old file as it was.
-    QSaveFile file(fileName);
-    QString why;
-    if (!written)
-        why = QStringLiteral("the net could not be written");
-    else if (!file.open(QIODevice::WriteOnly))
-        why = file.errorString();
-    else {
-        const std::string bytes = out.str();
-        if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                static_cast<qint64>(bytes.size()) ||
-            !file.commit())
-            why = file.errorString();
-    }
-    if (!why.isEmpty()) {
-        file.cancelWriting();
-        prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, why));
+    if (!saved) {
+        prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2")
+                                     .arg(fileName, QString::fromLocal8Bit(why.c_str())));
         return false;
     }
     child.SetFilePath(fileName);
@@ -276,6 +266,13 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     // The old inner net and the synapses across the module's border may be gone.
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;
+}
+
+std::vector<const TProtoLista*> TMainForm::OpenNets() {
+    std::vector<const TProtoLista*> nets;
+    for (int i = 0; i < ChildCount(); ++i)
+        nets.push_back(&ChildAt(i)->Document().Elements());
+    return nets;
 }
 
 void TMainForm::ForgetElement(const TProtoNeuronio* element) {

@@ -33,9 +33,11 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs veltra-cli with the arguments (single-quoted for the shell).
-    Result Run(const std::vector<std::string>& args) {
+    // Runs veltra-cli with the arguments (single-quoted for the shell), within `memoryKiB` of
+    // address space when given.
+    Result Run(const std::vector<std::string>& args, long memoryKiB = 0) {
         std::string command = "'" + std::string(VELTRA_CLI) + "'";
+        if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
         for (const std::string& arg : args)
             command += " '" + arg + "'";
         const fs::path out = dir_ / "stdout";
@@ -200,6 +202,95 @@ TEST_F(Cli, EquationsAndTheirPrintout) {
     const Result broken = Run({"equations", Data("reader/net_end.net")});
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.err, "Formato incorrecto\n");
+}
+
+// A net whose bias feeds a neuron with a self-loop: N grows a digit after the point each step
+// (0.5, 0.75, 0.875, ...) and never finishes. The output records N.
+std::string GrowingNet(const std::string& label = "N", const std::string& start = "0.5") {
+    auto element = [](int id, const std::string& type, const std::string& name,
+                      const std::string& synapses, const std::string& body) {
+        return "<TPROTONEURONIO=" + type + ">\r\nId:" + std::to_string(id) +
+               "\r\nEtiqueta:" + name +
+               "\r\nPosicao:0;0\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n" + synapses + body +
+               "</TPROTONEURONIO>\r\n";
+    };
+    auto synapses = [](std::vector<std::pair<std::string, int>> list) {
+        std::string text = "<TListaSinapses=" + std::to_string(list.size()) + ">\r\n";
+        for (const auto& [weight, to] : list)
+            text += "<TSINAPSE>\r\nValor:" + weight + "\r\nDestino:" + std::to_string(to) +
+                    "\r\nvisible:true\r\n</TSINAPSE>\r\n";
+        return text + "</TListaSinapses>\r\n";
+    };
+    return "<TREDE=version 0.4>\r\n<TProtoLista=3>\r\n" +
+           element(0, "TPENDOR", "B", synapses({{"0.5", 1}}), "Actividade:1\r\n") +
+           element(1, "TNEURONIO", label, synapses({{"0.5", 1}, {"1", 2}}),
+                   "Actividade:" + start +
+                       "\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:true\r\n") +
+           element(2, "TOUTPUT", "Out", synapses({}), "Binario:\r\n") +
+           "</TProtoLista>\r\n</TREDE>\r\n";
+}
+
+bool Sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+TEST_F(Cli, FailuresInsideACommandAreMessagesNotAborts) {
+    if (Sanitized()) GTEST_SKIP() << "address space limits do not mix with the sanitizers";
+    // Twenty million digits do not fit in 60 MB of address space: the allocation fails.
+    const std::string big = Write("big.txt", std::string(20000000, '7'));
+    const Result calc = Run({"calc", "@" + big, "mult", "2"}, 60000);
+    EXPECT_EQ(calc.status, 1);
+    EXPECT_EQ(calc.err, "veltra-cli calc: out of memory\n");
+
+    // An output records 2,000 different values of 100,000 digits: without --log nothing of
+    // them is kept (as text they would take 200 MB).
+    const std::string net = Write("long.net", GrowingNet("N", "0." + std::string(100000, '1')));
+    const Result run = Run({"run", net, "--steps", "2000"}, 150000);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("steps=2000 finished=false"), std::string::npos);
+}
+
+TEST_F(Cli, ControlCharactersFromTheFileNeverReachTheTerminal) {
+    const std::string label =
+        std::string("a\x1b[2Jb\tc") + std::string(1, '\0') + "d\xc2\x9b\xc3\xa9";
+    const std::string net = Write("odd.net", GrowingNet(label));
+    const std::string shown = "a\\x1B[2Jb\\tc\\x00d\\xC2\\x9B\xc3\xa9";
+    const Result equations = Run({"equations", net});
+    EXPECT_EQ(equations.status, 0) << equations.err;
+    EXPECT_EQ(equations.out,
+              "Neuron[" + shown + "] (+)= SIG( 0.5 x N[" + shown + "]   +   0.5 x B[B] )\n");
+    const Result run = Run({"run", net, "--steps", "1"});
+    EXPECT_NE(run.out.find("1\tneuron\t" + shown + "\t0.75\n"), std::string::npos) << run.out;
+}
+
+TEST_F(Cli, MaxDigitsStopsBeforeTheStepThatWouldExceedIt) {
+    const std::string net = Write("growing.net", GrowingNet());
+    // Before a step, N x 0.5 has one digit after the point more than N, 1 x 0.5 one digit
+    // before it at most, and the two terms may carry: N's digits plus three.
+    const Result run = Run({"run", net, "--max-digits", "6", "--log"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "3\tbias\tB\t1\n3\tneuron\tN\t0.9375\n3\toutput\tOut\txxx\n"
+                       "3\tlog\tOut\t0.75 0.875 0.9375\nsteps=3 finished=false\n");
+    EXPECT_EQ(run.err, "veltra-cli run: stopped after 3 steps: the values of step 4 could have "
+                       "7 digits, more than --max-digits 6\n");
+
+    const Result steps = Run({"run", net, "--steps", "10", "--max-digits", "6"});
+    EXPECT_EQ(steps.status, 1);
+    EXPECT_NE(steps.out.find("steps=3 finished=false"), std::string::npos);
+    const Result enough = Run({"run", net, "--steps", "10", "--max-digits", "13"});
+    EXPECT_EQ(enough.status, 0) << enough.err;
+    EXPECT_NE(enough.out.find("steps=10 finished=false"), std::string::npos);
+    EXPECT_EQ(Run({"run", net, "--max-digits", "x"}).status, 2);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sstream>
 
 namespace veltra {
 namespace {
@@ -43,6 +44,26 @@ struct Fixture {
     TDados* active = document.get();
     TRunControl control{ui, [this] { return active; }};
 };
+
+TEST(RunControl, AStepThatThrowsEndsTheRunAndChangesNothing) {
+    Fixture f(Example("worked.net"));
+    std::ostringstream before;
+    f.document->Save(before);
+    const std::int64_t bound = TInfinitoLimits::PositionBound;
+    TInfinitoLimits::PositionBound = 0; // -0.5 x 1 now has a Position out of reach
+    EXPECT_THROW(f.control.Run(), std::overflow_error);
+    EXPECT_THROW(f.control.Step(), std::overflow_error);
+    TInfinitoLimits::PositionBound = bound;
+    EXPECT_FALSE(f.control.Running());
+    EXPECT_FALSE(f.control.StopEnabled());
+    EXPECT_EQ(f.control.StepCount(), 0);
+    std::ostringstream after;
+    f.document->Save(after);
+    EXPECT_EQ(after.str(), before.str());
+    f.control.Run();
+    EXPECT_EQ(f.control.StepCount(), 4);
+    EXPECT_EQ(RowsText(f.control), "In=|N=0|Out=0110");
+}
 
 TEST(RunControl, WorkedExampleRunsFourStepsWithTheRowsOfEachStep) {
     Fixture f(Example("worked.net"));

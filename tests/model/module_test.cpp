@@ -292,5 +292,71 @@ TEST(Module, LoadModuleFileErrors) {
     EXPECT_EQ(ui.messages.back(), "FinishLoad - neuronio nao encontrado");
 }
 
+// A net file whose modules nest `depth` deep (each holds the next; the innermost list holds
+// one neuron).
+std::string NestedFile(int depth) {
+    auto head = [](const std::string& type, int id) {
+        return "<TPROTONEURONIO=" + type + ">\r\nId:" + std::to_string(id) +
+               "\r\nEtiqueta:e\r\nPosicao:0;0\r\nVisible_in_runform:true\r\nPos_Sinapses:"
+               "\r\n<TListaSinapses=0>\r\n</TListaSinapses>\r\n";
+    };
+    std::string text = "<TREDE=version 0.4>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "<TProtoLista=1>\r\n" + head("TMODULO", d);
+    text += "<TProtoLista=1>\r\n" + head("TNEURONIO", depth) +
+            "Actividade:0\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:false\r\n"
+            "</TPROTONEURONIO>\r\n</TProtoLista>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "</TPROTONEURONIO>\r\n</TProtoLista>\r\n";
+    return text + "</TREDE>\r\n";
+}
+
+TEST(Module, NoLoadOrWindowNestsTheWholeNetDeeperThanTheReaderAccepts) {
+    // The module stands inside `around` others; what it gets nests `depth` deep.
+    struct Case {
+        int around;
+        int depth;
+    } cases[] = {{0, 63}, {0, 64}, {40, 23}, {40, 24}, {62, 1}, {62, 2}, {63, 0}, {63, 1}};
+    for (const Case& c : cases) {
+        const bool fits = c.around + 1 + c.depth <= MaxModuleDepth;
+        SCOPED_TRACE(std::to_string(c.around) + " around, " + std::to_string(c.depth) + " deep");
+        for (const bool window : {false, true}) {
+            SCOPED_TRACE(window ? "Window" : "Load");
+            TSilentInteraction ui;
+            TDados doc(&ui);
+            ui.openNets = {&doc.Elements()};
+            TProtoLista* level = &doc.Elements();
+            for (int i = 0; i < c.around; ++i)
+                level = &AddTo<TModule>(*level)->InnerNet();
+            auto* module = AddTo<TModule>(*level);
+            AddTo<TNeuronio>(module->InnerNet(), "kept");
+
+            std::istringstream file(NestedFile(c.depth));
+            std::string error;
+            TDados other;
+            if (window) {
+                ASSERT_TRUE(other.Load(file, error)) << error;
+                EXPECT_EQ(module->SetInnerNet(other.Net().SharedElements(), ui), fits);
+                EXPECT_EQ(ui.messages, fits ? std::vector<std::string>{}
+                                            : std::vector<std::string>{ModuleDepthText()});
+            } else {
+                EXPECT_EQ(doc.LoadModuleFile(*module, file, error), fits);
+                EXPECT_EQ(error, fits ? "" : ModuleDepthText());
+            }
+            if (!fits) {
+                ASSERT_EQ(module->InnerNet().Count(), 1);
+                EXPECT_EQ(module->InnerNet().Item(0)->Label(), "kept");
+            }
+            // Whatever was accepted reads back.
+            std::stringstream saved;
+            ASSERT_TRUE(doc.Save(saved));
+            TDados reread;
+            std::string rereadError;
+            reread.Load(saved, rereadError);
+            EXPECT_EQ(rereadError, "");
+        }
+    }
+}
+
 } // namespace
 } // namespace veltra::testing

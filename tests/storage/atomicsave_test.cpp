@@ -1,10 +1,13 @@
 #include "storage/atomicsave.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace veltra {
@@ -108,6 +111,95 @@ TEST_F(AtomicSaveTest, KeepsPermissionsOfReplacedFile) {
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(AtomicSaveTest, SymbolicLinksAreWrittenThroughAndStay) {
+    fs::create_directories(dir_ / "real");
+    const auto target = dir_ / "real" / "net.net";
+    struct Case {
+        const char* what;
+        fs::path link;
+        fs::path pointsTo;
+        fs::path then; // a second link in a chain, or empty
+        fs::path thenTo;
+    } cases[] = {
+        {"absolute", dir_ / "abs.net", target, {}, {}},
+        {"relative", dir_ / "rel.net", "real/net.net", {}, {}},
+        {"chain", dir_ / "chain.net", "rel2.net", dir_ / "rel2.net", "real/net.net"},
+        {"to nothing yet", dir_ / "new.net", "real/new.net", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Write(target, "old");
+        fs::create_symlink(c.pointsTo, c.link);
+        if (!c.then.empty()) fs::create_symlink(c.thenTo, c.then);
+        std::string error;
+        ASSERT_TRUE(AtomicSave(
+            c.link.string(), [](std::ostream& o) { return bool(o << "new"); }, error))
+            << error;
+        EXPECT_TRUE(fs::is_symlink(c.link));
+        EXPECT_EQ(Read(c.link), "new");
+        const fs::path reached = c.link.parent_path() / (c.then.empty() ? c.pointsTo : c.thenTo);
+        EXPECT_EQ(Read(reached), "new");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), {}),
+                  reached == target ? 1 : 2)
+            << "no temporary file stays";
+        fs::remove(c.link);
+        if (!c.then.empty()) fs::remove(c.then);
+        if (reached != target) fs::remove(reached);
+    }
+}
+
+// Runs body in a child process under a file-size limit of 1000 bytes; its status.
+template <class Body> int UnderFileSizeLimit(Body body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+TEST_F(AtomicSaveTest, AFileSizeLimitFailsTheSaveWithAMessageAndNoLeftovers) {
+    const auto file = dir_ / "net.net";
+    Write(file, "precious");
+    const auto message = dir_ / "message";
+    const int status = UnderFileSizeLimit([&] {
+        std::signal(SIGXFSZ, SIG_DFL); // what a shell gives a program
+        std::string error;
+        const bool saved = AtomicSave(
+            file.string(), [](std::ostream& o) { return bool(o << std::string(5000, 'x')); },
+            error);
+        std::ofstream(message) << error;
+        return saved ? 1 : 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read(message), "Cannot write " + file.string() + ": File too large");
+    EXPECT_EQ(Read(file), "precious");
+    EXPECT_EQ(EntryCount(), 2u) << "the file and the message only";
+}
+
+TEST_F(AtomicSaveTest, TheTemporaryFileIsNamedAfterTheFileItBecomes) {
+    // A process that dies in the middle of a save leaves its temporary file: the name says
+    // whose it is.
+    const auto file = dir_ / "net.net";
+    const int status = UnderFileSizeLimit([&] {
+        std::signal(SIGXFSZ, [](int) { ::_exit(7); });
+        std::string error;
+        AtomicSave(
+            file.string(), [](std::ostream& o) { return bool(o << std::string(5000, 'x')); },
+            error);
+        return 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 7);
+    ASSERT_EQ(EntryCount(), 1u);
+    const std::string name = fs::directory_iterator(dir_)->path().filename().string();
+    EXPECT_EQ(name.substr(0, name.size() - 6), ".net.net.tmp-") << name;
 }
 
 } // namespace

@@ -87,6 +87,43 @@ TEST(Hardening, ModuleNestingIsLimitedWithAMessage) {
     EXPECT_EQ(Load(absurd, Nested(20000)), error);
 }
 
+TEST(Hardening, NumbersTooLongForTheirPositionsAreBadLines) {
+    // The reader's limit is some two thousand million digits; lowered here to 16 a side.
+    const std::size_t saved = TInfinitoLimits::TextGroups;
+    TInfinitoLimits::TextGroups = 2;
+    const std::string longNumber = "0." + std::string(17, '1');
+    const std::string synapse = "<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:" + longNumber +
+                                "\r\nDestino:0\r\nvisible:true\r\n</TSINAPSE>\r\n";
+    struct Case {
+        std::string element;
+        const char* error;
+    } cases[] = {
+        {Element("TNEURONIO", 0,
+                 "Actividade:" + longNumber +
+                     "\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:false\r\n"),
+         "TNeuronio - FormatoIncorrecto"},
+        {Element("TNEURONIO", 0,
+                 "Actividade:0\r\nFuncaoActivacao:TStepFunction\r\nTeta:1" + std::string(17, '0') +
+                     "\r\nloop:false\r\n"),
+         "TNeuronio - FormatoIncorrecto - Teta"},
+        {Element("TPENDOR", 0, "Actividade:" + longNumber + "\r\n"),
+         "TNeuronio - FormatoIncorrecto"},
+        {"<TPROTONEURONIO=TPENDOR>\r\nId:0\r\nEtiqueta:B\r\nPosicao:0;0\r\n"
+         "Visible_in_runform:true\r\nPos_Sinapses:\r\n" +
+             synapse + "</TListaSinapses>\r\nActividade:1\r\n</TPROTONEURONIO>\r\n",
+         "Formato incorrecto - TSinapse - Valor"},
+    };
+    for (const Case& c : cases) {
+        TDados document;
+        std::string error;
+        EXPECT_NO_THROW(error = Load(document, "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n" +
+                                                   c.element + "</TProtoLista>\r\n</TREDE>\r\n"));
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(document.Elements().Count(), 0);
+    }
+    TInfinitoLimits::TextGroups = saved;
+}
+
 TEST(Hardening, TenMegabyteLinesAreReadWhole) {
     const std::string label(10'000'000, 'L');
     const std::string text = "<TREDE=version 0.4>\r\n<TProtoLista=1>\r\n" +

@@ -270,5 +270,42 @@ TEST_F(ModuleEditorTest, SequenceFilesGoThroughTheBoxByteForByte) {
               (QStringList{"Cannot open file " + missing, "Cannot create file " + nowhere}));
 }
 
+TEST_F(ModuleEditorTest, SequenceFilesThatAreNotTextComeBackByteForByte) {
+    auto* input = static_cast<TInputs*>(Add(TTool::Input, 60, 60));
+    ShowInfo(input);
+    ToProperties();
+    std::string every;
+    for (int b = 0; b < 256; ++b)
+        every += static_cast<char>(b);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string saved; // what comes back: only lone CR and LF become CR LF
+    } cases[] = {
+        {"a byte that is no UTF-8",
+         std::string("01\xE9"
+                     "01"),
+         std::string("01\xE9"
+                     "01")},
+        {"every byte", every,
+         every.substr(0, 10) + "\r\n" + every.substr(11, 2) + "\r\n" + every.substr(14)},
+        {"UTF-8 text", "\xC3\xA9\xE2\x82\xAC", "\xC3\xA9\xE2\x82\xAC"},
+        // Characters a text box would not give back as they are: no-break space, line
+        // separator, a private-use character, a truncated sequence.
+        {"awkward UTF-8", "\xC2\xA0|\xE2\x80\xA8|\xEF\x9E\x80|\xE2\x82",
+         "\xC2\xA0|\xE2\x80\xA8|\xEF\x9E\x80|\xE2\x82"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter->fileAnswers.push_back(WriteFile("in.txt", QByteArray::fromStdString(c.bytes)));
+        Press("button_load");
+        const QString out = dir.filePath("out.txt");
+        prompter->fileAnswers.push_back(out);
+        Press("button_save");
+        EXPECT_EQ(ReadFile(out), QByteArray::fromStdString(c.saved));
+    }
+    EXPECT_TRUE(prompter->messages.isEmpty());
+}
+
 } // namespace
 } // namespace veltra

@@ -15,4 +15,5 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgmodules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/multpagedlgnodes.h
   ${CMAKE_CURRENT_LIST_DIR}/promptersource.h
+  ${CMAKE_CURRENT_LIST_DIR}/sequencebytes.h ${CMAKE_CURRENT_LIST_DIR}/sequencebytes.cpp
 )

@@ -12,6 +12,7 @@
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
+#include "ui/dialogs/sequencebytes.h"
 #include "ui/prompter.h"
 
 #include <QComboBox>
@@ -289,9 +290,7 @@ std::string TMultPageDlg::BoxText() const {
     if (longSequence_->isVisibleTo(properties_input_output_)) return longSequence_->Text();
     QString text = Memo_input_output_binario_->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    // A sequence is bytes: one character per byte, whatever the bytes are.
-    const QByteArray bytes = text.toLatin1();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+    return BytesFromBox(text);
 }
 
 void TMultPageDlg::SetBoxText(std::string text, bool edit) {
@@ -312,7 +311,7 @@ void TMultPageDlg::SetBoxText(std::string text, bool edit) {
     longSequence_->hide();
     longSequence_->SetText({});
     Memo_input_output_binario_->show();
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = BoxFromBytes(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (shown != Memo_input_output_binario_->toPlainText())

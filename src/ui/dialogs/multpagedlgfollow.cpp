@@ -77,12 +77,12 @@ void TMultPageDlg::ShowCurrentValues() {
     } else if (shownBox_ == properties_input_output_) {
         SetBoxText(static_cast<TInputs*>(currentElement_)->Sequence(), false);
     } else if (shownBox_ == properties_output_ && !historyCleared_) {
-        const auto& log = static_cast<TOutputs*>(currentElement_)->ValueLog();
+        const TValueLog& log = static_cast<TOutputs*>(currentElement_)->Log();
         const int shown = ListBoxLog_->count();
         // A log only grows between resets: add what is new, rebuild after a reset.
-        if (static_cast<std::size_t>(shown) > log.size()) ListBoxLog_->clear();
-        for (std::size_t k = static_cast<std::size_t>(ListBoxLog_->count()); k < log.size(); ++k)
-            ListBoxLog_->addItem(QString::fromStdString(log[k]));
+        if (static_cast<std::size_t>(shown) > log.Size()) ListBoxLog_->clear();
+        for (std::size_t k = static_cast<std::size_t>(ListBoxLog_->count()); k < log.Size(); ++k)
+            ListBoxLog_->addItem(QString::fromStdString(log.At(k)));
     }
 }
 
