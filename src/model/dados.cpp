@@ -5,7 +5,7 @@
 #include "model/neuronio.h"
 #include "model/releasehook.h"
 #include "storage/netfile.h"
-#include "storage/netfileio.h"
+#include "model/netfileio.h"
 
 #include <istream>
 

@@ -2,7 +2,7 @@
 
 #include "model/protolista.h"
 #include "storage/netfile.h"
-#include "storage/netfileio.h"
+#include "model/netfileio.h"
 
 #include <algorithm>
 #include <unordered_set>

@@ -6,7 +6,7 @@
 #include "model/protolista.h"
 #include "model/releasehook.h"
 #include "storage/netfile.h"
-#include "storage/netfileio.h"
+#include "model/netfileio.h"
 
 #include <algorithm>
 #include <vector>

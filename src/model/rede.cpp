@@ -1,7 +1,7 @@
 #include "model/rede.h"
 
 #include "model/canvas.h"
-#include "storage/netfileio.h"
+#include "model/netfileio.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #include "ui/qtcanvas.h"
 
 #include "model/protoneuronio.h"
-#include "ui/geometry.h"
+#include "model/geometry.h"
 #include "ui/glyphimages.h"
 #include "ui/raster.h"
 

@@ -3,7 +3,7 @@
 // so drawing the same figure again restores what was beneath (that is how gestures erase).
 #pragma once
 
-#include "ui/geometry.h"
+#include "model/geometry.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 #include "model/dados.h"
 #include "model/inputs.h"
 #include "model/neuronio.h"
-#include "ui/geometry.h"
+#include "model/geometry.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
 #include "ui/raster.h"

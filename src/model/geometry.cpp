@@ -1,4 +1,4 @@
-#include "ui/geometry.h"
+#include "model/geometry.h"
 
 #include <algorithm>
 #include <cmath>

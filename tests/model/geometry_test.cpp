@@ -1,4 +1,4 @@
-#include "ui/geometry.h"
+#include "model/geometry.h"
 
 #include <gtest/gtest.h>
 #include <vector>

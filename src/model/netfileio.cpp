@@ -1,4 +1,4 @@
-#include "storage/netfileio.h"
+#include "model/netfileio.h"
 
 #include "model/inputs.h"
 #include "model/module.h"

@@ -1,10 +1,16 @@
-// The command-line tool's net commands, run as a separate process: outputs and exit statuses.
+// The command-line tool's net commands, run in process through cli::Run (outputs and exit
+// statuses); the few that need a process of their own (an address-space limit, the exit
+// status the shell sees) run the built tool.
+#include "cli/cli.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,9 +39,19 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs veltra-cli with the arguments (single-quoted for the shell), within `memoryKiB` of
-    // address space when given.
-    Result Run(const std::vector<std::string>& args, long memoryKiB = 0) {
+    static Result Run(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        Result r;
+        r.status = veltra::cli::Run(views, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+    // Runs the built veltra-cli with the arguments (single-quoted for the shell), within
+    // `memoryKiB` of address space when given.
+    Result RunProcess(const std::vector<std::string>& args, long memoryKiB = 0) {
         std::string command = "'" + std::string(VELTRA_CLI) + "'";
         if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
         for (const std::string& arg : args)
@@ -248,14 +264,14 @@ TEST_F(Cli, FailuresInsideACommandAreMessagesNotAborts) {
     if (Sanitized()) GTEST_SKIP() << "address space limits do not mix with the sanitizers";
     // Twenty million digits do not fit in 60 MB of address space: the allocation fails.
     const std::string big = Write("big.txt", std::string(20000000, '7'));
-    const Result calc = Run({"calc", "@" + big, "mult", "2"}, 60000);
+    const Result calc = RunProcess({"calc", "@" + big, "mult", "2"}, 60000);
     EXPECT_EQ(calc.status, 1);
     EXPECT_EQ(calc.err, "veltra-cli calc: out of memory\n");
 
     // An output records 2,000 different values of 100,000 digits: without --log nothing of
     // them is kept (as text they would take 200 MB).
     const std::string net = Write("long.net", GrowingNet("N", "0." + std::string(100000, '1')));
-    const Result run = Run({"run", net, "--steps", "2000"}, 150000);
+    const Result run = RunProcess({"run", net, "--steps", "2000"}, 150000);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("steps=2000 finished=false"), std::string::npos);
 }
@@ -291,6 +307,16 @@ TEST_F(Cli, MaxDigitsStopsBeforeTheStepThatWouldExceedIt) {
     EXPECT_EQ(enough.status, 0) << enough.err;
     EXPECT_NE(enough.out.find("steps=10 finished=false"), std::string::npos);
     EXPECT_EQ(Run({"run", net, "--max-digits", "x"}).status, 2);
+}
+
+TEST_F(Cli, TheProcessExitsWithTheCommandsStatus) {
+    EXPECT_EQ(RunProcess({"check", Example("worked.net")}).status, 0);
+    const Result bad = RunProcess({"check", Data("reader/position_y.net")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_FALSE(bad.err.empty());
+    EXPECT_EQ(RunProcess({"frobnicate"}).status, 2);
+    EXPECT_EQ(RunProcess({"calc", "1.5x", "sum", "1"}).status, 1);
+    EXPECT_EQ(RunProcess({}).status, 2);
 }
 
 } // namespace

@@ -1,0 +1,98 @@
+// The command-line tool as a library: the command table and the dispatcher, so that tests run
+// commands in process and main.cpp stays a thin shell.
+#include "cli/cli.h"
+
+#include "cli/commands.h"
+#include "cli/loadnet.h"
+
+#include <algorithm>
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <string>
+
+namespace veltra::cli {
+
+namespace {
+
+std::vector<Command>& Table() {
+    static std::vector<Command> table;
+    return table;
+}
+
+void PrintUsage(std::ostream& out) {
+    out << "Usage: veltra-cli <command> [arguments]\n"
+           "       veltra-cli <command> --help\n\n"
+           "Commands:\n";
+    std::vector<Command> sorted = Table();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    for (const Command& c : sorted) {
+        out << "  " << c.name << std::string(c.name.size() < 12 ? 12 - c.name.size() : 1, ' ')
+            << c.summary << '\n';
+    }
+}
+
+bool IsHelp(std::string_view arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+} // namespace
+
+const std::vector<Command>& Commands() {
+    return Table();
+}
+
+CommandRegistration::CommandRegistration(const Command& command) {
+    Table().push_back(command);
+}
+
+bool ReadWholeFile(std::string_view path, std::string& text) {
+    std::ifstream in{std::string(path), std::ios::binary};
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) return false;
+    text = std::move(buffer).str();
+    return true;
+}
+
+int Run(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        PrintUsage(err);
+        return ExitUsage;
+    }
+    const std::string_view name = args.front();
+    if (IsHelp(name)) {
+        PrintUsage(out);
+        return ExitOk;
+    }
+    const auto& table = Commands();
+    const auto it =
+        std::find_if(table.begin(), table.end(), [&](const Command& c) { return c.name == name; });
+    if (it == table.end()) {
+        err << "veltra-cli: unknown command '" << name << "'\n";
+        PrintUsage(err);
+        return ExitUsage;
+    }
+    const std::vector<std::string_view> rest(args.begin() + 1, args.end());
+    if (!rest.empty() && IsHelp(rest.front())) {
+        out << it->usage;
+        return ExitOk;
+    }
+    try {
+        return it->run(rest, out, err);
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        err << "veltra-cli " << name << ": out of memory\n";
+        return ExitFailure;
+    } catch (const std::exception& error) {
+        // A value too long for its Positions, memory running out: the command fails with a
+        // message instead of aborting the process.
+        out.flush();
+        err << "veltra-cli " << name << ": " << EscapeField(error.what()) << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace veltra::cli
