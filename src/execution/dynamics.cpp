@@ -14,25 +14,10 @@ std::string EquationLine(const TNeuronio& neuron) {
     for (const TSinapse* synapse : neuron.IncomingSynapses()) {
         const TProtoNeuronio* source = synapse->Source();
         if (source == nullptr) continue;
-        int group = -1;
-        const char* kind = "";
-        switch (source->Kind()) {
-        case TElementKind::Neuron:
-            group = 0, kind = "N";
-            break;
-        case TElementKind::Input:
-            group = 1, kind = "In";
-            break;
-        case TElementKind::Output:
-            group = 2, kind = "Out";
-            break;
-        case TElementKind::Bias:
-            group = 3, kind = "B";
-            break;
-        default:
-            break; // a module feeds nothing
-        }
-        if (group < 0) continue;
+        const TKindInfo& info = KindInfo(source->Kind());
+        const int group = info.equationGroup;
+        if (group < 0) continue; // a module feeds nothing
+        const char* kind = info.equationLetter;
         std::string& terms = groups[group];
         if (!terms.empty()) terms += " + ";
         terms += synapse->Weight().ToText() + " x " + kind + "[" + source->Label() + "]";

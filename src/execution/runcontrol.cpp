@@ -18,20 +18,7 @@ bool IsWatched(const TProtoNeuronio& element) {
     return IsWatchable(element) && element.Watched();
 }
 
-namespace {
-
-int RowImage(const TProtoNeuronio& element) {
-    switch (element.Kind()) {
-    case TElementKind::Input:
-        return 1;
-    case TElementKind::Output:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
+namespace {} // namespace
 
 TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
     : ui_(ui), activeDocument_(std::move(activeDocument)) {}
@@ -123,8 +110,8 @@ const std::vector<TWatchRow>& TRunControl::Rows() const {
         rows_.clear();
         for (const auto& element : rowsDocument_->Elements()) {
             if (!IsWatched(*element)) continue;
-            rows_.push_back(
-                {element.get(), element->Label(), element->ValueText(), RowImage(*element)});
+            rows_.push_back({element.get(), element->Label(), element->ValueText(),
+                             KindInfo(element->Kind()).rowImage});
         }
     }
     return rows_;

@@ -4,6 +4,8 @@
 // redraws its rows from Rows() after every refresh.
 #pragma once
 
+#include "model/elementkind.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,7 +24,7 @@ struct TWatchRow {
     TProtoNeuronio* element = nullptr;
     std::string caption;
     std::string value;
-    int image = 0; // 0 neuron, 1 input, 2 output
+    TRowImage image = TRowImage::Neuron;
 };
 
 // True for the kinds the browser can list (neurons, inputs, outputs).

@@ -3,39 +3,21 @@
 // pictures themselves belong to the application.
 #pragma once
 
+#include "model/elementkind.h"
+
 namespace veltra {
 
-enum class TGlyphKind { Neuron, Bias, Input, Output, Module };
+// A glyph is the picture of an element kind.
+using TGlyphKind = TElementKind;
 
-// Index of a type's image in a document's glyph list; its mask sits at index + 1.
 constexpr int GlyphIndex(TGlyphKind kind) {
-    switch (kind) {
-    case TGlyphKind::Neuron: return 0;
-    case TGlyphKind::Bias: return 2;
-    case TGlyphKind::Input: return 4;
-    case TGlyphKind::Output: return 6;
-    case TGlyphKind::Module: return 8;
-    }
-    return 0;
+    return KindInfo(kind).glyphIndex;
 }
-
 constexpr int GlyphWidth(TGlyphKind kind) {
-    switch (kind) {
-    case TGlyphKind::Input: return 22;
-    case TGlyphKind::Output: return 28;
-    default: return 19;
-    }
+    return KindInfo(kind).glyphWidth;
 }
-
 constexpr int GlyphHeight(TGlyphKind kind) {
-    switch (kind) {
-    case TGlyphKind::Neuron:
-    case TGlyphKind::Bias: return 20;
-    case TGlyphKind::Input: return 18;
-    case TGlyphKind::Output: return 19;
-    case TGlyphKind::Module: return 19;
-    }
-    return 0;
+    return KindInfo(kind).glyphHeight;
 }
 
 // True when the mask pixel (column, row) of the glyph is opaque (black in the mask).

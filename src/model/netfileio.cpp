@@ -1,10 +1,6 @@
 #include "model/netfileio.h"
 
-#include "model/inputs.h"
-#include "model/module.h"
-#include "model/neuronio.h"
-#include "model/outputs.h"
-#include "model/pendor.h"
+#include "model/elementkind.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
 
@@ -15,28 +11,9 @@ namespace veltra {
 
 namespace {
 
-const char* HeaderOf(TElementKind kind) {
-    switch (kind) {
-    case TElementKind::Neuron:
-        return "<TPROTONEURONIO=TNEURONIO>";
-    case TElementKind::Bias:
-        return "<TPROTONEURONIO=TPENDOR>";
-    case TElementKind::Input:
-        return "<TPROTONEURONIO=TINPUT>";
-    case TElementKind::Output:
-        return "<TPROTONEURONIO=TOUTPUT>";
-    case TElementKind::Module:
-        return "<TPROTONEURONIO=TMODULO>";
-    }
-    return "";
-}
-
 std::unique_ptr<TProtoNeuronio> MakeElement(std::string_view type) {
-    if (SameText(type, "TNeuronio")) return std::make_unique<TNeuronio>();
-    if (SameText(type, "TPendor")) return std::make_unique<TPendor>();
-    if (SameText(type, "TInput")) return std::make_unique<TInputs>();
-    if (SameText(type, "TOutput")) return std::make_unique<TOutputs>();
-    if (SameText(type, "TModulo")) return std::make_unique<TModule>();
+    for (const TKindInfo& info : KindTable)
+        if (SameText(type, info.typeName)) return info.make();
     return nullptr;
 }
 
@@ -46,7 +23,7 @@ std::string_view WithoutLast(std::string_view value) {
 }
 
 bool WriteElement(TNetWriter& out, const TProtoNeuronio& e) {
-    out.WriteLine(HeaderOf(e.Kind()));
+    out.WriteLine(KindInfo(e.Kind()).header);
     out.WriteKeyed("Id:", std::to_string(e.Id()));
     out.WriteKeyed("Etiqueta:", e.Label());
     out.WriteKeyed("Posicao:",

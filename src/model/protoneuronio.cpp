@@ -3,10 +3,10 @@
 #include "model/canvas.h"
 #include "model/dados.h"
 #include "model/module.h"
+#include "model/netfileio.h"
 #include "model/protolista.h"
 #include "model/releasehook.h"
 #include "storage/netfile.h"
-#include "model/netfileio.h"
 
 #include <algorithm>
 #include <vector>
@@ -97,26 +97,8 @@ void TProtoNeuronio::Propagate() {
     outgoing_.FireAll();
 }
 
-namespace {
-int ImageIndexOf(TElementKind kind) {
-    switch (kind) {
-    case TElementKind::Neuron:
-        return 0;
-    case TElementKind::Bias:
-        return 1;
-    case TElementKind::Input:
-        return 2;
-    case TElementKind::Output:
-        return 3;
-    case TElementKind::Module:
-        return 8;
-    }
-    return 7;
-}
-} // namespace
-
 TInfoTree::Node TProtoNeuronio::AddToTree(TInfoTree& tree, TInfoTree::Node parent) {
-    const TInfoTree::Node node = tree.AddNode(parent, label_, ImageIndexOf(Kind()), this);
+    const TInfoTree::Node node = tree.AddNode(parent, label_, KindInfo(Kind()).imageIndex, this);
     if (!incoming_.Empty()) incoming_.AddToTree(tree, tree.AddNode(node, "pre synapses ", 4));
     if (!outgoing_.Empty()) outgoing_.AddToTree(tree, tree.AddNode(node, "pos synapses ", 4));
     tree.AddNode(node, "potential = " + ValueText(), -1);

@@ -22,24 +22,9 @@ class TNetReader;
 class TNetWriter;
 class TProtoLista;
 
-// Element kinds; the same order as the glyph kinds, so a kind names its glyph too.
-using TElementKind = TGlyphKind;
-
 // The kind's name in lower case, as rows of values print it ("neuron", "bias", ...).
 constexpr const char* KindName(TElementKind kind) {
-    switch (kind) {
-    case TElementKind::Neuron:
-        return "neuron";
-    case TElementKind::Bias:
-        return "bias";
-    case TElementKind::Input:
-        return "input";
-    case TElementKind::Output:
-        return "output";
-    case TElementKind::Module:
-        return "module";
-    }
-    return "element";
+    return KindInfo(kind).name;
 }
 
 class TProtoNeuronio {

@@ -1,6 +1,7 @@
 #include "ui/glyphimages.h"
 
 #include <QString>
+#include <algorithm>
 
 static void InitVeltraResources() {
     Q_INIT_RESOURCE(veltra);
@@ -12,15 +13,17 @@ namespace {
 constexpr const char* ResourceNames[10] = {"NEURONIO", "NEURONIO_MASK", "PENDOR", "PENDOR_MASK",
                                            "INPUT",    "INPUT_MASK",    "OUTPUT", "OUTPUT_MASK",
                                            "MODULO",   "MODULO_MASK"};
-constexpr TGlyphKind KindOfIndex[5] = {TGlyphKind::Neuron, TGlyphKind::Bias, TGlyphKind::Input,
-                                       TGlyphKind::Output, TGlyphKind::Module};
 } // namespace
 
 TGlyphImages::TGlyphImages() {
     InitVeltraResources();
     for (int i = 0; i < 10; ++i) {
         QImage image(QStringLiteral(":/glyphs/") + QString::fromLatin1(ResourceNames[i]), "XPM");
-        const TGlyphKind kind = KindOfIndex[i / 2];
+        // The picture at i and its mask at i + 1 belong to the kind whose glyph index is i.
+        const TGlyphKind kind =
+            std::find_if(KindTable.begin(), KindTable.end(), [i](const TKindInfo& info) {
+                return info.glyphIndex == i - i % 2;
+            })->kind;
         if (image.width() != GlyphWidth(kind) || image.height() != GlyphHeight(kind)) {
             // Keep the geometry right even without the picture: a white box with a frame.
             complete_ = false;

@@ -241,25 +241,8 @@ void TMDIChild::ToolAction(int x, int y) {
 }
 
 void TMDIChild::PlaceElement(TTool tool, int x, int y) {
-    std::unique_ptr<TProtoNeuronio> e;
-    switch (tool) {
-    case TTool::Neuron:
-        e = std::make_unique<TNeuronio>();
-        break;
-    case TTool::Bias:
-        e = std::make_unique<TPendor>();
-        break;
-    case TTool::Input:
-        e = std::make_unique<TInputs>();
-        break;
-    case TTool::Output:
-        e = std::make_unique<TOutputs>();
-        break;
-    default:
-        e = std::make_unique<TModule>();
-        break;
-    }
-    const TGlyphKind kind = e->Kind();
+    const TElementKind kind = KindOfTool(tool);
+    std::unique_ptr<TProtoNeuronio> e = KindInfo(kind).make();
     const int g = GlyphIndex(kind);
     e->Setup(x - GlyphWidth(kind) / 2, y - GlyphHeight(kind) / 2, g, g + 1,
              document_->Net().ElementCounter());

@@ -2,6 +2,8 @@
 // state is the current tool, shared by every drawing window.
 #pragma once
 
+#include "model/elementkind.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -24,6 +26,22 @@ enum class TTool {
     Module = 8,
     Erase = 9
 };
+
+// The kind of element a placing tool puts down (the module tool's for any other tool).
+constexpr TElementKind KindOfTool(TTool tool) {
+    switch (tool) {
+    case TTool::Neuron:
+        return TElementKind::Neuron;
+    case TTool::Bias:
+        return TElementKind::Bias;
+    case TTool::Input:
+        return TElementKind::Input;
+    case TTool::Output:
+        return TElementKind::Output;
+    default:
+        return TElementKind::Module;
+    }
+}
 
 // The drawing pop-up caption of a tool ("&Neuron", "Mo&ve", ...); empty for None.
 QString ToolCaption(TTool tool);

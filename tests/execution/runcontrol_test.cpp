@@ -78,9 +78,9 @@ TEST(RunControl, WorkedExampleRunsFourStepsWithTheRowsOfEachStep) {
     EXPECT_FALSE(f.control.StopEnabled());
     // The images tell the kinds apart; the bias is never listed.
     ASSERT_EQ(f.control.Rows().size(), 3u);
-    EXPECT_EQ(f.control.Rows()[0].image, 1);
-    EXPECT_EQ(f.control.Rows()[1].image, 0);
-    EXPECT_EQ(f.control.Rows()[2].image, 2);
+    EXPECT_EQ(f.control.Rows()[0].image, TRowImage::Input);
+    EXPECT_EQ(f.control.Rows()[1].image, TRowImage::Neuron);
+    EXPECT_EQ(f.control.Rows()[2].image, TRowImage::Output);
 
     // Step on a finished net still steps it; Reset clears neurons and outputs only.
     EXPECT_TRUE(f.control.Step());

@@ -85,7 +85,8 @@ QVariant TRunViewModel::data(const QModelIndex& index, int role) const {
     const TWatchRow& row = rows_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole)
         return QString::fromStdString(index.column() == 0 ? row.caption : row.value);
-    if (role == Qt::DecorationRole && index.column() == 0) return RowIcon(row.image);
+    if (role == Qt::DecorationRole && index.column() == 0)
+        return RowIcon(static_cast<int>(row.image));
     // A value too long for its column shows whole on hover.
     if (role == Qt::ToolTipRole && index.column() == 1)
         return NumberTip(QString::fromStdString(row.value), ValueChars);
