@@ -65,6 +65,34 @@ TEST(RunControl, AStepThatThrowsEndsTheRunAndChangesNothing) {
     EXPECT_EQ(RowsText(f.control), "In=|N=0|Out=0110");
 }
 
+TEST(RunControl, StopBeforeAStepLetsItRunStopDuringItAbandonsIt) {
+    Fixture f(Data("run/bias_loop.net")); // never finishes
+    int calls = 0;
+    int stopAtCall = 0;
+    f.control.SetStepRunner([&](TDados& document, const std::atomic<bool>& cancel) {
+        if (++calls == stopAtCall) f.control.Stop(); // pressed while this step computes
+        if (cancel) return false;
+        document.Step();
+        return true;
+    });
+    int passes = 0;
+    f.control.SetPassHook([&] {
+        if (++passes == 2) f.control.Stop(); // pressed between two steps
+    });
+    f.control.Run();
+    EXPECT_EQ(f.control.StepCount(), 2);
+
+    passes = -100;
+    stopAtCall = calls + 2;
+    f.control.Run();
+    EXPECT_EQ(f.control.StepCount(), 3) << "the second step of this run was abandoned";
+    EXPECT_FALSE(f.control.Running());
+    EXPECT_FALSE(f.control.Computing());
+    stopAtCall = calls + 1;
+    EXPECT_TRUE(f.control.Step());
+    EXPECT_EQ(f.control.StepCount(), 3);
+}
+
 TEST(RunControl, WorkedExampleRunsFourStepsWithTheRowsOfEachStep) {
     Fixture f(Example("worked.net"));
     std::vector<std::string> seen;

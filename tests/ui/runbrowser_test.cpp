@@ -2,14 +2,18 @@
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
+#include "ui/dialogs/stepworker.h"
 
 #include <QAction>
+#include <QFile>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <sstream>
 #include <utility>
 
 namespace veltra::runview_test {
@@ -290,6 +294,108 @@ TEST_F(RunBrowserTest, NoWindowOpen) {
     Press("ButtonRemove");
     EXPECT_EQ(prompter->messages.size(), 2);
     EXPECT_TRUE(prompter->dialogs.isEmpty());
+}
+
+// A bias and a neuron whose next step multiplies two numbers of four million digits each:
+// seconds of work, so Stop always comes while it computes.
+std::string LongStepNet(const QString& path) {
+    const std::string digits = "0." + std::string(4000000, '7');
+    const std::string text =
+        "<TREDE=version 0.4>\r\n<TProtoLista=2>\r\n<TPROTONEURONIO=TPENDOR>\r\nId:0\r\n"
+        "Etiqueta:B\r\nPosicao:20;20\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n"
+        "<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:" +
+        digits +
+        "\r\nDestino:1\r\nvisible:true\r\n</TSINAPSE>\r\n</TListaSinapses>\r\nActividade:" +
+        digits +
+        "\r\n</TPROTONEURONIO>\r\n<TPROTONEURONIO=TNEURONIO>\r\nId:1\r\nEtiqueta:N\r\n"
+        "Posicao:100;20\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n<TListaSinapses=0>\r\n"
+        "</TListaSinapses>\r\nActividade:0.5\r\nFuncaoActivacao:TSacturated_Linear\r\n"
+        "loop:false\r\n</TPROTONEURONIO>\r\n</TProtoLista>\r\n</TREDE>\r\n";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    return path.toStdString();
+}
+
+std::string Saved(TMDIChild& child) {
+    std::ostringstream out;
+    child.Document().Save(out);
+    return out.str();
+}
+
+TEST_F(RunBrowserTest, StopAbandonsALongStepAndLeavesTheNetAsItWas) {
+    QTemporaryDir dir;
+    TMDIChild& child = Open(LongStepNet(dir.filePath("long.net")));
+    ShowBrowser();
+    const std::string before = Saved(child);
+    const int windows = main->ChildCount();
+    for (const char* how : {"step", "ButtonRun"}) {
+        SCOPED_TRACE(how);
+        // While the step computes the event loop runs: this timer fires, the windows take no
+        // input but Stop (Reset, Step and a close would change or free the net).
+        bool fired = false;
+        auto* poll = new QTimer(main.get());
+        poll->setInterval(0);
+        QObject::connect(poll, &QTimer::timeout, poll, [&] {
+            if (fired || !Browser().Control().Computing()) return;
+            fired = true;
+            Press("ButtonReset");
+            Press("step");
+            child.parentWidget()->close();
+            EXPECT_TRUE(Button("ButtonStop").isEnabled());
+            Press("ButtonStop");
+        });
+        poll->start();
+        Press(how);
+        delete poll;
+        EXPECT_TRUE(fired);
+        EXPECT_FALSE(Browser().Control().Computing());
+        EXPECT_FALSE(Browser().Running());
+        EXPECT_FALSE(Button("ButtonStop").isEnabled());
+        EXPECT_EQ(Browser().Control().StepCount(), 0);
+        EXPECT_EQ(main->ChildCount(), windows);
+        EXPECT_EQ(Saved(child), before);
+    }
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
+}
+
+TEST_F(RunBrowserTest, ALongStepShowsProgressWhoseButtonStopsIt) {
+    QTemporaryDir dir;
+    TMDIChild& child = Open(LongStepNet(dir.filePath("long.net")));
+    ShowBrowser();
+    const std::string before = Saved(child);
+    const int delay = TStepWorker::ProgressDelayMs;
+    TStepWorker::ProgressDelayMs = 0;
+    bool shown = false;
+    auto* poll = new QTimer(main.get());
+    poll->setInterval(1);
+    QObject::connect(poll, &QTimer::timeout, poll, [&] {
+        auto* progress = Browser().findChild<QProgressDialog*>("StepProgress");
+        if (progress == nullptr || !progress->isVisible()) return;
+        shown = true;
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    poll->start();
+    Press("step");
+    delete poll;
+    TStepWorker::ProgressDelayMs = delay;
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Browser().Control().StepCount(), 0);
+    EXPECT_EQ(Saved(child), before);
+    EXPECT_EQ(Browser().findChild<QProgressDialog*>("StepProgress"), nullptr);
+}
+
+TEST_F(RunBrowserTest, StepsComputedOffTheGuiThreadGiveTheSameValues) {
+    const long long worker = TStepWorker::WorkerDigits;
+    TStepWorker::WorkerDigits = 0; // every step goes to the worker thread
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    Press("step");
+    EXPECT_EQ(RowsText(View()), "In=110|N=0|Out=0");
+    Press("ButtonRun");
+    TStepWorker::WorkerDigits = worker;
+    EXPECT_EQ(Browser().Control().StepCount(), 4);
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=0110");
 }
 
 } // namespace
