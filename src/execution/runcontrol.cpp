@@ -23,15 +23,29 @@ namespace {} // namespace
 TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
     : ui_(ui), activeDocument_(std::move(activeDocument)) {}
 
+bool TRunControl::StepOnce(TDados& document) {
+    cancel_ = false; // a Stop before this step began lets it run
+    computing_ = true;
+    struct Done {
+        bool& computing;
+        ~Done() { computing = false; }
+    } done{computing_};
+    if (stepRunner_) {
+        if (!stepRunner_(document, cancel_)) return false;
+    } else {
+        document.Step();
+    }
+    ++stepCount_;
+    return true;
+}
+
 bool TRunControl::Step() {
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;
     if (document == nullptr) {
         ui_.ShowMessage(NoNetWindowText);
         return false;
     }
-    document->Step();
-    ++stepCount_;
-    Refresh();
+    if (StepOnce(*document)) Refresh();
     return true;
 }
 
@@ -67,8 +81,10 @@ void TRunControl::Run() {
             Stop();
             break;
         }
-        slot.document->Step();
-        ++stepCount_;
+        if (!StepOnce(*slot.document)) {
+            Stop();
+            break;
+        }
         Refresh();
         if (slot.document == nullptr || slot.document->AllFinished()) Stop();
     }
@@ -77,6 +93,7 @@ void TRunControl::Run() {
 void TRunControl::Stop() {
     stopEnabled_ = false;
     running_ = false;
+    cancel_ = true; // abandons the step in progress, if any
 }
 
 void TRunControl::Reset() {

@@ -6,6 +6,7 @@
 
 #include "model/elementkind.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,11 +43,20 @@ public:
     void SetPassHook(std::function<void()> hook) { passHook_ = std::move(hook); }
     // Called at the end of every Refresh (after each step of a run, too).
     void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
+    // Performs one step of a net; false when it was cancelled (the net is then as before).
+    // The flag is set by Stop while the step computes. Without a runner a step is
+    // TDados::Step on the calling thread.
+    using TStepRunner = std::function<bool(TDados&, const std::atomic<bool>& cancel)>;
+    void SetStepRunner(TStepRunner runner) { stepRunner_ = std::move(runner); }
+    // True while a step computes (Stop then abandons it).
+    bool Computing() const { return computing_; }
 
     // Steps the active net once (finished or not) and refreshes; false when no net is open.
+    // A step that Stop cancels changes nothing and is not counted.
     bool Step();
     // Steps the active net until every element is finished or Stop. The stop test runs before
-    // the first step and after every step; Stop during a pass still lets that pass's step run.
+    // the first step and after every step; Stop during a pass still lets that pass's step run,
+    // Stop while a step computes abandons that step and ends the run.
     void Run();
     void Stop();
     // Resets the active net and refreshes; nothing when no net is open.
@@ -79,6 +89,9 @@ public:
     void Remove(int rowIndex);
 
 private:
+    // One step through the runner; false when cancelled.
+    bool StepOnce(TDados& document);
+
     struct RunSlot {
         TDados* document;
     };
@@ -87,6 +100,9 @@ private:
     std::function<TDados*()> activeDocument_;
     std::function<void()> passHook_;
     std::function<void()> refreshHook_;
+    TStepRunner stepRunner_;
+    std::atomic<bool> cancel_{false};
+    bool computing_ = false;
     std::vector<RunSlot*> runs_; // the run loops in progress, innermost last
     mutable std::vector<TWatchRow> rows_;
     mutable bool rowsStale_ = false;

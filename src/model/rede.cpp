@@ -10,13 +10,17 @@ namespace veltra {
 TRede::TRede() : elements_(std::make_shared<TProtoLista>()) {}
 
 void TRede::Step() {
+    Propagate();
+    Commit();
+}
+
+void TRede::Propagate() {
     try {
         elements_->PropagateAll();
     } catch (...) {
         elements_->DiscardInputAll();
         throw;
     }
-    elements_->CommitAll();
 }
 
 void TRede::DrawAll(TCanvas& canvas) const {

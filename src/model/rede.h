@@ -22,6 +22,11 @@ public:
     // accumulators, so when it throws (a value too long for its Positions, TCancelled from a
     // cancel scope) they are emptied again and the net is exactly as before the step.
     void Step();
+    // The two phases apart, for a step whose phase 1 (all the multiplications) runs on another
+    // thread: Propagate only writes accumulators, which nothing else reads, and empties them
+    // again when it throws; Commit then changes the values.
+    void Propagate();
+    void Commit() { elements_->CommitAll(); }
     bool AllFinished() const { return elements_->AllFinished(); }
     void ResetAll() { elements_->ResetAll(); }
     // Every outgoing synapse first, then every glyph, so synapses lie under glyphs.

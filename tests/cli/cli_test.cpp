@@ -223,26 +223,20 @@ TEST_F(Cli, EquationsAndTheirPrintout) {
 // A net whose bias feeds a neuron with a self-loop: N grows a digit after the point each step
 // (0.5, 0.75, 0.875, ...) and never finishes. The output records N.
 std::string GrowingNet(const std::string& label = "N", const std::string& start = "0.5") {
-    auto element = [](int id, const std::string& type, const std::string& name,
-                      const std::string& synapses, const std::string& body) {
-        return "<TPROTONEURONIO=" + type + ">\r\nId:" + std::to_string(id) +
-               "\r\nEtiqueta:" + name +
-               "\r\nPosicao:0;0\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n" + synapses + body +
-               "</TPROTONEURONIO>\r\n";
-    };
-    auto synapses = [](std::vector<std::pair<std::string, int>> list) {
-        std::string text = "<TListaSinapses=" + std::to_string(list.size()) + ">\r\n";
-        for (const auto& [weight, to] : list)
-            text += "<TSINAPSE>\r\nValor:" + weight + "\r\nDestino:" + std::to_string(to) +
-                    "\r\nvisible:true\r\n</TSINAPSE>\r\n";
-        return text + "</TListaSinapses>\r\n";
-    };
-    return "<TREDE=version 0.4>\r\n<TProtoLista=3>\r\n" +
-           element(0, "TPENDOR", "B", synapses({{"0.5", 1}}), "Actividade:1\r\n") +
-           element(1, "TNEURONIO", label, synapses({{"0.5", 1}, {"1", 2}}),
-                   "Actividade:" + start +
-                       "\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:true\r\n") +
-           element(2, "TOUTPUT", "Out", synapses({}), "Binario:\r\n") +
+    const std::string head = "\r\nPosicao:0;0\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n";
+    const std::string synapse = "<TSINAPSE>\r\nValor:";
+    const std::string to = "\r\nvisible:true\r\n</TSINAPSE>\r\n";
+    return "<TREDE=version 0.4>\r\n<TProtoLista=3>\r\n<TPROTONEURONIO=TPENDOR>\r\nId:0\r\n"
+           "Etiqueta:B" +
+           head + "<TListaSinapses=1>\r\n" + synapse + "0.5\r\nDestino:1" + to +
+           "</TListaSinapses>\r\nActividade:1\r\n</TPROTONEURONIO>\r\n"
+           "<TPROTONEURONIO=TNEURONIO>\r\nId:1\r\nEtiqueta:" +
+           label + head + "<TListaSinapses=2>\r\n" + synapse + "0.5\r\nDestino:1" + to + synapse +
+           "1\r\nDestino:2" + to + "</TListaSinapses>\r\nActividade:" + start +
+           "\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:true\r\n</TPROTONEURONIO>\r\n"
+           "<TPROTONEURONIO=TOUTPUT>\r\nId:2\r\nEtiqueta:Out" +
+           head +
+           "<TListaSinapses=0>\r\n</TListaSinapses>\r\nBinario:\r\n</TPROTONEURONIO>\r\n"
            "</TProtoLista>\r\n</TREDE>\r\n";
 }
 

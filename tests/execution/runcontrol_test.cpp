@@ -5,7 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
+#include <stdexcept>
 
 namespace veltra {
 namespace {
@@ -45,24 +45,40 @@ struct Fixture {
     TRunControl control{ui, [this] { return active; }};
 };
 
-TEST(RunControl, AStepThatThrowsEndsTheRunAndChangesNothing) {
-    Fixture f(Example("worked.net"));
-    std::ostringstream before;
-    f.document->Save(before);
-    const std::int64_t bound = TInfinitoLimits::PositionBound;
-    TInfinitoLimits::PositionBound = 0; // -0.5 x 1 now has a Position out of reach
-    EXPECT_THROW(f.control.Run(), std::overflow_error);
-    EXPECT_THROW(f.control.Step(), std::overflow_error);
-    TInfinitoLimits::PositionBound = bound;
-    EXPECT_FALSE(f.control.Running());
-    EXPECT_FALSE(f.control.StopEnabled());
-    EXPECT_EQ(f.control.StepCount(), 0);
-    std::ostringstream after;
-    f.document->Save(after);
-    EXPECT_EQ(after.str(), before.str());
+TEST(RunControl, StopBeforeAStepLetsItRunStopOrAnErrorDuringItEndTheRun) {
+    Fixture f(Data("run/bias_loop.net")); // never finishes
+    int calls = 0;
+    int stopAtCall = 0;
+    int throwAtCall = 0;
+    f.control.SetStepRunner([&](TDados& document, const std::atomic<bool>& cancel) {
+        if (++calls == stopAtCall) f.control.Stop(); // pressed while this step computes
+        if (calls == throwAtCall) throw std::overflow_error("too long");
+        if (cancel) return false;
+        document.Step();
+        return true;
+    });
+    int passes = 0;
+    f.control.SetPassHook([&] {
+        if (++passes == 2) f.control.Stop(); // pressed between two steps
+    });
     f.control.Run();
+    EXPECT_EQ(f.control.StepCount(), 2);
+
+    passes = -100;
+    stopAtCall = calls + 2;
+    f.control.Run();
+    EXPECT_EQ(f.control.StepCount(), 3) << "the second step of this run was abandoned";
+    EXPECT_FALSE(f.control.Running());
+    EXPECT_FALSE(f.control.Computing());
+    stopAtCall = calls + 1;
+    EXPECT_TRUE(f.control.Step());
+    EXPECT_EQ(f.control.StepCount(), 3);
+
+    throwAtCall = calls + 2;
+    EXPECT_THROW(f.control.Run(), std::overflow_error);
     EXPECT_EQ(f.control.StepCount(), 4);
-    EXPECT_EQ(RowsText(f.control), "In=|N=0|Out=0110");
+    EXPECT_FALSE(f.control.Running()) << "the run ends with the error";
+    EXPECT_FALSE(f.control.StopEnabled());
 }
 
 TEST(RunControl, WorkedExampleRunsFourStepsWithTheRowsOfEachStep) {

@@ -54,20 +54,14 @@ TEST(InputOutput, ConsumingAStepLeavesTheRestWhereItIs) {
     TInputs in;
     in.SetSequence(sequence);
     const char* rest = in.Remaining().data();
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 6000; ++i) {
         ASSERT_EQ(in.CurrentSymbol(), i % 3 == 0 ? 1 : 0) << i;
         in.Commit();
-        ASSERT_EQ(in.Remaining().data(), rest + i + 1) << "the rest is not moved";
+        if (i < 4000) {
+            ASSERT_EQ(in.Remaining().data(), rest + i + 1) << "the rest is not moved";
+        }
     }
-    // Past half of it the consumed part goes; what is left stays what it was.
-    for (int i = 4000; i < 6000; ++i)
-        in.Commit();
-    EXPECT_EQ(in.Sequence(), sequence.substr(6000));
-    EXPECT_EQ(in.ValueText(), sequence.substr(6000));
-    EXPECT_EQ(in.CurrentSymbol(), 1);
-    for (int i = 6000; i < 10001; ++i)
-        in.Commit();
-    EXPECT_TRUE(in.IsFinished());
+    EXPECT_EQ(in.ValueText(), sequence.substr(6000)) << "past half, the consumed part went";
     in.SetSequence("01");
     EXPECT_EQ(in.ValueText(), "01");
 }

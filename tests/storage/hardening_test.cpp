@@ -3,6 +3,7 @@
 #include "model/dados.h"
 #include "model/interaction.h"
 #include "model/module.h"
+#include "model/neuronio.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -85,6 +86,48 @@ TEST(Hardening, ModuleNestingIsLimitedWithAMessage) {
     // Far deeper than any stack could follow by recursion: refused, not a crash.
     TDados absurd;
     EXPECT_EQ(Load(absurd, Nested(20000)), error);
+}
+
+TEST(Hardening, NoModuleLoadOrWindowNestsANetDeeperThanTheReaderAccepts) {
+    // The module stands inside `around` others; what it gets nests `depth` deep.
+    const std::pair<int, int> cases[] = {{0, 63}, {0, 64}, {40, 23}, {40, 24},
+                                         {62, 1}, {62, 2}, {63, 0},  {63, 1}};
+    for (const auto& [around, depth] : cases) {
+        const bool fits = around + 1 + depth <= MaxModuleDepth;
+        SCOPED_TRACE(std::to_string(around) + " around, " + std::to_string(depth) + " deep");
+        for (const bool window : {false, true}) {
+            TSilentInteraction ui;
+            TDados doc(&ui);
+            ui.openNets = {&doc.Elements()};
+            TProtoLista* level = &doc.Elements();
+            TModule* module = nullptr;
+            for (int i = 0; i <= around; ++i) {
+                module = static_cast<TModule*>(
+                    level->Item(level->AddElement(std::make_unique<TModule>())));
+                level = &module->InnerNet();
+            }
+            level->AddElement(std::make_unique<TNeuronio>());
+            std::istringstream file(Nested(depth));
+            std::string error;
+            TDados other;
+            if (window) {
+                ASSERT_EQ(Load(other, Nested(depth)), "");
+                EXPECT_EQ(module->SetInnerNet(other.Net().SharedElements(), ui), fits);
+                EXPECT_EQ(ui.messages.size(), fits ? 0u : 1u);
+            } else {
+                EXPECT_EQ(doc.LoadModuleFile(*module, file, error), fits);
+                EXPECT_EQ(error, fits ? "" : ModuleDepthText());
+            }
+            // A refused net leaves the module as it was; whatever was accepted reads back.
+            if (!fits) {
+                EXPECT_EQ(module->InnerNet().Item(0)->Kind(), TElementKind::Neuron);
+            }
+            std::ostringstream saved;
+            ASSERT_TRUE(doc.Save(saved));
+            TDados reread;
+            EXPECT_EQ(Load(reread, saved.str()), "");
+        }
+    }
 }
 
 TEST(Hardening, NumbersTooLongForTheirPositionsAreBadLines) {

@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -150,27 +149,6 @@ TEST_F(MainFormTest, FailedSaveSaysWhyAndChangesNothing) {
     EXPECT_EQ(Child().Caption(), "NONAME1");
     EXPECT_TRUE(Child().Modified());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
-}
-
-TEST_F(MainFormTest, SavingOntoASymbolicLinkWritesItsTarget) {
-    QTemporaryDir dir;
-    const QString target = dir.filePath("real.net");
-    const QString link = dir.filePath("link.net");
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
-    ASSERT_TRUE(QFile::link("real.net", link));
-    Place(TTool::Neuron, 100, 50);
-    prompter->fileAnswers.push_back(link);
-    main->FileSaveAsItemClick();
-    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    QFile saved(target);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().startsWith("<TREDE=version 0.4>"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
 TEST_F(MainFormTest, ClosingWithUnsavedChangesAsks) {

@@ -3,14 +3,18 @@
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
+#include "ui/dialogs/stepworker.h"
 
 #include <QAction>
+#include <QFile>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <sstream>
 #include <utility>
 
 namespace veltra::runview_test {
@@ -338,6 +342,90 @@ TEST_F(RunBrowserTest, NoWindowOpen) {
     Press("ButtonRemove");
     EXPECT_EQ(prompter->messages.size(), 2);
     EXPECT_TRUE(prompter->dialogs.isEmpty());
+}
+
+// A bias and a neuron whose next step multiplies two numbers of four million digits each:
+// seconds of work, so Stop always comes while it computes.
+std::string LongStepNet(const QString& path) {
+    const std::string digits = "0." + std::string(4000000, '7');
+    const std::string text =
+        "<TREDE=version 0.4>\r\n<TProtoLista=2>\r\n<TPROTONEURONIO=TPENDOR>\r\nId:0\r\n"
+        "Etiqueta:B\r\nPosicao:20;20\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n"
+        "<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:" +
+        digits +
+        "\r\nDestino:1\r\nvisible:true\r\n</TSINAPSE>\r\n</TListaSinapses>\r\nActividade:" +
+        digits +
+        "\r\n</TPROTONEURONIO>\r\n<TPROTONEURONIO=TNEURONIO>\r\nId:1\r\nEtiqueta:N\r\n"
+        "Posicao:100;20\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n<TListaSinapses=0>\r\n"
+        "</TListaSinapses>\r\nActividade:0.5\r\nFuncaoActivacao:TSacturated_Linear\r\n"
+        "loop:false\r\n</TPROTONEURONIO>\r\n</TProtoLista>\r\n</TREDE>\r\n";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    return path.toStdString();
+}
+
+std::string Saved(TMDIChild& child) {
+    std::ostringstream out;
+    child.Document().Save(out);
+    return out.str();
+}
+
+TEST_F(RunBrowserTest, StopAbandonsALongStepAndLeavesTheNetAsItWas) {
+    QTemporaryDir dir;
+    TMDIChild& child = Open(LongStepNet(dir.filePath("long.net")));
+    ShowBrowser();
+    const std::string before = Saved(child);
+    const int windows = main->ChildCount();
+    const int delay = TStepWorker::ProgressDelayMs;
+    TStepWorker::ProgressDelayMs = 0;
+    // Step is stopped with Stop, Run with the progress window's button.
+    for (const char* how : {"step", "ButtonRun"}) {
+        SCOPED_TRACE(how);
+        // While the step computes the event loop runs, but no window takes input except Stop
+        // and the progress window (Reset, Step and a close would change or free the net).
+        bool stopped = false;
+        auto* poll = new QTimer(main.get());
+        poll->setInterval(1);
+        QObject::connect(poll, &QTimer::timeout, poll, [&] {
+            auto* progress = Browser().findChild<QProgressDialog*>("StepProgress");
+            if (stopped || progress == nullptr || !progress->isVisible()) return;
+            stopped = true;
+            EXPECT_TRUE(Browser().Control().Computing());
+            Press("ButtonReset");
+            Press("step");
+            child.parentWidget()->close();
+            EXPECT_TRUE(Button("ButtonStop").isEnabled());
+            if (std::string(how) == "step")
+                Press("ButtonStop");
+            else
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        poll->start();
+        Press(how);
+        delete poll;
+        EXPECT_TRUE(stopped);
+        EXPECT_FALSE(Browser().Running());
+        EXPECT_FALSE(Button("ButtonStop").isEnabled());
+        EXPECT_EQ(Browser().Control().StepCount(), 0);
+        EXPECT_EQ(main->ChildCount(), windows);
+        EXPECT_EQ(Saved(child), before);
+    }
+    TStepWorker::ProgressDelayMs = delay;
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
+}
+
+TEST_F(RunBrowserTest, StepsComputedOffTheGuiThreadGiveTheSameValues) {
+    const long long worker = TStepWorker::WorkerDigits;
+    TStepWorker::WorkerDigits = 0; // every step goes to the worker thread
+    Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    Press("step");
+    EXPECT_EQ(RowsText(View()), "In=110|N=0|Out=0");
+    Press("ButtonRun");
+    TStepWorker::WorkerDigits = worker;
+    EXPECT_EQ(Browser().Control().StepCount(), 4);
+    EXPECT_EQ(RowsText(View()), "In=|N=0|Out=0110");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
+#include "ui/dialogs/stepworker.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -96,6 +97,7 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     connect(add, &QPushButton::clicked, this, [this] { ButtonAddClick(); });
     connect(rem, &QPushButton::clicked, this, [this] { ButtonRemoveClick(); });
 
+    control_.SetStepRunner(TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); }));
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
 
@@ -145,7 +147,10 @@ void TFormRunBrowser::OKBtnClick() {
 }
 
 void TFormRunBrowser::stepClick() {
+    // A long step can be abandoned with Stop while it computes.
+    if (!control_.Running()) buttonStop_->setEnabled(true);
     Guarded(mainForm_, this, [this] { control_.Step(); });
+    buttonStop_->setEnabled(control_.StopEnabled());
 }
 
 void TFormRunBrowser::ButtonRunClick() {

@@ -9,6 +9,7 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/runbrowser.h ${CMAKE_CURRENT_LIST_DIR}/runbrowser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.h ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stepworker.h ${CMAKE_CURRENT_LIST_DIR}/stepworker.cpp
 )
 target_link_libraries(veltra_ui PUBLIC Qt6::PrintSupport)
 
