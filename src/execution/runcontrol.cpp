@@ -2,6 +2,7 @@
 
 #include "model/dados.h"
 #include "model/interaction.h"
+#include "model/releasehook.h"
 
 #include <algorithm>
 #include <exception>
@@ -19,7 +20,16 @@ bool IsWatched(const TProtoNeuronio& element) {
 }
 
 TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
-    : ui_(ui), activeDocument_(std::move(activeDocument)) {}
+    : ui_(ui), activeDocument_(std::move(activeDocument)) {
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        for (TStopCondition& c : conditions_.Items())
+            if (c.element == object) c.element = nullptr;
+    });
+}
+
+TRunControl::~TRunControl() {
+    RemoveReleaseListener(releaseToken_);
+}
 
 TRunHistory& TRunControl::History(const TDados& document) {
     auto& slot = histories_[&document];

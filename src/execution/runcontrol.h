@@ -41,6 +41,9 @@ class TRunControl {
 public:
     // activeDocument answers the document of the active drawing window, or null.
     TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument);
+    ~TRunControl();
+    TRunControl(const TRunControl&) = delete;
+    TRunControl& operator=(const TRunControl&) = delete;
 
     // Called once per pass of a run, before its step: the application processes its pending
     // events here, so Stop, Reset, editing or closing a window happen between two steps.
@@ -152,6 +155,7 @@ private:
     int metCondition_ = -1;
     long long metStep_ = -1;
     std::string stopReport_;
+    int releaseToken_ = 0; // conditions forget elements as they are released
 };
 
 // "State after step S repeats every P steps".

@@ -10,6 +10,8 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.h ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stepworker.h ${CMAKE_CURRENT_LIST_DIR}/stepworker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runsteering.h ${CMAKE_CURRENT_LIST_DIR}/runsteering.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stopwhen.h ${CMAKE_CURRENT_LIST_DIR}/stopwhen.cpp
 )
 target_link_libraries(veltra_ui PUBLIC Qt6::PrintSupport)
 
