@@ -1,13 +1,30 @@
 #include "execution/cycle.h"
 
+#include "model/releasehook.h"
+
 #include <stdexcept>
 
 namespace veltra {
 
-void TCycleDetector::Start(const TProtoLista& list) {
+TCycleDetector::TCycleDetector() {
+    releaseToken_ = AddReleaseListener([this](const void*) { stale_ = true; });
+}
+
+TCycleDetector::~TCycleDetector() {
+    RemoveReleaseListener(releaseToken_);
+}
+
+void TCycleDetector::Restart(const TProtoLista& list) {
+    shape_ = ShapeOf(list);
+    stale_ = false;
     tortoise_ = CaptureState(list);
+    tortoise_.hash = StateHash(shape_);
     power_ = 1;
     lambda_ = 0;
+}
+
+void TCycleDetector::Start(const TProtoLista& list) {
+    Restart(list);
     step_ = 0;
     period_ = 0;
     confirmations_ = 0;
@@ -17,19 +34,25 @@ void TCycleDetector::Start(const TProtoLista& list) {
 bool TCycleDetector::Observe(const TProtoLista& list) {
     if (found_) return true;
     ++step_;
+    if (stale_) {
+        Restart(list);
+        return false;
+    }
     ++lambda_;
     // Brent: the hare is the net itself; the tortoise jumps to it at every power of two, so
     // the first match is met within twice the period after the cycle is entered.
-    if (StateHash(list) == tortoise_.hash) {
+    const std::uint64_t hash = StateHash(shape_);
+    if (hash == tortoise_.hash) {
         ++confirmations_;
-        if (SameState(list, tortoise_)) {
+        if (SameState(shape_, tortoise_)) {
             found_ = true;
             period_ = lambda_;
             return true;
         }
     }
     if (lambda_ == power_) {
-        tortoise_ = CaptureState(list);
+        CaptureInto(shape_, tortoise_);
+        tortoise_.hash = hash;
         power_ *= 2;
         lambda_ = 0;
     }

@@ -35,6 +35,51 @@ std::size_t TNetState::Bytes() const {
     return bytes;
 }
 
+TStateShape ShapeOf(const TProtoLista& list) {
+    TStateShape shape;
+    Walk(list, [&shape](const TProtoNeuronio& e) {
+        if (e.Kind() == TElementKind::Neuron)
+            shape.neurons.push_back(static_cast<const TNeuronio*>(&e));
+        else if (e.Kind() == TElementKind::Input)
+            shape.inputs.push_back(static_cast<const TInputs*>(&e));
+    });
+    return shape;
+}
+
+// The same mixing as StateHash over the list, which visits neurons and inputs interleaved:
+// the order differs, so the two are never compared with each other.
+std::uint64_t StateHash(const TStateShape& shape) {
+    std::uint64_t h = 0x13198a2e03707344ULL;
+    for (const TNeuronio* n : shape.neurons)
+        h = Mix(h, n->GetValue().ValueHash());
+    for (const TInputs* in : shape.inputs)
+        h = Mix(h, in->Remaining().size());
+    return h;
+}
+
+bool SameState(const TStateShape& shape, const TNetState& state) {
+    if (shape.neurons.size() != state.activities.size() ||
+        shape.inputs.size() != state.remaining.size())
+        return false;
+    for (std::size_t i = 0; i < shape.inputs.size(); ++i)
+        if (shape.inputs[i]->Remaining().size() != state.remaining[i]) return false;
+    for (std::size_t i = 0; i < shape.neurons.size(); ++i)
+        if (TInfinito::Compare(shape.neurons[i]->GetValue(), state.activities[i]) != 0)
+            return false;
+    return true;
+}
+
+void CaptureInto(const TStateShape& shape, TNetState& state) {
+    state.activities.resize(shape.neurons.size());
+    for (std::size_t i = 0; i < shape.neurons.size(); ++i)
+        state.activities[i] = shape.neurons[i]->GetValue();
+    state.remaining.resize(shape.inputs.size());
+    for (std::size_t i = 0; i < shape.inputs.size(); ++i)
+        state.remaining[i] = shape.inputs[i]->Remaining().size();
+    state.histories.clear();
+    state.logs.clear();
+}
+
 std::uint64_t StateHash(const TProtoLista& list) {
     std::uint64_t h = 0x243f6a8885a308d3ULL;
     Walk(list, [&h](const TProtoNeuronio& e) {

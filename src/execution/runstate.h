@@ -35,6 +35,24 @@ struct TInputTexts {
     std::vector<std::string> texts;
 };
 
+class TNeuronio;
+class TInputs;
+
+// The neurons and inputs of a net, deep, in list order: what a state is read from, gathered
+// once so that reading it after every step is a plain walk over two arrays. Valid while no
+// element is added or released.
+struct TStateShape {
+    std::vector<const TNeuronio*> neurons;
+    std::vector<const TInputs*> inputs;
+};
+TStateShape ShapeOf(const TProtoLista& list);
+std::uint64_t StateHash(const TStateShape& shape);
+bool SameState(const TStateShape& shape, const TNetState& state);
+// The neuron values and input positions into `state` (outputs left out), reusing its numbers'
+// memory: the cycle detector takes a state now and then, and long values would otherwise be
+// allocated afresh each time.
+void CaptureInto(const TStateShape& shape, TNetState& state);
+
 TNetState CaptureState(const TProtoLista& list);
 TInputTexts CaptureInputTexts(const TProtoLista& list);
 // Hash of the state (neuron values and input positions; outputs excluded), without a copy.
