@@ -127,6 +127,7 @@ void TFormRunBrowser::WindowClosing(TMDIChild& window) {
 }
 
 void TFormRunBrowser::ShowRows() {
+    steering_->Refreshed(); // the plot records every step, draws once per frame
     // During a run the rows change faster than a screen shows them: the list is repainted at
     // most once per frame interval, while its texts follow every step.
     const bool holdPaint =

@@ -1,16 +1,19 @@
 #include "ui/dialogs/runsteering.h"
 
 #include "execution/runcontrol.h"
+#include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/stopwhen.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeView>
@@ -64,8 +67,22 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
     auto* goTo = StripButton(this, "ButtonGoTo", QStringLiteral("Go to Step..."), {96, 32, 96, 25});
     auto* when =
         StripButton(this, "ButtonStopWhen", QStringLiteral("Stop When..."), {196, 32, 88, 25});
+    auto* plot = StripButton(this, "ButtonPlot", QStringLiteral("Plot"), {288, 32, 88, 25});
     report_ = StripLabel(this, "LabelStopReport", {8, 60, 368, 22});
     stopWhen_ = new TStopWhenDialog(&browser_);
+    plot_ = new TPlotWindow(&mainForm_, mainForm_.Prompter());
+    connect(plot, &QPushButton::clicked, this, [this] { ButtonPlotClick(); });
+    // The View menu offers the plot beside the Execution Browser.
+    if (auto* execution = mainForm_.findChild<QAction*>(QStringLiteral("Execution1"))) {
+        for (QObject* holder : execution->associatedObjects()) {
+            auto* menu = qobject_cast<QMenu*>(holder);
+            if (menu == nullptr) continue;
+            QAction* item = menu->addAction(QStringLiteral("Plot"));
+            item->setObjectName(QStringLiteral("Plot1"));
+            connect(item, &QAction::triggered, this, [this] { ButtonPlotClick(); });
+            break;
+        }
+    }
 
     connect(count_, &QSpinBox::valueChanged, this,
             [this](int n) { runSteps_->setText(QStringLiteral("Run %1").arg(n)); });
@@ -76,7 +93,21 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
     ShowStep();
 }
 
+void TRunSteering::Refreshed() {
+    if (!plot_->isVisible()) return;
+    TMDIChild* child = mainForm_.ActiveChild();
+    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep());
+}
+
+void TRunSteering::ButtonPlotClick() {
+    plot_->show();
+    plot_->raise();
+    Refreshed(); // the values as they stand now
+    plot_->Redraw(true);
+}
+
 void TRunSteering::ShowStep() {
+    plot_->Redraw(!control_.Running()); // outside a run every change shows at once
     const long long step = control_.CurrentStep();
     step_->setText(QStringLiteral("Step %1").arg(step));
     if (control_.Running()) ShowRate();

@@ -1,6 +1,6 @@
 // The strip under the Execution Browser's list that watches and steers a run: the step since
 // load or Reset and, while running, the rate; Run N steps; Step Back and Go to Step; the Stop
-// When conditions and what ended the run.
+// When conditions and what ended the run; the Plot window.
 #pragma once
 
 #include <QElapsedTimer>
@@ -14,6 +14,7 @@ namespace veltra {
 
 class TFormRunBrowser;
 class TMainForm;
+class TPlotWindow;
 class TRunControl;
 class TStopWhenDialog;
 
@@ -23,7 +24,9 @@ public:
 
     TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control);
 
-    // After every refresh (at most once per frame during a run): the step, the rate.
+    // After every refresh: the plot records the values.
+    void Refreshed();
+    // At most once per frame during a run: the step, the rate, the plot.
     void ShowStep();
     // A run begins or has ended (ended: what stopped it, the row it concerns highlighted).
     void RunStarted();
@@ -33,6 +36,9 @@ public:
     void ButtonStepBackClick();
     void ButtonGoToClick();
     void ButtonStopWhenClick();
+    // Shows the Plot window (the browser's Plot button and the View menu's Plot).
+    void ButtonPlotClick();
+    TPlotWindow& Plot() { return *plot_; }
 
 private:
     template <typename Body> void Guarded(Body body);
@@ -48,6 +54,7 @@ private:
     QPushButton* runSteps_;
     QLabel* report_;
     TStopWhenDialog* stopWhen_;
+    TPlotWindow* plot_;
     QElapsedTimer runClock_;
     long long runFirstStep_ = 0;
 };
