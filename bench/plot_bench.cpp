@@ -52,6 +52,9 @@ int main(int argc, char* argv[]) {
             series.values[static_cast<std::size_t>(i)] = y;
             series.digits[static_cast<std::size_t>(i)] = static_cast<double>(i % 97);
         }
+        const auto [vl, vh] = std::minmax_element(series.values.begin(), series.values.end());
+        series.valueLow = *vl, series.valueHigh = *vh;
+        series.digitsLow = 0, series.digitsHigh = 96;
         view.Data().Series().push_back(std::move(series));
     }
     view.Fit();

@@ -116,6 +116,11 @@ TEST_F(PlotTest, SeriesFollowTheRunAndShowExactValuesDigitsAndExports) {
     Press("step");
     EXPECT_EQ(series[0].steps.back(), 26);
     EXPECT_EQ(series[0].exact.back().ToText(), at26);
+    // The extremes kept as points come and go are those of the points left.
+    double bx0, bx1, by0, by1;
+    ASSERT_TRUE(Plot().View().Data().Bounds(false, bx0, bx1, by0, by1));
+    EXPECT_EQ(std::make_pair(bx0, bx1), std::make_pair(0.0, 26.0));
+    EXPECT_EQ(std::make_pair(by0, by1), std::make_pair(0.25, series[0].values.back()));
 
     QTemporaryDir dir;
     const QString csv = dir.filePath("plot.csv"), png = dir.filePath("plot.png"),

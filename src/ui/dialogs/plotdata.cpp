@@ -49,14 +49,27 @@ void TPlotSeries::Truncate(long long step) {
     values.resize(steps.size());
     digits.resize(steps.size());
     exact.resize(steps.size());
+    if (steps.empty()) return;
+    const auto [vl, vh] = std::minmax_element(values.begin(), values.end());
+    const auto [dl, dh] = std::minmax_element(digits.begin(), digits.end());
+    valueLow = *vl, valueHigh = *vh, digitsLow = *dl, digitsHigh = *dh;
 }
 
 void TPlotSeries::Append(long long step, const TInfinito& value) {
     if (!steps.empty() && steps.back() >= step) Truncate(step);
-    steps.push_back(step);
-    values.push_back(ToDouble(value));
+    const double v = ToDouble(value);
     const TInfinito::TDigits d = value.Digits();
-    digits.push_back(static_cast<double>(d.whole + d.fraction));
+    const double n = static_cast<double>(d.whole + d.fraction);
+    if (steps.empty()) {
+        valueLow = valueHigh = v;
+        digitsLow = digitsHigh = n;
+    } else {
+        valueLow = std::min(valueLow, v), valueHigh = std::max(valueHigh, v);
+        digitsLow = std::min(digitsLow, n), digitsHigh = std::max(digitsHigh, n);
+    }
+    steps.push_back(step);
+    values.push_back(v);
+    digits.push_back(n);
     exact.push_back(value);
 }
 
@@ -110,16 +123,16 @@ bool TPlotData::Bounds(bool digits, double& x0, double& x1, double& y0, double& 
     bool any = false;
     for (const TPlotSeries& s : series_) {
         if (s.steps.empty()) continue;
-        const auto& ys = digits ? s.digits : s.values;
-        const auto [lo, hi] = std::minmax_element(ys.begin(), ys.end());
+        const double lo = digits ? s.digitsLow : s.valueLow;
+        const double hi = digits ? s.digitsHigh : s.valueHigh;
         const double sx0 = static_cast<double>(s.steps.front());
         const double sx1 = static_cast<double>(s.steps.back());
         if (!any) {
-            x0 = sx0, x1 = sx1, y0 = *lo, y1 = *hi;
+            x0 = sx0, x1 = sx1, y0 = lo, y1 = hi;
             any = true;
         } else {
             x0 = std::min(x0, sx0), x1 = std::max(x1, sx1);
-            y0 = std::min(y0, *lo), y1 = std::max(y1, *hi);
+            y0 = std::min(y0, lo), y1 = std::max(y1, hi);
         }
     }
     return any;

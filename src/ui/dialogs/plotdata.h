@@ -22,6 +22,9 @@ struct TPlotSeries {
     std::vector<double> values;
     std::vector<double> digits; // before and after the point together
     std::vector<TInfinito> exact;
+    // The extremes of values and digits, kept as points come and go, so that fitting the view
+    // after every frame of a run does not pass over every point again.
+    double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
 
     // Drops the points of `step` and later (a step taken back, then taken again).
     void Truncate(long long step);
