@@ -5,6 +5,7 @@
 
 #include "numeric/infinito.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@ struct TPlotSeries {
     std::string label;
     std::vector<long long> steps; // ascending
     std::vector<double> values;
-    std::vector<double> digits; // before and after the point together
-    std::vector<TInfinito> exact;
+    std::vector<double> digits;  // before and after the point together
+    std::deque<TInfinito> exact; // a deque: growing never moves the numbers held
     // The extremes of values and digits, kept as points come and go, so that fitting the view
     // after every frame of a run does not pass over every point again.
     double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
