@@ -25,12 +25,14 @@ TEST(PlotDecimation, EveryColumnHoldsTheLowestAndHighestOfItsPoints) {
         TPlotSeries s;
         const int n = 1 + static_cast<int>(random() % 3000);
         long long step = static_cast<long long>(random() % 5);
+        const bool consecutive = random() % 2; // as a run records them, or with gaps
         for (int i = 0; i < n; ++i) {
-            step += 1 + static_cast<long long>(random() % 3);
+            step += 1 + (consecutive ? 0 : static_cast<long long>(random() % 3));
             s.steps.push_back(step);
             s.values.push_back(static_cast<double>(static_cast<int>(random() % 2001) - 1000));
             s.digits.push_back(static_cast<double>(random() % 50));
         }
+        s.Summarise();
         const bool digits = random() % 2;
         const double x0 = static_cast<double>(random() % static_cast<unsigned>(step + 1)) - 3;
         const double x1 = x0 + 1 + static_cast<double>(random() % static_cast<unsigned>(step + 5));

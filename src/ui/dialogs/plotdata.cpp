@@ -49,10 +49,28 @@ void TPlotSeries::Truncate(long long step) {
     values.resize(steps.size());
     digits.resize(steps.size());
     exact.resize(steps.size());
-    if (steps.empty()) return;
-    const auto [vl, vh] = std::minmax_element(values.begin(), values.end());
-    const auto [dl, dh] = std::minmax_element(digits.begin(), digits.end());
-    valueLow = *vl, valueHigh = *vh, digitsLow = *dl, digitsHigh = *dh;
+    Summarise(steps.size() / Block * Block);
+}
+
+void TPlotSeries::Summarise(std::size_t fromPoint) {
+    const std::size_t n = steps.size();
+    const std::size_t blocks = (n + Block - 1) / Block;
+    const std::size_t first = std::min(fromPoint / Block, blocks);
+    for (auto* v : {&blockValueLow, &blockValueHigh, &blockDigitsLow, &blockDigitsHigh})
+        v->resize(blocks);
+    for (std::size_t b = first; b < blocks; ++b) {
+        const auto begin = static_cast<std::ptrdiff_t>(b * Block);
+        const auto end = static_cast<std::ptrdiff_t>(std::min(n, (b + 1) * Block));
+        const auto [vl, vh] = std::minmax_element(values.begin() + begin, values.begin() + end);
+        const auto [dl, dh] = std::minmax_element(digits.begin() + begin, digits.begin() + end);
+        blockValueLow[b] = *vl, blockValueHigh[b] = *vh;
+        blockDigitsLow[b] = *dl, blockDigitsHigh[b] = *dh;
+    }
+    if (n == 0) return;
+    valueLow = *std::min_element(blockValueLow.begin(), blockValueLow.end());
+    valueHigh = *std::max_element(blockValueHigh.begin(), blockValueHigh.end());
+    digitsLow = *std::min_element(blockDigitsLow.begin(), blockDigitsLow.end());
+    digitsHigh = *std::max_element(blockDigitsHigh.begin(), blockDigitsHigh.end());
 }
 
 void TPlotSeries::Append(long long step, const TInfinito& value) {
@@ -66,6 +84,15 @@ void TPlotSeries::Append(long long step, const TInfinito& value) {
     } else {
         valueLow = std::min(valueLow, v), valueHigh = std::max(valueHigh, v);
         digitsLow = std::min(digitsLow, n), digitsHigh = std::max(digitsHigh, n);
+    }
+    if (steps.size() % Block == 0) {
+        blockValueLow.push_back(v), blockValueHigh.push_back(v);
+        blockDigitsLow.push_back(n), blockDigitsHigh.push_back(n);
+    } else {
+        blockValueLow.back() = std::min(blockValueLow.back(), v);
+        blockValueHigh.back() = std::max(blockValueHigh.back(), v);
+        blockDigitsLow.back() = std::min(blockDigitsLow.back(), n);
+        blockDigitsHigh.back() = std::max(blockDigitsHigh.back(), n);
     }
     steps.push_back(step);
     values.push_back(v);
@@ -146,12 +173,33 @@ void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int 
     if (n == 0 || width <= 0 || !(x1 > x0)) return;
     const auto& ys = digits ? series.digits : series.values;
     const double scale = width / (x1 - x0);
-    auto columnOf = [&](std::size_t i) {
-        return static_cast<long long>(std::floor((static_cast<double>(steps[i]) - x0) * scale));
+    // floor without a library call (the baseline instruction set has no rounding instruction);
+    // the galloping search below asks for many columns.
+    auto floorOf = [](double t) {
+        // Far outside the picture (a view zoomed very far in) a column is only ever compared
+        // with the picture's own; clamped so the conversion stays defined.
+        t = std::clamp(t, -1e18, 1e18);
+        const auto whole = static_cast<long long>(t);
+        return whole - (t < static_cast<double>(whole) ? 1 : 0);
     };
-    // The first index after `from` whose column lies beyond `x`: galloping, then halving, so
-    // that a column of many points costs a logarithm, not a pass.
+    auto columnOf = [&](std::size_t i) {
+        return floorOf((static_cast<double>(steps[i]) - x0) * scale);
+    };
+    // The first index after `from` whose column lies beyond `x`. Steps recorded one by one are
+    // consecutive, so the index follows from the step at the column's edge, checked against
+    // its neighbours; otherwise galloping, then halving.
     auto endOf = [&](std::size_t from, long long x) {
+        const long long edge = floorOf(x0 + static_cast<double>(x + 1) / scale);
+        const long long ahead = edge - steps[from];
+        if (ahead > 0 && static_cast<std::size_t>(ahead) < n - from &&
+            steps[from + static_cast<std::size_t>(ahead)] == edge) {
+            std::size_t e = from + static_cast<std::size_t>(ahead);
+            while (e < n && columnOf(e) <= x)
+                ++e;
+            while (e > from + 1 && columnOf(e - 1) > x)
+                --e;
+            return e;
+        }
         std::size_t lo = from, hop = 1;
         while (lo + hop < n && columnOf(lo + hop) <= x) {
             lo += hop;
@@ -167,7 +215,7 @@ void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int 
     std::size_t i = static_cast<std::size_t>(
         std::partition_point(
             steps.begin(), steps.end(),
-            [&](long long s) { return std::floor((static_cast<double>(s) - x0) * scale) < 0; }) -
+            [&](long long s) { return floorOf((static_cast<double>(s) - x0) * scale) < 0; }) -
         steps.begin());
     // One point either side of the picture too, so lines leave it where they should.
     if (i > 0)
@@ -180,11 +228,18 @@ void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int 
             break;
         }
         const std::size_t end = endOf(i, x);
+        // Points up to a block boundary, whole blocks by their summaries, then the rest.
+        const auto& blockLow = digits ? series.blockDigitsLow : series.blockValueLow;
+        const auto& blockHigh = digits ? series.blockDigitsHigh : series.blockValueHigh;
+        constexpr std::size_t Block = TPlotSeries::Block;
         double low = ys[i], high = ys[i];
-        for (std::size_t k = i + 1; k < end; ++k) {
-            low = std::min(low, ys[k]);
-            high = std::max(high, ys[k]);
-        }
+        std::size_t k = i + 1;
+        for (; k < end && k % Block != 0; ++k)
+            low = std::min(low, ys[k]), high = std::max(high, ys[k]);
+        for (; k + Block <= end; k += Block)
+            low = std::min(low, blockLow[k / Block]), high = std::max(high, blockHigh[k / Block]);
+        for (; k < end; ++k)
+            low = std::min(low, ys[k]), high = std::max(high, ys[k]);
         columns.push_back({static_cast<int>(x), low, high});
         i = end;
     }

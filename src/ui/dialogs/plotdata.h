@@ -26,11 +26,19 @@ struct TPlotSeries {
     // The extremes of values and digits, kept as points come and go, so that fitting the view
     // after every frame of a run does not pass over every point again.
     double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
+    // The extremes of every block of Block points, values and digits: a pixel column that
+    // spans whole blocks reads their summaries instead of their points (a redraw of many long
+    // series is bound by memory, not by arithmetic).
+    static constexpr std::size_t Block = 32;
+    std::vector<double> blockValueLow, blockValueHigh, blockDigitsLow, blockDigitsHigh;
 
     // Drops the points of `step` and later (a step taken back, then taken again).
     void Truncate(long long step);
     void Append(long long step, const TInfinito& value);
     std::size_t Size() const { return steps.size(); }
+    // Works the extremes and block summaries out afresh from the points (for points put into
+    // the vectors directly; Append and Truncate keep them up to date themselves).
+    void Summarise(std::size_t fromPoint = 0);
     // The index of the point at `step`, -1 when there is none.
     long long Find(long long step) const;
 };
