@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
     }
     TDados document;
     std::ifstream in(argv[1], std::ios::binary);
-    std::string error;
-    if (!in || !document.Load(in, error) || !error.empty()) {
+    const std::string error = in ? document.Load(in) : std::string("cannot be read");
+    if (!error.empty()) {
         std::cerr << "cannot load " << argv[1] << ": " << error << '\n';
         return 1;
     }

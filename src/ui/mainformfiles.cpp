@@ -148,12 +148,13 @@ bool TMainForm::OpenNetFile(const QString& fileName) {
     std::istringstream in(content);
     std::string errorText;
     try {
-        child->Document().Load(in, errorText);
+        errorText = child->Document().Load(in);
     } catch (const std::exception& error) {
         errorText = error.what();
     }
     child->Ecra().InvalidateAll();
-    if (!errorText.empty()) {
+    // Loose synapses have each said so through the interaction already.
+    if (!errorText.empty() && errorText != UnresolvedSynapseText) {
         prompter_->Message(this, QString::fromStdString(errorText));
         return false;
     }
@@ -251,18 +252,14 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     TFileRequest request = NetFileRequest(QStringLiteral("OPEN MODULE STORAGE FILE"),
                                           lastModuleName_, QStringLiteral("."));
     const QString fileName = prompter_->OpenFileName(this, request);
-    std::string errorText;
-    if (fileName.isEmpty()) {
-        document.FinishModule(module, errorText);
-        return errorText;
-    }
+    if (fileName.isEmpty()) return document.FinishModule(module);
     lastModuleName_ = fileName;
     std::string content;
     QString why;
     if (!ReadFile(fileName, content, why))
         return QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why).toStdString();
     std::istringstream in(content);
-    document.LoadModuleFile(module, in, errorText);
+    const std::string errorText = document.LoadModuleFile(module, in);
     // The old inner net and the synapses across the module's border may be gone.
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;
