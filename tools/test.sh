@@ -17,7 +17,7 @@ veltra_need_packages "${VELTRA_BUILD_PACKAGES[@]}" "${VELTRA_GUI_PACKAGES[@]}" "
 
 # CI sets VELTRA_WERROR=ON: a warning fails its build.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_SANITIZE=$sanitize \
-    -DVELTRA_WERROR="${VELTRA_WERROR:-OFF}"
+    -DVELTRA_WERROR="${VELTRA_WERROR:-OFF}" -DVELTRA_CHECK_CONTRACTS=ON
 cmake --build "$dir" -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
