@@ -3,6 +3,7 @@
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/mdichild.h"
+#include "ui/newfrommachine.h"
 #include "ui/prompter.h"
 #include "ui/toolbar.h"
 #include "ui/weightbox.h"
@@ -86,6 +87,9 @@ void TMainForm::BuildMenus() {
         item(file, "FileOpenItem", QStringLiteral("Open"), QStringLiteral("Open an existing file"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { LoadNet(); });
+    connect(item(file, "FileNewFromMachineItem", QStringLiteral("New from Machine..."),
+                 QStringLiteral("Build the net of a stack machine for a word")),
+            &QAction::triggered, this, [this] { NewFromMachine(*this); });
     QAction* close =
         item(file, "FileCloseItem", QStringLiteral("Close"), QStringLiteral("Close current file"));
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
