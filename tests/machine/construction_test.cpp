@@ -147,6 +147,16 @@ std::size_t WalkWord(const TMachine& machine, std::size_t length, std::mt19937& 
 void CheckRun(const TMachine& machine, const std::vector<int>& word) {
     TDados document;
     BuildMachineNet(machine, word, document);
+    // The drawing is meant to be read: no glyph lies on another.
+    const auto& list = document.Elements();
+    for (int i = 0; i < list.Count(); ++i)
+        for (int j = 0; j < i; ++j) {
+            const TRect a = list.Item(i)->GlyphBox();
+            const TRect b = list.Item(j)->GlyphBox();
+            ASSERT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
+                        b.bottom <= a.top)
+                << list.Item(i)->Label() << " overlaps " << list.Item(j)->Label();
+        }
     std::vector<std::vector<int>> stacks(static_cast<std::size_t>(machine.stacks));
     int state = machine.start;
     int steps = 0;
