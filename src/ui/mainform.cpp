@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
+#include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
 #include "ui/prompter.h"
@@ -151,6 +152,10 @@ void TMainForm::BuildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    QAction* guide = item(help, "HelpGuideItem", QStringLiteral("VELTRA Guide"),
+                          QStringLiteral("Show the user guide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [this] { TGuideWindow::ShowFor(*this); });
     connect(item(help, "HelpAboutItem", QStringLiteral("About"), {}), &QAction::triggered, this,
             [this] {
                 if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) prompter_->ExecDialog(*d);
