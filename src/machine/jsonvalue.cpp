@@ -47,13 +47,6 @@ private:
         return false;
     }
 
-    int CurrentLine() const {
-        int line = 1;
-        for (std::size_t i = 0; i < at_; ++i)
-            line += text_[i] == '\n';
-        return line;
-    }
-
     void SkipBlanks() {
         while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' ||
                                       text_[at_] == '\n' || text_[at_] == '\r'))
@@ -68,7 +61,6 @@ private:
 
     bool ParseValue(TJsonValue& value, int depth) {
         if (depth > kMaxDepth) return Fail("nested too deeply");
-        value.line_ = CurrentLine();
         if (at_ >= text_.size()) return Fail("a value is missing");
         const char c = text_[at_];
         if (c == '{') return ParseObject(value, depth);

@@ -25,8 +25,6 @@ public:
     const std::vector<std::pair<std::string, TJsonValue>>& Members() const { return members_; }
     // The member's value, or null when the object has no such key.
     const TJsonValue* Find(std::string_view key) const;
-    // Where the value starts in the text, for messages.
-    int Line() const { return line_; }
 
     // Reads one JSON value filling the whole text (blanks around it allowed). On failure
     // returns false with "line L, column C: what" in errorText.
@@ -39,7 +37,6 @@ private:
     std::string text_;
     std::vector<TJsonValue> items_;
     std::vector<std::pair<std::string, TJsonValue>> members_;
-    int line_ = 1;
 };
 
 // The JSON type's name as messages use it ("a string", "an array", ...).
