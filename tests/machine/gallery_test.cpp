@@ -178,6 +178,9 @@ TEST(MachineGallery, EveryNetDecidesAsItsMachine) {
         std::istringstream in(ReadBytes(netPath));
         ASSERT_TRUE(loaded.Load(in, error));
         EXPECT_EQ(error, "");
+        std::ostringstream resaved;
+        ASSERT_TRUE(loaded.Save(resaved));
+        EXPECT_EQ(resaved.str(), saved.str()) << "loads and saves back to the same bytes";
         testing::RunToEnd(loaded, testing::StepBound(first.size()));
         EXPECT_TRUE(loaded.AllFinished());
         EXPECT_EQ(NetAccepted(loaded), listed.front().accepted);
