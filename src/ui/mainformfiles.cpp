@@ -5,6 +5,7 @@
 #include "storage/atomicsave.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
+#include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -147,12 +148,9 @@ bool TMainForm::OpenNetFile(const QString& fileName) {
     }
     std::istringstream in(content);
     std::string errorText;
-    try {
-        errorText = child->Document().Load(in);
-    } catch (const std::exception& error) {
-        errorText = error.what();
-    }
+    const bool read = Guarded(*prompter_, this, [&] { errorText = child->Document().Load(in); });
     child->Ecra().InvalidateAll();
+    if (!read) return false;
     // Loose synapses have each said so through the interaction already.
     if (!errorText.empty() && errorText != UnresolvedSynapseText) {
         prompter_->Message(this, QString::fromStdString(errorText));
@@ -188,14 +186,12 @@ bool TMainForm::WriteChild(TMDIChild& child, const QString& fileName) {
     bool saved = false;
     std::string error;
     std::string why = "the net could not be written";
-    try {
-        saved = AtomicSave(
-            QFile::encodeName(fileName).toStdString(),
-            [&child](std::ostream& out) { return child.Document().Save(out); }, error, &why);
-    } catch (const std::exception& failure) {
-        prompter_->Message(this, QString::fromStdString(failure.what()));
+    if (!Guarded(*prompter_, this, [&] {
+            saved = AtomicSave(
+                QFile::encodeName(fileName).toStdString(),
+                [&child](std::ostream& out) { return child.Document().Save(out); }, error, &why);
+        }))
         return false;
-    }
     if (!saved) {
         prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2")
                                      .arg(fileName, QString::fromLocal8Bit(why.c_str())));

@@ -13,6 +13,7 @@
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
 #include "ui/dialogs/sequencebytes.h"
+#include "ui/guard.h"
 #include "ui/prompter.h"
 
 #include <QComboBox>
@@ -95,11 +96,7 @@ TMultPageDlg::TMultPageDlg(std::unique_ptr<TInfoHost> host, QWidget* parent)
 TMultPageDlg::~TMultPageDlg() = default;
 
 void TMultPageDlg::Guard(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        host_->Prompter().Message(this, Text(error.what()));
-    }
+    Guarded(host_->Prompter(), this, body);
 }
 
 // --- showing elements ------------------------------------------------------------------------

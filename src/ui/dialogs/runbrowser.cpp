@@ -5,6 +5,8 @@
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
+#include "ui/formbutton.h"
+#include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -28,23 +30,6 @@ namespace {
 
 constexpr int PaintIntervalMs = 20;
 constexpr QSize DesignedSize(384, 200);
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    return b;
-}
-
-// Every handler runs here so that no exception reaches the event loop.
-template <typename Body> void Guarded(TMainForm& mainForm, QWidget* parent, Body body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        mainForm.Prompter().Message(parent, QString::fromStdString(error.what()));
-    }
-}
 
 } // namespace
 
@@ -77,15 +62,16 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
 
     // Buttons in a column on the right; Add and Rem side by side at the bottom.
     constexpr int x = 288, w = 88, h = 25;
-    QPushButton* ok = Button(this, "OKBtn", QStringLiteral("OK"), {x, 10, w, h});
+    QPushButton* ok = FormButton(this, "OKBtn", QStringLiteral("OK"), {x, 10, w, h});
     ok->setDefault(true);
-    QPushButton* run = Button(this, "ButtonRun", QStringLiteral("&Run"), {x, 40, w, h});
-    buttonStop_ = Button(this, "ButtonStop", QStringLiteral("&Stop"), {x, 70, w, h});
+    QPushButton* run = FormButton(this, "ButtonRun", QStringLiteral("&Run"), {x, 40, w, h});
+    buttonStop_ = FormButton(this, "ButtonStop", QStringLiteral("&Stop"), {x, 70, w, h});
     buttonStop_->setEnabled(false);
-    QPushButton* step = Button(this, "step", QStringLiteral("S&tep"), {x, 100, w, h});
-    QPushButton* reset = Button(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
-    QPushButton* add = Button(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
-    QPushButton* rem = Button(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
+    QPushButton* step = FormButton(this, "step", QStringLiteral("S&tep"), {x, 100, w, h});
+    QPushButton* reset = FormButton(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
+    QPushButton* add = FormButton(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
+    QPushButton* rem =
+        FormButton(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
     anchors_.Add(runView_, TAnchors::Width | TAnchors::Height);
     for (QPushButton* b : {ok, run, buttonStop_, step, reset, add, rem})
         anchors_.Add(b, TAnchors::Right);
@@ -149,7 +135,7 @@ void TFormRunBrowser::OKBtnClick() {
 void TFormRunBrowser::stepClick() {
     // A long step can be abandoned with Stop while it computes.
     if (!control_.Running()) buttonStop_->setEnabled(true);
-    Guarded(mainForm_, this, [this] { control_.Step(); });
+    Guarded(mainForm_.Prompter(), this, [this] { control_.Step(); });
     buttonStop_->setEnabled(control_.StopEnabled());
 }
 
@@ -159,7 +145,7 @@ void TFormRunBrowser::ButtonRunClick() {
     if (child != nullptr) runWindows_.push_back({child, &child->Document()});
     const std::size_t depth = runWindows_.size();
     buttonStop_->setEnabled(true);
-    Guarded(mainForm_, this, [this] { control_.Run(); });
+    Guarded(mainForm_.Prompter(), this, [this] { control_.Run(); });
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
     if (!control_.Running()) {
@@ -175,7 +161,7 @@ void TFormRunBrowser::ButtonStopClick() {
 }
 
 void TFormRunBrowser::ButtonResetClick() {
-    Guarded(mainForm_, this, [this] { control_.Reset(); });
+    Guarded(mainForm_.Prompter(), this, [this] { control_.Reset(); });
 }
 
 void TFormRunBrowser::ButtonAddClick() {
