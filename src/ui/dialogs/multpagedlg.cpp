@@ -226,8 +226,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
         edit_output_x_->setText(x);
         edit_output_y_->setText(y);
         ListBoxLog_->clear();
-        for (const std::string& entry : static_cast<TOutputs*>(e)->ValueLog())
-            ListBoxLog_->addItem(Text(entry));
+        AppendHistory(static_cast<TOutputs*>(e)->Log(), 0);
         break;
     }
     default:

@@ -231,6 +231,7 @@ void TMultPageDlg::BuildOutputBox(QWidget* page) {
     anchors_.Add(history, TAnchors::Width | TAnchors::Height);
     ListBoxLog_ = new QListWidget(history);
     ListBoxLog_->setObjectName(QStringLiteral("ListBoxLog"));
+    ListBoxLog_->setUniformItemSizes(true); // rows are not measured one by one
     ListBoxLog_->setGeometry(8, 18, InnerWidth - 16, 56);
     anchors_.Add(ListBoxLog_, TAnchors::Width | TAnchors::Height);
     Coordinates(box, 148, edit_output_x_, edit_output_y_, "edit_output_x", "edit_output_y");
