@@ -28,8 +28,8 @@ struct Outcome {
 Outcome Time(const char* path, long steps, bool detect) {
     TDados document;
     std::ifstream in(path, std::ios::binary);
-    std::string error;
-    if (!in || !document.Load(in, error) || !error.empty()) {
+    const std::string error = in ? document.Load(in) : std::string("cannot open");
+    if (!error.empty()) {
         std::cerr << "cannot load " << path << ": " << error << '\n';
         std::exit(1);
     }

@@ -8,6 +8,8 @@
 // value sends weight x value, then neurons apply their activation, inputs consume a symbol and
 // outputs record their source), and prints one line per top-level element: kind, label, value.
 // The stepping time and the peak memory go to standard error.
+#include "peakmemory.h"
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -304,16 +306,6 @@ void Commit(std::vector<std::unique_ptr<El>>& list) {
     }
 }
 
-// Peak resident memory of this process. getrusage's maxrss would include the memory of the
-// process that started us (it survives exec), so read the high-water mark of our own memory.
-long PeakKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -358,6 +350,6 @@ int main(int argc, char** argv) {
                                                                 : "0";
         std::cout << kinds[e->kind] << '\t' << e->label << '\t' << text << '\n';
     }
-    std::fprintf(stderr, "seconds=%.6f\nmaxrss_kb=%ld\n", seconds, PeakKilobytes());
+    std::fprintf(stderr, "seconds=%.6f\nmaxrss_kb=%ld\n", seconds, veltra::bench::PeakKilobytes());
     return 0;
 }

@@ -97,8 +97,7 @@ int main(int argc, char* argv[]) {
     TDados headless;
     {
         std::ifstream in(path);
-        std::string error;
-        headless.Load(in, error);
+        const std::string error = headless.Load(in);
         if (!error.empty()) {
             std::fprintf(stderr, "cannot load the bench net: %s\n", error.c_str());
             return 1;

@@ -4,6 +4,7 @@
 //
 //   step_bench NET STEPS
 #include "model/dados.h"
+#include "peakmemory.h"
 
 #include <chrono>
 #include <cstdio>
@@ -13,20 +14,6 @@
 
 using namespace veltra;
 
-namespace {
-
-// Peak resident memory of this process. getrusage's maxrss would include the memory of the
-// process that started us (it survives exec), so read the high-water mark of our own memory.
-long PeakKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "usage: step_bench NET STEPS\n";
@@ -34,8 +21,8 @@ int main(int argc, char** argv) {
     }
     TDados document;
     std::ifstream in(argv[1], std::ios::binary);
-    std::string error;
-    if (!in || !document.Load(in, error) || !error.empty()) {
+    const std::string error = in ? document.Load(in) : std::string("cannot be read");
+    if (!error.empty()) {
         std::cerr << "cannot load " << argv[1] << ": " << error << '\n';
         return 1;
     }
@@ -48,6 +35,6 @@ int main(int argc, char** argv) {
     for (const auto& element : document.Elements())
         std::cout << KindName(element->Kind()) << '\t' << element->Label() << '\t'
                   << element->ValueText() << '\n';
-    std::fprintf(stderr, "seconds=%.6f\nmaxrss_kb=%ld\n", seconds, PeakKilobytes());
+    std::fprintf(stderr, "seconds=%.6f\nmaxrss_kb=%ld\n", seconds, veltra::bench::PeakKilobytes());
     return 0;
 }

@@ -25,24 +25,22 @@ void AsNet(const std::string& text) {
     TSilentInteraction ui;
     TDados document(&ui);
     std::istringstream in(text);
-    std::string error;
-    const bool resolved = document.Load(in, error);
+    const std::string error = document.Load(in);
     for (int i = 0; i < 3; ++i)
         document.Step();
     (void)BuildDynamics(document.Elements());
     const std::string first = Saved(document);
     document.ResetAll();
     (void)document.AllFinished();
-    if (!error.empty() || !resolved) return;
+    if (!error.empty()) return;
 
     TDados again(&ui);
     std::istringstream back(first);
-    std::string againError;
-    if (!again.Load(back, againError) || !againError.empty()) std::abort();
+    if (!again.Load(back).empty()) std::abort();
     again.Step();
     TDados third(&ui);
     std::istringstream firstAgain(first);
-    third.Load(firstAgain, againError);
+    (void)third.Load(firstAgain);
     if (Saved(third) != first) std::abort();
 }
 
@@ -51,8 +49,7 @@ void AsModuleFile(const std::string& text) {
     TDados document(&ui);
     auto* module = static_cast<TModule*>(document.AddElement(std::make_unique<TModule>()));
     std::istringstream in(text);
-    std::string error;
-    document.LoadModuleFile(*module, in, error);
+    (void)document.LoadModuleFile(*module, in);
     document.Step();
     (void)Saved(document);
 }

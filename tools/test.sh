@@ -17,11 +17,10 @@ veltra_need_packages "${VELTRA_BUILD_PACKAGES[@]}" "${VELTRA_GUI_PACKAGES[@]}" "
 
 # CI sets VELTRA_WERROR=ON: a warning fails its build.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_SANITIZE=$sanitize \
-    -DVELTRA_WERROR="${VELTRA_WERROR:-OFF}"
+    -DVELTRA_WERROR="${VELTRA_WERROR:-OFF}" -DVELTRA_CHECK_CONTRACTS=ON
 cmake --build "$dir" -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600

@@ -22,16 +22,17 @@ bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std
     // The reader's error comes first, then what resolving the synapses had to say.
     TSilentInteraction collect;
     document.SetInteraction(&collect);
-    std::string errorText;
-    const bool resolved = document.Load(in, errorText);
+    const std::string errorText = document.Load(in);
     document.SetInteraction(&ui);
     const bool unreadable = in.bad();
-    if (!errorText.empty()) err << EscapeField(errorText) << '\n';
+    // Loose synapses speak for themselves below, one message each.
+    if (!errorText.empty() && errorText != UnresolvedSynapseText)
+        err << EscapeField(errorText) << '\n';
     if (unreadable) err << EscapeField(CannotOpenFileText(path)) << '\n';
     for (const std::string& message : collect.messages)
         ui.ShowMessage(message);
     // A batch run must not go on with a net that is partly read or has loose synapses.
-    return errorText.empty() && !unreadable && resolved;
+    return errorText.empty() && !unreadable;
 }
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include "model/canvas.h"
 #include "model/module.h"
+#include "model/netfileio.h"
 #include "model/neuronio.h"
 #include "model/releasehook.h"
 #include "storage/netfile.h"
-#include "model/netfileio.h"
 
 #include <istream>
 
@@ -43,15 +43,18 @@ bool TDados::Save(std::ostream& out) {
     return net_.Save(out);
 }
 
-bool TDados::Load(std::istream& in, std::string& errorText) {
-    net_.Load(in, errorText);
+std::string TDados::Load(std::istream& in) {
+    // What was read before a failure stays and is finished like a whole net.
+    const std::string errorText = net_.Load(in);
     TProtoLista& list = net_.Elements();
     list.AttachGlyphsAll(*this);
     TIdIndexScope index(list);
-    return list.FinishLoadAll(list, nullptr, *ui_);
+    const bool resolved = list.FinishLoadAll(list, nullptr, *ui_);
+    if (!errorText.empty()) return errorText;
+    return resolved ? std::string() : std::string(UnresolvedSynapseText);
 }
 
-bool TDados::LoadModuleFile(TModule& module, std::istream& in, std::string& errorText) {
+std::string TDados::LoadModuleFile(TModule& module, std::istream& in) {
     TNetReader reader(in);
     std::string header;
     reader.ReadLine(header); // the net header line, not compared
@@ -60,24 +63,20 @@ bool TDados::LoadModuleFile(TModule& module, std::istream& in, std::string& erro
     // than it would accept in the whole net (counted from the top of every net holding it).
     std::vector<const TProtoLista*> roots = ui_->OpenNets();
     roots.push_back(&net_.Elements());
-    errorText = ReadList(reader, *inner, EnclosingDepth(roots, module) + 1);
+    const std::string errorText = ReadList(reader, *inner, EnclosingDepth(roots, module) + 1);
     // Too deep: nothing of it is taken, the module keeps its inner net.
-    if (errorText == ModuleDepthText()) return false;
+    if (errorText == ModuleDepthText()) return errorText;
     // A fresh list can never hold the module itself, nor nest too deeply now.
     module.SetInnerNet(std::move(inner), *ui_);
-    if (!errorText.empty()) return false;
-    return FinishModule(module, errorText);
+    if (!errorText.empty()) return errorText;
+    return FinishModule(module);
 }
 
-bool TDados::FinishModule(TModule& module, std::string& errorText) {
-    errorText.clear();
-    if (!module.InnerNet().AttachGlyphsAll(*this))
-        errorText = "Erro a finalizacao dos bitmaps";
-    else {
-        TIdIndexScope index(module.InnerNet());
-        if (!module.FinishLoad(module.InnerNet(), nullptr, *ui_)) errorText = "Erro a finalizacao";
-    }
-    return errorText.empty();
+std::string TDados::FinishModule(TModule& module) {
+    if (!module.InnerNet().AttachGlyphsAll(*this)) return "Erro a finalizacao dos bitmaps";
+    TIdIndexScope index(module.InnerNet());
+    if (!module.FinishLoad(module.InnerNet(), nullptr, *ui_)) return "Erro a finalizacao";
+    return {};
 }
 
 void TDados::BeginSynapse(TProtoNeuronio* source, TPoint at, TCanvas& canvas) {

@@ -18,6 +18,8 @@ class TModule;
 
 enum class TDragState : unsigned char { None = 0, Moving = 1, Drawing = 2 };
 
+inline constexpr const char* UnresolvedSynapseText = "FinishLoad - neuronio nao encontrado";
+
 class TDados {
 public:
     // `ui` answers the model's questions (message boxes, Select IO); null: a silent one.
@@ -52,16 +54,19 @@ public:
 
     // Renumbers every element and writes the net file. False when the stream failed.
     bool Save(std::ostream& out);
+    // Every reading operation returns an error text, empty on success.
+    //
     // Reads a net file into the (empty) net, then attaches glyphs and resolves synapses
-    // over whatever was read. errorText: the reader's text, empty on success. The result
-    // is that of resolving the synapses ("FinishLoad - neuronio nao encontrado").
-    bool Load(std::istream& in, std::string& errorText);
+    // over whatever was read. Returns the reader's text; for a file read whole whose
+    // synapses name an element that is not there, UnresolvedSynapseText (each such synapse
+    // has already said so through the interaction).
+    std::string Load(std::istream& in);
     // Reads one element list block (after the file's first line) into a new inner net of
-    // the module, then finishes it. errorText: empty on success. Returns errorText.empty().
-    bool LoadModuleFile(TModule& module, std::istream& in, std::string& errorText);
+    // the module, then finishes it.
+    std::string LoadModuleFile(TModule& module, std::istream& in);
     // The part of LoadModuleFile that runs when no file was chosen: attach glyphs and
     // resolve synapses of the module's present inner net.
-    bool FinishModule(TModule& module, std::string& errorText);
+    std::string FinishModule(TModule& module);
 
     // --- drawing a synapse (the model side of the gesture) -------------------------------
     // Press on `source`: drag state 2, a pending synapse from the point, shown as a band.

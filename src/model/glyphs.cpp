@@ -19,10 +19,13 @@ bool GlyphMaskOpaque(TGlyphKind kind, int column, int row) {
         return false;
     switch (kind) {
     case TGlyphKind::Neuron:
-    case TGlyphKind::Bias: return DiscOpaque(DiscA, 19, column, row);
-    case TGlyphKind::Module: return DiscOpaque(DiscB, 19, column, row);
+    case TGlyphKind::Bias:
+        return DiscOpaque(DiscA, 19, column, row);
+    case TGlyphKind::Module:
+        return DiscOpaque(DiscB, 19, column, row);
     case TGlyphKind::Input:
-    case TGlyphKind::Output: return true;
+    case TGlyphKind::Output:
+        return true;
     }
     return false;
 }

@@ -48,13 +48,12 @@ bool TInputs::SaveBody(TNetWriter& out) const {
     return true;
 }
 
-bool TInputs::LoadBody(TNetReader& in, std::string& errorText, int) {
+std::string TInputs::LoadBody(TNetReader& in, int) {
     consumed_ = 0;
     if (!in.ExpectKey("Binario:", sequence_)) {
-        errorText = "TInputs - FormatoIncorrecto - Binario";
-        return false;
+        return "TInputs - FormatoIncorrecto - Binario";
     }
-    return true;
+    return {};
 }
 
 } // namespace veltra

@@ -21,7 +21,7 @@ public:
     std::string ValueText() const override { return Sequence(); }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
-    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    std::string LoadBody(TNetReader& in, int depth) override;
     bool IsFinished() const override { return Remaining().empty(); }
 
     // 1 exactly when the first symbol is "1"; 0 otherwise (also when nothing is left).

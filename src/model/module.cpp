@@ -1,8 +1,8 @@
 #include "model/module.h"
 
+#include "model/netfileio.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
-#include "model/netfileio.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -101,15 +101,13 @@ int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& 
     return most;
 }
 
-bool TModule::LoadBody(TNetReader& in, std::string& errorText, int depth) {
+std::string TModule::LoadBody(TNetReader& in, int depth) {
     if (depth >= MaxModuleDepth) {
-        errorText = ModuleDepthText();
-        return false;
+        return ModuleDepthText();
     }
     DropBorderLinks();
     inner_ = std::make_shared<TProtoLista>();
-    errorText = ReadList(in, *inner_, depth + 1);
-    return errorText.empty();
+    return ReadList(in, *inner_, depth + 1);
 }
 
 void TModule::Renumber(std::int32_t& counter) {

@@ -28,7 +28,7 @@ public:
     void Commit() override;
     void DiscardInput() noexcept override;
     bool SaveBody(TNetWriter& out) const override;
-    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    std::string LoadBody(TNetReader& in, int depth) override;
     void Renumber(std::int32_t& counter) override;
     bool FinishLoad(TProtoLista& search, TProtoLista* outer, TInteraction& ui) override;
     bool AttachGlyphs(TDados& document) override;

@@ -74,8 +74,8 @@ std::string ReadList(TNetReader& in, TProtoLista& list, int depth) {
         if (!in.ExpectKey("<TProtoNeuronio=", value)) return "TProtoneurio - FormatoIncorrecto";
         std::unique_ptr<TProtoNeuronio> element = MakeElement(WithoutLast(value));
         if (!element) return "TProtoNeuronio - Tipo desconhecido";
-        std::string error;
-        if (!element->LoadHeader(in, error) || !element->LoadBody(in, error, depth)) return error;
+        if (std::string error = element->LoadHeader(in); !error.empty()) return error;
+        if (std::string error = element->LoadBody(in, depth); !error.empty()) return error;
         list.AddElement(std::move(element));
         if (!in.ExpectTag("</TProtoNeuronio>")) return "Formato incorrecto - /TProtoNeuronio";
     }

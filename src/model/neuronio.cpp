@@ -61,34 +61,29 @@ bool TNeuronio::SaveBody(TNetWriter& out) const {
     return true;
 }
 
-bool TNeuronio::LoadBody(TNetReader& in, std::string& errorText, int) {
+std::string TNeuronio::LoadBody(TNetReader& in, int) {
     std::string value;
     if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(activity_, value)) {
-        errorText = "TNeuronio - FormatoIncorrecto";
-        return false;
+        return "TNeuronio - FormatoIncorrecto";
     }
     if (!in.ExpectKey("FuncaoActivacao:", value)) {
-        errorText = "TNeuronio - FormatoIncorrecto - FuncaoActivacao";
-        return false;
+        return "TNeuronio - FormatoIncorrecto - FuncaoActivacao";
     }
     auto activation = MakeActivationByClassName(value);
     if (!activation) {
-        errorText = "TNeuronio - FuncaoActivacao - Desconhecida";
-        return false;
+        return "TNeuronio - FuncaoActivacao - Desconhecida";
     }
     activation_ = std::move(activation);
     if (auto* step = dynamic_cast<TStepFunction*>(activation_.get())) {
         if (!in.ExpectKey("Teta:", value) || !SetFromTextQuietly(step->Teta(), value)) {
-            errorText = "TNeuronio - FormatoIncorrecto - Teta";
-            return false;
+            return "TNeuronio - FormatoIncorrecto - Teta";
         }
     }
     if (!in.ExpectKey("loop:", value)) {
-        errorText = "TNeuronio - Formato Incorrecto - loop";
-        return false;
+        return "TNeuronio - Formato Incorrecto - loop";
     }
     loop_ = ParseBool(value);
-    return true;
+    return {};
 }
 
 bool TNeuronio::IsFinished() const {

@@ -24,7 +24,7 @@ public:
     std::string ValueText() const override;
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
-    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    std::string LoadBody(TNetReader& in, int depth) override;
     bool IsFinished() const override;
     void Reset() override;
 

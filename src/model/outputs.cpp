@@ -47,12 +47,11 @@ bool TOutputs::SaveBody(TNetWriter& out) const {
     return true;
 }
 
-bool TOutputs::LoadBody(TNetReader& in, std::string& errorText, int) {
+std::string TOutputs::LoadBody(TNetReader& in, int) {
     if (!in.ExpectKey("Binario:", history_)) {
-        errorText = "TInputs - FormatoIncorrecto - Binario";
-        return false;
+        return "TInputs - FormatoIncorrecto - Binario";
     }
-    return true;
+    return {};
 }
 
 void TOutputs::SetLogKept(bool kept) {

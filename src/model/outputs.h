@@ -23,7 +23,7 @@ public:
     std::string ValueText() const override { return history_; }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
-    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    std::string LoadBody(TNetReader& in, int depth) override;
     void Reset() override;
 
     // The incoming synapse whose source's value is recorded: the first one whose source

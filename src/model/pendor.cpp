@@ -25,13 +25,12 @@ bool TPendor::SaveBody(TNetWriter& out) const {
     return true;
 }
 
-bool TPendor::LoadBody(TNetReader& in, std::string& errorText, int) {
+std::string TPendor::LoadBody(TNetReader& in, int) {
     std::string value;
     if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(biasValue_, value)) {
-        errorText = "TNeuronio - FormatoIncorrecto";
-        return false;
+        return "TNeuronio - FormatoIncorrecto";
     }
-    return true;
+    return {};
 }
 
 } // namespace veltra

@@ -16,7 +16,7 @@ public:
     const TInfinito& GetValue() const override { return biasValue_; }
     std::string ValueText() const override;
     bool SaveBody(TNetWriter& out) const override;
-    bool LoadBody(TNetReader& in, std::string& errorText, int depth) override;
+    std::string LoadBody(TNetReader& in, int depth) override;
 
     TInfinito& BiasValue() { return biasValue_; }
 

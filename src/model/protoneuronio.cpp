@@ -300,47 +300,39 @@ std::string TProtoNeuronio::HintText() const {
 
 namespace veltra {
 
-bool TProtoNeuronio::LoadHeader(TNetReader& in, std::string& errorText) {
+std::string TProtoNeuronio::LoadHeader(TNetReader& in) {
     std::string value;
     if (!in.ExpectKey("Id:", value)) {
-        errorText = "TProtoneurio - Formato Incorrecto (Id:)";
-        return false;
+        return "TProtoneurio - Formato Incorrecto (Id:)";
     }
     if (!ParseInteger(value, id_)) {
-        errorText = "Formato incorrecto - TProtoNeuronio (Id)";
-        return false;
+        return "Formato incorrecto - TProtoNeuronio (Id)";
     }
     if (!in.ExpectKey("Etiqueta:", label_)) {
-        errorText = "TProtoneurio - Formato Incorrecto (Etiqueta:)";
-        return false;
+        return "TProtoneurio - Formato Incorrecto (Etiqueta:)";
     }
     const std::size_t semicolon = [&] {
         return in.ExpectKey("Posicao:", value) ? value.find(';') : std::string::npos;
     }();
     if (semicolon == std::string::npos) {
-        errorText = "TProtoneurio - Formato Incorrecto (Posicao:)";
-        return false;
+        return "TProtoneurio - Formato Incorrecto (Posicao:)";
     }
     std::int32_t x = 0;
     std::int32_t y = 0;
     if (!ParseInteger(std::string_view(value).substr(0, semicolon), x) ||
         !ParseInteger(std::string_view(value).substr(semicolon + 1), y)) {
-        errorText = "Formato incorrecto - TProtoNeuronio (Posicao)";
-        return false;
+        return "Formato incorrecto - TProtoNeuronio (Posicao)";
     }
     x_ = x;
     y_ = y;
     if (!in.ExpectKey("Visible_in_runform:", value)) {
-        errorText = "TProtoneurio - Formato Incorrecto (Visible_in_runform:)";
-        return false;
+        return "TProtoneurio - Formato Incorrecto (Visible_in_runform:)";
     }
     watched_ = ParseBool(value);
     if (!in.ExpectTag("Pos_Sinapses:")) {
-        errorText = "TProtoneurio - FormatoIncorrecto - Pos_Sinapses";
-        return false;
+        return "TProtoneurio - FormatoIncorrecto - Pos_Sinapses";
     }
-    errorText = ReadSynapses(in, *this);
-    return errorText.empty();
+    return ReadSynapses(in, *this);
 }
 
 } // namespace veltra

@@ -59,8 +59,8 @@ public:
     virtual void Commit();
     virtual bool SaveBody(TNetWriter& out) const = 0;
     // Reads the common lines of an element section (id, label, position, watch flag,
-    // outgoing synapses). errorText gets the first failed check's text.
-    virtual bool LoadHeader(TNetReader& in, std::string& errorText);
+    // outgoing synapses). Returns the first failed check's text, empty when all hold.
+    virtual std::string LoadHeader(TNetReader& in);
     virtual void Renumber(std::int32_t& counter);
     // Resolves the destination ids of the synapses read from a file: in `search`, then in
     // `outer`. Synapses that already have a destination are left alone.
@@ -72,7 +72,7 @@ public:
 
     // --- further per-type operations ---------------------------------------------------
     // Reads the type lines after the common ones (neuron values, sequences, inner net).
-    virtual bool LoadBody(TNetReader& in, std::string& errorText, int depth) = 0;
+    virtual std::string LoadBody(TNetReader& in, int depth) = 0;
     // AddInput(weight x value) without a temporary where the type can (a neuron sums in place).
     virtual void AddWeighted(const TInfinito& weight, const TInfinito& value);
     // Forgets what phase 1 of a step has added so far (a step that fails or is cancelled

@@ -64,11 +64,10 @@ bool TRede::Save(std::ostream& out) {
     return WriteNetFile(out, *elements_);
 }
 
-bool TRede::Load(std::istream& in, std::string& errorText) {
-    errorText = ReadNetFile(in, *elements_);
-    if (!errorText.empty()) return false;
-    counter_ = elements_->Count();
-    return true;
+std::string TRede::Load(std::istream& in) {
+    std::string errorText = ReadNetFile(in, *elements_);
+    if (errorText.empty()) counter_ = elements_->Count();
+    return errorText;
 }
 
 } // namespace veltra

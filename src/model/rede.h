@@ -52,9 +52,9 @@ public:
 
     // Writes the net file (elements renumbered first). False when the stream failed.
     bool Save(std::ostream& out);
-    // Reads a net file into this (empty) net; errorText gets the first failed check.
-    // The elements read completely before a failure stay.
-    bool Load(std::istream& in, std::string& errorText);
+    // Reads a net file into this (empty) net; returns the first failed check's text, empty
+    // on success. The elements read completely before a failure stay.
+    std::string Load(std::istream& in);
 
 private:
     std::shared_ptr<TProtoLista> elements_;

@@ -147,8 +147,8 @@ void TInfinitoOps::Shape(TInfinito& x, std::size_t n, std::int32_t low, std::siz
 }
 
 void TInfinitoOps::Widen(TInfinito& x, std::int32_t low, std::int32_t top) {
-    const std::size_t below = static_cast<std::size_t>((x.low_ - low) / 8);
-    const std::size_t n = static_cast<std::size_t>((top - low) / 8) + 1;
+    const std::size_t below = static_cast<std::size_t>((x.low_ - low) / GroupDigits);
+    const std::size_t n = static_cast<std::size_t>((top - low) / GroupDigits) + 1;
     const std::size_t above = n - below - x.size_;
     if (n + 1 > x.capacity_) {
         std::size_t cap = std::max(n + 1, std::size_t(x.capacity_) + x.capacity_ / 2);
@@ -222,21 +222,22 @@ TInfinitoNo TInfinito::GroupAt(int index) const {
     }
     const std::uint32_t i = size_ - 1 - static_cast<std::uint32_t>(index);
     return {sign_ < 0 ? -std::int64_t(data_[i]) : std::int64_t(data_[i]),
-            low_ + 8 * static_cast<std::int32_t>(i)};
+            low_ + GroupDigits * static_cast<std::int32_t>(i)};
 }
 
 TInfinitoNo TInfinito::LeadingGroup() const {
     for (std::uint32_t i = size_; i-- > 0;) {
         if (data_[i] != 0) {
             return {sign_ < 0 ? -std::int64_t(data_[i]) : std::int64_t(data_[i]),
-                    low_ + 8 * static_cast<std::int32_t>(i)};
+                    low_ + GroupDigits * static_cast<std::int32_t>(i)};
         }
     }
     return {};
 }
 
 void TInfinito::InsertGroup(const TInfinitoNo& g) {
-    if (g.Value <= -TInfinitoNo::Base || g.Value >= TInfinitoNo::Base || g.Position % 8 != 0) {
+    if (g.Value <= -TInfinitoNo::Base || g.Value >= TInfinitoNo::Base ||
+        g.Position % GroupDigits != 0) {
         throw std::invalid_argument("TInfinito::InsertGroup: not a group");
     }
     const int gSign = g.Value < 0 ? -1 : (g.Value > 0 ? 1 : 0);
@@ -254,7 +255,7 @@ void TInfinito::InsertGroup(const TInfinitoNo& g) {
     const std::int32_t top = TInfinitoOps::Top(*this);
     if (g.Position > top) {
         // Groups stay contiguous: any Position skipped over becomes a zero group.
-        for (std::int32_t p = top + 8; p < g.Position; p += 8)
+        for (std::int32_t p = top + GroupDigits; p < g.Position; p += GroupDigits)
             TInfinitoOps::PushTop(*this, 0);
         TInfinitoOps::PushTop(*this, m);
         return;
@@ -262,7 +263,7 @@ void TInfinito::InsertGroup(const TInfinitoNo& g) {
     if (g.Position >= low_) {
         throw std::invalid_argument("TInfinito::InsertGroup: Position already taken");
     }
-    const std::size_t extra = static_cast<std::size_t>((low_ - g.Position) / 8);
+    const std::size_t extra = static_cast<std::size_t>((low_ - g.Position) / GroupDigits);
     TInfinito wider;
     TInfinitoOps::Shape(wider, size_ + extra, g.Position);
     std::fill(wider.data_, wider.data_ + extra, 0);
@@ -281,7 +282,7 @@ void TInfinito::Normalize() {
     if (drop > 0) {
         std::memmove(data_, data_ + drop, (size_ - drop) * sizeof(Limb));
         size_ -= drop;
-        low_ += 8 * static_cast<std::int32_t>(drop);
+        low_ += GroupDigits * static_cast<std::int32_t>(drop);
     }
     if (size_ == 1 && data_[0] == 0) {
         low_ = 0;

@@ -7,6 +7,8 @@
 // zero fraction group) and a zero may carry Sign -1 ("-0").
 #pragma once
 
+#include "numeric/groupbase.h"
+
 #include <atomic>
 #include <cstdint>
 #include <stdexcept>
@@ -66,7 +68,7 @@ struct TInfinitoNo {
     std::int64_t Value = 0;
     std::int32_t Position = 0;
 
-    static constexpr std::int64_t Base = 100000000; // 10^8
+    static constexpr std::int64_t Base = GroupBase;
 
     // Group arithmetic. Each works on a running carry passed by reference.
     // SplitCarry: x becomes its low part (sign of x), the carry part is returned.

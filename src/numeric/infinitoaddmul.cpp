@@ -119,7 +119,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     std::int64_t low = 0, candTop = 0;
     if (fits) {
         low = std::int64_t(a.low_) + b.low_;
-        candTop = std::int64_t(TInfinitoOps::Top(a)) + TInfinitoOps::Top(b) + 8;
+        candTop = std::int64_t(TInfinitoOps::Top(a)) + TInfinitoOps::Top(b) + GroupDigits;
         fits =
             low >= -TInfinitoLimits::PositionBound - 1 && candTop <= TInfinitoLimits::PositionBound;
     }
@@ -143,11 +143,11 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     if (sx == 0) {
         // A zero accumulator (a sum just cleared) takes the product's groups as they are,
         // with zero groups for its own Positions outside them.
-        const std::size_t n = std::size_t((std::int64_t(nTop) - nLow) / 8) + 1;
+        const std::size_t n = std::size_t((std::int64_t(nTop) - nLow) / GroupDigits) + 1;
         // Room for a carry group, and to spare when the sum outgrows its buffer: values that
         // gain digits every step then reallocate only now and then.
         TInfinitoOps::Shape(*this, n, nLow, n + 1 > capacity_ ? n + n / 2 + 1 : n + 1);
-        const std::size_t below = std::size_t((low - nLow) / 8);
+        const std::size_t below = std::size_t((low - nLow) / GroupDigits);
         std::memset(data_, 0, below * sizeof(Limb));
         std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
         if (w.size_ == 1) {
@@ -159,7 +159,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         sign_ = static_cast<std::int8_t>(sp);
     } else {
         if (nLow < low_ || nTop > xTop) TInfinitoOps::Widen(*this, nLow, nTop);
-        Limb* p = data_ + (std::int32_t(low) - low_) / 8;
+        Limb* p = data_ + (std::int32_t(low) - low_) / GroupDigits;
         const bool subtract = sx * sp < 0;
         auto [c, top] = AddMul(p, v.data_, v.size_, w.data_, w.size_, subtract);
         // A sum's top group is zero only when the product's is and nothing carried into it,

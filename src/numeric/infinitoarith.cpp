@@ -13,7 +13,7 @@ namespace {
 using mag::Limb;
 
 std::size_t Offset(std::int32_t pos, std::int32_t low) {
-    return std::size_t((pos - low) / 8);
+    return std::size_t((pos - low) / GroupDigits);
 }
 
 bool AnyNonZero(const Limb* m, std::size_t n) {
@@ -33,12 +33,12 @@ int TInfinitoOps::CompareMagnitudes(const TInfinito& a, const TInfinito& b) noex
     while (tb > 0 && b.data_[tb - 1] == 0)
         --tb;
     if (ta == 0 || tb == 0) return ta == tb ? 0 : (ta == 0 ? -1 : 1);
-    const std::int64_t topA = a.low_ + 8 * std::int64_t(ta - 1);
-    const std::int64_t topB = b.low_ + 8 * std::int64_t(tb - 1);
+    const std::int64_t topA = a.low_ + GroupDigits * std::int64_t(ta - 1);
+    const std::int64_t topB = b.low_ + GroupDigits * std::int64_t(tb - 1);
     if (topA != topB) return topA < topB ? -1 : 1;
     // Same top Position: compare the overlap, then whichever reaches lower decides.
     const std::int32_t low = std::max(a.low_, b.low_);
-    const std::size_t len = std::size_t((topA - low) / 8) + 1;
+    const std::size_t len = std::size_t((topA - low) / GroupDigits) + 1;
     const std::size_t ia = Offset(low, a.low_);
     const std::size_t ib = Offset(low, b.low_);
     if (int c = mag::Compare(a.data_ + ia, b.data_ + ib, len)) return c;
@@ -265,7 +265,7 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
         return;
     }
     const std::int64_t low = std::int64_t(a.low_) + b.low_;
-    const std::int64_t top = std::int64_t(Top(a)) + Top(b) + 8;
+    const std::int64_t top = std::int64_t(Top(a)) + Top(b) + GroupDigits;
     if (low < -TInfinitoLimits::PositionBound - 1 || top > TInfinitoLimits::PositionBound) {
         throw std::overflow_error("TInfinito::Multiply: Position out of range");
     }

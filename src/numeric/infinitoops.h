@@ -13,7 +13,7 @@ public:
     static std::size_t Size(const TInfinito& x) noexcept { return x.size_; }
     static std::int32_t Low(const TInfinito& x) noexcept { return x.low_; }
     static std::int32_t Top(const TInfinito& x) noexcept {
-        return x.low_ + 8 * static_cast<std::int32_t>(x.size_ - 1);
+        return x.low_ + GroupDigits * static_cast<std::int32_t>(x.size_ - 1);
     }
     static void SetSign(TInfinito& x, int sign) noexcept {
         x.sign_ = static_cast<std::int8_t>(sign);

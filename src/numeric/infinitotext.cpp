@@ -19,7 +19,7 @@ bool IsDigit(char c) {
 bool ParseEight(const char* p, Limb& out) {
     if constexpr (std::endian::native != std::endian::little) {
         Limb v = 0;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < GroupDigits; ++i) {
             if (!IsDigit(p[i])) return false;
             v = v * 10 + Limb(p[i] - '0');
         }
@@ -27,7 +27,7 @@ bool ParseEight(const char* p, Limb& out) {
         return true;
     }
     std::uint64_t x;
-    std::memcpy(&x, p, 8);
+    std::memcpy(&x, p, GroupDigits);
     // Every byte must read 0x3_ with a low nibble of at most 9 (adding 6 must not reach 0x40).
     const std::uint64_t hi = x & 0xF0F0F0F0F0F0F0F0ULL;
     const std::uint64_t over = ((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4;
@@ -44,7 +44,7 @@ bool ParseEight(const char* p, Limb& out) {
 
 // A chunk of up to 8 characters; only a plain run of digits converts.
 bool ParseChunk(std::string_view chunk, Limb& out) {
-    if (chunk.size() == 8) return ParseEight(chunk.data(), out);
+    if (chunk.size() == GroupDigits) return ParseEight(chunk.data(), out);
     Limb v = 0;
     for (char c : chunk) {
         if (!IsDigit(c)) return false;
@@ -98,8 +98,8 @@ bool TInfinito::SetFromText(std::string_view text) {
     const std::string_view whole = text.substr(0, dot);
     const std::string_view frac =
         dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
-    const std::size_t nWhole = (whole.size() + 7) / 8;
-    const std::size_t nFrac = (frac.size() + 7) / 8;
+    const std::size_t nWhole = (whole.size() + GroupDigits - 1) / GroupDigits;
+    const std::size_t nFrac = (frac.size() + GroupDigits - 1) / GroupDigits;
     // Positions are 32-bit: a text of more than about two thousand million digits has none.
     if (nWhole > TInfinitoLimits::TextGroups || nFrac > TInfinitoLimits::TextGroups) {
         throw std::length_error("TInfinito::SetFromText: text too long");
@@ -107,24 +107,24 @@ bool TInfinito::SetFromText(std::string_view text) {
 
     // Built aside and moved in at the end: a conversion error leaves *this as it was.
     TInfinito r;
-    TInfinitoOps::Shape(r, nWhole + nFrac, -8 * static_cast<std::int32_t>(nFrac));
+    TInfinitoOps::Shape(r, nWhole + nFrac, -GroupDigits * static_cast<std::int32_t>(nFrac));
     r.sign_ = static_cast<std::int8_t>(sign);
     Limb* m = r.data_ + nFrac;
     for (std::size_t k = 0; k < nWhole; ++k) {
-        const std::size_t end = whole.size() - 8 * k;
-        const std::size_t begin = end >= 8 ? end - 8 : 0;
+        const std::size_t end = whole.size() - GroupDigits * k;
+        const std::size_t begin = end >= GroupDigits ? end - GroupDigits : 0;
         const std::string_view chunk = whole.substr(begin, end - begin);
         if (!ParseChunk(chunk, m[k])) throw EConvertError(std::string(chunk));
     }
     bool ok = true;
     for (std::size_t k = 0; k < nFrac && ok; ++k) {
-        std::string_view chunk = frac.substr(8 * k, 8);
+        std::string_view chunk = frac.substr(GroupDigits * k, GroupDigits);
         Limb v = 0;
-        if (chunk.size() == 8) {
+        if (chunk.size() == GroupDigits) {
             ok = ParseEight(chunk.data(), v);
         } else {
-            char padded[8];
-            std::memset(padded, '0', 8);
+            char padded[GroupDigits];
+            std::memset(padded, '0', GroupDigits);
             std::memcpy(padded, chunk.data(), chunk.size());
             ok = ParseEight(padded, v);
         }
@@ -148,8 +148,8 @@ TInfinito::TDigits TInfinito::Digits() const noexcept {
     std::uint32_t bottom = 0;
     while (data_[bottom] == 0)
         ++bottom;
-    const std::int64_t topPos = low_ + 8 * std::int64_t(top - 1);
-    const std::int64_t botPos = low_ + 8 * std::int64_t(bottom);
+    const std::int64_t topPos = low_ + GroupDigits * std::int64_t(top - 1);
+    const std::int64_t botPos = low_ + GroupDigits * std::int64_t(bottom);
     TDigits d;
     if (topPos >= 0) d.whole = topPos + std::int64_t(DigitCount(data_[top - 1]));
     if (botPos < 0) {
@@ -172,33 +172,34 @@ std::string TInfinito::ToText() const {
     std::uint32_t bottom = 0;
     while (data_[bottom] == 0)
         ++bottom;
-    const std::int64_t topPos = low_ + 8 * std::int64_t(top - 1);
-    const std::int64_t botPos = low_ + 8 * std::int64_t(bottom);
+    const std::int64_t topPos = low_ + GroupDigits * std::int64_t(top - 1);
+    const std::int64_t botPos = low_ + GroupDigits * std::int64_t(bottom);
 
     auto magAt = [&](std::int64_t pos) -> Limb {
-        const std::int64_t i = (pos - low_) / 8;
+        const std::int64_t i = (pos - low_) / GroupDigits;
         return (i >= 0 && i < std::int64_t(size_)) ? data_[i] : 0;
     };
 
     const std::size_t lead = topPos >= 0 ? DigitCount(data_[top - 1]) : 1;
-    const std::size_t wholeGroups = topPos >= 0 ? std::size_t(topPos / 8) : 0;
-    const std::size_t fracGroups = botPos < 0 ? std::size_t(-botPos / 8) : 0;
-    std::string out(1 + lead + 8 * wholeGroups + 1 + 8 * fracGroups, '\0');
+    const std::size_t wholeGroups = topPos >= 0 ? std::size_t(topPos / GroupDigits) : 0;
+    const std::size_t fracGroups = botPos < 0 ? std::size_t(-botPos / GroupDigits) : 0;
+    std::string out(1 + lead + GroupDigits * wholeGroups + 1 + GroupDigits * fracGroups, '\0');
     char* p = out.data();
     if (sign_ < 0) *p++ = '-';
     if (topPos >= 0) {
-        char buf[8];
+        char buf[GroupDigits];
         WriteEight(buf, data_[top - 1]);
-        std::memcpy(p, buf + 8 - lead, lead);
+        std::memcpy(p, buf + GroupDigits - lead, lead);
         p += lead;
-        for (std::int64_t pos = topPos - 8; pos >= 0; pos -= 8, p += 8)
+        for (std::int64_t pos = topPos - GroupDigits; pos >= 0;
+             pos -= GroupDigits, p += GroupDigits)
             WriteEight(p, magAt(pos));
     } else {
         *p++ = '0';
     }
     if (botPos < 0) {
         *p++ = '.';
-        for (std::int64_t pos = -8; pos >= botPos; pos -= 8, p += 8)
+        for (std::int64_t pos = -GroupDigits; pos >= botPos; pos -= GroupDigits, p += GroupDigits)
             WriteEight(p, magAt(pos));
         while (p[-1] == '0')
             --p; // the lowest group is non-zero, so a digit stays

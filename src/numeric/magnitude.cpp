@@ -1,5 +1,6 @@
 #include "magnitude.h"
 
+#include "contract.h"
 #include "infinito.h"
 #include "magnitude_kernels.h"
 
@@ -49,6 +50,18 @@ void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w)
 
 namespace {
 
+// For the preconditions: every group below Base, and two ranges that share no word.
+bool Groups(const Limb* a, std::size_t n) {
+    return std::all_of(a, a + n, [](Limb g) { return g < Base; });
+}
+bool Apart(const Limb* r, std::size_t nr, const Limb* a, std::size_t na) {
+    return r + nr <= a || a + na <= r;
+}
+// r may be a itself, never part of it shifted.
+bool SameOrApart(const Limb* r, const Limb* a, std::size_t n) {
+    return r == a || Apart(r, n, a, n);
+}
+
 struct Kernels {
     Limb (*add)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
     Limb (*sub)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
@@ -96,12 +109,23 @@ bool UseVectorKernels(bool on) {
 #endif
 }
 
+bool VectorKernelsInUse() {
+#if VELTRA_HAVE_X86_KERNELS
+    return Active() == &kAvx2;
+#else
+    return false;
+#endif
+}
+
 Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
+    VELTRA_EXPECTS(carry <= 1 && Groups(a, n) && Groups(b, n));
+    VELTRA_EXPECTS(SameOrApart(r, a, n) && SameOrApart(r, b, n));
     return n < VectorMin ? detail::AddPortable(r, a, b, n, carry)
                          : Active()->add(r, a, b, n, carry);
 }
 
 Limb AddCarry(Limb* r, std::size_t n, Limb carry) {
+    VELTRA_EXPECTS(carry < Base && Groups(r, n));
     for (std::size_t i = 0; i < n && carry != 0; ++i) {
         Limb s = r[i] + carry;
         carry = s >= Base;
@@ -111,11 +135,14 @@ Limb AddCarry(Limb* r, std::size_t n, Limb carry) {
 }
 
 Limb Sub(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow) {
+    VELTRA_EXPECTS(borrow <= 1 && Groups(a, n) && Groups(b, n));
+    VELTRA_EXPECTS(SameOrApart(r, a, n) && SameOrApart(r, b, n));
     return n < VectorMin ? detail::SubPortable(r, a, b, n, borrow)
                          : Active()->sub(r, a, b, n, borrow);
 }
 
 Limb SubBorrow(Limb* r, std::size_t n, Limb borrow) {
+    VELTRA_EXPECTS(borrow <= 1 && Groups(r, n));
     for (std::size_t i = 0; i < n && borrow != 0; ++i) {
         if (r[i] != 0) {
             --r[i];
@@ -148,6 +175,7 @@ Limb detail::MulWordPortable(Limb* r, const Limb* a, std::size_t n, Limb w, Limb
 }
 
 Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry) {
+    VELTRA_EXPECTS(w < Base && carry < Base && Groups(a, n) && SameOrApart(r, a, n));
     return n < VectorMin ? detail::MulWordPortable(r, a, n, w, carry)
                          : Active()->mulWord(r, a, n, w, carry);
 }
@@ -245,6 +273,8 @@ std::size_t ScratchFor(std::size_t n) {
 } // namespace
 
 void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    VELTRA_EXPECTS(na > 0 && nb > 0 && Groups(a, na) && Groups(b, nb));
+    VELTRA_EXPECTS(Apart(r, na + nb, a, na) && Apart(r, na + nb, b, nb));
     if (na < nb) {
         std::swap(a, b);
         std::swap(na, nb);

@@ -2,13 +2,15 @@
 // Internal to the decimal type; lengths are group counts.
 #pragma once
 
+#include "groupbase.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace veltra::mag {
 
 using Limb = std::uint32_t;
-inline constexpr Limb Base = 100000000;
+inline constexpr Limb Base = GroupBase;
 
 // r[0..n) = a[0..n) + b[0..n) + carry; returns the carry out (0 or 1). r may alias a or b.
 Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry = 0);
@@ -27,6 +29,7 @@ void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 // Chooses the vector kernels (when the processor has them) or the portable ones; returns
 // whether vector kernels are now in use. They are chosen automatically at first use.
 bool UseVectorKernels(bool on);
+bool VectorKernelsInUse();
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
 

@@ -11,6 +11,9 @@ namespace veltra::mag::detail {
 
 namespace {
 
+// Groups in one 256-bit register.
+constexpr std::size_t Lanes = 8;
+
 __attribute__((target("avx2"))) inline __m256i Load(const Limb* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
@@ -37,14 +40,14 @@ __attribute__((target("avx2"))) Limb AddAvx2(Limb* r, const Limb* a, const Limb*
     const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
     const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + Lanes <= n; i += Lanes) {
         __m256i s = _mm256_add_epi32(Load(a + i), Load(b + i)); // below 2 * Base < 2^31
         const __m256i out = _mm256_cmpgt_epi32(s, top);
         s = _mm256_sub_epi32(s, _mm256_and_si256(out, base));
         s = _mm256_sub_epi32(s, ShiftUp(out, carry)); // flags are -1: subtracting adds one
         const __m256i spill = _mm256_cmpeq_epi32(s, base);
         if (!_mm256_testz_si256(spill, spill)) {
-            carry = AddPortable(r + i, a + i, b + i, 8, carry);
+            carry = AddPortable(r + i, a + i, b + i, Lanes, carry);
             continue;
         }
         Store(r + i, s);
@@ -59,14 +62,14 @@ __attribute__((target("avx2"))) Limb SubAvx2(Limb* r, const Limb* a, const Limb*
     const __m256i zero = _mm256_setzero_si256();
     const __m256i minusOne = _mm256_set1_epi32(-1);
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + Lanes <= n; i += Lanes) {
         __m256i d = _mm256_sub_epi32(Load(a + i), Load(b + i)); // above -Base
         const __m256i out = _mm256_cmpgt_epi32(zero, d);
         d = _mm256_add_epi32(d, _mm256_and_si256(out, base));
         d = _mm256_add_epi32(d, ShiftUp(out, borrow)); // flags are -1
         const __m256i spill = _mm256_cmpeq_epi32(d, minusOne);
         if (!_mm256_testz_si256(spill, spill)) {
-            borrow = SubPortable(r + i, a + i, b + i, 8, borrow);
+            borrow = SubPortable(r + i, a + i, b + i, Lanes, borrow);
             continue;
         }
         Store(r + i, d);
@@ -77,10 +80,10 @@ __attribute__((target("avx2"))) Limb SubAvx2(Limb* r, const Limb* a, const Limb*
 
 __attribute__((target("avx2"))) int CompareAvx2(const Limb* a, const Limb* b, std::size_t n) {
     std::size_t i = n;
-    while (i >= 8) {
-        const __m256i eq = _mm256_cmpeq_epi32(Load(a + i - 8), Load(b + i - 8));
+    while (i >= Lanes) {
+        const __m256i eq = _mm256_cmpeq_epi32(Load(a + i - Lanes), Load(b + i - Lanes));
         if (_mm256_movemask_epi8(eq) != -1) break;
-        i -= 8;
+        i -= Lanes;
     }
     return ComparePortable(a, b, i);
 }
@@ -113,7 +116,7 @@ __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::si
     Limb high = carry; // q of the group below the current block
     Limb c = 0;
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + Lanes <= n; i += Lanes) {
         const __m256i av = Load(a + i);
         const __m128i a0 = _mm256_castsi256_si128(av);
         const __m128i a1 = _mm256_extracti128_si256(av, 1);
@@ -135,11 +138,11 @@ __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::si
         s = _mm256_sub_epi32(s, ShiftUp(out, c));
         const __m256i spill = _mm256_cmpeq_epi32(s, base);
         if (!_mm256_testz_si256(spill, spill)) {
-            alignas(32) Limb los[8];
-            alignas(32) Limb qs[8];
+            alignas(32) Limb los[Lanes];
+            alignas(32) Limb qs[Lanes];
             _mm256_store_si256(reinterpret_cast<__m256i*>(los), lo);
             _mm256_store_si256(reinterpret_cast<__m256i*>(qs), q);
-            for (int k = 0; k < 8; ++k) {
+            for (std::size_t k = 0; k < Lanes; ++k) {
                 const Limb v = los[k] + high + c;
                 c = v >= Base;
                 r[i + k] = v - (c ? Base : 0);

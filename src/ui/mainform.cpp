@@ -2,7 +2,9 @@
 
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
+#include "ui/guidewindow.h"
 #include "ui/mdichild.h"
+#include "ui/newfrommachine.h"
 #include "ui/prompter.h"
 #include "ui/toolbar.h"
 #include "ui/weightbox.h"
@@ -86,6 +88,9 @@ void TMainForm::BuildMenus() {
         item(file, "FileOpenItem", QStringLiteral("Open"), QStringLiteral("Open an existing file"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { LoadNet(); });
+    connect(item(file, "FileNewFromMachineItem", QStringLiteral("New from Machine..."),
+                 QStringLiteral("Build the net of a stack machine for a word")),
+            &QAction::triggered, this, [this] { NewFromMachine(*this); });
     QAction* close =
         item(file, "FileCloseItem", QStringLiteral("Close"), QStringLiteral("Close current file"));
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -147,6 +152,10 @@ void TMainForm::BuildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    QAction* guide = item(help, "HelpGuideItem", QStringLiteral("VELTRA Guide"),
+                          QStringLiteral("Show the user guide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [this] { TGuideWindow::ShowFor(*this); });
     connect(item(help, "HelpAboutItem", QStringLiteral("About"), {}), &QAction::triggered, this,
             [this] {
                 if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) prompter_->ExecDialog(*d);

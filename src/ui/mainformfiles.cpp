@@ -5,6 +5,7 @@
 #include "storage/atomicsave.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
+#include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -147,13 +148,11 @@ bool TMainForm::OpenNetFile(const QString& fileName) {
     }
     std::istringstream in(content);
     std::string errorText;
-    try {
-        child->Document().Load(in, errorText);
-    } catch (const std::exception& error) {
-        errorText = error.what();
-    }
+    const bool read = Guarded(*prompter_, this, [&] { errorText = child->Document().Load(in); });
     child->Ecra().InvalidateAll();
-    if (!errorText.empty()) {
+    if (!read) return false;
+    // Loose synapses have each said so through the interaction already.
+    if (!errorText.empty() && errorText != UnresolvedSynapseText) {
         prompter_->Message(this, QString::fromStdString(errorText));
         return false;
     }
@@ -187,14 +186,12 @@ bool TMainForm::WriteChild(TMDIChild& child, const QString& fileName) {
     bool saved = false;
     std::string error;
     std::string why = "the net could not be written";
-    try {
-        saved = AtomicSave(
-            QFile::encodeName(fileName).toStdString(),
-            [&child](std::ostream& out) { return child.Document().Save(out); }, error, &why);
-    } catch (const std::exception& failure) {
-        prompter_->Message(this, QString::fromStdString(failure.what()));
+    if (!Guarded(*prompter_, this, [&] {
+            saved = AtomicSave(
+                QFile::encodeName(fileName).toStdString(),
+                [&child](std::ostream& out) { return child.Document().Save(out); }, error, &why);
+        }))
         return false;
-    }
     if (!saved) {
         prompter_->Message(this, QStringLiteral("Cannot save \"%1\": %2")
                                      .arg(fileName, QString::fromLocal8Bit(why.c_str())));
@@ -251,18 +248,14 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     TFileRequest request = NetFileRequest(QStringLiteral("OPEN MODULE STORAGE FILE"),
                                           lastModuleName_, QStringLiteral("."));
     const QString fileName = prompter_->OpenFileName(this, request);
-    std::string errorText;
-    if (fileName.isEmpty()) {
-        document.FinishModule(module, errorText);
-        return errorText;
-    }
+    if (fileName.isEmpty()) return document.FinishModule(module);
     lastModuleName_ = fileName;
     std::string content;
     QString why;
     if (!ReadFile(fileName, content, why))
         return QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why).toStdString();
     std::istringstream in(content);
-    document.LoadModuleFile(module, in, errorText);
+    const std::string errorText = document.LoadModuleFile(module, in);
     // The old inner net and the synapses across the module's border may be gone.
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;

@@ -10,6 +10,7 @@
 #include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
 #include "ui/glyphimages.h"
+#include "ui/guard.h"
 #include "ui/hint.h"
 #include "ui/mainform.h"
 #include "ui/prompter.h"
@@ -156,11 +157,7 @@ bool TMDIChild::Alive(const TProtoNeuronio* e) {
 }
 
 void TMDIChild::Guard(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        mainForm_.Prompter().Message(this, QString::fromStdString(error.what()));
-    }
+    Guarded(mainForm_.Prompter(), this, body);
 }
 
 std::unique_ptr<TQtCanvas> TMDIChild::ScreenCanvas() {

@@ -9,6 +9,10 @@ namespace veltra {
 
 int TPrompter::ExecDialog(QDialog& dialog) { return dialog.exec(); }
 
+QString TPrompter::AskText(QWidget* parent, const QString& title, const QString& label, bool& ok) {
+    return QInputDialog::getText(parent, title, label, QLineEdit::Normal, QString(), &ok);
+}
+
 void TQtPrompter::Message(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);

@@ -37,6 +37,8 @@ public:
     virtual TSaveChoice AskSave(QWidget* parent, const QString& caption) = 0;
     // One of the items, by index; -1 when cancelled.
     virtual int Pick(QWidget* parent, const QString& title, const QStringList& items) = 0;
+    // A line of text; ok is false when cancelled. Not pure, so every prompter has it.
+    virtual QString AskText(QWidget* parent, const QString& title, const QString& label, bool& ok);
     // Shows one of the application's own modal dialogs (Run List, Options, print dialog) and
     // returns its QDialog result; tests answer by driving the dialog's controls instead.
     virtual int ExecDialog(QDialog& dialog);

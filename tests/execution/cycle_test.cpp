@@ -52,9 +52,7 @@ TNeuronio* Climber(TDados& d, const std::string& step, const std::string& loop =
 std::unique_ptr<TDados> Load(const std::string& path) {
     auto d = std::make_unique<TDados>();
     std::ifstream in(path, std::ios::binary);
-    std::string error;
-    d->Load(in, error);
-    EXPECT_EQ(error, "") << path;
+    EXPECT_EQ(d->Load(in), "") << path;
     return d;
 }
 

@@ -11,9 +11,7 @@ namespace {
 std::vector<std::string> Equations(const std::string& path) {
     TDados document;
     std::ifstream in(path, std::ios::binary);
-    std::string error;
-    document.Load(in, error);
-    EXPECT_EQ(error, "") << path;
+    EXPECT_EQ(document.Load(in), "") << path;
     return BuildDynamics(document.Elements());
 }
 

@@ -14,9 +14,7 @@ std::unique_ptr<TDados> LoadNet(const std::string& path) {
     auto document = std::make_unique<TDados>();
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << path;
-    std::string error;
-    document->Load(in, error);
-    EXPECT_EQ(error, "") << path;
+    EXPECT_EQ(document->Load(in), "") << path;
     return document;
 }
 

@@ -223,9 +223,7 @@ TEST(Module, SaveAndLoadRestoreHiddenSynapsesAndTheOutputReadsTheInnerValue) {
     TSilentInteraction ui;
     TDados copy(&ui);
     std::istringstream in(saved.str());
-    std::string error;
-    ASSERT_TRUE(copy.Load(in, error)) << error;
-    EXPECT_EQ(error, "");
+    ASSERT_EQ(copy.Load(in), "");
     EXPECT_EQ(copy.Net().ElementCounter(), 3);
     auto* loadedOut = static_cast<TOutputs*>(copy.Elements().Item(2));
     ASSERT_EQ(loadedOut->IncomingSynapses().Count(), 2);
@@ -252,8 +250,7 @@ TEST(Module, LoadModuleFileReplacesTheInnerNet) {
                             "Destino:7\r\nvisible:true\r\n</TSINAPSE>\r\n</TListaSinapses>\r\n"
                             "Actividade:1\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:true\r\n"
                             "</TPROTONEURONIO>\r\n</TProtoLista>\r\n");
-    std::string error;
-    ASSERT_TRUE(m.doc.LoadModuleFile(*m.module, file, error)) << error;
+    ASSERT_EQ(m.doc.LoadModuleFile(*m.module, file), "");
     ASSERT_EQ(m.module->InnerNet().Count(), 1);
     auto* x = static_cast<TNeuronio*>(m.module->InnerNet().Item(0));
     EXPECT_EQ(x->Id(), 7) << "the file's ids stay until the next save";
@@ -264,8 +261,7 @@ TEST(Module, LoadModuleFileReplacesTheInnerNet) {
     m.doc.Step();
     EXPECT_EQ(x->ValueText(), "0.5");
 
-    std::string again;
-    EXPECT_TRUE(m.doc.FinishModule(*m.module, again)) << "resolving twice attaches nothing twice";
+    EXPECT_EQ(m.doc.FinishModule(*m.module), "") << "resolving twice attaches nothing twice";
     EXPECT_EQ(x->IncomingSynapses().Count(), 1);
 }
 
@@ -277,9 +273,7 @@ TEST(Module, LoadModuleFileErrors) {
                               "Etiqueta:B\r\nPosicao:0;0\r\nVisible_in_runform:true\r\n"
                               "Pos_Sinapses:\r\n<TListaSinapses=0>\r\n</TListaSinapses>\r\n"
                               "Actividade:1\r\n</TPROTONEURONIO>\r\n<TPROTONEURONIO=TFOO>\r\n");
-    std::string error;
-    EXPECT_FALSE(doc.LoadModuleFile(*m, faulty, error));
-    EXPECT_EQ(error, "TProtoNeuronio - Tipo desconhecido");
+    EXPECT_EQ(doc.LoadModuleFile(*m, faulty), "TProtoNeuronio - Tipo desconhecido");
     EXPECT_EQ(m->InnerNet().Count(), 1) << "what was read before the fault stays";
 
     std::istringstream dangling("h\r\n<TProtoLista=1>\r\n<TPROTONEURONIO=TPENDOR>\r\nId:0\r\n"
@@ -287,8 +281,7 @@ TEST(Module, LoadModuleFileErrors) {
                                 "Pos_Sinapses:\r\n<TListaSinapses=1>\r\n<TSINAPSE>\r\nValor:1\r\n"
                                 "Destino:5\r\nvisible:true\r\n</TSINAPSE>\r\n</TListaSinapses>\r\n"
                                 "Actividade:1\r\n</TPROTONEURONIO>\r\n</TProtoLista>\r\n");
-    EXPECT_FALSE(doc.LoadModuleFile(*m, dangling, error));
-    EXPECT_EQ(error, "Erro a finalizacao");
+    EXPECT_EQ(doc.LoadModuleFile(*m, dangling), "Erro a finalizacao");
     EXPECT_EQ(ui.messages.back(), "FinishLoad - neuronio nao encontrado");
 }
 

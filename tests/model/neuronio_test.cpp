@@ -116,7 +116,7 @@ public:
     TElementKind Kind() const override { return TElementKind::Neuron; }
     void AddInput(const TInfinito& c) override { received.push_back(c.ToText()); }
     bool SaveBody(TNetWriter&) const override { return true; }
-    bool LoadBody(TNetReader&, std::string&, int) override { return true; }
+    std::string LoadBody(TNetReader&, int) override { return {}; }
     std::vector<std::string> received;
 };
 

@@ -75,7 +75,7 @@ public:
     explicit CountingElement(bool finished, int* asked) : finished_(finished), asked_(asked) {}
     TElementKind Kind() const override { return TElementKind::Bias; }
     bool SaveBody(TNetWriter&) const override { return true; }
-    bool LoadBody(TNetReader&, std::string&, int) override { return true; }
+    std::string LoadBody(TNetReader&, int) override { return {}; }
     bool IsFinished() const override {
         ++*asked_;
         return finished_;

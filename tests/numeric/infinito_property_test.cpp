@@ -1,4 +1,5 @@
 // Randomised checks against GMP (values) and the group-by-group reference (layouts and signs).
+#include "kernelscope.h"
 #include "numeric/infinito.h"
 #include "numeric/magnitude.h"
 #include "reference.h"
@@ -180,7 +181,7 @@ TEST(InfinitoProperty, AgreesWithGmpAndTheGroupReference) {
 // Long products through the fast multiplication, at several switch-over points; the smallest
 // ones push even short operands through every branch of the split.
 TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
-    const std::size_t saved = mag::KaratsubaThreshold;
+    const testing::TKernelScope restore;
     TextMaker maker(777);
     for (std::size_t threshold : {4u, 5u, 7u, 16u, 40u, 128u}) {
         mag::KaratsubaThreshold = threshold;
@@ -197,13 +198,12 @@ TEST(InfinitoProperty, LongProductsAtEveryThreshold) {
                 << "threshold " << threshold << ": " << x << " * " << y;
         }
     }
-    mag::KaratsubaThreshold = saved;
-    mag::UseVectorKernels(true);
 }
 
 // Long operands go through the vector kernels where the processor has them; the same cases
 // run through the portable ones too.
 TEST(InfinitoProperty, LongSumsAndComparisonsOnEveryKernel) {
+    const testing::TKernelScope restore;
     for (bool vector : {false, true}) {
         mag::UseVectorKernels(vector);
         TextMaker maker(4242);
@@ -226,10 +226,10 @@ TEST(InfinitoProperty, LongSumsAndComparisonsOnEveryKernel) {
                 << w << " * " << what;
         }
     }
-    mag::UseVectorKernels(true);
 }
 
 TEST(InfinitoProperty, AllNinesTimesAllNines) {
+    const testing::TKernelScope restore;
     for (std::size_t n : {8u, 64u, 321u, 1000u, 4096u, 10007u}) {
         const std::string nines(n, '9');
         const std::string expected = std::string(n - 1, '9') + "8" + std::string(n - 1, '0') + "1";
@@ -290,6 +290,7 @@ void CheckAddProduct(const TInfinito& acc, const TInfinito& w, const TInfinito& 
 }
 
 TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
+    const testing::TKernelScope restore;
     for (bool vector : {false, true}) {
         mag::UseVectorKernels(vector);
         TextMaker maker(2024);
@@ -319,7 +320,6 @@ TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
             if (HasFailure()) break;
         }
     }
-    mag::UseVectorKernels(true);
 }
 
 // A neuron's sum over many steps: contributions of mixed signs into one accumulator whose

@@ -25,9 +25,7 @@ std::string Example(const std::string& name) {
 
 void LoadText(TDados& document, const std::string& text) {
     std::istringstream in(text);
-    std::string error;
-    EXPECT_TRUE(document.Load(in, error));
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(document.Load(in), "");
 }
 
 std::string SaveText(TDados& document) {

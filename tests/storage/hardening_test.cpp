@@ -40,9 +40,7 @@ std::string Nested(int depth) {
 
 std::string Load(TDados& document, const std::string& text) {
     std::istringstream in(text);
-    std::string error;
-    document.Load(in, error);
-    return error;
+    return document.Load(in);
 }
 
 TEST(Hardening, HugeCountsFailAtTheFirstMissingEntry) {
@@ -108,15 +106,13 @@ TEST(Hardening, NoModuleLoadOrWindowNestsANetDeeperThanTheReaderAccepts) {
             }
             level->AddElement(std::make_unique<TNeuronio>());
             std::istringstream file(Nested(depth));
-            std::string error;
             TDados other;
             if (window) {
                 ASSERT_EQ(Load(other, Nested(depth)), "");
                 EXPECT_EQ(module->SetInnerNet(other.Net().SharedElements(), ui), fits);
                 EXPECT_EQ(ui.messages.size(), fits ? 0u : 1u);
             } else {
-                EXPECT_EQ(doc.LoadModuleFile(*module, file, error), fits);
-                EXPECT_EQ(error, fits ? "" : ModuleDepthText());
+                EXPECT_EQ(doc.LoadModuleFile(*module, file), fits ? "" : ModuleDepthText());
             }
             // A refused net leaves the module as it was; whatever was accepted reads back.
             if (!fits) {

@@ -26,9 +26,7 @@ std::string Lines(std::initializer_list<const char*> lines) {
 // Loads text into a fresh document; returns the reader's error text.
 std::string LoadText(TDados& doc, const std::string& text) {
     std::istringstream in(text);
-    std::string error;
-    doc.Load(in, error);
-    return error;
+    return doc.Load(in);
 }
 
 std::string SaveText(TDados& doc) {
@@ -267,9 +265,7 @@ TEST(NetFile, UnknownDestinationIsReportedByFinishing) {
     TSilentInteraction ui;
     TDados doc(&ui);
     std::istringstream in(text);
-    std::string error;
-    EXPECT_FALSE(doc.Load(in, error));
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(doc.Load(in), UnresolvedSynapseText) << "the file itself read cleanly";
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"FinishLoad - neuronio nao encontrado"}));
     doc.Step(); // the unresolved synapse carries nothing
 }

@@ -62,9 +62,7 @@ TEST(ReaderErrors, EachFileGivesItsTextAndKeepsWhatWasReadBefore) {
         ASSERT_TRUE(in);
         TSilentInteraction ui;
         TDados document(&ui);
-        std::string error;
-        document.Load(in, error);
-        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(document.Load(in), c.error);
         EXPECT_EQ(document.Elements().Count(), c.kept);
         EXPECT_EQ(document.Net().ElementCounter(), 0) << "the counter stays after a failure";
         // Whatever was kept can still be stepped, saved and released.

@@ -102,9 +102,7 @@ TEST(WriterGolden, LabelsValuesFunctionsAndFlags) {
     // Reading the golden file and writing it again changes nothing.
     TDados reread;
     std::istringstream inText(golden);
-    std::string error;
-    EXPECT_TRUE(reread.Load(inText, error));
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(reread.Load(inText), "");
     EXPECT_EQ(Saved(reread), golden);
 }
 

@@ -1,8 +1,8 @@
 #include "model/canvas.h"
 #include "model/dados.h"
+#include "model/geometry.h"
 #include "model/inputs.h"
 #include "model/neuronio.h"
-#include "model/geometry.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
 #include "ui/raster.h"
@@ -186,9 +186,7 @@ TEST_F(RenderTest, ElementsAtTheEndsOfTheIntegerRangeDrawSafelyAndQuickly) {
         neuron(3, "120;40", "") + "</TProtoLista>\r\n</TREDE>\r\n";
     TDados doc;
     std::istringstream in(text);
-    std::string error;
-    doc.Load(in, error);
-    ASSERT_EQ(error, "");
+    ASSERT_EQ(doc.Load(in), "");
     ASSERT_EQ(doc.Elements().Count(), 4);
     const QImage image = Render(doc);
     // The near synapse (centres at y 50) still runs between the two near glyphs.

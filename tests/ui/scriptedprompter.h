@@ -35,6 +35,12 @@ public:
         picks << items;
         return TakeFront(pickAnswers, -1);
     }
+    // The next scripted text, or a cancel when there is none.
+    QString AskText(QWidget*, const QString&, const QString& label, bool& ok) override {
+        textQuestions << label;
+        ok = !textAnswers.empty();
+        return TakeFront(textAnswers, QString());
+    }
     // The next scripted answer drives the dialog's own controls; without one it is
     // cancelled.
     int ExecDialog(QDialog& dialog) override {
@@ -56,11 +62,13 @@ public:
     QStringList saveQuestions;
     QList<QStringList> picks;
     QStringList dialogs;
+    QStringList textQuestions;
 
     std::deque<bool> confirmAnswers;
     std::deque<QString> fileAnswers;
     std::deque<TSaveChoice> saveAnswers;
     std::deque<int> pickAnswers;
+    std::deque<QString> textAnswers;
     std::deque<std::function<void(QDialog&)>> dialogAnswers;
 
 private:

@@ -13,6 +13,7 @@
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
 #include "ui/dialogs/sequencebytes.h"
+#include "ui/guard.h"
 #include "ui/prompter.h"
 
 #include <QComboBox>
@@ -95,11 +96,7 @@ TMultPageDlg::TMultPageDlg(std::unique_ptr<TInfoHost> host, QWidget* parent)
 TMultPageDlg::~TMultPageDlg() = default;
 
 void TMultPageDlg::Guard(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        host_->Prompter().Message(this, Text(error.what()));
-    }
+    Guarded(host_->Prompter(), this, body);
 }
 
 // --- showing elements ------------------------------------------------------------------------
@@ -229,8 +226,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
         edit_output_x_->setText(x);
         edit_output_y_->setText(y);
         ListBoxLog_->clear();
-        for (const std::string& entry : static_cast<TOutputs*>(e)->ValueLog())
-            ListBoxLog_->addItem(Text(entry));
+        AppendHistory(static_cast<TOutputs*>(e)->Log(), 0);
         break;
     }
     default:

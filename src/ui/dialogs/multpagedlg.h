@@ -29,6 +29,7 @@ namespace veltra {
 
 class TDados;
 class TLongTextView;
+class TValueLog;
 class TProtoNeuronio;
 class TSinapse;
 struct TInfoFields;
@@ -123,6 +124,8 @@ private:
     void SetHistoryText(const QString& text);
     void SelectNode(QTreeWidgetItem* node);
     void ShowCurrentValues();
+    // Adds the log's entries from `from` on to the history list.
+    void AppendHistory(const TValueLog& log, std::size_t from);
     // Deletes the nodes of dead objects; `shown` is cleared when it goes with them.
     void Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown);
     // Runs a handler so that no exception reaches the event loop.

@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace veltra {
 
@@ -49,6 +50,15 @@ QString TreeText(const std::string& text) {
            QStringLiteral(" (%1 characters)").arg(text.size());
 }
 
+void TMultPageDlg::AppendHistory(const TValueLog& log, std::size_t from) {
+    // One call for all the new entries: a long run logs a million of them.
+    QStringList entries;
+    entries.reserve(static_cast<qsizetype>(log.Size() - std::min(from, log.Size())));
+    for (std::size_t k = from; k < log.Size(); ++k)
+        entries << QString::fromStdString(log.At(k));
+    ListBoxLog_->addItems(entries);
+}
+
 void TMultPageDlg::FollowNet(bool now) {
     if (!isVisible()) return; // a closed dialog shows nothing (its tree is emptied)
     if (now || !followClock_.isValid() || followClock_.elapsed() >= FollowIntervalMs) {
@@ -81,8 +91,7 @@ void TMultPageDlg::ShowCurrentValues() {
         const int shown = ListBoxLog_->count();
         // A log only grows between resets: add what is new, rebuild after a reset.
         if (static_cast<std::size_t>(shown) > log.Size()) ListBoxLog_->clear();
-        for (std::size_t k = static_cast<std::size_t>(ListBoxLog_->count()); k < log.Size(); ++k)
-            ListBoxLog_->addItem(QString::fromStdString(log.At(k)));
+        AppendHistory(log, static_cast<std::size_t>(ListBoxLog_->count()));
     }
 }
 

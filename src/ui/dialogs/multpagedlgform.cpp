@@ -3,6 +3,7 @@
 #include "ui/dialogs/imagelist.h"
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/multpagedlg.h"
+#include "ui/formbutton.h"
 #include "ui/numbertip.h"
 
 #include <QCheckBox>
@@ -106,11 +107,7 @@ void TMultPageDlg::BuildButtons() {
     panel->setGeometry(width() - 85, 0, 85, height());
     anchors_.Add(panel, TAnchors::Right | TAnchors::Height);
     auto button = [panel](const char* name, const QString& caption, int y) {
-        auto* b = new QPushButton(caption, panel);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(2, y, 81, 25);
-        b->setAutoDefault(false);
-        return b;
+        return FormButton(panel, name, caption, {2, y, 81, 25});
     };
     button_apply_ = button("button_apply", QStringLiteral("&Apply"), 8);
     button_close_ = button("button_close", QStringLiteral("&Close"), 38);
@@ -234,6 +231,7 @@ void TMultPageDlg::BuildOutputBox(QWidget* page) {
     anchors_.Add(history, TAnchors::Width | TAnchors::Height);
     ListBoxLog_ = new QListWidget(history);
     ListBoxLog_->setObjectName(QStringLiteral("ListBoxLog"));
+    ListBoxLog_->setUniformItemSizes(true); // rows are not measured one by one
     ListBoxLog_->setGeometry(8, 18, InnerWidth - 16, 56);
     anchors_.Add(ListBoxLog_, TAnchors::Width | TAnchors::Height);
     Coordinates(box, 148, edit_output_x_, edit_output_y_, "edit_output_x", "edit_output_y");

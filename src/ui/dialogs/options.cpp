@@ -1,6 +1,8 @@
 #include "ui/dialogs/options.h"
 
 #include "numeric/infinito.h"
+#include "ui/formbutton.h"
+#include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/numbertip.h"
 #include "ui/prompter.h"
@@ -19,14 +21,6 @@
 namespace veltra {
 
 namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* Edit(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     auto* e = new QLineEdit(text, parent);
@@ -47,10 +41,11 @@ TFormOptions::TFormOptions(TMainForm& mainForm)
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setGeometry(0, 196 - 44, 285, 44);
-    QPushButton* ok = Button(panel, "OKBtn", QStringLiteral("OK"), {62, 9, 75, 26});
+    QPushButton* ok = FormButton(panel, "OKBtn", QStringLiteral("OK"), {62, 9, 75, 26});
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    QPushButton* cancel = Button(panel, "CancelBtn", QStringLiteral("Cancel"), {148, 9, 75, 26});
+    QPushButton* cancel =
+        FormButton(panel, "CancelBtn", QStringLiteral("Cancel"), {148, 9, 75, 26});
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     pages_ = new QTabWidget(this);
@@ -87,13 +82,14 @@ TFormOptions::TFormOptions(TMainForm& mainForm)
     editResult_ = Edit(precision, "edit_result", QString(), {8, 84, 160, 22});
     for (QLineEdit* box : {editX_, editY_, editResult_})
         ShowWholeNumberOnHover(box);
-    connect(Button(precision, "button_soma", QStringLiteral("Sum"), {176, 4, 98, 24}),
+    connect(FormButton(precision, "button_soma", QStringLiteral("Sum"), {176, 4, 98, 24}),
             &QPushButton::clicked, this, [this] { button_somaClick(); });
-    connect(Button(precision, "button_mult", QStringLiteral("Multiplication"), {176, 30, 98, 24}),
-            &QPushButton::clicked, this, [this] { button_multClick(); });
-    connect(Button(precision, "button_maior", QStringLiteral("Bigger than"), {176, 56, 98, 24}),
+    connect(
+        FormButton(precision, "button_mult", QStringLiteral("Multiplication"), {176, 30, 98, 24}),
+        &QPushButton::clicked, this, [this] { button_multClick(); });
+    connect(FormButton(precision, "button_maior", QStringLiteral("Bigger than"), {176, 56, 98, 24}),
             &QPushButton::clicked, this, [this] { button_maiorClick(); });
-    connect(Button(precision, "button_igual", QStringLiteral("Equal to"), {176, 82, 98, 24}),
+    connect(FormButton(precision, "button_igual", QStringLiteral("Equal to"), {176, 82, 98, 24}),
             &QPushButton::clicked, this, [this] { button_igualClick(); });
     pages_->addTab(precision, QStringLiteral("Precision"));
     pages_->setCurrentWidget(precision);
@@ -114,14 +110,12 @@ void TFormOptions::OKBtnClick() {
 }
 
 template <typename Operation> void TFormOptions::Calculate(Operation operation) {
-    try {
+    Guarded(mainForm_.Prompter(), this, [&] {
         // x first, then y: the first unreadable integer part is the one reported.
         TInfinito x = ReadTypedNumber(editX_->text().toStdString());
         TInfinito y = ReadTypedNumber(editY_->text().toStdString());
         editResult_->setText(QString::fromStdString(operation(x, y)));
-    } catch (const std::exception& error) {
-        mainForm_.Prompter().Message(this, QString::fromStdString(error.what()));
-    }
+    });
 }
 
 void TFormOptions::button_somaClick() {

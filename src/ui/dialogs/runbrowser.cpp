@@ -6,6 +6,8 @@
 #include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
+#include "ui/formbutton.h"
+#include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
@@ -30,23 +32,6 @@ namespace {
 constexpr int PaintIntervalMs = 20;
 // The seed's 384 x 200, and the strip that watches and steers a run below it.
 constexpr QSize DesignedSize(384, 200 + TRunSteering::StripHeight);
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    return b;
-}
-
-// Every handler runs here so that no exception reaches the event loop.
-template <typename Body> void Guarded(TMainForm& mainForm, QWidget* parent, Body body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        mainForm.Prompter().Message(parent, QString::fromStdString(error.what()));
-    }
-}
 
 } // namespace
 
@@ -79,15 +64,16 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
 
     // Buttons in a column on the right; Add and Rem side by side at the bottom.
     constexpr int x = 288, w = 88, h = 25;
-    QPushButton* ok = Button(this, "OKBtn", QStringLiteral("OK"), {x, 10, w, h});
+    QPushButton* ok = FormButton(this, "OKBtn", QStringLiteral("OK"), {x, 10, w, h});
     ok->setDefault(true);
-    QPushButton* run = Button(this, "ButtonRun", QStringLiteral("&Run"), {x, 40, w, h});
-    buttonStop_ = Button(this, "ButtonStop", QStringLiteral("&Stop"), {x, 70, w, h});
+    QPushButton* run = FormButton(this, "ButtonRun", QStringLiteral("&Run"), {x, 40, w, h});
+    buttonStop_ = FormButton(this, "ButtonStop", QStringLiteral("&Stop"), {x, 70, w, h});
     buttonStop_->setEnabled(false);
-    QPushButton* step = Button(this, "step", QStringLiteral("S&tep"), {x, 100, w, h});
-    QPushButton* reset = Button(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
-    QPushButton* add = Button(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
-    QPushButton* rem = Button(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
+    QPushButton* step = FormButton(this, "step", QStringLiteral("S&tep"), {x, 100, w, h});
+    QPushButton* reset = FormButton(this, "ButtonReset", QStringLiteral("Reset"), {x, 130, w, h});
+    QPushButton* add = FormButton(this, "ButtonAdd", QStringLiteral("Add"), {x, 165, 42, h});
+    QPushButton* rem =
+        FormButton(this, "ButtonRemove", QStringLiteral("Rem"), {x + 46, 165, 42, h});
     anchors_.Add(runView_, TAnchors::Width | TAnchors::Height);
     for (QPushButton* b : {ok, run, buttonStop_, step, reset, add, rem})
         anchors_.Add(b, TAnchors::Right);
@@ -160,7 +146,7 @@ void TFormRunBrowser::stepClick() {
     TrackEdits();
     // A long step can be abandoned with Stop while it computes.
     if (!control_.Running()) buttonStop_->setEnabled(true);
-    Guarded(mainForm_, this, [this] { control_.Step(); });
+    Guarded(mainForm_.Prompter(), this, [this] { control_.Step(); });
     buttonStop_->setEnabled(control_.StopEnabled());
 }
 
@@ -176,7 +162,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     buttonStop_->setEnabled(true);
     TrackEdits();
     steering_->RunStarted();
-    Guarded(mainForm_, this, [this, limit] {
+    Guarded(mainForm_.Prompter(), this, [this, limit] {
         if (limit < 0)
             control_.Run();
         else
@@ -210,7 +196,7 @@ void TFormRunBrowser::ChildEdited() {
 
 void TFormRunBrowser::ButtonResetClick() {
     TrackEdits();
-    Guarded(mainForm_, this, [this] { control_.Reset(); });
+    Guarded(mainForm_.Prompter(), this, [this] { control_.Reset(); });
 }
 
 void TFormRunBrowser::ButtonAddClick() {

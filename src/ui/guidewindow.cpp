@@ -1,0 +1,80 @@
+#include "ui/guidewindow.h"
+
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// The guide's resources live in this static library; they register on first use.
+static void InitGuideResources() {
+    Q_INIT_RESOURCE(guide);
+}
+
+namespace veltra {
+
+namespace {
+
+// The anchor a heading gets where the guide is read on the web as well: lower case, letters,
+// digits, dashes and underscores kept, blanks made dashes, the rest dropped.
+QString HeadingAnchor(const QString& heading) {
+    QString anchor;
+    for (const QChar c : heading.trimmed().toLower()) {
+        if (c.isLetterOrNumber() || c == u'-' || c == u'_')
+            anchor += c;
+        else if (c == u' ')
+            anchor += u'-';
+    }
+    return anchor;
+}
+
+// Qt's Markdown reader gives headings no anchors, so the guide's contents links ("#files")
+// would lead nowhere; each heading is named here after its text.
+void AddHeadingAnchors(QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 0) continue;
+        QTextCursor cursor(block);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setAnchor(true);
+        format.setAnchorNames({HeadingAnchor(block.text())});
+        cursor.mergeCharFormat(format);
+    }
+}
+
+} // namespace
+
+void TGuideWindow::RegisterResources() {
+    static const bool once = (InitGuideResources(), true);
+    (void)once;
+}
+
+TGuideWindow::TGuideWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+    RegisterResources();
+    setObjectName(QStringLiteral("GuideWindow"));
+    setWindowTitle(QStringLiteral("VELTRA Guide"));
+    browser_->setObjectName(QStringLiteral("GuideBrowser"));
+    // Links inside the guide move within it; a web address goes to the desktop's browser.
+    browser_->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    connect(browser_, &QTextBrowser::sourceChanged, this,
+            [this] { AddHeadingAnchors(*browser_->document()); });
+    browser_->setSource(QUrl(QString::fromLatin1(kSource)), QTextDocument::MarkdownResource);
+    AddHeadingAnchors(*browser_->document());
+    resize(760, 640);
+}
+
+TGuideWindow& TGuideWindow::ShowFor(QWidget& owner) {
+    auto* guide =
+        owner.findChild<TGuideWindow*>(QStringLiteral("GuideWindow"), Qt::FindDirectChildrenOnly);
+    if (guide == nullptr) guide = new TGuideWindow(&owner);
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
+    return *guide;
+}
+
+} // namespace veltra

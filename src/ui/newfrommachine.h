@@ -1,0 +1,19 @@
+// File -> New from Machine...: builds the net of a stack machine description for a word the
+// user types, in a new drawing window.
+#pragma once
+
+#include <QString>
+
+namespace veltra {
+
+class TMainForm;
+class TMDIChild;
+
+// Asks for the description and the word through the form's prompter; the new window, or null
+// when the user cancelled or the description or word was refused (with a message).
+TMDIChild* NewFromMachine(TMainForm& form);
+
+// The same without the file dialog.
+TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName);
+
+} // namespace veltra
