@@ -22,7 +22,8 @@ std::vector<Command>& Table() {
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: veltra-cli <command> [arguments]\n"
-           "       veltra-cli <command> --help\n\n"
+           "       veltra-cli <command> --help\n"
+           "       veltra-cli --version\n\n"
            "Commands:\n";
     std::vector<Command> sorted = Table();
     std::sort(sorted.begin(), sorted.end(),
@@ -65,6 +66,10 @@ int Run(const std::vector<std::string_view>& args, std::ostream& out, std::ostre
     const std::string_view name = args.front();
     if (IsHelp(name)) {
         PrintUsage(out);
+        return ExitOk;
+    }
+    if (name == "--version") {
+        out << "veltra-cli " << VELTRA_VERSION << '\n';
         return ExitOk;
     }
     const auto& table = Commands();

@@ -7,6 +7,7 @@
 #include "execution/stopcondition.h"
 #include "loadnet.h"
 #include "model/dados.h"
+#include "model/inputs.h"
 #include "model/outputs.h"
 #include "storage/atomicsave.h"
 
@@ -15,6 +16,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace veltra::cli {
 
@@ -22,8 +25,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--max-digits N] [--trace] [--log]\n"
-    "                      [--save OUT] [--until-cycle] [--until 'LABEL OP VALUE']\n"
-    "                      [--format tsv|csv|json]\n\n"
+    "                      [--save OUT] [--input LABEL=SEQUENCE]... [--until-cycle]\n"
+    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json]\n\n"
     "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
     "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
     "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
@@ -49,6 +52,11 @@ constexpr std::string_view kUsage =
     "                 (without --log the recorded values are not kept at all)\n"
     "  --save OUT     write the net after the run to OUT (safely: a failed save keeps\n"
     "                 the old OUT)\n"
+    "  --input LABEL=SEQUENCE\n"
+    "                 run with SEQUENCE (0s and 1s, possibly empty) as the sequence of the\n"
+    "                 top-level input labelled LABEL instead of the one in the file; the\n"
+    "                 file is not changed. Repeatable, one per input; the label must name\n"
+    "                 exactly one top-level input\n"
     "  --until-cycle  also stop once the net's state (neuron values, inputs' positions,\n"
     "                 module insides; not output histories) repeats exactly: prints\n"
     "                 'cycle start=S period=P' before the last line, S the first step\n"
@@ -77,6 +85,8 @@ struct Options {
     bool trace = false;
     bool log = false;
     std::optional<std::string_view> save;
+    // --input LABEL=SEQUENCE, in the order given.
+    std::vector<std::pair<std::string_view, std::string_view>> inputs;
     bool untilCycle = false;
     std::optional<std::string_view> until;
     TRowFormat format = TRowFormat::Tsv;
@@ -125,6 +135,20 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
         } else if (arg == "--save") {
             if (!value(v) || v.empty()) return Usage(err, "--save needs a file name");
             o.save = v;
+        } else if (arg == "--input") {
+            if (!value(v)) return Usage(err, "--input needs LABEL=SEQUENCE");
+            // A sequence never holds '=', so the last one splits: a label may contain '='.
+            const std::size_t split = v.rfind('=');
+            if (split == std::string_view::npos)
+                return Usage(err, "--input: '" + EscapeField(v) + "' is not LABEL=SEQUENCE");
+            const std::string_view sequence = v.substr(split + 1);
+            if (const std::size_t bad = sequence.find_first_not_of("01");
+                bad != std::string_view::npos)
+                return Usage(err, "--input " + EscapeField(v.substr(0, split)) +
+                                      ": the sequence holds '" +
+                                      EscapeField(sequence.substr(bad, 1)) + "' at position " +
+                                      std::to_string(bad + 1) + "; only 0 and 1 are symbols");
+            o.inputs.emplace_back(v.substr(0, split), sequence);
         } else if (arg.size() > 1 && arg.front() == '-') {
             return Usage(err, "unknown option '" + EscapeField(arg) + "'");
         } else if (o.file.empty()) {
@@ -138,6 +162,25 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
     if (o.steps && o.maxSteps) return Usage(err, "--steps and --max-steps exclude each other");
     if (o.steps && (o.untilCycle || o.until))
         return Usage(err, "--steps excludes --until and --until-cycle");
+    return ExitOk;
+}
+
+// Gives each input named by --input its sequence. A label that names no top-level input, or
+// more than one, is a wrong argument: the run would not be the one asked for.
+int ApplyInputs(const Options& o, TDados& document, std::ostream& err) {
+    for (const auto& [label, sequence] : o.inputs) {
+        std::vector<TInputs*> named;
+        for (const auto& element : document.Elements())
+            if (element->Kind() == TElementKind::Input && element->Label() == label)
+                named.push_back(static_cast<TInputs*>(element.get()));
+        if (named.size() != 1)
+            return Usage(err, "--input: " +
+                                  (named.empty() ? std::string("no top-level input")
+                                                 : std::to_string(named.size()) + " inputs") +
+                                  " labelled '" + EscapeField(label) + "' in " +
+                                  EscapeField(o.file));
+        named.front()->SetSequence(std::string(sequence));
+    }
     return ExitOk;
 }
 
@@ -165,6 +208,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     StreamInteraction ui(err);
     TDados document(&ui);
     if (!LoadNet(o.file, document, ui, err)) return ExitFailure;
+    if (const int status = ApplyInputs(o, document, err); status != ExitOk) return status;
 
     TStopConditions conditions;
     if (o.until) {
