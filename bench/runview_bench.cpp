@@ -5,14 +5,18 @@
 //   headless  TDados::Step and the finished test, nothing else;
 //   control   the core run control (rows rebuilt as text after every step, no widgets);
 //   browser   Run in the real Execution Browser: the event loop once per step, rows
-//             updated in the list view, painting included.
+//             updated in the list view, painting included;
+//   plot      the same with the Plot window open, recording every watched value each step
+//             and redrawing at most once per frame.
 // All three must end with the same values; the figures are medians over the repetitions.
 // Usage: veltra_runview_bench [steps=2000] [repetitions=5]
 #include "execution/runcontrol.h"
 #include "model/dados.h"
 #include "model/interaction.h"
 #include "ui/application.h"
+#include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
+#include "ui/dialogs/runsteering.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 
@@ -120,7 +124,7 @@ int main(int argc, char* argv[]) {
         if (++guiPasses == steps) browser.ButtonStopClick();
     });
 
-    std::vector<double> bare, core, gui;
+    std::vector<double> bare, core, gui, plotted;
     for (int rep = 0; rep < repetitions; ++rep) {
         headless.ResetAll();
         auto t0 = Clock::now();
@@ -156,14 +160,34 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "the browser's run computed other values\n");
             return 1;
         }
+
+        child->Document().ResetAll();
+        browser.Steering().ButtonPlotClick();
+        browser.Refresh();
+        QApplication::processEvents();
+        guiPasses = 0;
+        stopper.start();
+        t0 = Clock::now();
+        browser.ButtonRunClick();
+        plotted.push_back(steps / Seconds(t0, Clock::now()));
+        stopper.stop();
+        auto& plot = browser.Steering().Plot();
+        if (Values(child->Document()) != expected ||
+            plot.View().Data().Series().size() != Neurons) {
+            std::fprintf(stderr, "the run with the plot open computed other values\n");
+            return 1;
+        }
+        plot.hide();
     }
-    const double b = Median(bare), c = Median(core), g = Median(gui);
+    const double b = Median(bare), c = Median(core), g = Median(gui), p = Median(plotted);
     std::printf(
         "net: %d watched neurons changing every step, %d steps, median of %d (platform %s)\n",
         Neurons, steps, repetitions, qPrintable(QGuiApplication::platformName()));
     std::printf("%-28s %12.0f steps/s\n", "headless (Step + finished)", b);
     std::printf("%-28s %12.0f steps/s  ratio %.2f\n", "run control (rows as text)", c, c / b);
     std::printf("%-28s %12.0f steps/s  ratio %.2f\n", "Execution Browser Run", g, g / b);
+    std::printf("%-28s %12.0f steps/s  ratio %.2f (%.2f of Run without it)\n",
+                "Run with the Plot window", p, p / b, p / g);
     std::printf("browser/headless %.2f (target at least 0.50): %s\n", g / b,
                 g / b >= 0.5 ? "met" : "NOT met");
     for (int i = 0; i < mainForm->ChildCount(); ++i)

@@ -1,7 +1,10 @@
 // "run": load a net, step it or run it until it is finished, print every element's value.
+#include "cli/rowformat.h"
 #include "commands.h"
+#include "execution/cycle.h"
 #include "execution/runcontrol.h"
 #include "execution/stepbound.h"
+#include "execution/stopcondition.h"
 #include "loadnet.h"
 #include "model/dados.h"
 #include "model/inputs.h"
@@ -22,7 +25,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--max-digits N] [--trace] [--log]\n"
-    "                      [--save OUT] [--input LABEL=SEQUENCE]...\n\n"
+    "                      [--save OUT] [--input LABEL=SEQUENCE]... [--until-cycle]\n"
+    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json]\n\n"
     "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
     "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
     "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
@@ -52,29 +56,26 @@ constexpr std::string_view kUsage =
     "                 run with SEQUENCE (0s and 1s, possibly empty) as the sequence of the\n"
     "                 top-level input labelled LABEL instead of the one in the file; the\n"
     "                 file is not changed. Repeatable, one per input; the label must name\n"
-    "                 exactly one top-level input\n\n"
+    "                 exactly one top-level input\n"
+    "  --until-cycle  also stop once the net's state (neuron values, inputs' positions,\n"
+    "                 module insides; not output histories) repeats exactly: prints\n"
+    "                 'cycle start=S period=P' before the last line, S the first step\n"
+    "                 whose state recurs and P the smallest period; the rows are the\n"
+    "                 state after step S+P. A net that finishes is not a cycle.\n"
+    "  --until 'LABEL OP VALUE'\n"
+    "                 also stop after the first step in which the first top-level element\n"
+    "                 labelled LABEL has a value that compares so with VALUE, exactly\n"
+    "                 (OP one of = > < >= <=; an output's value is the one it recorded)\n"
+    "  --format F     tsv (the rows above, the default), csv (header step,kind,label,value;\n"
+    "                 RFC 4180 quoting; labels and values as they are) or json (one object\n"
+    "                 per printed step: {\"step\":N,\"rows\":[{\"kind\":..,\"label\":..,\n"
+    "                 \"value\":\"..\"}]}, values always strings). With csv and json the\n"
+    "                 'cycle' and 'steps=' lines go to standard error.\n"
+    "--max-steps bounds every mode; --steps excludes --until and --until-cycle.\n\n"
     "Status 0 on success; 1 when the file cannot be read, holds an error (the reader's\n"
     "message is printed on standard error), a step fails (a value too long for the number\n"
     "type, memory running out: the message says which), --max-digits stops the run, or the\n"
     "save fails; 2 for wrong arguments.\n";
-
-void PrintRows(std::ostream& out, TDados& document, long long steps) {
-    for (const auto& element : document.Elements()) {
-        out << steps << '\t' << KindName(element->Kind()) << '\t' << EscapeField(element->Label())
-            << '\t' << EscapeField(element->ValueText()) << '\n';
-    }
-}
-
-void PrintLogs(std::ostream& out, TDados& document, long long steps) {
-    for (const auto& element : document.Elements()) {
-        if (element->Kind() != TElementKind::Output) continue;
-        const TValueLog& log = static_cast<const TOutputs&>(*element).Log();
-        out << steps << "\tlog\t" << EscapeField(element->Label()) << '\t';
-        for (std::size_t i = 0; i < log.Size(); ++i)
-            out << (i ? " " : "") << log.At(i);
-        out << '\n';
-    }
-}
 
 struct Options {
     std::string_view file;
@@ -86,6 +87,9 @@ struct Options {
     std::optional<std::string_view> save;
     // --input LABEL=SEQUENCE, in the order given.
     std::vector<std::pair<std::string_view, std::string_view>> inputs;
+    bool untilCycle = false;
+    std::optional<std::string_view> until;
+    TRowFormat format = TRowFormat::Tsv;
 };
 
 bool ReadCount(std::string_view text, long long& value) {
@@ -120,6 +124,14 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
             o.trace = true;
         } else if (arg == "--log") {
             o.log = true;
+        } else if (arg == "--until-cycle") {
+            o.untilCycle = true;
+        } else if (arg == "--until") {
+            if (!value(v)) return Usage(err, "--until needs 'LABEL OP VALUE'");
+            o.until = v;
+        } else if (arg == "--format") {
+            if (!value(v) || !ParseRowFormat(v, o.format))
+                return Usage(err, "--format takes tsv, csv or json");
         } else if (arg == "--save") {
             if (!value(v) || v.empty()) return Usage(err, "--save needs a file name");
             o.save = v;
@@ -148,6 +160,8 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
     }
     if (o.file.empty()) return Usage(err, "no FILE given");
     if (o.steps && o.maxSteps) return Usage(err, "--steps and --max-steps exclude each other");
+    if (o.steps && (o.untilCycle || o.until))
+        return Usage(err, "--steps excludes --until and --until-cycle");
     return ExitOk;
 }
 
@@ -170,19 +184,47 @@ int ApplyInputs(const Options& o, TDados& document, std::ostream& err) {
     return ExitOk;
 }
 
+// Finds the condition's element: the first top-level element with the label.
+TProtoNeuronio* FindLabel(TDados& document, const std::string& label) {
+    for (const auto& element : document.Elements())
+        if (element->Label() == label) return element.get();
+    return nullptr;
+}
+
 int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
     Options o;
     if (const int status = ParseOptions(args, o, err); status != ExitOk) return status;
+
+    // A condition that cannot be read is a wrong argument, found before the file is.
+    std::string untilLabel;
+    TCompareOp untilOp = TCompareOp::Equal;
+    TInfinito untilValue;
+    if (o.until) {
+        std::string error;
+        if (!ParseValueCondition(*o.until, untilLabel, untilOp, untilValue, error))
+            return Usage(err, "--until '" + EscapeField(*o.until) + "': " + EscapeField(error));
+    }
 
     StreamInteraction ui(err);
     TDados document(&ui);
     if (!LoadNet(o.file, document, ui, err)) return ExitFailure;
     if (const int status = ApplyInputs(o, document, err); status != ExitOk) return status;
 
+    TStopConditions conditions;
+    if (o.until) {
+        TProtoNeuronio* element = FindLabel(document, untilLabel);
+        if (element == nullptr)
+            return Usage(err, "--until: no element labelled '" + EscapeField(untilLabel) + "'");
+        conditions.Items().push_back(TStopCondition::OnValue(element, untilOp, untilValue));
+    }
+    if (o.untilCycle) conditions.Items().push_back(TStopCondition::OnStateRepeat());
+
     // Only --log reads what the outputs record; without it no digits are kept per step.
     KeepValueLogs(document.Elements(), o.log);
+    TRowPrinter printer(out, o.format);
     TRunControl control(ui, [&document] { return &document; });
-    if (o.trace) control.SetRefreshHook([&] { PrintRows(out, document, control.StepCount()); });
+    if (o.trace)
+        control.SetRefreshHook([&] { printer.Print(document, control.StepCount(), true, false); });
 
     // Before each step: would its values grow past --max-digits?
     std::int64_t runaway = 0;
@@ -193,26 +235,62 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     };
     bool cutShort = false;
     bool digitStop = false;
+    long long steps = 0;
+    long long cycleStart = -1, cyclePeriod = -1;
     if (o.steps) {
         for (long long i = 0; i < *o.steps && !(digitStop = tooLong()); ++i)
             control.Step();
-    } else if (!document.AllFinished()) {
+        steps = control.StepCount();
+    } else if (conditions.Empty()) {
         // The Execution Browser's Run: no step for a finished net, else until finished.
-        while (true) {
+        while (!document.AllFinished()) {
             if (o.maxSteps && control.StepCount() >= *o.maxSteps) {
                 cutShort = true;
                 break;
             }
             if ((digitStop = tooLong())) break;
             control.Step();
-            if (document.AllFinished()) break;
+        }
+        steps = control.StepCount();
+    } else {
+        // As Run, ending also at the first step that meets a condition. The search for a cycle
+        // steps past the repeat and back again, so rows are traced on a replay afterwards.
+        conditions.Arm(document.Elements());
+        const bool traceNow = o.trace && !o.untilCycle;
+        while (!document.AllFinished()) {
+            if (o.maxSteps && steps >= *o.maxSteps) {
+                cutShort = true;
+                break;
+            }
+            if ((digitStop = tooLong())) break;
+            document.Step();
+            ++steps;
+            if (traceNow) printer.Print(document, steps, true, false);
+            if (document.AllFinished()) break; // a net that finishes is no cycle
+            if (conditions.Check(document.Elements()) < 0) continue;
+            if (conditions.Cycle().Found()) {
+                cyclePeriod = conditions.Cycle().Period();
+                cycleStart =
+                    FindCycleStart(document.Elements(), conditions.StartState(),
+                                   conditions.StartInputs(), cyclePeriod, [&] { document.Step(); });
+                steps = cycleStart + cyclePeriod;
+            }
+            break;
+        }
+        if (o.untilCycle && (cycleStart >= 0 || o.trace)) {
+            // Back to the start (output histories and logs too) and forward to the step shown.
+            RestoreState(document.Elements(), conditions.StartState(), conditions.StartInputs());
+            for (long long i = 1; i <= steps; ++i) {
+                document.Step();
+                if (o.trace) printer.Print(document, i, true, false);
+            }
         }
     }
-    const long long steps = control.StepCount();
-    if (!o.trace) PrintRows(out, document, steps);
-    if (o.log) PrintLogs(out, document, steps);
+    if (!o.trace || o.log) printer.Print(document, steps, !o.trace, o.log);
+    std::ostream& tail = printer.DataOnly() ? err : out;
+    if (cycleStart >= 0) tail << "cycle start=" << cycleStart << " period=" << cyclePeriod << '\n';
     const bool finished = document.AllFinished();
-    out << "steps=" << steps << " finished=" << (finished ? "true" : "false") << '\n';
+    tail << "steps=" << steps << " finished=" << (finished ? "true" : "false") << '\n';
     out.flush();
     if (cutShort)
         err << "veltra-cli run: stopped after " << steps

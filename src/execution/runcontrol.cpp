@@ -2,6 +2,7 @@
 
 #include "model/dados.h"
 #include "model/interaction.h"
+#include "model/releasehook.h"
 
 #include <algorithm>
 #include <exception>
@@ -18,12 +19,43 @@ bool IsWatched(const TProtoNeuronio& element) {
     return IsWatchable(element) && element.Watched();
 }
 
-namespace {} // namespace
-
 TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
-    : ui_(ui), activeDocument_(std::move(activeDocument)) {}
+    : ui_(ui), activeDocument_(std::move(activeDocument)) {
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        for (TStopCondition& c : conditions_.Items())
+            if (c.element == object) c.element = nullptr;
+    });
+}
+
+TRunControl::~TRunControl() {
+    RemoveReleaseListener(releaseToken_);
+}
+
+TRunHistory& TRunControl::History(const TDados& document) {
+    auto& slot = histories_[&document];
+    if (!slot) {
+        slot = std::make_unique<TRunHistory>(historyBudget_);
+        slot->Begin(document.Net().Elements());
+    }
+    return *slot;
+}
+
+long long TRunControl::CurrentStep() const {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) return 0;
+    const auto it = histories_.find(document);
+    return it == histories_.end() ? 0 : it->second->Step();
+}
 
 bool TRunControl::StepOnce(TDados& document) {
+    TRunHistory& history = History(document); // begun before the step when new
+    if (!StepUncounted(document)) return false;
+    ++stepCount_;
+    history.Stepped(document.Elements());
+    return true;
+}
+
+bool TRunControl::StepUncounted(TDados& document) {
     cancel_ = false; // a Stop before this step began lets it run
     computing_ = true;
     struct Done {
@@ -35,7 +67,6 @@ bool TRunControl::StepOnce(TDados& document) {
     } else {
         document.Step();
     }
-    ++stepCount_;
     return true;
 }
 
@@ -50,6 +81,14 @@ bool TRunControl::Step() {
 }
 
 void TRunControl::Run() {
+    RunLimited(-1);
+}
+
+void TRunControl::RunSteps(long long count) {
+    RunLimited(count < 0 ? 0 : count);
+}
+
+void TRunControl::RunLimited(long long limit) {
     running_ = true;
     stopEnabled_ = true;
     RunSlot slot{activeDocument_ ? activeDocument_() : nullptr};
@@ -74,7 +113,13 @@ void TRunControl::Run() {
         }
     } stopOnThrow{*this};
 
-    if (slot.document->AllFinished()) Stop();
+    if (slot.document->AllFinished() || limit == 0) Stop();
+    metCondition_ = -1;
+    metStep_ = -1;
+    stopReport_.clear();
+    const long long runStart = History(*slot.document).Step();
+    if (!conditions_.Empty()) conditions_.Arm(slot.document->Elements());
+    long long taken = 0;
     while (running_) {
         if (passHook_) passHook_();
         if (slot.document == nullptr) {
@@ -85,9 +130,79 @@ void TRunControl::Run() {
             Stop();
             break;
         }
+        ++taken;
+        if (!conditions_.Empty()) {
+            if (const int met = conditions_.Check(slot.document->Elements()); met >= 0) {
+                ConditionMet(*slot.document, met, runStart);
+                Stop();
+            }
+        }
         Refresh();
-        if (slot.document == nullptr || slot.document->AllFinished()) Stop();
+        if (slot.document == nullptr || slot.document->AllFinished() ||
+            (limit > 0 && taken >= limit))
+            Stop();
     }
+}
+
+void TRunControl::ConditionMet(TDados& document, int index, long long runStart) {
+    TRunHistory& history = History(document);
+    metCondition_ = index;
+    metStep_ = history.Step();
+    const TStopCondition& c = conditions_.Items()[static_cast<std::size_t>(index)];
+    if (c.kind != TStopCondition::Kind::StateRepeats) {
+        stopReport_ = "Stopped at step " + std::to_string(metStep_) + ": " + c.Text();
+        return;
+    }
+    const long long period = conditions_.Cycle().Period();
+    // Outputs only grow while the search steps, so restoring the state here afterwards cuts
+    // their histories back to what the run recorded.
+    TProtoLista& list = document.Elements();
+    const TNetState here = CaptureState(list);
+    long long start = -1;
+    try {
+        start = runStart + FindCycleStart(list, conditions_.StartState(), conditions_.StartInputs(),
+                                          period, [&] {
+                                              if (!StepUncounted(document)) throw TCancelled();
+                                          });
+    } catch (const TCancelled&) {
+        start = -1; // Stop pressed during the search: the period alone is known
+    } catch (...) {
+        RestoreState(list, here, conditions_.StartInputs());
+        throw;
+    }
+    RestoreState(list, here, conditions_.StartInputs());
+    // Detection comes up to one period late: show the first step whose state repeats.
+    if (start >= 0 && history.GoTo(list, start + period, [&] { return StepUncounted(document); }))
+        metStep_ = history.Step();
+    stopReport_ = start >= 0 ? CycleText(start, period)
+                             : "State repeats every " + std::to_string(period) + " steps";
+}
+
+bool TRunControl::GoTo(long long step) {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) return false;
+    const bool reached = History(*document).GoTo(document->Elements(), step,
+                                                 [&] { return StepUncounted(*document); });
+    Refresh();
+    return reached;
+}
+
+bool TRunControl::StepBack() {
+    return GoTo(CurrentStep() - 1);
+}
+
+void TRunControl::NetEdited(const TDados* document) {
+    const auto it = histories_.find(document);
+    if (it != histories_.end()) it->second->Edited(document->Net().Elements());
+    // A run in progress compares states from here on.
+    for (RunSlot* slot : runs_)
+        if (slot->document == document && !conditions_.Empty())
+            conditions_.Arm(document->Net().Elements());
+}
+
+std::string CycleText(long long start, long long period) {
+    return "State after step " + std::to_string(start) + " repeats every " +
+           std::to_string(period) + " steps";
 }
 
 void TRunControl::Stop() {
@@ -100,10 +215,12 @@ void TRunControl::Reset() {
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;
     if (document == nullptr) return;
     document->ResetAll();
+    History(*document).Begin(document->Elements());
     Refresh();
 }
 
 void TRunControl::Forget(const TDados* document) {
+    histories_.erase(document);
     for (RunSlot* slot : runs_)
         if (slot->document == document) slot->document = nullptr;
     TDados* active = activeDocument_ ? activeDocument_() : nullptr;

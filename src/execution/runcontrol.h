@@ -4,10 +4,14 @@
 // redraws its rows from Rows() after every refresh.
 #pragma once
 
+#include "execution/runhistory.h"
+#include "execution/stopcondition.h"
 #include "model/elementkind.h"
 
 #include <atomic>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +41,9 @@ class TRunControl {
 public:
     // activeDocument answers the document of the active drawing window, or null.
     TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument);
+    ~TRunControl();
+    TRunControl(const TRunControl&) = delete;
+    TRunControl& operator=(const TRunControl&) = delete;
 
     // Called once per pass of a run, before its step: the application processes its pending
     // events here, so Stop, Reset, editing or closing a window happen between two steps.
@@ -66,6 +73,32 @@ public:
     // rows built from it go.
     void Forget(const TDados* document);
 
+    // Run, but at most `count` steps (the stop test before the first step stays).
+    void RunSteps(long long count);
+
+    // --- steps since load or Reset, and the way back ------------------------------------
+    // The budget of each net's checkpoints; 0 (the default) keeps none and only counts.
+    void SetHistoryBudget(std::size_t bytes) { historyBudget_ = bytes; }
+    // The history of a document's net, begun at step 0 when first asked for.
+    TRunHistory& History(const TDados& document);
+    // The active net's step since it was loaded or Reset (0 without a net).
+    long long CurrentStep() const;
+    // Takes the active net to an earlier (or, after a step back, later) step and refreshes;
+    // false when there is no net, the step is out of reach or a step failed.
+    bool GoTo(long long step);
+    bool StepBack();
+    // The document's net was edited: steps after the current one go (see TRunHistory).
+    void NetEdited(const TDados* document);
+
+    // --- stop conditions ----------------------------------------------------------------
+    TStopConditions& Conditions() { return conditions_; }
+    // The condition that ended the last run (-1: none) and the step it met.
+    int MetCondition() const { return metCondition_; }
+    long long MetStep() const { return metStep_; }
+    // What ended the last run by a condition: "Stopped at step N: COND", or for a repeated
+    // state "State after step S repeats every P steps". Empty when none did.
+    const std::string& StopReport() const { return stopReport_; }
+
     bool Running() const { return running_; }
     bool StopEnabled() const { return stopEnabled_; }
     // Steps performed through this control (Step and runs), for status texts and tools.
@@ -91,6 +124,12 @@ public:
 private:
     // One step through the runner; false when cancelled.
     bool StepOnce(TDados& document);
+    // One step that the history does not count (replays); false when cancelled.
+    bool StepUncounted(TDados& document);
+    void RunLimited(long long limit);
+    // A condition was met after a run's step: remembers which, and for a repeated state
+    // works out where the cycle starts (replaying, then putting the net back).
+    void ConditionMet(TDados& document, int index, long long runStart);
 
     struct RunSlot {
         TDados* document;
@@ -110,6 +149,16 @@ private:
     bool running_ = false;
     bool stopEnabled_ = false;
     long long stepCount_ = 0;
+    std::size_t historyBudget_ = 0;
+    std::map<const TDados*, std::unique_ptr<TRunHistory>> histories_;
+    TStopConditions conditions_;
+    int metCondition_ = -1;
+    long long metStep_ = -1;
+    std::string stopReport_;
+    int releaseToken_ = 0; // conditions forget elements as they are released
 };
+
+// "State after step S repeats every P steps".
+std::string CycleText(long long start, long long period);
 
 } // namespace veltra

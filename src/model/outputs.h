@@ -39,6 +39,8 @@ public:
     // empties the log: a batch run that never reads it keeps no digits per step.
     bool LogKept() const { return logKept_; }
     void SetLogKept(bool kept);
+    // Keeps the first n logged values (a run taken back to an earlier step).
+    void TruncateLog(std::size_t n) { valueLog_.Truncate(n); }
     const TInfinito& Received() const { return received_; }
 
 private:

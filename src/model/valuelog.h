@@ -22,6 +22,10 @@ public:
     // Every entry's text, in order (a copy: for showing and comparing, not for long logs).
     std::vector<std::string> Texts() const;
     void Clear();
+    // Keeps the first n entries (a run stepped back); the distinct texts stay for reuse.
+    void Truncate(std::size_t n) {
+        if (n < entries_.size()) entries_.resize(n);
+    }
 
 private:
     std::deque<std::string> distinct_; // a deque: its texts never move, so views stay valid

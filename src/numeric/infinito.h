@@ -154,6 +154,9 @@ public:
 
     // Bytes of heap memory this number holds (0 for small numbers).
     std::size_t HeapBytes() const noexcept;
+    // A hash of the value: numbers that Compare equal hash equal, whatever zero groups they
+    // carry at either end and whatever the sign of a zero.
+    std::uint64_t ValueHash() const noexcept;
 
 private:
     bool ScanForZero() const noexcept; // the groups between the two ends

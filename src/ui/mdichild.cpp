@@ -90,6 +90,7 @@ void TMDIChild::SetModified(bool modified) {
     modified_ = modified;
     setWindowModified(modified);
     if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+    if (modified) emit Edited();
 }
 
 void TMDIChild::BuildMenus() {

@@ -39,6 +39,7 @@ public:
     QString FilePath() const { return filePath_; }
     void SetFilePath(const QString& path);
     bool Modified() const { return modified_; }
+    // Marking the net modified also tells Edited (the run history drops the steps after it).
     void SetModified(bool modified);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
     const TProtoNeuronio* ExpandedModule() const { return expandedModule_; }
@@ -80,6 +81,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+signals:
+    // The net was edited (every edit marks it modified).
+    void Edited();
 
 private:
     void ToolAction(int x, int y);

@@ -3,6 +3,7 @@
 #include "model/dados.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
+#include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
 #include "ui/formbutton.h"
@@ -29,7 +30,8 @@ namespace veltra {
 namespace {
 
 constexpr int PaintIntervalMs = 20;
-constexpr QSize DesignedSize(384, 200);
+// The seed's 384 x 200, and the strip that watches and steers a run below it.
+constexpr QSize DesignedSize(384, 200 + TRunSteering::StripHeight);
 
 } // namespace
 
@@ -83,6 +85,11 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     connect(add, &QPushButton::clicked, this, [this] { ButtonAddClick(); });
     connect(rem, &QPushButton::clicked, this, [this] { ButtonRemoveClick(); });
 
+    steering_ = new TRunSteering(*this, mainForm, control_);
+    steering_->setGeometry(0, 200, 384, TRunSteering::StripHeight);
+    anchors_.Add(steering_, TAnchors::Bottom | TAnchors::Width);
+    control_.SetHistoryBudget(TRunHistory::DefaultBudget);
+
     control_.SetStepRunner(TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); }));
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
@@ -106,6 +113,7 @@ void TFormRunBrowser::WindowClosing(TMDIChild& window) {
 }
 
 void TFormRunBrowser::ShowRows() {
+    steering_->Refreshed(); // the plot records every step, draws once per frame
     // During a run the rows change faster than a screen shows them: the list is repainted at
     // most once per frame interval, while its texts follow every step.
     const bool holdPaint =
@@ -116,6 +124,7 @@ void TFormRunBrowser::ShowRows() {
         QTimer::singleShot(PaintIntervalMs, this, [this] { ReleasePaint(); });
     } else if (!holdPaint && runView_->updatesEnabled()) {
         paintClock_.start();
+        steering_->ShowStep();
     }
     rows_->SetRows(control_.Rows());
     if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
@@ -126,6 +135,7 @@ void TFormRunBrowser::ReleasePaint() {
     rows_->Hold(false);
     runView_->setUpdatesEnabled(true);
     paintClock_.start();
+    steering_->ShowStep();
 }
 
 void TFormRunBrowser::OKBtnClick() {
@@ -133,6 +143,7 @@ void TFormRunBrowser::OKBtnClick() {
 }
 
 void TFormRunBrowser::stepClick() {
+    TrackEdits();
     // A long step can be abandoned with Stop while it computes.
     if (!control_.Running()) buttonStop_->setEnabled(true);
     Guarded(mainForm_.Prompter(), this, [this] { control_.Step(); });
@@ -140,12 +151,24 @@ void TFormRunBrowser::stepClick() {
 }
 
 void TFormRunBrowser::ButtonRunClick() {
+    RunLimited(-1);
+}
+
+void TFormRunBrowser::RunLimited(long long limit) {
     // Remember which window this run steps, so that closing it ends the run.
     TMDIChild* child = mainForm_.ActiveChild();
     if (child != nullptr) runWindows_.push_back({child, &child->Document()});
     const std::size_t depth = runWindows_.size();
     buttonStop_->setEnabled(true);
-    Guarded(mainForm_.Prompter(), this, [this] { control_.Run(); });
+    TrackEdits();
+    steering_->RunStarted();
+    Guarded(mainForm_.Prompter(), this, [this, limit] {
+        if (limit < 0)
+            control_.Run();
+        else
+            control_.RunSteps(limit);
+    });
+    steering_->RunEnded();
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
     if (!control_.Running()) {
@@ -160,7 +183,19 @@ void TFormRunBrowser::ButtonStopClick() {
     buttonStop_->setEnabled(false);
 }
 
+void TFormRunBrowser::TrackEdits() {
+    if (TMDIChild* child = mainForm_.ActiveChild())
+        connect(child, &TMDIChild::Edited, this, &TFormRunBrowser::ChildEdited,
+                Qt::UniqueConnection);
+}
+
+void TFormRunBrowser::ChildEdited() {
+    if (auto* child = qobject_cast<TMDIChild*>(sender())) control_.NetEdited(&child->Document());
+    steering_->ShowStep();
+}
+
 void TFormRunBrowser::ButtonResetClick() {
+    TrackEdits();
     Guarded(mainForm_.Prompter(), this, [this] { control_.Reset(); });
 }
 

@@ -20,6 +20,7 @@ class TDados;
 class TFormRunList;
 class TMainForm;
 class TMDIChild;
+class TRunSteering;
 class TRunViewModel;
 
 class TFormRunBrowser final : public QDialog {
@@ -39,6 +40,11 @@ public:
     void ButtonResetClick();
     void ButtonAddClick();
     void ButtonRemoveClick();
+    // Run, at most `limit` steps (negative: no limit), as Run does otherwise.
+    void RunLimited(long long limit);
+    // Edits of the active window's net from now on cut its run history short.
+    void TrackEdits();
+    TRunSteering& Steering() { return *steering_; }
 
     bool Running() const { return control_.Running(); }
     TRunControl& Control() { return control_; }
@@ -63,6 +69,8 @@ private:
     void ForgetClosedRuns();
     // The check mark of Execution1 and the down state of execution_bt follow the browser.
     void MarkShown(bool shown);
+    // A tracked window's net was edited.
+    void ChildEdited();
 
     struct RunWindow {
         QPointer<TMDIChild> window;
@@ -74,6 +82,7 @@ private:
     QTreeView* runView_;
     TRunViewModel* rows_;
     QPushButton* buttonStop_;
+    TRunSteering* steering_;
     TAnchors anchors_;
     QElapsedTimer paintClock_;          // since the list was last allowed to repaint
     std::vector<RunWindow> runWindows_; // the windows of the runs in progress, innermost last

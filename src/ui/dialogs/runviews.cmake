@@ -10,10 +10,16 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.h ${CMAKE_CURRENT_LIST_DIR}/runviewmodel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stepworker.h ${CMAKE_CURRENT_LIST_DIR}/stepworker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runsteering.h ${CMAKE_CURRENT_LIST_DIR}/runsteering.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stopwhen.h ${CMAKE_CURRENT_LIST_DIR}/stopwhen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plotdata.h ${CMAKE_CURRENT_LIST_DIR}/plotdata.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plotwindow.h ${CMAKE_CURRENT_LIST_DIR}/plotwindow.cpp
 )
 target_link_libraries(veltra_ui PUBLIC Qt6::PrintSupport)
 
 if(VELTRA_BUILD_BENCH)
   add_executable(veltra_runview_bench ${PROJECT_SOURCE_DIR}/bench/runview_bench.cpp)
   target_link_libraries(veltra_runview_bench PRIVATE veltra_ui veltra_warnings)
+  add_executable(veltra_plot_bench ${PROJECT_SOURCE_DIR}/bench/plot_bench.cpp)
+  target_link_libraries(veltra_plot_bench PRIVATE veltra_ui veltra_warnings)
 endif()

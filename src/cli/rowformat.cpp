@@ -1,0 +1,138 @@
+#include "cli/rowformat.h"
+
+#include "cli/loadnet.h"
+#include "model/dados.h"
+#include "model/outputs.h"
+
+#include <ostream>
+
+namespace veltra::cli {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at text[i], 0 when the byte starts none.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = byte(i);
+    std::size_t n = c >= 0xf0 && c <= 0xf4 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
+    if (c < 0xc2 || i + n > text.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((byte(i + k) & 0xc0) != 0x80) return 0;
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (n == 3 && ((c == 0xe0 && byte(i + 1) < 0xa0) || (c == 0xed && byte(i + 1) >= 0xa0)))
+        return 0;
+    if (n == 4 && ((c == 0xf0 && byte(i + 1) < 0x90) || (c == 0xf4 && byte(i + 1) >= 0x90)))
+        return 0;
+    return n;
+}
+
+} // namespace
+
+bool ParseRowFormat(std::string_view text, TRowFormat& format) {
+    if (text == "tsv")
+        format = TRowFormat::Tsv;
+    else if (text == "csv")
+        format = TRowFormat::Csv;
+    else if (text == "json")
+        format = TRowFormat::Json;
+    else
+        return false;
+    return true;
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string field = "\"";
+    for (const char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+std::string JsonString(std::string_view text) {
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string s = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            s += '\\';
+            s += static_cast<char>(c);
+        } else if (c == '\n') {
+            s += "\\n";
+        } else if (c == '\t') {
+            s += "\\t";
+        } else if (c == '\r') {
+            s += "\\r";
+        } else if (c < 0x20 || c == 0x7f) {
+            s += "\\u00";
+            s += Hex[c >> 4];
+            s += Hex[c & 15];
+        } else if (c >= 0x80) {
+            const std::size_t n = Utf8Length(text, i);
+            if (n == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
+                // A C1 control (U+0080 to U+009F) acts on a terminal as ESC does.
+                const auto code = static_cast<unsigned char>(text[i + 1]);
+                s += "\\u00";
+                s += Hex[code >> 4];
+                s += Hex[code & 15];
+                i += 2;
+                continue;
+            }
+            if (n > 0) {
+                s.append(text.substr(i, n));
+                i += n;
+                continue;
+            }
+            s += "\\u00";
+            s += Hex[c >> 4];
+            s += Hex[c & 15];
+        } else {
+            s += static_cast<char>(c);
+        }
+        ++i;
+    }
+    return s + '"';
+}
+
+void TRowPrinter::Row(long long step, std::string_view kind, std::string_view label,
+                      std::string_view value, bool& first) {
+    switch (format_) {
+    case TRowFormat::Tsv:
+        out_ << step << '\t' << kind << '\t' << EscapeField(label) << '\t' << EscapeField(value)
+             << '\n';
+        break;
+    case TRowFormat::Csv:
+        out_ << step << ',' << kind << ',' << CsvField(label) << ',' << CsvField(value) << "\r\n";
+        break;
+    case TRowFormat::Json:
+        out_ << (first ? "" : ",") << "{\"kind\":" << JsonString(kind)
+             << ",\"label\":" << JsonString(label) << ",\"value\":" << JsonString(value) << '}';
+        break;
+    }
+    first = false;
+}
+
+void TRowPrinter::Print(TDados& document, long long step, bool rows, bool logs) {
+    if (format_ == TRowFormat::Csv && !headerDone_) out_ << "step,kind,label,value\r\n";
+    headerDone_ = true;
+    if (format_ == TRowFormat::Json) out_ << "{\"step\":" << step << ",\"rows\":[";
+    bool first = true;
+    if (rows) {
+        for (const auto& element : document.Elements())
+            Row(step, KindName(element->Kind()), element->Label(), element->ValueText(), first);
+    }
+    if (logs) {
+        for (const auto& element : document.Elements()) {
+            if (element->Kind() != TElementKind::Output) continue;
+            const TValueLog& log = static_cast<const TOutputs&>(*element).Log();
+            std::string values;
+            for (std::size_t i = 0; i < log.Size(); ++i)
+                values += (i ? " " : "") + log.At(i);
+            Row(step, "log", element->Label(), values, first);
+        }
+    }
+    if (format_ == TRowFormat::Json) out_ << "]}\n";
+}
+
+} // namespace veltra::cli

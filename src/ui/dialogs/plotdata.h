@@ -1,0 +1,82 @@
+// What the Plot window draws: for every watched element, its value after every step as it was
+// run (exact, plus the double and the digit count used only for drawing), and the per-pixel
+// decimation that keeps a redraw of many long series fast. No Qt here.
+#pragma once
+
+#include "numeric/infinito.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace veltra {
+
+class TProtoLista;
+
+// The value as the nearest double (0 when it has no groups; +-huge beyond double's range).
+double ToDouble(const TInfinito& value);
+
+struct TPlotSeries {
+    const void* key = nullptr; // the element; null once it is released
+    std::string label;
+    std::vector<long long> steps; // ascending
+    std::vector<double> values;
+    std::vector<double> digits;  // before and after the point together
+    std::deque<TInfinito> exact; // a deque: growing never moves the numbers held
+    // The extremes of values and digits, kept as points come and go, so that fitting the view
+    // after every frame of a run does not pass over every point again.
+    double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
+    // The extremes of every block of Block points, values and digits: a pixel column that
+    // spans whole blocks reads their summaries instead of their points (a redraw of many long
+    // series is bound by memory, not by arithmetic).
+    static constexpr std::size_t Block = 32;
+    std::vector<double> blockValueLow, blockValueHigh, blockDigitsLow, blockDigitsHigh;
+
+    // Drops the points of `step` and later (a step taken back, then taken again).
+    void Truncate(long long step);
+    void Append(long long step, const TInfinito& value);
+    std::size_t Size() const { return steps.size(); }
+    // Works the extremes and block summaries out afresh from the points (for points put into
+    // the vectors directly; Append and Truncate keep them up to date themselves).
+    void Summarise(std::size_t fromPoint = 0);
+    // The index of the point at `step`, -1 when there is none.
+    long long Find(long long step) const;
+};
+
+// One pixel column of a series: the lowest and highest value among its points.
+struct TPlotColumn {
+    int x;
+    double low;
+    double high;
+};
+
+class TPlotData {
+public:
+    // The values of the list's watched elements after `step` (series made as they appear).
+    void Record(long long step, const TProtoLista& list);
+    // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
+    void Add(const void* key, const std::string& label, long long step, const TInfinito& value);
+    void Clear() { series_.clear(); }
+    // An element was released: its series stays, but no longer follows it.
+    void Forget(const void* key);
+
+    const std::vector<TPlotSeries>& Series() const { return series_; }
+    std::vector<TPlotSeries>& Series() { return series_; }
+    bool Empty() const;
+    // The steps and values (or digit counts) the points cover; false when there are none.
+    bool Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const;
+
+private:
+    TPlotSeries& SeriesOf(const void* key, const std::string& label);
+
+    std::vector<TPlotSeries> series_;
+    std::size_t lastFound_ = 0; // Record visits the series in the same order every step
+};
+
+// The columns of `series` between steps x0 and x1 drawn `width` pixels wide: every point in
+// that range lands in one column, so a redraw costs one pass over the visible points and the
+// picture is as many segments as there are columns.
+void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int width,
+              std::vector<TPlotColumn>& columns);
+
+} // namespace veltra

@@ -1,0 +1,101 @@
+// The "Plot" window: the watched elements' values against the step, one series each with a
+// legend. Values are exact; they become doubles only to be drawn, and the point under the
+// mouse shows its exact value. "digits" plots each value's length in digits instead. The wheel
+// zooms (steps; with Shift, values), dragging pans, Fit shows everything; Export writes PNG,
+// SVG or CSV.
+#pragma once
+
+#include "ui/dialogs/plotdata.h"
+
+#include <QElapsedTimer>
+#include <QPointF>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPainter;
+
+namespace veltra {
+
+class TDados;
+class TPrompter;
+
+class TPlotView final : public QWidget {
+public:
+    explicit TPlotView(QWidget* parent);
+
+    TPlotData& Data() { return data_; }
+    bool DigitsMode() const { return digits_; }
+    void SetDigitsMode(bool digits);
+    // Shows every point (after new data, while the user has not zoomed or panned).
+    void Fit();
+    bool Fitted() const { return fitted_; }
+    // The visible steps and values.
+    void Range(double& x0, double& x1, double& y0, double& y1) const;
+    void SetRange(double x0, double x1, double y0, double y1);
+    // Zooms by `factor` (below 1: in) around the widget point, in steps or in values.
+    void Zoom(QPointF at, double factor, bool values);
+
+    // The text of the point nearest to the widget point ("LABEL, step S: VALUE"), empty when
+    // none lies within a few pixels.
+    QString PointText(QPointF at) const;
+    // Draws the whole picture (axes, series, legend) at `size`.
+    void Paint(QPainter& painter, QSize size) const;
+    QString Svg() const;
+    // How long the last paint took, in milliseconds.
+    double LastPaintMs() const { return lastPaintMs_; }
+    // step,LABEL1,LABEL2,... then one row per step with the exact values.
+    std::string Csv() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QRectF PlotArea(QSize size) const;
+    QPointF ToPixel(double step, double value, const QRectF& area) const;
+
+    TPlotData data_;
+    bool digits_ = false;
+    bool fitted_ = true;
+    double x0_ = 0, x1_ = 1, y0_ = 0, y1_ = 1;
+    bool dragging_ = false;
+    QPointF dragFrom_;
+    mutable std::vector<TPlotColumn> columns_; // reused by every redraw
+    double lastPaintMs_ = 0;
+};
+
+class TPlotWindow final : public QWidget {
+public:
+    TPlotWindow(QWidget* parent, TPrompter& prompter);
+    ~TPlotWindow() override;
+
+    TPlotView& View() { return *view_; }
+    // After every step or refresh: records the watched values of the net (a net of another
+    // window starts the plot afresh). Only while the window is shown.
+    void Record(TDados* document, long long step);
+    // Draws the new points. During a run at most once per ten times the last paint took (and
+    // at most once per frame), so that drawing never takes more than a tenth of a run's time;
+    // `now` draws at once (the run has ended).
+    void Redraw(bool now = false);
+    // Export by the file's extension (.png, .svg, .csv); false when it could not be written.
+    bool ExportTo(const QString& path);
+    void ExportClick();
+    // The text of the point last hovered.
+    QString PointText() const;
+    void ShowPoint(const QString& text);
+
+private:
+    TPrompter& prompter_;
+    TPlotView* view_;
+    QCheckBox* digits_;
+    QLabel* point_;
+    const TDados* document_ = nullptr;
+    QElapsedTimer sinceRedraw_;
+    int releaseToken_ = 0; // series forget elements as they are released
+};
+
+} // namespace veltra

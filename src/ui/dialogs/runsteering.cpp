@@ -1,0 +1,196 @@
+#include "ui/dialogs/runsteering.h"
+
+#include "execution/runcontrol.h"
+#include "ui/dialogs/plotwindow.h"
+#include "ui/dialogs/runbrowser.h"
+#include "ui/dialogs/stopwhen.h"
+#include "ui/mainform.h"
+#include "ui/mdichild.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+namespace veltra {
+
+namespace {
+
+QPushButton* StripButton(QWidget* parent, const char* name, const QString& caption, QRect at) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(at);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* StripLabel(QWidget* parent, const char* name, QRect at) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(at);
+    return label;
+}
+
+} // namespace
+
+template <typename Body> void TRunSteering::Guarded(Body body) {
+    // No exception crosses the event loop; the message says why the command did nothing.
+    try {
+        body();
+    } catch (const std::exception& error) {
+        mainForm_.Prompter().Message(&browser_, QString::fromStdString(error.what()));
+    }
+}
+
+TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control)
+    : QWidget(&browser), browser_(browser), mainForm_(mainForm), control_(control) {
+    setObjectName(QStringLiteral("RunSteering"));
+    step_ = StripLabel(this, "LabelStep", {8, 4, 110, 22});
+    rate_ = StripLabel(this, "LabelRate", {120, 4, 100, 22});
+    count_ = new QSpinBox(this);
+    count_->setObjectName(QStringLiteral("SpinRunSteps"));
+    count_->setGeometry(222, 4, 62, 24);
+    count_->setRange(1, 1000000000);
+    count_->setValue(100);
+    runSteps_ = StripButton(this, "ButtonRunSteps", QStringLiteral("Run 100"), {288, 4, 88, 25});
+    auto* back = StripButton(this, "ButtonStepBack", QStringLiteral("Step Back"), {6, 32, 86, 25});
+    auto* goTo = StripButton(this, "ButtonGoTo", QStringLiteral("Go to Step..."), {96, 32, 96, 25});
+    auto* when =
+        StripButton(this, "ButtonStopWhen", QStringLiteral("Stop When..."), {196, 32, 88, 25});
+    auto* plot = StripButton(this, "ButtonPlot", QStringLiteral("Plot"), {288, 32, 88, 25});
+    report_ = StripLabel(this, "LabelStopReport", {8, 60, 368, 22});
+    stopWhen_ = new TStopWhenDialog(&browser_);
+    plot_ = new TPlotWindow(&mainForm_, mainForm_.Prompter());
+    connect(plot, &QPushButton::clicked, this, [this] { ButtonPlotClick(); });
+    // The View menu offers the plot beside the Execution Browser.
+    if (auto* execution = mainForm_.findChild<QAction*>(QStringLiteral("Execution1"))) {
+        for (QObject* holder : execution->associatedObjects()) {
+            auto* menu = qobject_cast<QMenu*>(holder);
+            if (menu == nullptr) continue;
+            QAction* item = menu->addAction(QStringLiteral("Plot"));
+            item->setObjectName(QStringLiteral("Plot1"));
+            connect(item, &QAction::triggered, this, [this] { ButtonPlotClick(); });
+            break;
+        }
+    }
+
+    connect(count_, &QSpinBox::valueChanged, this,
+            [this](int n) { runSteps_->setText(QStringLiteral("Run %1").arg(n)); });
+    connect(runSteps_, &QPushButton::clicked, this, [this] { ButtonRunStepsClick(); });
+    connect(back, &QPushButton::clicked, this, [this] { ButtonStepBackClick(); });
+    connect(goTo, &QPushButton::clicked, this, [this] { ButtonGoToClick(); });
+    connect(when, &QPushButton::clicked, this, [this] { ButtonStopWhenClick(); });
+    ShowStep();
+}
+
+void TRunSteering::Refreshed() {
+    if (!plot_->isVisible()) return;
+    TMDIChild* child = mainForm_.ActiveChild();
+    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep());
+}
+
+void TRunSteering::ButtonPlotClick() {
+    plot_->show();
+    plot_->raise();
+    Refreshed(); // the values as they stand now
+    plot_->Redraw(true);
+}
+
+void TRunSteering::ShowStep() {
+    plot_->Redraw(!control_.Running()); // outside a run every change shows at once
+    const long long step = control_.CurrentStep();
+    step_->setText(QStringLiteral("Step %1").arg(step));
+    if (control_.Running()) ShowRate();
+}
+
+void TRunSteering::ShowRate() {
+    const qint64 ns = runClock_.isValid() ? runClock_.nsecsElapsed() : 0;
+    if (ns <= 0) return;
+    const double rate =
+        1e9 * static_cast<double>(control_.CurrentStep() - runFirstStep_) / static_cast<double>(ns);
+    rate_->setText(QStringLiteral("%1 steps/s").arg(rate, 0, 'f', 0));
+}
+
+void TRunSteering::RunStarted() {
+    runClock_.start();
+    runFirstStep_ = control_.CurrentStep();
+    rate_->clear();
+    report_->clear();
+}
+
+void TRunSteering::RunEnded() {
+    ShowStep();
+    if (control_.Running()) return; // an inner run ended inside an outer one
+    ShowRate();                     // the run's average
+    report_->setText(QString::fromStdString(control_.StopReport()));
+    const int met = control_.MetCondition();
+    if (met < 0) return;
+    // The row of the element whose condition was met shows selected.
+    const TStopCondition& c = control_.Conditions().Items()[static_cast<std::size_t>(met)];
+    const auto& rows = control_.Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (c.element == nullptr || rows[i].element != c.element) continue;
+        QTreeView& view = browser_.RunView();
+        const QModelIndex index = view.model()->index(static_cast<int>(i), 0);
+        view.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+        view.scrollTo(index);
+    }
+}
+
+void TRunSteering::ButtonRunStepsClick() {
+    browser_.RunLimited(count_->value());
+}
+
+void TRunSteering::ButtonStepBackClick() {
+    Guarded([this] { control_.StepBack(); });
+    ShowStep();
+}
+
+void TRunSteering::ButtonGoToClick() {
+    if (mainForm_.ActiveChild() == nullptr) return;
+    browser_.TrackEdits();
+    TRunHistory& history = control_.History(mainForm_.ActiveChild()->Document());
+    QDialog ask(&browser_);
+    ask.setObjectName(QStringLiteral("GoToStepDialog"));
+    ask.setWindowTitle(QStringLiteral("Go to Step..."));
+    auto* layout = new QVBoxLayout(&ask);
+    auto* label = new QLabel(
+        QStringLiteral("Step (%1 to %2):").arg(history.First()).arg(history.Last()), &ask);
+    auto* spin = new QSpinBox(&ask);
+    spin->setObjectName(QStringLiteral("SpinGoTo"));
+    spin->setRange(static_cast<int>(std::min<long long>(history.First(), INT_MAX)),
+                   static_cast<int>(std::min<long long>(history.Last(), INT_MAX)));
+    spin->setValue(static_cast<int>(std::min<long long>(history.Step(), INT_MAX)));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    layout->addWidget(label);
+    layout->addWidget(spin);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    if (mainForm_.Prompter().ExecDialog(ask) != QDialog::Accepted) return;
+    const long long target = spin->value();
+    Guarded([&] { control_.GoTo(target); });
+    ShowStep();
+}
+
+void TRunSteering::ButtonStopWhenClick() {
+    std::vector<TProtoNeuronio*> watched;
+    for (const TWatchRow& row : control_.Rows())
+        watched.push_back(row.element);
+    stopWhen_->Load(control_.Conditions().Items(), watched);
+    if (mainForm_.Prompter().ExecDialog(*stopWhen_) != QDialog::Accepted) return;
+    control_.Conditions().Items() = stopWhen_->Conditions();
+}
+
+} // namespace veltra

@@ -1,0 +1,62 @@
+// The strip under the Execution Browser's list that watches and steers a run: the step since
+// load or Reset and, while running, the rate; Run N steps; Step Back and Go to Step; the Stop
+// When conditions and what ended the run; the Plot window.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace veltra {
+
+class TFormRunBrowser;
+class TMainForm;
+class TPlotWindow;
+class TRunControl;
+class TStopWhenDialog;
+
+class TRunSteering final : public QWidget {
+public:
+    static constexpr int StripHeight = 88;
+
+    TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control);
+
+    // After every refresh: the plot records the values.
+    void Refreshed();
+    // At most once per frame during a run: the step, the rate, the plot.
+    void ShowStep();
+    // A run begins or has ended (ended: what stopped it, the row it concerns highlighted).
+    void RunStarted();
+    void RunEnded();
+
+    void ButtonRunStepsClick();
+    void ButtonStepBackClick();
+    void ButtonGoToClick();
+    void ButtonStopWhenClick();
+    // Shows the Plot window (the browser's Plot button and the View menu's Plot).
+    void ButtonPlotClick();
+    TPlotWindow& Plot() { return *plot_; }
+
+private:
+    template <typename Body> void Guarded(Body body);
+    // Steps per second since the run began.
+    void ShowRate();
+
+    TFormRunBrowser& browser_;
+    TMainForm& mainForm_;
+    TRunControl& control_;
+    QLabel* step_;
+    QLabel* rate_;
+    QSpinBox* count_;
+    QPushButton* runSteps_;
+    QLabel* report_;
+    TStopWhenDialog* stopWhen_;
+    TPlotWindow* plot_;
+    QElapsedTimer runClock_;
+    long long runFirstStep_ = 0;
+};
+
+} // namespace veltra
