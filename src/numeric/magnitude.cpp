@@ -46,6 +46,11 @@ void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w)
         acc[i] += std::uint64_t(a[i]) * w;
 }
 
+void RowMulSubPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    for (std::size_t i = 0; i < n; ++i)
+        acc[i] -= std::uint64_t(a[i]) * w;
+}
+
 } // namespace detail
 
 namespace {
@@ -67,14 +72,16 @@ struct Kernels {
     Limb (*sub)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
     int (*compare)(const Limb*, const Limb*, std::size_t);
     void (*rowMulAdd)(std::uint64_t*, const Limb*, std::size_t, Limb);
+    void (*rowMulSub)(std::uint64_t*, const Limb*, std::size_t, Limb);
     Limb (*mulWord)(Limb*, const Limb*, std::size_t, Limb, Limb);
 };
 
-constexpr Kernels kPortable{detail::AddPortable, detail::SubPortable, detail::ComparePortable,
-                            detail::RowMulAddPortable, detail::MulWordPortable};
+constexpr Kernels kPortable{detail::AddPortable,       detail::SubPortable,
+                            detail::ComparePortable,   detail::RowMulAddPortable,
+                            detail::RowMulSubPortable, detail::MulWordPortable};
 #if VELTRA_HAVE_X86_KERNELS
-constexpr Kernels kAvx2{detail::AddAvx2, detail::SubAvx2, detail::CompareAvx2,
-                        detail::RowMulAddAvx2, detail::MulWordAvx2};
+constexpr Kernels kAvx2{detail::AddAvx2,       detail::SubAvx2,       detail::CompareAvx2,
+                        detail::RowMulAddAvx2, detail::RowMulSubAvx2, detail::MulWordAvx2};
 #endif
 
 bool VectorSupported() {
@@ -122,6 +129,22 @@ Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
     VELTRA_EXPECTS(SameOrApart(r, a, n) && SameOrApart(r, b, n));
     return n < VectorMin ? detail::AddPortable(r, a, b, n, carry)
                          : Active()->add(r, a, b, n, carry);
+}
+
+void RowMulAdd(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    VELTRA_EXPECTS(w < Base && Groups(a, n));
+    if (n < VectorMin)
+        detail::RowMulAddPortable(acc, a, n, w);
+    else
+        Active()->rowMulAdd(acc, a, n, w);
+}
+
+void RowMulSub(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    VELTRA_EXPECTS(w < Base && Groups(a, n));
+    if (n < VectorMin)
+        detail::RowMulSubPortable(acc, a, n, w);
+    else
+        Active()->rowMulSub(acc, a, n, w);
 }
 
 Limb AddCarry(Limb* r, std::size_t n, Limb carry) {

@@ -24,6 +24,13 @@ Limb SubBorrow(Limb* r, std::size_t n, Limb borrow);
 int Compare(const Limb* a, const Limb* b, std::size_t n);
 // r[0..n) = a[0..n) * w + carry, w below Base; returns the top group.
 Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry = 0);
+// acc[0..n) += a[0..n) * w (RowMulAdd) or -= (RowMulSub), modulo 2^64: 64-bit column sums
+// that hold up to ColumnTerms signed products of two groups before any carry is needed.
+void RowMulAdd(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSub(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+// Products of two groups (each below Base^2) a signed 64-bit column can take, with room left
+// for a carry from below.
+inline constexpr std::size_t ColumnTerms = 900;
 // r[0..na+nb) = a * b. r must not overlap a or b; na, nb > 0.
 void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 // Chooses the vector kernels (when the processor has them) or the portable ones; returns

@@ -102,6 +102,20 @@ __attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Lim
         acc[i] += std::uint64_t(a[i]) * w;
 }
 
+__attribute__((target("avx2"))) void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n,
+                                                   Limb w) {
+    const __m256i wv = _mm256_set1_epi64x(w);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m256i av =
+            _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)));
+        __m256i* p = reinterpret_cast<__m256i*>(acc + i);
+        _mm256_storeu_si256(p, _mm256_sub_epi64(_mm256_loadu_si256(p), _mm256_mul_epu32(av, wv)));
+    }
+    for (; i < n; ++i)
+        acc[i] -= std::uint64_t(a[i]) * w;
+}
+
 // Products by one group w: a[i] * w = q[i] * Base + lo[i], with q estimated in double
 // precision (off by at most one, then corrected exactly), and r[i] = lo[i] + q[i-1] + carry.
 __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w,

@@ -15,6 +15,7 @@ Limb AddPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carr
 Limb SubPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow);
 int ComparePortable(const Limb* a, const Limb* b, std::size_t n);
 void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSubPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 Limb MulWordPortable(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry);
 
 #if VELTRA_HAVE_X86_KERNELS
@@ -22,6 +23,7 @@ Limb AddAvx2(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry);
 Limb SubAvx2(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow);
 int CompareAvx2(const Limb* a, const Limb* b, std::size_t n);
 void RowMulAddAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry);
 #endif
 
