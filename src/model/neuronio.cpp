@@ -36,11 +36,23 @@ bool TNeuronio::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
 }
 
 void TNeuronio::AddInput(const TInfinito& contribution) {
+    SumInputs(); // the sum's groups depend on the order of what it adds
     inputSum_.AddInPlace(contribution);
 }
 
+bool TNeuronio::SumAtOnce = true;
+
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
-    inputSum_.AddProduct(weight, value);
+    if (SumAtOnce)
+        pending_.push_back({&weight, &value});
+    else
+        inputSum_.AddProduct(weight, value);
+}
+
+void TNeuronio::SumInputs() {
+    if (pending_.empty()) return;
+    inputSum_.AddProducts(pending_.data(), pending_.size());
+    pending_.clear();
 }
 
 std::string TNeuronio::ValueText() const {
@@ -48,6 +60,7 @@ std::string TNeuronio::ValueText() const {
 }
 
 void TNeuronio::Commit() {
+    SumInputs(); // already done when the net steps; a lone element commits what it was sent
     activation_->EvaluateInto(inputSum_, activity_);
     // The same number as SetFromText("0") gives, copied into the buffer already there
     // instead of parsed afresh every step.
@@ -91,6 +104,7 @@ bool TNeuronio::IsFinished() const {
 }
 
 void TNeuronio::Reset() {
+    pending_.clear();
     activity_.SetFromText("0");
     inputSum_.SetFromText("0");
 }

@@ -5,11 +5,17 @@
 #include "model/activacao.h"
 #include "model/protoneuronio.h"
 
+#include <vector>
+
 namespace veltra {
 
 class TNeuronio final : public TProtoNeuronio {
 public:
     TNeuronio();
+
+    // Whether a neuron sums its inputs at once in SumInputs (column sums) rather than product
+    // by product as they arrive. The two give the same digits and groups; tests compare them.
+    static bool SumAtOnce; // true
 
     TElementKind Kind() const override { return TElementKind::Neuron; }
 
@@ -18,7 +24,11 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void AddInput(const TInfinito& contribution) override;
     void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
-    void DiscardInput() noexcept override { inputSum_ = ZeroValue(); }
+    void DiscardInput() noexcept override {
+        pending_.clear();
+        inputSum_ = ZeroValue();
+    }
+    void SumInputs() override;
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;
@@ -40,6 +50,7 @@ public:
     bool Loop() const { return loop_; }
     void SetLoop(bool loop) { loop_ = loop; }
     TInfinito& Activity() { return activity_; }
+    // What SumInputs has summed so far (products still pending are not in it).
     const TInfinito& InputSum() const { return inputSum_; }
 
 private:
@@ -47,6 +58,9 @@ private:
     bool loop_ = false;
     TInfinito activity_;
     TInfinito inputSum_;
+    // Products recorded by AddWeighted since the last SumInputs: the weights and values stay
+    // put until the commit, and the whole sum is cheaper at once than product by product.
+    std::vector<TInfinito::TProduct> pending_;
 };
 
 } // namespace veltra

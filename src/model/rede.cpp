@@ -17,6 +17,7 @@ void TRede::Step() {
 void TRede::Propagate() {
     try {
         elements_->PropagateAll();
+        elements_->SumInputsAll();
     } catch (...) {
         elements_->DiscardInputAll();
         throw;
