@@ -20,7 +20,6 @@
 #include "infinitoops.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -43,26 +42,15 @@ double LeadingBound(const TInfinito& x) {
     return m;
 }
 
-// Columns as two's complement: a negative product is subtracted.
-std::int64_t FloorDiv(std::int64_t x, std::int64_t& rem) {
-    std::int64_t q = x / std::int64_t(Base);
-    rem = x - q * std::int64_t(Base);
-    if (rem < 0) {
-        rem += Base;
-        --q;
-    }
-    return q;
-}
-
-// Carries columns [0, n-1) into groups in [0, Base); the last column keeps what came up.
+// The same in place, for a column sum that must carry before it can take more products: the
+// last column keeps what came up.
 void CarryInPlace(std::uint64_t* col, std::size_t n) {
-    std::int64_t carry = 0;
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        std::int64_t rem;
-        carry = FloorDiv(std::int64_t(col[i]) + carry, rem);
-        col[i] = std::uint64_t(rem);
-    }
-    col[n - 1] = std::uint64_t(std::int64_t(col[n - 1]) + carry);
+    thread_local std::vector<Limb> groups;
+    groups.resize(n - 1);
+    const std::int64_t up = mag::CarryColumns(col, n - 1, groups.data());
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        col[i] = groups[i];
+    col[n - 1] = std::uint64_t(std::int64_t(col[n - 1]) + up);
 }
 
 bool ColumnSum(TInfinito& x, const TInfinito::TProduct* p, std::size_t count) {
@@ -99,7 +87,9 @@ bool ColumnSum(TInfinito& x, const TInfinito::TProduct* p, std::size_t count) {
             const std::int64_t pt = std::int64_t(TInfinitoOps::Top(a)) + TInfinitoOps::Top(b);
             const std::int64_t below = (top - pt) / GroupDigits + 1;
             if (below > 4) continue; // under Base^-3 each: counted by the margin below
-            bound += LeadingBound(a) * LeadingBound(b) * std::pow(double(Base), -double(below));
+            static_assert(Base == 100000000, "the scales below are powers of 1/Base");
+            constexpr double Scale[] = {0, 1e-8, 1e-16, 1e-24, 1e-32};
+            bound += LeadingBound(a) * LeadingBound(b) * Scale[below];
         }
         if (bound + double(count) * 1e-20 >= 0.999) return false;
     }
@@ -107,9 +97,16 @@ bool ColumnSum(TInfinito& x, const TInfinito::TProduct* p, std::size_t count) {
     // Columns from low up to three groups above the top: room for the carries of any
     // one-sign sum of fewer than Base^2 products.
     const std::size_t n = std::size_t((top - low) / GroupDigits) + 4;
-    thread_local std::vector<std::uint64_t> columns;
-    columns.assign(n, 0);
-    std::uint64_t* col = columns.data();
+    // Short sums (most of them) keep their columns on the stack.
+    constexpr std::size_t StackColumns = 128;
+    std::uint64_t stackColumns[StackColumns];
+    thread_local std::vector<std::uint64_t> heapColumns;
+    std::uint64_t* col = stackColumns;
+    if (n > StackColumns) {
+        heapColumns.resize(n);
+        col = heapColumns.data();
+    }
+    std::memset(col, 0, n * sizeof(std::uint64_t));
     std::size_t terms = 0; // products of two groups any column may hold so far
     for (std::size_t k = 0; k < count; ++k) {
         const TInfinito& a = *p[k].weight;
@@ -136,48 +133,49 @@ bool ColumnSum(TInfinito& x, const TInfinito::TProduct* p, std::size_t count) {
                 mag::RowMulSub(at + r, TInfinitoOps::Mags(v), TInfinitoOps::Size(v), wd[r]);
         }
     }
-    CarryInPlace(col, n);
-    // The top column now holds the sum's share above all the others: 0, or -1 for a negative
-    // sum (the groups below are then Base^(n-1) minus its magnitude).
-    const std::int64_t over = std::int64_t(col[n - 1]);
+    // Groups 0..n-2 straight into the sum; the top column then holds 0, or -1 for a negative
+    // sum (whose groups are then Base^(n-1) minus its magnitude).
+    // Room to spare when the sum outgrows its buffer, as values that gain digits every step
+    // would otherwise reallocate every step.
+    const std::size_t groups = std::size_t((top - low) / GroupDigits) + 1;
+    TInfinitoOps::Shape(x, n - 1, std::int32_t(low), n > TInfinitoOps::Capacity(x) ? n + n / 2 : n);
+    Limb* d = TInfinitoOps::Mags(x);
+    const std::int64_t over = std::int64_t(col[n - 1]) + mag::CarryColumns(col, n - 1, d);
     VELTRA_EXPECTS(over == 0 || over == -1);
     int valueSign = over < 0 ? -1 : 0;
     if (over < 0) {
         std::size_t i = 0;
-        while (i + 1 < n && col[i] == 0)
+        while (i + 1 < n && d[i] == 0)
             ++i;
-        col[i] = Base - col[i];
+        d[i] = Base - d[i];
         for (++i; i + 1 < n; ++i)
-            col[i] = Base - 1 - col[i];
-        col[n - 1] = 0;
+            d[i] = Base - 1 - d[i];
     }
-    std::size_t lead = n - 1; // the leading non-zero group, or n - 1 for zero
-    while (lead > 0 && col[lead] == 0)
+    std::size_t lead = n - 2; // the leading non-zero group, or 0 for zero
+    while (lead > 0 && d[lead] == 0)
         --lead;
-    if (valueSign == 0 && col[lead] != 0) valueSign = 1;
-    std::size_t groups = std::size_t((top - low) / GroupDigits) + 1;
-    if (col[lead] != 0) {
+    if (valueSign == 0 && d[lead] != 0) valueSign = 1;
+    std::size_t size = groups;
+    if (d[lead] != 0) {
         // Mixed signs passed the bound only if nothing reached above the products' tops.
         VELTRA_EXPECTS(oneSign || lead < groups);
-        groups = std::max(groups, lead + 1);
+        size = std::max(groups, lead + 1);
     }
-    // Room to spare when the sum outgrows its buffer, as values that gain digits every step
-    // would otherwise reallocate every step.
-    TInfinitoOps::Shape(x, groups, std::int32_t(low),
-                        groups + 1 > TInfinitoOps::Capacity(x) ? groups + groups / 2 + 1
-                                                               : groups + 1);
-    Limb* d = TInfinitoOps::Mags(x);
-    for (std::size_t i = 0; i < groups; ++i)
-        d[i] = Limb(col[i]);
+    TInfinitoOps::Shape(x, size, std::int32_t(low));
     TInfinitoOps::SetSign(x, valueSign);
     return true;
 }
 
 } // namespace
 
+// Up to this many products are added one by one: on the step benchmark's nets (one to six
+// products a neuron) AddProduct's fused pass per product beat filling, carrying and copying
+// the columns; with forty products a neuron the columns won (bench/RESULTS-step.md).
+std::size_t mag::ColumnSumThreshold = 8;
+
 void TInfinito::AddProducts(const TProduct* products, std::size_t count) {
     if (count == 0) return;
-    if (ColumnSum(*this, products, count)) return;
+    if (count > mag::ColumnSumThreshold && ColumnSum(*this, products, count)) return;
     for (std::size_t k = 0; k < count; ++k)
         AddProduct(*products[k].weight, *products[k].value);
 }

@@ -28,6 +28,11 @@ Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry = 0);
 // that hold up to ColumnTerms signed products of two groups before any carry is needed.
 void RowMulAdd(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 void RowMulSub(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+// Carries signed column sums col[0..n) (two's complement, each of magnitude at most
+// ColumnTerms * (Base-1)^2 + Base) into groups out[0..n) in [0, Base) and returns the carry
+// out of the top, so that sum(col[i] Base^i) = sum(out[i] Base^i) + carry Base^n. col is
+// used as scratch.
+std::int64_t CarryColumns(std::uint64_t* col, std::size_t n, Limb* out);
 // Products of two groups (each below Base^2) a signed 64-bit column can take, with room left
 // for a carry from below.
 inline constexpr std::size_t ColumnTerms = 900;
@@ -39,5 +44,8 @@ bool UseVectorKernels(bool on);
 bool VectorKernelsInUse();
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
+// Products a sum must have, more than this, before TInfinito::AddProducts uses column sums
+// rather than one AddProduct each (tunable; tests set 0 to reach the columns every time).
+extern std::size_t ColumnSumThreshold;
 
 } // namespace veltra::mag

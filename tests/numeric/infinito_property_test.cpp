@@ -353,6 +353,7 @@ TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
 // it must carry.
 TEST(InfinitoProperty, ColumnSumsKeepTheLayoutOfProductByProduct) {
     const testing::TKernelScope restore;
+    mag::ColumnSumThreshold = 0;
     for (bool vector : {false, true}) {
         mag::UseVectorKernels(vector);
         TextMaker maker(vector ? 31 : 17);
@@ -400,6 +401,8 @@ TEST(InfinitoProperty, ColumnSumsKeepTheLayoutOfProductByProduct) {
 // A sum that already holds a value, a product of the sum itself, and long weights take the
 // product-by-product route; the answer must not show which route was taken.
 TEST(InfinitoProperty, ColumnSumsOfUnusualInputsAgreeWithProductByProduct) {
+    const testing::TKernelScope restore;
+    mag::ColumnSumThreshold = 0;
     TextMaker maker(5);
     for (int round = 0; round < 300; ++round) {
         TInfinito start(round % 2 == 0 ? maker.Text(30) : "0");
