@@ -49,6 +49,13 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
         inputSum_.AddProduct(weight, value);
 }
 
+std::size_t TNeuronio::PendingWork() const noexcept {
+    std::size_t work = 0;
+    for (const auto& p : pending_)
+        work += std::size_t(p.weight->GroupCount()) * std::size_t(p.value->GroupCount());
+    return work;
+}
+
 void TNeuronio::SumInputs() {
     if (pending_.empty()) return;
     inputSum_.AddProducts(pending_.data(), pending_.size());

@@ -29,6 +29,8 @@ public:
         inputSum_ = ZeroValue();
     }
     void SumInputs() override;
+    // Group products SumInputs has ahead of it: how threads share a step's sums.
+    std::size_t PendingWork() const noexcept;
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;

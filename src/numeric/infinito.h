@@ -50,6 +50,9 @@ public:
     TCancelScope& operator=(const TCancelScope&) = delete;
     // Throws TCancelled when the innermost scope's flag is set (nothing without a scope).
     static void Poll();
+    // The innermost scope's flag on this thread, or null: threads that share a computation
+    // install it too, so one cancel reaches them all.
+    static const std::atomic<bool>* CurrentFlag() noexcept;
 
 private:
     const std::atomic<bool>* previous_;

@@ -5,6 +5,7 @@
 #include "netbuilder.h"
 #include "numeric/magnitude.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -107,6 +108,62 @@ TEST(SumRoutes, EverySumReadsThePreviousStep) {
     EXPECT_EQ(a->ValueText(), "0");
     EXPECT_EQ(b->ValueText(), "0");
     EXPECT_EQ(c->ValueText(), "0.25");
+}
+
+// Threads share a step's sums on every step here (no size threshold): the same nets give the
+// same bytes as on one thread, and a cancel reaches every thread and leaves the net as it was.
+struct ThreadsAlways {
+    unsigned threads = TRede::SumThreads;
+    std::size_t work = TRede::ThreadedWork;
+    explicit ThreadsAlways(unsigned n) {
+        TRede::SumThreads = n;
+        TRede::ThreadedWork = 0;
+    }
+    ~ThreadsAlways() {
+        TRede::SumThreads = threads;
+        TRede::ThreadedWork = work;
+    }
+};
+
+TEST(SumRoutes, ThreadedStepsGiveTheBytesOfOneThread) {
+    for (const bool columns : {false, true}) {
+        const std::size_t saved = mag::ColumnSumThreshold;
+        if (columns) mag::ColumnSumThreshold = 0;
+        for (unsigned seed = 100; seed < 130; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            RandomNet threaded(seed), single(seed);
+            for (int step = 0; step < 20; ++step) {
+                {
+                    const ThreadsAlways on(4);
+                    threaded.net.Step();
+                }
+                {
+                    const ThreadsAlways off(1);
+                    single.net.Step();
+                }
+                ASSERT_EQ(Saved(threaded.net), Saved(single.net)) << "step " << step;
+            }
+        }
+        mag::ColumnSumThreshold = saved;
+    }
+}
+
+TEST(SumRoutes, CancelReachesEveryThreadAndChangesNothing) {
+    const ThreadsAlways on(3);
+    RandomNet net(7);
+    const std::string before = Saved(net.net);
+    std::atomic<bool> flag{true};
+    {
+        TCancelScope scope(flag);
+        EXPECT_THROW(net.net.Step(), TCancelled);
+    }
+    EXPECT_EQ(Saved(net.net), before);
+    for (TNeuronio* n : net.neurons)
+        EXPECT_EQ(n->InputSum().ToText(), "0");
+    net.net.Step(); // and the next step runs as if nothing had happened
+    RandomNet fresh(7);
+    fresh.net.Step();
+    EXPECT_EQ(Saved(net.net), Saved(fresh.net));
 }
 
 } // namespace
