@@ -43,7 +43,10 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
 bool TNeuronio::SumAtOnce = true;
 
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
-    if (SumAtOnce)
+    // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
+    // (the same digits either way, and no record to keep); only many inputs wait for the sum.
+    if (SumAtOnce &&
+        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count()))))
         pending_.push_back({&weight, &value});
     else
         inputSum_.AddProduct(weight, value);

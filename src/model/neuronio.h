@@ -13,8 +13,9 @@ class TNeuronio final : public TProtoNeuronio {
 public:
     TNeuronio();
 
-    // Whether a neuron sums its inputs at once in SumInputs (column sums) rather than product
-    // by product as they arrive. The two give the same digits and groups; tests compare them.
+    // Whether a neuron of many inputs sums them at once in SumInputs (column sums) rather than
+    // product by product as they arrive. The two give the same digits and groups; tests
+    // compare them.
     static bool SumAtOnce; // true
 
     TElementKind Kind() const override { return TElementKind::Neuron; }

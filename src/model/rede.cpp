@@ -22,13 +22,18 @@ std::size_t TRede::ThreadedWork = 4000000;
 
 namespace {
 
-void GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
+// Returns whether a module was met (whose list might be shared with another module).
+bool GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
+    bool module = false;
     for (const auto& e : list) {
-        if (e->Kind() == TElementKind::Neuron)
+        if (e->Kind() == TElementKind::Neuron) {
             out.push_back(static_cast<TNeuronio*>(e.get()));
-        else if (e->Kind() == TElementKind::Module)
+        } else if (e->Kind() == TElementKind::Module) {
             GatherNeurons(static_cast<TModule&>(*e).InnerNet(), out);
+            module = true;
+        }
     }
+    return module;
 }
 
 // The second half of phase 1, shared by threads when the step is big enough to pay for them.
@@ -38,14 +43,20 @@ void GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
 void SumAll(TProtoLista& list) {
     if (TRede::SumThreads <= 1) return list.SumInputsAll();
     std::vector<TNeuronio*> neurons;
-    GatherNeurons(list, neurons);
-    // A list shared by two modules must not be summed twice at once.
-    std::sort(neurons.begin(), neurons.end());
-    neurons.erase(std::unique(neurons.begin(), neurons.end()), neurons.end());
+    const bool modules = GatherNeurons(list, neurons);
     std::size_t work = 0;
-    for (TNeuronio* n : neurons)
-        work += n->PendingWork();
-    if (work < TRede::ThreadedWork || neurons.size() < 2) return list.SumInputsAll();
+    for (std::size_t i = 0; i < neurons.size() && work < TRede::ThreadedWork; ++i)
+        work += neurons[i]->PendingWork();
+    if (work < TRede::ThreadedWork || neurons.size() < 2) {
+        for (TNeuronio* n : neurons)
+            n->SumInputs(); // a neuron met twice (a shared list) has nothing left the second time
+        return;
+    }
+    if (modules) {
+        // A list shared by two modules must not be summed twice at once.
+        std::sort(neurons.begin(), neurons.end());
+        neurons.erase(std::unique(neurons.begin(), neurons.end()), neurons.end());
+    }
 
     const std::atomic<bool>* cancel = TCancelScope::CurrentFlag();
     std::atomic<std::size_t> next{0};

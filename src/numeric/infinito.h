@@ -155,6 +155,9 @@ public:
     // layout, computed as 64-bit column sums with one carry pass when it can (a zero sum and
     // short weights: a neuron's whole input); otherwise product by product. Polls TCancelScope.
     void AddProducts(const TProduct* products, std::size_t count);
+    // Whether AddProducts of that many products would use column sums (otherwise adding each
+    // product as it comes costs the same and needs no record of it).
+    static bool ColumnSumsPay(std::size_t count) noexcept;
 
     // Digits of the canonical text before and after the point (0 before it for 0.5, none
     // at all for zero): how long the number is, without making its text.
