@@ -26,11 +26,14 @@ namespace {
 bool GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
     bool module = false;
     for (const auto& e : list) {
-        if (e->Kind() == TElementKind::Neuron) {
-            out.push_back(static_cast<TNeuronio*>(e.get()));
-        } else if (e->Kind() == TElementKind::Module) {
-            GatherNeurons(static_cast<TModule&>(*e).InnerNet(), out);
+        // By type, not Kind(): another element may call itself a neuron (test doubles do).
+        if (auto* neuron = dynamic_cast<TNeuronio*>(e.get())) {
+            out.push_back(neuron);
+        } else if (auto* inner = dynamic_cast<TModule*>(e.get())) {
+            GatherNeurons(inner->InnerNet(), out);
             module = true;
+        } else {
+            e->SumInputs(); // whatever else sums its inputs does it here, on this thread
         }
     }
     return module;
