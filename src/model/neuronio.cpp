@@ -3,6 +3,8 @@
 #include "model/canvas.h"
 #include "storage/netfile.h"
 
+#include <utility>
+
 namespace veltra {
 
 TNeuronio::TNeuronio()
@@ -40,23 +42,26 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
     inputSum_.AddInPlace(contribution);
 }
 
+namespace {
+thread_local std::size_t gRecordedWork = 0;
+} // namespace
+
 bool TNeuronio::SumAtOnce = true;
 
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
     // (the same digits either way, and no record to keep); only many inputs wait for the sum.
     if (SumAtOnce &&
-        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count()))))
+        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         pending_.push_back({&weight, &value});
-    else
+        gRecordedWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
+    } else {
         inputSum_.AddProduct(weight, value);
+    }
 }
 
-std::size_t TNeuronio::PendingWork() const noexcept {
-    std::size_t work = 0;
-    for (const auto& p : pending_)
-        work += std::size_t(p.weight->GroupCount()) * std::size_t(p.value->GroupCount());
-    return work;
+std::size_t TNeuronio::TakeRecordedWork() noexcept {
+    return std::exchange(gRecordedWork, 0);
 }
 
 void TNeuronio::SumInputs() {

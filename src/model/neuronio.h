@@ -30,8 +30,9 @@ public:
         inputSum_ = ZeroValue();
     }
     void SumInputs() override;
-    // Group products SumInputs has ahead of it: how threads share a step's sums.
-    std::size_t PendingWork() const noexcept;
+    // Group products recorded on this thread since the last call, which resets the count: whether
+    // a step's sums are worth threads, known without visiting every neuron.
+    static std::size_t TakeRecordedWork() noexcept;
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;

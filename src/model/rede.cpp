@@ -44,18 +44,10 @@ bool GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
 // whichever thread takes it. They poll the caller's cancel flag; the first exception ends the
 // sharing and is thrown here once every thread has stopped.
 void SumAll(TProtoLista& list) {
-    if (TRede::SumThreads <= 1) return list.SumInputsAll();
+    const std::size_t work = TNeuronio::TakeRecordedWork();
+    if (TRede::SumThreads <= 1 || work < TRede::ThreadedWork) return list.SumInputsAll();
     std::vector<TNeuronio*> neurons;
-    const bool modules = GatherNeurons(list, neurons);
-    std::size_t work = 0;
-    for (std::size_t i = 0; i < neurons.size() && work < TRede::ThreadedWork; ++i)
-        work += neurons[i]->PendingWork();
-    if (work < TRede::ThreadedWork || neurons.size() < 2) {
-        for (TNeuronio* n : neurons)
-            n->SumInputs(); // a neuron met twice (a shared list) has nothing left the second time
-        return;
-    }
-    if (modules) {
+    if (GatherNeurons(list, neurons)) {
         // A list shared by two modules must not be summed twice at once.
         std::sort(neurons.begin(), neurons.end());
         neurons.erase(std::unique(neurons.begin(), neurons.end()), neurons.end());
