@@ -6,6 +6,7 @@ Used for the example nets and the step benchmark:
   gen_nets.py module - OUT.net      a module fed and read over hidden synapses
   gen_nets.py chain  N OUT.net      chain of N saturated-linear neurons with self-loops
   gen_nets.py sparse N OUT.net      random sparse net: N neurons, 5 synapses each, biases, inputs
+  gen_nets.py dense N OUT.net       N neurons, each the sum of 40 random others
   gen_nets.py stack  OPS OUT.net    digit-encoded stack driven by inputs; OPS like "p1 p0 o o"
   gen_nets.py stackbench STEPS OUT.net   a stack that pushes then pops, for STEPS steps
 """
@@ -135,6 +136,21 @@ def sparse(n, seed=1):
     return biases + inputs + ns + outs
 
 
+def dense(n, k=40, seed=3):
+    """Every neuron sums k weighted inputs: the case where a neuron's input is many products."""
+    rng = random.Random(seed)
+    weights = ["0.5", "-0.25", "0.1", "0.3", "-0.7", "0.125", "0.05", "0.2", "-0.2", "0.01"]
+    ns = [neuron("N%d" % i, 100 + 40 * (i % 30), 20 + 40 * (i // 30)) for i in range(n)]
+    for i, nr in enumerate(ns):
+        nr.activity = "0.%d" % (1 + i % 9)
+    for nr in ns:
+        for src in rng.sample(ns, k):
+            src.to(nr, rng.choice(weights))
+    out = Element("OUTPUT", "Out", 20, 80)
+    ns[-1].to(out, 1)
+    return ns + [out]
+
+
 def stack(ops):
     """A stack of bits in the base-4 digits of one neuron Q: push b makes Q/4 + (2b+1)/4,
     pop makes 4Q - 2top - 1, and top = sat(4Q - 2). One operation every 3 steps; the control
@@ -217,6 +233,8 @@ def main(argv):
         net = chain(int(arg))
     elif kind == "sparse":
         net = sparse(int(arg))
+    elif kind == "dense":
+        net = dense(int(arg))
     elif kind == "stack":
         net = stack(arg.split())
     elif kind == "stackbench":

@@ -33,6 +33,9 @@ def main(argv):
         ("chain", "1000", 60 if quick else 200, "chain of 1,000 saturated-linear neurons"),
         ("sparse", "1000", 50 if quick else 200, "random sparse net, 1,000 neurons x 5 synapses"),
         ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
+        ("dense", "200", 30 if quick else 100, "dense net, 200 neurons x 40 inputs"),
+        ("chain", "300", 300 if quick else 1500,
+         "growth: chain of 300 neurons, values to ~1,500 digits"),
     ]
     repeats = 1 if quick else 3
     tmp = tempfile.mkdtemp(prefix="veltra_step_")

@@ -56,6 +56,10 @@ bool TModule::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
     return true;
 }
 
+void TModule::SumInputs() {
+    inner_->SumInputsAll();
+}
+
 void TModule::DiscardInput() noexcept {
     inner_->DiscardInputAll();
 }

@@ -27,6 +27,7 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void Commit() override;
     void DiscardInput() noexcept override;
+    void SumInputs() override;
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;
     void Renumber(std::int32_t& counter) override;

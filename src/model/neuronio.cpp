@@ -3,6 +3,8 @@
 #include "model/canvas.h"
 #include "storage/netfile.h"
 
+#include <utility>
+
 namespace veltra {
 
 TNeuronio::TNeuronio()
@@ -36,11 +38,36 @@ bool TNeuronio::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
 }
 
 void TNeuronio::AddInput(const TInfinito& contribution) {
+    SumInputs(); // the sum's groups depend on the order of what it adds
     inputSum_.AddInPlace(contribution);
 }
 
+namespace {
+thread_local std::size_t gRecordedWork = 0;
+} // namespace
+
+bool TNeuronio::SumAtOnce = true;
+
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
-    inputSum_.AddProduct(weight, value);
+    // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
+    // (the same digits either way, and no record to keep); only many inputs wait for the sum.
+    if (SumAtOnce &&
+        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
+        pending_.push_back({&weight, &value});
+        gRecordedWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
+    } else {
+        inputSum_.AddProduct(weight, value);
+    }
+}
+
+std::size_t TNeuronio::TakeRecordedWork() noexcept {
+    return std::exchange(gRecordedWork, 0);
+}
+
+void TNeuronio::SumInputs() {
+    if (pending_.empty()) return;
+    inputSum_.AddProducts(pending_.data(), pending_.size());
+    pending_.clear();
 }
 
 std::string TNeuronio::ValueText() const {
@@ -48,6 +75,7 @@ std::string TNeuronio::ValueText() const {
 }
 
 void TNeuronio::Commit() {
+    SumInputs(); // already done when the net steps; a lone element commits what it was sent
     activation_->EvaluateInto(inputSum_, activity_);
     // The same number as SetFromText("0") gives, copied into the buffer already there
     // instead of parsed afresh every step.
@@ -91,6 +119,7 @@ bool TNeuronio::IsFinished() const {
 }
 
 void TNeuronio::Reset() {
+    pending_.clear();
     activity_.SetFromText("0");
     inputSum_.SetFromText("0");
 }

@@ -5,11 +5,18 @@
 #include "model/activacao.h"
 #include "model/protoneuronio.h"
 
+#include <vector>
+
 namespace veltra {
 
 class TNeuronio final : public TProtoNeuronio {
 public:
     TNeuronio();
+
+    // Whether a neuron of many inputs sums them at once in SumInputs (column sums) rather than
+    // product by product as they arrive. The two give the same digits and groups; tests
+    // compare them.
+    static bool SumAtOnce; // true
 
     TElementKind Kind() const override { return TElementKind::Neuron; }
 
@@ -18,7 +25,14 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     void AddInput(const TInfinito& contribution) override;
     void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
-    void DiscardInput() noexcept override { inputSum_ = ZeroValue(); }
+    void DiscardInput() noexcept override {
+        pending_.clear();
+        inputSum_ = ZeroValue();
+    }
+    void SumInputs() override;
+    // Group products recorded on this thread since the last call, which resets the count: whether
+    // a step's sums are worth threads, known without visiting every neuron.
+    static std::size_t TakeRecordedWork() noexcept;
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;
@@ -40,6 +54,7 @@ public:
     bool Loop() const { return loop_; }
     void SetLoop(bool loop) { loop_ = loop; }
     TInfinito& Activity() { return activity_; }
+    // What SumInputs has summed so far (products still pending are not in it).
     const TInfinito& InputSum() const { return inputSum_; }
 
 private:
@@ -47,6 +62,9 @@ private:
     bool loop_ = false;
     TInfinito activity_;
     TInfinito inputSum_;
+    // Products recorded by AddWeighted since the last SumInputs: the weights and values stay
+    // put until the commit, and the whole sum is cheaper at once than product by product.
+    std::vector<TInfinito::TProduct> pending_;
 };
 
 } // namespace veltra

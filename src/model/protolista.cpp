@@ -98,6 +98,11 @@ void TProtoLista::CommitAll() {
         e->Commit();
 }
 
+void TProtoLista::SumInputsAll() {
+    for (const auto& e : items_)
+        e->SumInputs();
+}
+
 void TProtoLista::DiscardInputAll() noexcept {
     for (const auto& e : items_)
         e->DiscardInput();

@@ -41,6 +41,7 @@ public:
     void PropagateAll();
     void CommitAll();
     void DiscardInputAll() noexcept;
+    void SumInputsAll();      // after PropagateAll, before CommitAll
     bool AllFinished() const; // stops at the first unfinished element
     void ResetAll();
     void RenumberAll(std::int32_t& counter);

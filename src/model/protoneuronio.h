@@ -78,6 +78,10 @@ public:
     // Forgets what phase 1 of a step has added so far (a step that fails or is cancelled
     // halfway must change nothing): accumulators return to the zero they hold between steps.
     virtual void DiscardInput() noexcept {}
+    // The second half of phase 1: turns what AddWeighted recorded into the input sum. Runs on
+    // every element after every element has sent, and before any commits, so each sum reads the
+    // values of the previous step (a neuron records where its products are, not their digits).
+    virtual void SumInputs() {}
 
     // --- plain operations --------------------------------------------------------------
     TPoint GetPosition() const { return {x_, y_}; }

@@ -26,6 +26,11 @@ public:
     // thread: Propagate only writes accumulators, which nothing else reads, and empties them
     // again when it throws; Commit then changes the values.
     void Propagate();
+    // Threads that share the sums of a step (the calling thread included), and the group
+    // products a step must have before more than one is used: each neuron's sum is computed
+    // whole by one thread, so the digits never depend on them. Tests change both.
+    static unsigned SumThreads;      // the processor count, at most 8
+    static std::size_t ThreadedWork; // 4,000,000
     void Commit() { elements_->CommitAll(); }
     bool AllFinished() const { return elements_->AllFinished(); }
     void ResetAll() { elements_->ResetAll(); }

@@ -19,6 +19,10 @@ TCancelScope::~TCancelScope() {
     gCancelFlag = previous_;
 }
 
+const std::atomic<bool>* TCancelScope::CurrentFlag() noexcept {
+    return gCancelFlag;
+}
+
 void TCancelScope::Poll() {
     if (gCancelFlag != nullptr && gCancelFlag->load(std::memory_order_relaxed)) throw TCancelled();
 }

@@ -50,6 +50,9 @@ public:
     TCancelScope& operator=(const TCancelScope&) = delete;
     // Throws TCancelled when the innermost scope's flag is set (nothing without a scope).
     static void Poll();
+    // The innermost scope's flag on this thread, or null: threads that share a computation
+    // install it too, so one cancel reaches them all.
+    static const std::atomic<bool>* CurrentFlag() noexcept;
 
 private:
     const std::atomic<bool>* previous_;
@@ -143,6 +146,18 @@ public:
     // --- in-place forms for hot paths (same value and group layout as the pure forms)
     void AddInPlace(const TInfinito& b);                     // *this = Add(*this, b)
     void AddProduct(const TInfinito& a, const TInfinito& b); // *this = Add(*this, Multiply(a, b))
+    // A weight times a value, both referenced (a neuron's pending input).
+    struct TProduct {
+        const TInfinito* weight;
+        const TInfinito* value;
+    };
+    // AddProduct(weight, value) for each product in order, with the same value, sign and group
+    // layout, computed as 64-bit column sums with one carry pass when it can (a zero sum and
+    // short weights: a neuron's whole input); otherwise product by product. Polls TCancelScope.
+    void AddProducts(const TProduct* products, std::size_t count);
+    // Whether AddProducts of that many products would use column sums (otherwise adding each
+    // product as it comes costs the same and needs no record of it).
+    static bool ColumnSumsPay(std::size_t count) noexcept;
 
     // Digits of the canonical text before and after the point (0 before it for 0.5, none
     // at all for zero): how long the number is, without making its text.

@@ -15,6 +15,7 @@ public:
     static std::int32_t Top(const TInfinito& x) noexcept {
         return x.low_ + GroupDigits * static_cast<std::int32_t>(x.size_ - 1);
     }
+    static std::size_t Capacity(const TInfinito& x) noexcept { return x.capacity_; }
     static void SetSign(TInfinito& x, int sign) noexcept {
         x.sign_ = static_cast<std::int8_t>(sign);
     }

@@ -46,6 +46,31 @@ void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w)
         acc[i] += std::uint64_t(a[i]) * w;
 }
 
+void RowMulSubPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    for (std::size_t i = 0; i < n; ++i)
+        acc[i] -= std::uint64_t(a[i]) * w;
+}
+
+std::int64_t CarryColumnsPortable(std::uint64_t* col, std::size_t n, Limb* out) {
+    static_assert(ColumnTerms * (std::uint64_t(Base) - 1) * (Base - 1) + Base <
+                  CarryOffset1 * Base);
+    std::int64_t q1Prev = 0, q2Prev = 0, c = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t x = col[i] + CarryOffset1 * Base;
+        const std::uint64_t q1 = x / Base;
+        const std::int64_t g = std::int64_t(x - q1 * Base) + q1Prev;
+        q1Prev = std::int64_t(q1) - std::int64_t(CarryOffset1);
+        const std::uint64_t y = std::uint64_t(g + std::int64_t(CarryOffset2 * Base));
+        const std::uint64_t q2 = y / Base;
+        std::int64_t t = std::int64_t(y - q2 * Base) + q2Prev + c;
+        q2Prev = std::int64_t(q2) - std::int64_t(CarryOffset2);
+        c = std::int64_t(t >= std::int64_t(Base)) - std::int64_t(t < 0);
+        t -= c * std::int64_t(Base);
+        out[i] = Limb(t);
+    }
+    return q1Prev + q2Prev + c;
+}
+
 } // namespace detail
 
 namespace {
@@ -67,14 +92,19 @@ struct Kernels {
     Limb (*sub)(Limb*, const Limb*, const Limb*, std::size_t, Limb);
     int (*compare)(const Limb*, const Limb*, std::size_t);
     void (*rowMulAdd)(std::uint64_t*, const Limb*, std::size_t, Limb);
+    void (*rowMulSub)(std::uint64_t*, const Limb*, std::size_t, Limb);
+    std::int64_t (*carryColumns)(std::uint64_t*, std::size_t, Limb*);
     Limb (*mulWord)(Limb*, const Limb*, std::size_t, Limb, Limb);
 };
 
-constexpr Kernels kPortable{detail::AddPortable, detail::SubPortable, detail::ComparePortable,
-                            detail::RowMulAddPortable, detail::MulWordPortable};
+constexpr Kernels kPortable{detail::AddPortable,       detail::SubPortable,
+                            detail::ComparePortable,   detail::RowMulAddPortable,
+                            detail::RowMulSubPortable, detail::CarryColumnsPortable,
+                            detail::MulWordPortable};
 #if VELTRA_HAVE_X86_KERNELS
-constexpr Kernels kAvx2{detail::AddAvx2, detail::SubAvx2, detail::CompareAvx2,
-                        detail::RowMulAddAvx2, detail::MulWordAvx2};
+constexpr Kernels kAvx2{detail::AddAvx2,       detail::SubAvx2,       detail::CompareAvx2,
+                        detail::RowMulAddAvx2, detail::RowMulSubAvx2, detail::CarryColumnsAvx2,
+                        detail::MulWordAvx2};
 #endif
 
 bool VectorSupported() {
@@ -122,6 +152,28 @@ Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {
     VELTRA_EXPECTS(SameOrApart(r, a, n) && SameOrApart(r, b, n));
     return n < VectorMin ? detail::AddPortable(r, a, b, n, carry)
                          : Active()->add(r, a, b, n, carry);
+}
+
+void RowMulAdd(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    VELTRA_EXPECTS(w < Base && Groups(a, n));
+    if (n < VectorMin)
+        detail::RowMulAddPortable(acc, a, n, w);
+    else
+        Active()->rowMulAdd(acc, a, n, w);
+}
+
+void RowMulSub(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w) {
+    VELTRA_EXPECTS(w < Base && Groups(a, n));
+    if (n < VectorMin)
+        detail::RowMulSubPortable(acc, a, n, w);
+    else
+        Active()->rowMulSub(acc, a, n, w);
+}
+
+std::int64_t CarryColumns(std::uint64_t* col, std::size_t n, Limb* out) {
+    VELTRA_EXPECTS(Apart(out, n, reinterpret_cast<const Limb*>(col), 2 * n));
+    return n < VectorMin ? detail::CarryColumnsPortable(col, n, out)
+                         : Active()->carryColumns(col, n, out);
 }
 
 Limb AddCarry(Limb* r, std::size_t n, Limb carry) {

@@ -24,6 +24,18 @@ Limb SubBorrow(Limb* r, std::size_t n, Limb borrow);
 int Compare(const Limb* a, const Limb* b, std::size_t n);
 // r[0..n) = a[0..n) * w + carry, w below Base; returns the top group.
 Limb MulWord(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry = 0);
+// acc[0..n) += a[0..n) * w (RowMulAdd) or -= (RowMulSub), modulo 2^64: 64-bit column sums
+// that hold up to ColumnTerms signed products of two groups before any carry is needed.
+void RowMulAdd(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSub(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+// Carries signed column sums col[0..n) (two's complement, each of magnitude at most
+// ColumnTerms * (Base-1)^2 + Base) into groups out[0..n) in [0, Base) and returns the carry
+// out of the top, so that sum(col[i] Base^i) = sum(out[i] Base^i) + carry Base^n. col is
+// used as scratch.
+std::int64_t CarryColumns(std::uint64_t* col, std::size_t n, Limb* out);
+// Products of two groups (each below Base^2) a signed 64-bit column can take, with room left
+// for a carry from below.
+inline constexpr std::size_t ColumnTerms = 900;
 // r[0..na+nb) = a * b. r must not overlap a or b; na, nb > 0.
 void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 // Chooses the vector kernels (when the processor has them) or the portable ones; returns
@@ -32,5 +44,8 @@ bool UseVectorKernels(bool on);
 bool VectorKernelsInUse();
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
+// Products a sum must have, more than this, before TInfinito::AddProducts uses column sums
+// rather than one AddProduct each (tunable; tests set 0 to reach the columns every time).
+extern std::size_t ColumnSumThreshold;
 
 } // namespace veltra::mag

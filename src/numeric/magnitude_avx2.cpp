@@ -5,6 +5,7 @@
 
 #if VELTRA_HAVE_X86_KERNELS
 
+#include <algorithm>
 #include <immintrin.h>
 
 namespace veltra::mag::detail {
@@ -100,6 +101,148 @@ __attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Lim
     }
     for (; i < n; ++i)
         acc[i] += std::uint64_t(a[i]) * w;
+}
+
+__attribute__((target("avx2"))) void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n,
+                                                   Limb w) {
+    const __m256i wv = _mm256_set1_epi64x(w);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m256i av =
+            _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)));
+        __m256i* p = reinterpret_cast<__m256i*>(acc + i);
+        _mm256_storeu_si256(p, _mm256_sub_epi64(_mm256_loadu_si256(p), _mm256_mul_epu32(av, wv)));
+    }
+    for (; i < n; ++i)
+        acc[i] -= std::uint64_t(a[i]) * w;
+}
+
+constexpr std::int64_t Magic52 = 0x4330000000000000; // the bits of 2^52
+
+// Below 2^52: exact as a double through the bits of 2^52 + v, and back.
+__attribute__((target("avx2"))) inline __m256d ToDouble(__m256i v) {
+    return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(v, _mm256_set1_epi64x(Magic52))),
+                         _mm256_set1_pd(0x1p52));
+}
+
+__attribute__((target("avx2"))) inline __m256i ToInt(__m256d v) {
+    return _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(v, _mm256_set1_pd(0x1p52))),
+                            _mm256_set1_epi64x(Magic52));
+}
+
+// r = v - q * Base with q at most one off: brought into [0, Base), q with it.
+__attribute__((target("avx2"))) inline void FixQuotient(__m256i& r, __m256i& q) {
+    const __m256i base = _mm256_set1_epi64x(Base);
+    const __m256i negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
+    r = _mm256_add_epi64(r, _mm256_and_si256(negative, base));
+    q = _mm256_add_epi64(q, negative);
+    const __m256i over = _mm256_cmpgt_epi64(r, _mm256_set1_epi64x(Base - 1));
+    r = _mm256_sub_epi64(r, _mm256_and_si256(over, base));
+    q = _mm256_sub_epi64(q, over);
+}
+
+// Three base-Base digits of every column at once, in blocks: the quotients come from double
+// precision estimates (at most one off, then corrected exactly in 64-bit lanes); only the
+// last carry of -1, 0 or 1 runs column by column.
+__attribute__((target("avx2"))) std::int64_t CarryColumnsAvx2(std::uint64_t* col, std::size_t n,
+                                                              Limb* out) {
+    constexpr std::size_t Block = 64;
+    alignas(32) std::int64_t r1[Block], r2[Block];
+    std::int64_t q1[Block + 1], q2[Block + 1]; // q[i + 1]: quotient of column i
+    const __m256i base = _mm256_set1_epi64x(Base);
+    const __m256i low32 = _mm256_set1_epi64x(0xffffffff);
+    const __m256i top = _mm256_set1_epi64x(Base - 1);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i off1 = _mm256_set1_epi64x(std::int64_t(CarryOffset1 * Base));
+    const __m256i off2 = _mm256_set1_epi64x(std::int64_t(CarryOffset2 * Base));
+    const __m256i m1 = _mm256_set1_epi64x(std::int64_t(CarryOffset1));
+    const __m256i m2 = _mm256_set1_epi64x(std::int64_t(CarryOffset2));
+    const __m256d hiScale = _mm256_set1_pd(4294967296.0 / double(Base));
+    const __m256d loScale = _mm256_set1_pd(1.0 / double(Base));
+    std::int64_t q1Prev = 0, q2Prev = 0, c = 0;
+    for (std::size_t at = 0; at < n; at += Block) {
+        const std::size_t len = std::min(Block, n - at);
+        const std::size_t vec = len & ~std::size_t(3);
+        q1[0] = q1Prev;
+        q2[0] = q2Prev;
+        for (std::size_t i = 0; i < vec; i += 4) {
+            const __m256i x = _mm256_add_epi64(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + at + i)), off1);
+            const __m256d estimate =
+                _mm256_add_pd(_mm256_mul_pd(ToDouble(_mm256_srli_epi64(x, 32)), hiScale),
+                              _mm256_mul_pd(ToDouble(_mm256_and_si256(x, low32)), loScale));
+            __m256i q = ToInt(_mm256_floor_pd(estimate)); // below 2^38
+            const __m256i qBase = _mm256_add_epi64(
+                _mm256_mul_epu32(q, base),
+                _mm256_slli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(q, 32), base), 32));
+            __m256i r = _mm256_sub_epi64(x, qBase);
+            FixQuotient(r, q);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(r1 + i), r);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(q1 + i + 1), _mm256_sub_epi64(q, m1));
+        }
+        for (std::size_t i = vec; i < len; ++i) {
+            const std::uint64_t x = col[at + i] + CarryOffset1 * Base;
+            const std::uint64_t q = x / Base;
+            r1[i] = std::int64_t(x - q * Base);
+            q1[i + 1] = std::int64_t(q) - std::int64_t(CarryOffset1);
+        }
+        for (std::size_t i = 0; i < vec; i += 4) {
+            const __m256i g = _mm256_add_epi64(
+                _mm256_add_epi64(_mm256_load_si256(reinterpret_cast<const __m256i*>(r1 + i)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q1 + i))),
+                off2); // in [0, 2^38)
+            __m256i q = ToInt(_mm256_floor_pd(_mm256_mul_pd(ToDouble(g), loScale)));
+            __m256i r = _mm256_sub_epi64(g, _mm256_mul_epu32(q, base));
+            FixQuotient(r, q);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(r2 + i), r);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(q2 + i + 1), _mm256_sub_epi64(q, m2));
+        }
+        for (std::size_t i = vec; i < len; ++i) {
+            const std::uint64_t g =
+                std::uint64_t(r1[i] + q1[i] + std::int64_t(CarryOffset2 * Base));
+            const std::uint64_t q = g / Base;
+            r2[i] = std::int64_t(g - q * Base);
+            q2[i + 1] = std::int64_t(q) - std::int64_t(CarryOffset2);
+        }
+        // The last carry, four columns at a time: each column's own carry out, then the one
+        // from below; a carry that would run on (into 99999999 or below 0) redoes its four
+        // columns one by one.
+        auto serial = [&](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) {
+                std::int64_t t = r2[i] + q2[i] + c;
+                c = std::int64_t(t >= std::int64_t(Base)) - std::int64_t(t < 0);
+                t -= c * std::int64_t(Base);
+                out[at + i] = Limb(t);
+            }
+        };
+        for (std::size_t i = 0; i < vec; i += 4) {
+            const __m256i t =
+                _mm256_add_epi64(_mm256_load_si256(reinterpret_cast<const __m256i*>(r2 + i)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q2 + i)));
+            const __m256i up = _mm256_cmpgt_epi64(t, top);    // -1 where t >= Base
+            const __m256i down = _mm256_cmpgt_epi64(zero, t); // -1 where t < 0
+            const __m256i k = _mm256_sub_epi64(down, up);     // the carry out: 1, 0 or -1
+            const __m256i u = _mm256_sub_epi64(t, _mm256_mul_epi32(k, base));
+            const __m256i in =
+                _mm256_blend_epi32(_mm256_permute4x64_epi64(k, 0x90), _mm256_set1_epi64x(c), 0x03);
+            const __m256i g = _mm256_add_epi64(u, in);
+            const __m256i bad =
+                _mm256_or_si256(_mm256_cmpgt_epi64(g, top), _mm256_cmpgt_epi64(zero, g));
+            if (!_mm256_testz_si256(bad, bad)) {
+                serial(i, i + 4);
+                continue;
+            }
+            const __m256i packed =
+                _mm256_permutevar8x32_epi32(g, _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at + i),
+                             _mm256_castsi256_si128(packed));
+            c = _mm256_extract_epi64(k, 3);
+        }
+        serial(vec, len);
+        q1Prev = q1[len];
+        q2Prev = q2[len];
+    }
+    return q1Prev + q2Prev + c;
 }
 
 // Products by one group w: a[i] * w = q[i] * Base + lo[i], with q estimated in double

@@ -15,14 +15,24 @@ Limb AddPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carr
 Limb SubPortable(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow);
 int ComparePortable(const Limb* a, const Limb* b, std::size_t n);
 void RowMulAddPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSubPortable(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 Limb MulWordPortable(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry);
+std::int64_t CarryColumnsPortable(std::uint64_t* col, std::size_t n, Limb* out);
+
+// CarryColumns splits every column into three base-Base digits independently of the others
+// (so no 64-bit division waits on the one before) after adding these offsets, which make the
+// divisions unsigned; only a carry of -1, 0 or 1 then runs from column to column.
+inline constexpr std::uint64_t CarryOffset1 = 92233720368; // times Base: just below 2^63
+inline constexpr std::uint64_t CarryOffset2 = 1024;        // times Base: above |q1| + Base
 
 #if VELTRA_HAVE_X86_KERNELS
 Limb AddAvx2(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry);
 Limb SubAvx2(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb borrow);
 int CompareAvx2(const Limb* a, const Limb* b, std::size_t n);
 void RowMulAddAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
+void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry);
+std::int64_t CarryColumnsAvx2(std::uint64_t* col, std::size_t n, Limb* out);
 #endif
 
 } // namespace veltra::mag::detail

@@ -6,8 +6,10 @@
 
 #include <gmp.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace veltra {
 namespace {
@@ -341,6 +343,79 @@ TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
             sum = zero;
             pure = zero;
         }
+    }
+}
+
+// A neuron's whole input at once (column sums) against the same products added one by one:
+// the same groups and sign, and GMP's value. Products of one sign, mixed signs with small
+// and with large magnitudes (near the top of the products' groups, where partial sums may
+// carry out and cancel again), zero weights, and more products than a column holds before
+// it must carry.
+TEST(InfinitoProperty, ColumnSumsKeepTheLayoutOfProductByProduct) {
+    const testing::TKernelScope restore;
+    mag::ColumnSumThreshold = 0;
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(vector ? 31 : 17);
+        for (int round = 0; round < 1500; ++round) {
+            const int kind = round % 5;
+            const int count = kind == 4 ? 300 + maker.Pick(1500) : 1 + maker.Pick(12);
+            std::vector<TInfinito> weights, values;
+            weights.reserve(count);
+            values.reserve(count);
+            for (int k = 0; k < count; ++k) {
+                TInfinito w = kind == 3 && maker.Pick(4) == 0 ? TInfinito("0") : ShortWeight(maker);
+                TInfinito v(kind == 4 ? "99999999.99999999" + maker.Digits(maker.Pick(20))
+                                      : maker.Text(round % 3 == 0 ? 200 : 30));
+                if (kind == 0 || kind == 4) { // one sign: all positive or all negative
+                    const bool negative = (round / 5) % 2 == 1;
+                    if ((w.Sign() < 0) != (v.Sign() < 0) ? !negative : negative) v = v.Negated();
+                }
+                if (kind == 1 && maker.Pick(3) == 0) v = TInfinito("-0." + maker.Digits(5));
+                weights.push_back(std::move(w));
+                values.push_back(std::move(v));
+            }
+            std::vector<TInfinito::TProduct> products;
+            for (int k = 0; k < count; ++k)
+                products.push_back({&weights[k], &values[k]});
+            const char* start = round % 7 == 0 ? "-0" : round % 11 == 0 ? "0.0" : "0";
+            TInfinito one(start), all(start);
+            std::optional<Exact> exact(std::in_place, "0");
+            for (int k = 0; k < count; ++k) {
+                one.AddProduct(weights[k], values[k]);
+                const Exact next = Exact::Sum(
+                    *exact, Exact::Product(Exact(weights[k].ToText()), Exact(values[k].ToText())));
+                exact.reset();
+                exact.emplace(next);
+            }
+            all.AddProducts(products.data(), products.size());
+            const std::string what = "round " + std::to_string(round) + " kind " +
+                                     std::to_string(kind) + " count " + std::to_string(count);
+            ExpectSameLayout(all, reference::FromNumber(one), what);
+            ASSERT_EQ(all.ToText() == "-0" ? "0" : all.ToText(), exact->Text()) << what;
+            if (HasFailure()) return;
+        }
+    }
+}
+
+// A sum that already holds a value, a product of the sum itself, and long weights take the
+// product-by-product route; the answer must not show which route was taken.
+TEST(InfinitoProperty, ColumnSumsOfUnusualInputsAgreeWithProductByProduct) {
+    const testing::TKernelScope restore;
+    mag::ColumnSumThreshold = 0;
+    TextMaker maker(5);
+    for (int round = 0; round < 300; ++round) {
+        TInfinito start(round % 2 == 0 ? maker.Text(30) : "0");
+        const TInfinito w(round % 3 == 0 ? maker.Text(120) : "0.5");
+        const TInfinito v(maker.Text(80));
+        TInfinito one(start), all(start);
+        one.AddProduct(w, v);
+        one.AddProduct(v, w);
+        one.AddProduct(one, w);
+        const TInfinito::TProduct products[] = {{&w, &v}, {&v, &w}, {&all, &w}};
+        all.AddProducts(products, 3);
+        ExpectSameLayout(all, reference::FromNumber(one), "round " + std::to_string(round));
+        if (HasFailure()) return;
     }
 }
 

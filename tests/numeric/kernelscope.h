@@ -10,9 +10,12 @@ namespace veltra::testing {
 
 class TKernelScope {
 public:
-    TKernelScope() : threshold_(mag::KaratsubaThreshold), vector_(mag::VectorKernelsInUse()) {}
+    TKernelScope()
+        : threshold_(mag::KaratsubaThreshold), columns_(mag::ColumnSumThreshold),
+          vector_(mag::VectorKernelsInUse()) {}
     ~TKernelScope() {
         mag::KaratsubaThreshold = threshold_;
+        mag::ColumnSumThreshold = columns_;
         mag::UseVectorKernels(vector_);
     }
     TKernelScope(const TKernelScope&) = delete;
@@ -20,6 +23,7 @@ public:
 
 private:
     std::size_t threshold_;
+    std::size_t columns_;
     bool vector_;
 };
 

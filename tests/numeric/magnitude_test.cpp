@@ -197,6 +197,43 @@ TEST_P(Magnitude, ProductsByAGroupAndByNumbersMatchTheSchoolbook) {
     }
 }
 
+__extension__ typedef __int128 Wide;
+
+// Column sums as a neuron's input leaves them (full columns of either sign, zero runs, lengths
+// around the vector blocks) against a carry chain in 128-bit arithmetic.
+TEST_P(Magnitude, CarriedColumnsMatchAWideCarryChain) {
+    std::mt19937_64 random(5);
+    const std::int64_t most =
+        std::int64_t(mag::ColumnTerms) * (std::int64_t(Base) - 1) * (Base - 1) + Base;
+    for (int round = 0; round < 2000; ++round) {
+        const std::size_t n = 1 + random() % (round < 1000 ? 40 : 300);
+        const int style = int(random() % 4);
+        std::vector<std::uint64_t> col(n);
+        for (auto& c : col) {
+            std::int64_t v = std::int64_t(random() % std::uint64_t(most + 1));
+            if (style == 1) v = random() % 3 == 0 ? most : 0;
+            if (style == 2 || (style == 3 && random() % 2 == 0)) v = -v;
+            c = std::uint64_t(v);
+        }
+        std::vector<Limb> want(n);
+        Wide carry = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            Wide x = Wide(std::int64_t(col[i])) + carry;
+            Wide q = x / Base;
+            if (x - q * Base < 0) --q;
+            want[i] = Limb(x - q * Base);
+            carry = q;
+        }
+        TGuarded got(n, GuardWord);
+        std::vector<std::uint64_t> scratch = col;
+        EXPECT_EQ(mag::CarryColumns(scratch.data(), n, got.Data()), std::int64_t(carry))
+            << "n=" << n << " style " << style;
+        EXPECT_EQ(got.Value(), want) << "n=" << n << " style " << style;
+        EXPECT_TRUE(got.GuardsIntact());
+        if (HasFailure()) return;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothKernelSets, Magnitude, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& kernels) {
                              return kernels.param ? "Vector" : "Portable";

@@ -1,0 +1,170 @@
+// A neuron sums its inputs at once (column sums) after every element has sent; the product-by-
+// product route is the reference. Random nets, with modules, hidden synapses, loops, zero and
+// long weights of both signs, are stepped by both routes: every input sum must have the same
+// groups and sign before the commit, and the saved nets the same bytes after it.
+#include "netbuilder.h"
+#include "numeric/magnitude.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace veltra::testing {
+namespace {
+
+std::string Saved(TRede& net) {
+    std::ostringstream out;
+    net.Save(out);
+    return out.str();
+}
+
+struct RandomNet {
+    TRede net;
+    std::vector<TNeuronio*> neurons;
+
+    explicit RandomNet(unsigned seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        const char* weights[] = {
+            "0.5", "-0.25",      "1.1",      "-0.7", "0",   "-0",  "3",
+            "-3",  "0.00000001", "99999999", "-1.0", "0.1", "2.5", "-0.3333333333333333333333333"};
+        const char* functions[] = {"Saturated_Linear", "HeavisideStepFunction", "BinarySigmoid"};
+        std::vector<TProtoNeuronio*> sources;
+        auto* bias = Add<TPendor>(net, 0, 0, "B");
+        bias->BiasValue() = TInfinito(pick(2) ? "0.5" : "-0.125");
+        sources.push_back(bias);
+        auto* module = Add<TModule>(net, 0, 0, "M");
+        const int count = 4 + pick(20);
+        for (int i = 0; i < count; ++i) {
+            TNeuronio* n = pick(4) == 0 ? AddTo<TNeuronio>(module->InnerNet(), "I")
+                                        : Add<TNeuronio>(net, 0, 0, "N");
+            n->SelectActivation(functions[pick(3)], pick(2) ? "0.5" : "-0.25");
+            n->Activity() = TInfinito(pick(3) == 0 ? "0" : pick(2) ? "0.75" : "1");
+            neurons.push_back(n);
+            sources.push_back(n);
+        }
+        auto* out = Add<TOutputs>(net, 0, 0, "Out");
+        for (TNeuronio* n : neurons) {
+            const int inputs = pick(7);
+            for (int k = 0; k < inputs; ++k)
+                Connect(sources[std::size_t(pick(int(sources.size())))], n, weights[pick(14)]);
+        }
+        Connect(neurons.front(), out, "1");
+    }
+};
+
+// Every sum through the columns, however few its products; restored at the end.
+struct ColumnsAlways {
+    std::size_t saved = mag::ColumnSumThreshold;
+    ColumnsAlways() { mag::ColumnSumThreshold = 0; }
+    ~ColumnsAlways() { mag::ColumnSumThreshold = saved; }
+};
+
+TEST(SumRoutes, ColumnSumsStepRandomNetsLikeProductByProduct) {
+    const ColumnsAlways columns;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        RandomNet atOnce(seed), oneByOne(seed);
+        ASSERT_EQ(Saved(atOnce.net), Saved(oneByOne.net));
+        for (int step = 0; step < 25; ++step) {
+            TNeuronio::SumAtOnce = true;
+            atOnce.net.Propagate();
+            TNeuronio::SumAtOnce = false;
+            oneByOne.net.Propagate();
+            TNeuronio::SumAtOnce = true;
+            for (std::size_t i = 0; i < atOnce.neurons.size(); ++i) {
+                const TInfinito& a = atOnce.neurons[i]->InputSum();
+                const TInfinito& b = oneByOne.neurons[i]->InputSum();
+                ASSERT_EQ(a.Sign(), b.Sign()) << "step " << step << " neuron " << i;
+                ASSERT_EQ(a.GroupCount(), b.GroupCount()) << "step " << step << " neuron " << i;
+                for (int g = 0; g < a.GroupCount(); ++g)
+                    ASSERT_EQ(a.GroupAt(g), b.GroupAt(g)) << "step " << step << " neuron " << i;
+            }
+            atOnce.net.Commit();
+            oneByOne.net.Commit();
+            ASSERT_EQ(Saved(atOnce.net), Saved(oneByOne.net)) << "step " << step;
+        }
+    }
+}
+
+// The sums read the values of the previous step even when a neuron that is summed later
+// feeds one that commits earlier: a ring of three in list order, each the next one's input.
+TEST(SumRoutes, EverySumReadsThePreviousStep) {
+    TRede net;
+    auto* a = Add<TNeuronio>(net);
+    auto* b = Add<TNeuronio>(net);
+    auto* c = Add<TNeuronio>(net);
+    Connect(c, a, "1");
+    Connect(a, b, "0.5");
+    Connect(b, c, "0.5");
+    a->Activity() = TInfinito("1");
+    net.Step();
+    EXPECT_EQ(a->ValueText(), "0");
+    EXPECT_EQ(b->ValueText(), "0.5");
+    EXPECT_EQ(c->ValueText(), "0");
+    net.Step();
+    EXPECT_EQ(a->ValueText(), "0");
+    EXPECT_EQ(b->ValueText(), "0");
+    EXPECT_EQ(c->ValueText(), "0.25");
+}
+
+// Threads share a step's sums on every step here (no size threshold): the same nets give the
+// same bytes as on one thread, and a cancel reaches every thread and leaves the net as it was.
+struct ThreadsAlways {
+    unsigned threads = TRede::SumThreads;
+    std::size_t work = TRede::ThreadedWork;
+    explicit ThreadsAlways(unsigned n) {
+        TRede::SumThreads = n;
+        TRede::ThreadedWork = 0;
+    }
+    ~ThreadsAlways() {
+        TRede::SumThreads = threads;
+        TRede::ThreadedWork = work;
+    }
+};
+
+TEST(SumRoutes, ThreadedStepsGiveTheBytesOfOneThread) {
+    for (const bool columns : {false, true}) {
+        const std::size_t saved = mag::ColumnSumThreshold;
+        if (columns) mag::ColumnSumThreshold = 0;
+        for (unsigned seed = 100; seed < 130; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            RandomNet threaded(seed), single(seed);
+            for (int step = 0; step < 20; ++step) {
+                {
+                    const ThreadsAlways on(4);
+                    threaded.net.Step();
+                }
+                {
+                    const ThreadsAlways off(1);
+                    single.net.Step();
+                }
+                ASSERT_EQ(Saved(threaded.net), Saved(single.net)) << "step " << step;
+            }
+        }
+        mag::ColumnSumThreshold = saved;
+    }
+}
+
+TEST(SumRoutes, CancelReachesEveryThreadAndChangesNothing) {
+    const ThreadsAlways on(3);
+    RandomNet net(7);
+    const std::string before = Saved(net.net);
+    std::atomic<bool> flag{true};
+    {
+        TCancelScope scope(flag);
+        EXPECT_THROW(net.net.Step(), TCancelled);
+    }
+    EXPECT_EQ(Saved(net.net), before);
+    for (TNeuronio* n : net.neurons)
+        EXPECT_EQ(n->InputSum().ToText(), "0");
+    net.net.Step(); // and the next step runs as if nothing had happened
+    RandomNet fresh(7);
+    fresh.net.Step();
+    EXPECT_EQ(Saved(net.net), Saved(fresh.net));
+}
+
+} // namespace
+} // namespace veltra::testing
