@@ -4,6 +4,9 @@
 // passes through a float.
 #include "model/module.h"
 
+#include "execution/cycle.h"
+#include "execution/runstate.h"
+#include "execution/stopcondition.h"
 #include "machine/machine.h"
 #include "machine/machinenet.h"
 #include "model/activacao.h"
@@ -22,6 +25,7 @@
 #include <pybind11/stl.h>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace py = pybind11;
@@ -267,6 +271,7 @@ public:
     // element is finished, or max_steps steps have been taken. Returns the steps taken.
     long long Run(std::optional<long long> maxSteps) {
         if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
+        cycle_.reset();
         long long taken = 0;
         if (d_->dados.AllFinished()) return 0;
         while (!maxSteps || taken < *maxSteps) {
@@ -278,6 +283,45 @@ public:
         }
         return taken;
     }
+
+    // As Run, ending when a state repeats one seen earlier in this run (a proof that the net
+    // cycles forever). Then the net is left at the state after step S + P of the run, S the
+    // first step whose state recurs and P the smallest period, as `veltra-cli run
+    // --until-cycle` leaves it; returns (steps taken, S, P), S and P -1 when no cycle was found.
+    long long RunUntilCycle(std::optional<long long> maxSteps) {
+        if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
+        cycle_.reset();
+        TProtoLista& list = d_->dados.Elements();
+        TStopConditions conditions;
+        conditions.Items().push_back(TStopCondition::OnStateRepeat());
+        conditions.Arm(list);
+        const long long before = d_->steps;
+        long long taken = 0;
+        long long start = -1;
+        long long period = -1;
+        while (!d_->dados.AllFinished() && (!maxSteps || taken < *maxSteps)) {
+            CheckSignals();
+            d_->dados.Step();
+            ++taken;
+            if (d_->dados.AllFinished()) break; // a net that finishes is no cycle
+            if (conditions.Check(list) < 0 || !conditions.Cycle().Found()) continue;
+            period = conditions.Cycle().Period();
+            start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(), period,
+                                   [this] { d_->dados.Step(); });
+            // Back to the run's start (histories too) and forward to the step shown.
+            RestoreState(list, conditions.StartState(), conditions.StartInputs());
+            taken = start + period;
+            for (long long i = 0; i < taken; ++i)
+                d_->dados.Step();
+            break;
+        }
+        d_->steps = before + taken;
+        if (period > 0) cycle_ = std::make_pair(start, period);
+        return taken;
+    }
+    // (S, P) of the last run until a cycle, None when that run found none or another run
+    // came after it.
+    std::optional<std::pair<long long, long long>> Cycle() const { return cycle_; }
 
     void Reset() {
         d_->dados.ResetAll();
@@ -305,6 +349,7 @@ private:
     }
 
     DocumentPtr d_;
+    std::optional<std::pair<long long, long long>> cycle_;
 };
 
 } // namespace
@@ -428,6 +473,8 @@ PYBIND11_MODULE(_veltra, m) {
         .def("_save", &Net::Save)
         .def("step", &Net::Step, py::arg("n") = 1)
         .def("_run", &Net::Run)
+        .def("_run_until_cycle", &Net::RunUntilCycle)
+        .def_property_readonly("cycle", &Net::Cycle)
         .def("reset", &Net::Reset)
         .def_property_readonly("finished", &Net::Finished)
         .def_property_readonly("steps", &Net::Steps);

@@ -116,3 +116,44 @@ def test_example_script_runs(source):
     result = subprocess.run([sys.executable, source / "examples" / "python" / "stack_machine.py"],
                             capture_output=True, text=True, check=True)
     assert "accepted" in result.stdout
+
+
+def test_run_until_cycle_finds_start_and_period_as_a_record_of_states_does():
+    # A ring of k neurons passing a 1 around, reached after an input's transient of t steps.
+    for k, t in ((1, 0), (3, 2), (5, 4)):
+        net = veltra.Net()
+        net.add_input("In", 0, 0, sequence="0" * t + "1")
+        ring = [net.add_neuron(f"R{i}", 60 + 40 * i, 0) for i in range(k)]
+        net.connect(net["In"], ring[0], 1)
+        for i in range(k):
+            net.connect(ring[i], ring[(i + 1) % k], 1)
+        # Brute force on a twin net: the first step whose state was seen before.
+        seen = {}
+        record = veltra.Net()
+        record_in = record.add_input("In", 0, 0, sequence="0" * t + "1")
+        rec = [record.add_neuron(f"R{i}", 60 + 40 * i, 0) for i in range(k)]
+        record.connect(record_in, rec[0], 1)
+        for i in range(k):
+            record.connect(rec[i], rec[(i + 1) % k], 1)
+        state = (record_in.text, tuple(n.value for n in rec))
+        step = 0
+        while state not in seen:
+            seen[state] = step
+            record.step()
+            step += 1
+            state = (record_in.text, tuple(n.value for n in rec))
+        start, period = seen[state], step - seen[state]
+
+        taken = net.run(max_steps=100, until_cycle=True)
+        assert net.cycle == (start, period)
+        assert taken == start + period and net.steps == taken
+        assert tuple(n.value for n in ring) == state[1]
+    # A net that finishes is no cycle, and max_steps bounds the search.
+    net = veltra.Net()
+    net.add_input("In", 0, 0, sequence="101")
+    assert net.run(until_cycle=True) >= 0 and net.cycle is None
+    grow = veltra.Net()
+    n = grow.add_neuron("N", 0, 0, value="0.5")
+    grow.connect(n, n, "0.5")
+    grow.connect(grow.add_bias("B", 40, 0), n, "0.5")
+    assert grow.run(max_steps=20, until_cycle=True) == 20 and grow.cycle is None

@@ -186,10 +186,16 @@ def _save(self, path):
     self._save(os.fspath(path))
 
 
-def _run(self, max_steps=None):
+def _run(self, max_steps=None, until_cycle=False):
     """Runs as the Execution Browser's Run does: no step when the net is finished, else steps
-    until every element is finished or max_steps steps were taken. Returns the steps taken."""
-    return self._run(max_steps)
+    until every element is finished or max_steps steps were taken. Returns the steps taken.
+
+    With until_cycle, the run also ends when the net's state (neuron values, input positions,
+    module insides; not output histories) repeats one seen earlier in the run, which proves the
+    net cycles forever. net.cycle is then (S, P): S the first step of the run whose state recurs,
+    P the smallest period; the net is left at the state after step S + P. Without a cycle found,
+    net.cycle is None."""
+    return self._run_until_cycle(max_steps) if until_cycle else self._run(max_steps)
 
 
 def _trace(self, steps):

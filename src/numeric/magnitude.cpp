@@ -76,14 +76,14 @@ std::int64_t CarryColumnsPortable(std::uint64_t* col, std::size_t n, Limb* out) 
 namespace {
 
 // For the preconditions: every group below Base, and two ranges that share no word.
-bool Groups(const Limb* a, std::size_t n) {
+[[maybe_unused]] bool Groups(const Limb* a, std::size_t n) {
     return std::all_of(a, a + n, [](Limb g) { return g < Base; });
 }
-bool Apart(const Limb* r, std::size_t nr, const Limb* a, std::size_t na) {
+[[maybe_unused]] bool Apart(const Limb* r, std::size_t nr, const Limb* a, std::size_t na) {
     return r + nr <= a || a + na <= r;
 }
 // r may be a itself, never part of it shifted.
-bool SameOrApart(const Limb* r, const Limb* a, std::size_t n) {
+[[maybe_unused]] bool SameOrApart(const Limb* r, const Limb* a, std::size_t n) {
     return r == a || Apart(r, n, a, n);
 }
 
