@@ -89,32 +89,37 @@ __attribute__((target("avx2"))) int CompareAvx2(const Limb* a, const Limb* b, st
     return ComparePortable(a, b, i);
 }
 
-__attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Limb* a, std::size_t n,
-                                                   Limb w) {
+// acc[i] += a[i] * w (or -= when Subtract), four 64-bit columns at a time.
+template <bool Subtract>
+__attribute__((target("avx2"))) inline void RowMulAvx2(std::uint64_t* acc, const Limb* a,
+                                                       std::size_t n, Limb w) {
     const __m256i wv = _mm256_set1_epi64x(w);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m256i av =
             _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)));
         __m256i* p = reinterpret_cast<__m256i*>(acc + i);
-        _mm256_storeu_si256(p, _mm256_add_epi64(_mm256_loadu_si256(p), _mm256_mul_epu32(av, wv)));
+        const __m256i product = _mm256_mul_epu32(av, wv);
+        const __m256i old = _mm256_loadu_si256(p);
+        _mm256_storeu_si256(p, Subtract ? _mm256_sub_epi64(old, product)
+                                        : _mm256_add_epi64(old, product));
     }
-    for (; i < n; ++i)
-        acc[i] += std::uint64_t(a[i]) * w;
+    for (; i < n; ++i) {
+        if constexpr (Subtract)
+            acc[i] -= std::uint64_t(a[i]) * w;
+        else
+            acc[i] += std::uint64_t(a[i]) * w;
+    }
+}
+
+__attribute__((target("avx2"))) void RowMulAddAvx2(std::uint64_t* acc, const Limb* a, std::size_t n,
+                                                   Limb w) {
+    RowMulAvx2<false>(acc, a, n, w);
 }
 
 __attribute__((target("avx2"))) void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n,
                                                    Limb w) {
-    const __m256i wv = _mm256_set1_epi64x(w);
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m256i av =
-            _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)));
-        __m256i* p = reinterpret_cast<__m256i*>(acc + i);
-        _mm256_storeu_si256(p, _mm256_sub_epi64(_mm256_loadu_si256(p), _mm256_mul_epu32(av, wv)));
-    }
-    for (; i < n; ++i)
-        acc[i] -= std::uint64_t(a[i]) * w;
+    RowMulAvx2<true>(acc, a, n, w);
 }
 
 constexpr std::int64_t Magic52 = 0x4330000000000000; // the bits of 2^52

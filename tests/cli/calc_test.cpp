@@ -1,5 +1,5 @@
 // veltra-cli calc in process: results, messages and exit statuses.
-#include "cli/cli.h"
+#include "clirun.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -12,19 +12,8 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Calc(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    const int status = veltra::cli::Run(views, out, err);
-    return {status, out.str(), err.str()};
-}
+using Outcome = veltra::testing::TCliResult;
+const auto Calc = veltra::testing::RunCli;
 
 TEST(CliCalc, ResultsMessagesAndStatuses) {
     const struct {

@@ -1,7 +1,7 @@
 // The command-line tool's net commands, run in process through cli::Run (outputs and exit
 // statuses); the few that need a process of their own (an address-space limit, the exit
 // status the shell sees) run the built tool.
-#include "cli/cli.h"
+#include "clirun.h"
 
 #include <array>
 #include <cstdio>
@@ -18,15 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
+using Result = veltra::testing::TCliResult;
 std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return veltra::testing::ReadBytes(path.string());
 }
 
 class Cli : public ::testing::Test {
@@ -40,14 +34,7 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     static Result Run(const std::vector<std::string>& args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        const std::vector<std::string_view> views(args.begin(), args.end());
-        Result r;
-        r.status = veltra::cli::Run(views, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
+        return veltra::testing::RunCli(args);
     }
     // Runs the built veltra-cli with the arguments (single-quoted for the shell), within
     // `memoryKiB` of address space when given.

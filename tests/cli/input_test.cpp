@@ -1,6 +1,6 @@
 // veltra-cli run --input LABEL=SEQUENCE: one net run over other inputs without editing it,
 // and the arguments it refuses; veltra-cli --version.
-#include "cli/cli.h"
+#include "clirun.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,27 +12,9 @@
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    Result r;
-    r.status = veltra::cli::Run(views, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using veltra::testing::RunCli;
+using Result = veltra::testing::TCliResult;
+const auto Bytes = veltra::testing::ReadBytes;
 
 const std::string kWorked = std::string(VELTRA_EXAMPLES) + "/worked.net";
 const std::string kTwoInputs = std::string(VELTRA_TEST_DATA) + "/run/two_inputs.net";

@@ -1,6 +1,6 @@
 // "run" with --until-cycle, --until and --format: the cycle found against the rows of a plain
 // run of S+P steps, exact stop steps, and CSV and JSON read back by small parsers of their own.
-#include "cli/cli.h"
+#include "clirun.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -13,21 +13,8 @@
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    Result r;
-    r.status = veltra::cli::Run(views, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using Result = veltra::testing::TCliResult;
+const auto Cli = veltra::testing::RunCli;
 
 std::string Data(const std::string& name) {
     return std::string(VELTRA_TEST_DATA) + "/run/" + name;
