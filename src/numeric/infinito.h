@@ -131,6 +131,17 @@ public:
         return size_ <= 2 || ScanForZero();
     }
 
+    // For a number in normal form (Normalize leaves one): whether it is above 1. Reads the
+    // sign, the top Position and the leading group only: in normal form the leading group is
+    // not zero and neither is the lowest, so nothing below can change the answer.
+    bool NormalExceedsOne() const noexcept {
+        if (size_ == 0 || sign_ <= 0) return false;
+        const std::int64_t top = std::int64_t(low_) + GroupDigits * std::int64_t(size_ - 1);
+        const std::uint32_t lead = data_[size_ - 1];
+        if (top != 0) return top > 0 && lead != 0;
+        return lead > 1 || (lead == 1 && size_ > 1);
+    }
+
     // --- arithmetic (results owned by the caller; operands unchanged) --------
     // A number without groups (constructor, Clear, the texts "-", ".", "-.") counts as zero
     // everywhere: Add returns the other operand's groups (or one zero group), Multiply a

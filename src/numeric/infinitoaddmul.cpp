@@ -3,11 +3,16 @@
 // Add(acc, Multiply(a, b)); anything unusual takes that very route.
 #include "infinito.h"
 #include "infinitoops.h"
+#include "magnitude_kernels.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <utility>
+
+#if VELTRA_HAVE_X86_KERNELS
+#include <immintrin.h>
+#endif
 
 namespace veltra {
 
@@ -90,14 +95,101 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
     return {c, high};
 }
 
+#if VELTRA_HAVE_X86_KERNELS
+
+// x[0..m] += w * v[0..m) for one group w, eight groups at a time in one pass: the product's
+// low and high groups come from a double-precision quotient corrected exactly (as in the
+// vector MulWord), each lane's sum x + low + high of the lane below is below 3 * Base, and
+// its carry of 0, 1 or 2 moves one lane up. A lane that the carry takes to Base or beyond
+// would carry on, so that block (rare: a group within two of 99999999) is redone one group
+// at a time. Returns the carry out of x[m].
+__attribute__((target("avx2"))) Limb AddMulWordAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
+    constexpr std::size_t Lanes = 8;
+    const __m256d scale = _mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50));
+    const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
+    const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
+    const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
+    const __m256i top2 = _mm256_set1_epi32(static_cast<int>(2 * Base - 1));
+    const __m256i rotate = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
+    std::uint64_t high = 0; // high group of the product below the current one
+    Limb c = 0;             // carry of the accumulator: 0, 1 or 2
+    auto step = [&](std::uint64_t t, Limb& acc) {
+        const std::uint64_t q = t / Base;
+        Limb s = acc + Limb(t - q * Base) + Limb(high) + c;
+        c = Limb(s >= Base) + Limb(s >= 2 * Base);
+        acc = s - c * Base;
+        high = q;
+    };
+    std::size_t i = 0;
+    for (; i + Lanes <= m; i += Lanes) {
+        const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
+        const __m128i a0 = _mm256_castsi256_si128(av);
+        const __m128i a1 = _mm256_extracti128_si256(av, 1);
+        const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), scale));
+        const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), scale));
+        // The estimate is the quotient or one less, so a*w - q*Base lies in [0, 2*Base) and
+        // 32-bit wrapping arithmetic gives it exactly.
+        __m256i q = _mm256_set_m128i(q1, q0);
+        __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, w32), _mm256_mullo_epi32(q, base));
+        const __m256i over = _mm256_cmpgt_epi32(lo, top);
+        lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, base));
+        q = _mm256_sub_epi32(q, over);
+
+        const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, rotate),
+                                                 _mm256_set1_epi32(static_cast<int>(high)), 1);
+        const __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i));
+        __m256i s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below); // below 3 * Base
+        const __m256i one = _mm256_cmpgt_epi32(s, top);                // -1 where s >= Base
+        const __m256i two = _mm256_cmpgt_epi32(s, top2);               // -1 where s >= 2 Base
+        s = _mm256_sub_epi32(s, _mm256_and_si256(one, base));
+        s = _mm256_sub_epi32(s, _mm256_and_si256(two, base));
+        const __m256i carries = _mm256_add_epi32(one, two); // minus each lane's carry
+        const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, rotate),
+                                              _mm256_set1_epi32(-static_cast<int>(c)), 1);
+        s = _mm256_sub_epi32(s, up);
+        const __m256i spill = _mm256_cmpgt_epi32(s, top);
+        if (!_mm256_testz_si256(spill, spill)) {
+            for (std::size_t k = 0; k < Lanes; ++k)
+                step(std::uint64_t(w) * v[i + k], x[i + k]);
+            continue;
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
+        c = Limb(-_mm256_extract_epi32(carries, 7));
+        high = Limb(_mm256_extract_epi32(q, 7));
+    }
+    for (; i < m; ++i)
+        step(std::uint64_t(w) * v[i], x[i]);
+    step(0, x[m]);
+    return c;
+}
+
+// The vector form pays from one register of groups on.
+constexpr std::size_t VectorRowMin = 8;
+
+#endif
+
 // Long values go through the vector kernels block by block.
 constexpr std::size_t BlockMin = 16;
 
 std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* w, std::size_t k,
                              bool subtract) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (k == 1 && !subtract && m >= VectorRowMin && mag::VectorKernelsInUse())
+        return {AddMulWordAvx2(x, v, m, w[0]), 0};
+#endif
     if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
     if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
     return subtract ? AddMulRow<2, true>(x, v, m, w) : AddMulRow<2, false>(x, v, m, w);
+}
+
+// r[0..n] := w * a[0..n): the vector kernel from one register of groups on (MulWord keeps
+// the portable loop for short runs, where the first product of a neuron's sum mostly is).
+Limb MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (n >= VectorRowMin && mag::VectorKernelsInUse())
+        return mag::detail::MulWordAvx2(r, a, n, w, 0);
+#endif
+    return mag::MulWord(r, a, n, w);
 }
 
 // x := B^n - x for a wrapped difference (the other operand was the larger).
@@ -151,7 +243,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         std::memset(data_, 0, below * sizeof(Limb));
         std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
         if (w.size_ == 1) {
-            data_[below + pn - 1] = mag::MulWord(data_ + below, v.data_, v.size_, w.data_[0]);
+            data_[below + pn - 1] = MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
         } else {
             TInfinitoOps::ProductGroups(data_ + below, a, b);
         }

@@ -324,6 +324,52 @@ TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
     }
 }
 
+// Groups that make the one-pass vector row carry at its limits: an accumulator group of
+// 99999999 plus a product group of 0 or 1 sits just below Base, so a carry arriving from the
+// lane below takes it to Base and the whole block must be redone group by group.
+std::string EdgeGroups(TextMaker& maker, std::size_t groups, bool accumulator) {
+    std::string t;
+    for (std::size_t g = 0; g < groups; ++g) {
+        switch (maker.Pick(accumulator ? 3 : 4)) {
+        case 0:
+            t += accumulator ? "99999999" : "00000000";
+            break;
+        case 1:
+            t += accumulator ? "99999998" : "00000001";
+            break;
+        case 2:
+            t += maker.Pick(2) == 0 ? "99999999" : "50000000";
+            break;
+        default:
+            t += maker.Digits(8);
+            break;
+        }
+    }
+    return t;
+}
+
+// acc + w*v for one-group weights and values long enough for the vector row, with the
+// accumulator's groups where every lane's carry is at its largest: the vector kernels give
+// GMP's value and the layout of the pure forms, as the portable ones do.
+TEST(InfinitoProperty, FusedAddProductAtTheCarryLimitsOfTheVectorRow) {
+    const testing::TKernelScope restore;
+    const char* weights[] = {"1", "2", "3", "99999999", "0.99999999", "50000000", "0.00000001"};
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(77);
+        for (int round = 0; round < 1500; ++round) {
+            const std::size_t m = 8 + std::size_t(maker.Pick(40));
+            const TInfinito v(EdgeGroups(maker, m, false) + "." + EdgeGroups(maker, 2, false));
+            const TInfinito w(maker.Pick(3) == 0 ? ShortWeight(maker).ToText()
+                                                 : std::string(weights[maker.Pick(7)]));
+            const TInfinito acc(EdgeGroups(maker, m + 3, true) + "." +
+                                EdgeGroups(maker, 3 + std::size_t(maker.Pick(2)), true));
+            CheckAddProduct(acc, w, v, acc.ToText() + " + " + w.ToText() + " * " + v.ToText());
+            if (HasFailure()) return;
+        }
+    }
+}
+
 // A neuron's sum over many steps: contributions of mixed signs into one accumulator whose
 // buffer is kept when it is cleared, checked against the pure forms after every one.
 TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
