@@ -23,8 +23,11 @@ void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
     // The bounds of this function are always 0 and 1, so once x is in normal form its sign and
     // leading group settle both comparisons: no walk over a long sum's groups.
     x.Normalize();
-    low_.Normalize();
-    high_.Normalize();
+    if (!boundsNormal_) {
+        low_.Normalize();
+        high_.Normalize();
+        boundsNormal_ = true;
+    }
     if (!x.IsZero() && x.Sign() < 0)
         out = low_;
     else if (x.NormalExceedsOne())

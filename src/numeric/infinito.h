@@ -107,6 +107,14 @@ public:
     // (the number becomes one zero group, Sign +1). EConvertError: unreadable integer digits;
     // the number then keeps its previous value. std::length_error: more than ~2*10^9 digits.
     bool SetFromText(std::string_view text);
+    // The number SetFromText("0") gives (one zero group at Position 0, Sign +1), written into
+    // the buffer already there: a neuron's sum cleared for the next step.
+    void SetZero() noexcept {
+        size_ = 1;
+        low_ = 0;
+        sign_ = 1;
+        data_[0] = 0;
+    }
     std::string ToText() const; // canonical text
     TInfinito Duplicate() const { return *this; }
     // Exchanges the two numbers; long ones only trade their buffers.

@@ -97,74 +97,108 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
 
 #if VELTRA_HAVE_X86_KERNELS
 
-// x[0..m] += w * v[0..m) for one group w, eight groups at a time in one pass: the product's
-// low and high groups come from a double-precision quotient corrected exactly (as in the
-// vector MulWord), each lane's sum x + low + high of the lane below is below 3 * Base, and
-// its carry of 0, 1 or 2 moves one lane up. A lane that the carry takes to Base or beyond
-// would carry on, so that block (rare: a group within two of 99999999) is redone one group
-// at a time. Returns the carry out of x[m].
-__attribute__((target("avx2"))) Limb AddMulWordAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
+// The constants of the vector row.
+struct RowConstants {
+    __m256d scale; // w / Base, a little low: the quotient estimate is q or q - 1, never above
+    __m256i w32, base, top, top2, rotate;
+};
+
+// One block of eight groups: lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the high
+// group `high` of the block below), which is below 3 * Base, then minus its carry of 0, 1 or
+// 2 times Base, plus the carry of the lane below (lane 0: c). `carries` holds minus each
+// lane's carry, `q` each product's high group. A lane at Base or above would carry on: the
+// caller sees it in the result and redoes the block group by group.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m256i& q,
+         __m256i& carries) {
+    const __m128i a0 = _mm256_castsi256_si128(av);
+    const __m128i a1 = _mm256_extracti128_si256(av, 1);
+    const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), k.scale));
+    const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), k.scale));
+    // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
+    q = _mm256_set_m128i(q1, q0);
+    __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
+    const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
+    lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
+    q = _mm256_sub_epi32(q, over);
+
+    const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, k.rotate),
+                                             _mm256_set1_epi32(static_cast<int>(high)), 1);
+    __m256i s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below);
+    const __m256i one = _mm256_cmpgt_epi32(s, k.top);  // -1 where s >= Base
+    const __m256i two = _mm256_cmpgt_epi32(s, k.top2); // -1 where s >= 2 Base
+    s = _mm256_sub_epi32(s, _mm256_and_si256(one, k.base));
+    s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
+    carries = _mm256_add_epi32(one, two);
+    const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, k.rotate),
+                                          _mm256_set1_epi32(-static_cast<int>(c)), 1);
+    return _mm256_sub_epi32(s, up);
+}
+
+// x[0..m] := (Accumulate ? x[0..m] : 0) + w * v[0..m) for one group w, eight groups at a
+// time in one pass; the last, partial block is loaded and stored under a mask, its lane past
+// v's end taking x[m] (the product's top group). Returns the carry out of x[m], which only
+// a sum can have.
+template <bool Accumulate>
+__attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 8;
-    const __m256d scale = _mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50));
-    const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
-    const __m256i base = _mm256_set1_epi32(static_cast<int>(Base));
-    const __m256i top = _mm256_set1_epi32(static_cast<int>(Base - 1));
-    const __m256i top2 = _mm256_set1_epi32(static_cast<int>(2 * Base - 1));
-    const __m256i rotate = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
-    std::uint64_t high = 0; // high group of the product below the current one
-    Limb c = 0;             // carry of the accumulator: 0, 1 or 2
+    const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
+                         _mm256_set1_epi32(static_cast<int>(w)),
+                         _mm256_set1_epi32(static_cast<int>(Base)),
+                         _mm256_set1_epi32(static_cast<int>(Base - 1)),
+                         _mm256_set1_epi32(static_cast<int>(2 * Base - 1)),
+                         _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
+    std::uint64_t high = 0; // high group of the product below the current block
+    Limb c = 0;             // carry of the sum: 0, 1 or 2
     auto step = [&](std::uint64_t t, Limb& acc) {
         const std::uint64_t q = t / Base;
-        Limb s = acc + Limb(t - q * Base) + Limb(high) + c;
+        const Limb s = (Accumulate ? acc : 0) + Limb(t - q * Base) + Limb(high) + c;
         c = Limb(s >= Base) + Limb(s >= 2 * Base);
         acc = s - c * Base;
         high = q;
     };
     std::size_t i = 0;
+    __m256i q, carries;
     for (; i + Lanes <= m; i += Lanes) {
         const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
-        const __m128i a0 = _mm256_castsi256_si128(av);
-        const __m128i a1 = _mm256_extracti128_si256(av, 1);
-        const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), scale));
-        const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), scale));
-        // The estimate is the quotient or one less, so a*w - q*Base lies in [0, 2*Base) and
-        // 32-bit wrapping arithmetic gives it exactly.
-        __m256i q = _mm256_set_m128i(q1, q0);
-        __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, w32), _mm256_mullo_epi32(q, base));
-        const __m256i over = _mm256_cmpgt_epi32(lo, top);
-        lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, base));
-        q = _mm256_sub_epi32(q, over);
-
-        const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, rotate),
-                                                 _mm256_set1_epi32(static_cast<int>(high)), 1);
-        const __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i));
-        __m256i s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below); // below 3 * Base
-        const __m256i one = _mm256_cmpgt_epi32(s, top);                // -1 where s >= Base
-        const __m256i two = _mm256_cmpgt_epi32(s, top2);               // -1 where s >= 2 Base
-        s = _mm256_sub_epi32(s, _mm256_and_si256(one, base));
-        s = _mm256_sub_epi32(s, _mm256_and_si256(two, base));
-        const __m256i carries = _mm256_add_epi32(one, two); // minus each lane's carry
-        const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, rotate),
-                                              _mm256_set1_epi32(-static_cast<int>(c)), 1);
-        s = _mm256_sub_epi32(s, up);
-        const __m256i spill = _mm256_cmpgt_epi32(s, top);
+        const __m256i xv = Accumulate ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
+                                      : _mm256_setzero_si256();
+        const __m256i s = RowBlock(k, av, xv, Limb(high), c, q, carries);
+        const __m256i spill = _mm256_cmpgt_epi32(s, k.top);
         if (!_mm256_testz_si256(spill, spill)) {
-            for (std::size_t k = 0; k < Lanes; ++k)
-                step(std::uint64_t(w) * v[i + k], x[i + k]);
+            for (std::size_t j = 0; j < Lanes; ++j)
+                step(std::uint64_t(w) * v[i + j], x[i + j]);
             continue;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
         c = Limb(-_mm256_extract_epi32(carries, 7));
         high = Limb(_mm256_extract_epi32(q, 7));
     }
-    for (; i < m; ++i)
-        step(std::uint64_t(w) * v[i], x[i]);
-    step(0, x[m]);
-    return c;
+    // The rest of v (r groups, maybe none) and x[m].
+    const int r = static_cast<int>(m - i);
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i vMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r), lane);
+    const __m256i xMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r + 1), lane);
+    const __m256i av = _mm256_maskload_epi32(reinterpret_cast<const int*>(v + i), vMask);
+    const __m256i xv = Accumulate
+                           ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
+                           : _mm256_setzero_si256();
+    const __m256i s = RowBlock(k, av, xv, Limb(high), c, q, carries);
+    const __m256i spill = _mm256_and_si256(_mm256_cmpgt_epi32(s, k.top), xMask);
+    if (!_mm256_testz_si256(spill, spill)) {
+        for (; i < m; ++i)
+            step(std::uint64_t(w) * v[i], x[i]);
+        step(0, x[m]);
+        return c;
+    }
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
+    alignas(32) std::int32_t out[Lanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out), carries);
+    return Limb(-out[r]);
 }
 
-// The vector form pays from one register of groups on.
-constexpr std::size_t VectorRowMin = 8;
+// Below this many groups the scalar loops win over the vector set-up.
+constexpr std::size_t VectorRowMin = 3;
 
 #endif
 
@@ -175,21 +209,23 @@ std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* 
                              bool subtract) {
 #if VELTRA_HAVE_X86_KERNELS
     if (k == 1 && !subtract && m >= VectorRowMin && mag::VectorKernelsInUse())
-        return {AddMulWordAvx2(x, v, m, w[0]), 0};
+        return {RowAvx2<true>(x, v, m, w[0]), 0};
 #endif
     if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
     if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
     return subtract ? AddMulRow<2, true>(x, v, m, w) : AddMulRow<2, false>(x, v, m, w);
 }
 
-// r[0..n] := w * a[0..n): the vector kernel from one register of groups on (MulWord keeps
-// the portable loop for short runs, where the first product of a neuron's sum mostly is).
-Limb MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
+// r[0..n] := w * a[0..n), the top group r[n] included: the first product of a sum. The
+// vector row takes short runs too (MulWord keeps its portable loop for them).
+void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
 #if VELTRA_HAVE_X86_KERNELS
-    if (n >= VectorRowMin && mag::VectorKernelsInUse())
-        return mag::detail::MulWordAvx2(r, a, n, w, 0);
+    if (n >= VectorRowMin && mag::VectorKernelsInUse()) {
+        RowAvx2<false>(r, a, n, w);
+        return;
+    }
 #endif
-    return mag::MulWord(r, a, n, w);
+    r[n] = mag::MulWord(r, a, n, w);
 }
 
 // x := B^n - x for a wrapped difference (the other operand was the larger).
@@ -243,7 +279,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         std::memset(data_, 0, below * sizeof(Limb));
         std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
         if (w.size_ == 1) {
-            data_[below + pn - 1] = MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
+            MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
         } else {
             TInfinitoOps::ProductGroups(data_ + below, a, b);
         }

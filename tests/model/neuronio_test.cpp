@@ -50,9 +50,10 @@ TEST(Activation, SaturatedLinearIntoAgreesWithTheGeneralComparisons) {
                             "-100000000",
                             "10000000000000000",
                             "0.0000000000000001"};
+    TSacturated_Linear into; // one function for every value, as a neuron keeps it
     for (const char* text : values) {
         for (bool normal : {false, true}) {
-            TSacturated_Linear general, into;
+            TSacturated_Linear general;
             TInfinito a(text), b(text);
             if (normal) {
                 a.Normalize();
