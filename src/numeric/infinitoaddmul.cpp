@@ -97,17 +97,24 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
 
 #if VELTRA_HAVE_X86_KERNELS
 
+// What a vector row does with x: overwrite it with the product, add the product, or
+// subtract it.
+enum class RowMode { Store, Add, Subtract };
+
 // The constants of the vector row.
 struct RowConstants {
     __m256d scale; // w / Base, a little low: the quotient estimate is q or q - 1, never above
-    __m256i w32, base, top, top2, rotate;
+    __m256i w32, base, top, top2, negBase, zero, rotate;
 };
 
-// One block of eight groups: lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the high
-// group `high` of the block below), which is below 3 * Base, then minus its carry of 0, 1 or
-// 2 times Base, plus the carry of the lane below (lane 0: c). `carries` holds minus each
-// lane's carry, `q` each product's high group. A lane at Base or above would carry on: the
-// caller sees it in the result and redoes the block group by group.
+// One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
+// high group `high` of the block below), below 3 * Base, less its carry of 0, 1 or 2 times
+// Base, plus the carry of the lane below (lane 0: c). A difference is x - low - high, at least
+// -2 * Base, plus its borrow of 0, 1 or 2 times Base, less the borrow of the lane below.
+// `carries` holds minus each lane's carry or borrow, `q` each product's high group. A lane
+// pushed out of [0, Base) by the carry from below would carry on: the caller sees it in the
+// result and redoes the block group by group.
+template <RowMode Mode>
 __attribute__((target("avx2"), always_inline)) inline __m256i
 RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m256i& q,
          __m256i& carries) {
@@ -124,22 +131,38 @@ RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m25
 
     const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, k.rotate),
                                              _mm256_set1_epi32(static_cast<int>(high)), 1);
-    __m256i s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below);
-    const __m256i one = _mm256_cmpgt_epi32(s, k.top);  // -1 where s >= Base
-    const __m256i two = _mm256_cmpgt_epi32(s, k.top2); // -1 where s >= 2 Base
-    s = _mm256_sub_epi32(s, _mm256_and_si256(one, k.base));
-    s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
+    __m256i s, one, two;
+    if constexpr (Mode == RowMode::Subtract) {
+        s = _mm256_sub_epi32(_mm256_sub_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(k.zero, s);    // -1 where s < 0
+        two = _mm256_cmpgt_epi32(k.negBase, s); // -1 where s < -Base
+        s = _mm256_add_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_add_epi32(s, _mm256_and_si256(two, k.base));
+    } else {
+        s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(s, k.top);  // -1 where s >= Base
+        two = _mm256_cmpgt_epi32(s, k.top2); // -1 where s >= 2 Base
+        s = _mm256_sub_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
+    }
     carries = _mm256_add_epi32(one, two);
     const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, k.rotate),
                                           _mm256_set1_epi32(-static_cast<int>(c)), 1);
-    return _mm256_sub_epi32(s, up);
+    return Mode == RowMode::Subtract ? _mm256_add_epi32(s, up) : _mm256_sub_epi32(s, up);
 }
 
-// x[0..m] := (Accumulate ? x[0..m] : 0) + w * v[0..m) for one group w, eight groups at a
-// time in one pass; the last, partial block is loaded and stored under a mask, its lane past
-// v's end taking x[m] (the product's top group). Returns the carry out of x[m], which only
-// a sum can have.
-template <bool Accumulate>
+// The lanes of a block's result that left [0, Base).
+template <RowMode Mode>
+__attribute__((target("avx2"), always_inline)) inline __m256i Spilled(const RowConstants& k,
+                                                                      __m256i s) {
+    return Mode == RowMode::Subtract ? _mm256_cmpgt_epi32(k.zero, s) : _mm256_cmpgt_epi32(s, k.top);
+}
+
+// x[0..m] := the product w * v[0..m) for one group w (Store), or x[0..m] plus or minus it,
+// eight groups at a time in one pass; the last, partial block is loaded and stored under a
+// mask, its lane past v's end taking x[m] (the product's top group). Returns the carry or
+// borrow out of x[m] (0 when storing).
+template <RowMode Mode>
 __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 8;
     const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
@@ -147,24 +170,34 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
                          _mm256_set1_epi32(static_cast<int>(Base)),
                          _mm256_set1_epi32(static_cast<int>(Base - 1)),
                          _mm256_set1_epi32(static_cast<int>(2 * Base - 1)),
+                         _mm256_set1_epi32(-static_cast<int>(Base)),
+                         _mm256_setzero_si256(),
                          _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
     std::uint64_t high = 0; // high group of the product below the current block
-    Limb c = 0;             // carry of the sum: 0, 1 or 2
+    Limb c = 0;             // carry or borrow: 0, 1 or 2
     auto step = [&](std::uint64_t t, Limb& acc) {
         const std::uint64_t q = t / Base;
-        const Limb s = (Accumulate ? acc : 0) + Limb(t - q * Base) + Limb(high) + c;
-        c = Limb(s >= Base) + Limb(s >= 2 * Base);
-        acc = s - c * Base;
+        const Limb lo = Limb(t - q * Base);
+        if constexpr (Mode == RowMode::Subtract) {
+            const std::int64_t d = std::int64_t(acc) - lo - std::int64_t(high) - c;
+            c = Limb(d < 0) + Limb(d < -std::int64_t(Base));
+            acc = Limb(d + std::int64_t(c) * Base);
+        } else {
+            const Limb s = (Mode == RowMode::Add ? acc : 0) + lo + Limb(high) + c;
+            c = Limb(s >= Base) + Limb(s >= 2 * Base);
+            acc = s - c * Base;
+        }
         high = q;
     };
     std::size_t i = 0;
     __m256i q, carries;
     for (; i + Lanes <= m; i += Lanes) {
         const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
-        const __m256i xv = Accumulate ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
-                                      : _mm256_setzero_si256();
-        const __m256i s = RowBlock(k, av, xv, Limb(high), c, q, carries);
-        const __m256i spill = _mm256_cmpgt_epi32(s, k.top);
+        const __m256i xv = Mode != RowMode::Store
+                               ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
+                               : _mm256_setzero_si256();
+        const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+        const __m256i spill = Spilled<Mode>(k, s);
         if (!_mm256_testz_si256(spill, spill)) {
             for (std::size_t j = 0; j < Lanes; ++j)
                 step(std::uint64_t(w) * v[i + j], x[i + j]);
@@ -180,11 +213,11 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     const __m256i vMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r), lane);
     const __m256i xMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r + 1), lane);
     const __m256i av = _mm256_maskload_epi32(reinterpret_cast<const int*>(v + i), vMask);
-    const __m256i xv = Accumulate
+    const __m256i xv = Mode != RowMode::Store
                            ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
                            : _mm256_setzero_si256();
-    const __m256i s = RowBlock(k, av, xv, Limb(high), c, q, carries);
-    const __m256i spill = _mm256_and_si256(_mm256_cmpgt_epi32(s, k.top), xMask);
+    const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+    const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
     if (!_mm256_testz_si256(spill, spill)) {
         for (; i < m; ++i)
             step(std::uint64_t(w) * v[i], x[i]);
@@ -197,6 +230,16 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     return Limb(-out[r]);
 }
 
+// Whether w * v[0..m) for one group w has a non-zero top group (the one at index m): 1 or 0,
+// or -1 when its two top groups leave it open. With h = w*v[m-1] + high(w*v[m-2]) the product
+// lies in [h, h + 2) times Base^(m-1): below the carries of the lower groups can add.
+int ProductTopNonZero(const Limb* v, std::size_t m, Limb w) {
+    const std::uint64_t h =
+        std::uint64_t(w) * v[m - 1] + (m >= 2 ? std::uint64_t(w) * v[m - 2] / Base : 0);
+    if (m == 1 || h >= Base) return h >= Base ? 1 : 0;
+    return h + 2 <= Base ? 0 : -1;
+}
+
 // Below this many groups the scalar loops win over the vector set-up.
 constexpr std::size_t VectorRowMin = 3;
 
@@ -205,11 +248,17 @@ constexpr std::size_t VectorRowMin = 3;
 // Long values go through the vector kernels block by block.
 constexpr std::size_t BlockMin = 16;
 
+// x[0..m+k) +/-= w * v; returns the carry or borrow out of x[m+k-1] and, for a difference,
+// the product's top group, or for the vector row any non-zero group when it is not zero (the
+// caller only asks whether it is).
 std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* w, std::size_t k,
                              bool subtract) {
 #if VELTRA_HAVE_X86_KERNELS
-    if (k == 1 && !subtract && m >= VectorRowMin && mag::VectorKernelsInUse())
-        return {RowAvx2<true>(x, v, m, w[0]), 0};
+    if (k == 1 && m >= VectorRowMin && mag::VectorKernelsInUse()) {
+        if (!subtract) return {RowAvx2<RowMode::Add>(x, v, m, w[0]), 0};
+        const int top = ProductTopNonZero(v, m, w[0]);
+        if (top >= 0) return {RowAvx2<RowMode::Subtract>(x, v, m, w[0]), Limb(top)};
+    }
 #endif
     if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
     if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
@@ -221,7 +270,7 @@ std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* 
 void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
 #if VELTRA_HAVE_X86_KERNELS
     if (n >= VectorRowMin && mag::VectorKernelsInUse()) {
-        RowAvx2<false>(r, a, n, w);
+        RowAvx2<RowMode::Store>(r, a, n, w);
         return;
     }
 #endif
