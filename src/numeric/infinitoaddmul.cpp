@@ -325,8 +325,9 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         // gain digits every step then reallocate only now and then.
         TInfinitoOps::Shape(*this, n, nLow, n + 1 > capacity_ ? n + n / 2 + 1 : n + 1);
         const std::size_t below = std::size_t((low - nLow) / GroupDigits);
-        std::memset(data_, 0, below * sizeof(Limb));
-        std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
+        // Mostly nothing or a group or two: no call for nothing.
+        if (below != 0) std::memset(data_, 0, below * sizeof(Limb));
+        if (n != below + pn) std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
         if (w.size_ == 1) {
             MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
         } else {
@@ -345,9 +346,9 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         Limb* above = p + pn;
         const std::size_t rest = size_ - std::size_t(above - data_);
         if (!subtract) {
-            c = mag::AddCarry(above, rest, c);
+            if (c != 0) c = mag::AddCarry(above, rest, c);
             if (c != 0) TInfinitoOps::PushTop(*this, c);
-        } else if (mag::SubBorrow(above, rest, c) != 0) {
+        } else if (c != 0 && mag::SubBorrow(above, rest, c) != 0) {
             // The product outweighed the accumulator: the wrapped difference, complemented.
             Complement(data_, size_);
             sign_ = static_cast<std::int8_t>(sp);
