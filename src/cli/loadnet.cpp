@@ -3,6 +3,7 @@
 #include "model/dados.h"
 #include "storage/sequencefile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 
@@ -58,6 +59,13 @@ void AppendHex(std::string& out, char c) {
 } // namespace
 
 std::string EscapeField(std::string_view text) {
+    // Values are long runs of digits: when no byte could need an escape (printable ASCII
+    // other than the backslash), the text is its own field, copied without a look per byte.
+    const bool plain = std::all_of(text.begin(), text.end(), [](char ch) {
+        const auto u = static_cast<unsigned char>(ch);
+        return u >= 0x20 && u < 0x7F && ch != '\\';
+    });
+    if (plain) return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

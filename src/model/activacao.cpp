@@ -20,11 +20,17 @@ TInfinito TSacturated_Linear::Evaluate(TInfinito& x) {
 
 void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
     // GreaterThan would normalise x twice (and the bounds, which are normal already).
+    // The bounds of this function are always 0 and 1, so once x is in normal form its sign and
+    // leading group settle both comparisons: no walk over a long sum's groups.
     x.Normalize();
-    low_.Normalize();
-    if (TInfinito::Compare(low_, x) > 0)
+    if (!boundsNormal_) {
+        low_.Normalize();
+        high_.Normalize();
+        boundsNormal_ = true;
+    }
+    if (!x.IsZero() && x.Sign() < 0)
         out = low_;
-    else if (high_.Normalize(), TInfinito::Compare(x, high_) > 0)
+    else if (x.NormalExceedsOne())
         out = high_;
     else
         out.Swap(x); // the sum passes through; its buffer becomes the new activity

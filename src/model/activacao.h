@@ -43,6 +43,11 @@ public:
     bool SaveLines(TNetWriter& out) const override;
     std::string DisplayName() const override { return "Saturated_Linear"; }
     std::string ClassName() const override { return "TSacturated_Linear"; }
+
+private:
+    // Whether the bounds are in normal form already. Nothing here changes them after that,
+    // so they are normalised once (on the first evaluation, as before) and not every step.
+    bool boundsNormal_ = false;
 };
 
 class TStepFunction final : public TActivacao {

@@ -77,9 +77,9 @@ std::string TNeuronio::ValueText() const {
 void TNeuronio::Commit() {
     SumInputs(); // already done when the net steps; a lone element commits what it was sent
     activation_->EvaluateInto(inputSum_, activity_);
-    // The same number as SetFromText("0") gives, copied into the buffer already there
+    // The same number as SetFromText("0") gives, written into the buffer already there
     // instead of parsed afresh every step.
-    inputSum_ = ZeroValue();
+    inputSum_.SetZero();
 }
 
 bool TNeuronio::SaveBody(TNetWriter& out) const {

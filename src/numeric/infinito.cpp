@@ -206,7 +206,8 @@ void TInfinito::Swap(TInfinito& other) noexcept {
     // number that was inline at its new inline groups.
     const bool wasInline = data_ == inline_;
     const bool otherWasInline = other.data_ == other.inline_;
-    std::swap(inline_, other.inline_);
+    // Inline groups not in use hold nothing: two long numbers only trade pointers.
+    if (wasInline || otherWasInline) std::swap(inline_, other.inline_);
     std::swap(data_, other.data_);
     std::swap(capacity_, other.capacity_);
     std::swap(size_, other.size_);

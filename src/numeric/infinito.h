@@ -107,6 +107,14 @@ public:
     // (the number becomes one zero group, Sign +1). EConvertError: unreadable integer digits;
     // the number then keeps its previous value. std::length_error: more than ~2*10^9 digits.
     bool SetFromText(std::string_view text);
+    // The number SetFromText("0") gives (one zero group at Position 0, Sign +1), written into
+    // the buffer already there: a neuron's sum cleared for the next step.
+    void SetZero() noexcept {
+        size_ = 1;
+        low_ = 0;
+        sign_ = 1;
+        data_[0] = 0;
+    }
     std::string ToText() const; // canonical text
     TInfinito Duplicate() const { return *this; }
     // Exchanges the two numbers; long ones only trade their buffers.
@@ -129,6 +137,17 @@ public:
         if (size_ == 0) return true;
         if (data_[0] != 0 || data_[size_ - 1] != 0) return false;
         return size_ <= 2 || ScanForZero();
+    }
+
+    // For a number in normal form (Normalize leaves one): whether it is above 1. Reads the
+    // sign, the top Position and the leading group only: in normal form the leading group is
+    // not zero and neither is the lowest, so nothing below can change the answer.
+    bool NormalExceedsOne() const noexcept {
+        if (size_ == 0 || sign_ <= 0) return false;
+        const std::int64_t top = std::int64_t(low_) + GroupDigits * std::int64_t(size_ - 1);
+        const std::uint32_t lead = data_[size_ - 1];
+        if (top != 0) return top > 0 && lead != 0;
+        return lead > 1 || (lead == 1 && size_ > 1);
     }
 
     // --- arithmetic (results owned by the caller; operands unchanged) --------

@@ -3,11 +3,16 @@
 // Add(acc, Multiply(a, b)); anything unusual takes that very route.
 #include "infinito.h"
 #include "infinitoops.h"
+#include "magnitude_kernels.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <utility>
+
+#if VELTRA_HAVE_X86_KERNELS
+#include <immintrin.h>
+#endif
 
 namespace veltra {
 
@@ -90,14 +95,186 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
     return {c, high};
 }
 
+#if VELTRA_HAVE_X86_KERNELS
+
+// What a vector row does with x: overwrite it with the product, add the product, or
+// subtract it.
+enum class RowMode { Store, Add, Subtract };
+
+// The constants of the vector row.
+struct RowConstants {
+    __m256d scale; // w / Base, a little low: the quotient estimate is q or q - 1, never above
+    __m256i w32, base, top, top2, negBase, zero, rotate;
+};
+
+// One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
+// high group `high` of the block below), below 3 * Base, less its carry of 0, 1 or 2 times
+// Base, plus the carry of the lane below (lane 0: c). A difference is x - low - high, at least
+// -2 * Base, plus its borrow of 0, 1 or 2 times Base, less the borrow of the lane below.
+// `carries` holds minus each lane's carry or borrow, `q` each product's high group. A lane
+// pushed out of [0, Base) by the carry from below would carry on: the caller sees it in the
+// result and redoes the block group by group.
+template <RowMode Mode>
+__attribute__((target("avx2"), always_inline)) inline __m256i
+RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m256i& q,
+         __m256i& carries) {
+    const __m128i a0 = _mm256_castsi256_si128(av);
+    const __m128i a1 = _mm256_extracti128_si256(av, 1);
+    const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), k.scale));
+    const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), k.scale));
+    // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
+    q = _mm256_set_m128i(q1, q0);
+    __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
+    const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
+    lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
+    q = _mm256_sub_epi32(q, over);
+
+    const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, k.rotate),
+                                             _mm256_set1_epi32(static_cast<int>(high)), 1);
+    __m256i s, one, two;
+    if constexpr (Mode == RowMode::Subtract) {
+        s = _mm256_sub_epi32(_mm256_sub_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(k.zero, s);    // -1 where s < 0
+        two = _mm256_cmpgt_epi32(k.negBase, s); // -1 where s < -Base
+        s = _mm256_add_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_add_epi32(s, _mm256_and_si256(two, k.base));
+    } else {
+        s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(s, k.top);  // -1 where s >= Base
+        two = _mm256_cmpgt_epi32(s, k.top2); // -1 where s >= 2 Base
+        s = _mm256_sub_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
+    }
+    carries = _mm256_add_epi32(one, two);
+    const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, k.rotate),
+                                          _mm256_set1_epi32(-static_cast<int>(c)), 1);
+    return Mode == RowMode::Subtract ? _mm256_add_epi32(s, up) : _mm256_sub_epi32(s, up);
+}
+
+// The lanes of a block's result that left [0, Base).
+template <RowMode Mode>
+__attribute__((target("avx2"), always_inline)) inline __m256i Spilled(const RowConstants& k,
+                                                                      __m256i s) {
+    return Mode == RowMode::Subtract ? _mm256_cmpgt_epi32(k.zero, s) : _mm256_cmpgt_epi32(s, k.top);
+}
+
+// x[0..m] := the product w * v[0..m) for one group w (Store), or x[0..m] plus or minus it,
+// eight groups at a time in one pass; the last, partial block is loaded and stored under a
+// mask, its lane past v's end taking x[m] (the product's top group). Returns the carry or
+// borrow out of x[m] (0 when storing).
+template <RowMode Mode>
+__attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
+    constexpr std::size_t Lanes = 8;
+    const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
+                         _mm256_set1_epi32(static_cast<int>(w)),
+                         _mm256_set1_epi32(static_cast<int>(Base)),
+                         _mm256_set1_epi32(static_cast<int>(Base - 1)),
+                         _mm256_set1_epi32(static_cast<int>(2 * Base - 1)),
+                         _mm256_set1_epi32(-static_cast<int>(Base)),
+                         _mm256_setzero_si256(),
+                         _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
+    std::uint64_t high = 0; // high group of the product below the current block
+    Limb c = 0;             // carry or borrow: 0, 1 or 2
+    auto step = [&](std::uint64_t t, Limb& acc) {
+        const std::uint64_t q = t / Base;
+        const Limb lo = Limb(t - q * Base);
+        if constexpr (Mode == RowMode::Subtract) {
+            const std::int64_t d = std::int64_t(acc) - lo - std::int64_t(high) - c;
+            c = Limb(d < 0) + Limb(d < -std::int64_t(Base));
+            acc = Limb(d + std::int64_t(c) * Base);
+        } else {
+            const Limb s = (Mode == RowMode::Add ? acc : 0) + lo + Limb(high) + c;
+            c = Limb(s >= Base) + Limb(s >= 2 * Base);
+            acc = s - c * Base;
+        }
+        high = q;
+    };
+    std::size_t i = 0;
+    __m256i q, carries;
+    for (; i + Lanes <= m; i += Lanes) {
+        const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
+        const __m256i xv = Mode != RowMode::Store
+                               ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
+                               : _mm256_setzero_si256();
+        const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+        const __m256i spill = Spilled<Mode>(k, s);
+        if (!_mm256_testz_si256(spill, spill)) {
+            for (std::size_t j = 0; j < Lanes; ++j)
+                step(std::uint64_t(w) * v[i + j], x[i + j]);
+            continue;
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
+        c = Limb(-_mm256_extract_epi32(carries, 7));
+        high = Limb(_mm256_extract_epi32(q, 7));
+    }
+    // The rest of v (r groups, maybe none) and x[m].
+    const int r = static_cast<int>(m - i);
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i vMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r), lane);
+    const __m256i xMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r + 1), lane);
+    const __m256i av = _mm256_maskload_epi32(reinterpret_cast<const int*>(v + i), vMask);
+    const __m256i xv = Mode != RowMode::Store
+                           ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
+                           : _mm256_setzero_si256();
+    const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+    const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
+    if (!_mm256_testz_si256(spill, spill)) {
+        for (; i < m; ++i)
+            step(std::uint64_t(w) * v[i], x[i]);
+        step(0, x[m]);
+        return c;
+    }
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
+    alignas(32) std::int32_t out[Lanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out), carries);
+    return Limb(-out[r]);
+}
+
+// Whether w * v[0..m) for one group w has a non-zero top group (the one at index m): 1 or 0,
+// or -1 when its two top groups leave it open. With h = w*v[m-1] + high(w*v[m-2]) the product
+// lies in [h, h + 2) times Base^(m-1): below the carries of the lower groups can add.
+int ProductTopNonZero(const Limb* v, std::size_t m, Limb w) {
+    const std::uint64_t h =
+        std::uint64_t(w) * v[m - 1] + (m >= 2 ? std::uint64_t(w) * v[m - 2] / Base : 0);
+    if (m == 1 || h >= Base) return h >= Base ? 1 : 0;
+    return h + 2 <= Base ? 0 : -1;
+}
+
+// Below this many groups the scalar loops win over the vector set-up.
+constexpr std::size_t VectorRowMin = 3;
+
+#endif
+
 // Long values go through the vector kernels block by block.
 constexpr std::size_t BlockMin = 16;
 
+// x[0..m+k) +/-= w * v; returns the carry or borrow out of x[m+k-1] and, for a difference,
+// the product's top group, or for the vector row any non-zero group when it is not zero (the
+// caller only asks whether it is).
 std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* w, std::size_t k,
                              bool subtract) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (k == 1 && m >= VectorRowMin && mag::VectorKernelsInUse()) {
+        if (!subtract) return {RowAvx2<RowMode::Add>(x, v, m, w[0]), 0};
+        const int top = ProductTopNonZero(v, m, w[0]);
+        if (top >= 0) return {RowAvx2<RowMode::Subtract>(x, v, m, w[0]), Limb(top)};
+    }
+#endif
     if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
     if (k == 1) return subtract ? AddMulRow<1, true>(x, v, m, w) : AddMulRow<1, false>(x, v, m, w);
     return subtract ? AddMulRow<2, true>(x, v, m, w) : AddMulRow<2, false>(x, v, m, w);
+}
+
+// r[0..n] := w * a[0..n), the top group r[n] included: the first product of a sum. The
+// vector row takes short runs too (MulWord keeps its portable loop for them).
+void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (n >= VectorRowMin && mag::VectorKernelsInUse()) {
+        RowAvx2<RowMode::Store>(r, a, n, w);
+        return;
+    }
+#endif
+    r[n] = mag::MulWord(r, a, n, w);
 }
 
 // x := B^n - x for a wrapped difference (the other operand was the larger).
@@ -148,10 +325,11 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         // gain digits every step then reallocate only now and then.
         TInfinitoOps::Shape(*this, n, nLow, n + 1 > capacity_ ? n + n / 2 + 1 : n + 1);
         const std::size_t below = std::size_t((low - nLow) / GroupDigits);
-        std::memset(data_, 0, below * sizeof(Limb));
-        std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
+        // Mostly nothing or a group or two: no call for nothing.
+        if (below != 0) std::memset(data_, 0, below * sizeof(Limb));
+        if (n != below + pn) std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
         if (w.size_ == 1) {
-            data_[below + pn - 1] = mag::MulWord(data_ + below, v.data_, v.size_, w.data_[0]);
+            MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
         } else {
             TInfinitoOps::ProductGroups(data_ + below, a, b);
         }
@@ -168,9 +346,9 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         Limb* above = p + pn;
         const std::size_t rest = size_ - std::size_t(above - data_);
         if (!subtract) {
-            c = mag::AddCarry(above, rest, c);
+            if (c != 0) c = mag::AddCarry(above, rest, c);
             if (c != 0) TInfinitoOps::PushTop(*this, c);
-        } else if (mag::SubBorrow(above, rest, c) != 0) {
+        } else if (c != 0 && mag::SubBorrow(above, rest, c) != 0) {
             // The product outweighed the accumulator: the wrapped difference, complemented.
             Complement(data_, size_);
             sign_ = static_cast<std::int8_t>(sp);

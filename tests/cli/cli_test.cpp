@@ -1,6 +1,7 @@
 // The command-line tool's net commands, run in process through cli::Run (outputs and exit
 // statuses); the few that need a process of their own (an address-space limit, the exit
 // status the shell sees) run the built tool.
+#include "cli/loadnet.h"
 #include "clirun.h"
 
 #include <array>
@@ -268,6 +269,22 @@ TEST_F(Cli, ControlCharactersFromTheFileNeverReachTheTerminal) {
               "Neuron[" + shown + "] (+)= SIG( 0.5 x N[" + shown + "]   +   0.5 x B[B] )\n");
     const Result run = Run({"run", net, "--steps", "1"});
     EXPECT_NE(run.out.find("1\tneuron\t" + shown + "\t0.75\n"), std::string::npos) << run.out;
+}
+
+// Printable ASCII other than the backslash passes as it is (the quick route for digits); every
+// byte next to it that a terminal could act on is still escaped.
+TEST(EscapeField, PlainTextIsItsOwnFieldAndEveryOtherByteIsStillEscaped) {
+    using veltra::cli::EscapeField;
+    EXPECT_EQ(EscapeField(""), "");
+    EXPECT_EQ(EscapeField(" -0.123456789~"), " -0.123456789~");
+    EXPECT_EQ(EscapeField("1\\2"), "1\\\\2");
+    EXPECT_EQ(EscapeField("9\x7f"), "9\\x7F");
+    EXPECT_EQ(EscapeField("\x1f"
+                          "0"),
+              "\\x1F0");
+    EXPECT_EQ(EscapeField("0.5\t"), "0.5\\t");
+    EXPECT_EQ(EscapeField("\xc3\xa9"), "\xc3\xa9");
+    EXPECT_EQ(EscapeField("7\xc2\x85"), "7\\xC2\\x85");
 }
 
 TEST_F(Cli, MaxDigitsStopsBeforeTheStepThatWouldExceedIt) {

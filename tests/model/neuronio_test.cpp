@@ -20,6 +20,56 @@ TEST(Activation, SaturatedLinearClipsAndKeepsEveryDigit) {
     EXPECT_EQ(Eval(f, "0.123456789012345678"), "0.123456789012345678");
 }
 
+// A neuron's commit clamps by sign and leading group (EvaluateInto); the general comparisons
+// (Evaluate) must give the same groups, sign included, on values at and around both bounds,
+// in normal form or not.
+TEST(Activation, SaturatedLinearIntoAgreesWithTheGeneralComparisons) {
+    const char* values[] = {"0",
+                            "-0",
+                            "0.0",
+                            "-0.000000000",
+                            "",
+                            "-",
+                            "1",
+                            "1.0",
+                            "01",
+                            "1.00000001",
+                            "1.000000001",
+                            "0.99999999",
+                            "0.999999999999",
+                            "2",
+                            "100000000",
+                            "99999999.99999999",
+                            "100000000.5",
+                            "-1",
+                            "-0.00000001",
+                            "0.00000001",
+                            "00000000.5",
+                            "0.5000000000000000",
+                            "123456789.000000001",
+                            "-100000000",
+                            "10000000000000000",
+                            "0.0000000000000001"};
+    TSacturated_Linear into; // one function for every value, as a neuron keeps it
+    for (const char* text : values) {
+        for (bool normal : {false, true}) {
+            TSacturated_Linear general;
+            TInfinito a(text), b(text);
+            if (normal) {
+                a.Normalize();
+                b.Normalize();
+            }
+            const TInfinito want = general.Evaluate(a);
+            TInfinito got("0.25"); // the neuron's previous activity
+            into.EvaluateInto(b, got);
+            ASSERT_EQ(got.GroupCount(), want.GroupCount()) << text;
+            EXPECT_EQ(got.Sign(), want.Sign()) << text;
+            for (int g = 0; g < got.GroupCount(); ++g)
+                EXPECT_EQ(got.GroupAt(g), want.GroupAt(g)) << text << " group " << g;
+        }
+    }
+}
+
 TEST(Activation, StepFunctionFiresAtItsThreshold) {
     TStepFunction f;
     EXPECT_EQ(Eval(f, "0"), "1") << "default threshold 0";

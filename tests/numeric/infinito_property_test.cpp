@@ -324,6 +324,81 @@ TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
     }
 }
 
+// Groups that make the one-pass vector row carry at its limits: an accumulator group of
+// 99999999 plus a product group of 0 or 1 sits just below Base, so a carry arriving from the
+// lane below takes it to Base and the whole block must be redone group by group; a group of
+// 0 less a product group of 0 goes below 0 on a borrow from below.
+std::string EdgeGroups(TextMaker& maker, std::size_t groups, bool accumulator) {
+    std::string t;
+    for (std::size_t g = 0; g < groups; ++g) {
+        switch (maker.Pick(accumulator ? 3 : 4)) {
+        case 0:
+            t += accumulator ? "99999999" : "00000000";
+            break;
+        case 1:
+            t += accumulator ? "99999998" : "00000001";
+            break;
+        case 2: // a difference's borrow runs through zero groups
+            t += accumulator ? "00000000" : maker.Pick(2) == 0 ? "99999999" : "50000000";
+            break;
+        default:
+            t += maker.Digits(8);
+            break;
+        }
+    }
+    return t;
+}
+
+// acc + w*v for one-group weights and values of every length the vector row takes, with the
+// accumulator's groups where every lane's carry is at its largest: the vector kernels give
+// GMP's value and the layout of the pure forms, as the portable ones do.
+TEST(InfinitoProperty, FusedAddProductAtTheCarryLimitsOfTheVectorRow) {
+    const testing::TKernelScope restore;
+    const char* weights[] = {"1", "2", "3", "99999999", "0.99999999", "50000000", "0.00000001"};
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(77);
+        for (int round = 0; round < 1500; ++round) {
+            const std::size_t m = 1 + std::size_t(maker.Pick(47));
+            const TInfinito v(EdgeGroups(maker, m, false) + "." + EdgeGroups(maker, 2, false));
+            const TInfinito w(maker.Pick(3) == 0 ? ShortWeight(maker).ToText()
+                                                 : std::string(weights[maker.Pick(7)]));
+            const TInfinito acc(std::string(maker.Pick(2) == 0 ? "-" : "") +
+                                EdgeGroups(maker, maker.Pick(3) == 0 ? 1 + m / 2 : m + 3, true) +
+                                "." + EdgeGroups(maker, 3 + std::size_t(maker.Pick(2)), true));
+            CheckAddProduct(acc, w, v, acc.ToText() + " + " + w.ToText() + " * " + v.ToText());
+            if (HasFailure()) return;
+        }
+    }
+}
+
+// A difference whose product reaches above the accumulator's top: whether the product's top
+// group is zero decides the layout, and for one-group weights it is read from the product's
+// two top groups, which leave it open when they come within two of Base (a carry from below
+// then decides). Values whose top groups sit on both sides of that edge.
+TEST(InfinitoProperty, FusedAddProductSeesTheProductsTopGroupAtItsEdge) {
+    const testing::TKernelScope restore;
+    const char* weights[] = {"99999999", "99999998", "50000000", "2", "1"};
+    const char* groups[] = {"00000000", "00000001", "00000002", "50000000",
+                            "49999999", "99999998", "99999999"};
+    const char* accs[] = {"-1", "-0.5", "-99999999", "-0.00000001", "-100000000", "0.5", "-0"};
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        for (const char* w : weights)
+            for (const char* top : {"1", "2", "99999999"})
+                for (const char* g1 : groups)
+                    for (const char* g0 : groups)
+                        for (const char* acc : accs) {
+                            const std::string v = std::string(top) + g1 + g0;
+                            for (const std::string& value : {v, v + "00000000", "-" + v}) {
+                                CheckAddProduct(TInfinito(acc), TInfinito(w), TInfinito(value),
+                                                std::string(acc) + " + " + w + " * " + value);
+                                if (HasFailure()) return;
+                            }
+                        }
+    }
+}
+
 // A neuron's sum over many steps: contributions of mixed signs into one accumulator whose
 // buffer is kept when it is cleared, checked against the pure forms after every one.
 TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
