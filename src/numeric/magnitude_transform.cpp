@@ -1,0 +1,291 @@
+// Products of long magnitudes by number-theoretic transforms: the convolution of the two
+// group sequences is computed modulo two primes near 2^62 and rebuilt exactly by the Chinese
+// remainder theorem, then carried into base-10^8 groups.
+//
+// Why the result is exact. Coefficient k of the convolution is c_k = sum a_i b_(k-i), a sum
+// of at most min(na, nb) <= N products of two groups, so 0 <= c_k <= N (Base-1)^2 < N 10^16.
+// The transform of length N >= na + nb - 1 is cyclic but no coefficient wraps, so the
+// transforms give c_k mod p1 and c_k mod p2 exactly (modular arithmetic has no rounding).
+// Both primes exceed 2^61, so p1 p2 > 2^122 > 2^MaxLog 10^16 (checked below at compile time):
+// c_k is the unique value below p1 p2 with those residues, which Garner's form
+// c = a1 + p1 ((a2 - a1) p1^-1 mod p2) yields. Longer products than 2^MaxLog coefficients
+// (and, in tests, longer than TransformLimit) are split by Mul before they get here.
+#include "contract.h"
+#include "infinito.h"
+#include "magnitude.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace veltra::mag {
+
+// Measured with bench_decimal (mul_nn) on x86-64 against Karatsuba with AVX2 row products.
+std::size_t TransformThreshold = 6000;
+static_assert(sizeof(std::size_t) >= 8, "transform lengths up to 2^MaxTransformLog");
+std::size_t TransformLimit = std::size_t(1) << MaxTransformLog;
+
+namespace {
+
+using U64 = std::uint64_t;
+__extension__ typedef unsigned __int128 U128;
+
+constexpr U64 MulMod(U64 a, U64 b, U64 p) {
+    return U64(U128(a) * b % p);
+}
+
+constexpr U64 PowMod(U64 a, U64 e, U64 p) {
+    U64 r = 1 % p;
+    for (; e != 0; e >>= 1) {
+        if (e & 1) r = MulMod(r, a, p);
+        a = MulMod(a, a, p);
+    }
+    return r;
+}
+
+// Miller-Rabin with the first twelve primes as witnesses is a proof below 3.3 * 10^24.
+constexpr bool IsPrime(U64 n) {
+    constexpr U64 Witnesses[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37};
+    for (U64 q : Witnesses) {
+        if (n % q == 0) return n == q;
+    }
+    U64 d = n - 1;
+    int s = 0;
+    for (; d % 2 == 0; d /= 2)
+        ++s;
+    for (U64 a : Witnesses) {
+        U64 x = PowMod(a, d, n);
+        if (x == 1 || x == n - 1) continue;
+        bool composite = true;
+        for (int i = 1; i < s && composite; ++i) {
+            x = MulMod(x, x, n);
+            composite = x != n - 1;
+        }
+        if (composite) return false;
+    }
+    return true;
+}
+
+// A prime c 2^k + 1 and a quadratic non-residue g: g^((p-1)/N) then has order exactly N for
+// every power of two N <= 2^k, since its N/2-th power is g^((p-1)/2) = -1.
+struct TPrime {
+    U64 p;
+    int twoAdicity;
+    U64 nonResidue;
+};
+
+constexpr TPrime P1{177 * (U64(1) << 54) + 1, 54, 7};
+constexpr TPrime P2{459 * (U64(1) << 53) + 1, 53, 7};
+
+constexpr bool Usable(const TPrime& q) {
+    return IsPrime(q.p) && q.p > (U64(1) << 61) && q.p < (U64(1) << 62) &&
+           (q.p - 1) % (U64(1) << q.twoAdicity) == 0 && q.twoAdicity >= MaxTransformLog &&
+           PowMod(q.nonResidue, (q.p - 1) / 2, q.p) == q.p - 1;
+}
+static_assert(Usable(P1) && Usable(P2));
+static_assert(P1.p < P2.p, "Garner's step takes a1 < p1 as a residue modulo p2");
+static_assert((U128(1) << MaxTransformLog) * (U128(Base - 1) * (Base - 1)) < U128(P1.p) * P2.p,
+              "every coefficient of a transform of the longest length is below p1 p2");
+
+// Montgomery arithmetic modulo p < 2^62, lazily reduced: values live in [0, 2p), so that a
+// sum or difference of two of them plus 2p stays below 4p < 2^64.
+class TMont {
+public:
+    explicit constexpr TMont(U64 p) : p_(p), inv_(Inverse(p)) {}
+    U64 P() const { return p_; }
+    // a b / 2^64 mod p in [0, 2p), for a b < p 2^64 (so a < 4p with b < p, or both < 2p).
+    U64 Mul(U64 a, U64 b) const {
+        const U128 t = U128(a) * b;
+        const U64 q = U64(t) * inv_;             // q p = t modulo 2^64
+        const U64 h = U64((U128(q) * p_) >> 64); // so t - q p = (high(t) - h) 2^64
+        return U64(t >> 64) - h + p_;            // in (-p, p) + p
+    }
+    U64 Reduce2(U64 x) const { return x >= 2 * p_ ? x - 2 * p_ : x; } // [0, 4p) -> [0, 2p)
+    U64 Reduce1(U64 x) const { return x >= p_ ? x - p_ : x; }         // [0, 2p) -> [0, p)
+    // x (an ordinary residue) in Montgomery form, x 2^64 mod p.
+    U64 ToMont(U64 x) const { return U64((U128(x) << 64) % p_); }
+
+private:
+    static constexpr U64 Inverse(U64 p) {
+        U64 x = p; // right to 3 bits for odd p; each Newton step doubles that
+        for (int i = 0; i < 5; ++i)
+            x *= 2 - p * x;
+        return x;
+    }
+    U64 p_;
+    U64 inv_;
+};
+
+// Blocks this short are transformed level by level in cache; longer ones recurse.
+constexpr std::size_t LeafLength = 2048;
+// Long products take seconds: the cancel flag is looked at on blocks at least this long.
+constexpr std::size_t PollLength = std::size_t(1) << 16;
+
+// roots[h + j] = w_2h^j 2^64 mod p for every power of two h < n, j < h, where w_2h is a
+// root of unity of order 2h.
+std::vector<U64> Roots(const TMont& m, const TPrime& q, std::size_t n) {
+    std::vector<U64> roots(std::max<std::size_t>(n, 2));
+    const std::size_t top = n / 2;
+    if (top == 0) return roots;
+    const U64 step = m.ToMont(PowMod(q.nonResidue, (q.p - 1) / n, q.p));
+    U64 w = m.ToMont(1);
+    for (std::size_t j = 0; j < top; ++j) {
+        roots[top + j] = w;
+        w = m.Reduce1(m.Mul(w, step));
+    }
+    for (std::size_t h = top / 2; h >= 1; h /= 2) {
+        for (std::size_t j = 0; j < h; ++j)
+            roots[h + j] = roots[2 * h + 2 * j];
+    }
+    return roots;
+}
+
+// One level of the decimation in frequency: (u, v) -> (u + v, (u - v) w^j).
+inline void ForwardLevel(U64* x, std::size_t h, const U64* w, const TMont& m) {
+    const U64 twoP = 2 * m.P();
+    for (std::size_t j = 0; j < h; ++j) {
+        const U64 u = x[j], v = x[j + h];
+        x[j] = m.Reduce2(u + v);
+        x[j + h] = m.Mul(u - v + twoP, w[j]);
+    }
+}
+
+// x[0..n) in [0, 2p) becomes its transform, in bit-reversed order, in [0, 2p).
+void Forward(U64* x, std::size_t n, const U64* roots, const TMont& m) {
+    if (n > LeafLength) {
+        if (n >= PollLength) TCancelScope::Poll();
+        const std::size_t h = n / 2;
+        ForwardLevel(x, h, roots + h, m);
+        Forward(x, h, roots, m);
+        Forward(x + h, h, roots, m);
+        return;
+    }
+    const U64 twoP = 2 * m.P();
+    for (std::size_t h = n / 2; h >= 2; h /= 2) {
+        for (std::size_t s = 0; s < n; s += 2 * h)
+            ForwardLevel(x + s, h, roots + h, m);
+    }
+    for (std::size_t s = 0; s + 1 < n; s += 2) { // the last level multiplies by one
+        const U64 u = x[s], v = x[s + 1];
+        x[s] = m.Reduce2(u + v);
+        x[s + 1] = m.Reduce2(u - v + twoP);
+    }
+}
+
+// One level of the decimation in time with w^-j = -w^(h-j): (u, v) -> (u + v w^-j, u - v w^-j).
+inline void InverseLevel(U64* x, std::size_t h, const U64* w, const TMont& m) {
+    const U64 twoP = 2 * m.P();
+    const U64 u0 = x[0], v0 = x[h];
+    x[0] = m.Reduce2(u0 + v0);
+    x[h] = m.Reduce2(u0 - v0 + twoP);
+    for (std::size_t j = 1; j < h; ++j) {
+        const U64 u = x[j];
+        const U64 t = m.Mul(x[j + h], w[h - j]); // -v w^-j, in [0, 2p)
+        x[j] = m.Reduce2(u - t + twoP);
+        x[j + h] = m.Reduce2(u + t);
+    }
+}
+
+// Undoes Forward up to a factor n: bit-reversed x[0..n) in [0, 2p) becomes n times the
+// sequence it came from, in natural order, in [0, 2p).
+void Inverse(U64* x, std::size_t n, const U64* roots, const TMont& m) {
+    if (n > LeafLength) {
+        if (n >= PollLength) TCancelScope::Poll();
+        const std::size_t h = n / 2;
+        Inverse(x, h, roots, m);
+        Inverse(x + h, h, roots, m);
+        InverseLevel(x, h, roots + h, m);
+        return;
+    }
+    for (std::size_t h = 1; h < n; h *= 2) {
+        for (std::size_t s = 0; s < n; s += 2 * h)
+            InverseLevel(x + s, h, roots + h, m);
+    }
+}
+
+// The cyclic convolution of a and b modulo q.p, length n, each value in [0, q.p), into out.
+// work is scratch of n words when a and b differ.
+void Convolve(U64* out, U64* work, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+              std::size_t n, const TPrime& q) {
+    const TMont m(q.p);
+    const std::vector<U64> roots = Roots(m, q, n);
+    const bool square = a == b && na == nb;
+    // Scaling one operand by 2^64 / n on the way in leaves exactly the convolution after the
+    // Montgomery products (one factor 2^-64) and the inverse transform (a factor n).
+    const U64 scale = m.ToMont(MulMod(m.ToMont(1), q.p - (q.p - 1) / n, q.p));
+    std::fill(std::copy(a, a + na, out), out + n, 0);
+    Forward(out, n, roots.data(), m);
+    if (square) {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = m.Mul(m.Mul(out[i], out[i]), scale);
+    } else {
+        for (std::size_t i = 0; i < nb; ++i)
+            work[i] = m.Mul(b[i], scale);
+        std::fill(work + nb, work + n, 0);
+        Forward(work, n, roots.data(), m);
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = m.Mul(out[i], work[i]);
+    }
+    Inverse(out, n, roots.data(), m);
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = m.Reduce1(out[i]);
+}
+
+// x below 2^62 as three groups, least significant first.
+struct TSplit {
+    U64 g0, g1, g2;
+};
+inline TSplit Split(U64 x) {
+    const U64 q = x / Base;
+    return {x - q * Base, q % Base, q / Base};
+}
+
+} // namespace
+
+void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    const std::size_t count = na + nb - 1; // convolution coefficients
+    VELTRA_EXPECTS(na > 0 && nb > 0 && count <= TransformLimit);
+    std::size_t n = 2;
+    while (n < count)
+        n *= 2;
+    std::vector<U64> x1(n), x2(n), work(a == b && na == nb ? 0 : n);
+    Convolve(x1.data(), work.data(), a, na, b, nb, n, P1);
+    Convolve(x2.data(), work.data(), a, na, b, nb, n, P2);
+
+    // Garner: c = a1 + p1 t with t = (a2 - a1) p1^-1 mod p2. c is added to the result as a1
+    // and p1 t split into groups; a window of five 64-bit columns holds the parts not yet
+    // carried. A column takes parts of five coefficients, each at most 3 (Base-1)^2 + Base,
+    // plus a carry below 2^34: below 1.6 10^17, far inside 64 bits.
+    const TMont m2(P2.p);
+    const U64 p1InvMont = m2.ToMont(PowMod(P1.p % P2.p, P2.p - 2, P2.p));
+    constexpr TSplit P = {P1.p % Base, P1.p / Base % Base, P1.p / Base / Base};
+    U64 window[5] = {0, 0, 0, 0, 0};
+    U64 carry = 0;
+    const std::size_t total = na + nb;
+    for (std::size_t k = 0; k < total; ++k) {
+        if (k < count) {
+            if (k % PollLength == 0) TCancelScope::Poll();
+            const U64 a1 = x1[k];
+            const U64 t = m2.Reduce1(m2.Mul(x2[k] + P2.p - a1, p1InvMont));
+            const TSplit A = Split(a1), T = Split(t);
+            window[0] += A.g0 + P.g0 * T.g0;
+            window[1] += A.g1 + P.g0 * T.g1 + P.g1 * T.g0;
+            window[2] += A.g2 + P.g0 * T.g2 + P.g1 * T.g1 + P.g2 * T.g0;
+            window[3] += P.g1 * T.g2 + P.g2 * T.g1;
+            window[4] += P.g2 * T.g2;
+        }
+        const U64 v = window[0] + carry;
+        carry = v / Base;
+        r[k] = Limb(v - carry * Base);
+        window[0] = window[1];
+        window[1] = window[2];
+        window[2] = window[3];
+        window[3] = window[4];
+        window[4] = 0;
+    }
+    // The product has na + nb groups, so nothing is left above them.
+    VELTRA_EXPECTS(carry == 0 && window[0] == 0 && window[1] == 0 && window[2] == 0 &&
+                   window[3] == 0);
+}
+
+} // namespace veltra::mag
