@@ -15,7 +15,7 @@
 #include "magnitude.h"
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace veltra::mag {
@@ -216,21 +216,16 @@ public:
         : m_(q.p), n_(n), third_(n % 3 == 0 ? n / 3 : 0), roots_(Roots(m_, q, Part())) {
         if (third_ == 0) return;
         const U64 w = PowMod(q.nonResidue, (q.p - 1) / n, q.p); // order n
-        const U64 wInv = PowMod(w, n - 1, q.p);
         cube_ = m_.ToMont(PowMod(w, third_, q.p));
         cube2_ = m_.ToMont(PowMod(w, 2 * third_, q.p));
-        // twiddles_[2j], [2j+1] = w^j, w^2j; inverse_ likewise with w^-1, all in Montgomery form.
-        twiddles_.resize(2 * third_);
-        inverse_.resize(2 * third_);
-        const U64 step = m_.ToMont(w), stepInv = m_.ToMont(wInv);
-        U64 f = m_.ToMont(1), b = f;
+        // twiddles_[j] = w^j in Montgomery form; w^2j is squared when needed, and the inverse
+        // level reaches w^-j through w^(n/3 - j) (see Inverse).
+        twiddles_.resize(third_);
+        const U64 step = m_.ToMont(w);
+        U64 f = m_.ToMont(1);
         for (std::size_t j = 0; j < third_; ++j) {
-            twiddles_[2 * j] = f;
-            twiddles_[2 * j + 1] = m_.Reduce1(m_.Mul(f, f));
-            inverse_[2 * j] = b;
-            inverse_[2 * j + 1] = m_.Reduce1(m_.Mul(b, b));
+            twiddles_[j] = f;
             f = m_.Reduce1(m_.Mul(f, step));
-            b = m_.Reduce1(m_.Mul(b, stepInv));
         }
     }
     const TMont& Mont() const { return m_; }
@@ -250,9 +245,10 @@ public:
             const U64 x0 = x[j], x1 = x[j + h], x2 = x[j + 2 * h];
             const U64 s = m_.Reduce2(x1 + x2);
             const U64 t = m_.Reduce2(m_.Mul(x1, cube_) + m_.Mul(x2, cube2_));
+            const U64 w = twiddles_[j];
             x[j] = m_.Reduce2(x0 + s);
-            x[j + h] = m_.Mul(x0 + t, twiddles_[2 * j]);
-            x[j + 2 * h] = m_.Mul(x0 + twoP - m_.Reduce2(s + t), twiddles_[2 * j + 1]);
+            x[j + h] = m_.Mul(x0 + t, w);
+            x[j + 2 * h] = m_.Mul(x0 + twoP - m_.Reduce2(s + t), m_.Reduce1(m_.Mul(w, w)));
         }
         for (int k = 0; k < 3; ++k)
             ForwardPow2(x + k * h, h, roots_.data(), m_);
@@ -268,16 +264,29 @@ public:
         const std::size_t h = third_;
         for (int k = 0; k < 3; ++k)
             InversePow2(x + k * h, h, roots_.data(), m_);
-        for (std::size_t j = 0; j < h; ++j) {
-            // The radix-3 level with c^-1 = c^2 and w^-1.
-            const U64 y0 = x[j];
-            const U64 u1 = m_.Mul(x[j + h], inverse_[2 * j]);
-            const U64 u2 = m_.Mul(x[j + 2 * h], inverse_[2 * j + 1]);
+        // The radix-3 level with c^-1 = c^2 and w^-1: x_k = y0 + c^-k u1 + c^-2k u2 where
+        // u1 = w^-j y1, u2 = w^-2j y2. At j = 0 the u are the y.
+        {
+            const U64 y0 = x[0], u1 = x[h], u2 = x[2 * h];
             const U64 s = m_.Reduce2(u1 + u2);
             const U64 t = m_.Reduce2(m_.Mul(u1, cube_) + m_.Mul(u2, cube2_));
-            x[j] = m_.Reduce2(y0 + s);
-            x[j + h] = m_.Reduce2(y0 + twoP - m_.Reduce2(s + t));
-            x[j + 2 * h] = m_.Reduce2(y0 + t);
+            x[0] = m_.Reduce2(y0 + s);
+            x[h] = m_.Reduce2(y0 + twoP - m_.Reduce2(s + t));
+            x[2 * h] = m_.Reduce2(y0 + t);
+        }
+        // Past it, w^-j = w^(h-j) c^2 and w^-2j = w^2(h-j) c since w^h = c. With
+        // v1 = w^(h-j) y1 and v2 = w^2(h-j) y2, so u1 = c^2 v1 and u2 = c v2:
+        // x0 = y0 + c^2 v1 + c v2, x1 = y0 + c v1 + c^2 v2, x2 = y0 + v1 + v2.
+        for (std::size_t j = 1; j < h; ++j) {
+            const U64 w = twiddles_[h - j];
+            const U64 y0 = x[j];
+            const U64 v1 = m_.Mul(x[j + h], w);
+            const U64 v2 = m_.Mul(x[j + 2 * h], m_.Reduce1(m_.Mul(w, w)));
+            const U64 s = m_.Reduce2(v1 + v2);
+            const U64 t = m_.Reduce2(m_.Mul(v1, cube_) + m_.Mul(v2, cube2_));
+            x[j] = m_.Reduce2(y0 + twoP - m_.Reduce2(s + t));
+            x[j + h] = m_.Reduce2(y0 + t);
+            x[j + 2 * h] = m_.Reduce2(y0 + s);
         }
     }
 
@@ -288,7 +297,7 @@ private:
     std::size_t n_, third_;
     std::vector<U64> roots_;
     U64 cube_ = 0, cube2_ = 0;
-    std::vector<U64> twiddles_, inverse_;
+    std::vector<U64> twiddles_;
 };
 
 // The cyclic convolution of a and b modulo q.p, of the transform's length n, each value in
@@ -344,9 +353,11 @@ void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::si
     const std::size_t count = na + nb - 1; // convolution coefficients
     VELTRA_EXPECTS(na > 0 && nb > 0 && count <= TransformLimit);
     const std::size_t n = LengthFor(count);
-    std::vector<U64> x1(n), x2(n), work(a == b && na == nb ? 0 : n);
-    Convolve(x1.data(), work.data(), a, na, b, nb, TTransform(P1, n));
-    Convolve(x2.data(), work.data(), a, na, b, nb, TTransform(P2, n));
+    // Left uninitialised: Convolve writes every word before it reads one.
+    const std::unique_ptr<U64[]> x1(new U64[n]), x2(new U64[n]);
+    const std::unique_ptr<U64[]> work(a == b && na == nb ? nullptr : new U64[n]);
+    Convolve(x1.get(), work.get(), a, na, b, nb, TTransform(P1, n));
+    Convolve(x2.get(), work.get(), a, na, b, nb, TTransform(P2, n));
 
     // Garner: c = a1 + p1 t with t = (a2 - a1) p1^-1 mod p2. c is added to the result as a1
     // and p1 t split into groups; a window of five 64-bit columns holds the parts not yet
