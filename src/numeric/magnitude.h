@@ -45,7 +45,8 @@ bool VectorKernelsInUse();
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
 // r[0..na+nb) = a * b through number-theoretic transforms, exact for products of up to
-// 2^MaxTransformLog coefficients (na + nb - 1 <= TransformLimit). r must not overlap a or b.
+// 2^MaxTransformLog coefficients (na + nb - 1 <= TransformLimit); a far longer operand is taken
+// in slices against one transform of the shorter. r must not overlap a or b.
 void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 inline constexpr int MaxTransformLog = 40;
 // Length of the shorter operand, in groups, from which Mul uses the transforms (tunable).

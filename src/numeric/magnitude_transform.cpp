@@ -300,42 +300,44 @@ private:
     std::vector<U64> twiddles_;
 };
 
-// The cyclic convolution of a and b modulo q.p, of the transform's length n, each value in
-// [0, q.p), into out. work is scratch of n words when a and b differ.
-void Convolve(U64* out, U64* work, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
-              const TTransform& f) {
+// The transform of x[0..nx) padded with zeros to the transform's length, into out (values in
+// [0, 2p)), each group first multiplied by scale (Montgomery form) unless scale is zero.
+void Spectrum(U64* out, const Limb* x, std::size_t nx, const TTransform& f, U64 scale) {
     const TMont& m = f.Mont();
-    const std::size_t n = f.Length();
-    const U64 p = m.P();
-    const bool square = a == b && na == nb;
-    // Scaling one operand by 2^64 / n on the way in leaves exactly the convolution after the
-    // Montgomery products (one factor 2^-64) and the inverse transform (a factor n).
-    const U64 scale = m.ToMont(MulMod(m.ToMont(1), p - (p - 1) / n, p));
-    std::fill(std::copy(a, a + na, out), out + n, 0);
-    f.Forward(out);
-    if (square) {
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = m.Mul(m.Mul(out[i], out[i]), scale);
+    if (scale == 0) {
+        std::copy(x, x + nx, out);
     } else {
-        for (std::size_t i = 0; i < nb; ++i)
-            work[i] = m.Mul(b[i], scale);
-        std::fill(work + nb, work + n, 0);
-        f.Forward(work);
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = m.Mul(out[i], work[i]);
+        for (std::size_t i = 0; i < nx; ++i)
+            out[i] = m.Mul(x[i], scale);
     }
-    f.Inverse(out);
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = m.Reduce1(out[i]);
+    std::fill(out + nx, out + f.Length(), 0);
+    f.Forward(out);
 }
 
-// The shortest transform length 2^k or 3 2^k (k >= 1, and k >= 0 for 3 2^k) that holds count
-// coefficients.
-std::size_t LengthFor(std::size_t count) {
-    std::size_t n = 2;
-    while (n < count && 3 * n / 2 < count)
-        n *= 2;
-    return n >= count ? n : 3 * n / 2;
+// Scaling one operand by 2^64 / n on the way in leaves exactly the convolution after the
+// Montgomery products (one factor 2^-64) and the inverse transform (a factor n).
+U64 LoadScale(const TTransform& f) {
+    const TMont& m = f.Mont();
+    const U64 p = m.P();
+    return m.ToMont(MulMod(m.ToMont(1), p - (p - 1) / f.Length(), p));
+}
+
+// x holds the spectrum of one operand; y that of the other, scaled (or null: x is its own
+// square, unscaled). x becomes their cyclic convolution, each value in [0, p).
+void Convolution(U64* x, const U64* y, const TTransform& f) {
+    const TMont& m = f.Mont();
+    const std::size_t n = f.Length();
+    if (y == nullptr) {
+        const U64 scale = LoadScale(f);
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] = m.Mul(m.Mul(x[i], x[i]), scale);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] = m.Mul(x[i], y[i]);
+    }
+    f.Inverse(x);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = m.Reduce1(x[i]);
 }
 
 // x below 2^62 as three groups, least significant first.
@@ -347,28 +349,18 @@ inline TSplit Split(U64 x) {
     return {x - q * Base, q % Base, q / Base};
 }
 
-} // namespace
-
-void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-    const std::size_t count = na + nb - 1; // convolution coefficients
-    VELTRA_EXPECTS(na > 0 && nb > 0 && count <= TransformLimit);
-    const std::size_t n = LengthFor(count);
-    // Left uninitialised: Convolve writes every word before it reads one.
-    const std::unique_ptr<U64[]> x1(new U64[n]), x2(new U64[n]);
-    const std::unique_ptr<U64[]> work(a == b && na == nb ? nullptr : new U64[n]);
-    Convolve(x1.get(), work.get(), a, na, b, nb, TTransform(P1, n));
-    Convolve(x2.get(), work.get(), a, na, b, nb, TTransform(P2, n));
-
+// r[0..total) = the sum of c_k Base^k over the count coefficients c_k whose residues modulo p1
+// and p2 are x1[k] and x2[k]; the value must fit in total groups.
+void Recombine(Limb* r, std::size_t total, const U64* x1, const U64* x2, std::size_t count) {
     // Garner: c = a1 + p1 t with t = (a2 - a1) p1^-1 mod p2. c is added to the result as a1
     // and p1 t split into groups; a window of five 64-bit columns holds the parts not yet
     // carried. A column takes parts of five coefficients, each at most 3 (Base-1)^2 + Base,
-    // plus a carry below 2^34: below 1.6 10^17, far inside 64 bits.
+    // plus a carry below 2^31: below 1.6 10^17, far inside 64 bits.
     const TMont m2(P2.p);
     const U64 p1InvMont = m2.ToMont(PowMod(P1.p % P2.p, P2.p - 2, P2.p));
     constexpr TSplit P = {P1.p % Base, P1.p / Base % Base, P1.p / Base / Base};
     U64 window[5] = {0, 0, 0, 0, 0};
     U64 carry = 0;
-    const std::size_t total = na + nb;
     for (std::size_t k = 0; k < total; ++k) {
         if (k < count) {
             if (k % PollLength == 0) TCancelScope::Poll();
@@ -390,9 +382,64 @@ void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::si
         window[3] = window[4];
         window[4] = 0;
     }
-    // The product has na + nb groups, so nothing is left above them.
     VELTRA_EXPECTS(carry == 0 && window[0] == 0 && window[1] == 0 && window[2] == 0 &&
                    window[3] == 0);
+}
+
+// The shortest transform length 2^k or 3 2^k (k >= 1, and k >= 0 for 3 2^k) that holds count
+// coefficients.
+std::size_t LengthFor(std::size_t count) {
+    std::size_t n = 2;
+    while (n < count && 3 * n / 2 < count)
+        n *= 2;
+    return n >= count ? n : 3 * n / 2;
+}
+
+} // namespace
+
+void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+    VELTRA_EXPECTS(na > 0 && nb > 0 && na + nb - 1 <= TransformLimit);
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    // A much longer a goes in slices of about 7 nb groups against b's spectrum, computed once:
+    // two transforms of about 8 nb per slice and prime, rather than three of the whole length
+    // (and buffers that grow with nb, not with na).
+    const std::size_t n = std::min(LengthFor(na + nb - 1), LengthFor(8 * nb));
+    const std::size_t slice = n - nb + 1;
+    const bool square = a == b && na == nb;
+    // Left uninitialised: every word is written before it is read.
+    const std::unique_ptr<U64[]> x1(new U64[n]), x2(new U64[n]);
+    if (slice >= na) {
+        // One transform per prime; b's spectrum needs keeping only while its prime is done.
+        const std::unique_ptr<U64[]> y(square ? nullptr : new U64[n]);
+        for (int k = 0; k < 2; ++k) {
+            const TTransform f(k == 0 ? P1 : P2, n);
+            U64* x = k == 0 ? x1.get() : x2.get();
+            Spectrum(x, a, na, f, 0);
+            if (!square) Spectrum(y.get(), b, nb, f, LoadScale(f));
+            Convolution(x, y.get(), f);
+        }
+        Recombine(r, na + nb, x1.get(), x2.get(), na + nb - 1);
+        return;
+    }
+    const TTransform f1(P1, n), f2(P2, n);
+    const std::unique_ptr<U64[]> y1(new U64[n]), y2(new U64[n]);
+    Spectrum(y1.get(), b, nb, f1, LoadScale(f1));
+    Spectrum(y2.get(), b, nb, f2, LoadScale(f2));
+    std::vector<Limb> piece(slice + nb);
+    std::fill(r, r + na + nb, 0);
+    for (std::size_t off = 0; off < na; off += slice) {
+        const std::size_t len = std::min(slice, na - off);
+        Spectrum(x1.get(), a + off, len, f1, 0);
+        Convolution(x1.get(), y1.get(), f1);
+        Spectrum(x2.get(), a + off, len, f2, 0);
+        Convolution(x2.get(), y2.get(), f2);
+        const std::size_t np = len + nb;
+        Recombine(piece.data(), np, x1.get(), x2.get(), np - 1);
+        AddCarry(r + off + np, na + nb - off - np, Add(r + off, r + off, piece.data(), np));
+    }
 }
 
 } // namespace veltra::mag
