@@ -49,7 +49,8 @@ extern std::size_t KaratsubaThreshold;
 // in slices against one transform of the shorter. r must not overlap a or b.
 void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 inline constexpr int MaxTransformLog = 40;
-// Length of the shorter operand, in groups, from which Mul uses the transforms (tunable).
+// Length of the shorter operand, in groups, from which Mul uses the transforms (tunable); a
+// quarter of it suffices against an operand ten times as long.
 extern std::size_t TransformThreshold;
 // Most coefficients one transform computes, at most 2^MaxTransformLog; Mul splits longer
 // products into slices of the longer operand (tunable; tests lower it to reach the split).

@@ -20,10 +20,11 @@
 
 namespace veltra::mag {
 
-// Measured on x86-64 against Karatsuba with AVX2 row products: from about 2,600 groups
-// (20,800 digits) the transforms are level or faster at every length, just past the steps
-// of the transform lengths (4,100 groups: 0.97) included; 1.3-2x by 6,000 groups.
-std::size_t TransformThreshold = 2600;
+// Measured with bench/mul_crossover on x86-64 against Karatsuba with AVX2 row products: from
+// 4,600 groups (36,800 digits) the transforms were never more than 2 % slower and mostly
+// 1.1-1.9x faster; between 2,600 and 4,600 the two are within about 15 % either way, the
+// transforms losing just past the steps of their lengths (2,100 and 4,100 groups).
+std::size_t TransformThreshold = 4600;
 static_assert(sizeof(std::size_t) >= 8, "transform lengths up to 2^MaxTransformLog");
 std::size_t TransformLimit = std::size_t(1) << MaxTransformLog;
 
@@ -406,8 +407,16 @@ void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::si
     // A much longer a goes in slices of about 7 nb groups against b's spectrum, computed once:
     // two transforms of about 8 nb per slice and prime, rather than three of the whole length
     // (and buffers that grow with nb, not with na).
-    const std::size_t n = std::min(LengthFor(na + nb - 1), LengthFor(8 * nb));
-    const std::size_t slice = n - nb + 1;
+    std::size_t n = LengthFor(na + nb - 1);
+    std::size_t slice = na;
+    if (n > LengthFor(8 * nb)) {
+        // As many slices as transforms of 8 nb need, then all of one length, the shortest
+        // transform that holds it (so no short last slice pays for a full transform).
+        const std::size_t most = LengthFor(8 * nb) - nb + 1;
+        const std::size_t slices = (na + most - 1) / most;
+        slice = (na + slices - 1) / slices;
+        n = LengthFor(slice + nb - 1);
+    }
     const bool square = a == b && na == nb;
     // Left uninitialised: every word is written before it is read.
     const std::unique_ptr<U64[]> x1(new U64[n]), x2(new U64[n]);
