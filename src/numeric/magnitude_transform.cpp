@@ -6,10 +6,11 @@
 // of at most min(na, nb) <= N products of two groups, so 0 <= c_k <= N (Base-1)^2 < N 10^16.
 // The transform of length N >= na + nb - 1 is cyclic but no coefficient wraps, so the
 // transforms give c_k mod p1 and c_k mod p2 exactly (modular arithmetic has no rounding).
-// Both primes exceed 2^61, so p1 p2 > 2^122 > 2^MaxLog 10^16 (checked below at compile time):
-// c_k is the unique value below p1 p2 with those residues, which Garner's form
-// c = a1 + p1 ((a2 - a1) p1^-1 mod p2) yields. Longer products than 2^MaxLog coefficients
-// (and, in tests, longer than TransformLimit) are split by Mul before they get here.
+// Both primes exceed 2^61, so p1 p2 > 2^122 > 2^MaxTransformLog 10^16 (checked below at
+// compile time): c_k is the unique value below p1 p2 with those residues, which Garner's form
+// c = a1 + p1 ((a2 - a1) p1^-1 mod p2) yields. Products of more than 2^MaxTransformLog
+// coefficients (and, in tests, of more than TransformLimit) are split by Mul before they get
+// here; a far longer operand is taken here in slices, each slice product a transform of its own.
 #include "contract.h"
 #include "infinito.h"
 #include "magnitude.h"
@@ -191,7 +192,7 @@ inline void InverseLevel(U64* x, std::size_t h, const U64* w, const TMont& m) {
     }
 }
 
-// Undoes Forward up to a factor n: bit-reversed x[0..n) in [0, 2p) becomes n times the
+// Undoes ForwardPow2 up to a factor n: bit-reversed x[0..n) in [0, 2p) becomes n times the
 // sequence it came from, in natural order, in [0, 2p).
 void InversePow2(U64* x, std::size_t n, const U64* roots, const TMont& m) {
     if (n > LeafLength) {

@@ -4,6 +4,7 @@
 #include "numeric/magnitude.h"
 #include "reference.h"
 
+#include <atomic>
 #include <gmp.h>
 #include <gtest/gtest.h>
 #include <optional>
@@ -291,6 +292,14 @@ TEST(InfinitoProperty, TransformProductsMatchGmp) {
                 << "limit " << limit << ": " << la << " x " << lb << " digits";
         }
     }
+}
+
+// A product long enough for the transforms looks at the cancel flag, as the other methods do.
+TEST(InfinitoProperty, TransformProductsStopWhenCancelled) {
+    const TInfinito x(std::string(8 * mag::TransformThreshold, '7'));
+    const std::atomic<bool> flag{true};
+    const TCancelScope scope(flag);
+    EXPECT_THROW(TInfinito::Multiply(x, x), TCancelled);
 }
 
 // The longest products the transforms are meant for: ten million digits each way.
