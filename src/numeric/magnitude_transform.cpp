@@ -16,6 +16,7 @@
 #include "magnitude.h"
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 #include <vector>
 
@@ -405,23 +406,32 @@ void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::si
         std::swap(a, b);
         std::swap(na, nb);
     }
-    // A much longer a goes in slices of about 7 nb groups against b's spectrum, computed once:
-    // two transforms of about 8 nb per slice and prime, rather than three of the whole length
-    // (and buffers that grow with nb, not with na).
-    std::size_t n = LengthFor(na + nb - 1);
+    // A much longer a goes in slices against b's spectrum, computed once, so that the buffers
+    // grow with nb, not with na. The slice count s is the one with the least transform work,
+    // (2s + 1) n log n for slices of one length whose products fit a transform of length n:
+    // b's spectrum, then a forward and an inverse transform per slice (s = 1 is the whole
+    // product at once). Slices of about 7 nb are near the best; fewer and more are tried.
     std::size_t slice = na;
-    if (n > LengthFor(8 * nb)) {
-        // As many slices as transforms of 8 nb need, then all of one length, the shortest
-        // transform that holds it (so no short last slice pays for a full transform).
+    std::size_t n = LengthFor(na + nb - 1);
+    if (na >= 2 * nb) {
         const std::size_t most = LengthFor(8 * nb) - nb + 1;
-        const std::size_t slices = (na + most - 1) / most;
-        slice = (na + slices - 1) / slices;
-        n = LengthFor(slice + nb - 1);
+        const std::size_t tries = std::min(na, 2 * ((na + most - 1) / most) + 1);
+        double least = 0;
+        for (std::size_t k = 1; k <= tries; ++k) {
+            const std::size_t len = (na + k - 1) / k;
+            const std::size_t length = LengthFor(len + nb - 1);
+            const double work = double(2 * k + 1) * double(length) * double(std::bit_width(length));
+            if (k == 1 || work < least) {
+                least = work;
+                slice = len;
+                n = length;
+            }
+        }
     }
     const bool square = a == b && na == nb;
     // Left uninitialised: every word is written before it is read.
     const std::unique_ptr<U64[]> x1(new U64[n]), x2(new U64[n]);
-    if (slice >= na) {
+    if (slice == na) {
         // One transform per prime; b's spectrum needs keeping only while its prime is done.
         const std::unique_ptr<U64[]> y(square ? nullptr : new U64[n]);
         for (int k = 0; k < 2; ++k) {
