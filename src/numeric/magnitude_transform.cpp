@@ -22,10 +22,10 @@
 
 namespace veltra::mag {
 
-// Measured with bench/mul_crossover on x86-64 against Karatsuba with AVX2 row products: from
-// 4,600 groups (36,800 digits) the transforms were never more than 2 % slower and mostly
-// 1.1-1.9x faster; between 2,600 and 4,600 the two are within about 15 % either way, the
-// transforms losing just past the steps of their lengths (2,100 and 4,100 groups).
+// Measured with bench/mul_crossover on x86-64 against Karatsuba with AVX2 row products: at
+// 4,600 groups (36,800 digits) the two are level (0.94-1.08 over several runs), beyond it the
+// transforms are faster (1.1-1.8x by 5,000-12,500 groups, also just past the steps of their
+// lengths); below it they lose most of the time, by up to 40 % just past a step (2,100 groups).
 std::size_t TransformThreshold = 4600;
 static_assert(sizeof(std::size_t) >= 8, "transform lengths up to 2^MaxTransformLog");
 std::size_t TransformLimit = std::size_t(1) << MaxTransformLog;
