@@ -45,6 +45,12 @@ def main():
             operands.setdefault(int(n), {})[name] = text
     out = open(sys.argv[2], 'w')
     for n, t in sorted(operands.items()):
+        if 'Z' not in t:  # a size for the n x n product only
+            x, y = D(t['X']), D(t['Y'])
+            ns = median_ns(lambda: x * y)
+            out.write(f'mul_nn {n} {ns:.1f} {canonical(x * y)}\n')
+            out.flush()
+            continue
         x, y, z, w, x2 = (D(t[k]) for k in ('X', 'Y', 'Z', 'W', 'X2'))
         xcopy = D(t['X'])
         cases = [

@@ -44,6 +44,17 @@ bool UseVectorKernels(bool on);
 bool VectorKernelsInUse();
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
+// r[0..na+nb) = a * b through number-theoretic transforms, exact for products of up to
+// 2^MaxTransformLog coefficients (na + nb - 1 <= TransformLimit); a far longer operand is taken
+// in slices against one transform of the shorter. r must not overlap a or b.
+void MulTransform(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+inline constexpr int MaxTransformLog = 40;
+// Length of the shorter operand, in groups, from which Mul uses the transforms (tunable); a
+// quarter of it suffices against an operand ten times as long.
+extern std::size_t TransformThreshold;
+// Most coefficients one transform computes, at most 2^MaxTransformLog; Mul splits longer
+// products into slices of the longer operand (tunable; tests lower it to reach the split).
+extern std::size_t TransformLimit;
 // Products a sum must have, more than this, before TInfinito::AddProducts uses column sums
 // rather than one AddProduct each (tunable; tests set 0 to reach the columns every time).
 extern std::size_t ColumnSumThreshold;

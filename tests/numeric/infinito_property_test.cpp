@@ -4,6 +4,7 @@
 #include "numeric/magnitude.h"
 #include "reference.h"
 
+#include <atomic>
 #include <gmp.h>
 #include <gtest/gtest.h>
 #include <optional>
@@ -249,6 +250,70 @@ TEST(InfinitoProperty, AllNinesTimesAllNines) {
         EXPECT_EQ(TInfinito::Add(TInfinito("1" + std::string(n, '0')), TInfinito("-1")).ToText(),
                   nines);
     }
+}
+
+// Products through the transforms against GMP: operand lengths on both sides of the switch
+// from Karatsuba, equal and unequal, random digits, runs of nines and zeros, and operands of
+// all nines (the largest convolution coefficients); then a batch with the switch lowered so
+// that short operands and slices past a lowered transform limit take the transform path.
+TEST(InfinitoProperty, TransformProductsMatchGmp) {
+    const testing::TKernelScope restore;
+    TextMaker maker(9090);
+    const std::size_t t = 8 * mag::TransformThreshold; // digits
+    const std::pair<std::size_t, std::size_t> lengths[] = {
+        {t - 8, t - 8},  {t - 8, t + 8},      {t, t},
+        {t + 13, t + 5}, {t + 3, 5 * t},      {40000, 3 * t},
+        {100003, 99991}, {131073, 65537},     {8 * 4097, 8 * 4097},
+        {250000, t + 1}, {240000, t / 4 + 8}, {240000, t / 4 - 8}};
+    for (const auto& [la, lb] : lengths) {
+        for (int style = 0; style < 3; ++style) {
+            std::string x = style == 2 ? std::string(la, '9') : maker.Digits(la);
+            std::string y = style == 2 ? std::string(lb, '9') : maker.Digits(lb);
+            if (style == 1) {
+                x.insert(x.size() / 3, ".");
+                y = "-0." + y;
+            }
+            ASSERT_EQ(TInfinito::Multiply(TInfinito(x), TInfinito(y)).ToText(),
+                      Exact::Product(Exact(x), Exact(y)).Text())
+                << la << " x " << lb << " digits, style " << style;
+        }
+    }
+    mag::TransformThreshold = 5;
+    for (std::size_t limit : {std::size_t(1) << mag::MaxTransformLog, std::size_t(100)}) {
+        mag::TransformLimit = limit;
+        for (int round = 0; round < 80; ++round) {
+            const std::size_t la = 1 + maker.Pick(round < 50 ? 400 : 6000);
+            const std::size_t lb = maker.Pick(3) == 0 ? la : 1 + maker.Pick(6000);
+            std::string x = maker.Digits(la);
+            const std::string y = maker.Digits(lb);
+            if (maker.Pick(2) == 0) x.insert(x.size() / 2, ".");
+            ASSERT_EQ(TInfinito::Multiply(TInfinito(x), TInfinito(y)).ToText(),
+                      Exact::Product(Exact(x), Exact(y)).Text())
+                << "limit " << limit << ": " << la << " x " << lb << " digits";
+        }
+    }
+}
+
+// A product long enough for the transforms looks at the cancel flag, as the other methods do.
+TEST(InfinitoProperty, TransformProductsStopWhenCancelled) {
+    const TInfinito x(std::string(8 * mag::TransformThreshold, '7'));
+    const std::atomic<bool> flag{true};
+    const TCancelScope scope(flag);
+    EXPECT_THROW(TInfinito::Multiply(x, x), TCancelled);
+}
+
+// The longest products the transforms are meant for: ten million digits each way.
+TEST(InfinitoProperty, TenMillionDigitProductsMatchGmp) {
+    constexpr std::size_t n = 10000000;
+    TextMaker maker(1e7);
+    std::string x = maker.Digits(n), y = maker.Digits(n);
+    x[0] = y[0] = '7'; // n digits, not fewer
+    // Compared as GMP integers: reading our text into GMP costs far less than GMP's text.
+    const std::string ours = TInfinito::Multiply(TInfinito(x), TInfinito(y)).ToText();
+    EXPECT_EQ(Exact::Compare(Exact(ours), Exact::Product(Exact(x), Exact(y))), 0);
+    const std::string nines(n, '9');
+    EXPECT_EQ(TInfinito::Multiply(TInfinito(nines), TInfinito(nines)).ToText(),
+              std::string(n - 1, '9') + "8" + std::string(n - 1, '0') + "1");
 }
 
 // A weight of one or two groups, as a synapse keeps it: sometimes normalised (0.5 is then one

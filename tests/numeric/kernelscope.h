@@ -12,9 +12,12 @@ class TKernelScope {
 public:
     TKernelScope()
         : threshold_(mag::KaratsubaThreshold), columns_(mag::ColumnSumThreshold),
+          transform_(mag::TransformThreshold), limit_(mag::TransformLimit),
           vector_(mag::VectorKernelsInUse()) {}
     ~TKernelScope() {
         mag::KaratsubaThreshold = threshold_;
+        mag::TransformThreshold = transform_;
+        mag::TransformLimit = limit_;
         mag::ColumnSumThreshold = columns_;
         mag::UseVectorKernels(vector_);
     }
@@ -24,6 +27,8 @@ public:
 private:
     std::size_t threshold_;
     std::size_t columns_;
+    std::size_t transform_;
+    std::size_t limit_;
     bool vector_;
 };
 

@@ -197,6 +197,51 @@ TEST_P(Magnitude, ProductsByAGroupAndByNumbersMatchTheSchoolbook) {
     }
 }
 
+// The transform product on every path: directly from one group up, and through Mul with the
+// threshold lowered, at transform limits that force slices of either operand. Operands of all
+// nines make every convolution coefficient as large as it can be.
+TEST_P(Magnitude, TransformProductsMatchTheSchoolbook) {
+    TMaker maker(13);
+    mag::KaratsubaThreshold = 4;
+    mag::TransformThreshold = 5;
+    for (std::size_t limit :
+         {std::size_t(1) << mag::MaxTransformLog, std::size_t(64), std::size_t(7)}) {
+        mag::TransformLimit = limit;
+        for (int round = 0; round < 240; ++round) {
+            // Coefficients pass the smaller prime (about 3.2 10^18) from 319 full products
+            // up, the range where the second residue starts to count.
+            const bool nines = round % 8 == 1;
+            const std::size_t na =
+                nines ? 300 + maker.Size(400) : maker.Size(round < 160 ? 24 : 300);
+            const std::size_t nb = round % 3 == 0 ? na : (nines ? 300 : 0) + maker.Size(300);
+            Groups a = maker.Make(na);
+            Groups b = maker.Make(nb);
+            if (nines) {
+                std::fill(a.begin(), a.end(), Base - 1);
+                std::fill(b.begin(), b.end(), Base - 1);
+            }
+            if (round % 16 == 3) std::fill(a.begin(), a.end(), 0);
+            const Groups want = RefMul(a, b);
+            if (na + nb - 1 <= limit) {
+                TGuarded direct(na + nb, GuardWord);
+                mag::MulTransform(direct.Data(), a.data(), na, b.data(), nb);
+                EXPECT_EQ(direct.Value(), want) << "transform " << na << " x " << nb;
+                EXPECT_TRUE(direct.GuardsIntact()) << "transform " << na << " x " << nb;
+                TGuarded square(2 * na, GuardWord);
+                if (2 * na - 1 <= limit) {
+                    mag::MulTransform(square.Data(), a.data(), na, a.data(), na);
+                    EXPECT_EQ(square.Value(), RefMul(a, a)) << "square " << na;
+                }
+            }
+            TGuarded product(na + nb, GuardWord);
+            mag::Mul(product.Data(), a.data(), na, b.data(), nb);
+            EXPECT_EQ(product.Value(), want) << na << " x " << nb << " limit " << limit;
+            EXPECT_TRUE(product.GuardsIntact()) << "Mul " << na << " x " << nb;
+            if (HasFailure()) return;
+        }
+    }
+}
+
 __extension__ typedef __int128 Wide;
 
 // Column sums as a neuron's input leaves them (full columns of either sign, zero runs, lengths
