@@ -1,7 +1,9 @@
 #include "ui/ecra.h"
 
+#include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/mdichild.h"
+#include "ui/netscroller.h"
 #include "ui/qtcanvas.h"
 
 #include <QMouseEvent>
@@ -9,7 +11,8 @@
 
 namespace veltra {
 
-TEcra::TEcra(TMDIChild& owner) : QWidget(&owner), owner_(owner) {
+TEcra::TEcra(TMDIChild& owner)
+    : QWidget(&owner), owner_(owner), scroller_(new TNetScroller(owner, *this)) {
     setObjectName(QStringLiteral("Ecra"));
     setMouseTracking(true);
     // Clicks in a drawing must not take the focus from the weight box, so a weight typed
@@ -19,6 +22,13 @@ TEcra::TEcra(TMDIChild& owner) : QWidget(&owner), owner_(owner) {
     QFont f = font();
     f.setPixelSize(13);
     setFont(f);
+    // Values shown on the drawing follow a run at most once per frame.
+    valueClock_.setSingleShot(true);
+    valueClock_.setInterval(16);
+    connect(&valueClock_, &QTimer::timeout, this, [this] {
+        InvalidateAll();
+        update();
+    });
 }
 
 void TEcra::InvalidateModel(const QRect& area) {
@@ -27,11 +37,42 @@ void TEcra::InvalidateModel(const QRect& area) {
 }
 
 void TEcra::InvalidateModel(const TRect& a) {
-    InvalidateModel(QRect(QPoint(a.left, a.top), QPoint(a.right, a.bottom)));
+    const TDrawingTexts& texts = DrawingTexts();
+    QRect area = view_.Identity() ? QRect(QPoint(a.left, a.top), QPoint(a.right, a.bottom))
+                                  : view_.ToScreen(a).adjusted(-1, -1, 1, 1);
+    // Text beside a glyph goes with it; weights sit on lines that the model redraws without
+    // asking, so with weights shown every change composes the whole view again.
+    if (texts.weights)
+        area = rect();
+    else if (texts.labels || texts.values)
+        area.adjust(0, 0, TextReachRight, TextReachDown);
+    InvalidateModel(area);
+    // The net may have grown past the scroll range.
+    scroller_->ScheduleRange();
 }
 
 void TEcra::InvalidateAll() {
     InvalidateModel(rect());
+    scroller_->ScheduleRange();
+}
+
+void TEcra::ValuesChanged() {
+    if (!DrawingTexts().values || valueClock_.isActive()) return;
+    valueClock_.start();
+}
+
+void TEcra::SetView(const TNetView& view) {
+    view_ = view;
+    InvalidateAll();
+}
+
+const TProtoLista& TEcra::Elements() const {
+    return owner_.Document().Elements();
+}
+
+QPoint TEcra::Net(QPoint screen) const {
+    const TPoint p = view_.ToNet(screen);
+    return {p.x, p.y};
 }
 
 void TEcra::Compose() {
@@ -48,7 +89,14 @@ void TEcra::Compose() {
         TQtCanvas composer(offscreen, TGlyphImages::Shared(),
                            [this](const std::string& text) { owner_.ShowStatus(text); });
         composer.SetClip(dirty_.boundingRect());
+        composer.SetView(view_);
         owner_.Document().DrawAll(composer);
+    }
+    if (DrawingTexts().Any()) {
+        QPainter text(&offscreen);
+        text.setFont(font());
+        text.setClipRegion(dirty_);
+        DrawTexts(text, view_, Elements(), DrawingTexts(), dirty_.boundingRect());
     }
     QPainter p(&screen_);
     p.setClipRegion(dirty_);
@@ -68,6 +116,11 @@ void TEcra::resizeEvent(QResizeEvent* event) {
 }
 
 bool TEcra::CursorPos(QPoint& pos) const {
+    pos = Net(cursor_);
+    return cursorInside_;
+}
+
+bool TEcra::CursorOver(QPoint& pos) const {
     pos = cursor_;
     return cursorInside_;
 }
@@ -75,23 +128,42 @@ bool TEcra::CursorPos(QPoint& pos) const {
 void TEcra::mousePressEvent(QMouseEvent* event) {
     cursor_ = event->position().toPoint();
     cursorInside_ = true;
-    owner_.EcraMouseDown(event->button(), cursor_.x(), cursor_.y());
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && scroller_->SpaceHeld())) {
+        scroller_->BeginPan(cursor_);
+        return;
+    }
+    const QPoint p = Net(cursor_);
+    owner_.EcraMouseDown(event->button(), p.x(), p.y());
 }
 
 void TEcra::mouseMoveEvent(QMouseEvent* event) {
     cursor_ = event->position().toPoint();
     cursorInside_ = true;
-    owner_.EcraMouseMove(cursor_.x(), cursor_.y());
+    if (scroller_->Panning()) {
+        scroller_->PanTo(cursor_);
+        return;
+    }
+    const QPoint p = Net(cursor_);
+    owner_.EcraMouseMove(p.x(), p.y());
 }
 
 void TEcra::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    if (scroller_->Panning()) {
+        scroller_->EndPan();
+        return;
+    }
+    const QPoint p = Net(event->position().toPoint());
     owner_.EcraMouseUp(p.x(), p.y());
 }
 
 void TEcra::mouseDoubleClickEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = Net(event->position().toPoint());
     owner_.EcraDblClick(p.x(), p.y());
+}
+
+void TEcra::wheelEvent(QWheelEvent* event) {
+    scroller_->Wheel(*event);
 }
 
 void TEcra::leaveEvent(QEvent* event) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/canvas.h"
+#include "ui/netview.h"
 
 #include <QImage>
 #include <QRect>
@@ -34,6 +35,9 @@ public:
     void Flush();
     // Figures wholly outside the area are skipped (a repaint copies only that area).
     void SetClip(const QRect& area) { clip_ = area; }
+    // The model draws in net coordinates; the view places them on the image (the clip is in
+    // image pixels).
+    void SetView(const TNetView& view) { view_ = view; }
 
 private:
     QImage& target_;
@@ -43,6 +47,7 @@ private:
     std::string pendingStatus_;
     bool hasStatus_ = false;
     QRect clip_; // null: draw everything
+    TNetView view_;
 };
 
 } // namespace veltra

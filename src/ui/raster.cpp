@@ -85,3 +85,16 @@ void TRaster::BlitGlyph(QImage& target, const QImage& image, const QImage& mask,
 }
 
 } // namespace veltra
+
+namespace veltra {
+
+void TRaster::BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,
+                              const QRect& place) {
+    QPainter p(&target);
+    p.setCompositionMode(QPainter::RasterOp_NotSourceOrDestination);
+    p.drawImage(place, mask);
+    p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    p.drawImage(place, image);
+}
+
+} // namespace veltra

@@ -31,6 +31,10 @@ public:
 
     // MERGEPAINT the mask (dst |= ~mask), then SRCAND the image (dst &= image).
     static void BlitGlyph(QImage& target, const QImage& image, const QImage& mask, int x, int y);
+    // The same, the glyph stretched over `place` pixel by pixel (no smoothing, which would
+    // blend the mask's edge into the picture).
+    static void BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,
+                                const QRect& place);
 
 private:
     uchar* bits_; // one detach up front, not one per pixel

@@ -1,0 +1,29 @@
+// A net's picture outside any window: the same glyphs, synapse figures and texts as a
+// drawing window composes, at a chosen scale, written as PNG, SVG or PDF. The command-line
+// renderer and the Export Image command share it; it needs Qt's GUI module, no widgets.
+#pragma once
+
+#include "ui/drawingtexts.h"
+
+#include <QImage>
+#include <QString>
+#include <string>
+
+namespace veltra {
+
+class TProtoLista;
+
+struct TRenderOptions {
+    double scale = 1.0; // 0.1 to 8, as the zoom of a window
+    TDrawingTexts texts;
+};
+
+// The whole net with a margin. A null image when it would be unreasonably large.
+QImage RenderNetImage(const TProtoLista& list, const TRenderOptions& options);
+
+// Writes the picture in the format the file's suffix names (.png, .svg or .pdf); labels,
+// values and weights stay text in SVG and PDF. Returns the error text, empty on success.
+std::string ExportNetImage(const TProtoLista& list, const QString& path,
+                           const TRenderOptions& options);
+
+} // namespace veltra

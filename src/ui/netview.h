@@ -1,0 +1,58 @@
+// Where the net's own coordinates land in a drawing window: a zoom factor and a scroll
+// position on the zoomed plane. At 100% with no scroll the mapping is the identity, so the
+// drawing is exactly what the model draws.
+#pragma once
+
+#include "model/point.h"
+
+#include <QPoint>
+#include <QRect>
+#include <cstdint>
+
+namespace veltra {
+
+class TProtoLista;
+
+class TNetView {
+public:
+    static constexpr double MinZoom = 0.1;
+    static constexpr double MaxZoom = 8.0;
+
+    double Zoom() const { return zoom_; }
+    // The screen origin's place on the zoomed plane.
+    QPoint Scroll() const { return scroll_; }
+    void SetScroll(QPoint scroll) { scroll_ = scroll; }
+    // Clamped to the zoom range.
+    void SetZoom(double zoom);
+    bool Unscaled() const { return zoom_ == 1.0; }
+    bool Identity() const { return Unscaled() && scroll_.isNull(); }
+
+    // A net coordinate on the zoomed plane (its pixel's top-left corner), saturated to int.
+    static int Plane(std::int64_t net, double zoom);
+    QPoint ToScreen(TPoint net) const;
+    QPoint ToScreen(int x, int y) const { return ToScreen(TPoint{x, y}); }
+    // The screen pixels a net box covers (right and bottom one past, as the box's).
+    QRect ToScreen(const TRect& net) const;
+    // The net pixel under a screen pixel; at 50% and 200% a net point placed through
+    // ToScreen comes back unchanged.
+    TPoint ToNet(QPoint screen) const;
+    // The net area a screen area shows (a little larger rather than smaller).
+    TRect ToNet(const QRect& screen) const;
+
+    // Changes the zoom so that the net point under `anchor` (screen) stays under it.
+    void ZoomAbout(double zoom, QPoint anchor);
+
+    // The next zoom of the menu's ladder above or below the current one.
+    static double StepUp(double zoom);
+    static double StepDown(double zoom);
+
+private:
+    static int ToNetAxis(int plane, double zoom);
+    double zoom_ = 1.0;
+    QPoint scroll_;
+};
+
+// The net's glyph boxes together; false for an empty net.
+bool NetBounds(const TProtoLista& list, TRect& bounds);
+
+} // namespace veltra

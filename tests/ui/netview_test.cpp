@@ -1,0 +1,215 @@
+// Scrolling and zoom of a drawing window, driven with real wheel, key and mouse events.
+#include "appfixture.h"
+#include "model/sinapse.h"
+#include "ui/netscroller.h"
+#include "ui/netview.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace veltra {
+namespace {
+
+using NetViewTest = AppTest;
+
+void Wheel(QWidget& w, QPoint at, QPoint angle, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWheelEvent e(QPointF(at), QPointF(w.mapToGlobal(at)), QPoint(), angle, Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+    QApplication::processEvents();
+}
+
+TEST(NetViewMapping, ScreenAndNetPointsComeBackAtEveryZoomOfTheLadder) {
+    for (double zoom = TNetView::MinZoom; zoom <= TNetView::MaxZoom;
+         zoom = TNetView::StepUp(zoom)) {
+        TNetView view;
+        view.SetZoom(zoom);
+        view.SetScroll({-37, 91});
+        for (int v = -400; v <= 400; ++v) {
+            const TPoint net{v * 7 - 3, v};
+            if (zoom >= 1.0) {
+                // Zoomed in every net pixel has screen pixels of its own.
+                EXPECT_EQ(view.ToNet(view.ToScreen(net)), net) << zoom << " " << v;
+            }
+            // Every screen pixel lies in the span of the net pixel it shows (zoomed out the
+            // span is that one screen pixel).
+            const QPoint screen(v, v * 3 + 1);
+            const TPoint shown = view.ToNet(screen);
+            const QPoint from = view.ToScreen(shown);
+            const QPoint to = view.ToScreen(TPoint{shown.x + 1, shown.y + 1});
+            if (zoom <= 1.0) {
+                EXPECT_EQ(from, screen) << zoom << " " << v;
+            }
+            EXPECT_TRUE(from.x() <= screen.x() && screen.x() < std::max(to.x(), from.x() + 1) &&
+                        from.y() <= screen.y() && screen.y() < std::max(to.y(), from.y() + 1))
+                << zoom << " " << v;
+        }
+        if (zoom >= TNetView::MaxZoom) break;
+    }
+}
+
+// The zoom and scroll position of a row of the table, reached by the user's own gestures.
+struct ViewCase {
+    const char* name;
+    int zoomKeys;    // Ctrl++ (positive) or Ctrl+- (negative) presses
+    int zoomNotches; // Ctrl+wheel notches about the paint box's centre
+    QPoint scrollNotches;
+};
+
+TEST_F(NetViewTest, PlacingAndConnectingLandOnTheSameNetPointsAtEveryZoomAndScroll) {
+    const ViewCase cases[] = {{"100%", 0, 0, {0, 0}},          {"50% by keys", -4, 0, {0, 0}},
+                              {"200% by wheel", 0, 3, {0, 0}}, {"100% scrolled", 0, 0, {2, 3}},
+                              {"200% scrolled", 3, 0, {1, 2}}, {"50% scrolled", 0, -4, {3, 1}}};
+    const TPoint a{200, 160};
+    const TPoint b{320, 240};
+    std::vector<TPoint> reference;
+    for (const ViewCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        main->FileNewItemClick();
+        QWidget& ecra = Ecra();
+        for (int i = 0; i < std::abs(c.zoomKeys); ++i)
+            QTest::keyClick(main.get(), c.zoomKeys > 0 ? Qt::Key_Plus : Qt::Key_Minus,
+                            Qt::ControlModifier);
+        if (c.zoomNotches != 0)
+            Wheel(ecra, ecra.rect().center(), {0, 120 * c.zoomNotches}, Qt::ControlModifier);
+        const double expected = c.name[0] == '5' ? 0.5 : c.name[0] == '2' ? 2.0 : 1.0;
+        ASSERT_DOUBLE_EQ(Child().Ecra().View().Zoom(), expected);
+        // Scrolling needs something beyond the window: a neuron far down and right.
+        TNetView first = Child().Ecra().View();
+        TProtoNeuronio* far = Place(TTool::Neuron, 10, 10);
+        ASSERT_TRUE(far);
+        Tool(TTool::Move);
+        const QPoint at = first.ToScreen(far->Centre());
+        Drag(at, at + QPoint(1500, 1200));
+        QApplication::processEvents();
+        Wheel(ecra, {10, 10}, {0, -120 * c.scrollNotches.y()});
+        Wheel(ecra, {10, 10}, {0, -120 * c.scrollNotches.x()}, Qt::ShiftModifier);
+        const TNetView view = Child().Ecra().View();
+        EXPECT_EQ(view.Scroll(), first.Scroll() + c.scrollNotches * 60);
+        EXPECT_EQ(main->findChild<QLabel*>("ZoomLabel")->text(),
+                  QStringLiteral("%1%").arg(int(expected * 100)));
+
+        main->WeightBox()->setText("0.25");
+        TProtoNeuronio* na = Place(TTool::Neuron, view.ToScreen(a).x(), view.ToScreen(a).y());
+        TProtoNeuronio* nb = Place(TTool::Neuron, view.ToScreen(b).x(), view.ToScreen(b).y());
+        ASSERT_TRUE(na && nb);
+        Tool(TTool::Synapse);
+        Drag(view.ToScreen(a), view.ToScreen(b));
+        ASSERT_EQ(na->OutgoingSynapses().Count(), 1);
+        const TSinapse* s = na->OutgoingSynapses().Item(0);
+        EXPECT_EQ(s->Destination(), nb);
+        const std::vector<TPoint> got = {na->Centre(), nb->Centre(), s->StartPoint(),
+                                         s->EndPoint()};
+        if (reference.empty()) {
+            EXPECT_EQ(got[0], a);
+            EXPECT_EQ(got[1], b);
+            reference = got;
+        } else {
+            EXPECT_EQ(got, reference);
+        }
+    }
+}
+
+TEST_F(NetViewTest, AnElementMovedPastTheEdgeCanBeScrolledTo) {
+    TProtoNeuronio* n = Place(TTool::Neuron, 100, 100);
+    QWidget& ecra = Ecra();
+    EXPECT_FALSE(Child().Ecra().Scroller().HorizontalBar().isVisible());
+    Tool(TTool::Move);
+    const QPoint far(ecra.width() + 700, ecra.height() + 400);
+    Drag({100, 100}, far);
+    QApplication::processEvents();
+    EXPECT_EQ(n->Centre(), (TPoint{far.x(), far.y()}));
+    EXPECT_TRUE(Child().Ecra().Scroller().HorizontalBar().isVisible());
+    EXPECT_TRUE(Child().Ecra().Scroller().VerticalBar().isVisible());
+    for (int i = 0; i < 100; ++i) {
+        Wheel(ecra, {5, 5}, {0, -120});
+        Wheel(ecra, {5, 5}, {0, -120}, Qt::ShiftModifier);
+    }
+    // Scrolled to the end, the element is on screen with room to spare, and the mouse
+    // finds it there.
+    const QRect box = Child().Ecra().View().ToScreen(n->GlyphBox());
+    EXPECT_TRUE(ecra.rect().contains(box)) << box.x() << "," << box.y();
+    EXPECT_LE(box.right(), ecra.width() - TNetScroller::Margin + 2);
+    Tool(TTool::Info);
+    prompter->messages.clear();
+    Click(box.center().x(), box.center().y());
+    EXPECT_TRUE(prompter->messages.isEmpty());
+}
+
+TEST_F(NetViewTest, FitToWindowShowsEveryElementAndActualSizeComesBack) {
+    const QPoint spots[] = {{100, 100}, {300, 50}, {200, 250}};
+    for (QPoint p : spots)
+        Place(TTool::Neuron, p.x(), p.y());
+    Tool(TTool::Move);
+    Drag({300, 50}, {1600, 1300});
+    Drag({200, 250}, {-500, -300});
+    for (const bool wide : {true, false}) {
+        if (!wide) Child().parentWidget()->resize(420, 520);
+        QApplication::processEvents();
+        QTest::keyClick(main.get(), Qt::Key_9, Qt::ControlModifier);
+        QApplication::processEvents();
+        const TNetView view = Child().Ecra().View();
+        EXPECT_LT(view.Zoom(), 1.0);
+        for (const auto& e : List())
+            EXPECT_TRUE(Ecra().rect().contains(view.ToScreen(e->GlyphBox())))
+                << view.Zoom() << " " << view.ToScreen(e->GlyphBox()).x() << ","
+                << view.ToScreen(e->GlyphBox()).y() << " in " << Ecra().width() << "x"
+                << Ecra().height();
+        EXPECT_EQ(main->findChild<QLabel*>("ZoomLabel")->text(),
+                  QStringLiteral("%1%").arg(std::lround(view.Zoom() * 100)));
+    }
+    QTest::keyClick(main.get(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(Child().Ecra().View().Zoom(), 1.0);
+    EXPECT_EQ(main->findChild<QLabel*>("ZoomLabel")->text(), "100%");
+}
+
+TEST_F(NetViewTest, ScrollingAtActualSizeShiftsTheSamePixels) {
+    Place(TTool::Neuron, 100, 100);
+    Place(TTool::Output, 260, 180);
+    Tool(TTool::Synapse);
+    Drag({100, 100}, {260, 180});
+    Tool(TTool::Move);
+    Drag({260, 180}, {260, 1180}); // room to scroll
+    Place(TTool::Neuron, 300, 300);
+    Tool(TTool::Synapse);
+    Drag({300, 300}, {100, 100});
+    QApplication::processEvents();
+    Child().Ecra().Compose();
+    const QImage before = Child().Ecra().Screen().copy();
+    Wheel(Ecra(), {5, 5}, {0, -120});
+    Child().Ecra().Compose();
+    const QImage after = Child().Ecra().Screen();
+    ASSERT_EQ(Child().Ecra().View().Scroll(), QPoint(0, 60));
+    int compared = 0;
+    for (int y = 60; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x, ++compared)
+            ASSERT_EQ(before.pixel(x, y), after.pixel(x, y - 60)) << x << "," << y;
+    EXPECT_GT(compared, 10000);
+}
+
+TEST_F(NetViewTest, PanningWithTheMiddleButtonAndWithSpaceMovesTheView) {
+    Place(TTool::Neuron, 100, 100);
+    Tool(TTool::Move);
+    Drag({100, 100}, {2000, 2000});
+    Tool(TTool::Neuron);
+    QWidget& ecra = Ecra();
+    QTest::mousePress(&ecra, Qt::MiddleButton, Qt::NoModifier, {200, 200});
+    QTest::mouseMove(&ecra, {150, 120});
+    QTest::mouseRelease(&ecra, Qt::MiddleButton, Qt::NoModifier, {150, 120});
+    EXPECT_EQ(Child().Ecra().View().Scroll(), QPoint(50, 80));
+    QTest::mouseMove(&ecra, {150, 120});
+    QTest::keyPress(main->WeightBox(), Qt::Key_Space);
+    QTest::mousePress(&ecra, Qt::LeftButton, Qt::NoModifier, {150, 120});
+    QTest::mouseMove(&ecra, {140, 100});
+    QTest::mouseRelease(&ecra, Qt::LeftButton, Qt::NoModifier, {140, 100});
+    QTest::keyRelease(main->WeightBox(), Qt::Key_Space);
+    EXPECT_EQ(Child().Ecra().View().Scroll(), QPoint(60, 100));
+    // Neither pan placed a neuron, and the space never reached the weight box.
+    EXPECT_EQ(List().Count(), 1);
+    EXPECT_FALSE(main->WeightBox()->text().contains(' '));
+}
+
+} // namespace
+} // namespace veltra
