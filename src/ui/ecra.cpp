@@ -3,11 +3,13 @@
 #include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/mdichild.h"
+#include "ui/netrender.h"
 #include "ui/netscroller.h"
 #include "ui/qtcanvas.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cstdlib>
 
 namespace veltra {
 
@@ -62,8 +64,22 @@ void TEcra::ValuesChanged() {
 }
 
 void TEcra::SetView(const TNetView& view) {
+    const QPoint delta = view.Scroll() - view_.Scroll();
+    const bool shift = view.Zoom() == view_.Zoom() && screen_.size() == size() &&
+                       std::abs(delta.x()) < width() && std::abs(delta.y()) < height();
     view_ = view;
-    InvalidateAll();
+    if (!shift) {
+        InvalidateAll();
+        return;
+    }
+    // A scroll at the same zoom moves what is on screen (gesture figures included, which
+    // stay where they are on the net) and composes only the strips it uncovers.
+    screen_ = screen_.copy(QRect(delta, screen_.size()));
+    dirty_.translate(-delta);
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(rect().translated(-delta))))
+        InvalidateModel(r);
+    update();
+    scroller_->ScheduleRange();
 }
 
 const TProtoLista& TEcra::Elements() const {
@@ -81,26 +97,33 @@ void TEcra::Compose() {
         screen_.fill(Qt::white);
         dirty_ = QRegion(rect());
     }
+    dirty_ &= rect();
     if (dirty_.isEmpty()) return;
-    QImage offscreen(screen_.size(), QImage::Format_RGB32);
+    // Only the invalid area is composed, in an image of its own size: a scroll step draws
+    // the strip it uncovers, not the whole view.
+    const QRect area = dirty_.boundingRect();
+    TNetView local = view_;
+    local.SetScroll(view_.Scroll() + area.topLeft());
+    const QRect whole(QPoint(0, 0), area.size());
+    QImage offscreen(area.size(), QImage::Format_RGB32);
     offscreen.fill(Qt::white);
     {
         // Every straight figure writes its edge points to the status line, in a repaint too.
         TQtCanvas composer(offscreen, TGlyphImages::Shared(),
                            [this](const std::string& text) { owner_.ShowStatus(text); });
-        composer.SetClip(dirty_.boundingRect());
-        composer.SetView(view_);
-        owner_.Document().DrawAll(composer);
+        composer.SetClip(whole);
+        composer.SetView(local);
+        DrawNetArea(Elements(), composer, local.ToNet(whole));
     }
     if (DrawingTexts().Any()) {
         QPainter text(&offscreen);
         text.setFont(font());
-        text.setClipRegion(dirty_);
-        DrawTexts(text, view_, Elements(), DrawingTexts(), dirty_.boundingRect());
+        text.setClipRegion(dirty_.translated(-area.topLeft()));
+        DrawTexts(text, local, Elements(), DrawingTexts(), whole);
     }
     QPainter p(&screen_);
     p.setClipRegion(dirty_);
-    p.drawImage(0, 0, offscreen);
+    p.drawImage(area.topLeft(), offscreen);
     dirty_ = QRegion();
 }
 

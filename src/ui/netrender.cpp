@@ -1,6 +1,8 @@
 #include "ui/netrender.h"
 
+#include "model/listasinapses.h"
 #include "model/protolista.h"
+#include "model/sinapse.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
 
@@ -71,6 +73,43 @@ std::string TooLarge() {
 }
 
 } // namespace
+
+void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
+    // A loop stays within 40 pixels of its glyph, a glyph within 10 of its centre, an
+    // arrowhead within a few of its end.
+    constexpr std::int64_t Reach = 64;
+    const std::int64_t left = std::int64_t{area.left} - Reach;
+    const std::int64_t top = std::int64_t{area.top} - Reach;
+    const std::int64_t right = std::int64_t{area.right} + Reach;
+    const std::int64_t bottom = std::int64_t{area.bottom} + Reach;
+    // Elements and synapses are scattered over the heap: ask for the next ones early, so
+    // that a walk over hundreds of thousands of them waits for memory less often.
+    const int count = list.Count();
+
+    for (int i = 0; i < count; ++i) {
+        if (i + 4 < count) __builtin_prefetch(list.Item(i + 4));
+        if (i + 2 < count) {
+            const TListaSinapses& next = list.Item(i + 2)->OutgoingSynapses();
+            for (const TSinapse* s : next)
+                __builtin_prefetch(s);
+        }
+        for (const TSinapse* s : list.Item(i)->OutgoingSynapses()) {
+            const TPoint a = s->StartPoint();
+            const TPoint b = s->EndPoint();
+            if (std::max(a.x, b.x) < left || std::min(a.x, b.x) > right ||
+                std::max(a.y, b.y) < top || std::min(a.y, b.y) > bottom)
+                continue;
+            s->Draw(canvas, TPenMode::NotXor);
+        }
+    }
+    for (const auto& e : list) {
+        const TRect box = e->GlyphBox();
+        if (box.right < area.left || box.left > area.right || box.bottom < area.top ||
+            box.top > area.bottom)
+            continue;
+        e->DrawGlyph(canvas);
+    }
+}
 
 QImage RenderNetImage(const TProtoLista& list, const TRenderOptions& options) {
     Layout layout;

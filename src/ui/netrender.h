@@ -11,7 +11,13 @@
 
 namespace veltra {
 
+class TCanvas;
 class TProtoLista;
+
+// What DrawAll draws (every synapse, then every glyph, in list order), leaving out what
+// cannot reach `area` (net coordinates): a repaint of a big net walks its synapses once
+// and draws only those whose ends, with the room a figure takes, come near the area.
+void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area);
 
 struct TRenderOptions {
     double scale = 1.0; // 0.1 to 8, as the zoom of a window

@@ -14,11 +14,6 @@ namespace {
 constexpr std::array<double, 17> Ladder = {0.1,  0.15, 0.25, 0.33, 0.5, 0.67, 0.75, 0.9, 1.0,
                                            1.25, 1.5,  2.0,  3.0,  4.0, 5.0,  6.0,  8.0};
 
-int Saturate(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
-
 // A zoom read back from a fit or a wheel differs from a ladder rung by rounding only.
 constexpr double Slack = 1e-6;
 
@@ -26,17 +21,6 @@ constexpr double Slack = 1e-6;
 
 void TNetView::SetZoom(double zoom) {
     zoom_ = std::clamp(zoom, MinZoom, MaxZoom);
-}
-
-int TNetView::Plane(std::int64_t net, double zoom) {
-    if (zoom == 1.0) return Saturate(net);
-    const double v = std::floor(static_cast<double>(net) * zoom + 1e-9);
-    return Saturate(static_cast<std::int64_t>(std::clamp(v, -4e18, 4e18)));
-}
-
-QPoint TNetView::ToScreen(TPoint net) const {
-    return {Saturate(std::int64_t{Plane(net.x, zoom_)} - scroll_.x()),
-            Saturate(std::int64_t{Plane(net.y, zoom_)} - scroll_.y())};
 }
 
 QRect TNetView::ToScreen(const TRect& net) const {
@@ -52,12 +36,12 @@ int TNetView::ToNetAxis(int plane, double zoom) {
     // or before it. Zoomed out, several net pixels share a screen pixel: take the first.
     const double v =
         zoom >= 1.0 ? std::ceil((plane + 1.0) / zoom - 1e-9) - 1.0 : std::ceil(plane / zoom - 1e-9);
-    return Saturate(static_cast<std::int64_t>(std::clamp(v, -4e18, 4e18)));
+    return TNetView::Saturate(static_cast<std::int64_t>(std::clamp(v, -4e18, 4e18)));
 }
 
 TPoint TNetView::ToNet(QPoint screen) const {
-    return {ToNetAxis(Saturate(std::int64_t{screen.x()} + scroll_.x()), zoom_),
-            ToNetAxis(Saturate(std::int64_t{screen.y()} + scroll_.y()), zoom_)};
+    return {ToNetAxis(TNetView::Saturate(std::int64_t{screen.x()} + scroll_.x()), zoom_),
+            ToNetAxis(TNetView::Saturate(std::int64_t{screen.y()} + scroll_.y()), zoom_)};
 }
 
 TRect TNetView::ToNet(const QRect& screen) const {
@@ -73,8 +57,8 @@ void TNetView::ZoomAbout(double zoom, QPoint anchor) {
     const double netX = planeX / zoom_;
     const double netY = planeY / zoom_;
     SetZoom(zoom);
-    scroll_ = QPoint(Saturate(std::llround(netX * zoom_ - anchor.x())),
-                     Saturate(std::llround(netY * zoom_ - anchor.y())));
+    scroll_ = QPoint(TNetView::Saturate(std::llround(netX * zoom_ - anchor.x())),
+                     TNetView::Saturate(std::llround(netY * zoom_ - anchor.y())));
 }
 
 bool NetBounds(const TProtoLista& list, TRect& bounds) {

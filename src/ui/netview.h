@@ -7,7 +7,9 @@
 
 #include <QPoint>
 #include <QRect>
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace veltra {
 
@@ -28,8 +30,24 @@ public:
     bool Identity() const { return Unscaled() && scroll_.isNull(); }
 
     // A net coordinate on the zoomed plane (its pixel's top-left corner), saturated to int.
-    static int Plane(std::int64_t net, double zoom);
-    QPoint ToScreen(TPoint net) const;
+    static int Plane(std::int64_t net, double zoom) {
+        if (zoom == 1.0) return Saturate(net);
+        // floor without a library call: this runs for every figure of a repaint.
+        const double v = static_cast<double>(net) * zoom + 1e-9;
+        if (v > -2e9 && v < 2e9) {
+            const auto t = static_cast<std::int64_t>(v);
+            return Saturate(t - (static_cast<double>(t) > v ? 1 : 0));
+        }
+        return v < 0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    }
+    static int Saturate(std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+    }
+    QPoint ToScreen(TPoint net) const {
+        return {Saturate(std::int64_t{Plane(net.x, zoom_)} - scroll_.x()),
+                Saturate(std::int64_t{Plane(net.y, zoom_)} - scroll_.y())};
+    }
     QPoint ToScreen(int x, int y) const { return ToScreen(TPoint{x, y}); }
     // The screen pixels a net box covers (right and bottom one past, as the box's).
     QRect ToScreen(const TRect& net) const;

@@ -6,6 +6,8 @@
 #include "ui/raster.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 
 namespace veltra {
@@ -20,6 +22,35 @@ GPoint G(TPoint p) {
 
 GlyphPlace PlaceOf(const TProtoNeuronio& e) {
     return {e.Kind(), e.GetPosition().x, e.GetPosition().y};
+}
+
+// Zoomed out, the glyphs of every kind scaled once for the zoom in use and drawn without
+// a painter: fitting a big net draws tens of thousands of them.
+struct TScaledGlyphs {
+    double zoom = 0;
+    std::array<QImage, 5> image;
+    std::array<QImage, 5> mask;
+};
+
+const TScaledGlyphs& ScaledGlyphs(const TGlyphImages& glyphs, double zoom) {
+    static thread_local TScaledGlyphs cache;
+    static thread_local const TGlyphImages* owner = nullptr;
+    if (cache.zoom == zoom && owner == &glyphs) return cache;
+    for (const TKindInfo& info : KindTable) {
+        const TGlyphKind kind = info.kind;
+        const auto i = std::size_t(GlyphIndex(kind) / 2);
+        const QSize size(std::max(1, int(std::lround(GlyphWidth(kind) * zoom))),
+                         std::max(1, int(std::lround(GlyphHeight(kind) * zoom))));
+        cache.image[i] = glyphs.Image(kind)
+                             .convertToFormat(QImage::Format_RGB32)
+                             .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        cache.mask[i] = glyphs.Mask(kind)
+                            .convertToFormat(QImage::Format_RGB32)
+                            .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    cache.zoom = zoom;
+    owner = &glyphs;
+    return cache;
 }
 
 GRect BoxOf(const TProtoNeuronio& e) {
@@ -47,10 +78,15 @@ void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
     const QRect place = view_.ToScreen(
         TRect{x, y, ShiftCoordinate(x, GlyphWidth(kind)), ShiftCoordinate(y, GlyphHeight(kind))});
     if (!clip_.isNull() && !clip_.intersects(place)) return;
-    if (view_.Unscaled())
+    if (view_.Unscaled()) {
         TRaster::BlitGlyph(target_, glyphs_.Image(kind), glyphs_.Mask(kind), place.x(), place.y());
-    else
+    } else if (view_.Zoom() < 1.0 && target_.format() == QImage::Format_RGB32) {
+        const TScaledGlyphs& scaled = ScaledGlyphs(glyphs_, view_.Zoom());
+        const auto i = std::size_t(GlyphIndex(kind) / 2);
+        TRaster::BlitGlyphRgb32(target_, scaled.image[i], scaled.mask[i], place.x(), place.y());
+    } else {
         TRaster::BlitGlyphScaled(target_, glyphs_.Image(kind), glyphs_.Mask(kind), place);
+    }
 }
 
 void TQtCanvas::SetStatusText(const std::string& text) {
@@ -60,6 +96,19 @@ void TQtCanvas::SetStatusText(const std::string& text) {
 
 void TQtCanvas::Invalidate(const TRect& area) {
     if (invalidate_) invalidate_(area);
+}
+
+void TQtCanvas::OverviewLine(TPoint start, TPoint end) {
+    // A glyph is a few pixels and an arrowhead less than one: the line between the centres
+    // is all that shows, and it costs no edge search.
+    const QPoint a = view_.ToScreen(start);
+    const QPoint b = view_.ToScreen(end);
+    if (!clip_.isNull() &&
+        !clip_.intersects(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))))
+        return;
+    TRaster raster(target_);
+    raster.Line({a.x(), a.y()}, {b.x(), b.y()}, true);
 }
 
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
@@ -77,6 +126,10 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     auto onRect = [this](const QRect& net) {
         return view_.ToScreen(TRect{net.left(), net.top(), net.right(), net.bottom()});
     };
+    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
+        OverviewLine(shape.start, shape.end);
+        return;
+    }
     if (!clip_.isNull()) {
         // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
         const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;

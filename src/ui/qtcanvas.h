@@ -38,8 +38,13 @@ public:
     // The model draws in net coordinates; the view places them on the image (the clip is in
     // image pixels).
     void SetView(const TNetView& view) { view_ = view; }
+    // Zoomed out below a third a straight synapse is only the line between its ends.
+    static constexpr double OverviewZoom = 0.34;
+    bool Overview() const { return view_.Zoom() < OverviewZoom; }
 
 private:
+    void OverviewLine(TPoint start, TPoint end);
+
     QImage& target_;
     const TGlyphImages& glyphs_;
     StatusSink status_;

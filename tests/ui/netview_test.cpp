@@ -1,13 +1,16 @@
 // Scrolling and zoom of a drawing window, driven with real wheel, key and mouse events.
 #include "appfixture.h"
 #include "model/sinapse.h"
+#include "ui/glyphimages.h"
 #include "ui/netscroller.h"
 #include "ui/netview.h"
+#include "ui/qtcanvas.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <random>
 
 namespace veltra {
 namespace {
@@ -209,6 +212,53 @@ TEST_F(NetViewTest, PanningWithTheMiddleButtonAndWithSpaceMovesTheView) {
     // Neither pan placed a neuron, and the space never reached the weight box.
     EXPECT_EQ(List().Count(), 1);
     EXPECT_FALSE(main->WeightBox()->text().contains(' '));
+}
+
+// A repaint draws only what reaches the invalid area, and a scroll composes only the strip
+// it uncovers: both must give exactly the picture of the whole net drawn afresh.
+TEST_F(NetViewTest, PartialRepaintsEqualTheWholeNetDrawnAfresh) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> x(-200, 1400);
+    std::uniform_int_distribution<int> y(-150, 1000);
+    std::vector<QPoint> at;
+    for (int i = 0; i < 40; ++i) {
+        at.emplace_back(x(rng) / 40 * 40, y(rng) / 40 * 40);
+        Place(TTool::Neuron, 300, 200);
+        Tool(TTool::Move);
+        Drag({300, 200}, at.back());
+    }
+    std::uniform_int_distribution<int> pick(0, int(at.size()) - 1);
+    TDados& doc = Child().Document();
+    TNullCanvas none;
+    for (int i = 0; i < 120; ++i) {
+        const QPoint a = at[std::size_t(pick(rng))];
+        const QPoint b = at[std::size_t(pick(rng))];
+        doc.BeginSynapse(doc.ElementAt(a.x(), a.y()), {a.x(), a.y()}, none);
+        doc.EndSynapse(none, b.x(), b.y());
+    }
+    TEcra& ecra = Child().Ecra();
+    auto afresh = [&] {
+        QImage whole(ecra.size(), QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        TQtCanvas canvas(whole, TGlyphImages::Shared());
+        canvas.SetView(ecra.View());
+        doc.DrawAll(canvas);
+        return whole;
+    };
+    QApplication::processEvents();
+    ecra.InvalidateAll();
+    ecra.Compose();
+    EXPECT_EQ(ecra.Screen(), afresh());
+    for (const int notches : {0, -4, -2}) { // 100%, 50%, 25%
+        if (notches != 0)
+            Wheel(ecra, ecra.rect().center(), {0, 120 * notches}, Qt::ControlModifier);
+        for (int step = 0; step < 6; ++step) {
+            Wheel(ecra, {5, 5}, {0, -120});
+            Wheel(ecra, {5, 5}, {0, -120}, Qt::ShiftModifier);
+            ecra.Compose();
+            ASSERT_EQ(ecra.Screen(), afresh()) << ecra.View().Zoom() << " " << step;
+        }
+    }
 }
 
 } // namespace
