@@ -51,8 +51,13 @@ void TNetScroller::UpdateRange() {
     QRect reach(scroll, size);
     TRect bounds;
     if (NetBounds(ecra_.Elements(), bounds)) {
+        // The drawing starts at the net's origin, as a page does: room is added before it
+        // only for elements left of or above the origin.
         const QRect net = view.ToScreen(bounds).translated(scroll);
-        reach = reach.united(net.adjusted(-Margin, -Margin, Margin, Margin));
+        const int left = net.left() < 0 ? net.left() - Margin : 0;
+        const int top = net.top() < 0 ? net.top() - Margin : 0;
+        reach = reach.united(
+            QRect(QPoint(left, top), net.bottomRight() + QPoint(Margin, Margin)));
     }
     settingBars_ = true;
     hbar_->setRange(reach.left(), std::max(reach.left(), reach.right() + 1 - size.width()));
