@@ -46,6 +46,13 @@ void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
     if (!texts.Any()) return;
     const QFontMetrics metrics(painter.font());
     const int line = metrics.height();
+    // Text beside a glyph never reaches further than what a move composes again (labels are
+    // free text of any length); a scaled picture scales the reach with its font.
+    const int pixels = painter.font().pixelSize() > 0 ? painter.font().pixelSize() : 13;
+    const int room = (TextReachRight - 8) * pixels / 13;
+    auto fit = [&](const std::string& text) {
+        return metrics.elidedText(Text(text), Qt::ElideMiddle, room);
+    };
     if (texts.weights) {
         painter.setPen(QColor(0x8b, 0x1a, 0x1a));
         for (const auto& e : list)
@@ -75,12 +82,12 @@ void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
         int y = box.top() + metrics.ascent();
         if (texts.labels) {
             painter.setPen(Qt::black);
-            painter.drawText(QPoint(box.right() + 4, y), Text(e->Label()));
+            painter.drawText(QPoint(box.right() + 4, y), fit(e->Label()));
             y += line;
         }
         if (texts.values) {
             painter.setPen(QColor(0x00, 0x30, 0x8f));
-            painter.drawText(QPoint(box.right() + 4, y), Text(ElideNumber(e->ValueText())));
+            painter.drawText(QPoint(box.right() + 4, y), fit(ElideNumber(e->ValueText())));
         }
     }
 }

@@ -82,13 +82,16 @@ TEST_F(DrawingTextsTest, LabelsAndValuesShowBesideTheGlyphAndTheChoiceIsRemember
     EXPECT_FALSE(Find<QAction>("ViewWeightsItem")->isChecked());
 }
 
-TEST_F(DrawingTextsTest, AMovedElementTakesItsLabelAlong) {
-    Place(TTool::Neuron, 100, 100);
+TEST_F(DrawingTextsTest, AMovedElementTakesItsLabelAlongHoweverLongItIs) {
+    TProtoNeuronio* n = Place(TTool::Neuron, 100, 100);
+    n->SetLabel(std::string(300, 'W'));
     Find<QAction>("ViewLabelsItem")->trigger();
+    QApplication::processEvents();
+    EXPECT_GT(Inked(QRect(112, 90, 100, 30)), 5);
     Tool(TTool::Move);
     Drag({100, 100}, {100, 250});
     QApplication::processEvents();
-    EXPECT_EQ(Inked(QRect(112, 90, 100, 30)), 0);
+    EXPECT_EQ(Inked(QRect(105, 85, Ecra().width() - 106, 40)), 0);
     EXPECT_GT(Inked(QRect(112, 240, 100, 30)), 5);
 }
 
