@@ -1,5 +1,6 @@
 #include "ui/ecra.h"
 
+#include "model/sinapse.h"
 #include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/mdichild.h"
@@ -68,6 +69,17 @@ void TEcra::SetView(const TNetView& view) {
     const bool shift = view.Zoom() == view_.Zoom() && screen_.size() == size() &&
                        std::abs(delta.x()) < width() && std::abs(delta.y()) < height();
     view_ = view;
+    TDados& document = owner_.Document();
+    if (document.dragState == TDragState::Drawing && document.pendingSynapse) {
+        // The rubber band is on the screen only, drawn in the inverting pen: compose the
+        // new view and draw it again there, so the next mouse move erases it where it is.
+        InvalidateAll();
+        Compose();
+        auto canvas = owner_.ScreenCanvas();
+        document.pendingSynapse->DrawRubberBand(*canvas);
+        update();
+        return;
+    }
     if (!shift) {
         InvalidateAll();
         return;

@@ -261,5 +261,32 @@ TEST_F(NetViewTest, PartialRepaintsEqualTheWholeNetDrawnAfresh) {
     }
 }
 
+// Zooming or scrolling in the middle of a synapse gesture leaves no trace of the band.
+TEST_F(NetViewTest, ARubberBandSurvivesAZoomAndAScrollInTheMiddleOfTheGesture) {
+    Place(TTool::Neuron, 100, 100);
+    Place(TTool::Neuron, 300, 220);
+    Tool(TTool::Move);
+    Drag({300, 220}, {300, 900}); // room to scroll
+    Tool(TTool::Synapse);
+    QWidget& ecra = Ecra();
+    QTest::mousePress(&ecra, Qt::LeftButton, Qt::NoModifier, {100, 100});
+    QTest::mouseMove(&ecra, {200, 160});
+    Wheel(ecra, {200, 160}, {0, 240}, Qt::ControlModifier);
+    QTest::mouseMove(&ecra, {220, 180});
+    Wheel(ecra, {220, 180}, {0, -120});
+    QTest::mouseMove(&ecra, {240, 150});
+    QTest::mouseRelease(&ecra, Qt::LeftButton, Qt::NoModifier, {240, 150});
+    QApplication::processEvents();
+    TEcra& paint = Child().Ecra();
+    paint.Compose();
+    QImage whole(paint.size(), QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    TQtCanvas canvas(whole, TGlyphImages::Shared());
+    canvas.SetView(paint.View());
+    Child().Document().DrawAll(canvas);
+    EXPECT_DOUBLE_EQ(paint.View().Zoom(), 1.5);
+    EXPECT_EQ(paint.Screen(), whole);
+}
+
 } // namespace
 } // namespace veltra
