@@ -327,7 +327,8 @@ void TMainForm::SetRunBrowserVisible(bool visible) {
 void TMainForm::UpdateMenuItems() {
     if (destroying_) return;
     const bool any = ChildCount() > 0;
-    for (const char* name : {"FileCloseItem", "FileSaveItem", "FileSaveAsItem"})
+    for (const char* name :
+         {"FileCloseItem", "FileSaveItem", "FileSaveAsItem", "FileExportImageItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
     saveBtn_->setEnabled(any);
     RebuildWindowMenu();
