@@ -111,16 +111,6 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
     }
 }
 
-QImage RenderNetImage(const TProtoLista& list, const TRenderOptions& options) {
-    Layout layout;
-    if (!Arrange(list, options, layout)) return {};
-    QImage image = Compose(list, layout);
-    if (image.isNull()) return image;
-    QPainter painter(&image);
-    DrawTextsScaled(painter, layout, list, options);
-    return image;
-}
-
 std::string ExportNetImage(const TProtoLista& list, const QString& path,
                            const TRenderOptions& options) {
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -5,7 +5,6 @@
 
 #include "ui/drawingtexts.h"
 
-#include <QImage>
 #include <QString>
 #include <string>
 
@@ -23,9 +22,6 @@ struct TRenderOptions {
     double scale = 1.0; // 0.1 to 8, as the zoom of a window
     TDrawingTexts texts;
 };
-
-// The whole net with a margin. A null image when it would be unreasonably large.
-QImage RenderNetImage(const TProtoLista& list, const TRenderOptions& options);
 
 // Writes the picture in the format the file's suffix names (.png, .svg or .pdf); labels,
 // values and weights stay text in SVG and PDF. Returns the error text, empty on success.
