@@ -1,15 +1,21 @@
 #include "ui/ecra.h"
 
+#include "model/sinapse.h"
+#include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/mdichild.h"
+#include "ui/netrender.h"
+#include "ui/netscroller.h"
 #include "ui/qtcanvas.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cstdlib>
 
 namespace veltra {
 
-TEcra::TEcra(TMDIChild& owner) : QWidget(&owner), owner_(owner) {
+TEcra::TEcra(TMDIChild& owner)
+    : QWidget(&owner), owner_(owner), scroller_(new TNetScroller(owner, *this)) {
     setObjectName(QStringLiteral("Ecra"));
     setMouseTracking(true);
     // Clicks in a drawing must not take the focus from the weight box, so a weight typed
@@ -19,6 +25,13 @@ TEcra::TEcra(TMDIChild& owner) : QWidget(&owner), owner_(owner) {
     QFont f = font();
     f.setPixelSize(13);
     setFont(f);
+    // Values shown on the drawing follow a run at most once per frame.
+    valueClock_.setSingleShot(true);
+    valueClock_.setInterval(16);
+    connect(&valueClock_, &QTimer::timeout, this, [this] {
+        InvalidateAll();
+        update();
+    });
 }
 
 void TEcra::InvalidateModel(const QRect& area) {
@@ -27,11 +40,67 @@ void TEcra::InvalidateModel(const QRect& area) {
 }
 
 void TEcra::InvalidateModel(const TRect& a) {
-    InvalidateModel(QRect(QPoint(a.left, a.top), QPoint(a.right, a.bottom)));
+    const TDrawingTexts& texts = DrawingTexts();
+    QRect area = view_.Identity() ? QRect(QPoint(a.left, a.top), QPoint(a.right, a.bottom))
+                                  : view_.ToScreen(a).adjusted(-1, -1, 1, 1);
+    // Text beside a glyph goes with it; weights sit on lines that the model redraws without
+    // asking, so with weights shown every change composes the whole view again.
+    if (texts.weights)
+        area = rect();
+    else if (texts.labels || texts.values)
+        area.adjust(0, 0, TextReachRight, TextReachDown);
+    InvalidateModel(area);
+    // The net may have grown past the scroll range.
+    scroller_->ScheduleRange();
 }
 
 void TEcra::InvalidateAll() {
     InvalidateModel(rect());
+    scroller_->ScheduleRange();
+}
+
+void TEcra::ValuesChanged() {
+    if (!DrawingTexts().values || valueClock_.isActive()) return;
+    valueClock_.start();
+}
+
+void TEcra::SetView(const TNetView& view) {
+    const QPoint delta = view.Scroll() - view_.Scroll();
+    const bool shift = view.Zoom() == view_.Zoom() && screen_.size() == size() &&
+                       std::abs(delta.x()) < width() && std::abs(delta.y()) < height();
+    view_ = view;
+    TDados& document = owner_.Document();
+    if (document.dragState == TDragState::Drawing && document.pendingSynapse) {
+        // The rubber band is on the screen only, drawn in the inverting pen: compose the
+        // new view and draw it again there, so the next mouse move erases it where it is.
+        InvalidateAll();
+        Compose();
+        auto canvas = owner_.ScreenCanvas();
+        document.pendingSynapse->DrawRubberBand(*canvas);
+        update();
+        return;
+    }
+    if (!shift) {
+        InvalidateAll();
+        return;
+    }
+    // A scroll at the same zoom moves what is on screen (gesture figures included, which
+    // stay where they are on the net) and composes only the strips it uncovers.
+    screen_ = screen_.copy(QRect(delta, screen_.size()));
+    dirty_.translate(-delta);
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(rect().translated(-delta))))
+        InvalidateModel(r);
+    update();
+    scroller_->ScheduleRange();
+}
+
+const TProtoLista& TEcra::Elements() const {
+    return owner_.Document().Elements();
+}
+
+QPoint TEcra::Net(QPoint screen) const {
+    const TPoint p = view_.ToNet(screen);
+    return {p.x, p.y};
 }
 
 void TEcra::Compose() {
@@ -40,19 +109,33 @@ void TEcra::Compose() {
         screen_.fill(Qt::white);
         dirty_ = QRegion(rect());
     }
+    dirty_ &= rect();
     if (dirty_.isEmpty()) return;
-    QImage offscreen(screen_.size(), QImage::Format_RGB32);
+    // Only the invalid area is composed, in an image of its own size: a scroll step draws
+    // the strip it uncovers, not the whole view.
+    const QRect area = dirty_.boundingRect();
+    TNetView local = view_;
+    local.SetScroll(view_.Scroll() + area.topLeft());
+    const QRect whole(QPoint(0, 0), area.size());
+    QImage offscreen(area.size(), QImage::Format_RGB32);
     offscreen.fill(Qt::white);
     {
         // Every straight figure writes its edge points to the status line, in a repaint too.
         TQtCanvas composer(offscreen, TGlyphImages::Shared(),
                            [this](const std::string& text) { owner_.ShowStatus(text); });
-        composer.SetClip(dirty_.boundingRect());
-        owner_.Document().DrawAll(composer);
+        composer.SetClip(whole);
+        composer.SetView(local);
+        DrawNetArea(Elements(), composer, local.ToNet(whole));
+    }
+    if (DrawingTexts().Any()) {
+        QPainter text(&offscreen);
+        text.setFont(font());
+        text.setClipRegion(dirty_.translated(-area.topLeft()));
+        DrawTexts(text, local, Elements(), DrawingTexts(), whole);
     }
     QPainter p(&screen_);
     p.setClipRegion(dirty_);
-    p.drawImage(0, 0, offscreen);
+    p.drawImage(area.topLeft(), offscreen);
     dirty_ = QRegion();
 }
 
@@ -68,6 +151,11 @@ void TEcra::resizeEvent(QResizeEvent* event) {
 }
 
 bool TEcra::CursorPos(QPoint& pos) const {
+    pos = Net(cursor_);
+    return cursorInside_;
+}
+
+bool TEcra::CursorOver(QPoint& pos) const {
     pos = cursor_;
     return cursorInside_;
 }
@@ -75,23 +163,42 @@ bool TEcra::CursorPos(QPoint& pos) const {
 void TEcra::mousePressEvent(QMouseEvent* event) {
     cursor_ = event->position().toPoint();
     cursorInside_ = true;
-    owner_.EcraMouseDown(event->button(), cursor_.x(), cursor_.y());
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && scroller_->SpaceHeld())) {
+        scroller_->BeginPan(cursor_);
+        return;
+    }
+    const QPoint p = Net(cursor_);
+    owner_.EcraMouseDown(event->button(), p.x(), p.y());
 }
 
 void TEcra::mouseMoveEvent(QMouseEvent* event) {
     cursor_ = event->position().toPoint();
     cursorInside_ = true;
-    owner_.EcraMouseMove(cursor_.x(), cursor_.y());
+    if (scroller_->Panning()) {
+        scroller_->PanTo(cursor_);
+        return;
+    }
+    const QPoint p = Net(cursor_);
+    owner_.EcraMouseMove(p.x(), p.y());
 }
 
 void TEcra::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    if (scroller_->Panning()) {
+        scroller_->EndPan();
+        return;
+    }
+    const QPoint p = Net(event->position().toPoint());
     owner_.EcraMouseUp(p.x(), p.y());
 }
 
 void TEcra::mouseDoubleClickEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = Net(event->position().toPoint());
     owner_.EcraDblClick(p.x(), p.y());
+}
+
+void TEcra::wheelEvent(QWheelEvent* event) {
+    scroller_->Wheel(*event);
 }
 
 void TEcra::leaveEvent(QEvent* event) {

@@ -4,29 +4,46 @@
 #pragma once
 
 #include "model/point.h"
+#include "ui/netview.h"
 
 #include <QImage>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 namespace veltra {
 
 class TMDIChild;
+class TNetScroller;
+class TProtoLista;
 
 class TEcra final : public QWidget {
 public:
     explicit TEcra(TMDIChild& owner);
 
     QImage& Screen() { return screen_; }
-    // Marks an area for composing again from the model at the next paint.
+    // How net coordinates map to the paint box. Mouse positions reach the drawing window in
+    // net coordinates; the model's invalid areas are mapped back to the screen.
+    const TNetView& View() const { return view_; }
+    void SetView(const TNetView& view);
+    TNetScroller& Scroller() { return *scroller_; }
+    const TProtoLista& Elements() const;
+    // Marks an area for composing again from the model at the next paint: in paint-box
+    // pixels, or a net area.
     void InvalidateModel(const QRect& area);
     void InvalidateModel(const TRect& area);
     void InvalidateAll();
+    // The net's values changed (a step): values shown on the drawing are drawn again, at
+    // most once per frame however fast the steps come.
+    void ValuesChanged();
     // EcraPaint: composes the invalid areas from the model now (tests and benchmarks call
     // it to repaint without an event loop).
     void Compose();
-    // The last mouse position over the paint box; null while the mouse is elsewhere.
+    // The last mouse position over the paint box, in net coordinates; false while the mouse
+    // is elsewhere.
     bool CursorPos(QPoint& pos) const;
+    // The same in paint-box pixels.
+    bool CursorOver(QPoint& pos) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,11 +52,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
+    QPoint Net(QPoint screen) const;
+
     TMDIChild& owner_;
+    TNetView view_;
+    TNetScroller* scroller_;
     QImage screen_;
+    QTimer valueClock_;
     QRegion dirty_;
     QPoint cursor_;
     bool cursorInside_ = false;

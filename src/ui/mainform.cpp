@@ -2,11 +2,13 @@
 
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
+#include "ui/exportimage.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
 #include "ui/prompter.h"
 #include "ui/toolbar.h"
+#include "ui/viewmenu.h"
 #include "ui/weightbox.h"
 
 #include <QApplication>
@@ -39,8 +41,11 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
     BuildSpeedBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
+    viewMenu_ = new TViewMenu(*this, *findChild<QMenu*>(QStringLiteral("View1")));
+    AddExportImageItem(*this, *findChild<QMenu*>(QStringLiteral("File1")));
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (destroying_) return;
+        viewMenu_->Follow(ActiveChild());
         // FormDeactivate of the window that lost the activation.
         for (QMdiSubWindow* sub : mdiArea_->subWindowList())
             if (sub != w)
@@ -287,10 +292,9 @@ void TMainForm::SetPaletteVisible(bool visible) {
         // First time: at the top right of the workspace, clear of the menu and speed bar.
         paletteShownOnce_ = true;
         const QPoint corner = mdiArea_->mapToGlobal(QPoint(mdiArea_->width(), 0));
-        QRect place(
-            QPoint(std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
-                   corner.y() + 8),
-            windows_.Toolbar->frameGeometry().size());
+        QRect place(QPoint(std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
+                           corner.y() + 8),
+                    windows_.Toolbar->frameGeometry().size());
         // Lowered below any drawing window's title bar it would cover, with the buttons there.
         for (bool moved = true; moved;) {
             moved = false;
@@ -323,7 +327,8 @@ void TMainForm::SetRunBrowserVisible(bool visible) {
 void TMainForm::UpdateMenuItems() {
     if (destroying_) return;
     const bool any = ChildCount() > 0;
-    for (const char* name : {"FileCloseItem", "FileSaveItem", "FileSaveAsItem"})
+    for (const char* name :
+         {"FileCloseItem", "FileSaveItem", "FileSaveAsItem", "FileExportImageItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
     saveBtn_->setEnabled(any);
     RebuildWindowMenu();

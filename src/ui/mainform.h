@@ -28,6 +28,7 @@ class TModule;
 class TPrompter;
 class TProtoNeuronio;
 class TToolbar;
+class TViewMenu;
 
 // The single windows made at start-up and shown or hidden for the whole run.
 struct TSingleWindows {
@@ -132,6 +133,7 @@ private:
     QLineEdit* weightBox_ = nullptr;
     QToolBar* speedPanel_ = nullptr;
     QMenu* windowMenu_ = nullptr;
+    TViewMenu* viewMenu_ = nullptr;
     QAction* draw1_ = nullptr;
     QAction* execution1_ = nullptr;
     QToolButton* drawBt_ = nullptr;

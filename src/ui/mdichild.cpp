@@ -13,6 +13,7 @@
 #include "ui/guard.h"
 #include "ui/hint.h"
 #include "ui/mainform.h"
+#include "ui/netscroller.h"
 #include "ui/prompter.h"
 #include "ui/qtcanvas.h"
 
@@ -20,8 +21,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMenu>
-#include <QVBoxLayout>
+#include <QScrollBar>
 #include <exception>
 
 namespace veltra {
@@ -52,9 +54,12 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
       ecra_(new TEcra(*this)) {
     setObjectName(QStringLiteral("MDIChild"));
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ecra_);
+    layout->setSpacing(0);
+    layout->addWidget(ecra_, 0, 0);
+    layout->addWidget(&ecra_->Scroller().VerticalBar(), 0, 1);
+    layout->addWidget(&ecra_->Scroller().HorizontalBar(), 1, 0);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -161,10 +166,16 @@ void TMDIChild::Guard(const std::function<void()>& body) {
 }
 
 std::unique_ptr<TQtCanvas> TMDIChild::ScreenCanvas() {
-    return std::make_unique<TQtCanvas>(
+    auto canvas = std::make_unique<TQtCanvas>(
         ecra_->Screen(), TGlyphImages::Shared(),
         [this](const std::string& text) { ShowStatus(text); },
         [this](const TRect& area) { ecra_->InvalidateModel(area); });
+    canvas->SetView(ecra_->View());
+    return canvas;
+}
+
+QPoint TMDIChild::GlobalOf(int x, int y) const {
+    return ecra_->mapToGlobal(ecra_->View().ToScreen(x, y));
 }
 
 void TMDIChild::ShowStatus(const std::string& text) {
@@ -271,9 +282,7 @@ void TMDIChild::InfoElemento(TProtoNeuronio* e) {
 
 void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     const TPoint at = e->GetPosition();
-    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"),
-                                      ecra_->mapToGlobal(QPoint(at.x, at.y))))
-        return;
+    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
     const TRect box = e->GlyphBox();
     mainForm_.ForgetElement(e); // hints and dialogs let go before the element is released
     {
@@ -330,7 +339,7 @@ void TMDIChild::PopupAction(int x, int y) {
     TProtoNeuronio* e = document_->ElementAt(x, y);
     document_->dragElement = e;
     popupElement_ = e;
-    const QPoint global = ecra_->mapToGlobal(QPoint(x, y));
+    const QPoint global = GlobalOf(x, y);
     if (e != nullptr) {
         TQtElementMenu adapter(*popupProtoNeuronio_);
         e->AdjustPopupMenu(adapter);
@@ -397,8 +406,7 @@ void TMDIChild::ShowHintFor(TProtoNeuronio* e) {
     if (text.empty()) return;
     if (!hint_) hint_ = std::make_unique<THint>();
     const TRect b = e->GlyphBox();
-    const QRect box(ecra_->mapToGlobal(QPoint(b.left, b.top)),
-                    ecra_->mapToGlobal(QPoint(b.right, b.bottom)));
+    const QRect box(GlobalOf(b.left, b.top), GlobalOf(b.right, b.bottom));
     hint_->ActivateHint(box, QString::fromStdString(text), ecra_->font());
 }
 

@@ -50,7 +50,7 @@ public:
     // Checks the drawing pop-up item whose caption is exactly `caption`.
     void MarkTool(const QString& caption);
 
-    // --- event handlers (paint-box coordinates) ------------------------------------------
+    // --- event handlers (net coordinates) -------------------------------------------------
     void EcraMouseDown(Qt::MouseButton button, int x, int y);
     void EcraMouseMove(int x, int y);
     void EcraMouseUp(int x, int y);
@@ -77,6 +77,8 @@ public:
     // main window and the paint box.
     std::unique_ptr<TQtCanvas> ScreenCanvas();
     void ShowStatus(const std::string& text);
+    // A net point on the screen.
+    QPoint GlobalOf(int x, int y) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

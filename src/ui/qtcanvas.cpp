@@ -1,11 +1,13 @@
 #include "ui/qtcanvas.h"
 
-#include "model/protoneuronio.h"
 #include "model/geometry.h"
+#include "model/protoneuronio.h"
 #include "ui/glyphimages.h"
 #include "ui/raster.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 
 namespace veltra {
@@ -20,6 +22,35 @@ GPoint G(TPoint p) {
 
 GlyphPlace PlaceOf(const TProtoNeuronio& e) {
     return {e.Kind(), e.GetPosition().x, e.GetPosition().y};
+}
+
+// Zoomed out, the glyphs of every kind scaled once for the zoom in use and drawn without
+// a painter: fitting a big net draws tens of thousands of them.
+struct TScaledGlyphs {
+    double zoom = 0;
+    std::array<QImage, 5> image;
+    std::array<QImage, 5> mask;
+};
+
+const TScaledGlyphs& ScaledGlyphs(const TGlyphImages& glyphs, double zoom) {
+    static thread_local TScaledGlyphs cache;
+    static thread_local const TGlyphImages* owner = nullptr;
+    if (cache.zoom == zoom && owner == &glyphs) return cache;
+    for (const TKindInfo& info : KindTable) {
+        const TGlyphKind kind = info.kind;
+        const auto i = std::size_t(GlyphIndex(kind) / 2);
+        const QSize size(std::max(1, int(std::lround(GlyphWidth(kind) * zoom))),
+                         std::max(1, int(std::lround(GlyphHeight(kind) * zoom))));
+        cache.image[i] = glyphs.Image(kind)
+                             .convertToFormat(QImage::Format_RGB32)
+                             .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        cache.mask[i] = glyphs.Mask(kind)
+                            .convertToFormat(QImage::Format_RGB32)
+                            .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    cache.zoom = zoom;
+    owner = &glyphs;
+    return cache;
 }
 
 GRect BoxOf(const TProtoNeuronio& e) {
@@ -44,9 +75,18 @@ void TQtCanvas::Flush() {
 }
 
 void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
-    if (!clip_.isNull() && !clip_.intersects(QRect(x, y, GlyphWidth(kind), GlyphHeight(kind))))
-        return;
-    TRaster::BlitGlyph(target_, glyphs_.Image(kind), glyphs_.Mask(kind), x, y);
+    const QRect place = view_.ToScreen(
+        TRect{x, y, ShiftCoordinate(x, GlyphWidth(kind)), ShiftCoordinate(y, GlyphHeight(kind))});
+    if (!clip_.isNull() && !clip_.intersects(place)) return;
+    if (view_.Unscaled()) {
+        TRaster::BlitGlyph(target_, glyphs_.Image(kind), glyphs_.Mask(kind), place.x(), place.y());
+    } else if (view_.Zoom() < 1.0 && target_.format() == QImage::Format_RGB32) {
+        const TScaledGlyphs& scaled = ScaledGlyphs(glyphs_, view_.Zoom());
+        const auto i = std::size_t(GlyphIndex(kind) / 2);
+        TRaster::BlitGlyphRgb32(target_, scaled.image[i], scaled.mask[i], place.x(), place.y());
+    } else {
+        TRaster::BlitGlyphScaled(target_, glyphs_.Image(kind), glyphs_.Mask(kind), place);
+    }
 }
 
 void TQtCanvas::SetStatusText(const std::string& text) {
@@ -58,12 +98,38 @@ void TQtCanvas::Invalidate(const TRect& area) {
     if (invalidate_) invalidate_(area);
 }
 
+void TQtCanvas::OverviewLine(TPoint start, TPoint end) {
+    // A glyph is a few pixels and an arrowhead less than one: the line between the centres
+    // is all that shows, and it costs no edge search.
+    const QPoint a = view_.ToScreen(start);
+    const QPoint b = view_.ToScreen(end);
+    if (!clip_.isNull() &&
+        !clip_.intersects(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))))
+        return;
+    TRaster raster(target_);
+    raster.Line({a.x(), a.y()}, {b.x(), b.y()}, true);
+}
+
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     if (shape.source == nullptr) return;
     TRaster raster(target_);
     raster.SetInverting(shape.pen == TPenMode::NotXor);
     const GPoint p0 = G(shape.start);
     const GPoint p1 = G(shape.end);
+    // Figures are worked out in net coordinates (the edge walk belongs to the glyph masks)
+    // and only their corner points are placed on the image.
+    auto on = [this](GPoint p) {
+        const QPoint s = view_.ToScreen(TPoint{p.x, p.y});
+        return GPoint{s.x(), s.y()};
+    };
+    auto onRect = [this](const QRect& net) {
+        return view_.ToScreen(TRect{net.left(), net.top(), net.right(), net.bottom()});
+    };
+    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
+        OverviewLine(shape.start, shape.end);
+        return;
+    }
     if (!clip_.isNull()) {
         // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
         const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;
@@ -73,18 +139,21 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
         const TRect box = shape.source->GlyphBox();
         const QRect loopReach = QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom))
                                     .adjusted(-margin, -margin, margin, margin);
-        if (!clip_.intersects(shape.figure == TSynapseFigure::Loop ? loopReach : reach)) return;
+        if (!clip_.intersects(onRect(shape.figure == TSynapseFigure::Loop ? loopReach : reach)))
+            return;
     }
 
     if (shape.figure == TSynapseFigure::Loop) {
         const LoopFigureShape loop = LoopFigure(BoxOf(*shape.source), p1);
-        raster.EllipseOutline(loop.ellipse);
-        raster.Line(loop.arrow[0], loop.arrow[1], false);
-        raster.Line(loop.arrow[1], loop.arrow[2], false);
+        const GPoint e0 = on({loop.ellipse.left, loop.ellipse.top});
+        const GPoint e1 = on({loop.ellipse.right, loop.ellipse.bottom});
+        raster.EllipseOutline(GRect{e0.x, e0.y, e1.x, e1.y});
+        raster.Line(on(loop.arrow[0]), on(loop.arrow[1]), false);
+        raster.Line(on(loop.arrow[1]), on(loop.arrow[2]), false);
         return;
     }
     if (shape.rubberBand) {
-        raster.Line(p0, p1, false, /*dotted=*/true);
+        raster.Line(on(p0), on(p1), false, /*dotted=*/true);
         return;
     }
 
@@ -107,7 +176,7 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     const GlyphPlace far{TGlyphKind::Neuron, farX, s1.y};
     const StraightFigureShape f = StraightFigure(
         PlaceOf(*shape.source), shape.destination ? PlaceOf(*shape.destination) : far, s0, s1);
-    raster.Line(f.edge.b, f.edge.a, true);
+    raster.Line(on(f.edge.b), on(f.edge.a), true);
     SetStatusText("FindEdge: " + std::to_string(f.edge.b.x) + "," + std::to_string(f.edge.b.y) +
                   "," + std::to_string(f.edge.a.x) + "," + std::to_string(f.edge.a.y));
     if (!f.arrow.valid) {
@@ -115,8 +184,8 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
         return;
     }
     // Wings run into the tip without touching it again, so every pixel is inverted once.
-    raster.Line(f.arrow.wing1, f.edge.a, false);
-    raster.Line(f.arrow.wing2, f.edge.a, false);
+    raster.Line(on(f.arrow.wing1), on(f.edge.a), false);
+    raster.Line(on(f.arrow.wing2), on(f.edge.a), false);
 }
 
 } // namespace veltra

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/canvas.h"
+#include "ui/netview.h"
 
 #include <QImage>
 #include <QRect>
@@ -34,8 +35,16 @@ public:
     void Flush();
     // Figures wholly outside the area are skipped (a repaint copies only that area).
     void SetClip(const QRect& area) { clip_ = area; }
+    // The model draws in net coordinates; the view places them on the image (the clip is in
+    // image pixels).
+    void SetView(const TNetView& view) { view_ = view; }
+    // Zoomed out below a third a straight synapse is only the line between its ends.
+    static constexpr double OverviewZoom = 0.34;
+    bool Overview() const { return view_.Zoom() < OverviewZoom; }
 
 private:
+    void OverviewLine(TPoint start, TPoint end);
+
     QImage& target_;
     const TGlyphImages& glyphs_;
     StatusSink status_;
@@ -43,6 +52,7 @@ private:
     std::string pendingStatus_;
     bool hasStatus_ = false;
     QRect clip_; // null: draw everything
+    TNetView view_;
 };
 
 } // namespace veltra

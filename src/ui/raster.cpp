@@ -1,6 +1,7 @@
 #include "ui/raster.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -82,6 +83,37 @@ void TRaster::BlitGlyph(QImage& target, const QImage& image, const QImage& mask,
     p.drawImage(x, y, mask);
     p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p.drawImage(x, y, image);
+}
+
+} // namespace veltra
+
+namespace veltra {
+
+void TRaster::BlitGlyphRgb32(QImage& target, const QImage& image, const QImage& mask, int x,
+                             int y) {
+    const int x0 = std::max(0, x);
+    const int y0 = std::max(0, y);
+    const int x1 = std::min(target.width(), x + image.width());
+    const int y1 = std::min(target.height(), y + image.height());
+    if (x0 >= x1 || y0 >= y1) return;
+    uchar* bits = target.bits();
+    const qsizetype stride = target.bytesPerLine();
+    for (int ty = y0; ty < y1; ++ty) {
+        auto* dst = reinterpret_cast<QRgb*>(bits + ty * stride);
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(ty - y));
+        const auto* msk = reinterpret_cast<const QRgb*>(mask.constScanLine(ty - y));
+        for (int tx = x0; tx < x1; ++tx)
+            dst[tx] = ((dst[tx] | ~msk[tx - x]) & src[tx - x]) | 0xff000000u;
+    }
+}
+
+void TRaster::BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,
+                              const QRect& place) {
+    QPainter p(&target);
+    p.setCompositionMode(QPainter::RasterOp_NotSourceOrDestination);
+    p.drawImage(place, mask);
+    p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    p.drawImage(place, image);
 }
 
 } // namespace veltra

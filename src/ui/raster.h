@@ -31,6 +31,14 @@ public:
 
     // MERGEPAINT the mask (dst |= ~mask), then SRCAND the image (dst &= image).
     static void BlitGlyph(QImage& target, const QImage& image, const QImage& mask, int x, int y);
+    // The same, the glyph stretched over `place` pixel by pixel (no smoothing, which would
+    // blend the mask's edge into the picture).
+    static void BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,
+                                const QRect& place);
+    // The same two operations on RGB32 pictures, pixel by pixel without a painter (a view
+    // zoomed out to fit draws tens of thousands of small glyphs).
+    static void BlitGlyphRgb32(QImage& target, const QImage& image, const QImage& mask, int x,
+                               int y);
 
 private:
     uchar* bits_; // one detach up front, not one per pixel

@@ -30,7 +30,7 @@ expect() { # expect "SORTED CANDIDATES" WORD...
     fi
 }
 
-expect "--help --version calc check construct equations run " veltra-cli ""
+expect "--help --version calc check construct equations render run " veltra-cli ""
 expect "calc check construct " veltra-cli c
 expect "a.net " veltra-cli run ""
 expect "--max-digits --max-steps " veltra-cli run a.net --max
@@ -38,6 +38,10 @@ expect "--input " veltra-cli run a.net --in
 expect "In= " veltra-cli run a.net --input ""
 expect "" veltra-cli run a.net --steps ""
 expect "a.net " veltra-cli check ""
+expect "a.net " veltra-cli render ""
+expect "--labels " veltra-cli render a.net out.png --l
+expect "--scale " veltra-cli render a.net out.png --s
+expect "" veltra-cli render a.net out.png --scale ""
 expect "--printout " veltra-cli equations a.net --p
 expect "m.json " veltra-cli construct ""
 expect "--word " veltra-cli construct m.json --w

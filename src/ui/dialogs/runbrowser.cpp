@@ -6,6 +6,7 @@
 #include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
+#include "ui/ecra.h"
 #include "ui/formbutton.h"
 #include "ui/guard.h"
 #include "ui/mainform.h"
@@ -127,6 +128,7 @@ void TFormRunBrowser::ShowRows() {
         steering_->ShowStep();
     }
     rows_->SetRows(control_.Rows());
+    if (TMDIChild* child = mainForm_.ActiveChild()) child->Ecra().ValuesChanged();
     if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
         info->FollowNet(!control_.Running());
 }

@@ -1,0 +1,40 @@
+// Text beside the drawing: element labels and values and synapse weights, drawn at screen
+// resolution over the composed glyphs so they stay legible at every zoom. Which of them
+// show is one choice for every window, kept by the View menu across runs.
+#pragma once
+
+#include "ui/netview.h"
+
+#include <QRect>
+#include <string>
+
+class QPainter;
+
+namespace veltra {
+
+class TProtoLista;
+
+struct TDrawingTexts {
+    bool labels = false;
+    bool values = false;
+    bool weights = false;
+    bool Any() const { return labels || values || weights; }
+};
+
+// The process's choice (the View menu reads and writes it).
+TDrawingTexts& DrawingTexts();
+
+// A long number as its first and last digits and its length, so that a value of a
+// thousand digits fits beside a glyph: "0.3333…3333 (1,204 digits)". Short texts stay.
+std::string ElideNumber(const std::string& text);
+
+// How far text reaches right of and below a glyph box, in screen pixels (what a moved
+// element leaves behind that must be composed again).
+constexpr int TextReachRight = 280;
+constexpr int TextReachDown = 34;
+
+// Draws the chosen texts of everything that can reach `clip` (screen pixels).
+void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
+               const TDrawingTexts& texts, const QRect& clip);
+
+} // namespace veltra

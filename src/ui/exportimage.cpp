@@ -1,0 +1,75 @@
+#include "ui/exportimage.h"
+
+#include "model/dados.h"
+#include "ui/drawingtexts.h"
+#include "ui/mainform.h"
+#include "ui/mdichild.h"
+#include "ui/netrender.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QMenu>
+
+namespace veltra {
+
+TExportImageDialog::TExportImageDialog(QWidget* parent)
+    : QDialog(parent), scale_(new QDoubleSpinBox(this)) {
+    setObjectName(QStringLiteral("ExportImageDialog"));
+    setWindowTitle(QStringLiteral("Export Image"));
+    scale_->setObjectName(QStringLiteral("ExportScale"));
+    scale_->setRange(10, 800);
+    scale_->setDecimals(0);
+    scale_->setSingleStep(25);
+    scale_->setSuffix(QStringLiteral("%"));
+    scale_->setValue(100);
+    auto* layout = new QFormLayout(this);
+    layout->addRow(QStringLiteral("Scale:"), scale_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void AddExportImageItem(TMainForm& mainForm, QMenu& file) {
+    auto* item = new QAction(QStringLiteral("Export &Image..."), &file);
+    item->setObjectName(QStringLiteral("FileExportImageItem"));
+    item->setStatusTip(QStringLiteral("Save a picture of the current net"));
+    QAction* before = nullptr;
+    for (QAction* a : file.actions())
+        if (a->objectName() == QLatin1String("N1")) before = a;
+    file.insertAction(before, item);
+    QObject::connect(item, &QAction::triggered, &mainForm,
+                     [&mainForm] { ExportImageItemClick(mainForm); });
+}
+
+void ExportImageItemClick(TMainForm& mainForm) {
+    TPrompter& prompter = mainForm.Prompter();
+    TMDIChild* child = mainForm.ActiveChild();
+    if (child == nullptr) {
+        prompter.Message(&mainForm, QStringLiteral("You need a net window open to do this."));
+        return;
+    }
+    const QString base = child->FilePath().isEmpty()
+                             ? child->Caption()
+                             : QFileInfo(child->FilePath()).completeBaseName();
+    TFileRequest request;
+    request.title = QStringLiteral("Export Image");
+    request.filter = QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)");
+    request.defaultSuffix = QStringLiteral("png");
+    request.proposed = base + QStringLiteral(".png");
+    const QString path = prompter.SaveFileName(&mainForm, request);
+    if (path.isEmpty()) return;
+    TExportImageDialog dialog(&mainForm);
+    if (prompter.ExecDialog(dialog) != QDialog::Accepted) return;
+    TRenderOptions options;
+    options.scale = dialog.Scale().value() / 100.0;
+    options.texts = DrawingTexts();
+    const std::string error = ExportNetImage(child->Document().Elements(), path, options);
+    if (!error.empty()) prompter.Message(&mainForm, QString::fromStdString(error));
+}
+
+} // namespace veltra

@@ -1,0 +1,174 @@
+#include "ui/netrender.h"
+
+#include "model/listasinapses.h"
+#include "model/protolista.h"
+#include "model/sinapse.h"
+#include "ui/glyphimages.h"
+#include "ui/qtcanvas.h"
+
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+
+namespace veltra {
+
+namespace {
+
+// Beyond this a picture would take gigabytes; the caller is told instead.
+constexpr qint64 MaxPixels = 200'000'000;
+// Room round the net on the picture, in its pixels (a loop reaches 40 beside its glyph).
+constexpr int Border = 48;
+
+struct Layout {
+    TNetView view;
+    QSize size;
+    double fontPixels = 13;
+};
+
+bool Arrange(const TProtoLista& list, const TRenderOptions& options, Layout& layout) {
+    layout.view.SetZoom(options.scale);
+    const double zoom = layout.view.Zoom();
+    layout.fontPixels = std::max(4.0, 13.0 * zoom);
+    TRect bounds{0, 0, 0, 0};
+    NetBounds(list, bounds);
+    QRect area = layout.view.ToScreen(bounds);
+    const bool beside = options.texts.labels || options.texts.values;
+    const int right = beside ? int(std::ceil(TextReachRight * zoom)) : Border;
+    area.adjust(-Border, -Border, std::max(right, Border), Border);
+    const qint64 pixels = qint64(area.width()) * area.height();
+    if (pixels <= 0 || pixels > MaxPixels) return false;
+    layout.view.SetScroll(area.topLeft());
+    layout.size = area.size();
+    return true;
+}
+
+void DrawTextsScaled(QPainter& painter, const Layout& layout, const TProtoLista& list,
+                     const TRenderOptions& options) {
+    QFont font = painter.font();
+    font.setPixelSize(int(std::lround(layout.fontPixels)));
+    painter.setFont(font);
+    DrawTexts(painter, layout.view, list, options.texts, QRect(QPoint(0, 0), layout.size));
+}
+
+QImage Compose(const TProtoLista& list, const Layout& layout) {
+    QImage image(layout.size, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    image.fill(Qt::white);
+    TQtCanvas canvas(image, TGlyphImages::Shared());
+    canvas.SetView(layout.view);
+    for (const auto& e : list)
+        e->DrawOutgoing(canvas);
+    for (const auto& e : list)
+        e->DrawGlyph(canvas);
+    return image;
+}
+
+std::string TooLarge() {
+    return "The picture would be too large; choose a smaller scale.";
+}
+
+} // namespace
+
+void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
+    // A loop stays within 40 pixels of its glyph, a glyph within 10 of its centre, an
+    // arrowhead within a few of its end.
+    constexpr std::int64_t Reach = 64;
+    const std::int64_t left = std::int64_t{area.left} - Reach;
+    const std::int64_t top = std::int64_t{area.top} - Reach;
+    const std::int64_t right = std::int64_t{area.right} + Reach;
+    const std::int64_t bottom = std::int64_t{area.bottom} + Reach;
+    // Elements and synapses are scattered over the heap: ask for the next ones early, so
+    // that a walk over hundreds of thousands of them waits for memory less often.
+    const int count = list.Count();
+
+    for (int i = 0; i < count; ++i) {
+        if (i + 4 < count) __builtin_prefetch(list.Item(i + 4));
+        if (i + 2 < count) {
+            const TListaSinapses& next = list.Item(i + 2)->OutgoingSynapses();
+            for (const TSinapse* s : next)
+                __builtin_prefetch(s);
+        }
+        for (const TSinapse* s : list.Item(i)->OutgoingSynapses()) {
+            const TPoint a = s->StartPoint();
+            const TPoint b = s->EndPoint();
+            if (std::max(a.x, b.x) < left || std::min(a.x, b.x) > right ||
+                std::max(a.y, b.y) < top || std::min(a.y, b.y) > bottom)
+                continue;
+            s->Draw(canvas, TPenMode::NotXor);
+        }
+    }
+    for (const auto& e : list) {
+        const TRect box = e->GlyphBox();
+        if (box.right < area.left || box.left > area.right || box.bottom < area.top ||
+            box.top > area.bottom)
+            continue;
+        e->DrawGlyph(canvas);
+    }
+}
+
+std::string ExportNetImage(const TProtoLista& list, const QString& path,
+                           const TRenderOptions& options) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") &&
+        suffix != QLatin1String("pdf"))
+        return "Unknown picture format \"" + suffix.toStdString() + "\": use .png, .svg or .pdf.";
+    Layout layout;
+    if (!Arrange(list, options, layout)) return TooLarge();
+    const QImage drawing = Compose(list, layout);
+    if (drawing.isNull()) return TooLarge();
+
+    // Written aside and put in place only when whole, as nets are saved.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return "Cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    bool painted = true;
+    if (suffix == QLatin1String("png")) {
+        QImage image = drawing;
+        {
+            QPainter painter(&image);
+            DrawTextsScaled(painter, layout, list, options);
+        }
+        painted = image.save(&file, "PNG");
+    } else if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(layout.size);
+        svg.setViewBox(QRect(QPoint(0, 0), layout.size));
+        svg.setTitle(QFileInfo(path).completeBaseName());
+        QPainter painter;
+        painted = painter.begin(&svg);
+        if (painted) {
+            painter.drawImage(0, 0, drawing);
+            DrawTextsScaled(painter, layout, list, options);
+            painted = painter.end();
+        }
+    } else {
+        QPdfWriter pdf(&file);
+        // One picture pixel to a point: the page is the picture's size.
+        pdf.setResolution(72);
+        pdf.setPageSize(QPageSize(QSizeF(layout.size), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QFileInfo(path).completeBaseName());
+        QPainter painter;
+        painted = painter.begin(&pdf);
+        if (painted) {
+            painter.drawImage(0, 0, drawing);
+            DrawTextsScaled(painter, layout, list, options);
+            painted = painter.end();
+        }
+    }
+    if (!painted) {
+        file.cancelWriting();
+        return "Cannot write " + path.toStdString();
+    }
+    if (!file.commit())
+        return "Cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    return {};
+}
+
+} // namespace veltra

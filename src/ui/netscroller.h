@@ -1,0 +1,68 @@
+// Scrolling and zooming of one drawing window: the scroll bars over the net's bounding box
+// plus a margin (always including what is on screen, so no element is ever out of reach),
+// the wheel, panning with the middle button or Space and a drag, and the zoom commands.
+#pragma once
+
+#include "ui/netview.h"
+
+#include <QObject>
+#include <QPoint>
+
+class QScrollBar;
+class QWheelEvent;
+
+namespace veltra {
+
+class TEcra;
+
+class TNetScroller final : public QObject {
+    Q_OBJECT
+public:
+    // Plane pixels of empty room kept round the net.
+    static constexpr int Margin = 48;
+
+    TNetScroller(QWidget& window, TEcra& ecra);
+
+    QScrollBar& HorizontalBar() { return *hbar_; }
+    QScrollBar& VerticalBar() { return *vbar_; }
+
+    // Sets the bars' ranges from the net and the view (after edits, resizes and zooms).
+    void UpdateRange();
+    // Coalesces many edits into one UpdateRange at the next turn of the event loop.
+    void ScheduleRange();
+
+    void SetZoom(double zoom, QPoint anchor);
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomReset();
+    void FitToWindow();
+
+    void Wheel(QWheelEvent& event);
+    bool Panning() const { return panning_; }
+    void BeginPan(QPoint at);
+    void PanTo(QPoint at);
+    void EndPan();
+    bool SpaceHeld() const { return spaceHeld_; }
+
+signals:
+    void ViewChanged(double zoom);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ScrollTo(QPoint scroll);
+    QPoint Centre() const;
+
+    TEcra& ecra_;
+    QScrollBar* hbar_;
+    QScrollBar* vbar_;
+    bool settingBars_ = false;
+    bool rangeScheduled_ = false;
+    bool panning_ = false;
+    bool spaceHeld_ = false;
+    QPoint panFrom_;
+    QPoint panScroll_;
+};
+
+} // namespace veltra
