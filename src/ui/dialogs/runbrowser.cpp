@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <exception>
 
 namespace veltra {
@@ -252,17 +253,22 @@ void TFormRunBrowser::ButtonRemoveClick() {
 }
 
 void TFormRunBrowser::Pass() {
-    if (passClock_.isValid() && passClock_.elapsed() < PassSliceMs) {
+    if (PassSliceMs > 0 && passClock_.isValid() && passClock_.nsecsElapsed() < sliceNs_) {
         stepWorker_.Open();
         return;
     }
     // Anything may change in the event loop: the net, the watched elements, the window.
     stepWorker_.Close();
     rowsChecked_ = false;
+    QElapsedTimer took;
+    took.start();
     QApplication::processEvents();
     ForgetClosedRuns();
     buttonStop_->setEnabled(control_.StopEnabled());
     rowsChecked_ = false;
+    constexpr qint64 Ms = 1000000;
+    sliceNs_ = std::clamp(EventLoopShare * took.nsecsElapsed(), PassSliceMs * Ms,
+                          std::max<qint64>(PassSliceMs, LongestSliceMs) * Ms);
     passClock_.start();
     stepWorker_.Open();
 }

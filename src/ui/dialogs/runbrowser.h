@@ -57,6 +57,11 @@ public:
     // stepping a few dozen small neurons). 0: after every step (tests that act at a pass).
     static constexpr int DefaultPassSliceMs = 2;
     static int PassSliceMs;
+    // A pass that took longer (it repainted, say) is followed by a longer slice, so that the
+    // event loop takes at most about a EventLoopShare-th of a run's time; but never one longer
+    // than LongestSliceMs, so that Stop always takes effect within about that time.
+    static constexpr int EventLoopShare = 50;
+    static constexpr int LongestSliceMs = 100;
 
     bool Running() const { return control_.Running(); }
     TRunControl& Control() { return control_; }
@@ -99,6 +104,7 @@ private:
     TStepWorker stepWorker_;
     QElapsedTimer paintClock_; // since the list was last allowed to repaint
     QElapsedTimer passClock_;  // since a run's last pass through the event loop
+    qint64 sliceNs_ = 0;       // how long the run steps after that pass
     // Which elements the list shows was read after the run's last pass through the event
     // loop; only edits and commands change it, and during a run they happen there.
     bool rowsChecked_ = false;
