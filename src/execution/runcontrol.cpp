@@ -251,6 +251,14 @@ const std::vector<TWatchRow>& TRunControl::Rows() const {
     return rows_;
 }
 
+std::vector<TProtoNeuronio*> TRunControl::WatchedElements() const {
+    std::vector<TProtoNeuronio*> elements;
+    if (rowsDocument_ == nullptr) return elements;
+    for (const auto& element : rowsDocument_->Elements())
+        if (IsWatched(*element)) elements.push_back(element.get());
+    return elements;
+}
+
 std::vector<TProtoNeuronio*> TRunControl::AddOffer() const {
     std::vector<TProtoNeuronio*> offer;
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;

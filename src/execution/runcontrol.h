@@ -110,6 +110,9 @@ public:
     // an output's history) would otherwise be copied every step.
     void Refresh();
     const std::vector<TWatchRow>& Rows() const;
+    // The elements of the rows, in order, without their texts: for a view that formats a
+    // value only when it shows it.
+    std::vector<TProtoNeuronio*> WatchedElements() const;
 
     // The Run List's entries: neurons, inputs and outputs of the active net not watched.
     std::vector<TProtoNeuronio*> AddOffer() const;

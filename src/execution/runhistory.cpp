@@ -13,6 +13,7 @@ void TRunHistory::Begin(const TProtoLista& list, long long step) {
     if (budget_ == 0) return;
     inputs_ = CaptureInputTexts(list);
     checkpoints_.push_back({step, CaptureState(list)});
+    checkpointed_ = Clock::now();
     bytes_ = checkpoints_.back().state.Bytes();
     for (const std::string& text : inputs_.texts)
         bytes_ += text.capacity();
@@ -23,8 +24,14 @@ void TRunHistory::Stepped(const TProtoLista& list) {
     if (step_ <= last_) return; // a step already taken once: replay gives the same state
     last_ = step_;
     if (budget_ == 0 || (step_ - first_) % interval_ != 0) return;
+    const Clock::time_point start = Clock::now();
     checkpoints_.push_back({step_, CaptureState(list)});
     bytes_ += checkpoints_.back().state.Bytes();
+    const Clock::time_point end = Clock::now();
+    // The checkpoints already taken stay; the next ones come on the wider grid.
+    if ((end - start) * CheckpointShare > start - checkpointed_ && interval_ < MostStepsApart)
+        interval_ *= 2;
+    checkpointed_ = end;
     while (bytes_ > budget_ && checkpoints_.size() > 1)
         Thin();
 }

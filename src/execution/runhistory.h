@@ -1,11 +1,14 @@
 // The steps of one net since it was loaded or Reset, and the way back to any of them: a
 // checkpoint of the state every k steps, and deterministic replay from the checkpoint at or
 // before the step wanted. The checkpoints stay within a memory budget: when they outgrow it,
-// every other one goes and k doubles.
+// every other one goes and k doubles. They also stay a small share of a run's time: when one
+// takes longer than a CheckpointShare-th of the steps since the one before, k doubles too (a
+// step back then replays more steps, but steps that cheap replay quickly).
 #pragma once
 
 #include "execution/runstate.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <vector>
@@ -19,6 +22,8 @@ public:
     // 64 MiB of checkpoints by default; 0 keeps none (the steps are only counted).
     static constexpr std::size_t DefaultBudget = std::size_t{64} << 20;
     static constexpr long long FirstInterval = 4;
+    static constexpr int CheckpointShare = 32;
+    static constexpr long long MostStepsApart = 4096; // the share alone doubles k no further
 
     explicit TRunHistory(std::size_t budget = DefaultBudget) : budget_(budget) {}
 
@@ -54,7 +59,9 @@ private:
     };
     void Thin();
 
+    using Clock = std::chrono::steady_clock;
     std::size_t budget_;
+    Clock::time_point checkpointed_;      // when the last checkpoint was taken
     std::vector<Checkpoint> checkpoints_; // ascending steps; the first is step first_
     TInputTexts inputs_;
     std::size_t bytes_ = 0;

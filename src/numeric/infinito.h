@@ -185,6 +185,12 @@ public:
         std::int64_t fraction = 0;
     };
     TDigits Digits() const noexcept;
+    // At least Digits().whole + Digits().fraction, from where the groups lie alone (no look at
+    // their digits): for bounds checked often, where a few digits too many do no harm.
+    std::int64_t DigitSpan() const noexcept {
+        const std::int64_t top = std::int64_t{low_} + std::int64_t{GroupDigits} * size_;
+        return (top > 0 ? top : 0) + (low_ < 0 ? -std::int64_t{low_} : 0);
+    }
 
     // Bytes of heap memory this number holds (0 for small numbers).
     std::size_t HeapBytes() const noexcept;

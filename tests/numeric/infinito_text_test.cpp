@@ -188,6 +188,27 @@ TEST(InfinitoHousekeeping, InsertGroupAndLeadingGroup) {
     EXPECT_THROW(padded.GroupAt(-1), std::out_of_range);
 }
 
+TEST(InfinitoHousekeeping, DigitSpanBoundsTheDigitsFromTheLayoutAlone) {
+    const TInfinito half("0.5"), one("1");
+    const std::vector<TInfinito> values{
+        TInfinito("12345678.12345678"),
+        TInfinito("100000000000000000000"),
+        TInfinito("0.000000000000000001"),
+        TInfinito("-987.65"),
+        TInfinito::Add(TInfinito("99.5"), half), // keeps its zero fraction group
+        TInfinito::Multiply(TInfinito("1" + std::string(40, '0')), TInfinito("0.001")),
+        TInfinito("-0"),
+        TInfinito(),
+    };
+    for (const TInfinito& v : values) {
+        const TInfinito::TDigits d = v.Digits();
+        EXPECT_GE(v.DigitSpan(), d.whole + d.fraction) << v.ToText();
+        EXPECT_LE(v.DigitSpan(), d.whole + d.fraction + 2 * 8 * (v.GroupCount() + 1)) << v.ToText();
+    }
+    EXPECT_EQ(values[0].DigitSpan(), 16); // two full groups either side of the point
+    EXPECT_EQ(one.DigitSpan(), 8);
+}
+
 TEST(InfinitoHousekeeping, SmallValuesStayOffTheHeap) {
     const TInfinito a("1234567.123456789"); // three groups
     const TInfinito b("-9876543210.87654");

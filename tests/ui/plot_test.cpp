@@ -60,6 +60,30 @@ TEST(PlotDecimation, EveryColumnHoldsTheLowestAndHighestOfItsPoints) {
     }
 }
 
+TEST(PlotValues, BlocksKeepEveryNumberThroughGrowingAndShrinking) {
+    TValueBlocks values;
+    auto text = [](std::size_t i) { return std::to_string(i) + ".5"; };
+    for (std::size_t i = 0; i < 2500; ++i)
+        values.push_back(TInfinito(text(i)));
+    const TInfinito* first = &values[0];
+    ASSERT_EQ(values.size(), 2500u);
+    EXPECT_EQ(&values[0], first) << "growing never moves a number";
+    for (const std::size_t keep :
+         {std::size_t{2100}, std::size_t{2048}, std::size_t{1024}, std::size_t{1000}}) {
+        values.shrink(keep);
+        ASSERT_EQ(values.size(), keep);
+        EXPECT_EQ(values.back().ToText(), text(keep - 1));
+        values.push_back(TInfinito("-1"));
+        EXPECT_EQ(values[keep].ToText(), "-1");
+        EXPECT_EQ(values[keep - 1].ToText(), text(keep - 1));
+        values.shrink(keep);
+    }
+    values.shrink(0);
+    EXPECT_TRUE(values.empty());
+    values.push_back(TInfinito("7"));
+    EXPECT_EQ(values.back().ToText(), "7");
+}
+
 class PlotTest : public RunViewTest {
 protected:
     TFormRunBrowser& Browser() { return *Find<TFormRunBrowser>("FormRunBrowser"); }

@@ -3,6 +3,7 @@
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
+#include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -30,9 +32,15 @@ protected:
         Find<QAction>("Execution1")->trigger();
         ASSERT_TRUE(Browser().isVisible());
     }
+    void TearDown() override {
+        TFormRunBrowser::PassSliceMs = TFormRunBrowser::DefaultPassSliceMs;
+        RunViewTest::TearDown();
+    }
     // Calls `atPass` with the pass number (1, 2, ...) at every pass of the runs that follow,
-    // before that pass's step: a zero timer fires once per pass through the event loop.
+    // before that pass's step: a zero timer fires once per pass through the event loop, which
+    // the runs then make after every step.
     void EveryPass(std::function<void(int)> atPass) {
+        TFormRunBrowser::PassSliceMs = 0;
         auto* timer = new QTimer(main.get());
         timer->setInterval(0);
         QObject::connect(timer, &QTimer::timeout, timer,
@@ -344,6 +352,104 @@ TEST_F(RunBrowserTest, NoWindowOpen) {
     Press("ButtonRemove");
     EXPECT_EQ(prompter->messages.size(), 2);
     EXPECT_TRUE(prompter->dialogs.isEmpty());
+}
+
+// A bias feeding `count` watched neurons N1, N2, ... with weight i / 100000, each adding its
+// own value back (weight 1), so that after t steps Ni holds t * i / 100000 (until 1); an
+// unwatched input keeps the net running.
+std::string RampNet(const QString& path, int count) {
+    std::ostringstream net;
+    net << "<TREDE=version 0.4>\n<TProtoLista=" << count + 2 << ">\n"
+        << "<TPROTONEURONIO=TPENDOR>\nId:0\nEtiqueta:B\nPosicao:20;20\n"
+           "Visible_in_runform:false\nPos_Sinapses:\n<TListaSinapses="
+        << count << ">\n";
+    for (int i = 1; i <= count; ++i) {
+        const std::string digits = std::to_string(i);
+        net << "<TSINAPSE>\nValor:0." << std::string(5 - digits.size(), '0') << digits
+            << "\nDestino:" << i << "\nvisible:true\n</TSINAPSE>\n";
+    }
+    net << "</TListaSinapses>\nActividade:1\n</TPROTONEURONIO>\n";
+    for (int i = 1; i <= count; ++i)
+        net << "<TPROTONEURONIO=TNEURONIO>\nId:" << i << "\nEtiqueta:N" << i
+            << "\nPosicao:" << 60 + 40 * (i % 20) << ";" << 60 + 40 * (i / 20)
+            << "\nVisible_in_runform:true\nPos_Sinapses:\n<TListaSinapses=1>\n<TSINAPSE>\n"
+               "Valor:1\nDestino:"
+            << i
+            << "\nvisible:true\n</TSINAPSE>\n</TListaSinapses>\nActividade:0\n"
+               "FuncaoActivacao:TSacturated_Linear\nloop:true\n</TPROTONEURONIO>\n";
+    net << "<TPROTONEURONIO=TINPUT>\nId:" << count + 1
+        << "\nEtiqueta:I\nPosicao:20;60\nVisible_in_runform:false\nPos_Sinapses:\n"
+           "<TListaSinapses=0>\n</TListaSinapses>\nBinario:"
+        << std::string(5000, '0') << "\n</TPROTONEURONIO>\n</TProtoLista>\n</TREDE>\n";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    const std::string text = net.str();
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    return path.toStdString();
+}
+
+// Counts the paints of a widget.
+class TPaintCount final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(RunBrowserTest, ARunFormatsOnlyTheRowsItPaintsAndEveryRowIsRightWhenScrolledTo) {
+    constexpr int Rows = 80, Steps = 300;
+    QTemporaryDir dir;
+    TMDIChild& child = Open(RampNet(dir.filePath("ramp.net"), Rows));
+    ShowBrowser();
+    QApplication::processEvents();
+    auto& model = *qobject_cast<TRunViewModel*>(View().model());
+    ASSERT_EQ(model.rowCount(), Rows);
+    int visible = 0;
+    for (int i = 0; i < Rows; ++i)
+        visible += View().viewport()->rect().intersects(View().visualRect(model.index(i, 1)));
+    ASSERT_GT(visible, 0);
+    ASSERT_LT(visible, Rows / 4) << "most rows are out of view";
+
+    TPaintCount counter;
+    View().viewport()->installEventFilter(&counter);
+    const long long before = model.Formatted();
+    Browser().RunLimited(Steps);
+    QApplication::processEvents(); // the rows after the last step are painted
+    View().viewport()->removeEventFilter(&counter);
+    EXPECT_EQ(Browser().Control().StepCount(), Steps);
+    // Every text made during the run was made for a paint of the rows in view: no step
+    // formatted the values of the rows out of view (the whole list every step: 24,000 texts).
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_LE(model.Formatted() - before, static_cast<long long>(counter.paints + 1) * visible);
+
+    // Scrolled into view, each row shows its element's value after the last step.
+    View().scrollToBottom();
+    QApplication::processEvents();
+    const auto& elements = child.Document().Elements();
+    for (int i = 0; i < Rows; ++i) {
+        const TProtoNeuronio* element = elements.Item(i + 1);
+        ASSERT_EQ(model.Element(i), element);
+        EXPECT_EQ(model.index(i, 1).data().toString().toStdString(), element->ValueText()) << i;
+    }
+    EXPECT_EQ(model.index(Rows - 1, 0).data().toString(), "N80");
+    EXPECT_EQ(model.index(Rows - 1, 1).data().toString(), "0.24"); // 300 * 80 / 100000
+    EXPECT_EQ(model.index(9, 1).data().toString(), "0.03");
+}
+
+TEST_F(RunBrowserTest, ARunOfQuickStepsStillLetsTheApplicationStopIt) {
+    Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    // Steps of a microsecond pass through the event loop once per slice, not once per step;
+    // Stop still comes through.
+    QTimer::singleShot(30, &Browser(), [this] { Press("ButtonStop"); });
+    Press("ButtonRun");
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_GT(Browser().Control().StepCount(), 100);
+    EXPECT_EQ(RowsText(View()), "N=1");
 }
 
 // A bias and a neuron whose next step multiplies two numbers of four million digits each:

@@ -42,13 +42,29 @@ double ToDouble(const TInfinito& value) {
     return sum;
 }
 
+void TValueBlocks::push_back(const TInfinito& value) {
+    if (size_ == blocks_.size() * Block) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(Block);
+    }
+    blocks_.back().push_back(value);
+    ++size_;
+}
+
+void TValueBlocks::shrink(std::size_t n) {
+    if (n >= size_) return;
+    blocks_.resize((n + Block - 1) / Block);
+    if (!blocks_.empty()) blocks_.back().resize(n - (blocks_.size() - 1) * Block);
+    size_ = n;
+}
+
 void TPlotSeries::Truncate(long long step) {
     const auto at = std::lower_bound(steps.begin(), steps.end(), step) - steps.begin();
     if (static_cast<std::size_t>(at) == steps.size()) return;
     steps.resize(static_cast<std::size_t>(at));
     values.resize(steps.size());
     digits.resize(steps.size());
-    exact.resize(steps.size());
+    exact.shrink(steps.size());
     Summarise(steps.size() / Block * Block);
 }
 
@@ -130,7 +146,17 @@ void TPlotData::Record(long long step, const TProtoLista& list) {
     for (const auto& element : list) {
         if (!IsWatched(*element)) continue;
         TPlotSeries& s = SeriesOf(element.get(), element->Label());
-        s.label = element->Label();
+        if (s.label != element->Label()) s.label = element->Label();
+        s.Append(step, WatchedValue(*element));
+        ++lastFound_;
+    }
+}
+
+void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched) {
+    lastFound_ = 0;
+    for (TProtoNeuronio* element : watched) {
+        TPlotSeries& s = SeriesOf(element, element->Label());
+        if (s.label != element->Label()) s.label = element->Label();
         s.Append(step, WatchedValue(*element));
         ++lastFound_;
     }

@@ -5,24 +5,43 @@
 
 #include "numeric/infinito.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
 namespace veltra {
 
 class TProtoLista;
+class TProtoNeuronio;
 
 // The value as the nearest double (0 when it has no groups; +-huge beyond double's range).
 double ToDouble(const TInfinito& value);
+
+// Numbers kept in blocks of many: growing never moves the numbers held, and a run that records
+// hundreds of values per step allocates once per block rather than once per handful of them.
+class TValueBlocks {
+public:
+    static constexpr std::size_t Block = 1024;
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const TInfinito& operator[](std::size_t i) const { return blocks_[i / Block][i % Block]; }
+    const TInfinito& back() const { return (*this)[size_ - 1]; }
+    void push_back(const TInfinito& value);
+    // Keeps the first `n` numbers (n no more than size()).
+    void shrink(std::size_t n);
+
+private:
+    std::vector<std::vector<TInfinito>> blocks_; // each reserved to Block, never beyond
+    std::size_t size_ = 0;
+};
 
 struct TPlotSeries {
     const void* key = nullptr; // the element; null once it is released
     std::string label;
     std::vector<long long> steps; // ascending
     std::vector<double> values;
-    std::vector<double> digits;  // before and after the point together
-    std::deque<TInfinito> exact; // a deque: growing never moves the numbers held
+    std::vector<double> digits; // before and after the point together
+    TValueBlocks exact;
     // The extremes of values and digits, kept as points come and go, so that fitting the view
     // after every frame of a run does not pass over every point again.
     double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
@@ -54,6 +73,8 @@ class TPlotData {
 public:
     // The values of the list's watched elements after `step` (series made as they appear).
     void Record(long long step, const TProtoLista& list);
+    // The same, given the list's watched elements in list order.
+    void Record(long long step, const std::vector<TProtoNeuronio*>& watched);
     // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
     void Add(const void* key, const std::string& label, long long step, const TInfinito& value);
     void Clear() { series_.clear(); }

@@ -189,6 +189,7 @@ void TPlotView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     Paint(painter, size());
     lastPaintMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    ++paints_;
 }
 
 QString TPlotView::PointText(QPointF at) const {
@@ -352,18 +353,29 @@ TPlotWindow::~TPlotWindow() {
     RemoveReleaseListener(releaseToken_);
 }
 
-void TPlotWindow::Record(TDados* document, long long step) {
+void TPlotWindow::Record(TDados* document, long long step,
+                         const std::vector<TProtoNeuronio*>* watched) {
     if (!isVisible() || document == nullptr) return;
     if (document != document_) {
         view_->Data().Clear();
         document_ = document;
     }
-    view_->Data().Record(step, document->Elements());
+    if (watched != nullptr)
+        view_->Data().Record(step, *watched);
+    else
+        view_->Data().Record(step, document->Elements());
+}
+
+void TPlotWindow::RunStarted() {
+    sinceRedraw_.start(); // the picture is up to date: the first redraw waits as any other
 }
 
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
-    const double wait = std::max(20.0, 10 * view_->LastPaintMs());
+    // A frame at most, and at most one paint per RunPaintShare times the last one took: a
+    // picture of many long series can take tens of milliseconds, and a run should not spend
+    // more than a small share of its time drawing.
+    const double wait = std::max(20.0, RunPaintShare * view_->LastPaintMs());
     if (!now && sinceRedraw_.isValid() && static_cast<double>(sinceRedraw_.elapsed()) < wait)
         return;
     sinceRedraw_.start();

@@ -19,6 +19,7 @@ namespace veltra {
 
 class TDados;
 class TPrompter;
+class TProtoNeuronio;
 
 class TPlotView final : public QWidget {
 public:
@@ -42,8 +43,9 @@ public:
     // Draws the whole picture (axes, series, legend) at `size`.
     void Paint(QPainter& painter, QSize size) const;
     QString Svg() const;
-    // How long the last paint took, in milliseconds.
+    // How long the last paint took, in milliseconds, and how many paints there were.
     double LastPaintMs() const { return lastPaintMs_; }
+    long long Paints() const { return paints_; }
     // step,LABEL1,LABEL2,... then one row per step with the exact values.
     std::string Csv() const;
 
@@ -66,6 +68,7 @@ private:
     QPointF dragFrom_;
     mutable std::vector<TPlotColumn> columns_; // reused by every redraw
     double lastPaintMs_ = 0;
+    long long paints_ = 0;
 };
 
 class TPlotWindow final : public QWidget {
@@ -75,12 +78,17 @@ public:
 
     TPlotView& View() { return *view_; }
     // After every step or refresh: records the watched values of the net (a net of another
-    // window starts the plot afresh). Only while the window is shown.
-    void Record(TDados* document, long long step);
-    // Draws the new points. During a run at most once per ten times the last paint took (and
-    // at most once per frame), so that drawing never takes more than a tenth of a run's time;
-    // `now` draws at once (the run has ended).
+    // window starts the plot afresh). Only while the window is shown. `watched`, when given,
+    // are the net's watched elements in list order (the caller knows them already).
+    void Record(TDados* document, long long step,
+                const std::vector<TProtoNeuronio*>* watched = nullptr);
+    // Draws the new points. During a run at most once per RunPaintShare times the last paint
+    // took (and at most once per frame), so that drawing takes no more than a thirtieth of a
+    // run's time; `now` draws at once (the run has ended).
     void Redraw(bool now = false);
+    static constexpr double RunPaintShare = 30;
+    // A run begins: the picture is current, so the first redraw of the run waits as any other.
+    void RunStarted();
     // Export by the file's extension (.png, .svg, .csv); false when it could not be written.
     bool ExportTo(const QString& path);
     void ExportClick();

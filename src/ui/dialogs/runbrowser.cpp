@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <exception>
 
 namespace veltra {
@@ -36,12 +37,16 @@ constexpr QSize DesignedSize(384, 200 + TRunSteering::StripHeight);
 
 } // namespace
 
+int TFormRunBrowser::PassSliceMs = DefaultPassSliceMs;
+
 TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     : QDialog(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), mainForm_(mainForm),
-      control_(mainForm.Interaction(), [&mainForm]() -> TDados* {
-          TMDIChild* child = mainForm.ActiveChild();
-          return child != nullptr ? &child->Document() : nullptr;
-      }) {
+      control_(mainForm.Interaction(),
+               [&mainForm]() -> TDados* {
+                   TMDIChild* child = mainForm.ActiveChild();
+                   return child != nullptr ? &child->Document() : nullptr;
+               }),
+      stepWorker_(nullptr, nullptr, nullptr) {
     setObjectName(QStringLiteral("FormRunBrowser"));
     setWindowTitle(QStringLiteral("Execution Browser"));
     // Designed at this size; it can be made larger, the list growing with it.
@@ -91,7 +96,8 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     anchors_.Add(steering_, TAnchors::Bottom | TAnchors::Width);
     control_.SetHistoryBudget(TRunHistory::DefaultBudget);
 
-    control_.SetStepRunner(TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); }));
+    stepWorker_ = TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); });
+    control_.SetStepRunner(stepWorker_); // a copy that shares the batch with stepWorker_
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
 
@@ -110,11 +116,25 @@ void TFormRunBrowser::WindowClosing(TMDIChild& window) {
     for (RunWindow& run : runWindows_)
         if (run.document == &window.Document()) run.document = nullptr;
     control_.Forget(&window.Document());
+    rowsChecked_ = false;
     ShowRows();
 }
 
+int TFormRunBrowser::RowOf(const TProtoNeuronio* element) const {
+    return rows_->RowOf(element);
+}
+
 void TFormRunBrowser::ShowRows() {
-    steering_->Refreshed(); // the plot records every step, draws once per frame
+    // A value is formatted when its row is painted, not here: a run's step only marks the
+    // values changed, and reads which elements are listed once per pass through the event
+    // loop (nothing else changes them).
+    if (!control_.Running() || !rowsChecked_) {
+        watched_ = control_.WatchedElements();
+        rows_->SetElements(watched_);
+        rowsChecked_ = control_.Running();
+    }
+    // The plot records every step, draws once per frame at most.
+    steering_->Refreshed(control_.Running() ? &watched_ : nullptr);
     // During a run the rows change faster than a screen shows them: the list is repainted at
     // most once per frame interval, while its texts follow every step.
     const bool holdPaint =
@@ -127,7 +147,7 @@ void TFormRunBrowser::ShowRows() {
         paintClock_.start();
         steering_->ShowStep();
     }
-    rows_->SetRows(control_.Rows());
+    rows_->ValuesChanged();
     if (TMDIChild* child = mainForm_.ActiveChild()) child->Ecra().ValuesChanged();
     if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
         info->FollowNet(!control_.Running());
@@ -164,12 +184,17 @@ void TFormRunBrowser::RunLimited(long long limit) {
     buttonStop_->setEnabled(true);
     TrackEdits();
     steering_->RunStarted();
+    passClock_.invalidate(); // the first pass goes through the event loop
+    rowsChecked_ = false;
     Guarded(mainForm_.Prompter(), this, [this, limit] {
         if (limit < 0)
             control_.Run();
         else
             control_.RunSteps(limit);
     });
+    stepWorker_.Close();
+    rowsChecked_ = false;
+    passClock_.invalidate(); // an outer run, if any, passes through the event loop next
     steering_->RunEnded();
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
@@ -221,16 +246,33 @@ void TFormRunBrowser::ButtonRemoveClick() {
     const std::size_t before = control_.Rows().size();
     control_.Remove(index);
     // The control deletes just that row when it matched; otherwise it has refreshed.
-    if (control_.Rows().size() + 1 == before)
+    if (control_.Rows().size() + 1 == before) {
         rows_->RemoveRow(index);
-    else
+    } else {
+        rowsChecked_ = false;
         ShowRows();
+    }
 }
 
 void TFormRunBrowser::Pass() {
+    if (PassSliceMs > 0 && passClock_.isValid() && passClock_.nsecsElapsed() < sliceNs_) {
+        stepWorker_.Open();
+        return;
+    }
+    // Anything may change in the event loop: the net, the watched elements, the window.
+    stepWorker_.Close();
+    rowsChecked_ = false;
+    QElapsedTimer took;
+    took.start();
     QApplication::processEvents();
     ForgetClosedRuns();
     buttonStop_->setEnabled(control_.StopEnabled());
+    rowsChecked_ = false;
+    constexpr qint64 Ms = 1000000;
+    sliceNs_ = std::clamp(EventLoopShare * took.nsecsElapsed(), PassSliceMs * Ms,
+                          std::max<qint64>(PassSliceMs, LongestSliceMs) * Ms);
+    passClock_.start();
+    stepWorker_.Open();
 }
 
 void TFormRunBrowser::ForgetClosedRuns() {
@@ -242,6 +284,7 @@ void TFormRunBrowser::ForgetClosedRuns() {
         if (!closed) continue;
         control_.Forget(run.document);
         run.document = nullptr;
+        rowsChecked_ = false;
         ShowRows();
     }
 }

@@ -1,10 +1,12 @@
 // The "Execution Browser": steps, runs, stops and resets the net of the active drawing
 // window and lists its watched neurons, inputs and outputs with their values. A stay-on-top
-// tool window that is not modal; the run re-enters the event loop once per step.
+// tool window that is not modal; the run re-enters the event loop between two steps once per
+// slice of PassSliceMs (after every step when steps take longer).
 #pragma once
 
 #include "execution/runcontrol.h"
 #include "ui/anchors.h"
+#include "ui/dialogs/stepworker.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@ class TDados;
 class TFormRunList;
 class TMainForm;
 class TMDIChild;
+class TProtoNeuronio;
 class TRunSteering;
 class TRunViewModel;
 
@@ -45,6 +48,20 @@ public:
     // Edits of the active window's net from now on cut its run history short.
     void TrackEdits();
     TRunSteering& Steering() { return *steering_; }
+
+    // The row of an element in the list, -1 when it has none.
+    int RowOf(const TProtoNeuronio* element) const;
+    // How long a run steps before the application gets its turn again: often enough that
+    // Stop, edits and repaints feel immediate, rarely enough that a net of microsecond steps
+    // is not slowed down by the event loop (one pass through it costs about as much as
+    // stepping a few dozen small neurons). 0: after every step (tests that act at a pass).
+    static constexpr int DefaultPassSliceMs = 2;
+    static int PassSliceMs;
+    // A pass that took longer (it repainted, say) is followed by a longer slice, so that the
+    // event loop takes at most about a EventLoopShare-th of a run's time; but never one longer
+    // than LongestSliceMs, so that Stop always takes effect within about that time.
+    static constexpr int EventLoopShare = 50;
+    static constexpr int LongestSliceMs = 100;
 
     bool Running() const { return control_.Running(); }
     TRunControl& Control() { return control_; }
@@ -84,8 +101,15 @@ private:
     QPushButton* buttonStop_;
     TRunSteering* steering_;
     TAnchors anchors_;
-    QElapsedTimer paintClock_;          // since the list was last allowed to repaint
-    std::vector<RunWindow> runWindows_; // the windows of the runs in progress, innermost last
+    TStepWorker stepWorker_;
+    QElapsedTimer paintClock_; // since the list was last allowed to repaint
+    QElapsedTimer passClock_;  // since a run's last pass through the event loop
+    qint64 sliceNs_ = 0;       // how long the run steps after that pass
+    // Which elements the list shows was read after the run's last pass through the event
+    // loop; only edits and commands change it, and during a run they happen there.
+    bool rowsChecked_ = false;
+    std::vector<TProtoNeuronio*> watched_; // the elements of the rows as last read
+    std::vector<RunWindow> runWindows_;    // the windows of the runs in progress, innermost last
 };
 
 } // namespace veltra

@@ -93,10 +93,10 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
     ShowStep();
 }
 
-void TRunSteering::Refreshed() {
+void TRunSteering::Refreshed(const std::vector<TProtoNeuronio*>* watched) {
     if (!plot_->isVisible()) return;
     TMDIChild* child = mainForm_.ActiveChild();
-    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep());
+    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep(), watched);
 }
 
 void TRunSteering::ButtonPlotClick() {
@@ -122,6 +122,7 @@ void TRunSteering::ShowRate() {
 }
 
 void TRunSteering::RunStarted() {
+    plot_->RunStarted();
     runClock_.start();
     runFirstStep_ = control_.CurrentStep();
     rate_->clear();
@@ -137,11 +138,9 @@ void TRunSteering::RunEnded() {
     if (met < 0) return;
     // The row of the element whose condition was met shows selected.
     const TStopCondition& c = control_.Conditions().Items()[static_cast<std::size_t>(met)];
-    const auto& rows = control_.Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (c.element == nullptr || rows[i].element != c.element) continue;
+    if (const int row = browser_.RowOf(c.element); row >= 0) {
         QTreeView& view = browser_.RunView();
-        const QModelIndex index = view.model()->index(static_cast<int>(i), 0);
+        const QModelIndex index = view.model()->index(row, 0);
         view.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
         view.scrollTo(index);

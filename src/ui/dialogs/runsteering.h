@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -15,6 +16,7 @@ namespace veltra {
 class TFormRunBrowser;
 class TMainForm;
 class TPlotWindow;
+class TProtoNeuronio;
 class TRunControl;
 class TStopWhenDialog;
 
@@ -24,8 +26,9 @@ public:
 
     TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control);
 
-    // After every refresh: the plot records the values.
-    void Refreshed();
+    // After every refresh: the plot records the values (of `watched`, the net's watched
+    // elements in list order, when given).
+    void Refreshed(const std::vector<TProtoNeuronio*>* watched = nullptr);
     // At most once per frame during a run: the step, the rate, the plot.
     void ShowStep();
     // A run begins or has ended (ended: what stopped it, the row it concerns highlighted).

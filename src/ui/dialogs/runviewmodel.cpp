@@ -1,5 +1,7 @@
 #include "ui/dialogs/runviewmodel.h"
 
+#include "model/protoneuronio.h"
+#include "model/releasehook.h"
 #include "ui/dialogs/kindicon.h"
 #include "ui/numbertip.h"
 
@@ -23,27 +25,37 @@ constexpr int ValueChars = 20;
 
 } // namespace
 
-void TRunViewModel::SetRows(const std::vector<TWatchRow>& rows) {
-    const bool sameElements =
-        rows.size() == rows_.size() &&
-        std::equal(rows.begin(), rows.end(), rows_.begin(),
-                   [](const TWatchRow& a, const TWatchRow& b) { return a.element == b.element; });
-    if (!sameElements) {
-        beginResetModel();
-        rows_ = rows;
-        firstChanged_ = lastChanged_ = -1;
-        endResetModel();
-        return;
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        TWatchRow& mine = rows_[i];
-        if (mine.caption == rows[i].caption && mine.value == rows[i].value) continue;
-        mine.caption = rows[i].caption;
-        mine.value = rows[i].value;
-        const int row = static_cast<int>(i);
-        if (firstChanged_ < 0 || row < firstChanged_) firstChanged_ = row;
-        lastChanged_ = std::max(lastChanged_, row);
-    }
+TRunViewModel::TRunViewModel(QObject* parent) : QAbstractTableModel(parent) {
+    // A row may outlive its element by a moment (an element deleted while the list shows
+    // it): the row keeps its last text and stops reading the element.
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        for (Row& row : rows_)
+            if (row.element == object) row.element = nullptr;
+    });
+}
+
+TRunViewModel::~TRunViewModel() {
+    RemoveReleaseListener(releaseToken_);
+}
+
+void TRunViewModel::SetElements(const std::vector<TProtoNeuronio*>& elements) {
+    const bool same =
+        elements.size() == rows_.size() &&
+        std::equal(elements.begin(), elements.end(), rows_.begin(),
+                   [](TProtoNeuronio* e, const Row& row) { return e == row.element; });
+    if (same) return;
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(elements.size());
+    for (TProtoNeuronio* e : elements)
+        rows_.push_back({e, KindInfo(e->Kind()).rowImage, {}, {}, 0});
+    changed_ = false;
+    endResetModel();
+}
+
+void TRunViewModel::ValuesChanged() {
+    ++generation_;
+    changed_ = true;
     if (!held_) Flush();
 }
 
@@ -53,12 +65,10 @@ void TRunViewModel::Hold(bool hold) {
 }
 
 void TRunViewModel::Flush() {
-    if (firstChanged_ < 0) return;
-    const int first = std::min(firstChanged_, rowCount() - 1);
-    const int last = std::min(lastChanged_, rowCount() - 1);
-    firstChanged_ = lastChanged_ = -1;
-    if (first >= 0 && last >= first)
-        emit dataChanged(index(first, 0), index(last, 1), {Qt::DisplayRole});
+    if (!changed_) return;
+    changed_ = false;
+    // The view repaints what it shows of these rows, and asks for those texts only.
+    if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::DisplayRole});
 }
 
 void TRunViewModel::RemoveRow(int row) {
@@ -72,6 +82,21 @@ TProtoNeuronio* TRunViewModel::Element(int row) const {
     return row >= 0 && row < rowCount() ? rows_[static_cast<std::size_t>(row)].element : nullptr;
 }
 
+int TRunViewModel::RowOf(const TProtoNeuronio* element) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (element != nullptr && rows_[i].element == element) return static_cast<int>(i);
+    return -1;
+}
+
+const std::string& TRunViewModel::ValueText(const Row& row) const {
+    if (row.made != generation_ && row.element != nullptr) {
+        row.value = row.element->ValueText();
+        row.made = generation_;
+        ++formatted_;
+    }
+    return row.value;
+}
+
 int TRunViewModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
@@ -82,14 +107,17 @@ int TRunViewModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TRunViewModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    const TWatchRow& row = rows_[static_cast<std::size_t>(index.row())];
-    if (role == Qt::DisplayRole)
-        return QString::fromStdString(index.column() == 0 ? row.caption : row.value);
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole) {
+        if (index.column() == 1) return QString::fromStdString(ValueText(row));
+        if (row.element != nullptr) row.caption = row.element->Label();
+        return QString::fromStdString(row.caption);
+    }
     if (role == Qt::DecorationRole && index.column() == 0)
         return RowIcon(static_cast<int>(row.image));
     // A value too long for its column shows whole on hover.
     if (role == Qt::ToolTipRole && index.column() == 1)
-        return NumberTip(QString::fromStdString(row.value), ValueChars);
+        return NumberTip(QString::fromStdString(ValueText(row)), ValueChars);
     return {};
 }
 

@@ -1,28 +1,40 @@
 // The rows of the Execution Browser's list as an item model: one row per watched element,
-// columns "Element" and "Value". A refresh of the same elements changes the texts in place
-// and tells the view once, so long runs stay cheap.
+// columns "Element" and "Value". The model holds the elements, not their texts: a value is
+// formatted when its row is painted (or otherwise asked for) and the text is kept until the
+// next step, so a run formats only the rows on screen, once per repaint, however many are
+// watched and however fast it steps.
 #pragma once
 
-#include "execution/runcontrol.h"
+#include "model/elementkind.h"
 
 #include <QAbstractTableModel>
+#include <string>
 #include <vector>
 
 namespace veltra {
 
+class TProtoNeuronio;
+
 class TRunViewModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit TRunViewModel(QObject* parent = nullptr);
+    ~TRunViewModel() override;
 
-    // Takes the rows of a refresh: rebuilt when other elements are listed, otherwise only
-    // the rows whose texts changed are reported to the view. While held, changed texts are
-    // collected and reported together by the next Flush.
-    void SetRows(const std::vector<TWatchRow>& rows);
+    // Takes the watched elements in list order: the rows are rebuilt when other elements are
+    // listed, otherwise left as they are.
+    void SetElements(const std::vector<TProtoNeuronio*>& elements);
+    // Every value may have changed (a step, a reset): the texts are made afresh when next
+    // asked for, and the view is told, at once or, while held, by the next Flush.
+    void ValuesChanged();
     void Hold(bool hold);
     void Flush();
     void RemoveRow(int row);
     TProtoNeuronio* Element(int row) const;
+    // The row of an element, -1 when it has none.
+    int RowOf(const TProtoNeuronio* element) const;
+    // How many value texts have been made (each is a whole ValueText of an element).
+    long long Formatted() const { return formatted_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -30,10 +42,22 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<TWatchRow> rows_;
+    struct Row {
+        TProtoNeuronio* element; // null once the element is released: the last text stays
+        TRowImage image;
+        mutable std::string caption;     // the label as last read
+        mutable std::string value;       // the text of the value as of `made`
+        mutable unsigned long long made; // the generation the text was made in
+    };
+    // The value text of the row, made now if the values changed since it was last made.
+    const std::string& ValueText(const Row& row) const;
+
+    std::vector<Row> rows_;
+    unsigned long long generation_ = 1; // rows' texts of an older generation are stale
+    mutable long long formatted_ = 0;
     bool held_ = false;
-    int firstChanged_ = -1; // the rows changed since the view was last told
-    int lastChanged_ = -1;
+    bool changed_ = false; // the values changed since the view was last told
+    int releaseToken_ = 0;
 };
 
 } // namespace veltra

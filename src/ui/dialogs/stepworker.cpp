@@ -2,14 +2,19 @@
 
 #include "execution/stepbound.h"
 #include "model/dados.h"
+#include "model/module.h"
+#include "model/protolista.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace veltra {
 
@@ -67,15 +72,85 @@ private:
 
 } // namespace
 
+struct TStepWorker::TBatch {
+    struct Sender {
+        // A neuron's and a bias's value stay where they are as they change; an input's is
+        // one of two numbers, read through the element.
+        const TInfinito* value;
+        const TProtoNeuronio* element;
+        std::int64_t weightDigits; // the most digits of a weight it sends through
+    };
+    bool open = false;
+    const TRede* net = nullptr; // the shape below is of this net; null: none gathered
+    std::vector<Sender> senders;
+    std::int64_t countDigits = 0; // the digits of the number of products a step adds up
+
+    void Gather(const TProtoLista& list, std::int64_t& products) {
+        // As the exact bound walks the net: module insides at the module's place, outputs
+        // send nothing, products into a module are not summed by the step.
+        for (const auto& e : list) {
+            if (e->Kind() == TElementKind::Module) {
+                Gather(static_cast<const TModule&>(*e).InnerNet(), products);
+                continue;
+            }
+            if (e->Kind() == TElementKind::Output) continue;
+            std::int64_t most = -1;
+            for (const TSinapse* s : e->OutgoingSynapses()) {
+                const TProtoNeuronio* to = s->Destination();
+                if (to == nullptr || to->Kind() == TElementKind::Module) continue;
+                const TInfinito::TDigits w = s->Weight().Digits();
+                most = std::max(most, w.whole + w.fraction);
+                ++products;
+            }
+            if (most < 0) continue;
+            const bool fixed = e->Kind() == TElementKind::Neuron || e->Kind() == TElementKind::Bias;
+            senders.push_back({fixed ? &e->GetValue() : nullptr, e.get(), most});
+        }
+    }
+};
+
 TStepWorker::TStepWorker(QWidget* stop, QWidget* parent, std::function<void()> cancel)
-    : stop_(stop), parent_(parent), cancel_(std::move(cancel)) {}
+    : batch_(std::make_shared<TBatch>()), stop_(stop), parent_(parent), cancel_(std::move(cancel)) {
+}
+
+void TStepWorker::Open() {
+    batch_->open = true;
+}
+
+void TStepWorker::Close() {
+    batch_->open = false;
+    batch_->net = nullptr;
+    batch_->senders.clear();
+}
+
+bool TStepWorker::SurelyShort(const TRede& net) {
+    TBatch& batch = *batch_;
+    if (batch.net != &net) {
+        batch.senders.clear();
+        std::int64_t products = 0;
+        batch.Gather(net.Elements(), products);
+        batch.countDigits = static_cast<std::int64_t>(std::to_string(products).size());
+        batch.net = &net;
+    }
+    // A sum's digits before the point are at most those of its longest product, its digits
+    // after it likewise, plus the digits of how many products it adds up; a product has at
+    // most the digits of its two factors together. The longest product bounds both parts.
+    std::int64_t longest = 0;
+    for (const TBatch::Sender& s : batch.senders) {
+        const TInfinito& value = s.value != nullptr ? *s.value : s.element->GetValue();
+        longest = std::max(longest, value.DigitSpan() + s.weightDigits);
+    }
+    return 2 * longest + batch.countDigits < WorkerDigits;
+}
 
 bool TStepWorker::operator()(TDados& document, const std::atomic<bool>& cancel) {
     TRede& net = document.Net();
-    if (NextStepDigitBound(net.Elements()) < WorkerDigits) {
+    if ((batch_->open && SurelyShort(net)) || NextStepDigitBound(net.Elements()) < WorkerDigits) {
         net.Step();
         return true;
     }
+    // The event loop runs while the worker computes: the next steps gather the shape afresh.
+    Close();
     std::exception_ptr failure;
     bool cancelled = false;
     QEventLoop loop;

@@ -9,13 +9,16 @@
 
 #include <QPointer>
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
 namespace veltra {
 
 class TDados;
+class TRede;
 
 class TStepWorker {
 public:
@@ -32,7 +35,20 @@ public:
     // Steps whose sums could have fewer digits run directly on the GUI thread.
     static long long WorkerDigits;
 
+    // The steps from Open to Close follow one another with no event processing in between, so
+    // nothing can edit the net meanwhile: what the digit bound needs from the net's shape
+    // (every sender's longest weight) is gathered at the first of them, and each step reads
+    // only the senders' values. Copies of a worker share this state.
+    void Open();
+    void Close();
+
 private:
+    struct TBatch;
+    // True when the steps of this batch surely stay short: an upper bound (looser than the
+    // exact one) on the next step's sums, from the gathered shape.
+    bool SurelyShort(const TRede& net);
+
+    std::shared_ptr<TBatch> batch_;
     QPointer<QWidget> stop_;
     QPointer<QWidget> parent_;
     std::function<void()> cancel_;
