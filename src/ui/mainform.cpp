@@ -2,6 +2,8 @@
 
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
+#include "ui/editmenu.h"
+#include "ui/editstack.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
@@ -22,13 +24,14 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoGroup>
 #include <algorithm>
 
 namespace veltra {
 
 TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
     : prompter_(prompter ? std::move(prompter) : std::make_unique<TQtPrompter>()),
-      mdiArea_(new QMdiArea(this)) {
+      mdiArea_(new QMdiArea(this)), undoGroup_(new QUndoGroup(this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("VELTRA"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/veltra.svg")));
@@ -108,6 +111,8 @@ void TMainForm::BuildMenus() {
         item(file, "FileExitItem", QStringLiteral("Exit"), QStringLiteral("Exit the application"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
+
+    AddEditMenu(*menuBar(), *undoGroup_);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));
@@ -287,10 +292,9 @@ void TMainForm::SetPaletteVisible(bool visible) {
         // First time: at the top right of the workspace, clear of the menu and speed bar.
         paletteShownOnce_ = true;
         const QPoint corner = mdiArea_->mapToGlobal(QPoint(mdiArea_->width(), 0));
-        QRect place(
-            QPoint(std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
-                   corner.y() + 8),
-            windows_.Toolbar->frameGeometry().size());
+        QRect place(QPoint(std::max(0, corner.x() - windows_.Toolbar->frameGeometry().width() - 16),
+                           corner.y() + 8),
+                    windows_.Toolbar->frameGeometry().size());
         // Lowered below any drawing window's title bar it would cover, with the buttons there.
         for (bool moved = true; moved;) {
             moved = false;
@@ -326,6 +330,8 @@ void TMainForm::UpdateMenuItems() {
     for (const char* name : {"FileCloseItem", "FileSaveItem", "FileSaveAsItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
     saveBtn_->setEnabled(any);
+    TMDIChild* active = ActiveChild();
+    undoGroup_->setActiveStack(active != nullptr ? &active->UndoStack() : nullptr);
     RebuildWindowMenu();
 }
 

@@ -9,6 +9,8 @@
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
+#include "ui/editcommands.h"
+#include "ui/editstack.h"
 #include "ui/glyphimages.h"
 #include "ui/guard.h"
 #include "ui/hint.h"
@@ -21,7 +23,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QUndoGroup>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace veltra {
@@ -66,6 +70,7 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     connect(&timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
     BuildMenus();
     SetCaption(caption);
+    BindStack();
 }
 
 TMDIChild::~TMDIChild() {
@@ -86,11 +91,53 @@ void TMDIChild::SetFilePath(const QString& path) {
     if (QWidget* frame = parentWidget()) frame->setToolTip(QDir::toNativeSeparators(filePath_));
 }
 
+bool TMDIChild::Modified() const {
+    return changedOutside_ || !stack_->isClean();
+}
+
 void TMDIChild::SetModified(bool modified) {
-    modified_ = modified;
-    setWindowModified(modified);
+    changedOutside_ = modified;
+    if (!modified) stack_->setClean();
+    UpdateMark();
     if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
     if (modified) emit Edited();
+}
+
+void TMDIChild::UpdateMark() {
+    setWindowModified(Modified());
+}
+
+void TMDIChild::BindStack() {
+    if (stack_) disconnect(stack_.get(), nullptr, this, nullptr);
+    stack_ = TEditStack::For(document_->Net().SharedElements());
+    mainForm_.UndoGroup().addStack(stack_.get());
+    connect(stack_.get(), &QUndoStack::indexChanged, this, [this] { StackChanged(); });
+    connect(stack_.get(), &QUndoStack::cleanChanged, this, [this] { UpdateMark(); });
+    UpdateMark();
+}
+
+void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
+    document_->SetElements(std::move(list));
+    BindStack();
+    mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
+}
+
+void TMDIChild::Push(QUndoCommand* command) {
+    stack_->push(command);
+}
+
+void TMDIChild::StackChanged() {
+    // What left the net (an erase, an undone placement) is let go of here.
+    if (hintElement_ != nullptr && !Alive(hintElement_)) ForgetElement(hintElement_);
+    if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
+    if (document_->dragElement != nullptr && !Alive(document_->dragElement))
+        document_->ForgetGesture(document_->dragElement);
+    ecra_->InvalidateAll();
+    ecra_->update();
+    UpdateMark();
+    if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+    emit Edited();
+    mainForm_.NetStackChanged();
 }
 
 void TMDIChild::BuildMenus() {
@@ -246,10 +293,10 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
              document_->Net().ElementCounter());
     TProtoNeuronio* placed = document_->AddElement(std::move(e));
     const TRect box = placed->GlyphBox();
-    ecra_->InvalidateModel(box);
+    Push(new TElementCommand(*stack_, TElementCommand::TKind::Place,
+                             document_->Net().SharedElements(), placed));
     mainForm_.SetStatusText(Box(box));
     mainForm_.FocusWeightBox();
-    SetModified(true);
 }
 
 void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
@@ -258,6 +305,7 @@ void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
 }
 
 void TMDIChild::MoverElemento(TProtoNeuronio* e) {
+    moveStart_ = SpotOf(document_->Elements(), *e);
     document_->dragState = TDragState::Moving;
     document_->dragElement = e;
     document_->BringToFront(e);
@@ -274,15 +322,11 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"),
                                       ecra_->mapToGlobal(QPoint(at.x, at.y))))
         return;
-    const TRect box = e->GlyphBox();
-    mainForm_.ForgetElement(e); // hints and dialogs let go before the element is released
-    {
-        auto canvas = ScreenCanvas();
-        document_->Remove(e, *canvas);
-    }
+    mainForm_.ForgetElement(e); // hints and dialogs let go before the element leaves the net
     if (popupElement_ == e) popupElement_ = nullptr;
-    ecra_->InvalidateModel(box);
-    SetModified(true);
+    // Kept by the command with its synapses, so that undo puts back the very same objects.
+    Push(new TElementCommand(*stack_, TElementCommand::TKind::Erase,
+                             document_->Net().SharedElements(), e));
 }
 
 void TMDIChild::EcraMouseMove(int x, int y) {
@@ -294,7 +338,6 @@ void TMDIChild::EcraMouseMove(int x, int y) {
             document_->dragElement->MoveTo(*canvas, x, y);
             canvas.reset();
             mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
-            SetModified(true);
             ecra_->update();
         } else if (document_->dragState == TDragState::Drawing) {
             mainForm_.SetStatusText(QStringLiteral("Synapse: %1:%2state:%3")
@@ -314,16 +357,50 @@ void TMDIChild::EcraMouseUp(int x, int y) {
         if (document_->dragState == TDragState::Drawing) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
+            TProtoNeuronio* source = document_->dragElement;
+            TProtoNeuronio* destination = document_->ElementAt(x, y);
+            const int outBefore = source != nullptr ? source->OutgoingSynapses().Count() : 0;
+            const int inBefore =
+                destination != nullptr ? destination->IncomingSynapses().Count() : 0;
+            auto* neuron = dynamic_cast<TNeuronio*>(source);
+            const bool loopBefore = neuron != nullptr && neuron->Loop();
             if (document_->EndSynapse(*canvas, x, y) != nullptr) {
+                canvas.reset();
+                RecordSynapse(source, destination, outBefore, inBefore, loopBefore);
                 mainForm_.FocusWeightBox();
-                SetModified(true);
             }
             ecra_->update();
+        } else if (document_->dragState == TDragState::Moving &&
+                   document_->dragElement != nullptr) {
+            TProtoNeuronio* e = document_->dragElement;
+            const TElementSpot end = SpotOf(document_->Elements(), *e);
+            if (end.index != moveStart_.index || end.x != moveStart_.x || end.y != moveStart_.y)
+                Push(new TMoveCommand(*stack_, document_->Net().SharedElements(), e, moveStart_,
+                                      end));
         }
     });
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
     document_->pendingSynapse.reset();
+}
+
+void TMDIChild::RecordSynapse(TProtoNeuronio* source, TProtoNeuronio* destination, int outBefore,
+                              int inBefore, bool loopBefore) {
+    // The drawn synapse is the last of the source's list; a hidden synapse into or out of a
+    // module, made with it, is the other new entry of either list.
+    const TListaSinapses& in = destination->IncomingSynapses();
+    const TListaSinapses& out = source->OutgoingSynapses();
+    TSinapse* drawn = out.Item(out.Count() - 1);
+    std::vector<TSinapse*> made;
+    for (const TListaSinapses* list : {&in, &out})
+        for (int i = list == &in ? inBefore : outBefore; i < list->Count(); ++i)
+            if (TSinapse* s = list->Item(i);
+                s != drawn && std::find(made.begin(), made.end(), s) == made.end())
+                made.push_back(s);
+    made.push_back(drawn);
+    auto* neuron = dynamic_cast<TNeuronio*>(source);
+    TNeuronio* looped = neuron != nullptr && neuron->Loop() && !loopBefore ? neuron : nullptr;
+    Push(new TSynapseCommand(*stack_, std::move(made), looped));
 }
 
 void TMDIChild::PopupAction(int x, int y) {
@@ -346,7 +423,7 @@ void TMDIChild::EcraDblClick(int x, int y) {
         if (module == nullptr) return;
         mainForm_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
         TMDIChild* view = mainForm_.CreateMDIChild(QString::fromStdString(module->Label()));
-        view->Document().SetElements(module->SharedInnerNet());
+        view->ShowList(module->SharedInnerNet());
         view->SetExpandedModule(module);
         view->Ecra().InvalidateAll();
     });
@@ -355,10 +432,10 @@ void TMDIChild::EcraDblClick(int x, int y) {
 void TMDIChild::LoadModuleFromPopup() {
     auto* module = dynamic_cast<TModule*>(popupElement_);
     if (module == nullptr || !Alive(module)) return;
+    // A module read in is an edit of the stack holding the module (this window's).
     const std::string error = mainForm_.LoadModuleFile(*document_, *module);
     if (!error.empty()) mainForm_.Prompter().Message(this, QString::fromStdString(error));
     ecra_->InvalidateAll();
-    SetModified(true);
 }
 
 // --- hints ------------------------------------------------------------------------------
@@ -417,6 +494,7 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
     }
     if (popupElement_ == e) popupElement_ = nullptr;
     if (expandedModule_ == e) expandedModule_ = nullptr;
+    document_->ForgetGesture(e);
 }
 
 void TMDIChild::keyPressEvent(QKeyEvent* event) {
