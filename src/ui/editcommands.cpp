@@ -5,6 +5,8 @@
 #include "model/protolista.h"
 #include "ui/editstack.h"
 
+#include <algorithm>
+
 namespace veltra {
 
 namespace {
@@ -22,8 +24,13 @@ TEditCommand::TEditCommand(TEditStack& stack, const QString& text, bool done)
     : QUndoCommand(text), stack_(stack), skipRedo_(done) {}
 
 TEditCommand::~TEditCommand() {
+    DropRefs();
+}
+
+void TEditCommand::DropRefs() {
     for (const void* object : refs_)
         stack_.Unrefer(object);
+    refs_.clear();
 }
 
 void TEditCommand::Recount() {
@@ -122,6 +129,34 @@ void TSynapseCommand::Refs(std::vector<const void*>& out) const {
         out.push_back(s->Destination());
     }
     if (looped_ != nullptr) out.push_back(looped_);
+}
+
+TSynapseGesture::TSynapseGesture(TProtoNeuronio* source, TProtoNeuronio* destination)
+    : source_(source), destination_(destination) {
+    if (source_ != nullptr) outBefore_ = source_->OutgoingSynapses().Count();
+    if (destination_ != nullptr) inBefore_ = destination_->IncomingSynapses().Count();
+    auto* neuron = dynamic_cast<TNeuronio*>(source_);
+    loopBefore_ = neuron != nullptr && neuron->Loop();
+}
+
+TSynapseCommand* TSynapseGesture::Command(TEditStack& stack) const {
+    if (source_ == nullptr || destination_ == nullptr) return nullptr;
+    const TListaSinapses& out = source_->OutgoingSynapses();
+    const TListaSinapses& in = destination_->IncomingSynapses();
+    if (out.Count() <= outBefore_) return nullptr;
+    // The drawn synapse is the last of the source's list; a hidden synapse into or out of a
+    // module, made with it, is the other new entry of either list.
+    TSinapse* drawn = out.Item(out.Count() - 1);
+    std::vector<TSinapse*> made;
+    for (int i = inBefore_; i < in.Count(); ++i)
+        if (in.Item(i) != drawn) made.push_back(in.Item(i));
+    for (int i = outBefore_; i < out.Count(); ++i)
+        if (out.Item(i) != drawn && std::find(made.begin(), made.end(), out.Item(i)) == made.end())
+            made.push_back(out.Item(i));
+    made.push_back(drawn);
+    auto* neuron = dynamic_cast<TNeuronio*>(source_);
+    TNeuronio* looped = neuron != nullptr && neuron->Loop() && !loopBefore_ ? neuron : nullptr;
+    return new TSynapseCommand(stack, std::move(made), looped);
 }
 
 // --- Info dialog Apply -----------------------------------------------------------------------

@@ -24,6 +24,8 @@ public:
     ~TEditCommand() override;
     void undo() final;
     void redo() final;
+    // Lets go of every reference (the command is about to be deleted).
+    void DropRefs();
 
 protected:
     // `done`: the edit has already been made (a gesture, an Apply); the first redo, which
@@ -89,6 +91,22 @@ private:
     std::vector<TSinapse*> made_;
     TNeuronio* looped_; // null when no loop mark was set
     TDetachedSynapses taken_;
+};
+
+// Drawing a synapse: what the lists held before the gesture ends, so that whatever it added
+// (the drawn synapse, and a hidden one into or out of a module) becomes one command.
+class TSynapseGesture {
+public:
+    TSynapseGesture(TProtoNeuronio* source, TProtoNeuronio* destination);
+    // After the gesture made a synapse: the command for it, already done.
+    TSynapseCommand* Command(TEditStack& stack) const;
+
+private:
+    TProtoNeuronio* source_;
+    TProtoNeuronio* destination_;
+    int outBefore_ = 0;
+    int inBefore_ = 0;
+    bool loopBefore_ = false;
 };
 
 // One Apply of the Info dialog: every field of it together.

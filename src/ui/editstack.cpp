@@ -1,6 +1,7 @@
 #include "ui/editstack.h"
 
 #include "model/releasehook.h"
+#include "ui/editcommands.h"
 
 #include <QMetaObject>
 #include <QSignalBlocker>
@@ -34,6 +35,13 @@ TEditStack::~TEditStack() {
     // The commands go before the map they count their references in; nobody is told.
     const QSignalBlocker quiet(this);
     clear();
+}
+
+void TEditStack::Push(QUndoCommand* command) {
+    for (int i = index(); i < count(); ++i)
+        if (auto* edit = dynamic_cast<const TEditCommand*>(this->command(i)))
+            const_cast<TEditCommand*>(edit)->DropRefs();
+    push(command);
 }
 
 void TEditStack::Refer(const void* object) {

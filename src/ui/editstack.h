@@ -19,6 +19,11 @@ public:
     static std::shared_ptr<TEditStack> For(const std::shared_ptr<TProtoLista>& list);
     ~TEditStack() override;
 
+    // Pushes a command (an edit). Use this, not push(): the commands undone before it are
+    // deleted by the push, in an order that may release an object while a later one of them
+    // still refers to it, so they let go of their references first.
+    void Push(QUndoCommand* command);
+
     // Counted references of the commands to model objects they do not own.
     void Refer(const void* object);
     void Unrefer(const void* object);

@@ -263,7 +263,7 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     // The old inner net and the synapses across the module's border are kept by the command.
     if (swap) {
         if (TEditStack* stack = StackHolding(&module))
-            stack->push(
+            stack->Push(
                 new TInnerNetCommand(*stack, QStringLiteral("Load Module"), std::move(swap)));
     }
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();

@@ -123,7 +123,7 @@ void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
 }
 
 void TMDIChild::Push(QUndoCommand* command) {
-    stack_->push(command);
+    stack_->Push(command);
 }
 
 void TMDIChild::StackChanged() {
@@ -357,16 +357,10 @@ void TMDIChild::EcraMouseUp(int x, int y) {
         if (document_->dragState == TDragState::Drawing) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
-            TProtoNeuronio* source = document_->dragElement;
-            TProtoNeuronio* destination = document_->ElementAt(x, y);
-            const int outBefore = source != nullptr ? source->OutgoingSynapses().Count() : 0;
-            const int inBefore =
-                destination != nullptr ? destination->IncomingSynapses().Count() : 0;
-            auto* neuron = dynamic_cast<TNeuronio*>(source);
-            const bool loopBefore = neuron != nullptr && neuron->Loop();
+            const TSynapseGesture gesture(document_->dragElement, document_->ElementAt(x, y));
             if (document_->EndSynapse(*canvas, x, y) != nullptr) {
                 canvas.reset();
-                RecordSynapse(source, destination, outBefore, inBefore, loopBefore);
+                if (TSynapseCommand* command = gesture.Command(*stack_)) Push(command);
                 mainForm_.FocusWeightBox();
             }
             ecra_->update();
@@ -382,25 +376,6 @@ void TMDIChild::EcraMouseUp(int x, int y) {
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
     document_->pendingSynapse.reset();
-}
-
-void TMDIChild::RecordSynapse(TProtoNeuronio* source, TProtoNeuronio* destination, int outBefore,
-                              int inBefore, bool loopBefore) {
-    // The drawn synapse is the last of the source's list; a hidden synapse into or out of a
-    // module, made with it, is the other new entry of either list.
-    const TListaSinapses& in = destination->IncomingSynapses();
-    const TListaSinapses& out = source->OutgoingSynapses();
-    TSinapse* drawn = out.Item(out.Count() - 1);
-    std::vector<TSinapse*> made;
-    for (const TListaSinapses* list : {&in, &out})
-        for (int i = list == &in ? inBefore : outBefore; i < list->Count(); ++i)
-            if (TSinapse* s = list->Item(i);
-                s != drawn && std::find(made.begin(), made.end(), s) == made.end())
-                made.push_back(s);
-    made.push_back(drawn);
-    auto* neuron = dynamic_cast<TNeuronio*>(source);
-    TNeuronio* looped = neuron != nullptr && neuron->Loop() && !loopBefore ? neuron : nullptr;
-    Push(new TSynapseCommand(*stack_, std::move(made), looped));
 }
 
 void TMDIChild::PopupAction(int x, int y) {

@@ -110,10 +110,6 @@ private:
     void StackChanged();
     void UpdateMark();
     void Push(QUndoCommand* command);
-    // The drawn synapse as a command: whatever the gesture added to the source's outgoing and
-    // the destination's incoming lists.
-    void RecordSynapse(TProtoNeuronio* source, TProtoNeuronio* destination, int outBefore,
-                       int inBefore, bool loopBefore);
     void LoadModuleFromPopup();
     bool Alive(const TProtoNeuronio* e);
     // Runs a handler so that no exception reaches the event loop: the message is shown

@@ -56,7 +56,7 @@ void TMainFormInfoHost::NetChanged(const TProtoNeuronio* element) {
 
 void TMainFormInfoHost::RecordEdit(const TProtoNeuronio* element,
                                    const std::function<QUndoCommand*(TEditStack&)>& make) {
-    if (TEditStack* stack = mainForm_.StackHolding(element)) stack->push(make(*stack));
+    if (TEditStack* stack = mainForm_.StackHolding(element)) stack->Push(make(*stack));
 }
 
 std::string TMainFormInfoHost::LoadModuleFile(TDados& document, TModule& module) {
