@@ -34,7 +34,7 @@ protected:
 TEST_F(EditMenuTest, UndoAndRedoAreCaptionedAndEnabledFromTheActiveWindowsStack) {
     ASSERT_NE(Undo(), nullptr);
     ASSERT_NE(Redo(), nullptr);
-    EXPECT_FALSE(Undo()->isEnabled()); // no window yet
+    EXPECT_FALSE(Undo()->isEnabled()); // nothing done yet
     main->FileNewItemClick();
     EXPECT_FALSE(Undo()->isEnabled());
     EXPECT_EQ(Undo()->text(), "&Undo");
