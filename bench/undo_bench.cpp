@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     std::vector<double> erase, undo, reread;
     for (int r = 0; r < repeats; ++r) {
         auto start = Clock::now();
-        stack->Push(new TElementCommand(*stack, TElementCommand::TKind::Erase,
-                                        document.Net().SharedElements(), hub));
+        stack->Push(std::make_unique<TElementCommand>(*stack, TElementCommand::TKind::Erase,
+                                                      document.Net().SharedElements(), hub));
         erase.push_back(Ms(start));
         const std::string erased = Bytes(document);
 

@@ -139,7 +139,7 @@ TSynapseGesture::TSynapseGesture(TProtoNeuronio* source, TProtoNeuronio* destina
     loopBefore_ = neuron != nullptr && neuron->Loop();
 }
 
-TSynapseCommand* TSynapseGesture::Command(TEditStack& stack) const {
+std::unique_ptr<TSynapseCommand> TSynapseGesture::Command(TEditStack& stack) const {
     if (source_ == nullptr || destination_ == nullptr) return nullptr;
     const TListaSinapses& out = source_->OutgoingSynapses();
     const TListaSinapses& in = destination_->IncomingSynapses();
@@ -156,7 +156,7 @@ TSynapseCommand* TSynapseGesture::Command(TEditStack& stack) const {
     made.push_back(drawn);
     auto* neuron = dynamic_cast<TNeuronio*>(source_);
     TNeuronio* looped = neuron != nullptr && neuron->Loop() && !loopBefore_ ? neuron : nullptr;
-    return new TSynapseCommand(stack, std::move(made), looped);
+    return std::make_unique<TSynapseCommand>(stack, std::move(made), looped);
 }
 
 // --- Info dialog Apply -----------------------------------------------------------------------

@@ -99,7 +99,7 @@ class TSynapseGesture {
 public:
     TSynapseGesture(TProtoNeuronio* source, TProtoNeuronio* destination);
     // After the gesture made a synapse: the command for it, already done.
-    TSynapseCommand* Command(TEditStack& stack) const;
+    std::unique_ptr<TSynapseCommand> Command(TEditStack& stack) const;
 
 private:
     TProtoNeuronio* source_;

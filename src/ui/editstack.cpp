@@ -19,12 +19,12 @@ std::map<const TProtoLista*, std::weak_ptr<TEditStack>>& Stacks() {
 std::shared_ptr<TEditStack> TEditStack::For(const std::shared_ptr<TProtoLista>& list) {
     std::weak_ptr<TEditStack>& slot = Stacks()[list.get()];
     if (std::shared_ptr<TEditStack> stack = slot.lock()) return stack;
-    std::shared_ptr<TEditStack> stack(new TEditStack(list.get()));
+    auto stack = std::make_shared<TEditStack>(TKey{}, list.get());
     slot = stack;
     return stack;
 }
 
-TEditStack::TEditStack(const TProtoLista* list) : list_(list) {
+TEditStack::TEditStack(const TKey&, const TProtoLista* list) : list_(list) {
     releaseToken_ = AddReleaseListener([this](const void* object) { Released(object); });
 }
 
@@ -37,11 +37,11 @@ TEditStack::~TEditStack() {
     clear();
 }
 
-void TEditStack::Push(QUndoCommand* command) {
+void TEditStack::Push(std::unique_ptr<QUndoCommand> command) {
     for (int i = index(); i < count(); ++i)
         if (auto* edit = dynamic_cast<const TEditCommand*>(this->command(i)))
             const_cast<TEditCommand*>(edit)->DropRefs();
-    push(command);
+    push(command.release()); // the stack owns its commands
 }
 
 void TEditStack::Refer(const void* object) {

@@ -17,12 +17,18 @@ class TEditStack final : public QUndoStack {
 public:
     // The stack of that list, made when no window holds one yet.
     static std::shared_ptr<TEditStack> For(const std::shared_ptr<TProtoLista>& list);
+
+private:
+    struct TKey {}; // only For makes stacks
+
+public:
+    TEditStack(const TKey&, const TProtoLista* list);
     ~TEditStack() override;
 
     // Pushes a command (an edit). Use this, not push(): the commands undone before it are
     // deleted by the push, in an order that may release an object while a later one of them
     // still refers to it, so they let go of their references first.
-    void Push(QUndoCommand* command);
+    void Push(std::unique_ptr<QUndoCommand> command);
 
     // Counted references of the commands to model objects they do not own.
     void Refer(const void* object);
@@ -32,7 +38,6 @@ public:
     bool Stale() const { return clearQueued_; }
 
 private:
-    explicit TEditStack(const TProtoLista* list);
     void Released(const void* object);
 
     const TProtoLista* list_;

@@ -263,8 +263,8 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     // The old inner net and the synapses across the module's border are kept by the command.
     if (swap) {
         if (TEditStack* stack = StackHolding(&module))
-            stack->Push(
-                new TInnerNetCommand(*stack, QStringLiteral("Load Module"), std::move(swap)));
+            stack->Push(std::make_unique<TInnerNetCommand>(*stack, QStringLiteral("Load Module"),
+                                                           std::move(swap)));
     }
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;

@@ -122,8 +122,8 @@ void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
     mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
 }
 
-void TMDIChild::Push(QUndoCommand* command) {
-    stack_->Push(command);
+void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
+    stack_->Push(std::move(command));
 }
 
 void TMDIChild::StackChanged() {
@@ -293,8 +293,8 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
              document_->Net().ElementCounter());
     TProtoNeuronio* placed = document_->AddElement(std::move(e));
     const TRect box = placed->GlyphBox();
-    Push(new TElementCommand(*stack_, TElementCommand::TKind::Place,
-                             document_->Net().SharedElements(), placed));
+    Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Place,
+                                           document_->Net().SharedElements(), placed));
     mainForm_.SetStatusText(Box(box));
     mainForm_.FocusWeightBox();
 }
@@ -325,8 +325,8 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     mainForm_.ForgetElement(e); // hints and dialogs let go before the element leaves the net
     if (popupElement_ == e) popupElement_ = nullptr;
     // Kept by the command with its synapses, so that undo puts back the very same objects.
-    Push(new TElementCommand(*stack_, TElementCommand::TKind::Erase,
-                             document_->Net().SharedElements(), e));
+    Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Erase,
+                                           document_->Net().SharedElements(), e));
 }
 
 void TMDIChild::EcraMouseMove(int x, int y) {
@@ -360,7 +360,7 @@ void TMDIChild::EcraMouseUp(int x, int y) {
             const TSynapseGesture gesture(document_->dragElement, document_->ElementAt(x, y));
             if (document_->EndSynapse(*canvas, x, y) != nullptr) {
                 canvas.reset();
-                if (TSynapseCommand* command = gesture.Command(*stack_)) Push(command);
+                if (auto command = gesture.Command(*stack_)) Push(std::move(command));
                 mainForm_.FocusWeightBox();
             }
             ecra_->update();
@@ -369,8 +369,8 @@ void TMDIChild::EcraMouseUp(int x, int y) {
             TProtoNeuronio* e = document_->dragElement;
             const TElementSpot end = SpotOf(document_->Elements(), *e);
             if (end.index != moveStart_.index || end.x != moveStart_.x || end.y != moveStart_.y)
-                Push(new TMoveCommand(*stack_, document_->Net().SharedElements(), e, moveStart_,
-                                      end));
+                Push(std::make_unique<TMoveCommand>(*stack_, document_->Net().SharedElements(), e,
+                                                    moveStart_, end));
         }
     });
     document_->dragState = TDragState::None;

@@ -109,7 +109,7 @@ private:
     // The stack moved (an edit, an undo, a redo): repaint, drop what left the net, tell.
     void StackChanged();
     void UpdateMark();
-    void Push(QUndoCommand* command);
+    void Push(std::unique_ptr<QUndoCommand> command);
     void LoadModuleFromPopup();
     bool Alive(const TProtoNeuronio* e);
     // Runs a handler so that no exception reaches the event loop: the message is shown

@@ -153,10 +153,10 @@ private:
         return out.str();
     }
 
-    void Push(QUndoCommand* command) {
+    void Push(std::unique_ptr<QUndoCommand> command) {
         if (command == nullptr) return;
         kinds.insert(command->text().section(QLatin1Char(' '), 0, 0).toStdString());
-        stack_->Push(command);
+        stack_->Push(std::move(command));
         saved_.resize(static_cast<std::size_t>(stack_->index()));
         saved_.push_back(Bytes());
         if (saved_.back().find("visible:false") != std::string::npos) ++hiddenStates;
@@ -199,8 +199,8 @@ private:
         e->Setup(Coordinate(), Coordinate(), GlyphIndex(kind), GlyphIndex(kind) + 1,
                  document_.Net().ElementCounter());
         TProtoNeuronio* placed = document_.AddElement(std::move(e));
-        Push(new TElementCommand(*stack_, TElementCommand::TKind::Place,
-                                 document_.Net().SharedElements(), placed));
+        Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Place,
+                                               document_.Net().SharedElements(), placed));
     }
 
     void Move() {
@@ -210,16 +210,16 @@ private:
         document_.BringToFront(e);
         TNullCanvas canvas;
         e->MoveTo(canvas, Coordinate(), Coordinate());
-        Push(new TMoveCommand(*stack_, document_.Net().SharedElements(), e, before,
-                              SpotOf(List(), *e)));
+        Push(std::make_unique<TMoveCommand>(*stack_, document_.Net().SharedElements(), e, before,
+                                            SpotOf(List(), *e)));
     }
 
     void Erase() {
         TProtoNeuronio* e = AnyElement();
         if (e == nullptr) return;
         const std::optional<std::string> expected = ErasedByRelease(List().IndexOf(e));
-        Push(new TElementCommand(*stack_, TElementCommand::TKind::Erase,
-                                 document_.Net().SharedElements(), e));
+        Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Erase,
+                                               document_.Net().SharedElements(), e));
         if (expected) {
             std::ostringstream out;
             EXPECT_TRUE(document_.Save(out));
@@ -260,7 +260,7 @@ private:
         e->ApplyInfo(fields, canvas);
         TElementState after = TElementState::Of(*e);
         if (!(before == after))
-            Push(new TApplyCommand(*stack_, e, std::move(before), std::move(after)));
+            Push(std::make_unique<TApplyCommand>(*stack_, e, std::move(before), std::move(after)));
     }
 
     void ApplyToSynapse() {
@@ -275,7 +275,7 @@ private:
         s->ApplyInfo(fields);
         TSynapseState after = TSynapseState::Of(*s);
         if (!(before == after))
-            Push(new TApplyCommand(*stack_, s, std::move(before), std::move(after)));
+            Push(std::make_unique<TApplyCommand>(*stack_, s, std::move(before), std::move(after)));
     }
 
     void LoadModule() {
@@ -287,7 +287,8 @@ private:
         const std::string error = document_.LoadModuleFile(*module, in, &swap);
         if (!swap) return; // refused (nested too deeply): nothing changed
         EXPECT_EQ(error, "");
-        Push(new TInnerNetCommand(*stack_, QStringLiteral("Load Module"), std::move(swap)));
+        Push(std::make_unique<TInnerNetCommand>(*stack_, QStringLiteral("Load Module"),
+                                                std::move(swap)));
     }
 
     void WindowOnModule() {
@@ -300,7 +301,8 @@ private:
         if (list == module->SharedInnerNet() || !module->MayTakeInnerNet(list, ui_)) return;
         auto swap = std::make_unique<TInnerNetSwap>(*module, list);
         swap->Apply();
-        Push(new TInnerNetCommand(*stack_, QStringLiteral("Module Window"), std::move(swap)));
+        Push(std::make_unique<TInnerNetCommand>(*stack_, QStringLiteral("Module Window"),
+                                                std::move(swap)));
     }
 
     std::mt19937 random_;

@@ -49,7 +49,7 @@ public:
     // stack of the window that holds the element, which marks it modified. `make` builds
     // the command for that stack; nothing is recorded where no window holds the element.
     virtual void RecordEdit(const TProtoNeuronio* element,
-                            const std::function<QUndoCommand*(TEditStack&)>& make) {
+                            const std::function<std::unique_ptr<QUndoCommand>(TEditStack&)>& make) {
         (void)element;
         (void)make;
     }

@@ -54,8 +54,9 @@ void TMainFormInfoHost::NetChanged(const TProtoNeuronio* element) {
     }
 }
 
-void TMainFormInfoHost::RecordEdit(const TProtoNeuronio* element,
-                                   const std::function<QUndoCommand*(TEditStack&)>& make) {
+void TMainFormInfoHost::RecordEdit(
+    const TProtoNeuronio* element,
+    const std::function<std::unique_ptr<QUndoCommand>(TEditStack&)>& make) {
     if (TEditStack* stack = mainForm_.StackHolding(element)) stack->Push(make(*stack));
 }
 

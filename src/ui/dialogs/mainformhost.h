@@ -19,7 +19,7 @@ public:
     std::unique_ptr<TCanvas> CanvasFor(const TProtoNeuronio* element) override;
     void NetChanged(const TProtoNeuronio* element) override;
     void RecordEdit(const TProtoNeuronio* element,
-                    const std::function<QUndoCommand*(TEditStack&)>& make) override;
+                    const std::function<std::unique_ptr<QUndoCommand>(TEditStack&)>& make) override;
     std::string LoadModuleFile(TDados& document, TModule& module) override;
     TFormMDIWindowsList* WindowsList() override;
 

@@ -384,7 +384,8 @@ void TMultPageDlg::button_applyClick() {
         if (currentNode_ != nullptr) currentNode_->setText(0, Text(synapse->Name()));
         if (!(before == after))
             host_->RecordEdit(synapse->Source(), [&](TEditStack& stack) {
-                return new TApplyCommand(stack, synapse, std::move(before), std::move(after));
+                return std::make_unique<TApplyCommand>(stack, synapse, std::move(before),
+                                                       std::move(after));
             });
         host_->NetChanged(synapse->Source());
     } else if (currentElement_ != nullptr) {
@@ -399,7 +400,8 @@ void TMultPageDlg::button_applyClick() {
         if (shownBox_ == properties_output_ && fields.historyListEmpty) historyCleared_ = false;
         if (!(before == after))
             host_->RecordEdit(e, [&](TEditStack& stack) {
-                return new TApplyCommand(stack, e, std::move(before), std::move(after));
+                return std::make_unique<TApplyCommand>(stack, e, std::move(before),
+                                                       std::move(after));
             });
         host_->NetChanged(e);
     }

@@ -77,7 +77,8 @@ void TMultPageDlg::button_load_from_windowClick() {
     auto swap = std::make_unique<TInnerNetSwap>(*module, shown);
     swap->Apply();
     host_->RecordEdit(module, [&](TEditStack& stack) {
-        return new TInnerNetCommand(stack, QStringLiteral("Module Window"), std::move(swap));
+        return std::make_unique<TInnerNetCommand>(stack, QStringLiteral("Module Window"),
+                                                  std::move(swap));
     });
     Revalidate();
     host_->NetChanged(module);
