@@ -123,7 +123,10 @@ void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
 }
 
 void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
+    // The edit has been drawn (or the area it changed marked) already: no whole repaint.
+    pushing_ = true;
     stack_->Push(std::move(command));
+    pushing_ = false;
 }
 
 void TMDIChild::StackChanged() {
@@ -132,7 +135,7 @@ void TMDIChild::StackChanged() {
     if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
     if (document_->dragElement != nullptr && !Alive(document_->dragElement))
         document_->ForgetGesture(document_->dragElement);
-    ecra_->InvalidateAll();
+    if (!pushing_) ecra_->InvalidateAll();
     ecra_->update();
     UpdateMark();
     if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
@@ -293,6 +296,7 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
              document_->Net().ElementCounter());
     TProtoNeuronio* placed = document_->AddElement(std::move(e));
     const TRect box = placed->GlyphBox();
+    ecra_->InvalidateModel(box);
     Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Place,
                                            document_->Net().SharedElements(), placed));
     mainForm_.SetStatusText(Box(box));
@@ -324,6 +328,14 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
         return;
     mainForm_.ForgetElement(e); // hints and dialogs let go before the element leaves the net
     if (popupElement_ == e) popupElement_ = nullptr;
+    {
+        // Off the screen as the erase always took them: the synapses in the inverting pen,
+        // the glyph's area composed again.
+        auto canvas = ScreenCanvas();
+        for (const TSinapse* s : SynapsesOf(*e))
+            if (!s->IsSelfLoop()) s->Erase(*canvas);
+    }
+    ecra_->InvalidateModel(e->GlyphBox());
     // Kept by the command with its synapses, so that undo puts back the very same objects.
     Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Erase,
                                            document_->Net().SharedElements(), e));

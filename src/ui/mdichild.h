@@ -127,6 +127,7 @@ private:
     QString caption_;
     QString filePath_;
     bool changedOutside_ = false;
+    bool pushing_ = false; // a command of this window's gesture is being pushed
     std::shared_ptr<TEditStack> stack_;
     TElementSpot moveStart_;
     const TProtoNeuronio* expandedModule_ = nullptr;

@@ -24,6 +24,15 @@ protected:
         QTest::keyClick(&Ecra(), key, modifiers);
         QApplication::processEvents();
     }
+    // What the drawing shows, and whether it is what a whole repaint from the net shows.
+    bool ShowsTheNet() {
+        TEcra& ecra = Child().Ecra();
+        ecra.Compose();
+        const QImage shown = ecra.Screen().copy();
+        ecra.InvalidateAll();
+        ecra.Compose();
+        return shown == ecra.Screen();
+    }
     std::string Saved() {
         std::ostringstream out;
         EXPECT_TRUE(Child().Document().Save(out));
@@ -89,6 +98,7 @@ TEST_F(EditMenuTest, CtrlZAfterAnEraseAnsweredYesBringsBackTheElementAndItsSynap
     Click(60, 60);
     ASSERT_EQ(List().IndexOf(a), -1);
     EXPECT_EQ(b->IncomingSynapses().Count(), 0);
+    EXPECT_TRUE(ShowsTheNet()); // the erased synapses are gone from the screen too
     EXPECT_EQ(Undo()->text(), "&Undo Erase neuron");
 
     Keys(Qt::Key_Z, Qt::ControlModifier);
@@ -96,6 +106,7 @@ TEST_F(EditMenuTest, CtrlZAfterAnEraseAnsweredYesBringsBackTheElementAndItsSynap
     EXPECT_EQ(b->IncomingSynapses().Count(), 1);
     EXPECT_EQ(c->OutgoingSynapses().Item(0)->Destination(), a);
     EXPECT_EQ(Saved(), before);
+    EXPECT_TRUE(ShowsTheNet());
 
     // Both redo keys erase it again; Ctrl+Z once more brings it back.
     Keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
