@@ -2,6 +2,7 @@
 // on nets grown at random; after every one the net saves exactly the bytes recorded when the
 // stack last stood at the same place. Every kind of command takes part, hidden synapses
 // across module borders included.
+#include "appfixture.h"
 #include "model/canvas.h"
 #include "model/dados.h"
 #include "model/inputs.h"
@@ -333,6 +334,54 @@ TEST(UndoPropertyTest, SavedBytesFollowTheStackThroughRandomEditsUndosAndRedos) 
     EXPECT_EQ(kinds,
               (std::set<std::string>{"Apply", "Draw", "Erase", "Load", "Module", "Move", "Place"}));
     EXPECT_GT(hiddenStates, 100);
+}
+
+// An element placed in a module's window is referred to by a command of the outer net's stack
+// (a synapse drawn into the module to it). Undoing the placement and editing on releases the
+// element with the synapse: the outer stack must never act on them again, and is emptied.
+TEST(UndoStacksTest, AStackLetsGoOfCommandsWhoseObjectsAnotherStackReleased) {
+    TestApp();
+    std::mt19937 random(7);
+    TRandomInteraction ui(random);
+    TDados outer(&ui);
+    auto* module = static_cast<TModule*>(outer.AddElement(std::make_unique<TModule>()));
+    TProtoNeuronio* source = outer.AddElement(std::make_unique<TNeuronio>());
+    source->SetPosition(200, 0);
+    std::shared_ptr<TEditStack> outerStack = TEditStack::For(outer.Net().SharedElements());
+    std::shared_ptr<TEditStack> innerStack = TEditStack::For(module->SharedInnerNet());
+    ASSERT_NE(outerStack, innerStack);
+
+    auto* inner = static_cast<TNeuronio*>(
+        module->InnerNet().Item(module->InnerNet().AddElement(std::make_unique<TNeuronio>())));
+    innerStack->Push(std::make_unique<TElementCommand>(*innerStack, TElementCommand::TKind::Place,
+                                                       module->SharedInnerNet(), inner));
+
+    // A synapse from outside into the module, the user picking the inner neuron.
+    TNullCanvas canvas;
+    std::unique_ptr<TSynapseCommand> drawn;
+    for (int tries = 0; !drawn && tries < 20; ++tries) {
+        outer.BeginSynapse(source, source->Centre(), canvas);
+        TSynapseGesture g(source, module);
+        const TPoint at = module->Centre();
+        if (outer.EndSynapse(canvas, at.x, at.y) != nullptr) drawn = g.Command(*outerStack);
+    }
+    ASSERT_NE(drawn, nullptr);
+    outerStack->Push(std::move(drawn));
+    ASSERT_EQ(inner->IncomingSynapses().Count(), 1);
+
+    innerStack->undo(); // the inner neuron leaves the net with the hidden synapse
+    EXPECT_EQ(source->OutgoingSynapses().Count(), 1);
+    innerStack->Push(std::make_unique<TElementCommand>(
+        *innerStack, TElementCommand::TKind::Place, module->SharedInnerNet(),
+        module->InnerNet().Item(module->InnerNet().AddElement(std::make_unique<TNeuronio>()))));
+    // The placement's command is gone, and the neuron and the hidden synapse with it.
+    EXPECT_TRUE(outerStack->Stale());
+    outerStack->undo(); // acts on nothing released
+    EXPECT_EQ(source->OutgoingSynapses().Count(), 1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(outerStack->Stale());
+    EXPECT_EQ(outerStack->count(), 0);
+    EXPECT_EQ(innerStack->count(), 1);
 }
 
 } // namespace
