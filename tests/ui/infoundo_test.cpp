@@ -70,6 +70,26 @@ TEST_F(InfoUndoTest, OneApplyIsOneCommandForAllItsFields) {
     EXPECT_EQ(Child().UndoStack().index(), commands + 1);
 }
 
+TEST_F(InfoUndoTest, LoadingAModulesNetIsOneCommandAndCancellingIsNone) {
+    auto* m = static_cast<TModule*>(Add(TTool::Module, 100, 100));
+    const std::shared_ptr<TProtoLista> empty = m->SharedInnerNet();
+    const int commands = Child().UndoStack().count();
+    ShowInfo(m);
+    Press("button_load_module"); // the file dialog cancelled
+    EXPECT_EQ(Child().UndoStack().count(), commands);
+    prompter->fileAnswers.push_back(WriteFile("two.net", TwoNeuronModule()));
+    Press("button_load_module");
+    ASSERT_EQ(m->InnerNet().Count(), 2);
+    EXPECT_EQ(Find<QAction>("EditUndoItem")->text(), "&Undo Load Module");
+    const std::shared_ptr<TProtoLista> loaded = m->SharedInnerNet();
+
+    Undo();
+    EXPECT_EQ(m->SharedInnerNet(), empty);
+    EXPECT_EQ(In<QListWidget>("list_module_inputs_outputs")->count(), 0);
+    Redo();
+    EXPECT_EQ(m->SharedInnerNet(), loaded);
+}
+
 TEST_F(InfoUndoTest, WindowOnAModuleIsUndoneWithTheSynapsesAcrossItsBorder) {
     TMDIChild& first = Child();
     auto* m = static_cast<TModule*>(Add(TTool::Module, 100, 100));
