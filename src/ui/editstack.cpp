@@ -57,10 +57,14 @@ void TEditStack::Released(const void* object) {
     if (clearQueued_ || refs_.find(object) == refs_.end()) return;
     // Not at once: the release may happen inside a command of this very stack.
     clearQueued_ = true;
+    // Whether the net is as saved is known now: no command may move the stack meanwhile.
+    cleanWhenStale_ = isClean();
     QMetaObject::invokeMethod(
         this,
         [this] {
+            // Emptying a stack makes it clean; the net is no more saved than it was.
             clear();
+            if (!cleanWhenStale_) resetClean();
             clearQueued_ = false;
         },
         Qt::QueuedConnection);

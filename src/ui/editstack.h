@@ -44,6 +44,7 @@ private:
     std::unordered_map<const void*, int> refs_;
     int releaseToken_ = 0;
     bool clearQueued_ = false;
+    bool cleanWhenStale_ = true;
 };
 
 } // namespace veltra

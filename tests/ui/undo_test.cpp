@@ -381,6 +381,7 @@ TEST(UndoStacksTest, AStackLetsGoOfCommandsWhoseObjectsAnotherStackReleased) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(outerStack->Stale());
     EXPECT_EQ(outerStack->count(), 0);
+    EXPECT_FALSE(outerStack->isClean()); // still not what was saved
     EXPECT_EQ(innerStack->count(), 1);
 }
 
