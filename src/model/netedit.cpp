@@ -7,6 +7,7 @@
 #include "storage/netfile.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 #include <unordered_set>
 
@@ -15,8 +16,9 @@ namespace veltra {
 TDetachedSynapses::~TDetachedSynapses() = default;
 
 void TDetachedSynapses::Detach(const std::vector<TSinapse*>& synapses) {
+    std::unordered_set<const TSinapse*> taken;
     for (TSinapse* s : synapses) {
-        if (s == nullptr || s->Source() == nullptr || Holds(s)) continue;
+        if (s == nullptr || s->Source() == nullptr || !taken.insert(s).second) continue;
         TEntry entry;
         entry.source = s->Source();
         entry.synapse = entry.source->TakeOutgoing(s, entry.outIndex, entry.inIndex);
@@ -32,11 +34,6 @@ void TDetachedSynapses::Restore() {
     }
 }
 
-bool TDetachedSynapses::Holds(const TSinapse* synapse) const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [synapse](const TEntry& e) { return e.synapse.get() == synapse; });
-}
-
 std::vector<const TProtoNeuronio*> TDetachedSynapses::Ends() const {
     std::vector<const TProtoNeuronio*> ends;
     for (const TEntry& e : entries_) {
@@ -47,11 +44,15 @@ std::vector<const TProtoNeuronio*> TDetachedSynapses::Ends() const {
 }
 
 std::vector<TSinapse*> SynapsesOf(const TProtoNeuronio& element) {
-    std::vector<TSinapse*> synapses(element.OutgoingSynapses().begin(),
-                                    element.OutgoingSynapses().end());
+    // Each list last entry first: the lists are searched from the back, so taking a hub's many
+    // synapses out (and putting them back) stays linear.
+    const TListaSinapses& out = element.OutgoingSynapses();
+    const TListaSinapses& in = element.IncomingSynapses();
+    std::vector<TSinapse*> synapses(std::make_reverse_iterator(out.end()),
+                                    std::make_reverse_iterator(out.begin()));
     // A self-loop stands in both lists; it is taken once.
-    for (TSinapse* s : element.IncomingSynapses())
-        if (s->Source() != &element) synapses.push_back(s);
+    for (int i = in.Count() - 1; i >= 0; --i)
+        if (in.Item(i)->Source() != &element) synapses.push_back(in.Item(i));
     if (element.Kind() == TElementKind::Module) {
         std::vector<TSinapse*> border = static_cast<const TModule&>(element).BorderLinks();
         const std::unordered_set<const TSinapse*> own(synapses.begin(), synapses.end());

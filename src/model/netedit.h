@@ -31,7 +31,6 @@ public:
     // Puts back everything taken, last taken first.
     void Restore();
     bool Empty() const { return entries_.empty(); }
-    bool Holds(const TSinapse* synapse) const;
     // The elements the synapses held here were taken from (sources and destinations).
     std::vector<const TProtoNeuronio*> Ends() const;
 
