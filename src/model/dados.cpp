@@ -2,6 +2,7 @@
 
 #include "model/canvas.h"
 #include "model/module.h"
+#include "model/netedit.h"
 #include "model/netfileio.h"
 #include "model/neuronio.h"
 #include "model/releasehook.h"
@@ -31,12 +32,17 @@ void TDados::SetInteraction(TInteraction* ui) {
 }
 
 void TDados::Remove(TProtoNeuronio* element, TCanvas& canvas) {
+    ForgetGesture(element);
+    net_.Remove(element, canvas);
+}
+
+void TDados::ForgetGesture(const TProtoNeuronio* element) {
+    if (element == nullptr) return;
     if (dragElement == element) {
         dragElement = nullptr;
         dragState = TDragState::None;
     }
     if (pendingSynapse && pendingSynapse->Source() == element) pendingSynapse.reset();
-    net_.Remove(element, canvas);
 }
 
 bool TDados::Save(std::ostream& out) {
@@ -54,7 +60,8 @@ std::string TDados::Load(std::istream& in) {
     return resolved ? std::string() : std::string(UnresolvedSynapseText);
 }
 
-std::string TDados::LoadModuleFile(TModule& module, std::istream& in) {
+std::string TDados::LoadModuleFile(TModule& module, std::istream& in,
+                                   std::unique_ptr<TInnerNetSwap>* swap) {
     TNetReader reader(in);
     std::string header;
     reader.ReadLine(header); // the net header line, not compared
@@ -67,7 +74,12 @@ std::string TDados::LoadModuleFile(TModule& module, std::istream& in) {
     // Too deep: nothing of it is taken, the module keeps its inner net.
     if (errorText == ModuleDepthText()) return errorText;
     // A fresh list can never hold the module itself, nor nest too deeply now.
-    module.SetInnerNet(std::move(inner), *ui_);
+    if (swap == nullptr) {
+        module.SetInnerNet(std::move(inner), *ui_);
+    } else if (module.MayTakeInnerNet(inner, *ui_)) {
+        *swap = std::make_unique<TInnerNetSwap>(module, std::move(inner));
+        (*swap)->Apply();
+    }
     if (!errorText.empty()) return errorText;
     return FinishModule(module);
 }

@@ -14,6 +14,7 @@
 
 namespace veltra {
 
+class TInnerNetSwap;
 class TModule;
 
 enum class TDragState : unsigned char { None = 0, Moving = 1, Drawing = 2 };
@@ -48,6 +49,8 @@ public:
     }
     // Also forgets the element as the drag element.
     void Remove(TProtoNeuronio* element, TCanvas& canvas);
+    // Ends a gesture on the element (it is leaving the net).
+    void ForgetGesture(const TProtoNeuronio* element);
     void BringToFront(TProtoNeuronio* element) { net_.BringToFront(element); }
     TProtoLista& Elements() { return net_.Elements(); }
     void SetElements(std::shared_ptr<TProtoLista> list) { net_.SetElements(std::move(list)); }
@@ -62,8 +65,11 @@ public:
     // has already said so through the interaction).
     std::string Load(std::istream& in);
     // Reads one element list block (after the file's first line) into a new inner net of
-    // the module, then finishes it.
-    std::string LoadModuleFile(TModule& module, std::istream& in);
+    // the module, then finishes it. With `swap`, the old inner net and the synapses across its
+    // border are kept there (undo puts them back) instead of being released; it stays null
+    // when the inner net was not replaced.
+    std::string LoadModuleFile(TModule& module, std::istream& in,
+                               std::unique_ptr<TInnerNetSwap>* swap = nullptr);
     // The part of LoadModuleFile that runs when no file was chosen: attach glyphs and
     // resolve synapses of the module's present inner net.
     std::string FinishModule(TModule& module);

@@ -36,6 +36,31 @@ void TListaSinapses::Remove(const TSinapse* synapse) {
     }
 }
 
+int TListaSinapses::IndexOf(const TSinapse* synapse) const {
+    auto it = std::find(items_.rbegin(), items_.rend(), synapse);
+    return it == items_.rend() ? -1 : static_cast<int>(std::distance(it, items_.rend())) - 1;
+}
+
+std::unique_ptr<TSinapse> TListaSinapses::Take(const TSinapse* synapse) {
+    auto it = std::find(items_.rbegin(), items_.rend(), synapse);
+    if (it == items_.rend()) return nullptr;
+    items_.erase(std::next(it).base());
+    if (!owning_) return nullptr;
+    auto own = std::find_if(owned_.rbegin(), owned_.rend(),
+                            [synapse](const auto& p) { return p.get() == synapse; });
+    if (own == owned_.rend()) return nullptr;
+    std::unique_ptr<TSinapse> taken = std::move(*own);
+    owned_.erase(std::next(own).base());
+    return taken;
+}
+
+void TListaSinapses::Insert(int index, TSinapse* synapse, std::unique_ptr<TSinapse> owned) {
+    const auto at = static_cast<std::ptrdiff_t>(
+        std::clamp<std::size_t>(static_cast<std::size_t>(std::max(index, 0)), 0, items_.size()));
+    items_.insert(items_.begin() + at, synapse);
+    if (owning_ && owned) owned_.push_back(std::move(owned));
+}
+
 void TListaSinapses::Clear() {
     items_.clear();
     owned_.clear();

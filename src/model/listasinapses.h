@@ -34,6 +34,13 @@ public:
     void Remove(const TSinapse* synapse);
     // Releases (owning) or forgets every entry.
     void Clear();
+    // The entry's place in list order, -1 when it is not there.
+    int IndexOf(const TSinapse* synapse) const;
+    // Takes the entry out without releasing it: an owning list hands the synapse over, a
+    // referring one returns null. Undo keeps the synapse to put it back where it was.
+    std::unique_ptr<TSinapse> Take(const TSinapse* synapse);
+    // Puts an entry back at `index` (clamped to the list), owning or referring as the list is.
+    void Insert(int index, TSinapse* synapse, std::unique_ptr<TSinapse> owned = nullptr);
 
     void FireAll() const;
     // One node per synapse whose ends are both not modules (Info dialog branch).

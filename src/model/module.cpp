@@ -142,9 +142,7 @@ void TModule::Reset() {
     inner_->ResetAll();
 }
 
-bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
-    if (!list) list = std::make_shared<TProtoLista>();
-    if (list == inner_) return true;
+bool TModule::MayTakeInnerNet(const std::shared_ptr<TProtoLista>& list, TInteraction& ui) {
     if (list->ContainsDeep(this)) {
         ui.ShowMessage(ModuleCycleText);
         return false;
@@ -155,9 +153,22 @@ bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
         ui.ShowMessage(ModuleDepthText());
         return false;
     }
+    return true;
+}
+
+bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
+    if (!list) list = std::make_shared<TProtoLista>();
+    if (list == inner_) return true;
+    if (!MayTakeInnerNet(list, ui)) return false;
     DropBorderLinks();
     inner_ = std::move(list);
     return true;
+}
+
+std::shared_ptr<TProtoLista> TModule::SwapInnerNet(std::shared_ptr<TProtoLista> list) {
+    if (!list) list = std::make_shared<TProtoLista>();
+    std::swap(inner_, list);
+    return list;
 }
 
 std::vector<TProtoNeuronio*> TModule::ListInner(bool neuronsOnly) const {
@@ -181,22 +192,26 @@ void CollectInside(const TProtoLista& list, std::unordered_set<const TProtoNeuro
 }
 } // namespace
 
-void TModule::DropBorderLinks() {
+std::vector<TSinapse*> TModule::BorderLinks() const {
     std::unordered_set<const TProtoNeuronio*> inside;
     CollectInside(*inner_, inside);
-    for (const TProtoNeuronio* constElement : inside) {
-        auto* e = const_cast<TProtoNeuronio*>(constElement);
-        const std::vector<TSinapse*> incoming(e->IncomingSynapses().begin(),
-                                              e->IncomingSynapses().end());
-        for (TSinapse* s : incoming)
-            if (s->Source() != nullptr && !inside.count(s->Source()))
-                s->Source()->ReleaseOutgoing(s);
-        const std::vector<TSinapse*> outgoing(e->OutgoingSynapses().begin(),
-                                              e->OutgoingSynapses().end());
-        for (TSinapse* s : outgoing)
-            if (s->Destination() != nullptr && !inside.count(s->Destination()))
-                e->ReleaseOutgoing(s);
+    std::vector<TSinapse*> links;
+    std::unordered_set<const TSinapse*> seen;
+    for (const TProtoNeuronio* e : inside) {
+        for (TSinapse* s : e->IncomingSynapses())
+            if (s->Source() != nullptr && !inside.count(s->Source()) && seen.insert(s).second)
+                links.push_back(s);
+        for (TSinapse* s : e->OutgoingSynapses())
+            if (s->Destination() != nullptr && !inside.count(s->Destination()) &&
+                seen.insert(s).second)
+                links.push_back(s);
     }
+    return links;
+}
+
+void TModule::DropBorderLinks() {
+    for (TSinapse* s : BorderLinks())
+        s->Source()->ReleaseOutgoing(s);
 }
 
 } // namespace veltra

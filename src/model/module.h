@@ -46,6 +46,15 @@ public:
     // otherwise the hidden synapses into and out of the old inner net are released.
     bool SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui);
 
+    // The checks of SetInnerNet alone (with their messages): whether `list` may become the
+    // inner net.
+    bool MayTakeInnerNet(const std::shared_ptr<TProtoLista>& list, TInteraction& ui);
+    // Puts `list` in as the inner net and returns the old one, touching no synapse: the
+    // caller has taken the synapses across the border out first (undo keeps them).
+    std::shared_ptr<TProtoLista> SwapInnerNet(std::shared_ptr<TProtoLista> list);
+    // Every synapse joining an element inside this module (at any depth) to one outside it.
+    std::vector<TSinapse*> BorderLinks() const;
+
     // Inner neurons (and inputs, unless neuronsOnly), in inner list order.
     std::vector<TProtoNeuronio*> ListInner(bool neuronsOnly) const;
     // Releases every synapse joining an element inside this module (at any depth) to one

@@ -54,6 +54,12 @@ std::string TOutputs::LoadBody(TNetReader& in, int) {
     return {};
 }
 
+void TOutputs::RestoreLog(const std::vector<std::string>& texts) {
+    valueLog_.Clear();
+    for (const std::string& text : texts)
+        valueLog_.Append(text);
+}
+
 void TOutputs::SetLogKept(bool kept) {
     logKept_ = kept;
     if (!kept) valueLog_.Clear();

@@ -41,6 +41,8 @@ public:
     void SetLogKept(bool kept);
     // Keeps the first n logged values (a run taken back to an earlier step).
     void TruncateLog(std::size_t n) { valueLog_.Truncate(n); }
+    // The log made of these texts again (undoing a cleared history).
+    void RestoreLog(const std::vector<std::string>& texts);
     const TInfinito& Received() const { return received_; }
 
 private:

@@ -78,6 +78,11 @@ std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element)
     return taken;
 }
 
+void TProtoLista::Insert(int index, std::unique_ptr<TProtoNeuronio> element) {
+    const std::size_t at = std::min(static_cast<std::size_t>(std::max(index, 0)), items_.size());
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(element));
+}
+
 bool TProtoLista::ContainsDeep(const TProtoNeuronio* element) const {
     for (const auto& e : items_) {
         if (e.get() == element) return true;

@@ -35,6 +35,8 @@ public:
     TProtoNeuronio* ElementById(std::int32_t id) const;
     // Takes the element out of the list without releasing it.
     std::unique_ptr<TProtoNeuronio> Take(const TProtoNeuronio* element);
+    // Puts an element back at `index` (clamped to the list), where undo found it.
+    void Insert(int index, std::unique_ptr<TProtoNeuronio> element);
     // True when the element stands in this list or in a module's inner net within it.
     bool ContainsDeep(const TProtoNeuronio* element) const;
 

@@ -261,6 +261,27 @@ void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     outgoing_.Remove(synapse);
 }
 
+std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, int& outIndex,
+                                                       int& inIndex) {
+    outIndex = outgoing_.IndexOf(synapse);
+    inIndex = -1;
+    if (outIndex < 0) return nullptr;
+    if (TProtoNeuronio* destination = synapse->Destination()) {
+        inIndex = destination->incoming_.IndexOf(synapse);
+        if (inIndex >= 0) destination->incoming_.Take(synapse);
+    }
+    return outgoing_.Take(synapse);
+}
+
+TSinapse* TProtoNeuronio::PutBackOutgoing(std::unique_ptr<TSinapse> synapse, int outIndex,
+                                          int inIndex) {
+    TSinapse* raw = synapse.get();
+    outgoing_.Insert(outIndex, raw, std::move(synapse));
+    if (inIndex >= 0 && raw->Destination() != nullptr)
+        raw->Destination()->incoming_.Insert(inIndex, raw);
+    return raw;
+}
+
 void TProtoNeuronio::MoveTo(TCanvas& canvas, int px, int py) {
     MoveBoxTo(canvas, ShiftCoordinate(px, -(Width() / 2)), ShiftCoordinate(py, -(Height() / 2)),
               {px, py});

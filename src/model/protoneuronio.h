@@ -120,6 +120,11 @@ public:
     // Releases one synapse of this element's outgoing list and takes it out of its
     // destination's incoming list (no drawing).
     void ReleaseOutgoing(TSinapse* synapse);
+    // Takes one synapse of the outgoing list out of it and out of its destination's incoming
+    // list without releasing it, telling where it stood in each (-1: not there).
+    std::unique_ptr<TSinapse> TakeOutgoing(const TSinapse* synapse, int& outIndex, int& inIndex);
+    // The inverse of TakeOutgoing: the synapse goes back to the places it held.
+    TSinapse* PutBackOutgoing(std::unique_ptr<TSinapse> synapse, int outIndex, int inIndex);
 
     // Follows a drag or an Info dialog position: glyph centred on (px, py), synapse ends
     // moved, old and new glyph areas invalidated, synapses erased and drawn again.

@@ -2,6 +2,8 @@
 
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
+#include "ui/editmenu.h"
+#include "ui/editstack.h"
 #include "ui/exportimage.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
@@ -24,13 +26,14 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoGroup>
 #include <algorithm>
 
 namespace veltra {
 
 TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
     : prompter_(prompter ? std::move(prompter) : std::make_unique<TQtPrompter>()),
-      mdiArea_(new QMdiArea(this)) {
+      mdiArea_(new QMdiArea(this)), undoGroup_(new QUndoGroup(this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("VELTRA"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/veltra.svg")));
@@ -113,6 +116,8 @@ void TMainForm::BuildMenus() {
         item(file, "FileExitItem", QStringLiteral("Exit"), QStringLiteral("Exit the application"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
+
+    AddEditMenu(*menuBar(), *undoGroup_);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));
@@ -331,6 +336,8 @@ void TMainForm::UpdateMenuItems() {
          {"FileCloseItem", "FileSaveItem", "FileSaveAsItem", "FileExportImageItem"})
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(any);
     saveBtn_->setEnabled(any);
+    TMDIChild* active = ActiveChild();
+    undoGroup_->setActiveStack(active != nullptr ? &active->UndoStack() : nullptr);
     RebuildWindowMenu();
 }
 

@@ -19,10 +19,12 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class QUndoGroup;
 
 namespace veltra {
 
 class TDados;
+class TEditStack;
 class TMDIChild;
 class TModule;
 class TPrompter;
@@ -87,6 +89,14 @@ public:
     void ShowNetBrowser(TProtoNeuronio* element, TDados& document);
     // Reads a module's inner net from a file the user picks; returns the error text.
     std::string LoadModuleFile(TDados& document, TModule& module);
+    // The undo stacks of the drawing windows; the active window's is the active one, which
+    // the Edit menu's Undo and Redo follow.
+    QUndoGroup& UndoGroup() { return *undoGroup_; }
+    // The stack of the window whose net holds the element: at its top level first, else
+    // inside a module; null when no open window holds it.
+    TEditStack* StackHolding(const TProtoNeuronio* element) const;
+    // Some stack moved: the Info dialog lets go of what left the nets and shows the rest.
+    void NetStackChanged();
     // Every window lets go of the element before it is released.
     void ForgetElement(const TProtoNeuronio* element);
     // An expanded view was edited: the nets that hold the module are changed too.
@@ -128,6 +138,7 @@ private:
     std::unique_ptr<TPrompter> prompter_;
     TSingleWindows windows_;
     QMdiArea* mdiArea_;
+    QUndoGroup* undoGroup_;
     QPointer<TMDIChild> firstChild_;
     QPointer<QMdiSubWindow> lastPlaced_;
     QLineEdit* weightBox_ = nullptr;

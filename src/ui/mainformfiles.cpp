@@ -2,9 +2,12 @@
 // of drawing windows.
 #include "model/dados.h"
 #include "model/module.h"
+#include "model/netedit.h"
 #include "storage/atomicsave.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/ecra.h"
+#include "ui/editcommands.h"
+#include "ui/editstack.h"
 #include "ui/guard.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -255,10 +258,33 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
     if (!ReadFile(fileName, content, why))
         return QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why).toStdString();
     std::istringstream in(content);
-    const std::string errorText = document.LoadModuleFile(module, in);
-    // The old inner net and the synapses across the module's border may be gone.
+    std::unique_ptr<TInnerNetSwap> swap;
+    const std::string errorText = document.LoadModuleFile(module, in, &swap);
+    // The old inner net and the synapses across the module's border are kept by the command.
+    if (swap) {
+        if (TEditStack* stack = StackHolding(&module))
+            stack->Push(std::make_unique<TInnerNetCommand>(*stack, QStringLiteral("Load Module"),
+                                                           std::move(swap)));
+    }
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;
+}
+
+TEditStack* TMainForm::StackHolding(const TProtoNeuronio* element) const {
+    for (int i = 0; i < ChildCount(); ++i)
+        if (ChildAt(i)->Document().Elements().IndexOf(element) >= 0)
+            return &ChildAt(i)->UndoStack();
+    for (int i = 0; i < ChildCount(); ++i)
+        if (ChildAt(i)->Document().Elements().ContainsDeep(element))
+            return &ChildAt(i)->UndoStack();
+    return nullptr;
+}
+
+void TMainForm::NetStackChanged() {
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) {
+        info->Revalidate();
+        info->FollowNet(false);
+    }
 }
 
 std::vector<const TProtoLista*> TMainForm::OpenNets() {

@@ -9,6 +9,8 @@
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
+#include "ui/editcommands.h"
+#include "ui/editstack.h"
 #include "ui/glyphimages.h"
 #include "ui/guard.h"
 #include "ui/hint.h"
@@ -24,6 +26,8 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QScrollBar>
+#include <QUndoGroup>
+#include <algorithm>
 #include <exception>
 
 namespace veltra {
@@ -71,6 +75,7 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     connect(&timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
     BuildMenus();
     SetCaption(caption);
+    BindStack();
 }
 
 TMDIChild::~TMDIChild() {
@@ -91,11 +96,56 @@ void TMDIChild::SetFilePath(const QString& path) {
     if (QWidget* frame = parentWidget()) frame->setToolTip(QDir::toNativeSeparators(filePath_));
 }
 
+bool TMDIChild::Modified() const {
+    return changedOutside_ || !stack_->isClean();
+}
+
 void TMDIChild::SetModified(bool modified) {
-    modified_ = modified;
-    setWindowModified(modified);
+    changedOutside_ = modified;
+    if (!modified) stack_->setClean();
+    UpdateMark();
     if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
     if (modified) emit Edited();
+}
+
+void TMDIChild::UpdateMark() {
+    setWindowModified(Modified());
+}
+
+void TMDIChild::BindStack() {
+    if (stack_) disconnect(stack_.get(), nullptr, this, nullptr);
+    stack_ = TEditStack::For(document_->Net().SharedElements());
+    mainForm_.UndoGroup().addStack(stack_.get());
+    connect(stack_.get(), &QUndoStack::indexChanged, this, [this] { StackChanged(); });
+    connect(stack_.get(), &QUndoStack::cleanChanged, this, [this] { UpdateMark(); });
+    UpdateMark();
+}
+
+void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
+    document_->SetElements(std::move(list));
+    BindStack();
+    mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
+}
+
+void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
+    // The edit has been drawn (or the area it changed marked) already: no whole repaint.
+    pushing_ = true;
+    stack_->Push(std::move(command));
+    pushing_ = false;
+}
+
+void TMDIChild::StackChanged() {
+    // What left the net (an erase, an undone placement) is let go of here.
+    if (hintElement_ != nullptr && !Alive(hintElement_)) ForgetElement(hintElement_);
+    if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
+    if (document_->dragElement != nullptr && !Alive(document_->dragElement))
+        document_->ForgetGesture(document_->dragElement);
+    if (!pushing_) ecra_->InvalidateAll();
+    ecra_->update();
+    UpdateMark();
+    if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+    emit Edited();
+    mainForm_.NetStackChanged();
 }
 
 void TMDIChild::BuildMenus() {
@@ -258,9 +308,10 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
     TProtoNeuronio* placed = document_->AddElement(std::move(e));
     const TRect box = placed->GlyphBox();
     ecra_->InvalidateModel(box);
+    Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Place,
+                                           document_->Net().SharedElements(), placed));
     mainForm_.SetStatusText(Box(box));
     mainForm_.FocusWeightBox();
-    SetModified(true);
 }
 
 void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
@@ -269,6 +320,7 @@ void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
 }
 
 void TMDIChild::MoverElemento(TProtoNeuronio* e) {
+    moveStart_ = SpotOf(document_->Elements(), *e);
     document_->dragState = TDragState::Moving;
     document_->dragElement = e;
     document_->BringToFront(e);
@@ -283,15 +335,19 @@ void TMDIChild::InfoElemento(TProtoNeuronio* e) {
 void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     const TPoint at = e->GetPosition();
     if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
-    const TRect box = e->GlyphBox();
-    mainForm_.ForgetElement(e); // hints and dialogs let go before the element is released
-    {
-        auto canvas = ScreenCanvas();
-        document_->Remove(e, *canvas);
-    }
+    mainForm_.ForgetElement(e); // hints and dialogs let go before the element leaves the net
     if (popupElement_ == e) popupElement_ = nullptr;
-    ecra_->InvalidateModel(box);
-    SetModified(true);
+    {
+        // Off the screen as the erase always took them: the synapses in the inverting pen,
+        // the glyph's area composed again.
+        auto canvas = ScreenCanvas();
+        for (const TSinapse* s : SynapsesOf(*e))
+            if (!s->IsSelfLoop()) s->Erase(*canvas);
+    }
+    ecra_->InvalidateModel(e->GlyphBox());
+    // Kept by the command with its synapses, so that undo puts back the very same objects.
+    Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Erase,
+                                           document_->Net().SharedElements(), e));
 }
 
 void TMDIChild::EcraMouseMove(int x, int y) {
@@ -303,7 +359,6 @@ void TMDIChild::EcraMouseMove(int x, int y) {
             document_->dragElement->MoveTo(*canvas, x, y);
             canvas.reset();
             mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
-            SetModified(true);
             ecra_->update();
         } else if (document_->dragState == TDragState::Drawing) {
             mainForm_.SetStatusText(QStringLiteral("Synapse: %1:%2state:%3")
@@ -323,11 +378,20 @@ void TMDIChild::EcraMouseUp(int x, int y) {
         if (document_->dragState == TDragState::Drawing) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
+            const TSynapseGesture gesture(document_->dragElement, document_->ElementAt(x, y));
             if (document_->EndSynapse(*canvas, x, y) != nullptr) {
+                canvas.reset();
+                if (auto command = gesture.Command(*stack_)) Push(std::move(command));
                 mainForm_.FocusWeightBox();
-                SetModified(true);
             }
             ecra_->update();
+        } else if (document_->dragState == TDragState::Moving &&
+                   document_->dragElement != nullptr) {
+            TProtoNeuronio* e = document_->dragElement;
+            const TElementSpot end = SpotOf(document_->Elements(), *e);
+            if (end.index != moveStart_.index || end.x != moveStart_.x || end.y != moveStart_.y)
+                Push(std::make_unique<TMoveCommand>(*stack_, document_->Net().SharedElements(), e,
+                                                    moveStart_, end));
         }
     });
     document_->dragState = TDragState::None;
@@ -355,7 +419,7 @@ void TMDIChild::EcraDblClick(int x, int y) {
         if (module == nullptr) return;
         mainForm_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
         TMDIChild* view = mainForm_.CreateMDIChild(QString::fromStdString(module->Label()));
-        view->Document().SetElements(module->SharedInnerNet());
+        view->ShowList(module->SharedInnerNet());
         view->SetExpandedModule(module);
         view->Ecra().InvalidateAll();
     });
@@ -364,10 +428,10 @@ void TMDIChild::EcraDblClick(int x, int y) {
 void TMDIChild::LoadModuleFromPopup() {
     auto* module = dynamic_cast<TModule*>(popupElement_);
     if (module == nullptr || !Alive(module)) return;
+    // A module read in is an edit of the stack holding the module (this window's).
     const std::string error = mainForm_.LoadModuleFile(*document_, *module);
     if (!error.empty()) mainForm_.Prompter().Message(this, QString::fromStdString(error));
     ecra_->InvalidateAll();
-    SetModified(true);
 }
 
 // --- hints ------------------------------------------------------------------------------
@@ -425,6 +489,7 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
     }
     if (popupElement_ == e) popupElement_ = nullptr;
     if (expandedModule_ == e) expandedModule_ = nullptr;
+    document_->ForgetGesture(e);
 }
 
 void TMDIChild::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/dados.h"
+#include "model/netedit.h"
 #include "ui/toolbar.h"
 
 #include <QPoint>
@@ -15,10 +16,12 @@
 
 class QActionGroup;
 class QMenu;
+class QUndoCommand;
 
 namespace veltra {
 
 class TEcra;
+class TEditStack;
 class THint;
 class TMainForm;
 class TQtCanvas;
@@ -38,9 +41,16 @@ public:
     // tooltip, however the file was named when it was opened.
     QString FilePath() const { return filePath_; }
     void SetFilePath(const QString& path);
-    bool Modified() const { return modified_; }
-    // Marking the net modified also tells Edited (the run history drops the steps after it).
+    // Unsaved changes: the undo stack is away from where it was saved, or the net was changed
+    // from outside the stack (an expanded module's window edited the module).
+    bool Modified() const;
+    // Not modified: the stack's present state becomes the saved one. Modified: a change from
+    // outside the stack, which also tells Edited (the run history drops the steps after it).
     void SetModified(bool modified);
+    // The undo stack of the list this window shows (shared with every window showing it).
+    TEditStack& UndoStack() { return *stack_; }
+    // Shows another list (a module's inner net) and takes that list's stack.
+    void ShowList(std::shared_ptr<TProtoLista> list);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
     const TProtoNeuronio* ExpandedModule() const { return expandedModule_; }
     void SetExpandedModule(const TProtoNeuronio* module) { expandedModule_ = module; }
@@ -97,6 +107,11 @@ private:
     void HideHintFor(TProtoNeuronio* e);
     void BuildMenus();
     void ChooseFromPopup(TTool tool, QAction* item);
+    void BindStack();
+    // The stack moved (an edit, an undo, a redo): repaint, drop what left the net, tell.
+    void StackChanged();
+    void UpdateMark();
+    void Push(std::unique_ptr<QUndoCommand> command);
     void LoadModuleFromPopup();
     bool Alive(const TProtoNeuronio* e);
     // Runs a handler so that no exception reaches the event loop: the message is shown
@@ -113,7 +128,10 @@ private:
     QTimer timer2_;
     QString caption_;
     QString filePath_;
-    bool modified_ = false;
+    bool changedOutside_ = false;
+    bool pushing_ = false; // a command of this window's gesture is being pushed
+    std::shared_ptr<TEditStack> stack_;
+    TElementSpot moveStart_;
     const TProtoNeuronio* expandedModule_ = nullptr;
 
     TProtoNeuronio* hintElement_ = nullptr;

@@ -4,6 +4,7 @@ target_sources(ui_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/infotestsupport.h
   ${CMAKE_CURRENT_LIST_DIR}/infodialog_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/infovalues_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/infoundo_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modio_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/moduleeditor_test.cpp
 )

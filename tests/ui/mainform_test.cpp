@@ -323,7 +323,8 @@ TEST_F(MainFormTest, MenusAndSpeedBarCarryTheirCaptionsHintsAndShortcuts) {
     QStringList menus;
     for (QAction* a : main->menuBar()->actions())
         menus << a->text() + "|" + a->statusTip();
-    EXPECT_EQ(menus, (QStringList{"File|File related commands", "Run|", "View|",
+    EXPECT_EQ(menus, (QStringList{"File|File related commands",
+                                  "&Edit|Undo and redo the edits of the net", "Run|", "View|",
                                   "Window|Window related commands such as Tile and Cascade",
                                   "Help|Help topics"}));
     // A highlighted item's hint reaches the status bar.

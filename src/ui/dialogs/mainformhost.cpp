@@ -4,6 +4,7 @@
 #include "model/dados.h"
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/ecra.h"
+#include "ui/editstack.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/qtcanvas.h"
@@ -50,8 +51,13 @@ void TMainFormInfoHost::NetChanged(const TProtoNeuronio* element) {
         if (element == nullptr || !child->Document().Elements().ContainsDeep(element)) continue;
         child->Ecra().InvalidateAll();
         child->Ecra().update();
-        child->SetModified(true);
     }
+}
+
+void TMainFormInfoHost::RecordEdit(
+    const TProtoNeuronio* element,
+    const std::function<std::unique_ptr<QUndoCommand>(TEditStack&)>& make) {
+    if (TEditStack* stack = mainForm_.StackHolding(element)) stack->Push(make(*stack));
 }
 
 std::string TMainFormInfoHost::LoadModuleFile(TDados& document, TModule& module) {

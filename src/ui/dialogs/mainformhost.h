@@ -18,6 +18,8 @@ public:
     TDados* ActiveDocument() override;
     std::unique_ptr<TCanvas> CanvasFor(const TProtoNeuronio* element) override;
     void NetChanged(const TProtoNeuronio* element) override;
+    void RecordEdit(const TProtoNeuronio* element,
+                    const std::function<std::unique_ptr<QUndoCommand>(TEditStack&)>& make) override;
     std::string LoadModuleFile(TDados& document, TModule& module) override;
     TFormMDIWindowsList* WindowsList() override;
 

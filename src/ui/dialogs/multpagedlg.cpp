@@ -4,6 +4,7 @@
 #include "model/dados.h"
 #include "model/inputs.h"
 #include "model/module.h"
+#include "model/netedit.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/protolista.h"
@@ -13,6 +14,7 @@
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
 #include "ui/dialogs/sequencebytes.h"
+#include "ui/editcommands.h"
 #include "ui/guard.h"
 #include "ui/prompter.h"
 
@@ -374,18 +376,33 @@ void TMultPageDlg::button_applyClick() {
     const TInfoFields fields = CollectFields();
     if ((currentSynapse_ != nullptr || currentElement_ != nullptr) && !NumbersRead(fields)) return;
     button_apply_->setEnabled(false);
-    if (currentSynapse_ != nullptr) {
-        currentSynapse_->ApplyInfo(fields);
-        if (currentNode_ != nullptr) currentNode_->setText(0, Text(currentSynapse_->Name()));
-        host_->NetChanged(currentSynapse_->Source());
+    // Every field of one Apply is one undo command, made only when something changed.
+    if (TSinapse* synapse = currentSynapse_) {
+        TSynapseState before = TSynapseState::Of(*synapse);
+        synapse->ApplyInfo(fields);
+        TSynapseState after = TSynapseState::Of(*synapse);
+        if (currentNode_ != nullptr) currentNode_->setText(0, Text(synapse->Name()));
+        if (!(before == after))
+            host_->RecordEdit(synapse->Source(), [&](TEditStack& stack) {
+                return std::make_unique<TApplyCommand>(stack, synapse, std::move(before),
+                                                       std::move(after));
+            });
+        host_->NetChanged(synapse->Source());
     } else if (currentElement_ != nullptr) {
         TProtoNeuronio* e = currentElement_;
+        TElementState before = TElementState::Of(*e);
         {
             std::unique_ptr<TCanvas> canvas = host_->CanvasFor(e);
             e->ApplyInfo(fields, *canvas);
         }
+        TElementState after = TElementState::Of(*e);
         if (currentNode_ != nullptr) currentNode_->setText(0, Text(e->Label()));
         if (shownBox_ == properties_output_ && fields.historyListEmpty) historyCleared_ = false;
+        if (!(before == after))
+            host_->RecordEdit(e, [&](TEditStack& stack) {
+                return std::make_unique<TApplyCommand>(stack, e, std::move(before),
+                                                       std::move(after));
+            });
         host_->NetChanged(e);
     }
     FollowNet(true);

@@ -2,11 +2,13 @@
 // elements, synapses and windows that go away.
 #include "model/dados.h"
 #include "model/module.h"
+#include "model/netedit.h"
 #include "model/protolista.h"
 #include "ui/dialogs/liveobjects.h"
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/multpagedlgnodes.h"
+#include "ui/editcommands.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>
@@ -68,7 +70,16 @@ void TMultPageDlg::button_load_from_windowClick() {
     if (document == nullptr) return;
     host_->Prompter().Message(this, QStringLiteral("Janela escolhida:") + caption);
     // Refused (with a message) when that net holds the module, at any depth.
-    if (!module->SetInnerNet(document->Net().SharedElements(), host_->Interaction())) return;
+    const std::shared_ptr<TProtoLista>& shown = document->Net().SharedElements();
+    if (shown == module->SharedInnerNet()) return;
+    if (!module->MayTakeInnerNet(shown, host_->Interaction())) return;
+    // The old inner net and the synapses across its border are kept by the undo command.
+    auto swap = std::make_unique<TInnerNetSwap>(*module, shown);
+    swap->Apply();
+    host_->RecordEdit(module, [&](TEditStack& stack) {
+        return std::make_unique<TInnerNetCommand>(stack, QStringLiteral("Module Window"),
+                                                  std::move(swap));
+    });
     Revalidate();
     host_->NetChanged(module);
 }

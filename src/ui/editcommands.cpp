@@ -1,0 +1,208 @@
+#include "ui/editcommands.h"
+
+#include "model/module.h"
+#include "model/neuronio.h"
+#include "model/protolista.h"
+#include "ui/editstack.h"
+
+#include <algorithm>
+
+namespace veltra {
+
+namespace {
+QString KindText(const TProtoNeuronio& element) {
+    return QString::fromLatin1(KindName(element.Kind()));
+}
+
+void AddEnds(const TDetachedSynapses& synapses, std::vector<const void*>& out) {
+    for (const TProtoNeuronio* e : synapses.Ends())
+        out.push_back(e);
+}
+} // namespace
+
+TEditCommand::TEditCommand(TEditStack& stack, const QString& text, bool done)
+    : QUndoCommand(text), stack_(stack), skipRedo_(done) {}
+
+TEditCommand::~TEditCommand() {
+    DropRefs();
+}
+
+void TEditCommand::DropRefs() {
+    for (const void* object : refs_)
+        stack_.Unrefer(object);
+    refs_.clear();
+}
+
+void TEditCommand::Recount() {
+    for (const void* object : refs_)
+        stack_.Unrefer(object);
+    refs_.clear();
+    Refs(refs_);
+    for (const void* object : refs_)
+        stack_.Refer(object);
+}
+
+void TEditCommand::undo() {
+    if (stack_.Stale()) return;
+    Undo();
+    Recount();
+}
+
+void TEditCommand::redo() {
+    if (stack_.Stale()) return;
+    if (skipRedo_)
+        skipRedo_ = false;
+    else
+        Redo();
+    Recount();
+}
+
+// --- placing and erasing ---------------------------------------------------------------------
+
+TElementCommand::TElementCommand(TEditStack& stack, TKind kind, std::shared_ptr<TProtoLista> list,
+                                 TProtoNeuronio* element)
+    : TEditCommand(stack,
+                   (kind == TKind::Place ? QStringLiteral("Place ") : QStringLiteral("Erase ")) +
+                       KindText(*element),
+                   kind == TKind::Place),
+      kind_(kind), place_(std::move(list), element) {}
+
+void TElementCommand::Undo() {
+    if (kind_ == TKind::Place)
+        place_.Detach();
+    else
+        place_.Restore();
+}
+
+void TElementCommand::Redo() {
+    if (kind_ == TKind::Place)
+        place_.Restore();
+    else
+        place_.Detach();
+}
+
+void TElementCommand::Refs(std::vector<const void*>& out) const {
+    out.push_back(place_.Element());
+    AddEnds(place_.Synapses(), out);
+}
+
+// --- moving ----------------------------------------------------------------------------------
+
+TMoveCommand::TMoveCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,
+                           TProtoNeuronio* element, TElementSpot before, TElementSpot after)
+    : TEditCommand(stack, QStringLiteral("Move ") + KindText(*element), true),
+      list_(std::move(list)), element_(element), before_(before), after_(after) {}
+
+void TMoveCommand::Undo() {
+    PutAt(*list_, *element_, before_);
+}
+
+void TMoveCommand::Redo() {
+    PutAt(*list_, *element_, after_);
+}
+
+void TMoveCommand::Refs(std::vector<const void*>& out) const {
+    out.push_back(element_);
+}
+
+// --- synapses --------------------------------------------------------------------------------
+
+TSynapseCommand::TSynapseCommand(TEditStack& stack, std::vector<TSinapse*> made, TNeuronio* looped)
+    : TEditCommand(stack, QStringLiteral("Draw Synapse"), true), made_(std::move(made)),
+      looped_(looped) {}
+
+void TSynapseCommand::Undo() {
+    // The last made first: each list gives back its entries in the reverse of their order.
+    taken_.Detach({made_.rbegin(), made_.rend()});
+    if (looped_ != nullptr) looped_->SetLoop(false);
+}
+
+void TSynapseCommand::Redo() {
+    taken_.Restore();
+    if (looped_ != nullptr) looped_->SetLoop(true);
+}
+
+void TSynapseCommand::Refs(std::vector<const void*>& out) const {
+    for (const TSinapse* s : made_) {
+        out.push_back(s);
+        out.push_back(s->Source());
+        out.push_back(s->Destination());
+    }
+    if (looped_ != nullptr) out.push_back(looped_);
+}
+
+TSynapseGesture::TSynapseGesture(TProtoNeuronio* source, TProtoNeuronio* destination)
+    : source_(source), destination_(destination) {
+    if (source_ != nullptr) outBefore_ = source_->OutgoingSynapses().Count();
+    if (destination_ != nullptr) inBefore_ = destination_->IncomingSynapses().Count();
+    auto* neuron = dynamic_cast<TNeuronio*>(source_);
+    loopBefore_ = neuron != nullptr && neuron->Loop();
+}
+
+std::unique_ptr<TSynapseCommand> TSynapseGesture::Command(TEditStack& stack) const {
+    if (source_ == nullptr || destination_ == nullptr) return nullptr;
+    const TListaSinapses& out = source_->OutgoingSynapses();
+    const TListaSinapses& in = destination_->IncomingSynapses();
+    if (out.Count() <= outBefore_) return nullptr;
+    // The drawn synapse is the last of the source's list; a hidden synapse into or out of a
+    // module, made with it, is the other new entry of either list.
+    TSinapse* drawn = out.Item(out.Count() - 1);
+    std::vector<TSinapse*> made;
+    for (int i = inBefore_; i < in.Count(); ++i)
+        if (in.Item(i) != drawn) made.push_back(in.Item(i));
+    for (int i = outBefore_; i < out.Count(); ++i)
+        if (out.Item(i) != drawn && std::find(made.begin(), made.end(), out.Item(i)) == made.end())
+            made.push_back(out.Item(i));
+    made.push_back(drawn);
+    auto* neuron = dynamic_cast<TNeuronio*>(source_);
+    TNeuronio* looped = neuron != nullptr && neuron->Loop() && !loopBefore_ ? neuron : nullptr;
+    return std::make_unique<TSynapseCommand>(stack, std::move(made), looped);
+}
+
+// --- Info dialog Apply -----------------------------------------------------------------------
+
+TApplyCommand::TApplyCommand(TEditStack& stack, TProtoNeuronio* element, TElementState before,
+                             TElementState after)
+    : TEditCommand(stack, QStringLiteral("Apply to ") + KindText(*element), true),
+      element_(element), elementStates_{std::move(before), std::move(after)} {}
+
+TApplyCommand::TApplyCommand(TEditStack& stack, TSinapse* synapse, TSynapseState before,
+                             TSynapseState after)
+    : TEditCommand(stack, QStringLiteral("Apply to synapse"), true),
+      synapse_(synapse), synapseStates_{std::move(before), std::move(after)} {}
+
+void TApplyCommand::Undo() {
+    if (element_ != nullptr) elementStates_[0].ApplyTo(*element_);
+    if (synapse_ != nullptr) synapseStates_[0].ApplyTo(*synapse_);
+}
+
+void TApplyCommand::Redo() {
+    if (element_ != nullptr) elementStates_[1].ApplyTo(*element_);
+    if (synapse_ != nullptr) synapseStates_[1].ApplyTo(*synapse_);
+}
+
+void TApplyCommand::Refs(std::vector<const void*>& out) const {
+    if (element_ != nullptr) out.push_back(element_);
+    if (synapse_ != nullptr) out.push_back(synapse_);
+}
+
+// --- module inner nets -----------------------------------------------------------------------
+
+TInnerNetCommand::TInnerNetCommand(TEditStack& stack, const QString& text,
+                                   std::unique_ptr<TInnerNetSwap> swap)
+    : TEditCommand(stack, text, true), swap_(std::move(swap)) {}
+
+void TInnerNetCommand::Undo() {
+    swap_->Revert();
+}
+
+void TInnerNetCommand::Redo() {
+    swap_->Apply();
+}
+
+void TInnerNetCommand::Refs(std::vector<const void*>& out) const {
+    out.push_back(&swap_->Module());
+    AddEnds(swap_->Border(), out);
+}
+
+} // namespace veltra

@@ -1,0 +1,50 @@
+// The undo stack of one element list. Every drawing window showing the list uses the same
+// stack (a module's inner net shown in two windows is one document). The stack also watches
+// the model's releases: a command never acts on an object released behind its back (by
+// another stack's command going, say); the stack is then emptied instead.
+#pragma once
+
+#include <QUndoStack>
+#include <memory>
+#include <unordered_map>
+
+namespace veltra {
+
+class TProtoLista;
+
+class TEditStack final : public QUndoStack {
+    Q_OBJECT
+public:
+    // The stack of that list, made when no window holds one yet.
+    static std::shared_ptr<TEditStack> For(const std::shared_ptr<TProtoLista>& list);
+
+private:
+    struct TKey {}; // only For makes stacks
+
+public:
+    TEditStack(const TKey&, const TProtoLista* list);
+    ~TEditStack() override;
+
+    // Pushes a command (an edit). Use this, not push(): the commands undone before it are
+    // deleted by the push, in an order that may release an object while a later one of them
+    // still refers to it, so they let go of their references first.
+    void Push(std::unique_ptr<QUndoCommand> command);
+
+    // Counted references of the commands to model objects they do not own.
+    void Refer(const void* object);
+    void Unrefer(const void* object);
+    // An object a command refers to has been released: the stack is about to be emptied,
+    // and no command may act meanwhile.
+    bool Stale() const { return clearQueued_; }
+
+private:
+    void Released(const void* object);
+
+    const TProtoLista* list_;
+    std::unordered_map<const void*, int> refs_;
+    int releaseToken_ = 0;
+    bool clearQueued_ = false;
+    bool cleanWhenStale_ = true;
+};
+
+} // namespace veltra
