@@ -43,25 +43,35 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
 }
 
 namespace {
-thread_local std::size_t gRecordedWork = 0;
+thread_local std::size_t gSentWork = 0;
+thread_local bool gRecordAll = false;
 } // namespace
 
 bool TNeuronio::SumAtOnce = true;
 
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
+    gSentWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
     // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
-    // (the same digits either way, and no record to keep); only many inputs wait for the sum.
-    if (SumAtOnce &&
-        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
+    // (the same digits either way, and no record to keep); only many inputs wait for the sum,
+    // or every neuron when the step is big enough for threads to share the sums.
+    if (SumAtOnce && (gRecordAll || !pending_.empty() ||
+                      TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         pending_.push_back({&weight, &value});
-        gRecordedWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
     } else {
         inputSum_.AddProduct(weight, value);
     }
 }
 
-std::size_t TNeuronio::TakeRecordedWork() noexcept {
-    return std::exchange(gRecordedWork, 0);
+std::size_t TNeuronio::TakeSentWork() noexcept {
+    return std::exchange(gSentWork, 0);
+}
+
+TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {
+    gRecordAll = on;
+}
+
+TNeuronio::TRecordAllScope::~TRecordAllScope() {
+    gRecordAll = previous_;
 }
 
 void TNeuronio::SumInputs() {
