@@ -87,14 +87,20 @@ void SumAll(TProtoLista& list, bool share) {
     if (error) std::rethrow_exception(error);
 }
 
-// The faster way so far, except every sixteenth big step, which tries the other one so that a
-// change of load is noticed. One thread is measured first.
+// The faster way so far, except now and then the other one, so that a change of load is
+// noticed: after 16 big steps at first, twice as many (up to 1,024) each time the other way
+// loses again, since on a busy machine one shared step can cost several steps on one thread.
 bool ShareNext(TShareTiming& timing) {
     if (timing.single == 0) return false;
     if (timing.shared == 0) return true;
     const bool faster = timing.shared < timing.single;
-    if (++timing.sinceOther < 16) return faster;
+    if (faster != timing.lastFaster) {
+        timing.lastFaster = faster;
+        timing.interval = 16;
+    }
+    if (++timing.sinceOther < timing.interval) return faster;
     timing.sinceOther = 0;
+    timing.interval = std::min(2 * timing.interval, 1024u);
     return !faster;
 }
 

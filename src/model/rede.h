@@ -15,11 +15,14 @@ class TCanvas;
 class TInteraction;
 
 // Seconds per group product of phase 1 in a net's big steps, on one thread and shared
-// (running averages, 0 until measured), and big steps since the slower way was last tried.
+// (running averages, 0 until measured), which was faster, and big steps since the slower way
+// was last tried and between tries.
 struct TShareTiming {
     double single = 0;
     double shared = 0;
+    bool lastFaster = false;
     unsigned sinceOther = 0;
+    unsigned interval = 16;
 };
 
 class TRede {
