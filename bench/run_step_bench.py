@@ -8,10 +8,11 @@ Generates the nets with gen_nets.py, runs all three on the same file and number 
 checks that every final value agrees, then prints one table row per case: the median time of
 each side, our speed-up over Python, our time over GMP's, and our peak memory over GMP's.
 
---threads times our stepper alone with one and with two threads sharing the sums (runs
-alternate, REPEATS of each, 7 by default) on a 2,000-neuron sparse net whose values have about
-1,000 digits and on the stack net, after checking that both thread counts print what the GMP
-stepper prints; it prints the medians and the one-thread time over the two-thread time.
+--threads times our stepper alone on one thread, on two as shipped (big steps timed both ways,
+the faster kept) and on two sharing every big step (runs alternate, REPEATS of each, 7 by
+default), on a 2,000-neuron sparse net whose values have about 1,000 digits and on the stack
+net, after checking that every run prints what the GMP stepper prints; it prints the medians
+and the one-thread time over each two-thread time.
 """
 import os
 import statistics
@@ -36,23 +37,26 @@ def threads(build, repeats):
         ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
     ]
     tmp = tempfile.mkdtemp(prefix="veltra_threads_")
-    print("| case | steps | 1 thread (s) | 2 threads (s) | 1 thread / 2 threads |")
-    print("|---|---:|---:|---:|---:|")
+    ways = (("1", ["1"]), ("2", ["2"]), ("2 always", ["2", "always"]))
+    print("| case | steps | 1 thread (s) | 2 threads (s) | 2 always sharing (s) |"
+          " 1 / 2 | 1 / 2 always |")
+    print("|---|---:|---:|---:|---:|---:|---:|")
     for kind, arg, steps, title in cases:
         net = os.path.join(tmp, kind + ".net")
         subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), kind, arg, net],
                        check=True)
         expected = run([gmp, net, str(steps)])[0]
-        times = {1: [], 2: []}
+        times = {name: [] for name, _ in ways}
         for _ in range(repeats):
-            for n in (1, 2):
-                out, seconds, _ = run([ours, net, str(steps), str(n)])
+            for name, extra in ways:
+                out, seconds, _ = run([ours, net, str(steps)] + extra)
                 if out != expected:
-                    sys.exit("%s: %d thread(s) disagree with the GMP stepper" % (title, n))
-                times[n].append(seconds)
-        med = {n: statistics.median(v) for n, v in times.items()}
-        print("| %s | %d | %.4f | %.4f | %.2f |" % (title, steps, med[1], med[2],
-                                                   med[1] / med[2]))
+                    sys.exit("%s: %s thread(s) disagree with the GMP stepper" % (title, name))
+                times[name].append(seconds)
+        med = {name: statistics.median(v) for name, v in times.items()}
+        print("| %s | %d | %.4f | %.4f | %.4f | %.2f | %.2f |" % (
+            title, steps, med["1"], med["2"], med["2 always"], med["1"] / med["2"],
+            med["1"] / med["2 always"]))
         sys.stdout.flush()
 
 
