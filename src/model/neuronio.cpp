@@ -43,14 +43,12 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
 }
 
 namespace {
-thread_local std::size_t gSentWork = 0;
 thread_local bool gRecordAll = false;
 } // namespace
 
 bool TNeuronio::SumAtOnce = true;
 
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
-    gSentWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
     // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
     // (the same digits either way, and no record to keep); only many inputs wait for the sum,
     // or every neuron when the step is big enough for threads to share the sums.
@@ -60,10 +58,6 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     } else {
         inputSum_.AddProduct(weight, value);
     }
-}
-
-std::size_t TNeuronio::TakeSentWork() noexcept {
-    return std::exchange(gSentWork, 0);
 }
 
 TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {

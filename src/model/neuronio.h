@@ -30,10 +30,6 @@ public:
         inputSum_ = ZeroValue();
     }
     void SumInputs() override;
-    // Group products sent to neurons on this thread since the last call, recorded or added at
-    // once (resets the count): the size of a step, for deciding whether the next one shares its
-    // sums among threads, known without visiting every neuron.
-    static std::size_t TakeSentWork() noexcept;
     // While one lives on a thread, every neuron records what is sent to it there, however few its
     // inputs, so that threads can share all the sums of a big step. The digits are the same: a
     // neuron of few inputs sums its record product by product in arrival order.

@@ -129,10 +129,10 @@ void TRede::Propagate() {
             timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
         {
             const TNeuronio::TRecordAllScope record(share);
-            TNeuronio::TakeSentWork(); // what lone elements were sent outside a step
+            TProtoNeuronio::TakeSentWork(); // what was sent outside a step
             elements_->PropagateAll();
         }
-        lastWork_ = TNeuronio::TakeSentWork();
+        lastWork_ = TProtoNeuronio::TakeSentWork();
         SumAll(*elements_, share);
         if (timed) {
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;

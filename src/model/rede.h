@@ -80,7 +80,7 @@ public:
 private:
     std::shared_ptr<TProtoLista> elements_;
     std::int32_t counter_ = 0;
-    std::size_t lastWork_ = 0; // group products the last step sent
+    std::size_t lastWork_ = 0; // about the group products the last step sent
     TShareTiming timing_;
 };
 
