@@ -6,6 +6,7 @@ Used for the example nets and the step benchmark:
   gen_nets.py module - OUT.net      a module fed and read over hidden synapses
   gen_nets.py chain  N OUT.net      chain of N saturated-linear neurons with self-loops
   gen_nets.py sparse N OUT.net      random sparse net: N neurons, 5 synapses each, biases, inputs
+  gen_nets.py sparselong N OUT.net  N neurons, 5 synapses each, values of about 1,000 digits
   gen_nets.py dense N OUT.net       N neurons, each the sum of 40 random others
   gen_nets.py stack  OPS OUT.net    digit-encoded stack driven by inputs; OPS like "p1 p0 o o"
   gen_nets.py stackbench STEPS OUT.net   a stack that pushes then pops, for STEPS steps
@@ -136,6 +137,23 @@ def sparse(n, seed=1):
     return biases + inputs + ns + outs
 
 
+def sparse_long(n, digits=1000, seed=5):
+    """A sparse net whose values are long fractions from the start: every neuron begins at a
+    random value of about `digits` digits and sends to 5 random others with small weights (a
+    few negative), so most sums stay inside (0, 1) and keep their digits; the weights add one
+    to three digits a step."""
+    rng = random.Random(seed)
+    weights = ["0.1", "0.15", "0.125", "0.05", "0.2", "-0.05", "0.12", "0.075"]
+    ns = [neuron("N%d" % i, 100 + 40 * (i % 30), 20 + 40 * (i // 30)) for i in range(n)]
+    for nr in ns:
+        nr.activity = "0." + "".join(rng.choice("0123456789") for _ in range(digits - 1)) + "7"
+        for dest in rng.sample(ns, 5):
+            nr.to(dest, rng.choice(weights))
+    out = Element("OUTPUT", "Out", 20, 80)
+    ns[-1].to(out, 1)
+    return ns + [out]
+
+
 def dense(n, k=40, seed=3):
     """Every neuron sums k weighted inputs: the case where a neuron's input is many products."""
     rng = random.Random(seed)
@@ -233,6 +251,8 @@ def main(argv):
         net = chain(int(arg))
     elif kind == "sparse":
         net = sparse(int(arg))
+    elif kind == "sparselong":
+        net = sparse_long(int(arg))
     elif kind == "dense":
         net = dense(int(arg))
     elif kind == "stack":

@@ -43,25 +43,29 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
 }
 
 namespace {
-thread_local std::size_t gRecordedWork = 0;
+thread_local bool gRecordAll = false;
 } // namespace
 
 bool TNeuronio::SumAtOnce = true;
 
 void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
-    // (the same digits either way, and no record to keep); only many inputs wait for the sum.
-    if (SumAtOnce &&
-        (!pending_.empty() || TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
+    // (the same digits either way, and no record to keep); only many inputs wait for the sum,
+    // or every neuron when the step is big enough for threads to share the sums.
+    if (SumAtOnce && (gRecordAll || !pending_.empty() ||
+                      TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         pending_.push_back({&weight, &value});
-        gRecordedWork += std::size_t(weight.GroupCount()) * std::size_t(value.GroupCount());
     } else {
         inputSum_.AddProduct(weight, value);
     }
 }
 
-std::size_t TNeuronio::TakeRecordedWork() noexcept {
-    return std::exchange(gRecordedWork, 0);
+TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {
+    gRecordAll = on;
+}
+
+TNeuronio::TRecordAllScope::~TRecordAllScope() {
+    gRecordAll = previous_;
 }
 
 void TNeuronio::SumInputs() {

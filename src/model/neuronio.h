@@ -30,9 +30,19 @@ public:
         inputSum_ = ZeroValue();
     }
     void SumInputs() override;
-    // Group products recorded on this thread since the last call, which resets the count: whether
-    // a step's sums are worth threads, known without visiting every neuron.
-    static std::size_t TakeRecordedWork() noexcept;
+    // While one lives on a thread, every neuron records what is sent to it there, however few its
+    // inputs, so that threads can share all the sums of a big step. The digits are the same: a
+    // neuron of few inputs sums its record product by product in arrival order.
+    class TRecordAllScope {
+    public:
+        explicit TRecordAllScope(bool on) noexcept;
+        ~TRecordAllScope();
+        TRecordAllScope(const TRecordAllScope&) = delete;
+        TRecordAllScope& operator=(const TRecordAllScope&) = delete;
+
+    private:
+        bool previous_;
+    };
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;

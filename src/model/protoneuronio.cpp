@@ -9,6 +9,7 @@
 #include "storage/netfile.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace veltra {
@@ -90,11 +91,23 @@ void TProtoNeuronio::DrawOutgoing(TCanvas& canvas) const {
         s->Draw(canvas, TPenMode::NotXor);
 }
 
+namespace {
+thread_local std::size_t gSentWork = 0;
+} // namespace
+
 void TProtoNeuronio::Propagate() {
     if (Kind() == TElementKind::Output) return;
+    const TInfinito& value = GetValue();
     // A zero test by value ("-0" too) that leaves the sender's own number as it is.
-    if (GetValue().IsZero()) return;
+    if (value.IsZero()) return;
+    // Counted per sender rather than per product, which small nets would pay for: a weight of
+    // more than one group is rare.
+    gSentWork += std::size_t(value.GroupCount()) * std::size_t(outgoing_.Count());
     outgoing_.FireAll();
+}
+
+std::size_t TProtoNeuronio::TakeSentWork() noexcept {
+    return std::exchange(gSentWork, 0);
 }
 
 TInfoTree::Node TProtoNeuronio::AddToTree(TInfoTree& tree, TInfoTree::Node parent) {

@@ -82,6 +82,10 @@ public:
     // every element after every element has sent, and before any commits, so each sum reads the
     // values of the previous step (a neuron records where its products are, not their digits).
     virtual void SumInputs() {}
+    // Value groups times synapses of the elements that sent on this thread since the last call
+    // (which resets the count): about the group products of a step, known without visiting
+    // every neuron, for deciding whether the next step shares its sums among threads.
+    static std::size_t TakeSentWork() noexcept;
 
     // --- plain operations --------------------------------------------------------------
     TPoint GetPosition() const { return {x_, y_}; }

@@ -7,18 +7,26 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <limits>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <vector>
+
+// The pragmas vanish where the compiler has no OpenMP: the sums then run on one thread.
+#if defined(_OPENMP)
+#define VELTRA_OMP(directive) _Pragma(directive)
+#else
+#define VELTRA_OMP(directive)
+#endif
 
 namespace veltra {
 
 unsigned TRede::SumThreads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-std::size_t TRede::ThreadedWork = 4000000;
+std::size_t TRede::ThreadedWork = 1000000;
+bool TRede::TimeSharing = true;
 
 namespace {
 
@@ -39,54 +47,66 @@ bool GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
     return module;
 }
 
-// The second half of phase 1, shared by threads when the step is big enough to pay for them.
-// A thread takes one neuron at a time and computes its whole sum, so the result is the same
-// whichever thread takes it. They poll the caller's cancel flag; the first exception ends the
-// sharing and is thrown here once every thread has stopped.
-void SumAll(TProtoLista& list) {
-    const std::size_t work = TNeuronio::TakeRecordedWork();
-    if (TRede::SumThreads <= 1 || work < TRede::ThreadedWork) return list.SumInputsAll();
+// The second half of phase 1, shared by the OpenMP threads when the step is big enough to pay
+// for them. A thread takes a few neurons at a time and computes each one's whole sum, so the
+// result is the same whichever thread takes it. They poll the caller's cancel flag; the first
+// exception ends the sharing and is thrown here once every thread has stopped.
+void SumAll(TProtoLista& list, bool share) {
+    if (!share) return list.SumInputsAll();
     std::vector<TNeuronio*> neurons;
     if (GatherNeurons(list, neurons)) {
         // A list shared by two modules must not be summed twice at once.
         std::sort(neurons.begin(), neurons.end());
         neurons.erase(std::unique(neurons.begin(), neurons.end()), neurons.end());
     }
+    if (neurons.empty()) return;
 
     const std::atomic<bool>* cancel = TCancelScope::CurrentFlag();
-    std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     std::exception_ptr error;
     std::mutex errorMutex;
-    auto share = [&] {
+    const auto count = static_cast<std::ptrdiff_t>(neurons.size());
+    const int threads = static_cast<int>(std::min<std::size_t>(TRede::SumThreads, neurons.size()));
+    VELTRA_OMP("omp parallel num_threads(threads)") {
         std::optional<TCancelScope> scope;
         if (cancel != nullptr) scope.emplace(*cancel);
-        try {
-            while (!failed.load(std::memory_order_relaxed)) {
-                const std::size_t i = next.fetch_add(1);
-                if (i >= neurons.size()) break;
+        // Small blocks: the sums of a sparse net differ in length from neuron to neuron.
+        VELTRA_OMP("omp for schedule(dynamic, 4)")
+        for (std::ptrdiff_t i = 0; i < count; ++i) {
+            if (failed.load(std::memory_order_relaxed)) continue;
+            try {
                 TCancelScope::Poll(); // short products never poll themselves
-                neurons[i]->SumInputs();
+                neurons[std::size_t(i)]->SumInputs();
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(errorMutex);
+                if (!error) error = std::current_exception();
+                failed = true;
             }
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(errorMutex);
-            if (!error) error = std::current_exception();
-            failed = true;
-        }
-    };
-    std::vector<std::thread> threads;
-    const unsigned helpers = std::min<std::size_t>(TRede::SumThreads, neurons.size()) - 1;
-    for (unsigned t = 0; t < helpers; ++t) {
-        try {
-            threads.emplace_back(share);
-        } catch (const std::system_error&) {
-            break; // no thread to be had: the others do the work
         }
     }
-    share();
-    for (auto& t : threads)
-        t.join();
     if (error) std::rethrow_exception(error);
+}
+
+// The faster way so far, except now and then the other one, so that a change of load is
+// noticed: after 16 big steps at first, twice as many (up to 1,024) each time the other way
+// loses again, since on a busy machine one shared step can cost several steps on one thread.
+bool ShareNext(TShareTiming& timing) {
+    if (timing.single == 0) return false;
+    if (timing.shared == 0) return true;
+    const bool faster = timing.shared < timing.single;
+    if (faster != timing.lastFaster) {
+        timing.lastFaster = faster;
+        timing.interval = 16;
+    }
+    if (++timing.sinceOther < timing.interval) return faster;
+    timing.sinceOther = 0;
+    timing.interval = std::min(2 * timing.interval, 1024u);
+    return !faster;
+}
+
+void Remember(TShareTiming& timing, bool shared, double secondsPerWork) {
+    double& average = shared ? timing.shared : timing.single;
+    average = average == 0 ? secondsPerWork : 0.75 * average + 0.25 * secondsPerWork;
 }
 
 } // namespace
@@ -100,8 +120,24 @@ void TRede::Step() {
 
 void TRede::Propagate() {
     try {
-        elements_->PropagateAll();
-        SumAll(*elements_);
+        // Whether every neuron records is known before anything is sent, so the last step's
+        // size decides it (values change length slowly); the first step of a net runs alone.
+        const bool big = SumThreads > 1 && lastWork_ >= ThreadedWork;
+        const bool timed = big && TimeSharing;
+        const bool share = big && (!timed || ShareNext(timing_));
+        const auto start =
+            timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
+        {
+            const TNeuronio::TRecordAllScope record(share);
+            TProtoNeuronio::TakeSentWork(); // what was sent outside a step
+            elements_->PropagateAll();
+        }
+        lastWork_ = TProtoNeuronio::TakeSentWork();
+        SumAll(*elements_, share);
+        if (timed) {
+            const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+            Remember(timing_, share, seconds.count() / double(std::max<std::size_t>(lastWork_, 1)));
+        }
     } catch (...) {
         elements_->DiscardInputAll();
         throw;

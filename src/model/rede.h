@@ -14,6 +14,17 @@ namespace veltra {
 class TCanvas;
 class TInteraction;
 
+// Seconds per group product of phase 1 in a net's big steps, on one thread and shared
+// (running averages, 0 until measured), which was faster, and big steps since the slower way
+// was last tried and between tries.
+struct TShareTiming {
+    double single = 0;
+    double shared = 0;
+    bool lastFaster = false;
+    unsigned sinceOther = 0;
+    unsigned interval = 16;
+};
+
 class TRede {
 public:
     TRede();
@@ -28,9 +39,14 @@ public:
     void Propagate();
     // Threads that share the sums of a step (the calling thread included), and the group
     // products a step must have before more than one is used: each neuron's sum is computed
-    // whole by one thread, so the digits never depend on them. Tests change both.
+    // whole by one thread, so the digits never depend on them. A step whose predecessor sent at
+    // least ThreadedWork may share: then every neuron records its products and the threads
+    // share all the sums. Such steps time phase 1 and keep to the faster way, trying the other
+    // now and then, since on a machine busy with other programs the threads can lose to one;
+    // with TimeSharing off every such step shares. Tests change all three.
     static unsigned SumThreads;      // the processor count, at most 8
-    static std::size_t ThreadedWork; // 4,000,000
+    static std::size_t ThreadedWork; // 1,000,000
+    static bool TimeSharing;         // true
     void Commit() { elements_->CommitAll(); }
     bool AllFinished() const { return elements_->AllFinished(); }
     void ResetAll() { elements_->ResetAll(); }
@@ -64,6 +80,8 @@ public:
 private:
     std::shared_ptr<TProtoLista> elements_;
     std::int32_t counter_ = 0;
+    std::size_t lastWork_ = 0; // about the group products the last step sent
+    TShareTiming timing_;
 };
 
 } // namespace veltra

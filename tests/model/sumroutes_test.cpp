@@ -24,9 +24,17 @@ struct RandomNet {
     TRede net;
     std::vector<TNeuronio*> neurons;
 
-    explicit RandomNet(unsigned seed) {
+    // Long values: most neurons start at, and a fifth of the synapses weigh, a fraction of 40 to
+    // 400 digits, so the sums take many groups and the threads' shares of them vary.
+    explicit RandomNet(unsigned seed, bool longValues = false) {
         std::mt19937 rng(seed);
         auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        auto longFraction = [&] {
+            std::string text = pick(2) ? "0." : "-0.";
+            for (int d = 40 + pick(361); d > 0; --d)
+                text += char('0' + pick(10));
+            return text;
+        };
         const char* weights[] = {
             "0.5", "-0.25",      "1.1",      "-0.7", "0",   "-0",  "3",
             "-3",  "0.00000001", "99999999", "-1.0", "0.1", "2.5", "-0.3333333333333333333333333"};
@@ -42,14 +50,20 @@ struct RandomNet {
                                         : Add<TNeuronio>(net, 0, 0, "N");
             n->SelectActivation(functions[pick(3)], pick(2) ? "0.5" : "-0.25");
             n->Activity() = TInfinito(pick(3) == 0 ? "0" : pick(2) ? "0.75" : "1");
+            if (longValues && pick(4) != 0) n->Activity() = TInfinito(longFraction());
             neurons.push_back(n);
             sources.push_back(n);
         }
         auto* out = Add<TOutputs>(net, 0, 0, "Out");
         for (TNeuronio* n : neurons) {
             const int inputs = pick(7);
-            for (int k = 0; k < inputs; ++k)
-                Connect(sources[std::size_t(pick(int(sources.size())))], n, weights[pick(14)]);
+            for (int k = 0; k < inputs; ++k) {
+                TProtoNeuronio* source = sources[std::size_t(pick(int(sources.size())))];
+                if (longValues && pick(5) == 0)
+                    Connect(source, n, longFraction());
+                else
+                    Connect(source, n, weights[pick(14)]);
+            }
         }
         Connect(neurons.front(), out, "1");
     }
@@ -110,31 +124,41 @@ TEST(SumRoutes, EverySumReadsThePreviousStep) {
     EXPECT_EQ(c->ValueText(), "0.25");
 }
 
-// Threads share a step's sums on every step here (no size threshold): the same nets give the
-// same bytes as on one thread, and a cancel reaches every thread and leaves the net as it was.
+// Threads share a step's sums on every step here (no size threshold, no timing): the same nets
+// give the same bytes as on one thread, and a cancel reaches every thread and leaves the net as
+// it was.
 struct ThreadsAlways {
     unsigned threads = TRede::SumThreads;
     std::size_t work = TRede::ThreadedWork;
-    explicit ThreadsAlways(unsigned n) {
+    bool timed = TRede::TimeSharing;
+    // Timed: the step picks its way by the clock, so a run switches between the two.
+    explicit ThreadsAlways(unsigned n, bool timedSharing = false) {
         TRede::SumThreads = n;
         TRede::ThreadedWork = 0;
+        TRede::TimeSharing = timedSharing;
     }
     ~ThreadsAlways() {
         TRede::SumThreads = threads;
         TRede::ThreadedWork = work;
+        TRede::TimeSharing = timed;
     }
 };
 
+// Every neuron records and every sum is shared, few inputs or many; with long values the
+// sums are long enough for the threads to interleave, and the steps are timed, so one run
+// mixes shared steps and steps on one thread.
 TEST(SumRoutes, ThreadedStepsGiveTheBytesOfOneThread) {
-    for (const bool columns : {false, true}) {
+    for (const int variant : {0, 1, 2, 3}) {
+        const bool columns = (variant & 1) != 0;
+        const bool longValues = (variant & 2) != 0;
         const std::size_t saved = mag::ColumnSumThreshold;
         if (columns) mag::ColumnSumThreshold = 0;
         for (unsigned seed = 100; seed < 130; ++seed) {
-            SCOPED_TRACE("seed " + std::to_string(seed));
-            RandomNet threaded(seed), single(seed);
+            SCOPED_TRACE("seed " + std::to_string(seed) + (longValues ? " long" : ""));
+            RandomNet threaded(seed, longValues), single(seed, longValues);
             for (int step = 0; step < 20; ++step) {
                 {
-                    const ThreadsAlways on(4);
+                    const ThreadsAlways on(4, longValues);
                     threaded.net.Step();
                 }
                 {
