@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -82,6 +83,84 @@ TEST(PlotValues, BlocksKeepEveryNumberThroughGrowingAndShrinking) {
     EXPECT_TRUE(values.empty());
     values.push_back(TInfinito("7"));
     EXPECT_EQ(values.back().ToText(), "7");
+}
+
+// The compact store against the numbers themselves: text, number, double and digit count of
+// every value, short and long, signed, zero, near the point and far from it, and the layouts
+// sums and products leave behind; through shrinking too.
+TEST(PlotValues, WordsGiveBackEveryValueExactly) {
+    std::mt19937_64 random(11);
+    auto digit = [&](bool nonZero) {
+        return static_cast<char>('0' + (nonZero ? 1 + random() % 9 : random() % 10));
+    };
+    // `count` significant digits (some of them trailing zeros) times 10^power.
+    auto number = [&](int count, int power) {
+        std::string digits(1, digit(true));
+        for (int i = 1; i < count; ++i)
+            digits += digit(false);
+        std::string text = random() % 2 ? "-" : "";
+        const int size = static_cast<int>(digits.size());
+        if (power >= 0) return text + digits + std::string(static_cast<std::size_t>(power), '0');
+        if (size > -power)
+            return text + digits.substr(0, static_cast<std::size_t>(size + power)) + "." +
+                   digits.substr(static_cast<std::size_t>(size + power));
+        return text + "0." + std::string(static_cast<std::size_t>(-power - size), '0') + digits;
+    };
+    std::vector<TInfinito> recorded;
+    TExactValues store;
+    auto record = [&](const TInfinito& value, bool compact) {
+        const std::size_t whole = store.Whole();
+        recorded.push_back(value);
+        store.push_back(value);
+        if (compact) {
+            EXPECT_EQ(store.Whole(), whole) << value.ToText() << " fits a word";
+        }
+    };
+    auto check = [&] {
+        ASSERT_EQ(store.size(), recorded.size());
+        for (std::size_t i = 0; i < recorded.size(); ++i) {
+            const TInfinito& value = recorded[i];
+            const TInfinito::TDigits d = value.Digits();
+            ASSERT_EQ(store.Text(i), value.ToText()) << i;
+            ASSERT_EQ(store[i].ToText(), value.ToText()) << i;
+            ASSERT_EQ(TInfinito::Compare(store[i], value), 0) << i;
+            ASSERT_EQ(store.Double(i), ToDouble(value)) << value.ToText();
+            ASSERT_TRUE(std::isfinite(store.Double(i))) << "far beyond double's range too";
+            ASSERT_EQ(store.DigitCount(i), static_cast<double>(d.whole + d.fraction))
+                << value.ToText();
+        }
+    };
+    record(TInfinito(), false);
+    record(TInfinito("0"), true);
+    record(TInfinito("-0"), false);
+    for (int i = 0; i < 6000; ++i) {
+        const int kind = static_cast<int>(random() % 6);
+        if (kind == 0 && recorded.size() > 2) {
+            // Sums that cancel, and products: zero groups at either end.
+            const TInfinito& a = recorded[random() % recorded.size()];
+            const TInfinito& b = recorded[random() % recorded.size()];
+            record(random() % 2 ? TInfinito::Multiply(a, b)
+                                : TInfinito::Add(a, TInfinito::Add(a, b).Negated()),
+                   false);
+            continue;
+        }
+        const int count = 1 + static_cast<int>(random() % (kind == 1 ? 60 : 16));
+        const int reach = kind == 2 ? 700 : 60;
+        const int power = static_cast<int>(random() % (2 * reach + 1)) - reach;
+        record(TInfinito(number(count, power)), kind != 1 && kind != 2);
+    }
+    check();
+    EXPECT_GT(store.Whole(), 100u);
+    EXPECT_LT(store.Whole(), store.size() / 2);
+    for (const std::size_t keep : {std::size_t{5000}, std::size_t{4321}, std::size_t{7}}) {
+        store.shrink(keep);
+        recorded.resize(keep);
+        for (int i = 0; i < 300; ++i)
+            record(TInfinito(number(1 + static_cast<int>(random() % 40),
+                                    static_cast<int>(random() % 81) - 40)),
+                   false);
+        check();
+    }
 }
 
 class PlotTest : public RunViewTest {
@@ -168,6 +247,36 @@ TEST_F(PlotTest, SeriesFollowTheRunAndShowExactValuesDigitsAndExports) {
     // Through the Export button: the file name comes from the save dialog.
     Press("ButtonExport");
     EXPECT_TRUE(prompter->messages.isEmpty()); // cancelled (empty name): nothing written
+}
+
+// After a run whose values outgrow a word, the CSV holds every step's value exactly, worked
+// out here afresh: N after step k is 1/2 - 1/4 * (1/2)^k.
+TEST_F(PlotTest, CsvAfterARunHoldsEveryExactValue) {
+    Open(DataPath("run/halving.net"));
+    Find<QAction>("Execution1")->trigger();
+    Find<QAction>("Plot1")->trigger();
+    Find<QSpinBox>("SpinRunSteps")->setValue(60);
+    Press("ButtonRunSteps");
+    const TExactValues& exact = Plot().View().Data().Series()[0].exact;
+    ASSERT_EQ(exact.size(), 61u);
+    EXPECT_GT(exact.Whole(), 0u);
+    EXPECT_LT(exact.Whole(), 61u);
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("plot.csv");
+    ASSERT_TRUE(Plot().ExportTo(csv));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 61);
+    const TInfinito half("0.5");
+    TInfinito fall("0.25");
+    for (int k = 0; k <= 60; ++k) {
+        const QStringList cells = lines[k + 1].split(',');
+        ASSERT_EQ(cells.size(), 3);
+        EXPECT_EQ(cells[0], QString::number(k));
+        EXPECT_EQ(cells[1].toStdString(), TInfinito::Add(half, fall.Negated()).ToText()) << k;
+        fall = TInfinito::Multiply(fall, half);
+    }
 }
 
 } // namespace
