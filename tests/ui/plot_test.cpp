@@ -1,6 +1,7 @@
 // The Plot window: decimation against a brute-force grouping of every point, and the window
 // driven through the Execution Browser (series per watched element, exact values under the
 // mouse, digits mode, step back, export read back).
+#include "model/neuronio.h"
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
@@ -160,6 +161,60 @@ TEST(PlotValues, WordsGiveBackEveryValueExactly) {
                                     static_cast<int>(random() % 81) - 40)),
                    false);
         check();
+    }
+}
+
+// Recording against a plain record of every point: steps taken back, series that join, leave
+// and change places, and the series read at random moments in between.
+TEST(PlotValues, RecordingKeepsEveryPointWhateverIsReadWhen) {
+    std::mt19937 random(23);
+    std::vector<std::unique_ptr<TNeuronio>> neurons;
+    for (int i = 0; i < 12; ++i) {
+        neurons.push_back(std::make_unique<TNeuronio>());
+        neurons.back()->SetLabel("N" + std::to_string(i));
+    }
+    TPlotData data;
+    std::map<const void*, std::vector<std::pair<long long, std::string>>> expected;
+    long long step = 0;
+    std::vector<TProtoNeuronio*> watched = {neurons[0].get(), neurons[1].get()};
+    for (int round = 0; round < 3000; ++round) {
+        const unsigned what = random() % 100;
+        if (what < 3) { // another element watched, or one less, or the order changed
+            TProtoNeuronio* n = neurons[random() % neurons.size()].get();
+            const auto at = std::find(watched.begin(), watched.end(), n);
+            if (at == watched.end())
+                watched.insert(watched.begin() + random() % (watched.size() + 1), n);
+            else if (watched.size() > 1)
+                watched.erase(at);
+        } else if (what < 6) {
+            step = std::max(0LL, step - static_cast<long long>(random() % 20)); // step back
+        } else if (what < 9) {
+            data.Settle();
+        }
+        for (TProtoNeuronio* n : watched) {
+            const std::string text = (random() % 2 ? "-" : "") + std::to_string(random() % 1000) +
+                                     "." + std::string(random() % 3 == 0 ? 30 : 0, '7') +
+                                     std::to_string(random() % 100);
+            n->SetValue(TInfinito(text));
+            auto& points = expected[n];
+            while (!points.empty() && points.back().first >= step)
+                points.pop_back();
+            points.emplace_back(step, n->GetValue().ToText());
+        }
+        data.Record(step, watched);
+        ++step;
+    }
+    const auto& series = data.Series();
+    ASSERT_EQ(series.size(), expected.size());
+    for (const TPlotSeries& s : series) {
+        const auto& points = expected.at(s.key);
+        ASSERT_EQ(s.Size(), points.size()) << s.label;
+        ASSERT_EQ(s.values.size(), points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            ASSERT_EQ(s.steps[i], points[i].first) << s.label << " " << i;
+            ASSERT_EQ(s.exact.Text(i), points[i].second) << s.label << " " << i;
+            ASSERT_EQ(s.values[i], ToDouble(TInfinito(points[i].second)));
+        }
     }
 }
 

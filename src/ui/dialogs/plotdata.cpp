@@ -84,13 +84,22 @@ int DecimalLength(std::int64_t magnitude) {
 
 } // namespace
 
+// A pending word into its series: most are a word, a few a number kept whole.
+static inline void Place(TExactValues& exact, std::uint64_t word,
+                         const std::vector<TInfinito>& whole) {
+    if (PowerOf(word) == WholeMark)
+        exact.PushWhole(whole[static_cast<std::size_t>(DigitsOf(word))]);
+    else
+        exact.PushWord(word);
+}
+
 double ToDouble(const TInfinito& value) {
     // Every step used to convert every watched value here; it stays cheap for the plot's
     // catching up with a run.
     return LeadingSum(value.GroupCount(), [&](int i) { return value.GroupAt(i); });
 }
 
-void TExactValues::push_back(const TInfinito& value) {
+bool TExactValues::Encode(const TInfinito& value, std::uint64_t& word) {
     const int count = value.GroupCount();
     // Nearly every value has a group or two: each is read once.
     constexpr int Near = 4;
@@ -104,8 +113,8 @@ void TExactValues::push_back(const TInfinito& value) {
     if (first == count) {
         // Zero; a negative zero ("-0") and a number without groups are kept whole.
         if (count > 0 && value.Sign() >= 0) {
-            words_.push_back(Word(0, 0));
-            return;
+            word = Word(0, 0);
+            return true;
         }
     } else {
         int last = count - 1;
@@ -127,12 +136,24 @@ void TExactValues::push_back(const TInfinito& value) {
             for (int i = first; i < last; ++i)
                 digits = digits * Base + group(i).Value;
             digits = digits * Ten[GroupDigits - zeros] + end;
-            words_.push_back(Word(digits, static_cast<int>(power)));
-            return;
+            word = Word(digits, static_cast<int>(power));
+            return true;
         }
     }
+    return false;
+}
+
+void TExactValues::PushWhole(const TInfinito& value) {
     words_.push_back(Word(static_cast<std::int64_t>(whole_.size()), WholeMark));
     whole_.push_back(value);
+}
+
+void TExactValues::push_back(const TInfinito& value) {
+    std::uint64_t word;
+    if (Encode(value, word))
+        words_.push_back(word);
+    else
+        PushWhole(value);
 }
 
 void TExactValues::shrink(std::size_t n) {
@@ -271,11 +292,9 @@ void TPlotSeries::Settle() {
     const std::size_t from = values.size();
     const std::size_t to = std::min(steps.size(), exact.size());
     if (to <= from) return;
-    values.resize(to);
-    digits.resize(to);
     for (std::size_t i = from; i < to; ++i) {
-        values[i] = exact.Double(i);
-        digits[i] = exact.DigitCount(i);
+        values.push_back(exact.Double(i));
+        digits.push_back(exact.DigitCount(i));
     }
     Summarise(from / Block * Block);
 }
@@ -301,29 +320,100 @@ TPlotSeries& TPlotData::SeriesOf(const void* key, const std::string& label) {
 
 void TPlotData::Add(const void* key, const std::string& label, long long step,
                     const TInfinito& value) {
+    Flush();
     SeriesOf(key, label).Append(step, value);
     ++lastFound_;
 }
 
+void TPlotData::Pend(const TInfinito& value) {
+    std::uint64_t word;
+    if (!TExactValues::Encode(value, word)) {
+        word = Word(static_cast<std::int64_t>(pendingWhole_.size()), WholeMark);
+        pendingWhole_.push_back(value);
+    }
+    pendingSeries_.push_back(static_cast<std::uint32_t>(lastFound_));
+    pendingWords_.push_back(word);
+}
+
 void TPlotData::Record(long long step, const TProtoLista& list) {
+    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
     lastFound_ = 0;
     for (const auto& element : list) {
         if (!IsWatched(*element)) continue;
         TPlotSeries& s = SeriesOf(element.get(), element->Label());
         if (s.label != element->Label()) s.label = element->Label();
-        s.Append(step, WatchedValue(*element));
+        Pend(WatchedValue(*element));
         ++lastFound_;
     }
+    pendingRows_.push_back({step, pendingWords_.size()});
 }
 
 void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched) {
+    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
     lastFound_ = 0;
     for (TProtoNeuronio* element : watched) {
         TPlotSeries& s = SeriesOf(element, element->Label());
         if (s.label != element->Label()) s.label = element->Label();
-        s.Append(step, WatchedValue(*element));
+        Pend(WatchedValue(*element));
         ++lastFound_;
     }
+    pendingRows_.push_back({step, pendingWords_.size()});
+}
+
+void TPlotData::Flush() const {
+    if (pendingRows_.empty()) return;
+    // A run records the same series in the same order every step: then the points go to
+    // their series a few series at a time, each series' steps in one piece and its words
+    // read row after row, instead of one point to every series in turn.
+    const std::size_t width = pendingRows_.front().end;
+    bool columns = width > 0;
+    for (std::size_t c = 0; c < width && columns; ++c)
+        columns = pendingSeries_[c] == c;
+    for (std::size_t r = 1; r < pendingRows_.size() && columns; ++r)
+        columns = pendingRows_[r].end - pendingRows_[r - 1].end == width &&
+                  std::equal(pendingSeries_.begin() + static_cast<std::ptrdiff_t>(r * width),
+                             pendingSeries_.begin() + static_cast<std::ptrdiff_t>((r + 1) * width),
+                             pendingSeries_.begin());
+    if (columns) {
+        std::vector<long long> steps(pendingRows_.size());
+        for (std::size_t r = 0; r < steps.size(); ++r)
+            steps[r] = pendingRows_[r].step;
+        constexpr std::size_t Tile = 8; // a cache line of words per row
+        for (std::size_t c0 = 0; c0 < width; c0 += Tile) {
+            const std::size_t c1 = std::min(width, c0 + Tile);
+            for (std::size_t c = c0; c < c1; ++c) {
+                TPlotSeries& s = series_[c];
+                if (!s.steps.empty() && s.steps.back() >= steps.front()) s.Truncate(steps.front());
+                s.steps.insert(s.steps.end(), steps.begin(), steps.end());
+            }
+            for (std::size_t r = 0; r < steps.size(); ++r) {
+                const std::uint64_t* row = pendingWords_.data() + r * width;
+                for (std::size_t c = c0; c < c1; ++c)
+                    Place(series_[c].exact, row[c], pendingWhole_);
+            }
+        }
+    } else {
+        std::size_t k = 0;
+        for (const TPendingRow& row : pendingRows_)
+            for (; k < row.end; ++k) {
+                TPlotSeries& s = series_[pendingSeries_[k]];
+                if (!s.steps.empty() && s.steps.back() >= row.step) s.Truncate(row.step);
+                s.steps.push_back(row.step);
+                Place(s.exact, pendingWords_[k], pendingWhole_);
+            }
+    }
+    pendingRows_.clear();
+    pendingSeries_.clear();
+    pendingWords_.clear();
+    pendingWhole_.clear();
+}
+
+void TPlotData::Clear() {
+    series_.clear();
+    pendingRows_.clear();
+    pendingSeries_.clear();
+    pendingWords_.clear();
+    pendingWhole_.clear();
 }
 
 void TPlotData::Forget(const void* key) {
@@ -332,11 +422,13 @@ void TPlotData::Forget(const void* key) {
 }
 
 bool TPlotData::Empty() const {
-    return std::all_of(series_.begin(), series_.end(),
+    return pendingWords_.empty() &&
+           std::all_of(series_.begin(), series_.end(),
                        [](const TPlotSeries& s) { return s.steps.empty(); });
 }
 
 void TPlotData::Settle() const {
+    Flush();
     for (TPlotSeries& s : series_)
         s.Settle();
 }

@@ -54,6 +54,10 @@ public:
     double Double(std::size_t i) const;
     double DigitCount(std::size_t i) const;
     void push_back(const TInfinito& value);
+    // The word of a value for PushWord; false when it is to be kept whole (PushWhole).
+    static bool Encode(const TInfinito& value, std::uint64_t& word);
+    void PushWord(std::uint64_t word) { words_.push_back(word); }
+    void PushWhole(const TInfinito& value);
     // Keeps the first `n` values (n no more than size()).
     void shrink(std::size_t n);
     // How many values are kept whole.
@@ -111,11 +115,11 @@ public:
     void Record(long long step, const std::vector<TProtoNeuronio*>& watched);
     // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
     void Add(const void* key, const std::string& label, long long step, const TInfinito& value);
-    void Clear() { series_.clear(); }
+    void Clear();
     // An element was released: its series stays, but no longer follows it.
     void Forget(const void* key);
 
-    // Settled: every recorded point has its double and digit count.
+    // Settled: every recorded point is in its series, with its double and digit count.
     const std::vector<TPlotSeries>& Series() const {
         Settle();
         return series_;
@@ -124,18 +128,33 @@ public:
         Settle();
         return series_;
     }
+    // Puts the points recorded since into their series and works out what drawing needs.
+    void Settle() const;
     bool Empty() const;
     // The steps and values (or digit counts) the points cover; false when there are none.
     bool Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const;
 
 private:
     TPlotSeries& SeriesOf(const void* key, const std::string& label);
-    void Settle() const;
+    void Pend(const TInfinito& value);
+    void Flush() const;
 
     // Mutable so that reading the series settles them: what is drawn is worked out only when
     // it is drawn, however it is reached.
     mutable std::vector<TPlotSeries> series_;
     std::size_t lastFound_ = 0; // Record visits the series in the same order every step
+    // The points recorded since the series were last settled, a step's side by side: a run
+    // writes one stream of words instead of one per series, and they go to their series in
+    // a pass of their own (Flush). A row's points end at `end`; a word marked whole is the
+    // index of a number in pendingWhole_.
+    struct TPendingRow {
+        long long step;
+        std::size_t end;
+    };
+    mutable std::vector<TPendingRow> pendingRows_;
+    mutable std::vector<std::uint32_t> pendingSeries_;
+    mutable std::vector<std::uint64_t> pendingWords_;
+    mutable std::vector<TInfinito> pendingWhole_;
 };
 
 // The columns of `series` between steps x0 and x1 drawn `width` pixels wide: every point in

@@ -372,6 +372,8 @@ void TPlotWindow::RunStarted() {
 
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
+    // Outside a run every step is in its series at once, whatever is drawn when.
+    if (now) view_->Data().Settle();
     // A frame at most, and at most one paint per RunPaintShare times the last one took: a
     // picture of many long series can take tens of milliseconds, and a run should not spend
     // more than a small share of its time drawing.
