@@ -39,9 +39,9 @@ private:
 
 // The exact values of one series, one word each for values of up to 16 significant digits (a
 // run records hundreds of values per step; a whole number is 48 bytes written to fresh memory,
-// a word is 8): the digits from the first to the last non-zero group as a signed integer, with
-// the group position of the last. Longer values, a negative zero and a number without groups
-// are kept whole beside them. Every value reads back as exactly the number recorded.
+// a word is 8): the significant digits as a signed integer below 10^16, with the power of ten
+// of the last of them (-255 to 255). Longer values, a negative zero and a number without
+// groups are kept whole beside them. Every value reads back as exactly the number recorded.
 class TExactValues {
 public:
     std::size_t size() const { return words_.size(); }
