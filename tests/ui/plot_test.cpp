@@ -1,6 +1,7 @@
 // The Plot window: decimation against a brute-force grouping of every point, and the window
 // driven through the Execution Browser (series per watched element, exact values under the
 // mouse, digits mode, step back, export read back).
+#include "model/neuronio.h"
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -82,6 +84,138 @@ TEST(PlotValues, BlocksKeepEveryNumberThroughGrowingAndShrinking) {
     EXPECT_TRUE(values.empty());
     values.push_back(TInfinito("7"));
     EXPECT_EQ(values.back().ToText(), "7");
+}
+
+// The compact store against the numbers themselves: text, number, double and digit count of
+// every value, short and long, signed, zero, near the point and far from it, and the layouts
+// sums and products leave behind; through shrinking too.
+TEST(PlotValues, WordsGiveBackEveryValueExactly) {
+    std::mt19937_64 random(11);
+    auto digit = [&](bool nonZero) {
+        return static_cast<char>('0' + (nonZero ? 1 + random() % 9 : random() % 10));
+    };
+    // `count` significant digits (some of them trailing zeros) times 10^power.
+    auto number = [&](int count, int power) {
+        std::string digits(1, digit(true));
+        for (int i = 1; i < count; ++i)
+            digits += digit(false);
+        std::string text = random() % 2 ? "-" : "";
+        const int size = static_cast<int>(digits.size());
+        if (power >= 0) return text + digits + std::string(static_cast<std::size_t>(power), '0');
+        if (size > -power)
+            return text + digits.substr(0, static_cast<std::size_t>(size + power)) + "." +
+                   digits.substr(static_cast<std::size_t>(size + power));
+        return text + "0." + std::string(static_cast<std::size_t>(-power - size), '0') + digits;
+    };
+    std::vector<TInfinito> recorded;
+    TExactValues store;
+    auto record = [&](const TInfinito& value, bool compact) {
+        const std::size_t whole = store.Whole();
+        recorded.push_back(value);
+        store.push_back(value);
+        if (compact) {
+            EXPECT_EQ(store.Whole(), whole) << value.ToText() << " fits a word";
+        }
+    };
+    auto check = [&] {
+        ASSERT_EQ(store.size(), recorded.size());
+        for (std::size_t i = 0; i < recorded.size(); ++i) {
+            const TInfinito& value = recorded[i];
+            const TInfinito::TDigits d = value.Digits();
+            ASSERT_EQ(store.Text(i), value.ToText()) << i;
+            ASSERT_EQ(store[i].ToText(), value.ToText()) << i;
+            ASSERT_EQ(TInfinito::Compare(store[i], value), 0) << i;
+            ASSERT_EQ(store.Double(i), ToDouble(value)) << value.ToText();
+            ASSERT_TRUE(std::isfinite(store.Double(i))) << "far beyond double's range too";
+            ASSERT_EQ(store.DigitCount(i), static_cast<double>(d.whole + d.fraction))
+                << value.ToText();
+        }
+    };
+    record(TInfinito(), false);
+    record(TInfinito("0"), true);
+    record(TInfinito("-0"), false);
+    for (int i = 0; i < 6000; ++i) {
+        const int kind = static_cast<int>(random() % 6);
+        if (kind == 0 && recorded.size() > 2) {
+            // Sums that cancel, and products: zero groups at either end.
+            const TInfinito& a = recorded[random() % recorded.size()];
+            const TInfinito& b = recorded[random() % recorded.size()];
+            record(random() % 2 ? TInfinito::Multiply(a, b)
+                                : TInfinito::Add(a, TInfinito::Add(a, b).Negated()),
+                   false);
+            continue;
+        }
+        const int count = 1 + static_cast<int>(random() % (kind == 1 ? 60 : 16));
+        const int reach = kind == 2 ? 700 : 60;
+        const int power = static_cast<int>(random() % (2 * reach + 1)) - reach;
+        record(TInfinito(number(count, power)), kind != 1 && kind != 2);
+    }
+    check();
+    EXPECT_GT(store.Whole(), 100u);
+    EXPECT_LT(store.Whole(), store.size() / 2);
+    for (const std::size_t keep : {std::size_t{5000}, std::size_t{4321}, std::size_t{7}}) {
+        store.shrink(keep);
+        recorded.resize(keep);
+        for (int i = 0; i < 300; ++i)
+            record(TInfinito(number(1 + static_cast<int>(random() % 40),
+                                    static_cast<int>(random() % 81) - 40)),
+                   false);
+        check();
+    }
+}
+
+// Recording against a plain record of every point: steps taken back, series that join, leave
+// and change places, and the series read at random moments in between.
+TEST(PlotValues, RecordingKeepsEveryPointWhateverIsReadWhen) {
+    std::mt19937 random(23);
+    std::vector<std::unique_ptr<TNeuronio>> neurons;
+    for (int i = 0; i < 12; ++i) {
+        neurons.push_back(std::make_unique<TNeuronio>());
+        neurons.back()->SetLabel("N" + std::to_string(i));
+    }
+    TPlotData data;
+    std::map<const void*, std::vector<std::pair<long long, std::string>>> expected;
+    long long step = 0;
+    std::vector<TProtoNeuronio*> watched = {neurons[0].get(), neurons[1].get()};
+    for (int round = 0; round < 3000; ++round) {
+        const unsigned what = random() % 100;
+        if (what < 3) { // another element watched, or one less, or the order changed
+            TProtoNeuronio* n = neurons[random() % neurons.size()].get();
+            const auto at = std::find(watched.begin(), watched.end(), n);
+            if (at == watched.end())
+                watched.insert(watched.begin() + random() % (watched.size() + 1), n);
+            else if (watched.size() > 1)
+                watched.erase(at);
+        } else if (what < 6) {
+            step = std::max(0LL, step - static_cast<long long>(random() % 20)); // step back
+        } else if (what < 9) {
+            data.Settle();
+        }
+        for (TProtoNeuronio* n : watched) {
+            const std::string text = (random() % 2 ? "-" : "") + std::to_string(random() % 1000) +
+                                     "." + std::string(random() % 3 == 0 ? 30 : 0, '7') +
+                                     std::to_string(random() % 100);
+            n->SetValue(TInfinito(text));
+            auto& points = expected[n];
+            while (!points.empty() && points.back().first >= step)
+                points.pop_back();
+            points.emplace_back(step, n->GetValue().ToText());
+        }
+        data.Record(step, watched);
+        ++step;
+    }
+    const auto& series = data.Series();
+    ASSERT_EQ(series.size(), expected.size());
+    for (const TPlotSeries& s : series) {
+        const auto& points = expected.at(s.key);
+        ASSERT_EQ(s.Size(), points.size()) << s.label;
+        ASSERT_EQ(s.values.size(), points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            ASSERT_EQ(s.steps[i], points[i].first) << s.label << " " << i;
+            ASSERT_EQ(s.exact.Text(i), points[i].second) << s.label << " " << i;
+            ASSERT_EQ(s.values[i], ToDouble(TInfinito(points[i].second)));
+        }
+    }
 }
 
 class PlotTest : public RunViewTest {
@@ -168,6 +302,36 @@ TEST_F(PlotTest, SeriesFollowTheRunAndShowExactValuesDigitsAndExports) {
     // Through the Export button: the file name comes from the save dialog.
     Press("ButtonExport");
     EXPECT_TRUE(prompter->messages.isEmpty()); // cancelled (empty name): nothing written
+}
+
+// After a run whose values outgrow a word, the CSV holds every step's value exactly, worked
+// out here afresh: N after step k is 1/2 - 1/4 * (1/2)^k.
+TEST_F(PlotTest, CsvAfterARunHoldsEveryExactValue) {
+    Open(DataPath("run/halving.net"));
+    Find<QAction>("Execution1")->trigger();
+    Find<QAction>("Plot1")->trigger();
+    Find<QSpinBox>("SpinRunSteps")->setValue(60);
+    Press("ButtonRunSteps");
+    const TExactValues& exact = Plot().View().Data().Series()[0].exact;
+    ASSERT_EQ(exact.size(), 61u);
+    EXPECT_GT(exact.Whole(), 0u);
+    EXPECT_LT(exact.Whole(), 61u);
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("plot.csv");
+    ASSERT_TRUE(Plot().ExportTo(csv));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 61);
+    const TInfinito half("0.5");
+    TInfinito fall("0.25");
+    for (int k = 0; k <= 60; ++k) {
+        const QStringList cells = lines[k + 1].split(',');
+        ASSERT_EQ(cells.size(), 3);
+        EXPECT_EQ(cells[0], QString::number(k));
+        EXPECT_EQ(cells[1].toStdString(), TInfinito::Add(half, fall.Negated()).ToText()) << k;
+        fall = TInfinito::Multiply(fall, half);
+    }
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
 
 namespace veltra {
 
@@ -25,21 +28,211 @@ struct TGroupScales {
     }
 };
 
-} // namespace
-
-double ToDouble(const TInfinito& value) {
-    // Two leading groups (at least 9 significant digits, mostly 16) are what a double holds;
-    // every step records every watched value, so this stays cheap.
+const TGroupScales& GroupScales() {
     static const TGroupScales scales;
-    const int count = value.GroupCount();
+    return scales;
+}
+
+// Two leading groups (at least 9 significant digits, mostly 16) are what a double holds.
+// `group(i)` gives group i, most significant first; the stored values and the numbers they
+// came from go through this one sum, so they draw at the same double.
+template <class Group> double LeadingSum(int count, Group group) {
+    const TGroupScales& scales = GroupScales();
     double sum = 0;
     for (int i = 0, used = 0; i < count && used < 2; ++i) {
-        const TInfinitoNo g = value.GroupAt(i);
-        if (g.Value == 0 && used == 0) continue;
+        const TInfinitoNo g = group(i);
+        if (used > 0) ++used;
+        // A zero group adds nothing; beyond double's range its scale is infinite, and zero
+        // times that is not a number, which no picture can be fitted to.
+        if (g.Value == 0) continue;
         sum += static_cast<double>(g.Value) * scales.At(g.Position);
-        ++used;
+        if (used == 0) used = 1;
     }
-    return sum;
+    // Beyond double's range: the largest double of its sign, so that bounds stay finite.
+    return std::clamp(sum, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
+}
+
+// A word: the value's significant digits as a signed integer (below 10^16) in the upper 55
+// bits, and in the low 9 the power of ten of its last digit, or WholeMark when the upper bits
+// are instead the index of a value kept whole.
+constexpr int PowerBits = 9;
+constexpr int WholeMark = -(1 << (PowerBits - 1));
+constexpr int LowestPower = WholeMark + 1, HighestPower = (1 << (PowerBits - 1)) - 1;
+constexpr int MostDigits = 16;
+constexpr std::int64_t Base = TInfinitoNo::Base;
+constexpr std::int64_t Ten[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+std::uint64_t Word(std::int64_t digits, int power) {
+    return (static_cast<std::uint64_t>(digits) << PowerBits) |
+           (static_cast<std::uint64_t>(power) & ((1u << PowerBits) - 1));
+}
+std::int64_t DigitsOf(std::uint64_t word) {
+    return static_cast<std::int64_t>(word) >> PowerBits;
+}
+int PowerOf(std::uint64_t word) {
+    const int field = static_cast<int>(word & ((1u << PowerBits) - 1));
+    return (field ^ (1 << (PowerBits - 1))) - (1 << (PowerBits - 1));
+}
+
+// How many digits `magnitude` (below 10^17) has.
+int DecimalLength(std::int64_t magnitude) {
+    int length = 1;
+    for (std::int64_t bound = 10; length < 17 && magnitude >= bound; bound *= 10)
+        ++length;
+    return length;
+}
+
+} // namespace
+
+// A pending word into its series: most are a word, a few a number kept whole.
+static inline void Place(TExactValues& exact, std::uint64_t word,
+                         const std::vector<TInfinito>& whole) {
+    if (PowerOf(word) == WholeMark)
+        exact.PushWhole(whole[static_cast<std::size_t>(DigitsOf(word))]);
+    else
+        exact.PushWord(word);
+}
+
+double ToDouble(const TInfinito& value) {
+    // Every step used to convert every watched value here; it stays cheap for the plot's
+    // catching up with a run.
+    return LeadingSum(value.GroupCount(), [&](int i) { return value.GroupAt(i); });
+}
+
+bool TExactValues::Encode(const TInfinito& value, std::uint64_t& word) {
+    const int count = value.GroupCount();
+    // Nearly every value has a group or two: each is read once.
+    constexpr int Near = 4;
+    TInfinitoNo near[Near];
+    for (int i = 0; i < std::min(count, Near); ++i)
+        near[i] = value.GroupAt(i);
+    auto group = [&](int i) { return i < Near ? near[i] : value.GroupAt(i); };
+    int first = 0;
+    while (first < count && group(first).Value == 0)
+        ++first;
+    if (first == count) {
+        // Zero; a negative zero ("-0") and a number without groups are kept whole.
+        if (count > 0 && value.Sign() >= 0) {
+            word = Word(0, 0);
+            return true;
+        }
+    } else {
+        int last = count - 1;
+        TInfinitoNo low = group(last);
+        while (low.Value == 0)
+            low = group(--last);
+        // The last group's trailing zeros (at most seven) in three halvings.
+        int zeros = 0;
+        std::int64_t end = low.Value;
+        for (const int z : {4, 2, 1})
+            if (end % Ten[z] == 0) end /= Ten[z], zeros += z;
+        const std::int64_t high = group(first).Value;
+        const int significant =
+            (first == last ? DecimalLength(std::abs(end))
+                           : DecimalLength(std::abs(high)) + GroupDigits * (last - first) - zeros);
+        const std::int64_t power = std::int64_t{low.Position} + zeros;
+        if (significant <= MostDigits && power >= LowestPower && power <= HighestPower) {
+            std::int64_t digits = 0;
+            for (int i = first; i < last; ++i)
+                digits = digits * Base + group(i).Value;
+            digits = digits * Ten[GroupDigits - zeros] + end;
+            word = Word(digits, static_cast<int>(power));
+            return true;
+        }
+    }
+    return false;
+}
+
+void TExactValues::PushWhole(const TInfinito& value) {
+    words_.push_back(Word(static_cast<std::int64_t>(whole_.size()), WholeMark));
+    whole_.push_back(value);
+}
+
+void TExactValues::push_back(const TInfinito& value) {
+    std::uint64_t word;
+    if (Encode(value, word))
+        words_.push_back(word);
+    else
+        PushWhole(value);
+}
+
+void TExactValues::shrink(std::size_t n) {
+    if (n >= words_.size()) return;
+    std::size_t dropped = 0;
+    for (std::size_t i = n; i < words_.size(); ++i)
+        dropped += PowerOf(words_[i]) == WholeMark ? 1 : 0;
+    whole_.shrink(whole_.size() - dropped);
+    words_.resize(n);
+}
+
+TInfinito TExactValues::operator[](std::size_t i) const {
+    const std::uint64_t word = words_[i];
+    if (PowerOf(word) == WholeMark) return whole_[static_cast<std::size_t>(DigitsOf(word))];
+    return TInfinito(Text(i));
+}
+
+std::string TExactValues::Text(std::size_t i) const {
+    const std::uint64_t word = words_[i];
+    if (PowerOf(word) == WholeMark)
+        return whole_[static_cast<std::size_t>(DigitsOf(word))].ToText();
+    const std::int64_t digits = DigitsOf(word);
+    if (digits == 0) return "0";
+    const std::int64_t magnitude = std::abs(digits);
+    const std::int64_t power = PowerOf(word);
+    // At most a sign, "0.", HighestPower zeros and MostDigits digits.
+    char text[4 + HighestPower + MostDigits];
+    char digitText[24];
+    const int size =
+        std::snprintf(digitText, sizeof digitText, "%lld", static_cast<long long>(magnitude));
+    char* p = text;
+    if (digits < 0) *p++ = '-';
+    if (power >= 0) {
+        p = std::copy(digitText, digitText + size, p);
+        p = std::fill_n(p, power, '0');
+    } else if (size > -power) {
+        p = std::copy(digitText, digitText + size + power, p);
+        *p++ = '.';
+        p = std::copy(digitText + size + power, digitText + size, p);
+    } else {
+        *p++ = '0';
+        *p++ = '.';
+        p = std::fill_n(p, -power - size, '0');
+        p = std::copy(digitText, digitText + size, p);
+    }
+    return std::string(text, p);
+}
+
+double TExactValues::Double(std::size_t i) const {
+    const std::uint64_t word = words_[i];
+    if (PowerOf(word) == WholeMark)
+        return ToDouble(whole_[static_cast<std::size_t>(DigitsOf(word))]);
+    // The groups the number held, most significant first: the last digit's power rounded
+    // down to a group's, the digits split at group boundaries (below 10^16, so three groups).
+    const std::int64_t digits = DigitsOf(word);
+    const int power = PowerOf(word);
+    const int shift = ((power % GroupDigits) + GroupDigits) % GroupDigits;
+    const int bottom = power - shift;
+    const std::int64_t rest = digits / Ten[GroupDigits - shift];
+    const std::int64_t groups[3] = {rest / Base, rest % Base,
+                                    digits % Ten[GroupDigits - shift] * Ten[shift]};
+    return LeadingSum(3, [&](int k) {
+        return TInfinitoNo{groups[k], static_cast<std::int32_t>(bottom + GroupDigits * (2 - k))};
+    });
+}
+
+double TExactValues::DigitCount(std::size_t i) const {
+    const std::uint64_t word = words_[i];
+    if (PowerOf(word) == WholeMark) {
+        const TInfinito::TDigits d = whole_[static_cast<std::size_t>(DigitsOf(word))].Digits();
+        return static_cast<double>(d.whole + d.fraction);
+    }
+    const std::int64_t digits = DigitsOf(word);
+    if (digits == 0) return 0;
+    const std::int64_t power = PowerOf(word);
+    const std::int64_t magnitude = std::abs(digits);
+    const std::int64_t length = DecimalLength(magnitude);
+    if (power >= 0) return static_cast<double>(length + power);
+    return static_cast<double>(std::max<std::int64_t>(0, length + power) - power);
 }
 
 void TValueBlocks::push_back(const TInfinito& value) {
@@ -62,14 +255,14 @@ void TPlotSeries::Truncate(long long step) {
     const auto at = std::lower_bound(steps.begin(), steps.end(), step) - steps.begin();
     if (static_cast<std::size_t>(at) == steps.size()) return;
     steps.resize(static_cast<std::size_t>(at));
-    values.resize(steps.size());
-    digits.resize(steps.size());
+    values.resize(std::min(values.size(), steps.size()));
+    digits.resize(values.size());
     exact.shrink(steps.size());
-    Summarise(steps.size() / Block * Block);
+    Summarise(values.size() / Block * Block);
 }
 
 void TPlotSeries::Summarise(std::size_t fromPoint) {
-    const std::size_t n = steps.size();
+    const std::size_t n = values.size();
     const std::size_t blocks = (n + Block - 1) / Block;
     const std::size_t first = std::min(fromPoint / Block, blocks);
     for (auto* v : {&blockValueLow, &blockValueHigh, &blockDigitsLow, &blockDigitsHigh})
@@ -91,29 +284,19 @@ void TPlotSeries::Summarise(std::size_t fromPoint) {
 
 void TPlotSeries::Append(long long step, const TInfinito& value) {
     if (!steps.empty() && steps.back() >= step) Truncate(step);
-    const double v = ToDouble(value);
-    const TInfinito::TDigits d = value.Digits();
-    const double n = static_cast<double>(d.whole + d.fraction);
-    if (steps.empty()) {
-        valueLow = valueHigh = v;
-        digitsLow = digitsHigh = n;
-    } else {
-        valueLow = std::min(valueLow, v), valueHigh = std::max(valueHigh, v);
-        digitsLow = std::min(digitsLow, n), digitsHigh = std::max(digitsHigh, n);
-    }
-    if (steps.size() % Block == 0) {
-        blockValueLow.push_back(v), blockValueHigh.push_back(v);
-        blockDigitsLow.push_back(n), blockDigitsHigh.push_back(n);
-    } else {
-        blockValueLow.back() = std::min(blockValueLow.back(), v);
-        blockValueHigh.back() = std::max(blockValueHigh.back(), v);
-        blockDigitsLow.back() = std::min(blockDigitsLow.back(), n);
-        blockDigitsHigh.back() = std::max(blockDigitsHigh.back(), n);
-    }
     steps.push_back(step);
-    values.push_back(v);
-    digits.push_back(n);
     exact.push_back(value);
+}
+
+void TPlotSeries::Settle() {
+    const std::size_t from = values.size();
+    const std::size_t to = std::min(steps.size(), exact.size());
+    if (to <= from) return;
+    for (std::size_t i = from; i < to; ++i) {
+        values.push_back(exact.Double(i));
+        digits.push_back(exact.DigitCount(i));
+    }
+    Summarise(from / Block * Block);
 }
 
 long long TPlotSeries::Find(long long step) const {
@@ -137,29 +320,100 @@ TPlotSeries& TPlotData::SeriesOf(const void* key, const std::string& label) {
 
 void TPlotData::Add(const void* key, const std::string& label, long long step,
                     const TInfinito& value) {
+    Flush();
     SeriesOf(key, label).Append(step, value);
     ++lastFound_;
 }
 
+void TPlotData::Pend(const TInfinito& value) {
+    std::uint64_t word;
+    if (!TExactValues::Encode(value, word)) {
+        word = Word(static_cast<std::int64_t>(pendingWhole_.size()), WholeMark);
+        pendingWhole_.push_back(value);
+    }
+    pendingSeries_.push_back(static_cast<std::uint32_t>(lastFound_));
+    pendingWords_.push_back(word);
+}
+
 void TPlotData::Record(long long step, const TProtoLista& list) {
+    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
     lastFound_ = 0;
     for (const auto& element : list) {
         if (!IsWatched(*element)) continue;
         TPlotSeries& s = SeriesOf(element.get(), element->Label());
         if (s.label != element->Label()) s.label = element->Label();
-        s.Append(step, WatchedValue(*element));
+        Pend(WatchedValue(*element));
         ++lastFound_;
     }
+    pendingRows_.push_back({step, pendingWords_.size()});
 }
 
 void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched) {
+    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
     lastFound_ = 0;
     for (TProtoNeuronio* element : watched) {
         TPlotSeries& s = SeriesOf(element, element->Label());
         if (s.label != element->Label()) s.label = element->Label();
-        s.Append(step, WatchedValue(*element));
+        Pend(WatchedValue(*element));
         ++lastFound_;
     }
+    pendingRows_.push_back({step, pendingWords_.size()});
+}
+
+void TPlotData::Flush() const {
+    if (pendingRows_.empty()) return;
+    // A run records the same series in the same order every step: then the points go to
+    // their series a few series at a time, each series' steps in one piece and its words
+    // read row after row, instead of one point to every series in turn.
+    const std::size_t width = pendingRows_.front().end;
+    bool columns = width > 0;
+    for (std::size_t c = 0; c < width && columns; ++c)
+        columns = pendingSeries_[c] == c;
+    for (std::size_t r = 1; r < pendingRows_.size() && columns; ++r)
+        columns = pendingRows_[r].end - pendingRows_[r - 1].end == width &&
+                  std::equal(pendingSeries_.begin() + static_cast<std::ptrdiff_t>(r * width),
+                             pendingSeries_.begin() + static_cast<std::ptrdiff_t>((r + 1) * width),
+                             pendingSeries_.begin());
+    if (columns) {
+        std::vector<long long> steps(pendingRows_.size());
+        for (std::size_t r = 0; r < steps.size(); ++r)
+            steps[r] = pendingRows_[r].step;
+        constexpr std::size_t Tile = 8; // a cache line of words per row
+        for (std::size_t c0 = 0; c0 < width; c0 += Tile) {
+            const std::size_t c1 = std::min(width, c0 + Tile);
+            for (std::size_t c = c0; c < c1; ++c) {
+                TPlotSeries& s = series_[c];
+                if (!s.steps.empty() && s.steps.back() >= steps.front()) s.Truncate(steps.front());
+                s.steps.insert(s.steps.end(), steps.begin(), steps.end());
+            }
+            for (std::size_t r = 0; r < steps.size(); ++r) {
+                const std::uint64_t* row = pendingWords_.data() + r * width;
+                for (std::size_t c = c0; c < c1; ++c)
+                    Place(series_[c].exact, row[c], pendingWhole_);
+            }
+        }
+    } else {
+        std::size_t k = 0;
+        for (const TPendingRow& row : pendingRows_)
+            for (; k < row.end; ++k) {
+                TPlotSeries& s = series_[pendingSeries_[k]];
+                if (!s.steps.empty() && s.steps.back() >= row.step) s.Truncate(row.step);
+                s.steps.push_back(row.step);
+                Place(s.exact, pendingWords_[k], pendingWhole_);
+            }
+    }
+    pendingRows_.clear();
+    pendingSeries_.clear();
+    pendingWords_.clear();
+    pendingWhole_.clear();
+}
+
+void TPlotData::Clear() {
+    series_.clear();
+    pendingRows_.clear();
+    pendingSeries_.clear();
+    pendingWords_.clear();
+    pendingWhole_.clear();
 }
 
 void TPlotData::Forget(const void* key) {
@@ -168,11 +422,19 @@ void TPlotData::Forget(const void* key) {
 }
 
 bool TPlotData::Empty() const {
-    return std::all_of(series_.begin(), series_.end(),
+    return pendingWords_.empty() &&
+           std::all_of(series_.begin(), series_.end(),
                        [](const TPlotSeries& s) { return s.steps.empty(); });
 }
 
+void TPlotData::Settle() const {
+    Flush();
+    for (TPlotSeries& s : series_)
+        s.Settle();
+}
+
 bool TPlotData::Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const {
+    Settle();
     bool any = false;
     for (const TPlotSeries& s : series_) {
         if (s.steps.empty()) continue;

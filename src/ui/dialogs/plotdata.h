@@ -1,10 +1,12 @@
 // What the Plot window draws: for every watched element, its value after every step as it was
-// run (exact, plus the double and the digit count used only for drawing), and the per-pixel
-// decimation that keeps a redraw of many long series fast. No Qt here.
+// run (exact, plus the double and the digit count used only for drawing, worked out from the
+// exact value when the picture needs them), and the per-pixel decimation that keeps a redraw
+// of many long series fast. No Qt here.
 #pragma once
 
 #include "numeric/infinito.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,13 +37,47 @@ private:
     std::size_t size_ = 0;
 };
 
+// The exact values of one series, one word each for values of up to 16 significant digits (a
+// run records hundreds of values per step; a whole number is 48 bytes written to fresh memory,
+// a word is 8): the significant digits as a signed integer below 10^16, with the power of ten
+// of the last of them (-255 to 255). Longer values, a negative zero and a number without
+// groups are kept whole beside them. Every value reads back as exactly the number recorded.
+class TExactValues {
+public:
+    std::size_t size() const { return words_.size(); }
+    bool empty() const { return words_.empty(); }
+    TInfinito operator[](std::size_t i) const;
+    TInfinito back() const { return (*this)[size() - 1]; }
+    // The value's canonical text (as TInfinito::ToText), without making the number.
+    std::string Text(std::size_t i) const;
+    // ToDouble of the value, and its length in digits (TInfinito::Digits, both sides).
+    double Double(std::size_t i) const;
+    double DigitCount(std::size_t i) const;
+    void push_back(const TInfinito& value);
+    // The word of a value for PushWord; false when it is to be kept whole (PushWhole).
+    static bool Encode(const TInfinito& value, std::uint64_t& word);
+    void PushWord(std::uint64_t word) { words_.push_back(word); }
+    void PushWhole(const TInfinito& value);
+    // Keeps the first `n` values (n no more than size()).
+    void shrink(std::size_t n);
+    // How many values are kept whole.
+    std::size_t Whole() const { return whole_.size(); }
+
+private:
+    std::vector<std::uint64_t> words_;
+    TValueBlocks whole_; // in the order of their points
+};
+
 struct TPlotSeries {
     const void* key = nullptr; // the element; null once it is released
     std::string label;
     std::vector<long long> steps; // ascending
+    // The doubles and digit counts (before and after the point together) of the first points;
+    // recording adds only steps and exact values, and Settle works these out for the rest
+    // when the picture is wanted (TPlotData::Series and Bounds do it).
     std::vector<double> values;
-    std::vector<double> digits; // before and after the point together
-    TValueBlocks exact;
+    std::vector<double> digits;
+    TExactValues exact;
     // The extremes of values and digits, kept as points come and go, so that fitting the view
     // after every frame of a run does not pass over every point again.
     double valueLow = 0, valueHigh = 0, digitsLow = 0, digitsHigh = 0;
@@ -55,9 +91,11 @@ struct TPlotSeries {
     void Truncate(long long step);
     void Append(long long step, const TInfinito& value);
     std::size_t Size() const { return steps.size(); }
-    // Works the extremes and block summaries out afresh from the points (for points put into
-    // the vectors directly; Append and Truncate keep them up to date themselves).
+    // Works the extremes and block summaries out afresh from the points that have doubles
+    // (for points put into the vectors directly; Settle and Truncate call it themselves).
     void Summarise(std::size_t fromPoint = 0);
+    // Doubles, digit counts, extremes and summaries for the points recorded since.
+    void Settle();
     // The index of the point at `step`, -1 when there is none.
     long long Find(long long step) const;
 };
@@ -77,21 +115,46 @@ public:
     void Record(long long step, const std::vector<TProtoNeuronio*>& watched);
     // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
     void Add(const void* key, const std::string& label, long long step, const TInfinito& value);
-    void Clear() { series_.clear(); }
+    void Clear();
     // An element was released: its series stays, but no longer follows it.
     void Forget(const void* key);
 
-    const std::vector<TPlotSeries>& Series() const { return series_; }
-    std::vector<TPlotSeries>& Series() { return series_; }
+    // Settled: every recorded point is in its series, with its double and digit count.
+    const std::vector<TPlotSeries>& Series() const {
+        Settle();
+        return series_;
+    }
+    std::vector<TPlotSeries>& Series() {
+        Settle();
+        return series_;
+    }
+    // Puts the points recorded since into their series and works out what drawing needs.
+    void Settle() const;
     bool Empty() const;
     // The steps and values (or digit counts) the points cover; false when there are none.
     bool Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const;
 
 private:
     TPlotSeries& SeriesOf(const void* key, const std::string& label);
+    void Pend(const TInfinito& value);
+    void Flush() const;
 
-    std::vector<TPlotSeries> series_;
+    // Mutable so that reading the series settles them: what is drawn is worked out only when
+    // it is drawn, however it is reached.
+    mutable std::vector<TPlotSeries> series_;
     std::size_t lastFound_ = 0; // Record visits the series in the same order every step
+    // The points recorded since the series were last settled, a step's side by side: a run
+    // writes one stream of words instead of one per series, and they go to their series in
+    // a pass of their own (Flush). A row's points end at `end`; a word marked whole is the
+    // index of a number in pendingWhole_.
+    struct TPendingRow {
+        long long step;
+        std::size_t end;
+    };
+    mutable std::vector<TPendingRow> pendingRows_;
+    mutable std::vector<std::uint32_t> pendingSeries_;
+    mutable std::vector<std::uint64_t> pendingWords_;
+    mutable std::vector<TInfinito> pendingWhole_;
 };
 
 // The columns of `series` between steps x0 and x1 drawn `width` pixels wide: every point in

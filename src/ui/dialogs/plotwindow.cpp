@@ -210,7 +210,7 @@ QString TPlotView::PointText(QPointF at) const {
         text = QStringLiteral("%1, step %2: %3")
                    .arg(QString::fromStdString(s.label))
                    .arg(step)
-                   .arg(QString::fromStdString(s.exact[k].ToText()));
+                   .arg(QString::fromStdString(s.exact.Text(k)));
         if (digits_) text += QStringLiteral(" (%1 digits)").arg(s.digits[k], 0, 'f', 0);
     }
     return text;
@@ -308,7 +308,7 @@ std::string TPlotView::Csv() const {
             csv += ',';
             if (at[i] < series[i].Size() && series[i].steps[at[i]] == step) {
                 csv += digits_ ? std::to_string(static_cast<long long>(series[i].digits[at[i]]))
-                               : series[i].exact[at[i]].ToText();
+                               : series[i].exact.Text(at[i]);
                 ++at[i];
             }
         }
@@ -372,6 +372,8 @@ void TPlotWindow::RunStarted() {
 
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
+    // Outside a run every step is in its series at once, whatever is drawn when.
+    if (now) view_->Data().Settle();
     // A frame at most, and at most one paint per RunPaintShare times the last one took: a
     // picture of many long series can take tens of milliseconds, and a run should not spend
     // more than a small share of its time drawing.
