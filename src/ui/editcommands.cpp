@@ -42,6 +42,10 @@ void TEditCommand::Recount() {
         stack_.Refer(object);
 }
 
+void TEditCommand::Refuse() {
+    stack_.Abandon();
+}
+
 void TEditCommand::undo() {
     if (stack_.Stale()) return;
     Undo();
@@ -70,15 +74,16 @@ TElementCommand::TElementCommand(TEditStack& stack, TKind kind, std::shared_ptr<
 void TElementCommand::Undo() {
     if (kind_ == TKind::Place)
         place_.Detach();
-    else
-        place_.Restore();
+    else if (!place_.Restore())
+        Refuse();
 }
 
 void TElementCommand::Redo() {
-    if (kind_ == TKind::Place)
-        place_.Restore();
-    else
+    if (kind_ == TKind::Place) {
+        if (!place_.Restore()) Refuse();
+    } else {
         place_.Detach();
+    }
 }
 
 void TElementCommand::Refs(std::vector<const void*>& out) const {
@@ -118,7 +123,7 @@ void TSynapseCommand::Undo() {
 }
 
 void TSynapseCommand::Redo() {
-    taken_.Restore();
+    if (!taken_.Restore()) return Refuse();
     if (looped_ != nullptr) looped_->SetLoop(true);
 }
 
@@ -186,6 +191,27 @@ void TApplyCommand::Refs(std::vector<const void*>& out) const {
     if (synapse_ != nullptr) out.push_back(synapse_);
 }
 
+// --- watching -------------------------------------------------------------------------------
+
+TWatchCommand::TWatchCommand(TEditStack& stack, TProtoNeuronio* element, bool watched)
+    : TEditCommand(stack,
+                   (watched ? QStringLiteral("Watch ") : QStringLiteral("Unwatch ")) +
+                       KindText(*element),
+                   false),
+      element_(element), watched_(watched) {}
+
+void TWatchCommand::Undo() {
+    element_->SetWatched(!watched_);
+}
+
+void TWatchCommand::Redo() {
+    element_->SetWatched(watched_);
+}
+
+void TWatchCommand::Refs(std::vector<const void*>& out) const {
+    out.push_back(element_);
+}
+
 // --- module inner nets -----------------------------------------------------------------------
 
 TInnerNetCommand::TInnerNetCommand(TEditStack& stack, const QString& text,
@@ -193,7 +219,7 @@ TInnerNetCommand::TInnerNetCommand(TEditStack& stack, const QString& text,
     : TEditCommand(stack, text, true), swap_(std::move(swap)) {}
 
 void TInnerNetCommand::Undo() {
-    swap_->Revert();
+    if (!swap_->Revert()) Refuse();
 }
 
 void TInnerNetCommand::Redo() {

@@ -34,6 +34,9 @@ protected:
     virtual void Undo() = 0;
     virtual void Redo() = 0;
     virtual void Refs(std::vector<const void*>& out) const = 0;
+    // The edit cannot be undone or redone without joining the net to something out of it
+    // (another stack took it out): nothing was changed, and the stack is emptied.
+    void Refuse();
 
 private:
     void Recount();
@@ -125,6 +128,20 @@ private:
     TSinapse* synapse_ = nullptr;
     std::vector<TElementState> elementStates_; // before, after
     std::vector<TSynapseState> synapseStates_;
+};
+
+// The watch flag of an element (whether the Execution Browser lists it), which the file keeps.
+class TWatchCommand final : public TEditCommand {
+public:
+    TWatchCommand(TEditStack& stack, TProtoNeuronio* element, bool watched);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    TProtoNeuronio* element_;
+    bool watched_;
 };
 
 // A module's inner net replaced: read from a file, or another window's net.

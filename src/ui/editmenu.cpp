@@ -8,7 +8,7 @@
 
 namespace veltra {
 
-QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group) {
+QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep) {
     QMenu* edit = bar.addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     edit->menuAction()->setStatusTip(QStringLiteral("Undo and redo the edits of the net"));
@@ -23,6 +23,17 @@ QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group) {
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     redo->setStatusTip(QStringLiteral("Redo the last edit undone"));
+    // The group moves its stack when an action is triggered; the gestures end first.
+    QObject::disconnect(undo, &QAction::triggered, &group, &QUndoGroup::undo);
+    QObject::disconnect(redo, &QAction::triggered, &group, &QUndoGroup::redo);
+    QObject::connect(undo, &QAction::triggered, &group, [&group, beforeStep] {
+        beforeStep();
+        group.undo();
+    });
+    QObject::connect(redo, &QAction::triggered, &group, [&group, beforeStep] {
+        beforeStep();
+        group.redo();
+    });
     edit->addAction(undo);
     edit->addAction(redo);
     return edit;

@@ -2,12 +2,16 @@
 // captioned with what they would undo or redo.
 #pragma once
 
+#include <functional>
+
 class QMenu;
 class QMenuBar;
 class QUndoGroup;
 
 namespace veltra {
 
-QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group);
+// `beforeStep` runs before every undo or redo the menu or its keys make (the windows end the
+// gestures under way, which must not see the net change under them).
+QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep);
 
 } // namespace veltra

@@ -117,7 +117,7 @@ void TMainForm::BuildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
 
-    AddEditMenu(*menuBar(), *undoGroup_);
+    AddEditMenu(*menuBar(), *undoGroup_, [this] { EndGestures(); });
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));

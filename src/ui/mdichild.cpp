@@ -5,6 +5,7 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "model/releasehook.h"
 #include "ui/dialogs/hinttext.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runbrowser.h"
@@ -76,9 +77,16 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     BuildMenus();
     SetCaption(caption);
     BindStack();
+    // Let go only when released: an erased module stays this window's module while undo may
+    // bring it back.
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        if (object == expandedModule_) expandedModule_ = nullptr;
+        if (object == moving_) moving_ = nullptr;
+    });
 }
 
 TMDIChild::~TMDIChild() {
+    RemoveReleaseListener(releaseToken_);
     // The hint must not outlive the window or point at an element of a released net.
     if (hintElement_ != nullptr && hint_) hintElement_->SetHintShown(false);
     hint_.reset();
@@ -140,7 +148,17 @@ void TMDIChild::StackChanged() {
     if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
     if (document_->dragElement != nullptr && !Alive(document_->dragElement))
         document_->ForgetGesture(document_->dragElement);
-    if (!pushing_) ecra_->InvalidateAll();
+    if (moving_ != nullptr && !Alive(moving_)) moving_ = nullptr;
+    if (!pushing_) {
+        ecra_->InvalidateAll();
+        // The band of a synapse being drawn is on the screen only: drawn again over the new
+        // picture, so that the next mouse move takes it away instead of leaving a line.
+        if (document_->dragState == TDragState::Drawing && document_->pendingSynapse) {
+            ecra_->Compose();
+            auto canvas = ScreenCanvas();
+            document_->pendingSynapse->DrawRubberBand(*canvas);
+        }
+    }
     ecra_->update();
     UpdateMark();
     if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
@@ -319,8 +337,24 @@ void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
     document_->BeginSynapse(e, {x, y}, *canvas);
 }
 
+bool TMDIChild::GestureRunning() const {
+    return document_->dragState != TDragState::None;
+}
+
+void TMDIChild::CancelGesture() {
+    if (document_->dragState == TDragState::Moving && moving_ != nullptr && Alive(moving_))
+        PutAt(document_->Elements(), *moving_, moveStart_);
+    document_->pendingSynapse.reset();
+    document_->dragState = TDragState::None;
+    document_->dragElement = nullptr;
+    moving_ = nullptr;
+    ecra_->InvalidateAll();
+    ecra_->update();
+}
+
 void TMDIChild::MoverElemento(TProtoNeuronio* e) {
     moveStart_ = SpotOf(document_->Elements(), *e);
+    moving_ = e;
     document_->dragState = TDragState::Moving;
     document_->dragElement = e;
     document_->BringToFront(e);
@@ -353,10 +387,10 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
 void TMDIChild::EcraMouseMove(int x, int y) {
     HoverBookkeeping(x, y);
     Guard([&] {
-        if (document_->dragState == TDragState::Moving && document_->dragElement != nullptr) {
+        if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
-            document_->dragElement->MoveTo(*canvas, x, y);
+            moving_->MoveTo(*canvas, x, y);
             canvas.reset();
             mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
             ecra_->update();
@@ -385,9 +419,8 @@ void TMDIChild::EcraMouseUp(int x, int y) {
                 mainForm_.FocusWeightBox();
             }
             ecra_->update();
-        } else if (document_->dragState == TDragState::Moving &&
-                   document_->dragElement != nullptr) {
-            TProtoNeuronio* e = document_->dragElement;
+        } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
+            TProtoNeuronio* e = moving_;
             const TElementSpot end = SpotOf(document_->Elements(), *e);
             if (end.index != moveStart_.index || end.x != moveStart_.x || end.y != moveStart_.y)
                 Push(std::make_unique<TMoveCommand>(*stack_, document_->Net().SharedElements(), e,
@@ -397,11 +430,13 @@ void TMDIChild::EcraMouseUp(int x, int y) {
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
     document_->pendingSynapse.reset();
+    moving_ = nullptr;
 }
 
 void TMDIChild::PopupAction(int x, int y) {
     TProtoNeuronio* e = document_->ElementAt(x, y);
-    document_->dragElement = e;
+    // A gesture under way keeps its element.
+    if (!GestureRunning()) document_->dragElement = e;
     popupElement_ = e;
     const QPoint global = GlobalOf(x, y);
     if (e != nullptr) {
@@ -488,7 +523,9 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
         timer2_.stop();
     }
     if (popupElement_ == e) popupElement_ = nullptr;
-    if (expandedModule_ == e) expandedModule_ = nullptr;
+    // An element leaving the net in the middle of its move goes from where the move began,
+    // so that undo brings it back there.
+    if (e != nullptr && e == moving_) CancelGesture();
     document_->ForgetGesture(e);
 }
 

@@ -52,8 +52,17 @@ public:
     // Shows another list (a module's inner net) and takes that list's stack.
     void ShowList(std::shared_ptr<TProtoLista> list);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
+    // Kept while the module is out of the net by an edit that may be undone; dropped when the
+    // module is released.
     const TProtoNeuronio* ExpandedModule() const { return expandedModule_; }
     void SetExpandedModule(const TProtoNeuronio* module) { expandedModule_ = module; }
+
+    // A mouse gesture (a move, a synapse being drawn) is under way.
+    bool GestureRunning() const;
+    // Ends the gesture as if it had not begun: a moved element goes back to its place, a
+    // synapse's band goes. Called before the stack is moved, which a gesture must not see
+    // change under it.
+    void CancelGesture();
 
     QMenu* DrawingPopup() const { return popupDesenho_; }
     QMenu* ElementPopup() const { return popupProtoNeuronio_; }
@@ -132,6 +141,8 @@ private:
     bool pushing_ = false; // a command of this window's gesture is being pushed
     std::shared_ptr<TEditStack> stack_;
     TElementSpot moveStart_;
+    TProtoNeuronio* moving_ = nullptr; // the element a move drags (a pop-up may come meanwhile)
+    int releaseToken_ = 0;
     const TProtoNeuronio* expandedModule_ = nullptr;
 
     TProtoNeuronio* hintElement_ = nullptr;

@@ -171,7 +171,7 @@ private:
     int Coordinate() { return static_cast<int>(random_() % 600); }
 
     void Edit() {
-        switch (random_() % 9) {
+        switch (random_() % 10) {
         case 0:
         case 1:
             return Place();
@@ -186,6 +186,8 @@ private:
             return ApplyToElement();
         case 7:
             return ApplyToSynapse();
+        case 8:
+            return Watch();
         default:
             return (random_() % 2 == 0) ? LoadModule() : WindowOnModule();
         }
@@ -279,6 +281,11 @@ private:
             Push(std::make_unique<TApplyCommand>(*stack_, s, std::move(before), std::move(after)));
     }
 
+    void Watch() {
+        if (TProtoNeuronio* e = AnyElement())
+            Push(std::make_unique<TWatchCommand>(*stack_, e, !e->Watched()));
+    }
+
     void LoadModule() {
         TModule* module = AnyModule();
         if (module == nullptr) return;
@@ -331,8 +338,8 @@ TEST(UndoPropertyTest, SavedBytesFollowTheStackThroughRandomEditsUndosAndRedos) 
     }
     // The runs really edited, with every kind of command, across module borders too.
     EXPECT_GT(commands, 40 * 50);
-    EXPECT_EQ(kinds,
-              (std::set<std::string>{"Apply", "Draw", "Erase", "Load", "Module", "Move", "Place"}));
+    EXPECT_EQ(kinds, (std::set<std::string>{"Apply", "Draw", "Erase", "Load", "Module", "Move",
+                                            "Place", "Unwatch", "Watch"}));
     EXPECT_GT(hiddenStates, 100);
 }
 
