@@ -8,7 +8,8 @@
 
 namespace veltra {
 
-QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep) {
+QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep,
+                   std::function<void()> selectAll) {
     QMenu* edit = bar.addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     edit->menuAction()->setStatusTip(QStringLiteral("Undo and redo the edits of the net"));
@@ -36,6 +37,12 @@ QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> befor
     });
     edit->addAction(undo);
     edit->addAction(redo);
+    edit->addSeparator();
+    QAction* all = edit->addAction(QStringLiteral("Select &All"));
+    all->setObjectName(QStringLiteral("EditSelectAllItem"));
+    all->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    all->setStatusTip(QStringLiteral("Select every element of the net"));
+    QObject::connect(all, &QAction::triggered, edit, [selectAll] { selectAll(); });
     return edit;
 }
 

@@ -12,6 +12,8 @@ namespace veltra {
 
 // `beforeStep` runs before every undo or redo the menu or its keys make (the windows end the
 // gestures under way, which must not see the net change under them).
-QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep);
+// `selectAll` selects every element of the active window.
+QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep,
+                   std::function<void()> selectAll);
 
 } // namespace veltra

@@ -117,7 +117,11 @@ void TMainForm::BuildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
 
-    AddEditMenu(*menuBar(), *undoGroup_, [this] { EndGestures(); });
+    AddEditMenu(
+        *menuBar(), *undoGroup_, [this] { EndGestures(); },
+        [this] {
+            if (TMDIChild* child = ActiveChild()) child->SelectAll();
+        });
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));

@@ -82,6 +82,7 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     releaseToken_ = AddReleaseListener([this](const void* object) {
         if (object == expandedModule_) expandedModule_ = nullptr;
         if (object == moving_) moving_ = nullptr;
+        selected_.erase(static_cast<const TProtoNeuronio*>(object));
     });
 }
 
@@ -149,6 +150,13 @@ void TMDIChild::StackChanged() {
     if (document_->dragElement != nullptr && !Alive(document_->dragElement))
         document_->ForgetGesture(document_->dragElement);
     if (moving_ != nullptr && !Alive(moving_)) moving_ = nullptr;
+    if (!selected_.empty()) {
+        // Only what is in the net stays selected (one pass over the list, not one a mark).
+        std::unordered_set<const TProtoNeuronio*> live;
+        for (const auto& e : document_->Elements())
+            if (selected_.count(e.get())) live.insert(e.get());
+        selected_.swap(live);
+    }
     if (!pushing_) {
         ecra_->InvalidateAll();
         // The band of a synapse being drawn is on the screen only: drawn again over the new
@@ -337,6 +345,25 @@ void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
     document_->BeginSynapse(e, {x, y}, *canvas);
 }
 
+std::vector<TProtoNeuronio*> TMDIChild::Selection() const {
+    std::vector<TProtoNeuronio*> selection;
+    if (selected_.empty()) return selection;
+    for (const auto& e : document_->Elements())
+        if (selected_.count(e.get())) selection.push_back(e.get());
+    return selection;
+}
+
+void TMDIChild::SelectAll() {
+    for (const auto& e : document_->Elements())
+        selected_.insert(e.get());
+    ecra_->update();
+}
+
+void TMDIChild::ClearSelection() {
+    selected_.clear();
+    ecra_->update();
+}
+
 bool TMDIChild::GestureRunning() const {
     return document_->dragState != TDragState::None;
 }
@@ -523,6 +550,7 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
         timer2_.stop();
     }
     if (popupElement_ == e) popupElement_ = nullptr;
+    selected_.erase(e);
     // An element leaving the net in the middle of its move goes from where the move began,
     // so that undo brings it back there.
     if (e != nullptr && e == moving_) CancelGesture();

@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 class QActionGroup;
 class QMenu;
@@ -63,6 +65,14 @@ public:
     // synapse's band goes. Called before the stack is moved, which a gesture must not see
     // change under it.
     void CancelGesture();
+
+    // --- selection (not part of the net: no edit, not undone) ------------------------------
+    // The selected elements, in the net's order.
+    std::vector<TProtoNeuronio*> Selection() const;
+    bool Selected(const TProtoNeuronio* e) const { return selected_.count(e) != 0; }
+    bool SelectionEmpty() const { return selected_.empty(); }
+    void SelectAll();
+    void ClearSelection();
 
     QMenu* DrawingPopup() const { return popupDesenho_; }
     QMenu* ElementPopup() const { return popupProtoNeuronio_; }
@@ -151,6 +161,7 @@ private:
     QPoint hoverPoint_{0, 0};
     QPoint hintPoint_{0, 0};
     TProtoNeuronio* popupElement_ = nullptr;
+    std::unordered_set<const TProtoNeuronio*> selected_;
 };
 
 } // namespace veltra
