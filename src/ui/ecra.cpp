@@ -145,6 +145,11 @@ void TEcra::paintEvent(QPaintEvent* event) {
     Compose();
     QPainter p(this);
     p.drawImage(event->rect(), screen_, event->rect());
+    TRect band;
+    if (owner_.Band(band)) {
+        p.setPen(QPen(QColor::fromRgb(SelectionMarkColour), 1, Qt::DotLine));
+        p.drawRect(view_.ToScreen(band));
+    }
     if (owner_.SelectionEmpty()) return;
     // The selection is marked over the picture, not in it: gestures drawn in the inverting
     // pen on the picture never meet the marks.
@@ -180,7 +185,7 @@ void TEcra::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = Net(cursor_);
-    owner_.EcraMouseDown(event->button(), p.x(), p.y());
+    owner_.EcraMouseDown(event->button(), p.x(), p.y(), event->modifiers());
 }
 
 void TEcra::mouseMoveEvent(QMouseEvent* event) {

@@ -260,11 +260,12 @@ void TMDIChild::ShowStatus(const std::string& text) {
 
 // --- mouse ------------------------------------------------------------------------------
 
-void TMDIChild::EcraMouseDown(Qt::MouseButton button, int x, int y) {
+void TMDIChild::EcraMouseDown(Qt::MouseButton button, int x, int y,
+                              Qt::KeyboardModifiers modifiers) {
     ecra_->Compose(); // gestures draw over what the screen shows now
     Guard([&] {
         if (button == Qt::LeftButton)
-            ToolAction(x, y);
+            ToolAction(x, y, modifiers);
         else if (button == Qt::RightButton)
             PopupAction(x, y);
     });
@@ -284,8 +285,23 @@ void TMDIChild::HoverBookkeeping(int x, int y) {
     timer1_.start();
 }
 
-void TMDIChild::ToolAction(int x, int y) {
+void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
     const TTool tool = mainForm_.Toolbar().CurrentTool();
+    if (tool == TTool::Move && !GestureRunning()) {
+        TProtoNeuronio* hit = document_->ElementAt(x, y);
+        const bool shift = (modifiers & Qt::ShiftModifier) != 0;
+        if (hit != nullptr && shift) {
+            if (!selected_.erase(hit)) selected_.insert(hit);
+            ecra_->update();
+            return;
+        }
+        if (hit == nullptr) {
+            banding_ = true;
+            bandAdds_ = shift;
+            bandStart_ = bandEnd_ = QPoint(x, y);
+            return;
+        }
+    }
     switch (tool) {
     case TTool::None:
         mainForm_.Prompter().Message(this, QStringLiteral("Choose something!"));
@@ -364,8 +380,35 @@ void TMDIChild::ClearSelection() {
     ecra_->update();
 }
 
+bool TMDIChild::Band(TRect& area) const {
+    if (!banding_) return false;
+    area = {std::min(bandStart_.x(), bandEnd_.x()), std::min(bandStart_.y(), bandEnd_.y()),
+            std::max(bandStart_.x(), bandEnd_.x()), std::max(bandStart_.y(), bandEnd_.y())};
+    return true;
+}
+
+void TMDIChild::EndBand(int x, int y) {
+    bandEnd_ = QPoint(x, y);
+    TRect area;
+    Band(area);
+    banding_ = false;
+    ecra_->update();
+    if (bandStart_ == bandEnd_) {
+        // A click, not a band: nothing there to move.
+        mainForm_.Prompter().Message(this, QStringLiteral("Nobody home..."));
+        return;
+    }
+    if (!bandAdds_) selected_.clear();
+    for (const auto& e : document_->Elements()) {
+        const TRect box = e->GlyphBox();
+        if (box.left <= area.right && area.left <= box.right && box.top <= area.bottom &&
+            area.top <= box.bottom)
+            selected_.insert(e.get());
+    }
+}
+
 bool TMDIChild::GestureRunning() const {
-    return document_->dragState != TDragState::None;
+    return document_->dragState != TDragState::None || banding_;
 }
 
 void TMDIChild::CancelGesture() {
@@ -375,6 +418,7 @@ void TMDIChild::CancelGesture() {
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
     moving_ = nullptr;
+    banding_ = false;
     ecra_->InvalidateAll();
     ecra_->update();
 }
@@ -413,6 +457,11 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
 
 void TMDIChild::EcraMouseMove(int x, int y) {
     HoverBookkeeping(x, y);
+    if (banding_) {
+        bandEnd_ = QPoint(x, y);
+        ecra_->update();
+        return;
+    }
     Guard([&] {
         if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
             ecra_->Compose();
@@ -435,6 +484,7 @@ void TMDIChild::EcraMouseMove(int x, int y) {
 }
 
 void TMDIChild::EcraMouseUp(int x, int y) {
+    if (banding_) return Guard([&] { EndBand(x, y); });
     Guard([&] {
         if (document_->dragState == TDragState::Drawing) {
             ecra_->Compose();

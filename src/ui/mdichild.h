@@ -73,6 +73,8 @@ public:
     bool SelectionEmpty() const { return selected_.empty(); }
     void SelectAll();
     void ClearSelection();
+    // The rubber band being drawn with the Move tool (net coordinates); false when none.
+    bool Band(TRect& area) const;
 
     QMenu* DrawingPopup() const { return popupDesenho_; }
     QMenu* ElementPopup() const { return popupProtoNeuronio_; }
@@ -80,7 +82,10 @@ public:
     void MarkTool(const QString& caption);
 
     // --- event handlers (net coordinates) -------------------------------------------------
-    void EcraMouseDown(Qt::MouseButton button, int x, int y);
+    // Shift with the Move tool: a click on an element adds it to the selection or takes it
+    // out; a band drawn over empty space adds what it touches.
+    void EcraMouseDown(Qt::MouseButton button, int x, int y,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void EcraMouseMove(int x, int y);
     void EcraMouseUp(int x, int y);
     void EcraDblClick(int x, int y);
@@ -118,7 +123,8 @@ signals:
     void Edited();
 
 private:
-    void ToolAction(int x, int y);
+    void ToolAction(int x, int y, Qt::KeyboardModifiers modifiers);
+    void EndBand(int x, int y);
     void PopupAction(int x, int y);
     void PlaceElement(TTool tool, int x, int y);
     void HoverBookkeeping(int x, int y);
@@ -162,6 +168,10 @@ private:
     QPoint hintPoint_{0, 0};
     TProtoNeuronio* popupElement_ = nullptr;
     std::unordered_set<const TProtoNeuronio*> selected_;
+    bool banding_ = false;
+    bool bandAdds_ = false; // Shift held: the band adds to the selection
+    QPoint bandStart_;
+    QPoint bandEnd_;
 };
 
 } // namespace veltra

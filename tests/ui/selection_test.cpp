@@ -3,6 +3,7 @@
 #include "appfixture.h"
 #include "model/protolista.h"
 #include "ui/editstack.h"
+#include "ui/netscroller.h"
 
 #include <QAction>
 #include <sstream>
@@ -46,6 +47,44 @@ TEST_F(SelectionTest, CtrlASelectsEveryElementAndMarksIt) {
     Keys(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{a}));
     EXPECT_TRUE(Marked(*a));
+}
+
+TEST_F(SelectionTest, ShiftClickAddsOrRemovesAndABandOverEmptySpaceSelectsAtAnyZoom) {
+    main->FileNewItemClick();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    TProtoNeuronio* b = Place(TTool::Neuron, 200, 60);
+    TProtoNeuronio* c = Place(TTool::Neuron, 200, 200);
+    ASSERT_TRUE(a && b && c);
+    const std::string before = [&] {
+        std::ostringstream out;
+        Child().Document().Save(out);
+        return out.str();
+    }();
+    Tool(TTool::Move);
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 200));
+    EXPECT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{a, c}));
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
+    EXPECT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{c}));
+
+    // At 200% a band over the net's (150, 25)-(225, 100) covers b alone and replaces the
+    // selection; with Shift one over (40, 40)-(70, 70) adds a.
+    Child().Ecra().Scroller().SetZoom(2.0, QPoint(0, 0));
+    const TNetView& view = Child().Ecra().View();
+    ASSERT_EQ(view.Zoom(), 2.0);
+    Drag(view.ToScreen(150, 25), view.ToScreen(225, 100));
+    EXPECT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{b}));
+    EXPECT_TRUE(Marked(*b));
+    QTest::mousePress(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, view.ToScreen(40, 40));
+    QTest::mouseMove(&Ecra(), view.ToScreen(70, 70));
+    QTest::mouseRelease(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, view.ToScreen(70, 70));
+    EXPECT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{a, b}));
+
+    // None of it is an edit of the net, and nothing moved.
+    std::ostringstream after;
+    Child().Document().Save(after);
+    EXPECT_EQ(after.str(), before);
+    EXPECT_EQ(Child().UndoStack().undoText(), "Place neuron");
 }
 
 } // namespace
