@@ -110,6 +110,33 @@ void TMoveCommand::Refs(std::vector<const void*>& out) const {
     out.push_back(element_);
 }
 
+TMoveSelectionCommand::TMoveSelectionCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,
+                                             std::vector<TProtoNeuronio*> elements,
+                                             std::vector<TElementSpot> before,
+                                             std::vector<TElementSpot> after)
+    : TEditCommand(stack, QStringLiteral("Move selection"), true), list_(std::move(list)),
+      elements_(std::move(elements)), before_(std::move(before)), after_(std::move(after)) {}
+
+void TMoveSelectionCommand::Undo() {
+    // Each came to the front after the ones before it: they go back last first.
+    for (std::size_t i = elements_.size(); i-- > 0;)
+        PutAt(*list_, *elements_[i], before_[i]);
+}
+
+void TMoveSelectionCommand::Redo() {
+    // To the front as the drag brought them (outputs stay after the rest), then to their spots.
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        if (auto taken = list_->Take(elements_[i])) list_->AddElement(std::move(taken));
+        TElementSpot spot = after_[i];
+        spot.index = list_->IndexOf(elements_[i]);
+        PutAt(*list_, *elements_[i], spot);
+    }
+}
+
+void TMoveSelectionCommand::Refs(std::vector<const void*>& out) const {
+    out.insert(out.end(), elements_.begin(), elements_.end());
+}
+
 // --- synapses --------------------------------------------------------------------------------
 
 TSynapseCommand::TSynapseCommand(TEditStack& stack, std::vector<TSinapse*> made, TNeuronio* looped)

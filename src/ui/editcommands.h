@@ -80,6 +80,25 @@ private:
     TElementSpot after_;
 };
 
+// One drag of a selection: every element's corner, and its place in the list (each came to
+// the front, in the list's order).
+class TMoveSelectionCommand final : public TEditCommand {
+public:
+    TMoveSelectionCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,
+                          std::vector<TProtoNeuronio*> elements, std::vector<TElementSpot> before,
+                          std::vector<TElementSpot> after);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::shared_ptr<TProtoLista> list_;
+    std::vector<TProtoNeuronio*> elements_;
+    std::vector<TElementSpot> before_;
+    std::vector<TElementSpot> after_;
+};
+
 // A synapse drawn (with the hidden synapse into or out of a module that came with it, in the
 // order they were made) and the self-loop mark of a neuron it gave one.
 class TSynapseCommand final : public TEditCommand {

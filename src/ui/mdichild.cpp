@@ -1,5 +1,6 @@
 #include "ui/mdichild.h"
 
+#include "model/canvas.h"
 #include "model/inputs.h"
 #include "model/module.h"
 #include "model/neuronio.h"
@@ -82,6 +83,11 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     releaseToken_ = AddReleaseListener([this](const void* object) {
         if (object == expandedModule_) expandedModule_ = nullptr;
         if (object == moving_) moving_ = nullptr;
+        if (std::find(movingGroup_.begin(), movingGroup_.end(), object) != movingGroup_.end()) {
+            movingGroup_.clear();
+            groupStart_.clear();
+            document_->dragState = TDragState::None;
+        }
         selected_.erase(static_cast<const TProtoNeuronio*>(object));
     });
 }
@@ -331,6 +337,7 @@ void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
         InfoElemento(e);
         break;
     case TTool::Move:
+        movePress_ = QPoint(x, y);
         MoverElemento(e);
         break;
     case TTool::Erase:
@@ -412,8 +419,14 @@ bool TMDIChild::GestureRunning() const {
 }
 
 void TMDIChild::CancelGesture() {
-    if (document_->dragState == TDragState::Moving && moving_ != nullptr && Alive(moving_))
+    if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+        for (std::size_t i = movingGroup_.size(); i-- > 0;)
+            if (Alive(movingGroup_[i]))
+                PutAt(document_->Elements(), *movingGroup_[i], groupStart_[i]);
+    } else if (document_->dragState == TDragState::Moving && moving_ != nullptr && Alive(moving_)) {
         PutAt(document_->Elements(), *moving_, moveStart_);
+    }
+    movingGroup_.clear();
     document_->pendingSynapse.reset();
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
@@ -426,6 +439,20 @@ void TMDIChild::CancelGesture() {
 void TMDIChild::MoverElemento(TProtoNeuronio* e) {
     moveStart_ = SpotOf(document_->Elements(), *e);
     moving_ = e;
+    movingGroup_.clear();
+    groupStart_.clear();
+    if (Selected(e) && selected_.size() > 1) {
+        // They come to the front in the list's order, keeping it among themselves.
+        movingGroup_ = Selection();
+        for (TProtoNeuronio* member : movingGroup_) {
+            groupStart_.push_back(SpotOf(document_->Elements(), *member));
+            document_->BringToFront(member);
+        }
+        document_->dragState = TDragState::Moving;
+        document_->dragElement = e;
+        ecra_->InvalidateAll();
+        return;
+    }
     document_->dragState = TDragState::Moving;
     document_->dragElement = e;
     document_->BringToFront(e);
@@ -463,7 +490,14 @@ void TMDIChild::EcraMouseMove(int x, int y) {
         return;
     }
     Guard([&] {
-        if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
+        if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+            TNullCanvas canvas; // the whole view is composed again from the net
+            for (std::size_t i = 0; i < movingGroup_.size(); ++i)
+                movingGroup_[i]->MoveTopLeftTo(canvas, groupStart_[i].x + x - movePress_.x(),
+                                               groupStart_[i].y + y - movePress_.y());
+            ecra_->InvalidateAll();
+            ecra_->update();
+        } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
             moving_->MoveTo(*canvas, x, y);
@@ -496,6 +530,17 @@ void TMDIChild::EcraMouseUp(int x, int y) {
                 mainForm_.FocusWeightBox();
             }
             ecra_->update();
+        } else if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+            std::vector<TElementSpot> end;
+            bool moved = false;
+            for (std::size_t i = 0; i < movingGroup_.size(); ++i) {
+                end.push_back(SpotOf(document_->Elements(), *movingGroup_[i]));
+                moved = moved || end[i].index != groupStart_[i].index ||
+                        end[i].x != groupStart_[i].x || end[i].y != groupStart_[i].y;
+            }
+            if (moved)
+                Push(std::make_unique<TMoveSelectionCommand>(
+                    *stack_, document_->Net().SharedElements(), movingGroup_, groupStart_, end));
         } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
             TProtoNeuronio* e = moving_;
             const TElementSpot end = SpotOf(document_->Elements(), *e);
@@ -508,6 +553,7 @@ void TMDIChild::EcraMouseUp(int x, int y) {
     document_->dragElement = nullptr;
     document_->pendingSynapse.reset();
     moving_ = nullptr;
+    movingGroup_.clear();
 }
 
 void TMDIChild::PopupAction(int x, int y) {
@@ -603,7 +649,9 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
     selected_.erase(e);
     // An element leaving the net in the middle of its move goes from where the move began,
     // so that undo brings it back there.
-    if (e != nullptr && e == moving_) CancelGesture();
+    if (e != nullptr && (e == moving_ || std::find(movingGroup_.begin(), movingGroup_.end(), e) !=
+                                             movingGroup_.end()))
+        CancelGesture();
     document_->ForgetGesture(e);
 }
 

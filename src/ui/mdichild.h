@@ -158,6 +158,10 @@ private:
     std::shared_ptr<TEditStack> stack_;
     TElementSpot moveStart_;
     TProtoNeuronio* moving_ = nullptr; // the element a move drags (a pop-up may come meanwhile)
+    // A selected element's drag moves the whole selection with it, by the mouse's way.
+    std::vector<TProtoNeuronio*> movingGroup_;
+    std::vector<TElementSpot> groupStart_;
+    QPoint movePress_;
     int releaseToken_ = 0;
     const TProtoNeuronio* expandedModule_ = nullptr;
 

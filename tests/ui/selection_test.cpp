@@ -87,5 +87,35 @@ TEST_F(SelectionTest, ShiftClickAddsOrRemovesAndABandOverEmptySpaceSelectsAtAnyZ
     EXPECT_EQ(Child().UndoStack().undoText(), "Place neuron");
 }
 
+TEST_F(SelectionTest, DraggingASelectedElementMovesTheSelectionAsOneCommand) {
+    main->FileNewItemClick();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    TProtoNeuronio* b = Place(TTool::Bias, 200, 60);
+    TProtoNeuronio* c = Place(TTool::Neuron, 200, 200);
+    ASSERT_TRUE(a && b && c);
+    const auto saved = [&] {
+        std::ostringstream out;
+        Child().Document().Save(out);
+        return out.str();
+    };
+    const std::string before = saved();
+    Tool(TTool::Move);
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 60));
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
+    const int commands = Child().UndoStack().count();
+    Drag(QPoint(200, 60), QPoint(240, 130));
+    EXPECT_EQ(a->Centre(), (TPoint{100, 130}));
+    EXPECT_EQ(b->Centre(), (TPoint{240, 130}));
+    EXPECT_EQ(c->Centre(), (TPoint{200, 200}));
+    EXPECT_EQ(Child().UndoStack().count(), commands + 1);
+    EXPECT_EQ(Child().UndoStack().undoText(), "Move selection");
+    const std::string moved = saved();
+
+    Child().UndoStack().undo();
+    EXPECT_EQ(saved(), before);
+    Child().UndoStack().redo();
+    EXPECT_EQ(saved(), moved);
+}
+
 } // namespace
 } // namespace veltra

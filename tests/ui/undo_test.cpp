@@ -187,7 +187,7 @@ private:
         case 7:
             return ApplyToSynapse();
         case 8:
-            return Watch();
+            return (random_() % 2 == 0) ? Watch() : MoveSome();
         default:
             return (random_() % 2 == 0) ? LoadModule() : WindowOnModule();
         }
@@ -279,6 +279,29 @@ private:
         TSynapseState after = TSynapseState::Of(*s);
         if (!(before == after))
             Push(std::make_unique<TApplyCommand>(*stack_, s, std::move(before), std::move(after)));
+    }
+
+    // A selection's drag: some elements, in the list's order, each to the front and moved by
+    // the same way.
+    void MoveSome() {
+        std::vector<TProtoNeuronio*> group;
+        for (const auto& e : List())
+            if (random_() % 3 == 0) group.push_back(e.get());
+        if (group.empty()) return;
+        const int dx = Coordinate() - 300;
+        const int dy = Coordinate() - 300;
+        std::vector<TElementSpot> before;
+        std::vector<TElementSpot> after;
+        TNullCanvas canvas;
+        for (TProtoNeuronio* e : group) {
+            before.push_back(SpotOf(List(), *e));
+            document_.BringToFront(e);
+            e->MoveTopLeftTo(canvas, before.back().x + dx, before.back().y + dy);
+        }
+        for (TProtoNeuronio* e : group)
+            after.push_back(SpotOf(List(), *e));
+        Push(std::make_unique<TMoveSelectionCommand>(*stack_, document_.Net().SharedElements(),
+                                                     group, before, after));
     }
 
     void Watch() {
