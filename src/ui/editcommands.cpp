@@ -91,6 +91,31 @@ void TElementCommand::Refs(std::vector<const void*>& out) const {
     AddEnds(place_.Synapses(), out);
 }
 
+TEraseSelectionCommand::TEraseSelectionCommand(TEditStack& stack,
+                                               const std::shared_ptr<TProtoLista>& list,
+                                               const std::vector<TProtoNeuronio*>& elements)
+    : TEditCommand(stack, QStringLiteral("Erase selection"), false) {
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it)
+        places_.push_back(std::make_unique<TElementPlace>(list, *it));
+}
+
+void TEraseSelectionCommand::Undo() {
+    for (auto it = places_.rbegin(); it != places_.rend(); ++it)
+        if (!(*it)->Restore()) return Refuse();
+}
+
+void TEraseSelectionCommand::Redo() {
+    for (const auto& place : places_)
+        place->Detach();
+}
+
+void TEraseSelectionCommand::Refs(std::vector<const void*>& out) const {
+    for (const auto& place : places_) {
+        out.push_back(place->Element());
+        AddEnds(place->Synapses(), out);
+    }
+}
+
 // --- moving ----------------------------------------------------------------------------------
 
 TMoveCommand::TMoveCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,

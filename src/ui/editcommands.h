@@ -80,6 +80,21 @@ private:
     TElementSpot after_;
 };
 
+// Erasing a selection: the elements go out last first, each with the synapses still joining
+// it, and come back first first, so every list ends as it was.
+class TEraseSelectionCommand final : public TEditCommand {
+public:
+    TEraseSelectionCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                           const std::vector<TProtoNeuronio*>& elements);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::vector<std::unique_ptr<TElementPlace>> places_; // in the order they go out
+};
+
 // One drag of a selection: every element's corner, and its place in the list (each came to
 // the front, in the list's order).
 class TMoveSelectionCommand final : public TEditCommand {

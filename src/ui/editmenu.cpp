@@ -9,7 +9,7 @@
 namespace veltra {
 
 QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep,
-                   std::function<void()> selectAll) {
+                   std::function<void()> selectAll, std::function<void()> eraseSelection) {
     QMenu* edit = bar.addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     edit->menuAction()->setStatusTip(QStringLiteral("Undo and redo the edits of the net"));
@@ -43,6 +43,11 @@ QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> befor
     all->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     all->setStatusTip(QStringLiteral("Select every element of the net"));
     QObject::connect(all, &QAction::triggered, edit, [selectAll] { selectAll(); });
+    QAction* erase = edit->addAction(QStringLiteral("&Delete"));
+    erase->setObjectName(QStringLiteral("EditDeleteItem"));
+    erase->setShortcut(QKeySequence(QKeySequence::Delete));
+    erase->setStatusTip(QStringLiteral("Erase the selected elements"));
+    QObject::connect(erase, &QAction::triggered, edit, [eraseSelection] { eraseSelection(); });
     return edit;
 }
 

@@ -5,6 +5,7 @@
 #include "ui/editmenu.h"
 #include "ui/editstack.h"
 #include "ui/exportimage.h"
+#include "ui/guard.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
@@ -121,6 +122,10 @@ void TMainForm::BuildMenus() {
         *menuBar(), *undoGroup_, [this] { EndGestures(); },
         [this] {
             if (TMDIChild* child = ActiveChild()) child->SelectAll();
+        },
+        [this] {
+            if (TMDIChild* child = ActiveChild())
+                Guarded(*prompter_, child, [child] { child->EraseSelection(); });
         });
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));

@@ -382,6 +382,20 @@ void TMDIChild::SelectAll() {
     ecra_->update();
 }
 
+void TMDIChild::EraseSelection() {
+    if (selected_.empty() || GestureRunning()) return;
+    const std::vector<TProtoNeuronio*> doomed = Selection();
+    const TPoint at = doomed.front()->GetPosition();
+    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
+                                      GlobalOf(at.x, at.y)))
+        return;
+    for (TProtoNeuronio* e : doomed)
+        mainForm_.ForgetElement(e); // hints and dialogs let go first
+    ecra_->InvalidateAll();
+    Push(std::make_unique<TEraseSelectionCommand>(*stack_, document_->Net().SharedElements(),
+                                                  doomed));
+}
+
 void TMDIChild::ClearSelection() {
     selected_.clear();
     ecra_->update();

@@ -73,6 +73,8 @@ public:
     bool SelectionEmpty() const { return selected_.empty(); }
     void SelectAll();
     void ClearSelection();
+    // Erases every selected element, after one confirmation, as one edit.
+    void EraseSelection();
     // The rubber band being drawn with the Move tool (net coordinates); false when none.
     bool Band(TRect& area) const;
 

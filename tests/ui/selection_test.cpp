@@ -117,5 +117,45 @@ TEST_F(SelectionTest, DraggingASelectedElementMovesTheSelectionAsOneCommand) {
     EXPECT_EQ(saved(), moved);
 }
 
+TEST_F(SelectionTest, DeleteErasesTheSelectionAfterOneConfirmationAsOneCommand) {
+    main->FileNewItemClick();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    TProtoNeuronio* b = Place(TTool::Neuron, 200, 60);
+    TProtoNeuronio* c = Place(TTool::Neuron, 130, 200);
+    ASSERT_TRUE(a && b && c);
+    Tool(TTool::Synapse);
+    Drag(QPoint(60, 60), QPoint(200, 60));
+    Drag(QPoint(200, 60), QPoint(130, 200));
+    Drag(QPoint(130, 200), QPoint(60, 60));
+    Drag(QPoint(200, 60), QPoint(60, 60));
+    const auto saved = [&] {
+        std::ostringstream out;
+        Child().Document().Save(out);
+        return out.str();
+    };
+    const std::string before = saved();
+    Tool(TTool::Move);
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 60));
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
+
+    prompter->confirmAnswers.push_back(false); // No: nothing happens
+    Keys(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(saved(), before);
+    prompter->confirmAnswers.push_back(true);
+    Keys(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(prompter->confirmations.size(), 2);
+    EXPECT_EQ(List().Count(), 1);
+    EXPECT_EQ(c->IncomingSynapses().Count(), 0);
+    EXPECT_EQ(c->OutgoingSynapses().Count(), 0);
+    EXPECT_TRUE(Child().SelectionEmpty());
+    EXPECT_EQ(Child().UndoStack().undoText(), "Erase selection");
+    const std::string erased = saved();
+
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(saved(), before);
+    Keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(saved(), erased);
+}
+
 } // namespace
 } // namespace veltra
