@@ -116,6 +116,30 @@ void TEraseSelectionCommand::Refs(std::vector<const void*>& out) const {
     }
 }
 
+TPasteCommand::TPasteCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                             const std::vector<TProtoNeuronio*>& elements, const QString& text)
+    : TEditCommand(stack, text, true) {
+    for (TProtoNeuronio* e : elements)
+        places_.push_back(std::make_unique<TElementPlace>(list, e));
+}
+
+void TPasteCommand::Undo() {
+    for (auto it = places_.rbegin(); it != places_.rend(); ++it)
+        (*it)->Detach();
+}
+
+void TPasteCommand::Redo() {
+    for (const auto& place : places_)
+        if (!place->Restore()) return Refuse();
+}
+
+void TPasteCommand::Refs(std::vector<const void*>& out) const {
+    for (const auto& place : places_) {
+        out.push_back(place->Element());
+        AddEnds(place->Synapses(), out);
+    }
+}
+
 // --- moving ----------------------------------------------------------------------------------
 
 TMoveCommand::TMoveCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,

@@ -95,6 +95,20 @@ private:
     std::vector<std::unique_ptr<TElementPlace>> places_; // in the order they go out
 };
 
+// Elements pasted (already added by the window, in this order): they go out last first.
+class TPasteCommand final : public TEditCommand {
+public:
+    TPasteCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                  const std::vector<TProtoNeuronio*>& elements, const QString& text);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::vector<std::unique_ptr<TElementPlace>> places_;
+};
+
 // One drag of a selection: every element's corner, and its place in the list (each came to
 // the front, in the list's order).
 class TMoveSelectionCommand final : public TEditCommand {

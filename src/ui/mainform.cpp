@@ -1,5 +1,6 @@
 #include "ui/mainform.h"
 
+#include "ui/clipboard.h"
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/editmenu.h"
@@ -118,7 +119,7 @@ void TMainForm::BuildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
 
-    AddEditMenu(
+    QMenu* edit = AddEditMenu(
         *menuBar(), *undoGroup_, [this] { EndGestures(); },
         [this] {
             if (TMDIChild* child = ActiveChild()) child->SelectAll();
@@ -127,6 +128,7 @@ void TMainForm::BuildMenus() {
             if (TMDIChild* child = ActiveChild())
                 Guarded(*prompter_, child, [child] { child->EraseSelection(); });
         });
+    AddClipboardItems(*edit, *this);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));

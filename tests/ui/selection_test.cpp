@@ -6,6 +6,9 @@
 #include "ui/netscroller.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <sstream>
 
 namespace veltra {
@@ -155,6 +158,63 @@ TEST_F(SelectionTest, DeleteErasesTheSelectionAfterOneConfirmationAsOneCommand) 
     EXPECT_EQ(saved(), before);
     Keys(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(saved(), erased);
+}
+
+TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheCopied) {
+    main->FileNewItemClick();
+    TMDIChild& first = Child();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    TProtoNeuronio* b = Place(TTool::Output, 200, 60);
+    TProtoNeuronio* c = Place(TTool::Neuron, 130, 200);
+    ASSERT_TRUE(a && b && c);
+    Tool(TTool::Synapse);
+    Drag(QPoint(60, 60), QPoint(200, 60));
+    Drag(QPoint(130, 200), QPoint(60, 60));
+    Tool(TTool::Move);
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
+    QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 60));
+    Keys(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("<TREDE="));
+
+    main->FileNewItemClick();
+    ASSERT_NE(&Child(), &first);
+    Place(TTool::Bias, 300, 300); // the counter is at 1 now
+    const auto saved = [&] {
+        std::ostringstream out;
+        Child().Document().Save(out);
+        return out.str();
+    };
+    const std::string before = saved();
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(List().Count(), 3);
+    TProtoNeuronio* pa = List().Item(1);
+    TProtoNeuronio* pb = List().Item(2);
+    EXPECT_EQ(pa->Label(), "1");
+    EXPECT_EQ(pb->Label(), "2");
+    EXPECT_EQ(pa->Centre(), (TPoint{80, 80}));
+    EXPECT_EQ(pb->Centre(), (TPoint{220, 80}));
+    ASSERT_EQ(pa->OutgoingSynapses().Count(), 1); // only the synapse among the copied
+    EXPECT_EQ(pa->OutgoingSynapses().Item(0)->Destination(), pb);
+    EXPECT_EQ(pa->IncomingSynapses().Count(), 0);
+    EXPECT_EQ(Child().UndoStack().undoText(), "Paste");
+    const std::string pasted = saved();
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(saved(), before);
+    Keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(saved(), pasted);
+
+    // Duplicate and Cut in the first window, each one command.
+    main->findChild<QMdiArea*>()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(first.parentWidget()));
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(List().Count(), 5);
+    EXPECT_EQ(Child().UndoStack().undoText(), "Duplicate");
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(List().Count(), 3);
+    prompter->confirmAnswers.push_back(true);
+    Keys(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(List().Count(), 1);
+    EXPECT_EQ(c->OutgoingSynapses().Count(), 0);
 }
 
 } // namespace
