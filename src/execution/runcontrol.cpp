@@ -281,8 +281,15 @@ void TRunControl::Add(TProtoNeuronio* element) {
     TDados* document = activeDocument_ ? activeDocument_() : nullptr;
     if (document == nullptr || element == nullptr || document->Elements().IndexOf(element) < 0)
         return;
-    element->SetWatched(true);
+    Watch(*element, true);
     Refresh();
+}
+
+void TRunControl::Watch(TProtoNeuronio& element, bool watched) {
+    if (watchHook_)
+        watchHook_(element, watched);
+    else
+        element.SetWatched(watched);
 }
 
 void TRunControl::Remove(int rowIndex) {
@@ -301,13 +308,13 @@ void TRunControl::Remove(int rowIndex) {
     }
     TProtoNeuronio* rowElement = rows_[static_cast<std::size_t>(rowIndex)].element;
     if (found == rowElement) {
-        found->SetWatched(false);
+        Watch(*found, false);
         rows_.erase(rows_.begin() + rowIndex);
         return;
     }
     // The rows were built for another window or before an edit: act on the row's own element
     // if it is still in the active net, and show the active net as it is now.
-    if (document->Elements().IndexOf(rowElement) >= 0) rowElement->SetWatched(false);
+    if (document->Elements().IndexOf(rowElement) >= 0) Watch(*rowElement, false);
     Refresh();
 }
 

@@ -48,6 +48,11 @@ public:
     // Called once per pass of a run, before its step: the application processes its pending
     // events here, so Stop, Reset, editing or closing a window happen between two steps.
     void SetPassHook(std::function<void()> hook) { passHook_ = std::move(hook); }
+    // Sets or clears an element's watch flag for Add and Rem. The flag is saved with the net,
+    // so the window makes it an edit of its own; without a hook the flag is set directly.
+    void SetWatchHook(std::function<void(TProtoNeuronio&, bool)> hook) {
+        watchHook_ = std::move(hook);
+    }
     // Called at the end of every Refresh (after each step of a run, too).
     void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
     // Performs one step of a net; false when it was cancelled (the net is then as before).
@@ -125,6 +130,7 @@ public:
     void Remove(int rowIndex);
 
 private:
+    void Watch(TProtoNeuronio& element, bool watched);
     // One step through the runner; false when cancelled.
     bool StepOnce(TDados& document);
     // One step that the history does not count (replays); false when cancelled.
@@ -141,6 +147,7 @@ private:
     TInteraction& ui_;
     std::function<TDados*()> activeDocument_;
     std::function<void()> passHook_;
+    std::function<void(TProtoNeuronio&, bool)> watchHook_;
     std::function<void()> refreshHook_;
     TStepRunner stepRunner_;
     std::atomic<bool> cancel_{false};

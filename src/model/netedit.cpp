@@ -13,6 +13,39 @@
 
 namespace veltra {
 
+namespace {
+// The elements that edits hold out of their lists (erased, or placed and undone), and the
+// modules among them. A window on a module's inner net has a stack of its own, so one stack
+// may take out an element that a synapse kept by another stack joins; that synapse must then
+// stay out.
+std::unordered_set<const TProtoNeuronio*>& HeldOut() {
+    static std::unordered_set<const TProtoNeuronio*> elements;
+    return elements;
+}
+std::unordered_set<const TModule*>& ModulesHeldOut() {
+    static std::unordered_set<const TModule*> modules;
+    return modules;
+}
+void HoldOut(const TProtoNeuronio* element, bool out) {
+    const auto* module =
+        element->Kind() == TElementKind::Module ? static_cast<const TModule*>(element) : nullptr;
+    if (out) {
+        HeldOut().insert(element);
+        if (module != nullptr) ModulesHeldOut().insert(module);
+    } else {
+        HeldOut().erase(element);
+        if (module != nullptr) ModulesHeldOut().erase(module);
+    }
+}
+void CollectDeep(const TProtoLista& list, std::unordered_set<const TProtoNeuronio*>& out) {
+    for (const auto& e : list) {
+        out.insert(e.get());
+        if (e->Kind() == TElementKind::Module)
+            CollectDeep(static_cast<const TModule&>(*e).InnerNet(), out);
+    }
+}
+} // namespace
+
 TDetachedSynapses::~TDetachedSynapses() = default;
 
 void TDetachedSynapses::Detach(const std::vector<TSinapse*>& synapses) {
@@ -26,12 +59,22 @@ void TDetachedSynapses::Detach(const std::vector<TSinapse*>& synapses) {
     }
 }
 
-void TDetachedSynapses::Restore() {
+bool TDetachedSynapses::MayRestore() const {
+    const auto& out = HeldOut();
+    if (out.empty()) return true;
+    for (const TEntry& e : entries_)
+        if (out.count(e.source) || out.count(e.synapse->Destination())) return false;
+    return true;
+}
+
+bool TDetachedSynapses::Restore() {
+    if (!MayRestore()) return false;
     while (!entries_.empty()) {
         TEntry entry = std::move(entries_.back());
         entries_.pop_back();
         entry.source->PutBackOutgoing(std::move(entry.synapse), entry.outIndex, entry.inIndex);
     }
+    return true;
 }
 
 std::vector<const TProtoNeuronio*> TDetachedSynapses::Ends() const {
@@ -66,6 +109,7 @@ TElementPlace::TElementPlace(std::shared_ptr<TProtoLista> list, TProtoNeuronio* 
     : list_(std::move(list)), element_(element) {}
 
 TElementPlace::~TElementPlace() {
+    if (owned_) HoldOut(element_, false);
     // A module released here may share its inner net with a window or another module: the
     // synapses across its border were taken out with it, and those made since belong to the
     // others, so the inner net is let go without the module dropping any of them.
@@ -78,13 +122,34 @@ void TElementPlace::Detach() {
     synapses_.Detach(SynapsesOf(*element_));
     index_ = list_->IndexOf(element_);
     owned_ = list_->Take(element_);
-    if (!owned_) synapses_.Restore(); // not in the list: nothing is changed
+    if (owned_)
+        HoldOut(element_, true);
+    else
+        synapses_.Restore(); // not in the list: nothing is changed
 }
 
-void TElementPlace::Restore() {
-    if (!owned_) return;
+bool TElementPlace::Restore() {
+    if (!owned_) return true;
+    HoldOut(element_, false);
+    if (!synapses_.MayRestore() || CrossesHeldOutBorder()) {
+        HoldOut(element_, true);
+        return false;
+    }
     list_->Insert(index_, std::move(owned_));
     synapses_.Restore();
+    return true;
+}
+
+bool TElementPlace::CrossesHeldOutBorder() const {
+    bool insideHeldOut = false;
+    for (const TModule* m : ModulesHeldOut())
+        if (m->SharedInnerNet() == list_) insideHeldOut = true;
+    if (!insideHeldOut || synapses_.Empty()) return false;
+    std::unordered_set<const TProtoNeuronio*> inside{element_};
+    CollectDeep(*list_, inside);
+    for (const TProtoNeuronio* end : synapses_.Ends())
+        if (!inside.count(end)) return true;
+    return false;
 }
 
 TElementSpot SpotOf(const TProtoLista& list, const TProtoNeuronio& element) {
@@ -158,9 +223,11 @@ void TInnerNetSwap::Apply() {
     other_ = module_.SwapInnerNet(std::move(other_));
 }
 
-void TInnerNetSwap::Revert() {
+bool TInnerNetSwap::Revert() {
+    if (!border_.MayRestore()) return false;
     other_ = module_.SwapInnerNet(std::move(other_));
     border_.Restore();
+    return true;
 }
 
 } // namespace veltra

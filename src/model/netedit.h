@@ -28,8 +28,11 @@ public:
 
     // Takes each synapse out (one met twice is taken once).
     void Detach(const std::vector<TSinapse*>& synapses);
-    // Puts back everything taken, last taken first.
-    void Restore();
+    // Puts back everything taken, last taken first. Refuses (changing nothing, answering
+    // false) when an end is an element held out of its net by an edit: the synapse would
+    // join the net to something out of it.
+    bool Restore();
+    bool MayRestore() const;
     bool Empty() const { return entries_.empty(); }
     // The elements the synapses held here were taken from (sources and destinations).
     std::vector<const TProtoNeuronio*> Ends() const;
@@ -58,12 +61,17 @@ public:
     ~TElementPlace();
 
     void Detach();
-    void Restore();
+    // Refuses (changing nothing, answering false) when a synapse would go back to an element
+    // held out of the net, or across the border of a module held out (the list is its inner
+    // net): another edit, not undone, took that out meanwhile.
+    bool Restore();
     bool Detached() const { return owned_ != nullptr; }
     TProtoNeuronio* Element() const { return element_; }
     const TDetachedSynapses& Synapses() const { return synapses_; }
 
 private:
+    bool CrossesHeldOutBorder() const;
+
     std::shared_ptr<TProtoLista> list_;
     TProtoNeuronio* element_;
     std::unique_ptr<TProtoNeuronio> owned_; // while out of the list
@@ -113,8 +121,11 @@ private:
 class TInnerNetSwap {
 public:
     TInnerNetSwap(TModule& module, std::shared_ptr<TProtoLista> list);
+    TInnerNetSwap(const TInnerNetSwap&) = delete;
+    TInnerNetSwap& operator=(const TInnerNetSwap&) = delete;
     void Apply();
-    void Revert();
+    // Refuses as TDetachedSynapses::Restore does, changing nothing.
+    bool Revert();
     TModule& Module() const { return module_; }
     const TDetachedSynapses& Border() const { return border_; }
 

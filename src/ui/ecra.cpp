@@ -1,5 +1,6 @@
 #include "ui/ecra.h"
 
+#include "model/protoneuronio.h"
 #include "model/sinapse.h"
 #include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
@@ -10,6 +11,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <cstdlib>
 
 namespace veltra {
@@ -143,6 +145,20 @@ void TEcra::paintEvent(QPaintEvent* event) {
     Compose();
     QPainter p(this);
     p.drawImage(event->rect(), screen_, event->rect());
+    TRect band;
+    if (owner_.Band(band)) {
+        p.setPen(QPen(QColor::fromRgb(SelectionMarkColour), 1, Qt::DotLine));
+        p.drawRect(view_.ToScreen(band));
+    }
+    if (owner_.SelectionEmpty()) return;
+    // The selection is marked over the picture, not in it: gestures drawn in the inverting
+    // pen on the picture never meet the marks.
+    p.setPen(QPen(QColor::fromRgb(SelectionMarkColour), 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    for (const TProtoNeuronio* e : owner_.Selection()) {
+        const QRect box = view_.ToScreen(e->GlyphBox()).adjusted(-2, -2, 2, 2);
+        if (box.intersects(event->rect())) p.drawRect(box);
+    }
 }
 
 void TEcra::resizeEvent(QResizeEvent* event) {
@@ -169,7 +185,7 @@ void TEcra::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = Net(cursor_);
-    owner_.EcraMouseDown(event->button(), p.x(), p.y());
+    owner_.EcraMouseDown(event->button(), p.x(), p.y(), event->modifiers());
 }
 
 void TEcra::mouseMoveEvent(QMouseEvent* event) {

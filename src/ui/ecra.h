@@ -19,6 +19,9 @@ class TProtoLista;
 
 class TEcra final : public QWidget {
 public:
+    // The dashed frame around each selected element.
+    static constexpr QRgb SelectionMarkColour = 0xff2060d0;
+
     explicit TEcra(TMDIChild& owner);
 
     QImage& Screen() { return screen_; }

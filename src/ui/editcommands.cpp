@@ -42,6 +42,10 @@ void TEditCommand::Recount() {
         stack_.Refer(object);
 }
 
+void TEditCommand::Refuse() {
+    stack_.Abandon();
+}
+
 void TEditCommand::undo() {
     if (stack_.Stale()) return;
     Undo();
@@ -70,20 +74,70 @@ TElementCommand::TElementCommand(TEditStack& stack, TKind kind, std::shared_ptr<
 void TElementCommand::Undo() {
     if (kind_ == TKind::Place)
         place_.Detach();
-    else
-        place_.Restore();
+    else if (!place_.Restore())
+        Refuse();
 }
 
 void TElementCommand::Redo() {
-    if (kind_ == TKind::Place)
-        place_.Restore();
-    else
+    if (kind_ == TKind::Place) {
+        if (!place_.Restore()) Refuse();
+    } else {
         place_.Detach();
+    }
 }
 
 void TElementCommand::Refs(std::vector<const void*>& out) const {
     out.push_back(place_.Element());
     AddEnds(place_.Synapses(), out);
+}
+
+TEraseSelectionCommand::TEraseSelectionCommand(TEditStack& stack,
+                                               const std::shared_ptr<TProtoLista>& list,
+                                               const std::vector<TProtoNeuronio*>& elements)
+    : TEditCommand(stack, QStringLiteral("Erase selection"), false) {
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it)
+        places_.push_back(std::make_unique<TElementPlace>(list, *it));
+}
+
+void TEraseSelectionCommand::Undo() {
+    for (auto it = places_.rbegin(); it != places_.rend(); ++it)
+        if (!(*it)->Restore()) return Refuse();
+}
+
+void TEraseSelectionCommand::Redo() {
+    for (const auto& place : places_)
+        place->Detach();
+}
+
+void TEraseSelectionCommand::Refs(std::vector<const void*>& out) const {
+    for (const auto& place : places_) {
+        out.push_back(place->Element());
+        AddEnds(place->Synapses(), out);
+    }
+}
+
+TPasteCommand::TPasteCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                             const std::vector<TProtoNeuronio*>& elements, const QString& text)
+    : TEditCommand(stack, text, true) {
+    for (TProtoNeuronio* e : elements)
+        places_.push_back(std::make_unique<TElementPlace>(list, e));
+}
+
+void TPasteCommand::Undo() {
+    for (auto it = places_.rbegin(); it != places_.rend(); ++it)
+        (*it)->Detach();
+}
+
+void TPasteCommand::Redo() {
+    for (const auto& place : places_)
+        if (!place->Restore()) return Refuse();
+}
+
+void TPasteCommand::Refs(std::vector<const void*>& out) const {
+    for (const auto& place : places_) {
+        out.push_back(place->Element());
+        AddEnds(place->Synapses(), out);
+    }
 }
 
 // --- moving ----------------------------------------------------------------------------------
@@ -105,6 +159,33 @@ void TMoveCommand::Refs(std::vector<const void*>& out) const {
     out.push_back(element_);
 }
 
+TMoveSelectionCommand::TMoveSelectionCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,
+                                             std::vector<TProtoNeuronio*> elements,
+                                             std::vector<TElementSpot> before,
+                                             std::vector<TElementSpot> after)
+    : TEditCommand(stack, QStringLiteral("Move selection"), true), list_(std::move(list)),
+      elements_(std::move(elements)), before_(std::move(before)), after_(std::move(after)) {}
+
+void TMoveSelectionCommand::Undo() {
+    // Each came to the front after the ones before it: they go back last first.
+    for (std::size_t i = elements_.size(); i-- > 0;)
+        PutAt(*list_, *elements_[i], before_[i]);
+}
+
+void TMoveSelectionCommand::Redo() {
+    // To the front as the drag brought them (outputs stay after the rest), then to their spots.
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        if (auto taken = list_->Take(elements_[i])) list_->AddElement(std::move(taken));
+        TElementSpot spot = after_[i];
+        spot.index = list_->IndexOf(elements_[i]);
+        PutAt(*list_, *elements_[i], spot);
+    }
+}
+
+void TMoveSelectionCommand::Refs(std::vector<const void*>& out) const {
+    out.insert(out.end(), elements_.begin(), elements_.end());
+}
+
 // --- synapses --------------------------------------------------------------------------------
 
 TSynapseCommand::TSynapseCommand(TEditStack& stack, std::vector<TSinapse*> made, TNeuronio* looped)
@@ -118,7 +199,7 @@ void TSynapseCommand::Undo() {
 }
 
 void TSynapseCommand::Redo() {
-    taken_.Restore();
+    if (!taken_.Restore()) return Refuse();
     if (looped_ != nullptr) looped_->SetLoop(true);
 }
 
@@ -186,6 +267,27 @@ void TApplyCommand::Refs(std::vector<const void*>& out) const {
     if (synapse_ != nullptr) out.push_back(synapse_);
 }
 
+// --- watching -------------------------------------------------------------------------------
+
+TWatchCommand::TWatchCommand(TEditStack& stack, TProtoNeuronio* element, bool watched)
+    : TEditCommand(stack,
+                   (watched ? QStringLiteral("Watch ") : QStringLiteral("Unwatch ")) +
+                       KindText(*element),
+                   false),
+      element_(element), watched_(watched) {}
+
+void TWatchCommand::Undo() {
+    element_->SetWatched(!watched_);
+}
+
+void TWatchCommand::Redo() {
+    element_->SetWatched(watched_);
+}
+
+void TWatchCommand::Refs(std::vector<const void*>& out) const {
+    out.push_back(element_);
+}
+
 // --- module inner nets -----------------------------------------------------------------------
 
 TInnerNetCommand::TInnerNetCommand(TEditStack& stack, const QString& text,
@@ -193,7 +295,7 @@ TInnerNetCommand::TInnerNetCommand(TEditStack& stack, const QString& text,
     : TEditCommand(stack, text, true), swap_(std::move(swap)) {}
 
 void TInnerNetCommand::Undo() {
-    swap_->Revert();
+    if (!swap_->Revert()) Refuse();
 }
 
 void TInnerNetCommand::Redo() {

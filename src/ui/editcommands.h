@@ -34,6 +34,9 @@ protected:
     virtual void Undo() = 0;
     virtual void Redo() = 0;
     virtual void Refs(std::vector<const void*>& out) const = 0;
+    // The edit cannot be undone or redone without joining the net to something out of it
+    // (another stack took it out): nothing was changed, and the stack is emptied.
+    void Refuse();
 
 private:
     void Recount();
@@ -75,6 +78,54 @@ private:
     TProtoNeuronio* element_;
     TElementSpot before_;
     TElementSpot after_;
+};
+
+// Erasing a selection: the elements go out last first, each with the synapses still joining
+// it, and come back first first, so every list ends as it was.
+class TEraseSelectionCommand final : public TEditCommand {
+public:
+    TEraseSelectionCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                           const std::vector<TProtoNeuronio*>& elements);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::vector<std::unique_ptr<TElementPlace>> places_; // in the order they go out
+};
+
+// Elements pasted (already added by the window, in this order): they go out last first.
+class TPasteCommand final : public TEditCommand {
+public:
+    TPasteCommand(TEditStack& stack, const std::shared_ptr<TProtoLista>& list,
+                  const std::vector<TProtoNeuronio*>& elements, const QString& text);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::vector<std::unique_ptr<TElementPlace>> places_;
+};
+
+// One drag of a selection: every element's corner, and its place in the list (each came to
+// the front, in the list's order).
+class TMoveSelectionCommand final : public TEditCommand {
+public:
+    TMoveSelectionCommand(TEditStack& stack, std::shared_ptr<TProtoLista> list,
+                          std::vector<TProtoNeuronio*> elements, std::vector<TElementSpot> before,
+                          std::vector<TElementSpot> after);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    std::shared_ptr<TProtoLista> list_;
+    std::vector<TProtoNeuronio*> elements_;
+    std::vector<TElementSpot> before_;
+    std::vector<TElementSpot> after_;
 };
 
 // A synapse drawn (with the hidden synapse into or out of a module that came with it, in the
@@ -125,6 +176,20 @@ private:
     TSinapse* synapse_ = nullptr;
     std::vector<TElementState> elementStates_; // before, after
     std::vector<TSynapseState> synapseStates_;
+};
+
+// The watch flag of an element (whether the Execution Browser lists it), which the file keeps.
+class TWatchCommand final : public TEditCommand {
+public:
+    TWatchCommand(TEditStack& stack, TProtoNeuronio* element, bool watched);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Refs(std::vector<const void*>& out) const override;
+
+    TProtoNeuronio* element_;
+    bool watched_;
 };
 
 // A module's inner net replaced: read from a file, or another window's net.

@@ -2,12 +2,18 @@
 // captioned with what they would undo or redo.
 #pragma once
 
+#include <functional>
+
 class QMenu;
 class QMenuBar;
 class QUndoGroup;
 
 namespace veltra {
 
-QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group);
+// `beforeStep` runs before every undo or redo the menu or its keys make (the windows end the
+// gestures under way, which must not see the net change under them).
+// `selectAll` selects every element of the active window, `eraseSelection` erases them.
+QMenu* AddEditMenu(QMenuBar& bar, QUndoGroup& group, std::function<void()> beforeStep,
+                   std::function<void()> selectAll, std::function<void()> eraseSelection);
 
 } // namespace veltra

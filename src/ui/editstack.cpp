@@ -54,7 +54,12 @@ void TEditStack::Unrefer(const void* object) {
 }
 
 void TEditStack::Released(const void* object) {
-    if (clearQueued_ || refs_.find(object) == refs_.end()) return;
+    if (refs_.find(object) == refs_.end()) return;
+    Abandon();
+}
+
+void TEditStack::Abandon() {
+    if (clearQueued_) return;
     // Not at once: the release may happen inside a command of this very stack.
     clearQueued_ = true;
     // Whether the net is as saved is known now: no command may move the stack meanwhile.

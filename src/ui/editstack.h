@@ -36,6 +36,9 @@ public:
     // An object a command refers to has been released: the stack is about to be emptied,
     // and no command may act meanwhile.
     bool Stale() const { return clearQueued_; }
+    // A command could not act (it would have joined the net to what another stack holds out
+    // of it): the stack is emptied as for a release, and no command acts meanwhile.
+    void Abandon();
 
 private:
     void Released(const void* object);

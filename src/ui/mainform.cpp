@@ -1,10 +1,12 @@
 #include "ui/mainform.h"
 
+#include "ui/clipboard.h"
 #include "ui/dialogs/modio.h"
 #include "ui/ecra.h"
 #include "ui/editmenu.h"
 #include "ui/editstack.h"
 #include "ui/exportimage.h"
+#include "ui/guard.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
@@ -117,7 +119,16 @@ void TMainForm::BuildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [this] { FileExitItemClick(); });
 
-    AddEditMenu(*menuBar(), *undoGroup_);
+    QMenu* edit = AddEditMenu(
+        *menuBar(), *undoGroup_, [this] { EndGestures(); },
+        [this] {
+            if (TMDIChild* child = ActiveChild()) child->SelectAll();
+        },
+        [this] {
+            if (TMDIChild* child = ActiveChild())
+                Guarded(*prompter_, child, [child] { child->EraseSelection(); });
+        });
+    AddClipboardItems(*edit, *this);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));

@@ -99,6 +99,11 @@ public:
     void NetStackChanged();
     // Every window lets go of the element before it is released.
     void ForgetElement(const TProtoNeuronio* element);
+    // Every window ends the mouse gesture it has under way (a stack is about to move).
+    void EndGestures();
+    // The watch flag of an element (the Execution Browser's Add and Rem), as an edit of the
+    // stack holding the element.
+    void SetWatched(TProtoNeuronio& element, bool watched);
     // An expanded view was edited: the nets that hold the module are changed too.
     void ModuleEdited(const TProtoNeuronio* module, TMDIChild* view);
     // Asks about unsaved changes; false when the user cancels the close.

@@ -5,6 +5,7 @@
 #include "model/netedit.h"
 #include "storage/atomicsave.h"
 #include "ui/dialogs/multpagedlg.h"
+#include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
 #include "ui/editcommands.h"
 #include "ui/editstack.h"
@@ -281,6 +282,8 @@ TEditStack* TMainForm::StackHolding(const TProtoNeuronio* element) const {
 }
 
 void TMainForm::NetStackChanged() {
+    if (auto* browser = qobject_cast<TFormRunBrowser*>(windows_.FormRunBrowser))
+        browser->NetStackChanged();
     if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) {
         info->Revalidate();
         info->FollowNet(false);
@@ -299,6 +302,19 @@ void TMainForm::ForgetElement(const TProtoNeuronio* element) {
         info->ForgetElement(element);
     for (int i = 0; i < ChildCount(); ++i)
         ChildAt(i)->ForgetElement(element);
+}
+
+void TMainForm::EndGestures() {
+    for (int i = 0; i < ChildCount(); ++i)
+        if (ChildAt(i)->GestureRunning()) ChildAt(i)->CancelGesture();
+}
+
+void TMainForm::SetWatched(TProtoNeuronio& element, bool watched) {
+    if (element.Watched() == watched) return;
+    if (TEditStack* stack = StackHolding(&element))
+        stack->Push(std::make_unique<TWatchCommand>(*stack, &element, watched));
+    else
+        element.SetWatched(watched);
 }
 
 void TMainForm::ModuleEdited(const TProtoNeuronio* module, TMDIChild* view) {

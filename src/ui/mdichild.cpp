@@ -1,10 +1,12 @@
 #include "ui/mdichild.h"
 
+#include "model/canvas.h"
 #include "model/inputs.h"
 #include "model/module.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "model/releasehook.h"
 #include "ui/dialogs/hinttext.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runbrowser.h"
@@ -76,9 +78,22 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     BuildMenus();
     SetCaption(caption);
     BindStack();
+    // Let go only when released: an erased module stays this window's module while undo may
+    // bring it back.
+    releaseToken_ = AddReleaseListener([this](const void* object) {
+        if (object == expandedModule_) expandedModule_ = nullptr;
+        if (object == moving_) moving_ = nullptr;
+        if (std::find(movingGroup_.begin(), movingGroup_.end(), object) != movingGroup_.end()) {
+            movingGroup_.clear();
+            groupStart_.clear();
+            document_->dragState = TDragState::None;
+        }
+        selected_.erase(static_cast<const TProtoNeuronio*>(object));
+    });
 }
 
 TMDIChild::~TMDIChild() {
+    RemoveReleaseListener(releaseToken_);
     // The hint must not outlive the window or point at an element of a released net.
     if (hintElement_ != nullptr && hint_) hintElement_->SetHintShown(false);
     hint_.reset();
@@ -140,7 +155,24 @@ void TMDIChild::StackChanged() {
     if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
     if (document_->dragElement != nullptr && !Alive(document_->dragElement))
         document_->ForgetGesture(document_->dragElement);
-    if (!pushing_) ecra_->InvalidateAll();
+    if (moving_ != nullptr && !Alive(moving_)) moving_ = nullptr;
+    if (!selected_.empty()) {
+        // Only what is in the net stays selected (one pass over the list, not one a mark).
+        std::unordered_set<const TProtoNeuronio*> live;
+        for (const auto& e : document_->Elements())
+            if (selected_.count(e.get())) live.insert(e.get());
+        selected_.swap(live);
+    }
+    if (!pushing_) {
+        ecra_->InvalidateAll();
+        // The band of a synapse being drawn is on the screen only: drawn again over the new
+        // picture, so that the next mouse move takes it away instead of leaving a line.
+        if (document_->dragState == TDragState::Drawing && document_->pendingSynapse) {
+            ecra_->Compose();
+            auto canvas = ScreenCanvas();
+            document_->pendingSynapse->DrawRubberBand(*canvas);
+        }
+    }
     ecra_->update();
     UpdateMark();
     if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
@@ -234,11 +266,12 @@ void TMDIChild::ShowStatus(const std::string& text) {
 
 // --- mouse ------------------------------------------------------------------------------
 
-void TMDIChild::EcraMouseDown(Qt::MouseButton button, int x, int y) {
+void TMDIChild::EcraMouseDown(Qt::MouseButton button, int x, int y,
+                              Qt::KeyboardModifiers modifiers) {
     ecra_->Compose(); // gestures draw over what the screen shows now
     Guard([&] {
         if (button == Qt::LeftButton)
-            ToolAction(x, y);
+            ToolAction(x, y, modifiers);
         else if (button == Qt::RightButton)
             PopupAction(x, y);
     });
@@ -258,8 +291,23 @@ void TMDIChild::HoverBookkeeping(int x, int y) {
     timer1_.start();
 }
 
-void TMDIChild::ToolAction(int x, int y) {
+void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
     const TTool tool = mainForm_.Toolbar().CurrentTool();
+    if (tool == TTool::Move && !GestureRunning()) {
+        TProtoNeuronio* hit = document_->ElementAt(x, y);
+        const bool shift = (modifiers & Qt::ShiftModifier) != 0;
+        if (hit != nullptr && shift) {
+            if (!selected_.erase(hit)) selected_.insert(hit);
+            ecra_->update();
+            return;
+        }
+        if (hit == nullptr) {
+            banding_ = true;
+            bandAdds_ = shift;
+            bandStart_ = bandEnd_ = QPoint(x, y);
+            return;
+        }
+    }
     switch (tool) {
     case TTool::None:
         mainForm_.Prompter().Message(this, QStringLiteral("Choose something!"));
@@ -289,6 +337,7 @@ void TMDIChild::ToolAction(int x, int y) {
         InfoElemento(e);
         break;
     case TTool::Move:
+        movePress_ = QPoint(x, y);
         MoverElemento(e);
         break;
     case TTool::Erase:
@@ -319,8 +368,105 @@ void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
     document_->BeginSynapse(e, {x, y}, *canvas);
 }
 
+std::vector<TProtoNeuronio*> TMDIChild::Selection() const {
+    std::vector<TProtoNeuronio*> selection;
+    if (selected_.empty()) return selection;
+    for (const auto& e : document_->Elements())
+        if (selected_.count(e.get())) selection.push_back(e.get());
+    return selection;
+}
+
+void TMDIChild::SelectAll() {
+    for (const auto& e : document_->Elements())
+        selected_.insert(e.get());
+    ecra_->update();
+}
+
+void TMDIChild::EraseSelection() {
+    if (selected_.empty() || GestureRunning()) return;
+    const std::vector<TProtoNeuronio*> doomed = Selection();
+    const TPoint at = doomed.front()->GetPosition();
+    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
+                                      GlobalOf(at.x, at.y)))
+        return;
+    for (TProtoNeuronio* e : doomed)
+        mainForm_.ForgetElement(e); // hints and dialogs let go first
+    ecra_->InvalidateAll();
+    Push(std::make_unique<TEraseSelectionCommand>(*stack_, document_->Net().SharedElements(),
+                                                  doomed));
+}
+
+void TMDIChild::ClearSelection() {
+    selected_.clear();
+    ecra_->update();
+}
+
+bool TMDIChild::Band(TRect& area) const {
+    if (!banding_) return false;
+    area = {std::min(bandStart_.x(), bandEnd_.x()), std::min(bandStart_.y(), bandEnd_.y()),
+            std::max(bandStart_.x(), bandEnd_.x()), std::max(bandStart_.y(), bandEnd_.y())};
+    return true;
+}
+
+void TMDIChild::EndBand(int x, int y) {
+    bandEnd_ = QPoint(x, y);
+    TRect area;
+    Band(area);
+    banding_ = false;
+    ecra_->update();
+    if (bandStart_ == bandEnd_) {
+        // A click, not a band: nothing there to move.
+        mainForm_.Prompter().Message(this, QStringLiteral("Nobody home..."));
+        return;
+    }
+    if (!bandAdds_) selected_.clear();
+    for (const auto& e : document_->Elements()) {
+        const TRect box = e->GlyphBox();
+        if (box.left <= area.right && area.left <= box.right && box.top <= area.bottom &&
+            area.top <= box.bottom)
+            selected_.insert(e.get());
+    }
+}
+
+bool TMDIChild::GestureRunning() const {
+    return document_->dragState != TDragState::None || banding_;
+}
+
+void TMDIChild::CancelGesture() {
+    if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+        for (std::size_t i = movingGroup_.size(); i-- > 0;)
+            if (Alive(movingGroup_[i]))
+                PutAt(document_->Elements(), *movingGroup_[i], groupStart_[i]);
+    } else if (document_->dragState == TDragState::Moving && moving_ != nullptr && Alive(moving_)) {
+        PutAt(document_->Elements(), *moving_, moveStart_);
+    }
+    movingGroup_.clear();
+    document_->pendingSynapse.reset();
+    document_->dragState = TDragState::None;
+    document_->dragElement = nullptr;
+    moving_ = nullptr;
+    banding_ = false;
+    ecra_->InvalidateAll();
+    ecra_->update();
+}
+
 void TMDIChild::MoverElemento(TProtoNeuronio* e) {
     moveStart_ = SpotOf(document_->Elements(), *e);
+    moving_ = e;
+    movingGroup_.clear();
+    groupStart_.clear();
+    if (Selected(e) && selected_.size() > 1) {
+        // They come to the front in the list's order, keeping it among themselves.
+        movingGroup_ = Selection();
+        for (TProtoNeuronio* member : movingGroup_) {
+            groupStart_.push_back(SpotOf(document_->Elements(), *member));
+            document_->BringToFront(member);
+        }
+        document_->dragState = TDragState::Moving;
+        document_->dragElement = e;
+        ecra_->InvalidateAll();
+        return;
+    }
     document_->dragState = TDragState::Moving;
     document_->dragElement = e;
     document_->BringToFront(e);
@@ -352,11 +498,23 @@ void TMDIChild::EraseElemento(TProtoNeuronio* e) {
 
 void TMDIChild::EcraMouseMove(int x, int y) {
     HoverBookkeeping(x, y);
+    if (banding_) {
+        bandEnd_ = QPoint(x, y);
+        ecra_->update();
+        return;
+    }
     Guard([&] {
-        if (document_->dragState == TDragState::Moving && document_->dragElement != nullptr) {
+        if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+            TNullCanvas canvas; // the whole view is composed again from the net
+            for (std::size_t i = 0; i < movingGroup_.size(); ++i)
+                movingGroup_[i]->MoveTopLeftTo(canvas, groupStart_[i].x + x - movePress_.x(),
+                                               groupStart_[i].y + y - movePress_.y());
+            ecra_->InvalidateAll();
+            ecra_->update();
+        } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
             ecra_->Compose();
             auto canvas = ScreenCanvas();
-            document_->dragElement->MoveTo(*canvas, x, y);
+            moving_->MoveTo(*canvas, x, y);
             canvas.reset();
             mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
             ecra_->update();
@@ -374,6 +532,7 @@ void TMDIChild::EcraMouseMove(int x, int y) {
 }
 
 void TMDIChild::EcraMouseUp(int x, int y) {
+    if (banding_) return Guard([&] { EndBand(x, y); });
     Guard([&] {
         if (document_->dragState == TDragState::Drawing) {
             ecra_->Compose();
@@ -385,9 +544,19 @@ void TMDIChild::EcraMouseUp(int x, int y) {
                 mainForm_.FocusWeightBox();
             }
             ecra_->update();
-        } else if (document_->dragState == TDragState::Moving &&
-                   document_->dragElement != nullptr) {
-            TProtoNeuronio* e = document_->dragElement;
+        } else if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
+            std::vector<TElementSpot> end;
+            bool moved = false;
+            for (std::size_t i = 0; i < movingGroup_.size(); ++i) {
+                end.push_back(SpotOf(document_->Elements(), *movingGroup_[i]));
+                moved = moved || end[i].index != groupStart_[i].index ||
+                        end[i].x != groupStart_[i].x || end[i].y != groupStart_[i].y;
+            }
+            if (moved)
+                Push(std::make_unique<TMoveSelectionCommand>(
+                    *stack_, document_->Net().SharedElements(), movingGroup_, groupStart_, end));
+        } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {
+            TProtoNeuronio* e = moving_;
             const TElementSpot end = SpotOf(document_->Elements(), *e);
             if (end.index != moveStart_.index || end.x != moveStart_.x || end.y != moveStart_.y)
                 Push(std::make_unique<TMoveCommand>(*stack_, document_->Net().SharedElements(), e,
@@ -397,11 +566,14 @@ void TMDIChild::EcraMouseUp(int x, int y) {
     document_->dragState = TDragState::None;
     document_->dragElement = nullptr;
     document_->pendingSynapse.reset();
+    moving_ = nullptr;
+    movingGroup_.clear();
 }
 
 void TMDIChild::PopupAction(int x, int y) {
     TProtoNeuronio* e = document_->ElementAt(x, y);
-    document_->dragElement = e;
+    // A gesture under way keeps its element.
+    if (!GestureRunning()) document_->dragElement = e;
     popupElement_ = e;
     const QPoint global = GlobalOf(x, y);
     if (e != nullptr) {
@@ -488,7 +660,12 @@ void TMDIChild::ForgetElement(const TProtoNeuronio* e) {
         timer2_.stop();
     }
     if (popupElement_ == e) popupElement_ = nullptr;
-    if (expandedModule_ == e) expandedModule_ = nullptr;
+    selected_.erase(e);
+    // An element leaving the net in the middle of its move goes from where the move began,
+    // so that undo brings it back there.
+    if (e != nullptr && (e == moving_ || std::find(movingGroup_.begin(), movingGroup_.end(), e) !=
+                                             movingGroup_.end()))
+        CancelGesture();
     document_->ForgetGesture(e);
 }
 

@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 class QActionGroup;
 class QMenu;
@@ -52,8 +54,29 @@ public:
     // Shows another list (a module's inner net) and takes that list's stack.
     void ShowList(std::shared_ptr<TProtoLista> list);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
+    // Kept while the module is out of the net by an edit that may be undone; dropped when the
+    // module is released.
     const TProtoNeuronio* ExpandedModule() const { return expandedModule_; }
     void SetExpandedModule(const TProtoNeuronio* module) { expandedModule_ = module; }
+
+    // A mouse gesture (a move, a synapse being drawn) is under way.
+    bool GestureRunning() const;
+    // Ends the gesture as if it had not begun: a moved element goes back to its place, a
+    // synapse's band goes. Called before the stack is moved, which a gesture must not see
+    // change under it.
+    void CancelGesture();
+
+    // --- selection (not part of the net: no edit, not undone) ------------------------------
+    // The selected elements, in the net's order.
+    std::vector<TProtoNeuronio*> Selection() const;
+    bool Selected(const TProtoNeuronio* e) const { return selected_.count(e) != 0; }
+    bool SelectionEmpty() const { return selected_.empty(); }
+    void SelectAll();
+    void ClearSelection();
+    // Erases every selected element, after one confirmation, as one edit.
+    void EraseSelection();
+    // The rubber band being drawn with the Move tool (net coordinates); false when none.
+    bool Band(TRect& area) const;
 
     QMenu* DrawingPopup() const { return popupDesenho_; }
     QMenu* ElementPopup() const { return popupProtoNeuronio_; }
@@ -61,7 +84,10 @@ public:
     void MarkTool(const QString& caption);
 
     // --- event handlers (net coordinates) -------------------------------------------------
-    void EcraMouseDown(Qt::MouseButton button, int x, int y);
+    // Shift with the Move tool: a click on an element adds it to the selection or takes it
+    // out; a band drawn over empty space adds what it touches.
+    void EcraMouseDown(Qt::MouseButton button, int x, int y,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void EcraMouseMove(int x, int y);
     void EcraMouseUp(int x, int y);
     void EcraDblClick(int x, int y);
@@ -99,7 +125,8 @@ signals:
     void Edited();
 
 private:
-    void ToolAction(int x, int y);
+    void ToolAction(int x, int y, Qt::KeyboardModifiers modifiers);
+    void EndBand(int x, int y);
     void PopupAction(int x, int y);
     void PlaceElement(TTool tool, int x, int y);
     void HoverBookkeeping(int x, int y);
@@ -132,6 +159,12 @@ private:
     bool pushing_ = false; // a command of this window's gesture is being pushed
     std::shared_ptr<TEditStack> stack_;
     TElementSpot moveStart_;
+    TProtoNeuronio* moving_ = nullptr; // the element a move drags (a pop-up may come meanwhile)
+    // A selected element's drag moves the whole selection with it, by the mouse's way.
+    std::vector<TProtoNeuronio*> movingGroup_;
+    std::vector<TElementSpot> groupStart_;
+    QPoint movePress_;
+    int releaseToken_ = 0;
     const TProtoNeuronio* expandedModule_ = nullptr;
 
     TProtoNeuronio* hintElement_ = nullptr;
@@ -140,6 +173,11 @@ private:
     QPoint hoverPoint_{0, 0};
     QPoint hintPoint_{0, 0};
     TProtoNeuronio* popupElement_ = nullptr;
+    std::unordered_set<const TProtoNeuronio*> selected_;
+    bool banding_ = false;
+    bool bandAdds_ = false; // Shift held: the band adds to the selection
+    QPoint bandStart_;
+    QPoint bandEnd_;
 };
 
 } // namespace veltra

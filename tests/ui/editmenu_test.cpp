@@ -2,13 +2,19 @@
 // the keys reach them, an erase answered Yes comes back with its synapses, and the modified
 // mark follows the stack back to the saved state.
 #include "appfixture.h"
+#include "model/dados.h"
+#include "model/module.h"
 #include "model/protolista.h"
 #include "ui/editstack.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <sstream>
 
@@ -38,6 +44,40 @@ protected:
         EXPECT_TRUE(Child().Document().Save(out));
         return out.str();
     }
+    // Neurons placed at the points, saved and opened again: a window whose stack is empty.
+    std::string OpenNeurons(std::initializer_list<QPoint> at) {
+        main->FileNewItemClick();
+        for (const QPoint& p : at)
+            Place(TTool::Neuron, p.x(), p.y());
+        const std::string bytes = Saved();
+        const QString path = dir.filePath(QStringLiteral("n%1.net").arg(++files));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        file.close();
+        EXPECT_TRUE(main->OpenNetFile(path));
+        EXPECT_EQ(Child().UndoStack().count(), 0);
+        return bytes;
+    }
+    void Activate(TMDIChild& child) {
+        main->findChild<QMdiArea*>()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow*>(child.parentWidget()));
+        QApplication::processEvents();
+    }
+    // The next Select IO question is answered with the entry at `row`.
+    void AnswerSelectIO(int row) {
+        prompter->dialogAnswers.push_back([row](QDialog& dialog) {
+            dialog.findChild<QListWidget*>("listbox_io")->setCurrentRow(row);
+            dialog.findChild<QPushButton*>("OKBtn")->click();
+        });
+    }
+    static bool ReadsBack(const std::string& bytes) {
+        TDados copy;
+        std::istringstream in(bytes);
+        return copy.Load(in).empty();
+    }
+    QTemporaryDir dir;
+    int files = 0;
 };
 
 TEST_F(EditMenuTest, UndoAndRedoAreCaptionedAndEnabledFromTheActiveWindowsStack) {
@@ -140,6 +180,117 @@ TEST_F(EditMenuTest, TheModifiedMarkFollowsTheStackBackToTheSavedState) {
     // Clean: closing asks nothing.
     EXPECT_TRUE(Child().parentWidget()->close());
     EXPECT_TRUE(prompter->saveQuestions.isEmpty());
+}
+
+TEST_F(EditMenuTest, CtrlZDuringADragEndsTheDragBeforeUndoing) {
+    const std::string opened = OpenNeurons({QPoint(100, 100)});
+    TProtoNeuronio* a = List().Item(0);
+    Tool(TTool::Move);
+    Drag(QPoint(100, 100), QPoint(200, 150));
+    ASSERT_EQ(a->Centre().x, 200);
+
+    // Ctrl+Z with the button still held: the drag ends where it began, then the move before
+    // it is undone; the rest of the drag moves nothing and the release records nothing.
+    QTest::mousePress(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QTest::mouseMove(&Ecra(), QPoint(260, 200));
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    QTest::mouseMove(&Ecra(), QPoint(300, 220));
+    QTest::mouseRelease(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 220));
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(a->Centre().x, 100);
+    EXPECT_EQ(a->Centre().y, 100);
+    EXPECT_EQ(Saved(), opened);
+    EXPECT_TRUE(Redo()->isEnabled()); // nothing was pushed over the undone move
+    EXPECT_TRUE(ShowsTheNet());
+
+    // A synapse being drawn: its band goes with the gesture, no stray line is left.
+    Place(TTool::Neuron, 300, 100);
+    Tool(TTool::Synapse);
+    QTest::mousePress(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(&Ecra(), QPoint(180, 250));
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    QTest::mouseMove(&Ecra(), QPoint(220, 280));
+    QTest::mouseRelease(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(220, 280));
+    EXPECT_EQ(List().Count(), 1);
+    EXPECT_EQ(a->OutgoingSynapses().Count(), 0);
+    EXPECT_TRUE(ShowsTheNet());
+}
+
+TEST_F(EditMenuTest, APopUpDuringAMoveLeavesTheMovedElementItsMove) {
+    const std::string opened = OpenNeurons({QPoint(100, 100), QPoint(260, 100)});
+    Tool(TTool::Move);
+    QTest::mousePress(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(&Ecra(), QPoint(150, 180));
+    QTest::mouseClick(&Ecra(), Qt::RightButton, Qt::NoModifier, QPoint(260, 100)); // on B
+    Child().ElementPopup()->hide();
+    QTest::mouseMove(&Ecra(), QPoint(160, 200));
+    QTest::mouseRelease(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(160, 200));
+    ASSERT_EQ(Undo()->text(), "&Undo Move neuron");
+    Undo()->trigger();
+    EXPECT_EQ(Saved(), opened);
+}
+
+// A synapse from outside a module to an element inside it, and the element taken out by the
+// stack of a window on the module while the module is out: undoing the module's erase must
+// not put back a synapse to an element that is out of the net.
+TEST_F(EditMenuTest, UndoNeverJoinsTheNetToAnElementAnotherWindowTookOut) {
+    main->FileNewItemClick();
+    TMDIChild& outer = Child();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    auto* m = static_cast<TModule*>(Place(TTool::Module, 200, 150));
+    ASSERT_TRUE(a && m);
+    Tool(TTool::Info);
+    QTest::mouseDClick(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    TMDIChild& inner = Child();
+    ASSERT_NE(&inner, &outer);
+    TProtoNeuronio* x = Place(TTool::Neuron, 100, 100);
+    ASSERT_NE(x, nullptr);
+
+    Activate(outer);
+    Tool(TTool::Synapse);
+    AnswerSelectIO(0);
+    Drag(QPoint(60, 60), QPoint(200, 150));
+    ASSERT_EQ(x->IncomingSynapses().Count(), 1);
+
+    Tool(TTool::Erase);
+    prompter->confirmAnswers.push_back(true);
+    Click(200, 150);
+    Activate(inner);
+    prompter->confirmAnswers.push_back(true);
+    Click(100, 100);
+    ASSERT_EQ(m->InnerNet().IndexOf(x), -1);
+
+    Activate(outer);
+    Undo()->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(List().IndexOf(m), -1) << "refused: the module stays out";
+    EXPECT_EQ(a->OutgoingSynapses().Count(), 0);
+    EXPECT_EQ(outer.UndoStack().count(), 0); // emptied, as when another stack releases
+    EXPECT_TRUE(outer.Modified());
+    EXPECT_TRUE(ReadsBack(Saved()));
+}
+
+TEST_F(EditMenuTest, AWindowOnAModuleStaysItsModulesAcrossAnUndoneErase) {
+    main->FileNewItemClick();
+    TMDIChild& outer = Child();
+    auto* m = Place(TTool::Module, 200, 150);
+    ASSERT_NE(m, nullptr);
+    Tool(TTool::Info);
+    QTest::mouseDClick(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    TMDIChild& inner = Child();
+    Activate(outer);
+    Tool(TTool::Erase);
+    prompter->confirmAnswers.push_back(true);
+    Click(200, 150);
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(List().IndexOf(m), 0);
+    ASSERT_TRUE(main->WriteChild(outer, dir.filePath(QStringLiteral("m.net"))));
+    ASSERT_FALSE(outer.Modified());
+
+    Activate(inner);
+    Place(TTool::Neuron, 100, 100);
+    EXPECT_EQ(inner.ExpandedModule(), m);
+    EXPECT_TRUE(outer.Modified()); // the module's net changed
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
+#include "ui/editstack.h"
 
 #include <QAction>
 #include <QFile>
@@ -216,6 +217,37 @@ TEST_F(RunBrowserTest, RemHidesTheSelectedElementAndAddOffersExactlyTheHiddenOne
     });
     Press("ButtonAdd");
     EXPECT_EQ(RowsText(View()), "N=0|Out=");
+}
+
+TEST_F(RunBrowserTest, RemAndAddAreEditsThatUndoRestoresToTheSavedBytes) {
+    TMDIChild& child = Open(ExamplePath("worked.net"));
+    std::ostringstream opened;
+    ASSERT_TRUE(child.Document().Save(opened));
+    ShowBrowser();
+    SelectRow(View(), 1);
+    Press("ButtonRemove");
+    EXPECT_TRUE(child.Modified()); // the file keeps the flag: closing would ask
+    EXPECT_EQ(child.UndoStack().undoText(), "Unwatch neuron");
+
+    child.UndoStack().undo();
+    QApplication::processEvents();
+    std::ostringstream undone;
+    ASSERT_TRUE(child.Document().Save(undone));
+    EXPECT_EQ(undone.str(), opened.str());
+    EXPECT_FALSE(child.Modified());
+    EXPECT_EQ(RowsText(View()), "In=0110|N=0|Out="); // the rows follow the undo
+
+    child.UndoStack().redo();
+    QApplication::processEvents();
+    EXPECT_EQ(RowsText(View()), "In=0110|Out=");
+    prompter->answers.push_back([](QDialog& dialog) {
+        dialog.findChild<QListWidget*>("ListBoxRunList")->setCurrentRow(0);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonOK"), Qt::LeftButton);
+        return dialog.result();
+    });
+    Press("ButtonAdd");
+    EXPECT_EQ(child.UndoStack().undoText(), "Watch neuron");
+    EXPECT_EQ(child.UndoStack().count(), 2);
 }
 
 TEST_F(RunBrowserTest, RunListWithNothingToOfferRefusesOkAndStaysOpen) {

@@ -171,7 +171,7 @@ private:
     int Coordinate() { return static_cast<int>(random_() % 600); }
 
     void Edit() {
-        switch (random_() % 9) {
+        switch (random_() % 10) {
         case 0:
         case 1:
             return Place();
@@ -186,6 +186,8 @@ private:
             return ApplyToElement();
         case 7:
             return ApplyToSynapse();
+        case 8:
+            return (random_() % 2 == 0) ? Watch() : MoveSome();
         default:
             return (random_() % 2 == 0) ? LoadModule() : WindowOnModule();
         }
@@ -279,6 +281,34 @@ private:
             Push(std::make_unique<TApplyCommand>(*stack_, s, std::move(before), std::move(after)));
     }
 
+    // A selection's drag: some elements, in the list's order, each to the front and moved by
+    // the same way.
+    void MoveSome() {
+        std::vector<TProtoNeuronio*> group;
+        for (const auto& e : List())
+            if (random_() % 3 == 0) group.push_back(e.get());
+        if (group.empty()) return;
+        const int dx = Coordinate() - 300;
+        const int dy = Coordinate() - 300;
+        std::vector<TElementSpot> before;
+        std::vector<TElementSpot> after;
+        TNullCanvas canvas;
+        for (TProtoNeuronio* e : group) {
+            before.push_back(SpotOf(List(), *e));
+            document_.BringToFront(e);
+            e->MoveTopLeftTo(canvas, before.back().x + dx, before.back().y + dy);
+        }
+        for (TProtoNeuronio* e : group)
+            after.push_back(SpotOf(List(), *e));
+        Push(std::make_unique<TMoveSelectionCommand>(*stack_, document_.Net().SharedElements(),
+                                                     group, before, after));
+    }
+
+    void Watch() {
+        if (TProtoNeuronio* e = AnyElement())
+            Push(std::make_unique<TWatchCommand>(*stack_, e, !e->Watched()));
+    }
+
     void LoadModule() {
         TModule* module = AnyModule();
         if (module == nullptr) return;
@@ -331,8 +361,8 @@ TEST(UndoPropertyTest, SavedBytesFollowTheStackThroughRandomEditsUndosAndRedos) 
     }
     // The runs really edited, with every kind of command, across module borders too.
     EXPECT_GT(commands, 40 * 50);
-    EXPECT_EQ(kinds,
-              (std::set<std::string>{"Apply", "Draw", "Erase", "Load", "Module", "Move", "Place"}));
+    EXPECT_EQ(kinds, (std::set<std::string>{"Apply", "Draw", "Erase", "Load", "Module", "Move",
+                                            "Place", "Unwatch", "Watch"}));
     EXPECT_GT(hiddenStates, 100);
 }
 

@@ -100,6 +100,9 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     control_.SetStepRunner(stepWorker_); // a copy that shares the batch with stepWorker_
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
+    // Add and Rem are edits of the net (the file keeps the flag), undone like any other.
+    control_.SetWatchHook(
+        [this](TProtoNeuronio& element, bool watched) { mainForm_.SetWatched(element, watched); });
 
     // The View menu's Execution item carries a check mark while the browser is shown.
     if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Execution1")))
@@ -214,6 +217,20 @@ void TFormRunBrowser::TrackEdits() {
     if (TMDIChild* child = mainForm_.ActiveChild())
         connect(child, &TMDIChild::Edited, this, &TFormRunBrowser::ChildEdited,
                 Qt::UniqueConnection);
+}
+
+void TFormRunBrowser::NetStackChanged() {
+    // An undo may have changed what is watched. Not at once: Add and Rem edit the rows
+    // themselves while their edit is pushed.
+    if (control_.Running()) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (control_.Running()) return;
+            rowsChecked_ = false;
+            control_.Refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void TFormRunBrowser::ChildEdited() {

@@ -35,6 +35,8 @@ public:
     void Refresh();
     // A drawing window is closing: a run of its net ends and the rows of its net go.
     void WindowClosing(TMDIChild& window);
+    // Some undo stack moved: the rows are made again from the active net (outside a run).
+    void NetStackChanged();
 
     void OKBtnClick();
     void stepClick();

@@ -1,0 +1,24 @@
+// Cut, Copy, Paste and Duplicate of a drawing window's selection. The clipboard holds the
+// selection as net-file text (the selected elements and the synapses among them), so it
+// travels between windows and to any editor.
+#pragma once
+
+#include <string>
+
+class QMenu;
+
+namespace veltra {
+
+class TMainForm;
+class TMDIChild;
+
+// The selected elements and the synapses among them, as a net file.
+std::string SelectionText(TMDIChild& window);
+// Net-file text read into the window's net as one command named `caption`: every element gets
+// a fresh label from the counter and lands `offset` net units right and down of where the
+// text had it. Returns the reader's error text, empty on success.
+std::string PasteText(TMDIChild& window, const std::string& text, int offset, const char* caption);
+// Cu&t, &Copy, &Paste and D&uplicate on the Edit menu, acting on the active window.
+void AddClipboardItems(QMenu& edit, TMainForm& mainForm);
+
+} // namespace veltra
