@@ -34,6 +34,8 @@ bool AnswerInfoOption(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     if (AnswerInfoOption(argc, argv)) return 0;
     QApplication app(argc, argv);
+    // Settings go to ~/.config/VELTRA/VELTRA.conf rather than under "Unknown Organization".
+    QApplication::setOrganizationName(QStringLiteral("VELTRA"));
     QApplication::setApplicationName(QStringLiteral("VELTRA"));
     QApplication::setApplicationVersion(QStringLiteral(VELTRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("veltra"));

@@ -11,7 +11,9 @@
 #include "ui/toolbar.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,6 +25,15 @@ inline QApplication& TestApp() {
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Each test process keeps its settings in a folder of its own, so that tests run side by
+    // side neither see each other's choices (Show Labels, say) nor the developer's own.
+    static QTemporaryDir settings;
+    static const bool isolated = [] {
+        for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, settings.path());
+        return true;
+    }();
+    (void)isolated;
     // Deliberately never destroyed: a QApplication torn down by the exit handlers, after Qt's
     // own globals are gone, crashes every test process on its way out.
     static QApplication* app = new QApplication(argc, argv);
