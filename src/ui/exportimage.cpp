@@ -1,6 +1,7 @@
 #include "ui/exportimage.h"
 
 #include "model/dados.h"
+#include "ui/clipboard.h"
 #include "ui/drawingtexts.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QMenu>
+#include <sstream>
 
 namespace veltra {
 
@@ -37,7 +39,7 @@ TExportImageDialog::TExportImageDialog(QWidget* parent)
 void AddExportImageItem(TMainForm& mainForm, QMenu& file) {
     auto* item = new QAction(QStringLiteral("Export &Image..."), &file);
     item->setObjectName(QStringLiteral("FileExportImageItem"));
-    item->setStatusTip(QStringLiteral("Save a picture of the current net"));
+    item->setStatusTip(QStringLiteral("Save a picture of the current net or its selection"));
     QAction* before = nullptr;
     for (QAction* a : file.actions())
         if (a->objectName() == QLatin1String("N1")) before = a;
@@ -68,7 +70,17 @@ void ExportImageItemClick(TMainForm& mainForm) {
     TRenderOptions options;
     options.scale = dialog.Scale().value() / 100.0;
     options.texts = DrawingTexts();
-    const std::string error = ExportNetImage(child->Document().Elements(), path, options);
+    std::string error;
+    if (child->SelectionEmpty()) {
+        error = ExportNetImage(child->Document().Elements(), path, options);
+    } else {
+        // The selection is pictured as Copy would put it on the clipboard: its elements
+        // where they stand and the synapses among them, framed by their own bounds.
+        TDados part;
+        std::istringstream in(SelectionText(*child));
+        error = part.Load(in);
+        if (error.empty()) error = ExportNetImage(part.Elements(), path, options);
+    }
     if (!error.empty()) prompter.Message(&mainForm, QString::fromStdString(error));
 }
 

@@ -140,4 +140,45 @@ TEST_F(DrawingTextsTest, ExportedPngIsTheWindowsDrawing) {
 }
 
 } // namespace
+TEST_F(DrawingTextsTest, WithASelectionTheExportedPictureIsTheSelectionAlone) {
+    main->FileNewItemClick();
+    TProtoNeuronio* a = Place(TTool::Neuron, 60, 60);
+    TProtoNeuronio* b = Place(TTool::Neuron, 400, 300);
+    ASSERT_TRUE(a && b);
+    QTemporaryDir dir;
+    const auto exported = [&](const QString& name) {
+        const QString path = dir.filePath(name);
+        prompter->fileAnswers.push_back(path);
+        prompter->dialogAnswers.push_back([](QDialog& d) { d.setResult(QDialog::Accepted); });
+        Find<QAction>("FileExportImageItem")->trigger();
+        return QImage(path);
+    };
+    const QImage whole = exported(QStringLiteral("whole.png"));
+    Tool(TTool::Move);
+    QTest::mouseClick(&Child().Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(400, 300));
+    ASSERT_EQ(Child().Selection(), (std::vector<TProtoNeuronio*>{b}));
+    const QImage part = exported(QStringLiteral("part.png"));
+    EXPECT_TRUE(prompter->messages.isEmpty());
+    ASSERT_FALSE(whole.isNull());
+    ASSERT_FALSE(part.isNull());
+    // The whole net spans both glyphs; the selection's picture is one glyph and its border,
+    // with b's glyph where the whole picture has it, relative to b's own corner.
+    EXPECT_GT(whole.width(), 340 + 2 * 48);
+    EXPECT_LT(part.width(), 40 + 2 * 48);
+    TRect bounds;
+    ASSERT_TRUE(NetBounds(List(), bounds));
+    const TRect box = b->GlyphBox();
+    const QPoint inWhole(box.left - (bounds.left - 48), box.top - (bounds.top - 48));
+    int differing = 0;
+    int inked = 0;
+    for (int y = 0; y < box.bottom - box.top; ++y)
+        for (int x = 0; x < box.right - box.left; ++x) {
+            const QRgb want = whole.pixel(inWhole.x() + x, inWhole.y() + y);
+            differing += part.pixel(48 + x, 48 + y) != want;
+            inked += want != qRgb(255, 255, 255);
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(inked, 20);
+}
+
 } // namespace veltra
