@@ -126,6 +126,14 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return "Cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    // SVG and PDF take the composed picture and the texts on top, kept as text.
+    const auto paintOn = [&](QPaintDevice& device) {
+        QPainter painter;
+        if (!painter.begin(&device)) return false;
+        painter.drawImage(0, 0, drawing);
+        DrawTextsScaled(painter, layout, list, options);
+        return painter.end();
+    };
     bool painted = true;
     if (suffix == QLatin1String("png")) {
         QImage image = drawing;
@@ -140,13 +148,7 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         svg.setSize(layout.size);
         svg.setViewBox(QRect(QPoint(0, 0), layout.size));
         svg.setTitle(QFileInfo(path).completeBaseName());
-        QPainter painter;
-        painted = painter.begin(&svg);
-        if (painted) {
-            painter.drawImage(0, 0, drawing);
-            DrawTextsScaled(painter, layout, list, options);
-            painted = painter.end();
-        }
+        painted = paintOn(svg);
     } else {
         QPdfWriter pdf(&file);
         // One picture pixel to a point: the page is the picture's size.
@@ -154,13 +156,7 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         pdf.setPageSize(QPageSize(QSizeF(layout.size), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(QFileInfo(path).completeBaseName());
-        QPainter painter;
-        painted = painter.begin(&pdf);
-        if (painted) {
-            painter.drawImage(0, 0, drawing);
-            DrawTextsScaled(painter, layout, list, options);
-            painted = painter.end();
-        }
+        painted = paintOn(pdf);
     }
     if (!painted) {
         file.cancelWriting();

@@ -20,6 +20,12 @@ protected:
         QTest::keyClick(&Ecra(), key, modifiers);
         QApplication::processEvents();
     }
+    // The active window's net as its file would hold it now.
+    std::string Saved() {
+        std::ostringstream out;
+        Child().Document().Save(out);
+        return out.str();
+    }
     // Whether the screen shows the selection mark just outside the element's glyph.
     bool Marked(const TProtoNeuronio& e) {
         const QImage shown = Ecra().grab().toImage();
@@ -58,11 +64,7 @@ TEST_F(SelectionTest, ShiftClickAddsOrRemovesAndABandOverEmptySpaceSelectsAtAnyZ
     TProtoNeuronio* b = Place(TTool::Neuron, 200, 60);
     TProtoNeuronio* c = Place(TTool::Neuron, 200, 200);
     ASSERT_TRUE(a && b && c);
-    const std::string before = [&] {
-        std::ostringstream out;
-        Child().Document().Save(out);
-        return out.str();
-    }();
+    const std::string before = Saved();
     Tool(TTool::Move);
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 200));
@@ -96,12 +98,7 @@ TEST_F(SelectionTest, DraggingASelectedElementMovesTheSelectionAsOneCommand) {
     TProtoNeuronio* b = Place(TTool::Bias, 200, 60);
     TProtoNeuronio* c = Place(TTool::Neuron, 200, 200);
     ASSERT_TRUE(a && b && c);
-    const auto saved = [&] {
-        std::ostringstream out;
-        Child().Document().Save(out);
-        return out.str();
-    };
-    const std::string before = saved();
+    const std::string before = Saved();
     Tool(TTool::Move);
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 60));
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
@@ -112,12 +109,12 @@ TEST_F(SelectionTest, DraggingASelectedElementMovesTheSelectionAsOneCommand) {
     EXPECT_EQ(c->Centre(), (TPoint{200, 200}));
     EXPECT_EQ(Child().UndoStack().count(), commands + 1);
     EXPECT_EQ(Child().UndoStack().undoText(), "Move selection");
-    const std::string moved = saved();
+    const std::string moved = Saved();
 
     Child().UndoStack().undo();
-    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(Saved(), before);
     Child().UndoStack().redo();
-    EXPECT_EQ(saved(), moved);
+    EXPECT_EQ(Saved(), moved);
 }
 
 TEST_F(SelectionTest, DeleteErasesTheSelectionAfterOneConfirmationAsOneCommand) {
@@ -131,19 +128,14 @@ TEST_F(SelectionTest, DeleteErasesTheSelectionAfterOneConfirmationAsOneCommand) 
     Drag(QPoint(200, 60), QPoint(130, 200));
     Drag(QPoint(130, 200), QPoint(60, 60));
     Drag(QPoint(200, 60), QPoint(60, 60));
-    const auto saved = [&] {
-        std::ostringstream out;
-        Child().Document().Save(out);
-        return out.str();
-    };
-    const std::string before = saved();
+    const std::string before = Saved();
     Tool(TTool::Move);
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(200, 60));
     QTest::mouseClick(&Ecra(), Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 60));
 
     prompter->confirmAnswers.push_back(false); // No: nothing happens
     Keys(Qt::Key_Delete, Qt::NoModifier);
-    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(Saved(), before);
     prompter->confirmAnswers.push_back(true);
     Keys(Qt::Key_Delete, Qt::NoModifier);
     EXPECT_EQ(prompter->confirmations.size(), 2);
@@ -152,12 +144,12 @@ TEST_F(SelectionTest, DeleteErasesTheSelectionAfterOneConfirmationAsOneCommand) 
     EXPECT_EQ(c->OutgoingSynapses().Count(), 0);
     EXPECT_TRUE(Child().SelectionEmpty());
     EXPECT_EQ(Child().UndoStack().undoText(), "Erase selection");
-    const std::string erased = saved();
+    const std::string erased = Saved();
 
     Keys(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(Saved(), before);
     Keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(saved(), erased);
+    EXPECT_EQ(Saved(), erased);
 }
 
 TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheCopied) {
@@ -179,12 +171,7 @@ TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheC
     main->FileNewItemClick();
     ASSERT_NE(&Child(), &first);
     Place(TTool::Bias, 300, 300); // the counter is at 1 now
-    const auto saved = [&] {
-        std::ostringstream out;
-        Child().Document().Save(out);
-        return out.str();
-    };
-    const std::string before = saved();
+    const std::string before = Saved();
     Keys(Qt::Key_V, Qt::ControlModifier);
     ASSERT_EQ(List().Count(), 3);
     TProtoNeuronio* pa = List().Item(1);
@@ -197,11 +184,11 @@ TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheC
     EXPECT_EQ(pa->OutgoingSynapses().Item(0)->Destination(), pb);
     EXPECT_EQ(pa->IncomingSynapses().Count(), 0);
     EXPECT_EQ(Child().UndoStack().undoText(), "Paste");
-    const std::string pasted = saved();
+    const std::string pasted = Saved();
     Keys(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(Saved(), before);
     Keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(saved(), pasted);
+    EXPECT_EQ(Saved(), pasted);
 
     // Duplicate and Cut in the first window, each one command.
     main->findChild<QMdiArea*>()->setActiveSubWindow(
