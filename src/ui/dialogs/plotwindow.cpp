@@ -135,7 +135,7 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
 
     painter.save();
     painter.setClipRect(area);
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     const double scale = area.height() / (y1_ - y0_);
     QPolygonF line;
     for (std::size_t i = 0; i < series.size(); ++i) {
@@ -198,7 +198,7 @@ QString TPlotView::PointText(QPointF at) const {
     const long long step = std::llround(x0_ + (at.x() - area.left()) / area.width() * (x1_ - x0_));
     double best = HoverPixels;
     QString text;
-    for (const TPlotSeries& s : data_.Series()) {
+    for (const TPlotSeries& s : data_.Series(digits_)) {
         const long long i = s.Find(step);
         if (i < 0) continue;
         const auto k = static_cast<std::size_t>(i);
@@ -263,7 +263,7 @@ QString TPlotView::Svg() const {
                       .arg(area.top())
                       .arg(area.width())
                       .arg(area.height());
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     const double scale = area.height() / (y1_ - y0_);
     for (std::size_t i = 0; i < series.size(); ++i) {
         Decimate(series[i], digits_, x0_, x1_, static_cast<int>(area.width()), columns_);
@@ -288,7 +288,7 @@ QString TPlotView::Svg() const {
 }
 
 std::string TPlotView::Csv() const {
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     std::string csv = "step";
     for (const TPlotSeries& s : series) {
         csv += ',';
@@ -354,14 +354,14 @@ TPlotWindow::~TPlotWindow() {
 }
 
 void TPlotWindow::Record(TDados* document, long long step,
-                         const std::vector<TProtoNeuronio*>* watched) {
+                         const std::vector<TProtoNeuronio*>* watched, bool unchanged) {
     if (!isVisible() || document == nullptr) return;
     if (document != document_) {
         view_->Data().Clear();
         document_ = document;
     }
     if (watched != nullptr)
-        view_->Data().Record(step, *watched);
+        view_->Data().Record(step, *watched, unchanged);
     else
         view_->Data().Record(step, document->Elements());
 }
@@ -373,7 +373,7 @@ void TPlotWindow::RunStarted() {
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
     // Outside a run every step is in its series at once, whatever is drawn when.
-    if (now) view_->Data().Settle();
+    if (now) view_->Data().Settle(view_->DigitsMode());
     // A frame at most, and at most one paint per RunPaintShare times the last one took: a
     // picture of many long series can take tens of milliseconds, and a run should not spend
     // more than a small share of its time drawing.

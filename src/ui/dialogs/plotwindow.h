@@ -79,9 +79,10 @@ public:
     TPlotView& View() { return *view_; }
     // After every step or refresh: records the watched values of the net (a net of another
     // window starts the plot afresh). Only while the window is shown. `watched`, when given,
-    // are the net's watched elements in list order (the caller knows them already).
+    // are the net's watched elements in list order (the caller knows them already);
+    // `unchanged`, that they and their labels are those of the last Record.
     void Record(TDados* document, long long step,
-                const std::vector<TProtoNeuronio*>* watched = nullptr);
+                const std::vector<TProtoNeuronio*>* watched = nullptr, bool unchanged = false);
     // Draws the new points. During a run at most once per RunPaintShare times the last paint
     // took (and at most once per frame), so that drawing takes no more than a thirtieth of a
     // run's time; `now` draws at once (the run has ended).
