@@ -300,6 +300,25 @@ TEST(PlotValues, RecordingAStepsValuesAloneKeepsEveryPoint) {
     }
 }
 
+// During a run the picture is redrawn at most once per RunPaintShare times what a paint of
+// the columns there are now should take at the last paint's cost per column, but never less
+// often than RunLongestSpacingMs apart, however long the paint.
+TEST(PlotWindowRedraw, SpacingFollowsThePaintsCostUpToACap) {
+    struct Case {
+        double paintMs, lastColumns, columnsNow, spacingMs;
+    };
+    for (const Case c : {Case{0, 0, 0, 20}, Case{0.5, 100, 100, 20}, Case{1, 100, 100, 30},
+                         Case{10, 100, 50, 300}, Case{29, 100, 100, 870},
+                         Case{30, 100, 100, 900}, Case{100, 100, 100, 900},
+                         Case{5000, 1, 1, 900},
+                         // The first steps' picture was cheap; the run's is larger.
+                         Case{0.5, 200, 200 * 10, 150}, Case{0.5, 200, 200 * 560, 900},
+                         Case{2, 0, 50, 900}})
+        EXPECT_EQ(TPlotWindow::RunSpacingMs(c.paintMs, c.lastColumns, c.columnsNow),
+                  c.spacingMs)
+            << c.paintMs << " ms, " << c.lastColumns << " then, " << c.columnsNow << " now";
+}
+
 class PlotTest : public RunViewTest {
 protected:
     TFormRunBrowser& Browser() { return *Find<TFormRunBrowser>("FormRunBrowser"); }

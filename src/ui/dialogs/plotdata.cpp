@@ -534,6 +534,15 @@ void TPlotData::Forget(const void* key) {
     layoutElements_.clear();
 }
 
+std::size_t TPlotData::LongestSeries() const {
+    std::size_t longest = 0;
+    for (const TPlotSeries& s : series_)
+        longest = std::max(longest, s.Size());
+    for (const TPendingRun& run : pending_)
+        longest += run.steps.size();
+    return longest;
+}
+
 bool TPlotData::Empty() const {
     return pendingWords_.empty() &&
            std::all_of(series_.begin(), series_.end(),

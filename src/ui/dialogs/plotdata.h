@@ -179,6 +179,10 @@ public:
     void Settle() const;
     void Settle(bool digits) const;
     bool Empty() const;
+    // How many series there are, and the points of the longest (those recorded since the
+    // last Settle too), without settling anything.
+    std::size_t SeriesCount() const { return series_.size(); }
+    std::size_t LongestSeries() const;
     // The steps and values (or digit counts) the points cover; false when there are none.
     bool Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const;
 

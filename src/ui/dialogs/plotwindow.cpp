@@ -138,8 +138,10 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
     const auto& series = data_.Series(digits_);
     const double scale = area.height() / (y1_ - y0_);
     QPolygonF line;
+    paintedColumns_ = 0;
     for (std::size_t i = 0; i < series.size(); ++i) {
         Decimate(series[i], digits_, x0_, x1_, static_cast<int>(area.width()), columns_);
+        paintedColumns_ += static_cast<double>(columns_.size());
         line.clear();
         for (const TPlotColumn& c : columns_) {
             const double x = area.left() + c.x;
@@ -184,12 +186,23 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
 }
 
 void TPlotView::paintEvent(QPaintEvent*) {
+    // The points recorded since the last paint are settled first and not timed: that work
+    // grows with the time between paints, and counted as painting it would push the next
+    // paint further off every time.
+    data_.Settle(digits_);
     QElapsedTimer clock;
     clock.start();
     QPainter painter(this);
     Paint(painter, size());
     lastPaintMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    lastPaintColumns_ = paintedColumns_;
     ++paints_;
+}
+
+double TPlotView::ColumnsNow() const {
+    const double width = PlotArea(size()).width();
+    return static_cast<double>(data_.SeriesCount()) *
+           std::min(width, static_cast<double>(data_.LongestSeries()));
 }
 
 QString TPlotView::PointText(QPointF at) const {
@@ -370,14 +383,23 @@ void TPlotWindow::RunStarted() {
     sinceRedraw_.start(); // the picture is up to date: the first redraw waits as any other
 }
 
+double TPlotWindow::RunSpacingMs(double lastPaintMs, double lastColumns, double columnsNow) {
+    // A frame at most, and at most one paint per RunPaintShare times a paint's time: a
+    // picture of many long series can take tens of milliseconds, and a run should not spend
+    // more than a small share of its time drawing. A paint costs about as much per column as
+    // the last (the picture of a run's first steps is soon much larger than when it began).
+    // But a picture left for seconds looks stuck; the event loop's passes (at most
+    // LongestSliceMs apart) add a little to the longest wait.
+    const double expectedMs = lastPaintMs * std::max(1.0, columnsNow / std::max(1.0, lastColumns));
+    return std::clamp(RunPaintShare * expectedMs, RunFrameMs, RunLongestSpacingMs);
+}
+
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
     // Outside a run every step is in its series at once, whatever is drawn when.
     if (now) view_->Data().Settle(view_->DigitsMode());
-    // A frame at most, and at most one paint per RunPaintShare times the last one took: a
-    // picture of many long series can take tens of milliseconds, and a run should not spend
-    // more than a small share of its time drawing.
-    const double wait = std::max(20.0, RunPaintShare * view_->LastPaintMs());
+    const double wait =
+        RunSpacingMs(view_->LastPaintMs(), view_->LastPaintColumns(), view_->ColumnsNow());
     if (!now && sinceRedraw_.isValid() && static_cast<double>(sinceRedraw_.elapsed()) < wait)
         return;
     sinceRedraw_.start();
