@@ -95,12 +95,13 @@ constexpr std::int64_t PowersOfTen[] = {1,
                                         10000000000000000,
                                         100000000000000000};
 
-// How many digits `magnitude` (below 10^17) has: the bit length gives it within one
-// (log10 2 is about 1233 / 4096), one comparison decides.
+// How many digits `magnitude` (below 10^17) has, 1 for zero: the bit length gives it within
+// one (log10 2 is about 1233 / 4096), one comparison decides (an odd number reaches a power
+// of ten, which is even from 10 on, only when the number does).
 int DecimalLength(std::int64_t magnitude) {
-    const int bits = std::bit_width(static_cast<std::uint64_t>(magnitude | 1));
-    const int guess = (bits * 1233) >> 12;
-    return guess + (magnitude >= PowersOfTen[guess] ? 1 : 0);
+    const std::int64_t odd = magnitude | 1;
+    const int guess = (std::bit_width(static_cast<std::uint64_t>(odd)) * 1233) >> 12;
+    return guess + (odd >= PowersOfTen[guess] ? 1 : 0);
 }
 
 // The double of a word whose last digit's power is a group's (every word of a value of one or
