@@ -131,6 +131,16 @@ public:
     void InsertGroup(const TInfinitoNo& g);
     TInfinitoNo LeadingGroup() const; // first non-zero group, or 0 at 0
     bool HasGroups() const noexcept { return size_ != 0; }
+    // For a number of one or two groups: their magnitudes as one number (the upper group times
+    // GroupBase plus the lower, so below GroupBase^2) and the Position of the lower group;
+    // false for a longer number and for one without groups. Inline, for readers of many short
+    // values at a time (the plot takes every watched value after every step).
+    bool ShortMagnitude(std::uint64_t& magnitude, std::int32_t& lowPosition) const noexcept {
+        if (size_ - 1u > 1u) return false; // 0 wraps round to a large count
+        magnitude = size_ == 2 ? std::uint64_t{data_[1]} * GroupBase + data_[0] : data_[0];
+        lowPosition = low_;
+        return true;
+    }
     // No groups, or every group zero. Zero groups gather at the ends (0.5, 99.5 + 0.5), so
     // both ends are looked at before any scan.
     bool IsZero() const noexcept {

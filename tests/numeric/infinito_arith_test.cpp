@@ -225,6 +225,40 @@ TEST(InfinitoArith, SwapTradesShortAndLongNumbers) {
 namespace veltra {
 namespace {
 
+// The inline reading of a short number against its groups one by one, on the layouts that
+// sums and products leave (zero groups at either end, signs, a negative zero, none).
+TEST(InfinitoGroups, ShortMagnitudeIsTheTwoLowestGroupsAsOne) {
+    const TInfinito none;
+    std::vector<TInfinito> numbers = {none, TInfinito("0"), TInfinito("-0")};
+    for (const char* text : {"1", "0.5", "-0.5", "99999999.99999999", "-12345678.9", "100000000",
+                             "0.00000001", "-7", "123456789", "1234567812345678"})
+        numbers.emplace_back(text);
+    const std::size_t texts = numbers.size();
+    for (std::size_t i = 0; i < texts; ++i)
+        for (std::size_t j = 0; j < texts; ++j) {
+            numbers.push_back(TInfinito::Add(numbers[i], numbers[j]));
+            numbers.push_back(TInfinito::Add(numbers[i], numbers[j].Negated()));
+            numbers.push_back(TInfinito::Multiply(numbers[i], numbers[j]));
+        }
+    int shortOnes = 0;
+    for (const TInfinito& x : numbers) {
+        std::uint64_t magnitude = 0;
+        std::int32_t low = 0;
+        const bool isShort = x.ShortMagnitude(magnitude, low);
+        ASSERT_EQ(isShort, x.GroupCount() == 1 || x.GroupCount() == 2) << x.ToText();
+        if (!isShort) continue;
+        ++shortOnes;
+        std::uint64_t expected = 0;
+        for (int k = 0; k < x.GroupCount(); ++k) {
+            const std::int64_t value = x.GroupAt(k).Value;
+            expected = expected * GroupBase + static_cast<std::uint64_t>(value < 0 ? -value : value);
+        }
+        EXPECT_EQ(magnitude, expected) << x.ToText();
+        EXPECT_EQ(low, x.GroupAt(x.GroupCount() - 1).Position) << x.ToText();
+    }
+    EXPECT_GT(shortOnes, 100);
+}
+
 TEST(InfinitoGroups, CarrySplitsTowardZero) {
     std::int64_t x = -123456789;
     EXPECT_EQ(TInfinitoNo::SplitCarry(x), -1);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <random>
@@ -216,6 +217,106 @@ TEST(PlotValues, RecordingKeepsEveryPointWhateverIsReadWhen) {
             ASSERT_EQ(s.values[i], ToDouble(TInfinito(points[i].second)));
         }
     }
+}
+
+// A run's recording, which reads only the values while the caller vouches that the elements
+// and labels are those of the last step, against a plain record of every point: over enough
+// steps that points move into their series during the run, with steps taken back, elements
+// listed twice, labels changed between runs, a caller's claim that does not hold, and one
+// mode's doubles worked out long before the other's.
+TEST(PlotValues, RecordingAStepsValuesAloneKeepsEveryPoint) {
+    std::mt19937 random(31);
+    std::vector<std::unique_ptr<TNeuronio>> neurons;
+    for (int i = 0; i < 40; ++i) {
+        neurons.push_back(std::make_unique<TNeuronio>());
+        neurons.back()->SetLabel("N" + std::to_string(i));
+    }
+    TPlotData data;
+    std::map<const void*, std::vector<std::pair<long long, TInfinito>>> expected;
+    std::map<const void*, std::string> labels; // as last recorded
+    std::vector<TProtoNeuronio*> watched;
+    for (auto& n : neurons)
+        watched.push_back(n.get());
+    long long step = 0;
+    bool changed = true;
+    for (int round = 0; round < 4000; ++round) {
+        const unsigned what = random() % 1000;
+        if (what < 4) { // between runs: another order, an element twice, a label changed
+            watched.clear();
+            for (auto& n : neurons)
+                watched.push_back(n.get());
+            std::shuffle(watched.begin(), watched.end(), random);
+            watched.resize(20 + random() % 20);
+            if (random() % 2) watched.push_back(watched[random() % watched.size()]);
+            watched[random() % watched.size()]->SetLabel("M" + std::to_string(round));
+            changed = true;
+        } else if (what < 8) {
+            step = std::max(0LL, step - static_cast<long long>(random() % 50));
+        } else if (what < 10) {
+            data.Settle(random() % 2 == 0);
+        }
+        for (TProtoNeuronio* n : watched) {
+            const unsigned kind = random() % 8;
+            const std::string text =
+                kind == 0   ? "-0"
+                : kind == 1 ? "0." + std::string(40, '3') + "1"
+                            : (random() % 2 ? "-" : "") + std::to_string(random() % 100000) + "." +
+                                  std::to_string(random() % 1000);
+            n->SetValue(kind == 2 ? TInfinito::Add(TInfinito(text), TInfinito("0.5"))
+                                  : TInfinito(text));
+        }
+        // A repeated element records its last value: its series gets one point per step.
+        for (std::size_t i = 0; i < watched.size(); ++i) {
+            if (std::find(watched.begin() + static_cast<std::ptrdiff_t>(i) + 1, watched.end(),
+                          watched[i]) != watched.end())
+                continue;
+            labels[watched[i]] = watched[i]->Label();
+            auto& points = expected[watched[i]];
+            while (!points.empty() && points.back().first >= step)
+                points.pop_back();
+            points.emplace_back(step, watched[i]->GetValue());
+        }
+        // Now and then the claim is made when it does not hold: the elements are compared.
+        data.Record(step, watched, !changed || what % 2 == 0);
+        changed = false;
+        ++step;
+    }
+    const auto& series = data.Series();
+    ASSERT_EQ(series.size(), expected.size());
+    for (const TPlotSeries& s : series) {
+        const auto& points = expected.at(s.key);
+        EXPECT_EQ(s.label, labels.at(s.key));
+        ASSERT_EQ(s.Size(), points.size()) << s.label;
+        ASSERT_EQ(s.values.size(), points.size());
+        ASSERT_EQ(s.digits.size(), points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const TInfinito& value = points[i].second;
+            const TInfinito::TDigits d = value.Digits();
+            ASSERT_EQ(s.steps[i], points[i].first) << s.label << " " << i;
+            ASSERT_EQ(s.exact.Text(i), value.ToText()) << s.label << " " << i;
+            ASSERT_EQ(s.values[i], ToDouble(value)) << value.ToText();
+            ASSERT_EQ(s.digits[i], static_cast<double>(d.whole + d.fraction)) << value.ToText();
+        }
+    }
+}
+
+// During a run the picture is redrawn at most once per RunPaintShare times what a paint of
+// the columns there are now should take at the last paint's cost per column, but never less
+// often than RunLongestSpacingMs apart, however long the paint.
+TEST(PlotWindowRedraw, SpacingFollowsThePaintsCostUpToACap) {
+    struct Case {
+        double paintMs, lastColumns, columnsNow, spacingMs;
+    };
+    for (const Case c : {Case{0, 0, 0, 20}, Case{0.5, 100, 100, 20}, Case{1, 100, 100, 30},
+                         Case{10, 100, 50, 300}, Case{29, 100, 100, 870},
+                         Case{30, 100, 100, 900}, Case{100, 100, 100, 900},
+                         Case{5000, 1, 1, 900},
+                         // The first steps' picture was cheap; the run's is larger.
+                         Case{0.5, 200, 200 * 10, 150}, Case{0.5, 200, 200 * 560, 900},
+                         Case{2, 0, 50, 900}})
+        EXPECT_EQ(TPlotWindow::RunSpacingMs(c.paintMs, c.lastColumns, c.columnsNow),
+                  c.spacingMs)
+            << c.paintMs << " ms, " << c.lastColumns << " then, " << c.columnsNow << " now";
 }
 
 class PlotTest : public RunViewTest {

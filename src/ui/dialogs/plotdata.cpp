@@ -2,9 +2,11 @@
 
 #include "execution/runcontrol.h"
 #include "execution/stopcondition.h"
+#include "model/elementkind.h"
 #include "model/protolista.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -74,24 +76,67 @@ int PowerOf(std::uint64_t word) {
     return (field ^ (1 << (PowerBits - 1))) - (1 << (PowerBits - 1));
 }
 
-// How many digits `magnitude` (below 10^17) has.
+constexpr std::int64_t PowersOfTen[] = {1,
+                                        10,
+                                        100,
+                                        1000,
+                                        10000,
+                                        100000,
+                                        1000000,
+                                        10000000,
+                                        100000000,
+                                        1000000000,
+                                        10000000000,
+                                        100000000000,
+                                        1000000000000,
+                                        10000000000000,
+                                        100000000000000,
+                                        1000000000000000,
+                                        10000000000000000,
+                                        100000000000000000};
+
+// How many digits `magnitude` (below 10^17) has, 1 for zero: the bit length gives it within
+// one (log10 2 is about 1233 / 4096), one comparison decides (an odd number reaches a power
+// of ten, which is even from 10 on, only when the number does).
 int DecimalLength(std::int64_t magnitude) {
-    int length = 1;
-    for (std::int64_t bound = 10; length < 17 && magnitude >= bound; bound *= 10)
-        ++length;
-    return length;
+    const std::int64_t odd = magnitude | 1;
+    const int guess = (std::bit_width(static_cast<std::uint64_t>(odd)) * 1233) >> 12;
+    return guess + (odd >= PowersOfTen[guess] ? 1 : 0);
+}
+
+// The double of a word whose last digit's power is a group's (every word of a value of one or
+// two groups): LeadingSum of its two groups, term for term, without the general way's
+// divisions or calls. Both scales lie in the table (the power is within +-HighestPower).
+inline double GroupWordDouble(std::uint64_t word, const TGroupScales& scales) {
+    const std::int64_t digits = DigitsOf(word);
+    const int power = PowerOf(word);
+    const std::int64_t high = digits / Base, low = digits % Base;
+    double sum = 0;
+    if (high != 0) sum += static_cast<double>(high) * scales.At(power + GroupDigits);
+    if (low != 0) sum += static_cast<double>(low) * scales.At(power);
+    return std::clamp(sum, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
+}
+
+bool IsGroupWord(std::uint64_t word) {
+    const int power = PowerOf(word);
+    return power != WholeMark && power % GroupDigits == 0;
+}
+
+// A word's digits without their trailing zeros, and the power of ten of the last digit left
+// (a word of a value taken as its groups lie may end in zeros; its text and length may not).
+// At most 15 zeros (the digits are below 10^16): four halvings by constant divisors.
+void DropTrailingZeros(std::int64_t& digits, std::int64_t& power) {
+    if (digits == 0) {
+        power = 0;
+        return;
+    }
+    if (digits % 100000000 == 0) digits /= 100000000, power += 8;
+    if (digits % 10000 == 0) digits /= 10000, power += 4;
+    if (digits % 100 == 0) digits /= 100, power += 2;
+    if (digits % 10 == 0) digits /= 10, power += 1;
 }
 
 } // namespace
-
-// A pending word into its series: most are a word, a few a number kept whole.
-static inline void Place(TExactValues& exact, std::uint64_t word,
-                         const std::vector<TInfinito>& whole) {
-    if (PowerOf(word) == WholeMark)
-        exact.PushWhole(whole[static_cast<std::size_t>(DigitsOf(word))]);
-    else
-        exact.PushWord(word);
-}
 
 double ToDouble(const TInfinito& value) {
     // Every step used to convert every watched value here; it stays cheap for the plot's
@@ -99,7 +144,25 @@ double ToDouble(const TInfinito& value) {
     return LeadingSum(value.GroupCount(), [&](int i) { return value.GroupAt(i); });
 }
 
+bool TExactValues::IsWholeMark(std::uint64_t word) {
+    return PowerOf(word) == WholeMark;
+}
+
+// Nearly every value a net carries: one or two groups, read as they lie, trailing zeros and
+// all (false for any other, and for a negative zero, which is kept whole).
+static inline bool ShortWord(const TInfinito& value, std::uint64_t& word) {
+    std::uint64_t magnitude;
+    std::int32_t lowest;
+    if (!value.ShortMagnitude(magnitude, lowest) || lowest < LowestPower ||
+        lowest > HighestPower || (value.Sign() < 0 && magnitude == 0))
+        return false;
+    const auto m = static_cast<std::int64_t>(magnitude);
+    word = Word(value.Sign() < 0 ? -m : m, lowest);
+    return true;
+}
+
 bool TExactValues::Encode(const TInfinito& value, std::uint64_t& word) {
+    if (ShortWord(value, word)) return true;
     const int count = value.GroupCount();
     // Nearly every value has a group or two: each is read once.
     constexpr int Near = 4;
@@ -144,8 +207,12 @@ bool TExactValues::Encode(const TInfinito& value, std::uint64_t& word) {
 }
 
 void TExactValues::PushWhole(const TInfinito& value) {
-    words_.push_back(Word(static_cast<std::int64_t>(whole_.size()), WholeMark));
+    words_.push_back(KeepWhole(value));
+}
+
+std::uint64_t TExactValues::KeepWhole(const TInfinito& value) {
     whole_.push_back(value);
+    return Word(static_cast<std::int64_t>(whole_.size() - 1), WholeMark);
 }
 
 void TExactValues::push_back(const TInfinito& value) {
@@ -158,6 +225,10 @@ void TExactValues::push_back(const TInfinito& value) {
 
 void TExactValues::shrink(std::size_t n) {
     if (n >= words_.size()) return;
+    if (whole_.empty()) {
+        words_.resize(n);
+        return;
+    }
     std::size_t dropped = 0;
     for (std::size_t i = n; i < words_.size(); ++i)
         dropped += PowerOf(words_[i]) == WholeMark ? 1 : 0;
@@ -175,10 +246,11 @@ std::string TExactValues::Text(std::size_t i) const {
     const std::uint64_t word = words_[i];
     if (PowerOf(word) == WholeMark)
         return whole_[static_cast<std::size_t>(DigitsOf(word))].ToText();
-    const std::int64_t digits = DigitsOf(word);
+    std::int64_t digits = DigitsOf(word);
     if (digits == 0) return "0";
+    std::int64_t power = PowerOf(word);
+    DropTrailingZeros(digits, power);
     const std::int64_t magnitude = std::abs(digits);
-    const std::int64_t power = PowerOf(word);
     // At most a sign, "0.", HighestPower zeros and MostDigits digits.
     char text[4 + HighestPower + MostDigits];
     char digitText[24];
@@ -210,6 +282,7 @@ double TExactValues::Double(std::size_t i) const {
     // down to a group's, the digits split at group boundaries (below 10^16, so three groups).
     const std::int64_t digits = DigitsOf(word);
     const int power = PowerOf(word);
+    if (power % GroupDigits == 0) return GroupWordDouble(word, GroupScales());
     const int shift = ((power % GroupDigits) + GroupDigits) % GroupDigits;
     const int bottom = power - shift;
     const std::int64_t rest = digits / Ten[GroupDigits - shift];
@@ -226,9 +299,10 @@ double TExactValues::DigitCount(std::size_t i) const {
         const TInfinito::TDigits d = whole_[static_cast<std::size_t>(DigitsOf(word))].Digits();
         return static_cast<double>(d.whole + d.fraction);
     }
-    const std::int64_t digits = DigitsOf(word);
+    std::int64_t digits = DigitsOf(word);
     if (digits == 0) return 0;
-    const std::int64_t power = PowerOf(word);
+    std::int64_t power = PowerOf(word);
+    DropTrailingZeros(digits, power);
     const std::int64_t magnitude = std::abs(digits);
     const std::int64_t length = DecimalLength(magnitude);
     if (power >= 0) return static_cast<double>(length + power);
@@ -256,30 +330,42 @@ void TPlotSeries::Truncate(long long step) {
     if (static_cast<std::size_t>(at) == steps.size()) return;
     steps.resize(static_cast<std::size_t>(at));
     values.resize(std::min(values.size(), steps.size()));
-    digits.resize(values.size());
+    digits.resize(std::min(digits.size(), steps.size()));
     exact.shrink(steps.size());
-    Summarise(values.size() / Block * Block);
+    Summarise(false, values.size() / Block * Block);
+    Summarise(true, digits.size() / Block * Block);
 }
 
 void TPlotSeries::Summarise(std::size_t fromPoint) {
-    const std::size_t n = values.size();
+    Summarise(false, fromPoint);
+    Summarise(true, fromPoint);
+}
+
+void TPlotSeries::Summarise(bool digitCounts, std::size_t fromPoint, bool grown) {
+    const std::vector<double>& ys = digitCounts ? digits : values;
+    std::vector<double>& blockLow = digitCounts ? blockDigitsLow : blockValueLow;
+    std::vector<double>& blockHigh = digitCounts ? blockDigitsHigh : blockValueHigh;
+    const std::size_t n = ys.size();
     const std::size_t blocks = (n + Block - 1) / Block;
     const std::size_t first = std::min(fromPoint / Block, blocks);
-    for (auto* v : {&blockValueLow, &blockValueHigh, &blockDigitsLow, &blockDigitsHigh})
-        v->resize(blocks);
+    blockLow.resize(blocks);
+    blockHigh.resize(blocks);
     for (std::size_t b = first; b < blocks; ++b) {
-        const auto begin = static_cast<std::ptrdiff_t>(b * Block);
-        const auto end = static_cast<std::ptrdiff_t>(std::min(n, (b + 1) * Block));
-        const auto [vl, vh] = std::minmax_element(values.begin() + begin, values.begin() + end);
-        const auto [dl, dh] = std::minmax_element(digits.begin() + begin, digits.begin() + end);
-        blockValueLow[b] = *vl, blockValueHigh[b] = *vh;
-        blockDigitsLow[b] = *dl, blockDigitsHigh[b] = *dh;
+        const std::size_t end = std::min(n, (b + 1) * Block);
+        double low = ys[b * Block], high = low;
+        for (std::size_t k = b * Block + 1; k < end; ++k)
+            low = std::min(low, ys[k]), high = std::max(high, ys[k]);
+        blockLow[b] = low, blockHigh[b] = high;
     }
     if (n == 0) return;
-    valueLow = *std::min_element(blockValueLow.begin(), blockValueLow.end());
-    valueHigh = *std::max_element(blockValueHigh.begin(), blockValueHigh.end());
-    digitsLow = *std::min_element(blockDigitsLow.begin(), blockDigitsLow.end());
-    digitsHigh = *std::max_element(blockDigitsHigh.begin(), blockDigitsHigh.end());
+    // Points only added since: the blocks before `first` are as they were, and so is what
+    // they contributed to the extremes.
+    const std::size_t from = grown && first > 0 ? first : 0;
+    double& low = digitCounts ? digitsLow : valueLow;
+    double& high = digitCounts ? digitsHigh : valueHigh;
+    if (from == 0) low = blockLow[0], high = blockHigh[0];
+    for (std::size_t b = from; b < blocks; ++b)
+        low = std::min(low, blockLow[b]), high = std::max(high, blockHigh[b]);
 }
 
 void TPlotSeries::Append(long long step, const TInfinito& value) {
@@ -289,14 +375,28 @@ void TPlotSeries::Append(long long step, const TInfinito& value) {
 }
 
 void TPlotSeries::Settle() {
-    const std::size_t from = values.size();
+    Settle(false);
+    Settle(true);
+}
+
+void TPlotSeries::Settle(bool digitCounts) {
+    std::vector<double>& ys = digitCounts ? digits : values;
+    const std::size_t from = ys.size();
     const std::size_t to = std::min(steps.size(), exact.size());
     if (to <= from) return;
+    ys.reserve(to);
+    const TGroupScales& scales = GroupScales();
     for (std::size_t i = from; i < to; ++i) {
-        values.push_back(exact.Double(i));
-        digits.push_back(exact.DigitCount(i));
+        // A value kept from one step to the next (a saturated neuron) is worked out once.
+        const std::uint64_t word = exact.WordAt(i);
+        if (i > 0 && word == exact.WordAt(i - 1) && !TExactValues::IsWholeMark(word))
+            ys.push_back(ys[i - 1]);
+        else if (!digitCounts && IsGroupWord(word))
+            ys.push_back(GroupWordDouble(word, scales));
+        else
+            ys.push_back(digitCounts ? exact.DigitCount(i) : exact.Double(i));
     }
-    Summarise(from / Block * Block);
+    Summarise(digitCounts, from / Block * Block, true);
 }
 
 long long TPlotSeries::Find(long long step) const {
@@ -325,93 +425,105 @@ void TPlotData::Add(const void* key, const std::string& label, long long step,
     ++lastFound_;
 }
 
-void TPlotData::Pend(const TInfinito& value) {
-    std::uint64_t word;
-    if (!TExactValues::Encode(value, word)) {
-        word = Word(static_cast<std::int64_t>(pendingWhole_.size()), WholeMark);
-        pendingWhole_.push_back(value);
-    }
-    pendingSeries_.push_back(static_cast<std::uint32_t>(lastFound_));
-    pendingWords_.push_back(word);
-}
-
 void TPlotData::Record(long long step, const TProtoLista& list) {
-    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
-    lastFound_ = 0;
-    for (const auto& element : list) {
-        if (!IsWatched(*element)) continue;
-        TPlotSeries& s = SeriesOf(element.get(), element->Label());
-        if (s.label != element->Label()) s.label = element->Label();
-        Pend(WatchedValue(*element));
-        ++lastFound_;
-    }
-    pendingRows_.push_back({step, pendingWords_.size()});
+    std::vector<TProtoNeuronio*> watched;
+    for (const auto& element : list)
+        if (IsWatched(*element)) watched.push_back(element.get());
+    Record(step, watched);
 }
 
-void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched) {
-    if (!pendingRows_.empty() && pendingRows_.back().step >= step) Flush();
-    lastFound_ = 0;
-    for (TProtoNeuronio* element : watched) {
-        TPlotSeries& s = SeriesOf(element, element->Label());
-        if (s.label != element->Label()) s.label = element->Label();
-        Pend(WatchedValue(*element));
-        ++lastFound_;
+void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched,
+                       bool unchanged) {
+    // A step taken again: the points after it leave their series first.
+    if (!pending_.empty() && pending_.back().steps.back() >= step) Flush();
+    const std::size_t n = watched.size();
+    const bool same = unchanged && layoutElements_.size() == n &&
+                      std::equal(watched.begin(), watched.end(), layoutElements_.begin());
+    if (!same) {
+        layoutElements_.assign(watched.begin(), watched.end());
+        layout_.resize(n);
+        layoutOwnValue_.resize(n);
+        lastFound_ = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            TPlotSeries& s = SeriesOf(watched[i], watched[i]->Label());
+            if (s.label != watched[i]->Label()) s.label = watched[i]->Label();
+            layout_[i] = static_cast<std::uint32_t>(lastFound_);
+            layoutOwnValue_[i] = watched[i]->Kind() != TElementKind::Output;
+            ++lastFound_;
+        }
+        // An element listed twice gives its series one point, the later value.
+        std::vector<bool> taken(series_.size(), false);
+        for (std::size_t i = n; i-- > 0;) {
+            if (taken[layout_[i]])
+                layout_[i] = NoSeries;
+            else
+                taken[layout_[i]] = true;
+        }
     }
-    pendingRows_.push_back({step, pendingWords_.size()});
+    if (pending_.empty() || (!same && pending_.back().series != layout_))
+        pending_.push_back({layout_, {}, pendingWords_.size()});
+    pending_.back().steps.push_back(step);
+    pendingWords_.resize(pendingWords_.size() + n);
+    std::uint64_t* words = pendingWords_.data() + pendingWords_.size() - n;
+    for (std::size_t i = 0; i < n; ++i) {
+        // WatchedValue, without asking every element again what it is.
+        const TInfinito& value =
+            layoutOwnValue_[i] ? watched[i]->GetValue() : WatchedValue(*watched[i]);
+        if (!ShortWord(value, words[i]) && !TExactValues::Encode(value, words[i])) {
+            words[i] = Word(static_cast<std::int64_t>(pendingWhole_.size()), WholeMark);
+            pendingWhole_.push_back(value);
+        }
+    }
+    // Into their series while the words are still in the cache: moved at the end of a long
+    // run, they would be read back from memory.
+    if (pendingWords_.size() >= FlushWords) Flush();
 }
 
 void TPlotData::Flush() const {
-    if (pendingRows_.empty()) return;
-    // A run records the same series in the same order every step: then the points go to
-    // their series a few series at a time, each series' steps in one piece and its words
-    // read row after row, instead of one point to every series in turn.
-    const std::size_t width = pendingRows_.front().end;
-    bool columns = width > 0;
-    for (std::size_t c = 0; c < width && columns; ++c)
-        columns = pendingSeries_[c] == c;
-    for (std::size_t r = 1; r < pendingRows_.size() && columns; ++r)
-        columns = pendingRows_[r].end - pendingRows_[r - 1].end == width &&
-                  std::equal(pendingSeries_.begin() + static_cast<std::ptrdiff_t>(r * width),
-                             pendingSeries_.begin() + static_cast<std::ptrdiff_t>((r + 1) * width),
-                             pendingSeries_.begin());
-    if (columns) {
-        std::vector<long long> steps(pendingRows_.size());
-        for (std::size_t r = 0; r < steps.size(); ++r)
-            steps[r] = pendingRows_[r].step;
-        constexpr std::size_t Tile = 8; // a cache line of words per row
-        for (std::size_t c0 = 0; c0 < width; c0 += Tile) {
-            const std::size_t c1 = std::min(width, c0 + Tile);
-            for (std::size_t c = c0; c < c1; ++c) {
-                TPlotSeries& s = series_[c];
-                if (!s.steps.empty() && s.steps.back() >= steps.front()) s.Truncate(steps.front());
-                s.steps.insert(s.steps.end(), steps.begin(), steps.end());
+    // Each run of steps that recorded the same series goes to them a series at a time: its
+    // steps in one piece, its words gathered from the rows (Record flushes while the rows are
+    // still in the cache) into room made for them at once.
+    for (const TPendingRun& run : pending_) {
+        const std::size_t width = run.series.size();
+        const std::size_t rows = run.steps.size();
+        const std::uint64_t* words = pendingWords_.data() + run.firstWord;
+        for (std::size_t c = 0; c < width; ++c) {
+            if (run.series[c] == NoSeries) continue;
+            TPlotSeries& s = series_[run.series[c]];
+            if (!s.steps.empty() && s.steps.back() >= run.steps.front())
+                s.Truncate(run.steps.front());
+            // The doubles the picture was last drawn with follow while the words are at
+            // hand, when the series has them up to here.
+            const bool settle =
+                (settleDigits_ ? s.digits : s.values).size() == s.exact.size();
+            s.steps.insert(s.steps.end(), run.steps.begin(), run.steps.end());
+            std::uint64_t* to = s.exact.Extend(rows);
+            const std::uint64_t* from = words + c;
+            if (pendingWhole_.empty()) {
+                for (std::size_t r = 0; r < rows; ++r)
+                    to[r] = from[r * width];
+            } else {
+                for (std::size_t r = 0; r < rows; ++r) {
+                    const std::uint64_t word = from[r * width];
+                    to[r] = PowerOf(word) != WholeMark
+                                ? word
+                                : s.exact.KeepWhole(
+                                      pendingWhole_[static_cast<std::size_t>(DigitsOf(word))]);
+                }
             }
-            for (std::size_t r = 0; r < steps.size(); ++r) {
-                const std::uint64_t* row = pendingWords_.data() + r * width;
-                for (std::size_t c = c0; c < c1; ++c)
-                    Place(series_[c].exact, row[c], pendingWhole_);
-            }
+            if (settle) s.Settle(settleDigits_);
         }
-    } else {
-        std::size_t k = 0;
-        for (const TPendingRow& row : pendingRows_)
-            for (; k < row.end; ++k) {
-                TPlotSeries& s = series_[pendingSeries_[k]];
-                if (!s.steps.empty() && s.steps.back() >= row.step) s.Truncate(row.step);
-                s.steps.push_back(row.step);
-                Place(s.exact, pendingWords_[k], pendingWhole_);
-            }
     }
-    pendingRows_.clear();
-    pendingSeries_.clear();
+    pending_.clear();
     pendingWords_.clear();
     pendingWhole_.clear();
 }
 
 void TPlotData::Clear() {
     series_.clear();
-    pendingRows_.clear();
-    pendingSeries_.clear();
+    layout_.clear();
+    layoutElements_.clear();
+    pending_.clear();
     pendingWords_.clear();
     pendingWhole_.clear();
 }
@@ -419,6 +531,17 @@ void TPlotData::Clear() {
 void TPlotData::Forget(const void* key) {
     for (TPlotSeries& s : series_)
         if (s.key == key) s.key = nullptr;
+    // Another element may come to live where this one did: the next Record looks again.
+    layoutElements_.clear();
+}
+
+std::size_t TPlotData::LongestSeries() const {
+    std::size_t longest = 0;
+    for (const TPlotSeries& s : series_)
+        longest = std::max(longest, s.Size());
+    for (const TPendingRun& run : pending_)
+        longest += run.steps.size();
+    return longest;
 }
 
 bool TPlotData::Empty() const {
@@ -433,8 +556,15 @@ void TPlotData::Settle() const {
         s.Settle();
 }
 
+void TPlotData::Settle(bool digits) const {
+    settleDigits_ = digits;
+    Flush();
+    for (TPlotSeries& s : series_)
+        s.Settle(digits);
+}
+
 bool TPlotData::Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const {
-    Settle();
+    Settle(digits);
     bool any = false;
     for (const TPlotSeries& s : series_) {
         if (s.steps.empty()) continue;

@@ -7,7 +7,10 @@
 #include "numeric/infinito.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veltra {
@@ -37,6 +40,21 @@ private:
     std::size_t size_ = 0;
 };
 
+// An allocator whose resize leaves new numbers unwritten, for buffers whose new room is
+// written at once (a word per point: zeroing it first would write it twice).
+template <class T> struct TUnzeroed : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = TUnzeroed<U>;
+    };
+    TUnzeroed() = default;
+    template <class U> TUnzeroed(const TUnzeroed<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+using TWords = std::vector<std::uint64_t, TUnzeroed<std::uint64_t>>;
+
 // The exact values of one series, one word each for values of up to 16 significant digits (a
 // run records hundreds of values per step; a whole number is 48 bytes written to fresh memory,
 // a word is 8): the significant digits as a signed integer below 10^16, with the power of ten
@@ -54,17 +72,31 @@ public:
     double Double(std::size_t i) const;
     double DigitCount(std::size_t i) const;
     void push_back(const TInfinito& value);
-    // The word of a value for PushWord; false when it is to be kept whole (PushWhole).
+    // The word of a value for PushWord; false when it is to be kept whole (PushWhole). Its
+    // digits may end in zeros (a value of one or two groups is taken as its groups lie, which
+    // is cheap enough to do for every watched value after every step); what is read back is
+    // the value all the same.
     static bool Encode(const TInfinito& value, std::uint64_t& word);
     void PushWord(std::uint64_t word) { words_.push_back(word); }
     void PushWhole(const TInfinito& value);
+    // Room for `n` more words at the end, to be written in place: a word, or KeepWhole's.
+    std::uint64_t* Extend(std::size_t n) {
+        words_.resize(words_.size() + n);
+        return words_.data() + words_.size() - n;
+    }
+    // Keeps `value` whole as the next value so kept, and gives the word that stands for it.
+    std::uint64_t KeepWhole(const TInfinito& value);
+    // Whether a word of Encode's stands for a value kept elsewhere (an index, not digits).
+    static bool IsWholeMark(std::uint64_t word);
+    // The word at `i` (for telling repeated values apart without decoding them).
+    std::uint64_t WordAt(std::size_t i) const { return words_[i]; }
     // Keeps the first `n` values (n no more than size()).
     void shrink(std::size_t n);
     // How many values are kept whole.
     std::size_t Whole() const { return whole_.size(); }
 
 private:
-    std::vector<std::uint64_t> words_;
+    TWords words_;
     TValueBlocks whole_; // in the order of their points
 };
 
@@ -72,9 +104,10 @@ struct TPlotSeries {
     const void* key = nullptr; // the element; null once it is released
     std::string label;
     std::vector<long long> steps; // ascending
-    // The doubles and digit counts (before and after the point together) of the first points;
-    // recording adds only steps and exact values, and Settle works these out for the rest
-    // when the picture is wanted (TPlotData::Series and Bounds do it).
+    // The doubles and digit counts (before and after the point together) of the first points
+    // (each may cover fewer than the other); recording adds only steps and exact values, and
+    // Settle works these out for the rest when the picture is wanted (TPlotData::Series and
+    // Bounds do it; a picture of values leaves the digit counts for later).
     std::vector<double> values;
     std::vector<double> digits;
     TExactValues exact;
@@ -94,8 +127,12 @@ struct TPlotSeries {
     // Works the extremes and block summaries out afresh from the points that have doubles
     // (for points put into the vectors directly; Settle and Truncate call it themselves).
     void Summarise(std::size_t fromPoint = 0);
-    // Doubles, digit counts, extremes and summaries for the points recorded since.
+    // One mode's; `grown`: points were only added since it was last called.
+    void Summarise(bool digits, std::size_t fromPoint, bool grown = false);
+    // Doubles, digit counts, extremes and summaries for the points recorded since; or only
+    // what a picture of values (or of digit counts) needs.
     void Settle();
+    void Settle(bool digits);
     // The index of the point at `step`, -1 when there is none.
     long long Find(long long step) const;
 };
@@ -111,8 +148,12 @@ class TPlotData {
 public:
     // The values of the list's watched elements after `step` (series made as they appear).
     void Record(long long step, const TProtoLista& list);
-    // The same, given the list's watched elements in list order.
-    void Record(long long step, const std::vector<TProtoNeuronio*>& watched);
+    // The same, given the list's watched elements in list order. `unchanged`: the caller
+    // knows that the elements and their labels are those of the last Record (a run between
+    // two passes through the event loop, where alone they can change); then only the values
+    // are read, a word each into one stream.
+    void Record(long long step, const std::vector<TProtoNeuronio*>& watched,
+                bool unchanged = false);
     // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
     void Add(const void* key, const std::string& label, long long step, const TInfinito& value);
     void Clear();
@@ -128,32 +169,50 @@ public:
         Settle();
         return series_;
     }
-    // Puts the points recorded since into their series and works out what drawing needs.
+    // Settled for a picture of values (digits: of digit counts), which needs only those.
+    const std::vector<TPlotSeries>& Series(bool digits) const {
+        Settle(digits);
+        return series_;
+    }
+    // Puts the points recorded since into their series and works out what drawing needs
+    // (in both modes, or in the one given).
     void Settle() const;
+    void Settle(bool digits) const;
     bool Empty() const;
+    // How many series there are, and the points of the longest (those recorded since the
+    // last Settle too), without settling anything.
+    std::size_t SeriesCount() const { return series_.size(); }
+    std::size_t LongestSeries() const;
     // The steps and values (or digit counts) the points cover; false when there are none.
     bool Bounds(bool digits, double& x0, double& x1, double& y0, double& y1) const;
 
 private:
     TPlotSeries& SeriesOf(const void* key, const std::string& label);
-    void Pend(const TInfinito& value);
     void Flush() const;
 
     // Mutable so that reading the series settles them: what is drawn is worked out only when
     // it is drawn, however it is reached.
     mutable std::vector<TPlotSeries> series_;
     std::size_t lastFound_ = 0; // Record visits the series in the same order every step
-    // The points recorded since the series were last settled, a step's side by side: a run
-    // writes one stream of words instead of one per series, and they go to their series in
-    // a pass of their own (Flush). A row's points end at `end`; a word marked whole is the
-    // index of a number in pendingWhole_.
-    struct TPendingRow {
-        long long step;
-        std::size_t end;
+    // The series of each watched element of the last Record (NoSeries for an element listed
+    // twice, whose later value is the one kept), and the elements themselves.
+    static constexpr std::uint32_t NoSeries = UINT32_MAX;
+    std::vector<std::uint32_t> layout_;
+    std::vector<const TProtoNeuronio*> layoutElements_;
+    std::vector<bool> layoutOwnValue_; // the element's value is its own (no synapse to read)
+    // The points recorded since the series were last settled, a step's words side by side in
+    // one stream, in runs of steps that recorded the same series in the same order: a run
+    // writes one stream of words instead of one per series, and they go to their series in a
+    // pass of their own (Flush). A word marked whole is the index of a number in pendingWhole_.
+    struct TPendingRun {
+        std::vector<std::uint32_t> series; // each step's words go to these series, in order
+        std::vector<long long> steps;
+        std::size_t firstWord;
     };
-    mutable std::vector<TPendingRow> pendingRows_;
-    mutable std::vector<std::uint32_t> pendingSeries_;
-    mutable std::vector<std::uint64_t> pendingWords_;
+    mutable std::vector<TPendingRun> pending_;
+    mutable bool settleDigits_ = false; // the mode last settled for, which Flush keeps settled
+    static constexpr std::size_t FlushWords = 32768; // 256 KB: a share of a core's cache
+    mutable TWords pendingWords_;
     mutable std::vector<TInfinito> pendingWhole_;
 };
 

@@ -135,11 +135,13 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
 
     painter.save();
     painter.setClipRect(area);
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     const double scale = area.height() / (y1_ - y0_);
     QPolygonF line;
+    paintedColumns_ = 0;
     for (std::size_t i = 0; i < series.size(); ++i) {
         Decimate(series[i], digits_, x0_, x1_, static_cast<int>(area.width()), columns_);
+        paintedColumns_ += static_cast<double>(columns_.size());
         line.clear();
         for (const TPlotColumn& c : columns_) {
             const double x = area.left() + c.x;
@@ -184,12 +186,23 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
 }
 
 void TPlotView::paintEvent(QPaintEvent*) {
+    // The points recorded since the last paint are settled first and not timed: that work
+    // grows with the time between paints, and counted as painting it would push the next
+    // paint further off every time.
+    data_.Settle(digits_);
     QElapsedTimer clock;
     clock.start();
     QPainter painter(this);
     Paint(painter, size());
     lastPaintMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    lastPaintColumns_ = paintedColumns_;
     ++paints_;
+}
+
+double TPlotView::ColumnsNow() const {
+    const double width = PlotArea(size()).width();
+    return static_cast<double>(data_.SeriesCount()) *
+           std::min(width, static_cast<double>(data_.LongestSeries()));
 }
 
 QString TPlotView::PointText(QPointF at) const {
@@ -198,7 +211,7 @@ QString TPlotView::PointText(QPointF at) const {
     const long long step = std::llround(x0_ + (at.x() - area.left()) / area.width() * (x1_ - x0_));
     double best = HoverPixels;
     QString text;
-    for (const TPlotSeries& s : data_.Series()) {
+    for (const TPlotSeries& s : data_.Series(digits_)) {
         const long long i = s.Find(step);
         if (i < 0) continue;
         const auto k = static_cast<std::size_t>(i);
@@ -263,7 +276,7 @@ QString TPlotView::Svg() const {
                       .arg(area.top())
                       .arg(area.width())
                       .arg(area.height());
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     const double scale = area.height() / (y1_ - y0_);
     for (std::size_t i = 0; i < series.size(); ++i) {
         Decimate(series[i], digits_, x0_, x1_, static_cast<int>(area.width()), columns_);
@@ -288,7 +301,7 @@ QString TPlotView::Svg() const {
 }
 
 std::string TPlotView::Csv() const {
-    const auto& series = data_.Series();
+    const auto& series = data_.Series(digits_);
     std::string csv = "step";
     for (const TPlotSeries& s : series) {
         csv += ',';
@@ -354,14 +367,14 @@ TPlotWindow::~TPlotWindow() {
 }
 
 void TPlotWindow::Record(TDados* document, long long step,
-                         const std::vector<TProtoNeuronio*>* watched) {
+                         const std::vector<TProtoNeuronio*>* watched, bool unchanged) {
     if (!isVisible() || document == nullptr) return;
     if (document != document_) {
         view_->Data().Clear();
         document_ = document;
     }
     if (watched != nullptr)
-        view_->Data().Record(step, *watched);
+        view_->Data().Record(step, *watched, unchanged);
     else
         view_->Data().Record(step, document->Elements());
 }
@@ -370,14 +383,23 @@ void TPlotWindow::RunStarted() {
     sinceRedraw_.start(); // the picture is up to date: the first redraw waits as any other
 }
 
+double TPlotWindow::RunSpacingMs(double lastPaintMs, double lastColumns, double columnsNow) {
+    // A frame at most, and at most one paint per RunPaintShare times a paint's time: a
+    // picture of many long series can take tens of milliseconds, and a run should not spend
+    // more than a small share of its time drawing. A paint costs about as much per column as
+    // the last (the picture of a run's first steps is soon much larger than when it began).
+    // But a picture left for seconds looks stuck; the event loop's passes (at most
+    // LongestSliceMs apart) add a little to the longest wait.
+    const double expectedMs = lastPaintMs * std::max(1.0, columnsNow / std::max(1.0, lastColumns));
+    return std::clamp(RunPaintShare * expectedMs, RunFrameMs, RunLongestSpacingMs);
+}
+
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
     // Outside a run every step is in its series at once, whatever is drawn when.
-    if (now) view_->Data().Settle();
-    // A frame at most, and at most one paint per RunPaintShare times the last one took: a
-    // picture of many long series can take tens of milliseconds, and a run should not spend
-    // more than a small share of its time drawing.
-    const double wait = std::max(20.0, RunPaintShare * view_->LastPaintMs());
+    if (now) view_->Data().Settle(view_->DigitsMode());
+    const double wait =
+        RunSpacingMs(view_->LastPaintMs(), view_->LastPaintColumns(), view_->ColumnsNow());
     if (!now && sinceRedraw_.isValid() && static_cast<double>(sinceRedraw_.elapsed()) < wait)
         return;
     sinceRedraw_.start();

@@ -46,6 +46,10 @@ public:
     // How long the last paint took, in milliseconds, and how many paints there were.
     double LastPaintMs() const { return lastPaintMs_; }
     long long Paints() const { return paints_; }
+    // The pixel columns of all series the last paint drew, and how many a paint would draw
+    // now (every series, as many columns as it has points, at most the picture's width).
+    double LastPaintColumns() const { return lastPaintColumns_; }
+    double ColumnsNow() const;
     // step,LABEL1,LABEL2,... then one row per step with the exact values.
     std::string Csv() const;
 
@@ -68,6 +72,8 @@ private:
     QPointF dragFrom_;
     mutable std::vector<TPlotColumn> columns_; // reused by every redraw
     double lastPaintMs_ = 0;
+    double lastPaintColumns_ = 0;
+    mutable double paintedColumns_ = 0; // counted by Paint
     long long paints_ = 0;
 };
 
@@ -79,14 +85,20 @@ public:
     TPlotView& View() { return *view_; }
     // After every step or refresh: records the watched values of the net (a net of another
     // window starts the plot afresh). Only while the window is shown. `watched`, when given,
-    // are the net's watched elements in list order (the caller knows them already).
+    // are the net's watched elements in list order (the caller knows them already);
+    // `unchanged`, that they and their labels are those of the last Record.
     void Record(TDados* document, long long step,
-                const std::vector<TProtoNeuronio*>* watched = nullptr);
-    // Draws the new points. During a run at most once per RunPaintShare times the last paint
-    // took (and at most once per frame), so that drawing takes no more than a thirtieth of a
-    // run's time; `now` draws at once (the run has ended).
+                const std::vector<TProtoNeuronio*>* watched = nullptr, bool unchanged = false);
+    // Draws the new points. During a run at most once per RunSpacingMs, so that drawing takes
+    // no more than a thirtieth of a run's time, and yet the picture follows a long run; `now`
+    // draws at once (the run has ended).
     void Redraw(bool now = false);
     static constexpr double RunPaintShare = 30;
+    // The least time between two redraws during a run: RunPaintShare times what the next
+    // paint should take (the last paint's time per column drawn, times the columns to draw
+    // now: a picture grows with a run), but at least a frame and at most RunLongestSpacingMs.
+    static double RunSpacingMs(double lastPaintMs, double lastColumns, double columnsNow);
+    static constexpr double RunFrameMs = 20, RunLongestSpacingMs = 900;
     // A run begins: the picture is current, so the first redraw of the run waits as any other.
     void RunStarted();
     // Export by the file's extension (.png, .svg, .csv); false when it could not be written.

@@ -131,13 +131,16 @@ void TFormRunBrowser::ShowRows() {
     // A value is formatted when its row is painted, not here: a run's step only marks the
     // values changed, and reads which elements are listed once per pass through the event
     // loop (nothing else changes them).
+    // Between two passes through the event loop nothing can change the watched elements or
+    // their labels.
+    const bool unchanged = control_.Running() && rowsChecked_;
     if (!control_.Running() || !rowsChecked_) {
         watched_ = control_.WatchedElements();
         rows_->SetElements(watched_);
         rowsChecked_ = control_.Running();
     }
     // The plot records every step, draws once per frame at most.
-    steering_->Refreshed(control_.Running() ? &watched_ : nullptr);
+    steering_->Refreshed(control_.Running() ? &watched_ : nullptr, unchanged);
     // During a run the rows change faster than a screen shows them: the list is repainted at
     // most once per frame interval, while its texts follow every step.
     const bool holdPaint =

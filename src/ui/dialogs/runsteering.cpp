@@ -93,10 +93,11 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
     ShowStep();
 }
 
-void TRunSteering::Refreshed(const std::vector<TProtoNeuronio*>* watched) {
+void TRunSteering::Refreshed(const std::vector<TProtoNeuronio*>* watched, bool unchanged) {
     if (!plot_->isVisible()) return;
     TMDIChild* child = mainForm_.ActiveChild();
-    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep(), watched);
+    plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep(), watched,
+                  unchanged);
 }
 
 void TRunSteering::ButtonPlotClick() {

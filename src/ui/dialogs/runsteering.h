@@ -27,8 +27,10 @@ public:
     TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control);
 
     // After every refresh: the plot records the values (of `watched`, the net's watched
-    // elements in list order, when given).
-    void Refreshed(const std::vector<TProtoNeuronio*>* watched = nullptr);
+    // elements in list order, when given; `unchanged`: they and their labels are those of the
+    // last refresh).
+    void Refreshed(const std::vector<TProtoNeuronio*>* watched = nullptr,
+                   bool unchanged = false);
     // At most once per frame during a run: the step, the rate, the plot.
     void ShowStep();
     // A run begins or has ended (ended: what stopped it, the row it concerns highlighted).
