@@ -5,7 +5,6 @@
 #include "model/netedit.h"
 #include "model/netfileio.h"
 #include "model/neuronio.h"
-#include "model/releasehook.h"
 #include "storage/netfile.h"
 
 #include <istream>
@@ -13,18 +12,25 @@
 namespace veltra {
 
 TDados::TDados(TInteraction* ui) : ui_(ui != nullptr ? ui : &silent_) {
-    // Another window sharing this net's list may erase the element being dragged here.
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        if (object == dragElement) {
-            dragElement = nullptr;
-            dragState = TDragState::None;
-            pendingSynapse.reset();
-        }
-    });
+    Observe(net_.Elements());
 }
 
 TDados::~TDados() {
-    RemoveReleaseListener(releaseToken_);
+    StopObservingAll();
+}
+
+void TDados::SetElements(std::shared_ptr<TProtoLista> list) {
+    StopObserving(net_.Elements());
+    net_.SetElements(std::move(list));
+    Observe(net_.Elements());
+}
+
+void TDados::ElementLeaving(const TProtoNeuronio& element, TLeaving) {
+    if (&element == dragElement) {
+        dragElement = nullptr;
+        dragState = TDragState::None;
+        pendingSynapse.reset();
+    }
 }
 
 void TDados::SetInteraction(TInteraction* ui) {

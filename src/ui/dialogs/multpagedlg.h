@@ -6,6 +6,7 @@
 
 #include "ui/anchors.h"
 #include "ui/dialogs/infohost.h"
+#include "ui/netsignals.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -67,9 +68,6 @@ public:
     void FollowNet(bool now);
 
     // --- bookkeeping of dead objects ---------------------------------------------------------
-    // Called before the element is released: the tree and the page let go of it and of
-    // everything that goes with it.
-    void ForgetElement(const TProtoNeuronio* element);
     // Drops every node and loaded object that no open window holds any more. `erased` is
     // about to be released; `closing` is a drawing window about to go with its net.
     void Revalidate(const TProtoNeuronio* erased = nullptr, const QObject* closing = nullptr);
@@ -126,12 +124,22 @@ private:
     void ShowCurrentValues();
     // Adds the log's entries from `from` on to the history list.
     void AppendHistory(const TValueLog& log, std::size_t from);
-    // Deletes the nodes of dead objects; `shown` is cleared when it goes with them.
-    void Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown);
+    // Deletes the nodes for which `dead` holds; `shown` is cleared when it goes with them.
+    void Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWidgetItem*)>& dead,
+               QTreeWidgetItem*& shown);
+    void PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead);
+    // The page shows nothing any more.
+    void ClearPage();
+    // An element or synapse leaves a net the tree shows: the tree and the page let go of it
+    // and of everything that goes with it.
+    void ElementLeaving(const TProtoNeuronio* element);
+    void SynapseLeaving(const TSinapse* synapse);
+
     // Runs a handler so that no exception reaches the event loop.
     void Guard(const std::function<void()>& body);
 
     std::unique_ptr<TInfoHost> host_;
+    TNetSignals notices_; // of every net with an element in the tree
     TAnchors anchors_;
 
     QStackedWidget* info_browser_ = nullptr;
