@@ -143,6 +143,7 @@ void TMultPageDlg::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
     TreeView_->clearSelection();
     TTreeFiller filler(*TreeView_);
     QTreeWidgetItem* node = filler.Item(element->AddToTree(filler, TInfoTree::NoNode));
+    if (node != nullptr) IndexBranch(node);
     if (!isVisible()) show();
     raise();
     if (node != nullptr) SelectNode(node);
@@ -448,6 +449,7 @@ void TMultPageDlg::FormClose() {
     button_apply_->setEnabled(false);
     TabSet_->setCurrentIndex(0);
     TreeView_->clear();
+    nodesOf_.clear();
     list_module_inputs_outputs_->clear();
 }
 

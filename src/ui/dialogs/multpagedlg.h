@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class QCheckBox;
 class QComboBox;
@@ -128,6 +129,11 @@ private:
     void Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWidgetItem*)>& dead,
                QTreeWidgetItem*& shown);
     void PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead);
+    // The nodes of an object, found without walking the tree: a hub's erase tells of every
+    // one of its synapses.
+    void IndexBranch(QTreeWidgetItem* node);
+    void UnindexBranch(QTreeWidgetItem* node);
+    void PruneObject(const void* object);
     // The page shows nothing any more.
     void ClearPage();
     // An element or synapse leaves a net the tree shows: the tree and the page let go of it
@@ -140,6 +146,7 @@ private:
 
     std::unique_ptr<TInfoHost> host_;
     TNetSignals notices_; // of every net with an element in the tree
+    std::unordered_multimap<const void*, QTreeWidgetItem*> nodesOf_;
     TAnchors anchors_;
 
     QStackedWidget* info_browser_ = nullptr;

@@ -94,8 +94,53 @@ void TMultPageDlg::Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWi
             if (n == child) currentNode_ = nullptr;
         for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
             if (n == child) shown = nullptr;
+        UnindexBranch(child);
         delete child;
     }
+}
+
+namespace {
+const void* NodeObject(const QTreeWidgetItem* node) {
+    if (const TProtoNeuronio* e = NodeElement(node)) return e;
+    return NodeSynapse(node);
+}
+} // namespace
+
+void TMultPageDlg::IndexBranch(QTreeWidgetItem* node) {
+    if (const void* object = NodeObject(node)) nodesOf_.emplace(object, node);
+    for (int i = 0; i < node->childCount(); ++i)
+        IndexBranch(node->child(i));
+}
+
+void TMultPageDlg::UnindexBranch(QTreeWidgetItem* node) {
+    if (const void* object = NodeObject(node)) {
+        auto [first, last] = nodesOf_.equal_range(object);
+        for (auto it = first; it != last; ++it)
+            if (it->second == node) {
+                nodesOf_.erase(it);
+                break;
+            }
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        UnindexBranch(node->child(i));
+}
+
+void TMultPageDlg::PruneObject(const void* object) {
+    if (nodesOf_.find(object) == nodesOf_.end()) return;
+    const QSignalBlocker quiet(TreeView_);
+    QTreeWidgetItem* shown = TreeView_->currentItem();
+    const bool hadCurrent = shown != nullptr;
+    // One node at a time: a node may stand inside another one of the same object.
+    for (auto it = nodesOf_.find(object); it != nodesOf_.end(); it = nodesOf_.find(object)) {
+        QTreeWidgetItem* node = it->second;
+        for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
+            if (n == node) currentNode_ = nullptr;
+        for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
+            if (n == node) shown = nullptr;
+        UnindexBranch(node);
+        delete node;
+    }
+    if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
 }
 
 void TMultPageDlg::PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead) {
@@ -122,7 +167,7 @@ void TMultPageDlg::ClearPage() {
 
 void TMultPageDlg::ElementLeaving(const TProtoNeuronio* element) {
     if (currentElement_ == element) ClearPage();
-    PruneTree([element](QTreeWidgetItem* node) { return NodeElement(node) == element; });
+    PruneObject(element);
     // What is inside a module stays shown while a window on its inner net is open. Not
     // Kind(): an element told about as it is destroyed is only partly there, and a cast sees
     // only what is left (a module is told about while still whole first).
@@ -131,7 +176,7 @@ void TMultPageDlg::ElementLeaving(const TProtoNeuronio* element) {
 
 void TMultPageDlg::SynapseLeaving(const TSinapse* synapse) {
     if (currentSynapse_ == synapse) ClearPage();
-    PruneTree([synapse](QTreeWidgetItem* node) { return NodeSynapse(node) == synapse; });
+    PruneObject(synapse);
 }
 
 void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closing) {
