@@ -55,6 +55,8 @@ public:
     void BringToFront(TProtoNeuronio* element) { net_.BringToFront(element); }
     TProtoLista& Elements() { return net_.Elements(); }
     void SetElements(std::shared_ptr<TProtoLista> list);
+    // Whether some document (a drawing window's) shows this list as its net right now.
+    static bool IsDocumentNet(const TProtoLista& list);
 
     // Renumbers every element and writes the net file. False when the stream failed.
     bool Save(std::ostream& out);

@@ -135,8 +135,7 @@ bool TMultPageDlg::ElementShowing(const TProtoNeuronio* element) {
 void TMultPageDlg::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
     (void)document; // every window's elements are found through the host
     if (element == nullptr || ElementShowing(element)) return;
-    for (const TOpenWindow& w : host_->OpenWindows())
-        if (w.document != nullptr) notices_.Observe(w.document->Elements());
+    ObserveOpenNets(nullptr);
     info_browser_->setCurrentIndex(0);
     TabSet_->setCurrentIndex(0);
     TreeView_->setCurrentItem(nullptr);

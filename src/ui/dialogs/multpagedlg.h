@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -140,6 +141,10 @@ private:
     // and of everything that goes with it.
     void ElementLeaving(const TProtoNeuronio* element);
     void SynapseLeaving(const TSinapse* synapse);
+    bool Shown(const TProtoLista& list) const; // the net of a drawing window
+    void ForgetInside(const TProtoLista& list);
+    // Subscribes to the nets of the open windows (but `closing`'s), and to nothing else.
+    void ObserveOpenNets(const QObject* closing);
 
     // Runs a handler so that no exception reaches the event loop.
     void Guard(const std::function<void()>& body);

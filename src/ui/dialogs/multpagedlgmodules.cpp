@@ -11,6 +11,8 @@
 #include "ui/editcommands.h"
 #include "ui/prompter.h"
 
+#include <algorithm>
+
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -168,10 +170,38 @@ void TMultPageDlg::ClearPage() {
 void TMultPageDlg::ElementLeaving(const TProtoNeuronio* element) {
     if (currentElement_ == element) ClearPage();
     PruneObject(element);
-    // What is inside a module stays shown while a window on its inner net is open. Not
-    // Kind(): an element told about as it is destroyed is only partly there, and a cast sees
-    // only what is left (a module is told about while still whole first).
-    if (dynamic_cast<const TModule*>(element) != nullptr) Revalidate(element);
+    // Not Kind(): an element told about as it is destroyed is only partly there, and a cast
+    // sees only what is left (a module is told about while still whole first).
+    if (const auto* module = dynamic_cast<const TModule*>(element))
+        if (!Shown(module->InnerNet())) ForgetInside(module->InnerNet());
+}
+
+bool TMultPageDlg::Shown(const TProtoLista& list) const {
+    // Not the host's windows: a window may be half destroyed while its net tells of its end.
+    return TDados::IsDocumentNet(list);
+}
+
+void TMultPageDlg::ForgetInside(const TProtoLista& list) {
+    // What is inside a module leaving goes with it, unless a window shows that inner net.
+    for (const auto& e : list) {
+        if (currentElement_ == e.get()) ClearPage();
+        PruneObject(e.get());
+        for (const TListaSinapses* synapses : {&e->IncomingSynapses(), &e->OutgoingSynapses()})
+            for (const TSinapse* s : *synapses) {
+                if (currentSynapse_ == s) ClearPage();
+                PruneObject(s);
+            }
+        if (e->Kind() == TElementKind::Module) {
+            const TProtoLista& inner = static_cast<const TModule&>(*e).InnerNet();
+            if (!Shown(inner)) ForgetInside(inner);
+        }
+    }
+}
+
+void TMultPageDlg::ObserveOpenNets(const QObject* closing) {
+    notices_.StopObservingAll();
+    for (const TOpenWindow& w : host_->OpenWindows(closing))
+        if (w.document != nullptr) notices_.Observe(w.document->Elements());
 }
 
 void TMultPageDlg::SynapseLeaving(const TSinapse* synapse) {
@@ -185,11 +215,7 @@ void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closi
         if (w.document != nullptr) roots.push_back(&w.document->Elements());
     const TLiveObjects live = CollectLive(roots, erased);
     // Hears the nets of the open windows only: a window closing takes its net's notices along.
-    if (closing != nullptr) {
-        notices_.StopObservingAll();
-        for (const TProtoLista* root : roots)
-            notices_.Observe(*root);
-    }
+    if (closing != nullptr) ObserveOpenNets(closing);
 
     const bool elementGone = currentElement_ != nullptr && !live.Has(currentElement_);
     const bool synapseGone = currentSynapse_ != nullptr && !live.Has(currentSynapse_);
