@@ -1,22 +1,16 @@
 #include "execution/cycle.h"
 
-#include "model/releasehook.h"
+#include "model/protolista.h"
 
 #include <stdexcept>
 
 namespace veltra {
 
-TCycleDetector::TCycleDetector() {
-    releaseToken_ = AddReleaseListener([this](const void*) { stale_ = true; });
-}
-
-TCycleDetector::~TCycleDetector() {
-    RemoveReleaseListener(releaseToken_);
-}
-
 void TCycleDetector::Restart(const TProtoLista& list) {
     shape_ = ShapeOf(list);
-    stale_ = false;
+    edits_.StopObservingAll();
+    edits_.Observe(list);
+    edits_.edited = false;
     tortoise_ = CaptureState(list);
     tortoise_.hash = StateHash(shape_);
     power_ = 1;
@@ -34,7 +28,7 @@ void TCycleDetector::Start(const TProtoLista& list) {
 bool TCycleDetector::Observe(const TProtoLista& list) {
     if (found_) return true;
     ++step_;
-    if (stale_) {
+    if (edits_.edited) {
         Restart(list);
         return false;
     }

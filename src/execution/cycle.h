@@ -4,6 +4,7 @@
 #pragma once
 
 #include "execution/runstate.h"
+#include "model/netnotifier.h"
 
 #include <functional>
 #include <optional>
@@ -14,16 +15,15 @@ class TProtoLista;
 
 class TCycleDetector {
 public:
-    TCycleDetector();
-    ~TCycleDetector();
+    TCycleDetector() = default;
     TCycleDetector(const TCycleDetector&) = delete;
     TCycleDetector& operator=(const TCycleDetector&) = delete;
 
     // The state of the net before the first step observed (state 0).
     void Start(const TProtoLista& list);
     // After every step: true once the state equals an earlier one; Period() is then the
-    // smallest period and Step() the step whose state repeats an earlier one. When an element
-    // was released since Start (an edit), detection starts again from the state now.
+    // smallest period and Step() the step whose state repeats an earlier one. When the net was
+    // edited since Start, detection starts again from the state now.
     bool Observe(const TProtoLista& list);
     bool Found() const { return found_; }
     long long Period() const { return period_; }
@@ -35,8 +35,7 @@ private:
     void Restart(const TProtoLista& list);
 
     TStateShape shape_;
-    bool stale_ = false; // an element was released: the shape may point at it
-    int releaseToken_ = 0;
+    TEditFlag edits_; // the net was edited: the shape may point at what is gone
     TNetState tortoise_; // its hash is StateHash(shape_)
     long long power_ = 1;
     long long lambda_ = 0;

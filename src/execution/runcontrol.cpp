@@ -2,7 +2,7 @@
 
 #include "model/dados.h"
 #include "model/interaction.h"
-#include "model/releasehook.h"
+#include "model/protolista.h"
 
 #include <algorithm>
 #include <exception>
@@ -20,21 +20,22 @@ bool IsWatched(const TProtoNeuronio& element) {
 }
 
 TRunControl::TRunControl(TInteraction& ui, std::function<TDados*()> activeDocument)
-    : ui_(ui), activeDocument_(std::move(activeDocument)) {
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        for (TStopCondition& c : conditions_.Items())
-            if (c.element == object) c.element = nullptr;
-    });
-}
+    : ui_(ui), activeDocument_(std::move(activeDocument)) {}
 
-TRunControl::~TRunControl() {
-    RemoveReleaseListener(releaseToken_);
+TRunControl::~TRunControl() = default;
+
+void TRunControl::TConditionWatch::ElementLeaving(const TProtoNeuronio& element, TLeaving how) {
+    // Erased by an edit the element may come back; the conditions look it up in the net anyway.
+    if (how != TLeaving::Released) return;
+    for (TStopCondition& c : conditions_.Items())
+        if (c.element == &element) c.element = nullptr;
 }
 
 TRunHistory& TRunControl::History(const TDados& document) {
     auto& slot = histories_[&document];
     if (!slot) {
         slot = std::make_unique<TRunHistory>(historyBudget_);
+        conditionWatch_.Observe(document.Net().Elements());
         slot->Begin(document.Net().Elements());
     }
     return *slot;
@@ -118,6 +119,7 @@ void TRunControl::RunLimited(long long limit) {
     metStep_ = -1;
     stopReport_.clear();
     const long long runStart = History(*slot.document).Step();
+    conditionWatch_.Observe(slot.document->Elements());
     if (!conditions_.Empty()) conditions_.Arm(slot.document->Elements());
     long long taken = 0;
     while (running_) {

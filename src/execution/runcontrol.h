@@ -7,6 +7,7 @@
 #include "execution/runhistory.h"
 #include "execution/stopcondition.h"
 #include "model/elementkind.h"
+#include "model/netnotifier.h"
 
 #include <atomic>
 #include <functional>
@@ -165,7 +166,17 @@ private:
     int metCondition_ = -1;
     long long metStep_ = -1;
     std::string stopReport_;
-    int releaseToken_ = 0; // conditions forget elements as they are released
+    // Conditions forget elements released from the nets the run control has stepped.
+    class TConditionWatch final : public TNetObserver {
+    public:
+        explicit TConditionWatch(TStopConditions& conditions) : conditions_(conditions) {}
+        ~TConditionWatch() override { StopObservingAll(); }
+
+    private:
+        void ElementLeaving(const TProtoNeuronio& element, TLeaving how) override;
+        TStopConditions& conditions_;
+    };
+    TConditionWatch conditionWatch_{conditions_};
 };
 
 // "State after step S repeats every P steps".

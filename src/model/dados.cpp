@@ -5,26 +5,53 @@
 #include "model/netedit.h"
 #include "model/netfileio.h"
 #include "model/neuronio.h"
-#include "model/releasehook.h"
 #include "storage/netfile.h"
 
 #include <istream>
+#include <unordered_set>
 
 namespace veltra {
 
+namespace {
+// The lists documents show, once per document (the GUI thread's alone).
+std::unordered_multiset<const TProtoLista*>& DocumentNets() {
+    static std::unordered_multiset<const TProtoLista*> nets;
+    return nets;
+}
+void Unlist(const TProtoLista* list) {
+    auto& nets = DocumentNets();
+    if (auto it = nets.find(list); it != nets.end()) nets.erase(it);
+}
+} // namespace
+
 TDados::TDados(TInteraction* ui) : ui_(ui != nullptr ? ui : &silent_) {
-    // Another window sharing this net's list may erase the element being dragged here.
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        if (object == dragElement) {
-            dragElement = nullptr;
-            dragState = TDragState::None;
-            pendingSynapse.reset();
-        }
-    });
+    Observe(net_.Elements());
+    DocumentNets().insert(&net_.Elements());
 }
 
 TDados::~TDados() {
-    RemoveReleaseListener(releaseToken_);
+    StopObservingAll();
+    Unlist(&net_.Elements()); // the net goes (or is only some module's inner net) from here on
+}
+
+void TDados::SetElements(std::shared_ptr<TProtoLista> list) {
+    StopObserving(net_.Elements());
+    Unlist(&net_.Elements());
+    net_.SetElements(std::move(list));
+    Observe(net_.Elements());
+    DocumentNets().insert(&net_.Elements());
+}
+
+bool TDados::IsDocumentNet(const TProtoLista& list) {
+    return DocumentNets().count(&list) > 0;
+}
+
+void TDados::ElementLeaving(const TProtoNeuronio& element, TLeaving) {
+    if (&element == dragElement) {
+        dragElement = nullptr;
+        dragState = TDragState::None;
+        pendingSynapse.reset();
+    }
 }
 
 void TDados::SetInteraction(TInteraction* ui) {

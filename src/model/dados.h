@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/interaction.h"
+#include "model/netnotifier.h"
 #include "model/point.h"
 #include "model/rede.h"
 #include "model/sinapse.h"
@@ -21,13 +22,13 @@ enum class TDragState : unsigned char { None = 0, Moving = 1, Drawing = 2 };
 
 inline constexpr const char* UnresolvedSynapseText = "FinishLoad - neuronio nao encontrado";
 
-class TDados {
+class TDados : private TNetObserver {
 public:
     // `ui` answers the model's questions (message boxes, Select IO); null: a silent one.
     explicit TDados(TInteraction* ui = nullptr);
     TDados(const TDados&) = delete;
     TDados& operator=(const TDados&) = delete;
-    ~TDados();
+    ~TDados() override;
 
     TRede& Net() { return net_; }
     const TRede& Net() const { return net_; }
@@ -53,7 +54,9 @@ public:
     void ForgetGesture(const TProtoNeuronio* element);
     void BringToFront(TProtoNeuronio* element) { net_.BringToFront(element); }
     TProtoLista& Elements() { return net_.Elements(); }
-    void SetElements(std::shared_ptr<TProtoLista> list) { net_.SetElements(std::move(list)); }
+    void SetElements(std::shared_ptr<TProtoLista> list);
+    // Whether some document (a drawing window's) shows this list as its net right now.
+    static bool IsDocumentNet(const TProtoLista& list);
 
     // Renumbers every element and writes the net file. False when the stream failed.
     bool Save(std::ostream& out);
@@ -91,10 +94,12 @@ public:
     std::unique_ptr<TSinapse> pendingSynapse; // the rubber band while drawing a synapse
 
 private:
+    // Another window sharing this net's list may erase the element being dragged here.
+    void ElementLeaving(const TProtoNeuronio& element, TLeaving how) override;
+
     TRede net_;
     TSilentInteraction silent_;
     TInteraction* ui_;
-    int releaseToken_ = 0;
 };
 
 } // namespace veltra

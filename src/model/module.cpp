@@ -9,12 +9,31 @@
 
 namespace veltra {
 
-TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {}
+TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {
+    inner_->SetHolder(this);
+}
+
+void TModule::Hold(std::shared_ptr<TProtoLista> list) {
+    if (inner_ && inner_->Holder() == this) inner_->SetHolder(nullptr);
+    inner_ = std::move(list);
+    inner_->SetHolder(this);
+}
 
 // The inner list may outlive the module (a window showing it); nothing inside may then
 // keep pointing at the outside elements the module was wired to, nor they at it.
 TModule::~TModule() {
+    // Told while the inside is still whole: whoever holds something inside lets go of it.
+    std::shared_ptr<TProtoLista> keep;
+    if (TProtoLista* list = NoticeList(keep))
+        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     DropBorderLinks();
+    // A window showing the inner net lets go of the module.
+    inner_->Notifier().Tell([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+    if (inner_->Holder() != this) return;
+    // An inner net that lives on (a window shows it) is nobody's inner net now. One that goes
+    // with the module tells the nets around as its elements go, through what is left of the
+    // module (the list it stood in).
+    if (inner_.use_count() > 1) inner_->SetHolder(nullptr);
 }
 
 void TModule::Propagate() {
@@ -110,7 +129,7 @@ std::string TModule::LoadBody(TNetReader& in, int depth) {
         return ModuleDepthText();
     }
     DropBorderLinks();
-    inner_ = std::make_shared<TProtoLista>();
+    Hold(std::make_shared<TProtoLista>());
     return ReadList(in, *inner_, depth + 1);
 }
 
@@ -161,14 +180,16 @@ bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
     if (list == inner_) return true;
     if (!MayTakeInnerNet(list, ui)) return false;
     DropBorderLinks();
-    inner_ = std::move(list);
+    Hold(std::move(list));
+    TellChanged(); // what is inside is another net now
     return true;
 }
 
 std::shared_ptr<TProtoLista> TModule::SwapInnerNet(std::shared_ptr<TProtoLista> list) {
     if (!list) list = std::make_shared<TProtoLista>();
-    std::swap(inner_, list);
-    return list;
+    std::shared_ptr<TProtoLista> old = inner_;
+    Hold(std::move(list));
+    return old;
 }
 
 std::vector<TProtoNeuronio*> TModule::ListInner(bool neuronsOnly) const {

@@ -62,6 +62,9 @@ public:
     void DropBorderLinks();
 
 private:
+    // Makes `list` the inner net and this module its holder (the old one is nobody's now).
+    void Hold(std::shared_ptr<TProtoLista> list);
+
     std::shared_ptr<TProtoLista> inner_;
 };
 

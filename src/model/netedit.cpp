@@ -46,7 +46,27 @@ void CollectDeep(const TProtoLista& list, std::unordered_set<const TProtoNeuroni
 }
 } // namespace
 
-TDetachedSynapses::~TDetachedSynapses() = default;
+TDetachedSynapses::~TDetachedSynapses() {
+    // The nets the synapses were taken from (while they live) hear that they go for good; the
+    // ends themselves may be gone already.
+    for (const TEntry& e : entries_) {
+        if (!e.synapse) continue;
+        const TSinapse& s = *e.synapse;
+        std::shared_ptr<TProtoLista> first = e.homes[0].lock();
+        std::shared_ptr<TProtoLista> second = e.homes[1].lock();
+        const auto notice = [&s](TNetObserver& o) { o.SynapseLeaving(s, TLeaving::Released); };
+        if (first) first->TellOutwards(notice);
+        if (second && second != first) second->TellOutwards(notice);
+    }
+}
+
+namespace {
+std::weak_ptr<TProtoLista> HomeOf(const TProtoNeuronio* element) {
+    std::shared_ptr<TProtoLista> keep;
+    TProtoLista* list = element != nullptr ? element->NoticeList(keep) : nullptr;
+    return list != nullptr ? list->weak_from_this() : std::weak_ptr<TProtoLista>();
+}
+} // namespace
 
 void TDetachedSynapses::Detach(const std::vector<TSinapse*>& synapses) {
     std::unordered_set<const TSinapse*> taken;
@@ -54,6 +74,8 @@ void TDetachedSynapses::Detach(const std::vector<TSinapse*>& synapses) {
         if (s == nullptr || s->Source() == nullptr || !taken.insert(s).second) continue;
         TEntry entry;
         entry.source = s->Source();
+        entry.homes[0] = HomeOf(s->Destination());
+        entry.homes[1] = HomeOf(s->Source());
         entry.synapse = entry.source->TakeOutgoing(s, entry.outIndex, entry.inIndex);
         if (entry.synapse) entries_.push_back(std::move(entry));
     }
@@ -113,15 +135,19 @@ TElementPlace::~TElementPlace() {
     // A module released here may share its inner net with a window or another module: the
     // synapses across its border were taken out with it, and those made since belong to the
     // others, so the inner net is let go without the module dropping any of them.
-    if (owned_ && owned_->Kind() == TElementKind::Module)
-        static_cast<TModule&>(*owned_).SwapInnerNet(nullptr);
+    if (owned_ && owned_->Kind() == TElementKind::Module) {
+        auto& module = static_cast<TModule&>(*owned_);
+        // A window on the inner net hears that the module goes for good.
+        module.InnerNet().Notifier().Tell(
+            [&module](TNetObserver& o) { o.ElementLeaving(module, TLeaving::Released); });
+        module.SwapInnerNet(nullptr);
+    }
 }
 
 void TElementPlace::Detach() {
     if (owned_) return;
     synapses_.Detach(SynapsesOf(*element_));
-    index_ = list_->IndexOf(element_);
-    owned_ = list_->Take(element_);
+    owned_ = list_->Take(element_, &index_);
     if (owned_)
         HoldOut(element_, true);
     else
@@ -157,10 +183,10 @@ TElementSpot SpotOf(const TProtoLista& list, const TProtoNeuronio& element) {
 }
 
 void PutAt(TProtoLista& list, TProtoNeuronio& element, const TElementSpot& spot) {
-    if (list.IndexOf(&element) != spot.index)
-        if (auto taken = list.Take(&element)) list.Insert(spot.index, std::move(taken));
+    if (list.IndexOf(&element) != spot.index) list.Move(&element, spot.index);
     TNullCanvas canvas; // the windows paint again from the net afterwards
     element.MoveTopLeftTo(canvas, spot.x, spot.y);
+    element.TellChanged();
 }
 
 TElementState TElementState::Of(const TProtoNeuronio& element) {
@@ -192,6 +218,7 @@ void TElementState::ApplyTo(TProtoNeuronio& element) const {
         auto& output = static_cast<TOutputs&>(element);
         output.RestoreLog(*log_);
     }
+    element.TellChanged();
 }
 
 bool TElementState::operator==(const TElementState& other) const {
@@ -209,6 +236,7 @@ TSynapseState TSynapseState::Of(TSinapse& synapse) {
 void TSynapseState::ApplyTo(TSinapse& synapse) const {
     synapse.SetName(name_);
     synapse.SetWeightText(weight_);
+    TellAboutSynapse(synapse, [&synapse](TNetObserver& o) { o.SynapseChanged(synapse); });
 }
 
 bool TSynapseState::operator==(const TSynapseState& other) const {
@@ -221,12 +249,14 @@ TInnerNetSwap::TInnerNetSwap(TModule& module, std::shared_ptr<TProtoLista> list)
 void TInnerNetSwap::Apply() {
     border_.Detach(module_.BorderLinks());
     other_ = module_.SwapInnerNet(std::move(other_));
+    module_.TellChanged();
 }
 
 bool TInnerNetSwap::Revert() {
     if (!border_.MayRestore()) return false;
     other_ = module_.SwapInnerNet(std::move(other_));
     border_.Restore();
+    module_.TellChanged();
     return true;
 }
 

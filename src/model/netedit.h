@@ -43,6 +43,7 @@ private:
         TProtoNeuronio* source = nullptr;
         int outIndex = -1;
         int inIndex = -1;
+        std::weak_ptr<TProtoLista> homes[2]; // the nets of its destination and its source
     };
     std::vector<TEntry> entries_;
 };

@@ -7,21 +7,46 @@
 namespace veltra {
 
 TProtoLista::~TProtoLista() {
-    // Last first, one at a time: each element unlinks itself from the ones still alive.
+    // Last first, one at a time: each element unlinks itself from the ones still alive (and
+    // tells this list's subscribers, and the nets around it while it is a module's, first).
     while (!items_.empty()) {
         std::unique_ptr<TProtoNeuronio> last = std::move(items_.back());
         items_.pop_back();
     }
+    notifier_.Tell([this](TNetObserver& o) { o.NetReleased(*this); });
 }
 
-int TProtoLista::AddElement(std::unique_ptr<TProtoNeuronio> element) {
-    std::size_t at = items_.size();
-    if (element->Kind() != TElementKind::Output) {
-        while (at > 0 && items_[at - 1]->Kind() == TElementKind::Output)
+namespace {
+// Where AddElement puts an element of that kind among `items` (outputs last).
+std::size_t AddPlace(const std::vector<std::unique_ptr<TProtoNeuronio>>& items,
+                     const TProtoNeuronio& element) {
+    std::size_t at = items.size();
+    if (element.Kind() != TElementKind::Output) {
+        while (at > 0 && items[at - 1]->Kind() == TElementKind::Output)
             --at;
     }
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(element));
+    return at;
+}
+} // namespace
+
+int TProtoLista::AddElement(std::unique_ptr<TProtoNeuronio> element) {
+    const std::size_t at = AddPlace(items_, *element);
+    Insert(static_cast<int>(at), std::move(element));
     return static_cast<int>(at);
+}
+
+void TProtoLista::Move(const TProtoNeuronio* element, int index) {
+    auto it = std::find_if(items_.begin(), items_.end(),
+                           [element](const auto& p) { return p.get() == element; });
+    if (it == items_.end()) return;
+    std::unique_ptr<TProtoNeuronio> moved = std::move(*it);
+    items_.erase(it);
+    const std::size_t at =
+        index < 0 ? AddPlace(items_, *moved)
+                  : std::min(static_cast<std::size_t>(index), items_.size());
+    TProtoNeuronio& raw = *moved;
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(moved));
+    raw.TellChanged();
 }
 
 int TProtoLista::IndexOf(const TProtoNeuronio* element) const {
@@ -69,19 +94,32 @@ void TProtoLista::DropIdIndex() {
         if (e->Kind() == TElementKind::Module) static_cast<TModule&>(*e).InnerNet().DropIdIndex();
 }
 
-std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element) {
-    auto it = std::find_if(items_.begin(), items_.end(),
-                           [element](const auto& p) { return p.get() == element; });
+std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element, int* index) {
+    const auto find = [this, element] {
+        return std::find_if(items_.begin(), items_.end(),
+                            [element](const auto& p) { return p.get() == element; });
+    };
+    if (find() == items_.end()) return nullptr;
+    TellOutwards([element](TNetObserver& o) { o.ElementLeaving(*element, TLeaving::TakenOut); });
+    const auto it = find(); // a subscriber may have moved it (a gesture put back)
     if (it == items_.end()) return nullptr;
+    if (index != nullptr) *index = static_cast<int>(it - items_.begin());
     std::unique_ptr<TProtoNeuronio> taken = std::move(*it);
     items_.erase(it);
+    taken->owner_ = nullptr;
+    taken->home_ = weak_from_this();
     return taken;
 }
 
 void TProtoLista::Insert(int index, std::unique_ptr<TProtoNeuronio> element) {
     const std::size_t at = std::min(static_cast<std::size_t>(std::max(index, 0)), items_.size());
+    TProtoNeuronio& added = *element;
+    added.owner_ = this;
+    added.home_.reset();
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(element));
+    TellOutwards([&added](TNetObserver& o) { o.ElementAdded(added); });
 }
+
 
 bool TProtoLista::ContainsDeep(const TProtoNeuronio* element) const {
     for (const auto& e : items_) {

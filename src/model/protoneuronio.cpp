@@ -5,7 +5,6 @@
 #include "model/module.h"
 #include "model/netfileio.h"
 #include "model/protolista.h"
-#include "model/releasehook.h"
 #include "storage/netfile.h"
 
 #include <algorithm>
@@ -50,7 +49,13 @@ bool SetFromTextQuietly(TInfinito& number, const std::string& text) {
 TProtoNeuronio::TProtoNeuronio() = default;
 
 TProtoNeuronio::~TProtoNeuronio() {
-    NotifyReleased(this);
+    // Whoever holds the element or one of its synapses lets go before anything goes.
+    // (The incoming ones tell as their sources release them.)
+    for (const TSinapse* s : outgoing_)
+        TellAboutSynapse(*s, [s](TNetObserver& o) { o.SynapseLeaving(*s, TLeaving::Released); });
+    std::shared_ptr<TProtoLista> keep;
+    if (TProtoLista* list = NoticeList(keep))
+        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)
@@ -58,6 +63,24 @@ TProtoNeuronio::~TProtoNeuronio() {
     for (TSinapse* s : outgoing_)
         if (s->Destination() != nullptr && s->Destination() != this)
             s->Destination()->incoming_.Remove(s);
+}
+
+TProtoLista* TProtoNeuronio::NoticeList(std::shared_ptr<TProtoLista>& keep) const {
+    if (owner_ != nullptr) return owner_;
+    keep = home_.lock();
+    return keep.get();
+}
+
+void TProtoNeuronio::TellChanged() {
+    std::shared_ptr<TProtoLista> keep;
+    if (TProtoLista* list = NoticeList(keep))
+        list->TellOutwards([this](TNetObserver& o) { o.ElementChanged(*this); });
+}
+
+void TProtoNeuronio::SetWatched(bool watched) {
+    if (watched_ == watched) return;
+    watched_ = watched;
+    TellChanged();
 }
 
 void TProtoNeuronio::Setup(int x, int y, int imageGlyph, int maskGlyph, std::int32_t labelNumber) {
@@ -261,6 +284,7 @@ void TProtoNeuronio::AddIncoming(TSinapse* synapse) {
         if (HasOutgoingTo(synapse->Source())) synapse->SetPair(true);
     }
     incoming_.Append(synapse);
+    TellAboutSynapse(*synapse, [synapse](TNetObserver& o) { o.SynapseAdded(*synapse); });
 }
 
 bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
@@ -270,6 +294,8 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
+    TellAboutSynapse(*synapse,
+                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
     outgoing_.Remove(synapse);
 }
@@ -279,6 +305,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
+    TellAboutSynapse(*synapse,
+                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
         inIndex = destination->incoming_.IndexOf(synapse);
         if (inIndex >= 0) destination->incoming_.Take(synapse);
@@ -292,6 +320,7 @@ TSinapse* TProtoNeuronio::PutBackOutgoing(std::unique_ptr<TSinapse> synapse, int
     outgoing_.Insert(outIndex, raw, std::move(synapse));
     if (inIndex >= 0 && raw->Destination() != nullptr)
         raw->Destination()->incoming_.Insert(inIndex, raw);
+    TellAboutSynapse(*raw, [raw](TNetObserver& o) { o.SynapseAdded(*raw); });
     return raw;
 }
 

@@ -108,11 +108,20 @@ public:
     std::int32_t Id() const { return id_; }
     void SetId(std::int32_t id) { id_ = id; }
     bool Watched() const { return watched_; }
-    void SetWatched(bool watched) { watched_ = watched; }
+    // Tells the nets around the element when the mark changes.
+    void SetWatched(bool watched);
     int ImageGlyph() const { return imageGlyph_; }
     int MaskGlyph() const { return maskGlyph_; }
     bool HintShown() const { return hintShown_; }
     void SetHintShown(bool shown) { hintShown_ = shown; }
+
+    // The list the element stands in (null while it is out of every list).
+    TProtoLista* Owner() const { return owner_; }
+    // The list to tell about the element: the one it stands in or, while an edit holds it
+    // out, the one it was taken from as long as that lives (`keep` holds it meanwhile).
+    TProtoLista* NoticeList(std::shared_ptr<TProtoLista>& keep) const;
+    // Tells the nets around the element that its label, place, position or properties changed.
+    void TellChanged();
 
     const TListaSinapses& OutgoingSynapses() const { return outgoing_; }
     const TListaSinapses& IncomingSynapses() const { return incoming_; }
@@ -156,9 +165,13 @@ protected:
     TListaSinapses& Incoming() { return incoming_; }
 
 private:
+    friend class TProtoLista; // keeps owner_ and home_
+
     // The common part of MoveTo and MoveTopLeftTo: glyph box at (x, y), synapse ends at centre.
     void MoveBoxTo(TCanvas& canvas, int x, int y, TPoint centre);
 
+    std::weak_ptr<TProtoLista> home_; // the list an edit took it out of
+    TProtoLista* owner_ = nullptr;
     std::int32_t x_ = 0;
     std::int32_t y_ = 0;
     int imageGlyph_ = -1;

@@ -118,6 +118,16 @@ void TRede::Step() {
     Commit();
 }
 
+void TRede::Commit() {
+    elements_->CommitAll();
+    elements_->Notifier().Tell([](TNetObserver& o) { o.NetStepped(); });
+}
+
+void TRede::ResetAll() {
+    elements_->ResetAll();
+    elements_->Notifier().Tell([](TNetObserver& o) { o.NetReset(); });
+}
+
 void TRede::Propagate() {
     try {
         // Whether every neuron records is known before anything is sent, so the last step's
@@ -174,7 +184,7 @@ void TRede::Remove(TProtoNeuronio* element, TCanvas& canvas) {
 }
 
 void TRede::BringToFront(TProtoNeuronio* element) {
-    if (auto taken = elements_->Take(element)) elements_->AddElement(std::move(taken));
+    elements_->Move(element, -1);
 }
 
 void TRede::SetElements(std::shared_ptr<TProtoLista> list) {

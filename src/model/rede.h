@@ -47,9 +47,10 @@ public:
     static unsigned SumThreads;      // the processor count, at most 8
     static std::size_t ThreadedWork; // 1,000,000
     static bool TimeSharing;         // true
-    void Commit() { elements_->CommitAll(); }
+    // Also tells the list's subscribers that the net stepped.
+    void Commit();
     bool AllFinished() const { return elements_->AllFinished(); }
-    void ResetAll() { elements_->ResetAll(); }
+    void ResetAll();
     // Every outgoing synapse first, then every glyph, so synapses lie under glyphs.
     void DrawAll(TCanvas& canvas) const;
     // The last element whose glyph box strictly contains the point; module insides

@@ -2,15 +2,12 @@
 
 #include "model/canvas.h"
 #include "model/neuronio.h"
-#include "model/releasehook.h"
 
 namespace veltra {
 
 TSinapse::TSinapse() : weight_("0") {}
 
-TSinapse::~TSinapse() {
-    NotifyReleased(this);
-}
+TSinapse::~TSinapse() = default;
 
 void TSinapse::SetUp(TProtoNeuronio* source, TProtoNeuronio* destination) {
     end_ = start_;

@@ -175,7 +175,7 @@ void TMoveSelectionCommand::Undo() {
 void TMoveSelectionCommand::Redo() {
     // To the front as the drag brought them (outputs stay after the rest), then to their spots.
     for (std::size_t i = 0; i < elements_.size(); ++i) {
-        if (auto taken = list_->Take(elements_[i])) list_->AddElement(std::move(taken));
+        list_->Move(elements_[i], -1);
         TElementSpot spot = after_[i];
         spot.index = list_->IndexOf(elements_[i]);
         PutAt(*list_, *elements_[i], spot);

@@ -1,6 +1,6 @@
 #include "ui/editstack.h"
 
-#include "model/releasehook.h"
+#include "model/protolista.h"
 #include "ui/editcommands.h"
 
 #include <QMetaObject>
@@ -19,17 +19,33 @@ std::map<const TProtoLista*, std::weak_ptr<TEditStack>>& Stacks() {
 std::shared_ptr<TEditStack> TEditStack::For(const std::shared_ptr<TProtoLista>& list) {
     std::weak_ptr<TEditStack>& slot = Stacks()[list.get()];
     if (std::shared_ptr<TEditStack> stack = slot.lock()) return stack;
-    auto stack = std::make_shared<TEditStack>(TKey{}, list.get());
+    auto stack = std::make_shared<TEditStack>(TKey{}, list);
+    // A command may refer to what stands in another stack's net (the ends of a synapse across
+    // a module's border): every stack hears every net with a stack, and an inner net tells the
+    // nets around it too.
+    for (const auto& [key, other] : Stacks()) {
+        std::shared_ptr<TEditStack> o = other.lock();
+        if (!o || o == stack) continue;
+        if (std::shared_ptr<TProtoLista> otherList = o->listRef_.lock())
+            stack->signals_.Observe(*otherList);
+        o->signals_.Observe(*list);
+    }
     slot = stack;
     return stack;
 }
 
-TEditStack::TEditStack(const TKey&, const TProtoLista* list) : list_(list) {
-    releaseToken_ = AddReleaseListener([this](const void* object) { Released(object); });
+TEditStack::TEditStack(const TKey&, const std::shared_ptr<TProtoLista>& list)
+    : list_(list.get()), listRef_(list) {
+    const auto released = [this](const void* object, bool gone) {
+        if (gone) Released(object);
+    };
+    connect(&signals_, &TNetSignals::elementLeaving, this, released);
+    connect(&signals_, &TNetSignals::synapseLeaving, this, released);
+    signals_.Observe(*list);
 }
 
 TEditStack::~TEditStack() {
-    RemoveReleaseListener(releaseToken_);
+    signals_.StopObservingAll();
     auto& stacks = Stacks();
     if (auto it = stacks.find(list_); it != stacks.end() && it->second.expired()) stacks.erase(it);
     // The commands go before the map they count their references in; nobody is told.

@@ -1,8 +1,10 @@
 // The undo stack of one element list. Every drawing window showing the list uses the same
-// stack (a module's inner net shown in two windows is one document). The stack also watches
-// the model's releases: a command never acts on an object released behind its back (by
+// stack (a module's inner net shown in two windows is one document). The stack also hears
+// what the nets release: a command never acts on an object released behind its back (by
 // another stack's command going, say); the stack is then emptied instead.
 #pragma once
+
+#include "ui/netsignals.h"
 
 #include <QUndoStack>
 #include <memory>
@@ -22,7 +24,7 @@ private:
     struct TKey {}; // only For makes stacks
 
 public:
-    TEditStack(const TKey&, const TProtoLista* list);
+    TEditStack(const TKey&, const std::shared_ptr<TProtoLista>& list);
     ~TEditStack() override;
 
     // Pushes a command (an edit). Use this, not push(): the commands undone before it are
@@ -43,9 +45,10 @@ public:
 private:
     void Released(const void* object);
 
-    const TProtoLista* list_;
+    const TProtoLista* list_; // the key in the table of stacks
+    std::weak_ptr<TProtoLista> listRef_;
+    TNetSignals signals_;
     std::unordered_map<const void*, int> refs_;
-    int releaseToken_ = 0;
     bool clearQueued_ = false;
     bool cleanWhenStale_ = true;
 };

@@ -95,10 +95,8 @@ public:
     // The stack of the window whose net holds the element: at its top level first, else
     // inside a module; null when no open window holds it.
     TEditStack* StackHolding(const TProtoNeuronio* element) const;
-    // Some stack moved: the Info dialog lets go of what left the nets and shows the rest.
+    // Some stack moved: the Execution Browser and the Info dialog show the nets as they are.
     void NetStackChanged();
-    // Every window lets go of the element before it is released.
-    void ForgetElement(const TProtoNeuronio* element);
     // Every window ends the mouse gesture it has under way (a stack is about to move).
     void EndGestures();
     // The watch flag of an element (the Execution Browser's Add and Rem), as an edit of the

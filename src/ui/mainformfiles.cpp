@@ -267,7 +267,6 @@ std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
             stack->Push(std::make_unique<TInnerNetCommand>(*stack, QStringLiteral("Load Module"),
                                                            std::move(swap)));
     }
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->Revalidate();
     return errorText;
 }
 
@@ -284,10 +283,7 @@ TEditStack* TMainForm::StackHolding(const TProtoNeuronio* element) const {
 void TMainForm::NetStackChanged() {
     if (auto* browser = qobject_cast<TFormRunBrowser*>(windows_.FormRunBrowser))
         browser->NetStackChanged();
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) {
-        info->Revalidate();
-        info->FollowNet(false);
-    }
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) info->FollowNet(false);
 }
 
 std::vector<const TProtoLista*> TMainForm::OpenNets() {
@@ -295,13 +291,6 @@ std::vector<const TProtoLista*> TMainForm::OpenNets() {
     for (int i = 0; i < ChildCount(); ++i)
         nets.push_back(&ChildAt(i)->Document().Elements());
     return nets;
-}
-
-void TMainForm::ForgetElement(const TProtoNeuronio* element) {
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
-        info->ForgetElement(element);
-    for (int i = 0; i < ChildCount(); ++i)
-        ChildAt(i)->ForgetElement(element);
 }
 
 void TMainForm::EndGestures() {

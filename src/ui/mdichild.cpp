@@ -6,7 +6,6 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
-#include "model/releasehook.h"
 #include "ui/dialogs/hinttext.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runbrowser.h"
@@ -78,22 +77,14 @@ TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
     BuildMenus();
     SetCaption(caption);
     BindStack();
-    // Let go only when released: an erased module stays this window's module while undo may
-    // bring it back.
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        if (object == expandedModule_) expandedModule_ = nullptr;
-        if (object == moving_) moving_ = nullptr;
-        if (std::find(movingGroup_.begin(), movingGroup_.end(), object) != movingGroup_.end()) {
-            movingGroup_.clear();
-            groupStart_.clear();
-            document_->dragState = TDragState::None;
-        }
-        selected_.erase(static_cast<const TProtoNeuronio*>(object));
-    });
+    // What leaves the net is let go of: hints, the pop-up's element, the selection, a gesture.
+    connect(&notices_, &TNetSignals::elementLeaving, this,
+            [this](const TProtoNeuronio* e, bool released) { Leaving(e, released); });
+    notices_.Observe(document_->Elements());
 }
 
 TMDIChild::~TMDIChild() {
-    RemoveReleaseListener(releaseToken_);
+    notices_.StopObservingAll();
     // The hint must not outlive the window or point at an element of a released net.
     if (hintElement_ != nullptr && hint_) hintElement_->SetHintShown(false);
     hint_.reset();
@@ -137,7 +128,9 @@ void TMDIChild::BindStack() {
 }
 
 void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
+    notices_.StopObserving(document_->Elements());
     document_->SetElements(std::move(list));
+    notices_.Observe(document_->Elements());
     BindStack();
     mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
 }
@@ -149,20 +142,14 @@ void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
     pushing_ = false;
 }
 
+void TMDIChild::Leaving(const TProtoNeuronio* e, bool released) {
+    ForgetElement(e);
+    // An erased module stays this window's module while undo may bring it back.
+    if (released && e == expandedModule_) expandedModule_ = nullptr;
+}
+
 void TMDIChild::StackChanged() {
-    // What left the net (an erase, an undone placement) is let go of here.
-    if (hintElement_ != nullptr && !Alive(hintElement_)) ForgetElement(hintElement_);
-    if (popupElement_ != nullptr && !Alive(popupElement_)) popupElement_ = nullptr;
-    if (document_->dragElement != nullptr && !Alive(document_->dragElement))
-        document_->ForgetGesture(document_->dragElement);
-    if (moving_ != nullptr && !Alive(moving_)) moving_ = nullptr;
-    if (!selected_.empty()) {
-        // Only what is in the net stays selected (one pass over the list, not one a mark).
-        std::unordered_set<const TProtoNeuronio*> live;
-        for (const auto& e : document_->Elements())
-            if (selected_.count(e.get())) live.insert(e.get());
-        selected_.swap(live);
-    }
+    // What left the net (an erase, an undone placement) was let go of as it left.
     if (!pushing_) {
         ecra_->InvalidateAll();
         // The band of a synapse being drawn is on the screen only: drawn again over the new
@@ -389,8 +376,6 @@ void TMDIChild::EraseSelection() {
     if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
                                       GlobalOf(at.x, at.y)))
         return;
-    for (TProtoNeuronio* e : doomed)
-        mainForm_.ForgetElement(e); // hints and dialogs let go first
     ecra_->InvalidateAll();
     Push(std::make_unique<TEraseSelectionCommand>(*stack_, document_->Net().SharedElements(),
                                                   doomed));
@@ -481,8 +466,6 @@ void TMDIChild::InfoElemento(TProtoNeuronio* e) {
 void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     const TPoint at = e->GetPosition();
     if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
-    mainForm_.ForgetElement(e); // hints and dialogs let go before the element leaves the net
-    if (popupElement_ == e) popupElement_ = nullptr;
     {
         // Off the screen as the erase always took them: the synapses in the inverting pen,
         // the glyph's area composed again.

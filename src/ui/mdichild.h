@@ -5,6 +5,7 @@
 
 #include "model/dados.h"
 #include "model/netedit.h"
+#include "ui/netsignals.h"
 #include "ui/toolbar.h"
 
 #include <QPoint>
@@ -103,6 +104,8 @@ public:
 
     // Hides the hint and drops every reference to the element before it is released.
     void ForgetElement(const TProtoNeuronio* e);
+    // An element leaves the net shown (or a net inside it); `released`: destroyed.
+    void Leaving(const TProtoNeuronio* e, bool released);
     TProtoNeuronio* HintElement() const { return hintElement_; }
     bool HintActive() const { return hintActive_; }
     THint* HintWindow() const { return hint_.get(); }
@@ -164,7 +167,7 @@ private:
     std::vector<TProtoNeuronio*> movingGroup_;
     std::vector<TElementSpot> groupStart_;
     QPoint movePress_;
-    int releaseToken_ = 0;
+    TNetSignals notices_; // of the net shown, and the nets inside it
     const TProtoNeuronio* expandedModule_ = nullptr;
 
     TProtoNeuronio* hintElement_ = nullptr;

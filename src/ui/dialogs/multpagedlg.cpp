@@ -92,10 +92,20 @@ TMultPageDlg::TMultPageDlg(std::unique_ptr<TInfoHost> host, QWidget* parent)
             [this] { Guard([this] { button_loadClick(); }); });
     connect(button_save_, &QPushButton::clicked, this,
             [this] { Guard([this] { button_saveClick(); }); });
+    connect(&notices_, &TNetSignals::elementLeaving, this,
+            [this](const TProtoNeuronio* e, bool) { ElementLeaving(e); });
+    connect(&notices_, &TNetSignals::synapseLeaving, this,
+            [this](const TSinapse* s, bool) { SynapseLeaving(s); });
+    // A module's inner net replaced: what was inside may be out of every net now.
+    connect(&notices_, &TNetSignals::elementChanged, this, [this](const TProtoNeuronio* e) {
+        if (dynamic_cast<const TModule*>(e) != nullptr) Revalidate();
+    });
     hide();
 }
 
-TMultPageDlg::~TMultPageDlg() = default;
+TMultPageDlg::~TMultPageDlg() {
+    notices_.StopObservingAll();
+}
 
 void TMultPageDlg::Guard(const std::function<void()>& body) {
     Guarded(host_->Prompter(), this, body);
@@ -125,12 +135,14 @@ bool TMultPageDlg::ElementShowing(const TProtoNeuronio* element) {
 void TMultPageDlg::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
     (void)document; // every window's elements are found through the host
     if (element == nullptr || ElementShowing(element)) return;
+    ObserveOpenNets(nullptr);
     info_browser_->setCurrentIndex(0);
     TabSet_->setCurrentIndex(0);
     TreeView_->setCurrentItem(nullptr);
     TreeView_->clearSelection();
     TTreeFiller filler(*TreeView_);
     QTreeWidgetItem* node = filler.Item(element->AddToTree(filler, TInfoTree::NoNode));
+    if (node != nullptr) IndexBranch(node);
     if (!isVisible()) show();
     raise();
     if (node != nullptr) SelectNode(node);
@@ -372,7 +384,6 @@ bool TMultPageDlg::NumbersRead(const TInfoFields& fields) {
 }
 
 void TMultPageDlg::button_applyClick() {
-    Revalidate(); // nothing is applied to an object that has gone
     const TInfoFields fields = CollectFields();
     if ((currentSynapse_ != nullptr || currentElement_ != nullptr) && !NumbersRead(fields)) return;
     button_apply_->setEnabled(false);
@@ -437,6 +448,7 @@ void TMultPageDlg::FormClose() {
     button_apply_->setEnabled(false);
     TabSet_->setCurrentIndex(0);
     TreeView_->clear();
+    nodesOf_.clear();
     list_module_inputs_outputs_->clear();
 }
 

@@ -6,12 +6,15 @@
 
 #include "ui/anchors.h"
 #include "ui/dialogs/infohost.h"
+#include "ui/netsignals.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -67,9 +70,6 @@ public:
     void FollowNet(bool now);
 
     // --- bookkeeping of dead objects ---------------------------------------------------------
-    // Called before the element is released: the tree and the page let go of it and of
-    // everything that goes with it.
-    void ForgetElement(const TProtoNeuronio* element);
     // Drops every node and loaded object that no open window holds any more. `erased` is
     // about to be released; `closing` is a drawing window about to go with its net.
     void Revalidate(const TProtoNeuronio* erased = nullptr, const QObject* closing = nullptr);
@@ -126,12 +126,32 @@ private:
     void ShowCurrentValues();
     // Adds the log's entries from `from` on to the history list.
     void AppendHistory(const TValueLog& log, std::size_t from);
-    // Deletes the nodes of dead objects; `shown` is cleared when it goes with them.
-    void Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown);
+    // Deletes the nodes for which `dead` holds; `shown` is cleared when it goes with them.
+    void Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWidgetItem*)>& dead,
+               QTreeWidgetItem*& shown);
+    void PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead);
+    // The nodes of an object, found without walking the tree: a hub's erase tells of every
+    // one of its synapses.
+    void IndexBranch(QTreeWidgetItem* node);
+    void UnindexBranch(QTreeWidgetItem* node);
+    void PruneObject(const void* object);
+    // The page shows nothing any more.
+    void ClearPage();
+    // An element or synapse leaves a net the tree shows: the tree and the page let go of it
+    // and of everything that goes with it.
+    void ElementLeaving(const TProtoNeuronio* element);
+    void SynapseLeaving(const TSinapse* synapse);
+    bool Shown(const TProtoLista& list) const; // the net of a drawing window
+    void ForgetInside(const TProtoLista& list);
+    // Subscribes to the nets of the open windows (but `closing`'s), and to nothing else.
+    void ObserveOpenNets(const QObject* closing);
+
     // Runs a handler so that no exception reaches the event loop.
     void Guard(const std::function<void()>& body);
 
     std::unique_ptr<TInfoHost> host_;
+    TNetSignals notices_; // of every net with an element in the tree
+    std::unordered_multimap<const void*, QTreeWidgetItem*> nodesOf_;
     TAnchors anchors_;
 
     QStackedWidget* info_browser_ = nullptr;

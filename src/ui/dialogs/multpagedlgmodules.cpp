@@ -11,6 +11,8 @@
 #include "ui/editcommands.h"
 #include "ui/prompter.h"
 
+#include <algorithm>
+
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,7 +24,6 @@ namespace veltra {
 // --- modules ---------------------------------------------------------------------------------
 
 void TMultPageDlg::button_load_moduleClick() {
-    Revalidate();
     auto* module = dynamic_cast<TModule*>(currentElement_);
     if (module == nullptr) return;
     TDados* document = host_->ActiveDocument();
@@ -33,13 +34,11 @@ void TMultPageDlg::button_load_moduleClick() {
         document = windows.front().document;
     }
     const std::string error = host_->LoadModuleFile(*document, *module);
-    Revalidate(); // the old inner net and the synapses across the border may be gone
     host_->NetChanged(module);
     if (!error.empty()) host_->Prompter().Message(this, QString::fromStdString(error));
 }
 
 void TMultPageDlg::button_load_from_windowClick() {
-    Revalidate();
     auto* module = dynamic_cast<TModule*>(currentElement_);
     if (module == nullptr) return;
     const std::vector<TOpenWindow> windows = host_->OpenWindows();
@@ -57,8 +56,8 @@ void TMultPageDlg::button_load_from_windowClick() {
     QWidget* chosen = list->ChosenWindow();
     list->Clear();
     if (result != QDialog::Accepted || chosen == nullptr) return;
-    // The module and the chosen window may both have gone while the list was open.
-    Revalidate();
+    // The module and the chosen window may both have gone while the list was open (the
+    // page let go of the module as it left).
     if (currentElement_ != module) return;
     TDados* document = nullptr;
     QString caption;
@@ -80,31 +79,134 @@ void TMultPageDlg::button_load_from_windowClick() {
         return std::make_unique<TInnerNetCommand>(stack, QStringLiteral("Module Window"),
                                                   std::move(swap));
     });
-    Revalidate();
     host_->NetChanged(module);
 }
 
 // --- dead objects ----------------------------------------------------------------------------
 
-void TMultPageDlg::ForgetElement(const TProtoNeuronio* element) {
-    Revalidate(element);
-}
-
-void TMultPageDlg::Prune(QTreeWidgetItem* node, const TLiveObjects& live, QTreeWidgetItem*& shown) {
+void TMultPageDlg::Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWidgetItem*)>& dead,
+                         QTreeWidgetItem*& shown) {
     for (int i = node->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* child = node->child(i);
-        const TProtoNeuronio* e = NodeElement(child);
-        const TSinapse* s = NodeSynapse(child);
-        if ((e == nullptr || live.Has(e)) && (s == nullptr || live.Has(s))) {
-            Prune(child, live, shown);
+        if (!dead(child)) {
+            Prune(child, dead, shown);
             continue;
         }
         for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
             if (n == child) currentNode_ = nullptr;
         for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
             if (n == child) shown = nullptr;
+        UnindexBranch(child);
         delete child;
     }
+}
+
+namespace {
+const void* NodeObject(const QTreeWidgetItem* node) {
+    if (const TProtoNeuronio* e = NodeElement(node)) return e;
+    return NodeSynapse(node);
+}
+} // namespace
+
+void TMultPageDlg::IndexBranch(QTreeWidgetItem* node) {
+    if (const void* object = NodeObject(node)) nodesOf_.emplace(object, node);
+    for (int i = 0; i < node->childCount(); ++i)
+        IndexBranch(node->child(i));
+}
+
+void TMultPageDlg::UnindexBranch(QTreeWidgetItem* node) {
+    if (const void* object = NodeObject(node)) {
+        auto [first, last] = nodesOf_.equal_range(object);
+        for (auto it = first; it != last; ++it)
+            if (it->second == node) {
+                nodesOf_.erase(it);
+                break;
+            }
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        UnindexBranch(node->child(i));
+}
+
+void TMultPageDlg::PruneObject(const void* object) {
+    if (nodesOf_.find(object) == nodesOf_.end()) return;
+    const QSignalBlocker quiet(TreeView_);
+    QTreeWidgetItem* shown = TreeView_->currentItem();
+    const bool hadCurrent = shown != nullptr;
+    // One node at a time: a node may stand inside another one of the same object.
+    for (auto it = nodesOf_.find(object); it != nodesOf_.end(); it = nodesOf_.find(object)) {
+        QTreeWidgetItem* node = it->second;
+        for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
+            if (n == node) currentNode_ = nullptr;
+        for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
+            if (n == node) shown = nullptr;
+        UnindexBranch(node);
+        delete node;
+    }
+    if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
+}
+
+void TMultPageDlg::PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead) {
+    // Deleting the current item would move the selection and load another node; the
+    // tree's current item then follows what the page holds instead, so that choosing
+    // any remaining node loads it.
+    const QSignalBlocker quiet(TreeView_);
+    QTreeWidgetItem* shown = TreeView_->currentItem();
+    const bool hadCurrent = shown != nullptr;
+    Prune(TreeView_->invisibleRootItem(), dead, shown);
+    if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
+}
+
+void TMultPageDlg::ClearPage() {
+    PutInView(nullptr);
+    SetButtons(false, false);
+    currentElement_ = nullptr;
+    currentSynapse_ = nullptr;
+    currentNode_ = nullptr;
+    historyCleared_ = false;
+    button_apply_->setEnabled(false);
+    list_module_inputs_outputs_->clear();
+}
+
+void TMultPageDlg::ElementLeaving(const TProtoNeuronio* element) {
+    if (currentElement_ == element) ClearPage();
+    PruneObject(element);
+    // Not Kind(): an element told about as it is destroyed is only partly there, and a cast
+    // sees only what is left (a module is told about while still whole first).
+    if (const auto* module = dynamic_cast<const TModule*>(element))
+        if (!Shown(module->InnerNet())) ForgetInside(module->InnerNet());
+}
+
+bool TMultPageDlg::Shown(const TProtoLista& list) const {
+    // Not the host's windows: a window may be half destroyed while its net tells of its end.
+    return TDados::IsDocumentNet(list);
+}
+
+void TMultPageDlg::ForgetInside(const TProtoLista& list) {
+    // What is inside a module leaving goes with it, unless a window shows that inner net.
+    for (const auto& e : list) {
+        if (currentElement_ == e.get()) ClearPage();
+        PruneObject(e.get());
+        for (const TListaSinapses* synapses : {&e->IncomingSynapses(), &e->OutgoingSynapses()})
+            for (const TSinapse* s : *synapses) {
+                if (currentSynapse_ == s) ClearPage();
+                PruneObject(s);
+            }
+        if (e->Kind() == TElementKind::Module) {
+            const TProtoLista& inner = static_cast<const TModule&>(*e).InnerNet();
+            if (!Shown(inner)) ForgetInside(inner);
+        }
+    }
+}
+
+void TMultPageDlg::ObserveOpenNets(const QObject* closing) {
+    notices_.StopObservingAll();
+    for (const TOpenWindow& w : host_->OpenWindows(closing))
+        if (w.document != nullptr) notices_.Observe(w.document->Elements());
+}
+
+void TMultPageDlg::SynapseLeaving(const TSinapse* synapse) {
+    if (currentSynapse_ == synapse) ClearPage();
+    PruneObject(synapse);
 }
 
 void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closing) {
@@ -112,29 +214,17 @@ void TMultPageDlg::Revalidate(const TProtoNeuronio* erased, const QObject* closi
     for (const TOpenWindow& w : host_->OpenWindows(closing))
         if (w.document != nullptr) roots.push_back(&w.document->Elements());
     const TLiveObjects live = CollectLive(roots, erased);
+    // Hears the nets of the open windows only: a window closing takes its net's notices along.
+    if (closing != nullptr) ObserveOpenNets(closing);
 
     const bool elementGone = currentElement_ != nullptr && !live.Has(currentElement_);
     const bool synapseGone = currentSynapse_ != nullptr && !live.Has(currentSynapse_);
-    if (elementGone || synapseGone) {
-        PutInView(nullptr);
-        SetButtons(false, false);
-        currentElement_ = nullptr;
-        currentSynapse_ = nullptr;
-        currentNode_ = nullptr;
-        historyCleared_ = false;
-        button_apply_->setEnabled(false);
-        list_module_inputs_outputs_->clear();
-    }
-    {
-        // Deleting the current item would move the selection and load another node; the
-        // tree's current item then follows what the page holds instead, so that choosing
-        // any remaining node loads it.
-        const QSignalBlocker quiet(TreeView_);
-        QTreeWidgetItem* shown = TreeView_->currentItem();
-        const bool hadCurrent = shown != nullptr;
-        Prune(TreeView_->invisibleRootItem(), live, shown);
-        if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
-    }
+    if (elementGone || synapseGone) ClearPage();
+    PruneTree([&live](QTreeWidgetItem* node) {
+        const TProtoNeuronio* e = NodeElement(node);
+        const TSinapse* s = NodeSynapse(node);
+        return (e != nullptr && !live.Has(e)) || (s != nullptr && !live.Has(s));
+    });
     if (shownBox_ == properties_module_) FillModuleList(); // its inner net may have been replaced
 }
 

@@ -1,7 +1,7 @@
 #include "ui/dialogs/plotwindow.h"
 
 #include "model/dados.h"
-#include "model/releasehook.h"
+#include "model/dados.h"
 #include "ui/prompter.h"
 
 #include <QCheckBox>
@@ -356,14 +356,16 @@ TPlotWindow::TPlotWindow(QWidget* parent, TPrompter& prompter)
     connect(digits_, &QCheckBox::toggled, this, [this](bool on) { view_->SetDigitsMode(on); });
     connect(fit, &QPushButton::clicked, this, [this] { view_->Fit(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportClick(); });
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        view_->Data().Forget(object);
-        if (object == document_) document_ = nullptr;
-    });
+    // Series forget elements as they are released; the recorded points stay.
+    connect(&notices_, &TNetSignals::elementLeaving, this,
+            [this](const TProtoNeuronio* e, bool released) {
+                if (released) view_->Data().Forget(e);
+            });
+    connect(&notices_, &TNetSignals::netReleased, this, [this] { document_ = nullptr; });
 }
 
 TPlotWindow::~TPlotWindow() {
-    RemoveReleaseListener(releaseToken_);
+    notices_.StopObservingAll();
 }
 
 void TPlotWindow::Record(TDados* document, long long step,
@@ -372,6 +374,8 @@ void TPlotWindow::Record(TDados* document, long long step,
     if (document != document_) {
         view_->Data().Clear();
         document_ = document;
+        notices_.StopObservingAll();
+        notices_.Observe(document->Elements());
     }
     if (watched != nullptr)
         view_->Data().Record(step, *watched, unchanged);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ui/dialogs/plotdata.h"
+#include "ui/netsignals.h"
 
 #include <QElapsedTimer>
 #include <QPointF>
@@ -115,7 +116,7 @@ private:
     QLabel* point_;
     const TDados* document_ = nullptr;
     QElapsedTimer sinceRedraw_;
-    int releaseToken_ = 0; // series forget elements as they are released
+    TNetSignals notices_; // of the net recorded
 };
 
 } // namespace veltra

@@ -1,7 +1,7 @@
 #include "ui/dialogs/runviewmodel.h"
 
 #include "model/protoneuronio.h"
-#include "model/releasehook.h"
+#include "model/protolista.h"
 #include "ui/dialogs/kindicon.h"
 #include "ui/numbertip.h"
 
@@ -28,14 +28,16 @@ constexpr int ValueChars = 20;
 TRunViewModel::TRunViewModel(QObject* parent) : QAbstractTableModel(parent) {
     // A row may outlive its element by a moment (an element deleted while the list shows
     // it): the row keeps its last text and stops reading the element.
-    releaseToken_ = AddReleaseListener([this](const void* object) {
-        for (Row& row : rows_)
-            if (row.element == object) row.element = nullptr;
-    });
+    connect(&notices_, &TNetSignals::elementLeaving, this,
+            [this](const TProtoNeuronio* e, bool released) {
+                if (!released) return;
+                for (Row& row : rows_)
+                    if (row.element == e) row.element = nullptr;
+            });
 }
 
 TRunViewModel::~TRunViewModel() {
-    RemoveReleaseListener(releaseToken_);
+    notices_.StopObservingAll();
 }
 
 void TRunViewModel::SetElements(const std::vector<TProtoNeuronio*>& elements) {
@@ -47,8 +49,10 @@ void TRunViewModel::SetElements(const std::vector<TProtoNeuronio*>& elements) {
     beginResetModel();
     rows_.clear();
     rows_.reserve(elements.size());
-    for (TProtoNeuronio* e : elements)
+    for (TProtoNeuronio* e : elements) {
         rows_.push_back({e, KindInfo(e->Kind()).rowImage, {}, {}, 0});
+        if (TProtoLista* list = e->Owner()) notices_.Observe(*list);
+    }
     changed_ = false;
     endResetModel();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "model/elementkind.h"
+#include "ui/netsignals.h"
 
 #include <QAbstractTableModel>
 #include <string>
@@ -57,7 +58,7 @@ private:
     mutable long long formatted_ = 0;
     bool held_ = false;
     bool changed_ = false; // the values changed since the view was last told
-    int releaseToken_ = 0;
+    TNetSignals notices_; // rows stop reading elements as they are released
 };
 
 } // namespace veltra
