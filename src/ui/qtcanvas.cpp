@@ -98,21 +98,12 @@ void TQtCanvas::Invalidate(const TRect& area) {
     if (invalidate_) invalidate_(area);
 }
 
-void TQtCanvas::OverviewLine(TPoint start, TPoint end) {
-    // A glyph is a few pixels and an arrowhead less than one: the line between the centres
-    // is all that shows, and it costs no edge search.
-    const QPoint a = view_.ToScreen(start);
-    const QPoint b = view_.ToScreen(end);
-    if (!clip_.isNull() &&
-        !clip_.intersects(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))))
-        return;
-    TRaster raster(target_);
-    raster.Line({a.x(), a.y()}, {b.x(), b.y()}, true);
-}
-
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     if (shape.source == nullptr) return;
+    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
+        TOverviewLines(*this).Line(shape.start, shape.end);
+        return;
+    }
     TRaster raster(target_);
     raster.SetInverting(shape.pen == TPenMode::NotXor);
     const GPoint p0 = G(shape.start);
@@ -126,10 +117,6 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     auto onRect = [this](const QRect& net) {
         return view_.ToScreen(TRect{net.left(), net.top(), net.right(), net.bottom()});
     };
-    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
-        OverviewLine(shape.start, shape.end);
-        return;
-    }
     if (!clip_.isNull()) {
         // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
         const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;

@@ -4,6 +4,7 @@
 
 #include "model/canvas.h"
 #include "ui/netview.h"
+#include "ui/raster.h"
 
 #include <QImage>
 #include <QRect>
@@ -42,8 +43,32 @@ public:
     static constexpr double OverviewZoom = 0.34;
     bool Overview() const { return view_.Zoom() < OverviewZoom; }
 
+    // Zoomed out, the lines of straight and paired synapses as DrawSynapse draws them there,
+    // for a walk that hands over hundreds of thousands of them: the image's raster is made
+    // once, not once a figure.
+    class TOverviewLines {
+    public:
+        explicit TOverviewLines(const TQtCanvas& canvas)
+            : raster_(canvas.target_), view_(canvas.view_), clip_(canvas.clip_) {}
+        void Line(TPoint start, TPoint end) {
+            // A glyph is a few pixels and an arrowhead less than one: the line between the
+            // centres is all that shows, and it costs no edge search.
+            const QPoint a = view_.ToScreen(start);
+            const QPoint b = view_.ToScreen(end);
+            if (!clip_.isNull() &&
+                (std::max(a.x(), b.x()) < clip_.left() || std::min(a.x(), b.x()) > clip_.right() ||
+                 std::max(a.y(), b.y()) < clip_.top() || std::min(a.y(), b.y()) > clip_.bottom()))
+                return;
+            raster_.Line({a.x(), a.y()}, {b.x(), b.y()}, true);
+        }
+
+    private:
+        TRaster raster_;
+        TNetView view_;
+        QRect clip_;
+    };
+
 private:
-    void OverviewLine(TPoint start, TPoint end);
 
     QImage& target_;
     const TGlyphImages& glyphs_;
