@@ -134,8 +134,13 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
             continue;
         glyphs.push_back({e.Kind(), e.GetPosition()});
     }
-    for (const Glyph& g : glyphs)
-        canvas.DrawGlyph(g.kind, g.at.x, g.at.y);
+    if (screen != nullptr) {
+        for (const Glyph& g : glyphs)
+            screen->DrawGlyph(g.kind, g.at.x, g.at.y); // no virtual call per glyph
+    } else {
+        for (const Glyph& g : glyphs)
+            canvas.DrawGlyph(g.kind, g.at.x, g.at.y);
+    }
 }
 
 std::string ExportNetImage(const TProtoLista& list, const QString& path,

@@ -53,7 +53,12 @@ public:
         void Line(TPoint start, TPoint end) {
             // A glyph is a few pixels and an arrowhead less than one: the line between the
             // centres is all that shows, and it costs no edge search.
-            const QPoint a = view_.ToScreen(start);
+            // An element's synapses mostly start at one point: it is placed once.
+            if (!(start == lastStart_)) {
+                lastStart_ = start;
+                lastScreen_ = view_.ToScreen(start);
+            }
+            const QPoint a = lastScreen_;
             const QPoint b = view_.ToScreen(end);
             if (!clip_.isNull() &&
                 (std::max(a.x(), b.x()) < clip_.left() || std::min(a.x(), b.x()) > clip_.right() ||
@@ -66,6 +71,8 @@ public:
         TRaster raster_;
         TNetView view_;
         QRect clip_;
+        TPoint lastStart_;
+        QPoint lastScreen_ = view_.ToScreen(lastStart_);
     };
 
 private:
