@@ -128,11 +128,15 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
             else
                 s->Draw(canvas, TPenMode::NotXor);
         }
-        const TRect box = e.GlyphBox();
+        // The glyph box, asking the element its kind once.
+        const TGlyphKind kind = e.Kind();
+        const TPoint at = e.GetPosition();
+        const TRect box{at.x, at.y, ShiftCoordinate(at.x, GlyphWidth(kind)),
+                        ShiftCoordinate(at.y, GlyphHeight(kind))};
         if (box.right < area.left || box.left > area.right || box.bottom < area.top ||
             box.top > area.bottom)
             continue;
-        glyphs.push_back({e.Kind(), e.GetPosition()});
+        glyphs.push_back({kind, at});
     }
     if (screen != nullptr) {
         for (const Glyph& g : glyphs)

@@ -31,18 +31,37 @@ void TRaster::Line(GPoint a, GPoint b, bool includeEnd, bool dotted) {
         int e = 2 * minor - major;
         const int step1 = 2 * minor;
         const int step2 = 2 * (minor - major);
-        // Whether the walk takes a minor step is as good as random from pixel to pixel:
-        // chosen with masks, not a branch the processor would mispredict half the time.
-        const int threshold = up ? 0 : 1;
-        for (int k = 0;; ++k) {
-            if (p != skip) {
-                auto* px = reinterpret_cast<QRgb*>(p);
-                *px = ~*px | 0xff000000u;
+        auto walk = [&](auto step) {
+            for (int k = 0;; ++k) {
+                if (p != skip) {
+                    auto* px = reinterpret_cast<QRgb*>(p);
+                    *px = ~*px | 0xff000000u;
+                }
+                if (k == major) break;
+                step();
             }
-            if (k == major) break;
-            const int take = -static_cast<int>(e >= threshold); // all ones or zero
-            p += majorStep + (minorStep & take);
-            e += step1 + ((step2 - step1) & take);
+        };
+        if (major < 32) {
+            // On a short line (zoomed out, thousands of them) whether the walk takes a minor
+            // step is as good as random: chosen with masks, not a branch the processor would
+            // mispredict half the time. A long line's steps repeat, and a branch that
+            // follows them is the faster.
+            const int threshold = up ? 0 : 1;
+            walk([&] {
+                const int take = -static_cast<int>(e >= threshold); // all ones or zero
+                p += majorStep + (minorStep & take);
+                e += step1 + ((step2 - step1) & take);
+            });
+        } else {
+            walk([&] {
+                p += majorStep;
+                if (up ? e >= 0 : e > 0) {
+                    p += minorStep;
+                    e += step2;
+                } else {
+                    e += step1;
+                }
+            });
         }
         return;
     }
