@@ -43,16 +43,15 @@ public:
     static constexpr double OverviewZoom = 0.34;
     bool Overview() const { return view_.Zoom() < OverviewZoom; }
 
-    // Zoomed out, the lines of straight and paired synapses as DrawSynapse draws them there,
-    // for a walk that hands over hundreds of thousands of them: the image's raster is made
-    // once, not once a figure.
+    // Zoomed out a glyph is a few pixels and an arrowhead less than one: the line between
+    // the centres is all that shows of a straight or paired synapse, and it costs no edge
+    // search. DrawSynapse draws it so, and so does a walk that hands over hundreds of
+    // thousands of them at once, with one raster for all instead of one a figure.
     class TOverviewLines {
     public:
-        explicit TOverviewLines(const TQtCanvas& canvas)
+        explicit TOverviewLines(TQtCanvas& canvas)
             : raster_(canvas.target_), view_(canvas.view_), clip_(canvas.clip_) {}
         void Line(TPoint start, TPoint end) {
-            // A glyph is a few pixels and an arrowhead less than one: the line between the
-            // centres is all that shows, and it costs no edge search.
             // An element's synapses mostly start at one point: it is placed once.
             if (!(start == lastStart_)) {
                 lastStart_ = start;
@@ -76,7 +75,6 @@ public:
     };
 
 private:
-
     QImage& target_;
     const TGlyphImages& glyphs_;
     StatusSink status_;

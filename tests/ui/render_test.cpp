@@ -219,8 +219,8 @@ TEST(RasterLineTest, InvertsExactlyTheWalkPointsThatLieOnTheImage) {
             if (!expected.rect().contains(p.x, p.y) || (!includeEnd && p == b)) return;
             expected.setPixel(p.x, p.y, ~expected.pixel(p.x, p.y) | 0xff000000u);
         });
-        ASSERT_EQ(drawn, expected) << a.x << "," << a.y << " -> " << b.x << "," << b.y << " "
-                                   << includeEnd;
+        ASSERT_EQ(drawn, expected)
+            << a.x << "," << a.y << " -> " << b.x << "," << b.y << " " << includeEnd;
     }
 }
 
@@ -259,9 +259,9 @@ TEST_F(RenderTest, ZoomedOutRepaintIsTheNetDrawnFigureByFigure) {
         QPoint scroll;
         bool clipped;
     };
-    for (const Case& c : {Case{0.1, {-20, -10}, true}, Case{0.128, {5, -30}, true},
-                          Case{0.128, {5, -30}, false}, Case{0.25, {40, 0}, true},
-                          Case{0.33, {-60, 30}, true}, Case{0.5, {10, 10}, true}}) {
+    for (const Case& c :
+         {Case{0.1, {-20, -10}, true}, Case{0.128, {5, -30}, true}, Case{0.128, {5, -30}, false},
+          Case{0.25, {40, 0}, true}, Case{0.33, {-60, 30}, true}, Case{0.5, {10, 10}, true}}) {
         TNetView view;
         view.SetZoom(c.zoom);
         view.SetScroll(c.scroll);
