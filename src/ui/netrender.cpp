@@ -124,7 +124,7 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
                 std::max(a.y, b.y) < top || std::min(a.y, b.y) > bottom)
                 continue;
             if (lines && s->Visible() && s->Source() != nullptr && !s->IsSelfLoop())
-                lines->Line(a, b);
+                lines->Line(a, b, s->Pair());
             else
                 s->Draw(canvas, TPenMode::NotXor);
         }

@@ -101,7 +101,8 @@ void TQtCanvas::Invalidate(const TRect& area) {
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     if (shape.source == nullptr) return;
     if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
-        TOverviewLines(*this).Line(shape.start, shape.end);
+        TOverviewLines(*this).Line(shape.start, shape.end,
+                                   shape.figure == TSynapseFigure::Paired);
         return;
     }
     TRaster raster(target_);

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -51,14 +52,24 @@ public:
     public:
         explicit TOverviewLines(TQtCanvas& canvas)
             : raster_(canvas.target_), view_(canvas.view_), clip_(canvas.clip_) {}
-        void Line(TPoint start, TPoint end) {
+        // `paired`: the synapse has (or had) a reverse one, which runs between the same
+        // centres. Inverted twice, the two would leave no trace of either, so the paired one
+        // is drawn a pixel aside, as it is drawn aside unzoomed.
+        void Line(TPoint start, TPoint end, bool paired) {
             // An element's synapses mostly start at one point: it is placed once.
             if (!(start == lastStart_)) {
                 lastStart_ = start;
                 lastScreen_ = view_.ToScreen(start);
             }
-            const QPoint a = lastScreen_;
-            const QPoint b = view_.ToScreen(end);
+            QPoint a = lastScreen_;
+            QPoint b = view_.ToScreen(end);
+            if (paired) {
+                const bool xMajor = std::abs(std::int64_t{b.x()} - a.x()) >
+                                    std::abs(std::int64_t{b.y()} - a.y());
+                const QPoint aside = xMajor ? QPoint(0, 1) : QPoint(1, 0);
+                a = Aside(a, aside);
+                b = Aside(b, aside);
+            }
             if (!clip_.isNull() &&
                 (std::max(a.x(), b.x()) < clip_.left() || std::min(a.x(), b.x()) > clip_.right() ||
                  std::max(a.y(), b.y()) < clip_.top() || std::min(a.y(), b.y()) > clip_.bottom()))
@@ -67,6 +78,10 @@ public:
         }
 
     private:
+        static QPoint Aside(QPoint p, QPoint by) {
+            return {TNetView::Saturate(std::int64_t{p.x()} + by.x()),
+                    TNetView::Saturate(std::int64_t{p.y()} + by.y())};
+        }
         TRaster raster_;
         TNetView view_;
         QRect clip_;

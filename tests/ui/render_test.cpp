@@ -196,6 +196,33 @@ TEST_F(RenderTest, ElementsAtTheEndsOfTheIntegerRangeDrawSafelyAndQuickly) {
     EXPECT_EQ(image.pixel(80, 120), White);
 }
 
+// Zoomed out, a synapse and its reverse run between the same centres: both must show, the
+// reverse a pixel aside, not the two inverting each other away.
+TEST_F(RenderTest, ZoomedOutASynapseAndItsReverseBothShow) {
+    for (const bool both : {false, true}) {
+        TDados doc;
+        auto* a = Add<TNeuronio>(doc, 0, 0);
+        auto* b = Add<TNeuronio>(doc, 400, 0);
+        Connect(doc, a, a->Centre(), b->Centre());
+        if (both) Connect(doc, b, b->Centre(), a->Centre());
+        TNetView view;
+        view.SetZoom(0.128);
+        QImage image(80, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TQtCanvas canvas(image, TGlyphImages::Shared());
+        canvas.SetView(view);
+        doc.DrawAll(canvas);
+        // Between the two glyphs (screen columns 0-2 and 51-53) every column holds the line,
+        // and the reverse beside it.
+        for (int x = 5; x < 49; ++x) {
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y)
+                inked += image.pixel(x, y) == Black;
+            EXPECT_EQ(inked, both ? 2 : 1) << x << " " << both;
+        }
+    }
+}
+
 // The line walk inverts each pixel of the walk that lies on the image once (its last one
 // only when asked): a random picture shows a pixel inverted twice or one missed.
 TEST(RasterLineTest, InvertsExactlyTheWalkPointsThatLieOnTheImage) {
