@@ -91,23 +91,19 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
     if (screen != nullptr && screen->Overview()) lines.emplace(*screen);
     // Elements and synapses are scattered over the heap: ask for them early, an element
     // eight places ahead, its synapse list four ahead and the synapses themselves two ahead
-    // (what a repaint reads of a synapse lies in its first 64 bytes), so that a walk over
+    // (what a repaint reads of a synapse lies in its first few bytes), so that a walk over
     // hundreds of thousands of them waits for memory less often.
     const int count = list.Count();
     auto prefetchSynapses = [&list](int i) {
         for (const TSinapse* s : list.Item(i)->OutgoingSynapses()) {
             __builtin_prefetch(s);
-            __builtin_prefetch(reinterpret_cast<const char*>(s) + 63);
+            __builtin_prefetch(reinterpret_cast<const char*>(s) + TSinapse::DrawnBytes - 1);
         }
     };
-    static_assert(sizeof(TSinapse) >= 64);
+    static_assert(sizeof(TSinapse) >= TSinapse::DrawnBytes);
     // The glyphs are drawn after every synapse; where they go is taken on the way, while
     // the element is at hand, rather than by a second walk over the elements.
-    struct Glyph {
-        TGlyphKind kind;
-        TPoint at;
-    };
-    std::vector<Glyph> glyphs;
+    std::vector<TPlacedGlyph> glyphs;
     glyphs.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         if (i + 8 < count) __builtin_prefetch(list.Item(i + 8));
@@ -139,10 +135,9 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
         glyphs.push_back({kind, at});
     }
     if (screen != nullptr) {
-        for (const Glyph& g : glyphs)
-            screen->DrawGlyph(g.kind, g.at.x, g.at.y); // no virtual call per glyph
+        screen->DrawGlyphs(glyphs);
     } else {
-        for (const Glyph& g : glyphs)
+        for (const TPlacedGlyph& g : glyphs)
             canvas.DrawGlyph(g.kind, g.at.x, g.at.y);
     }
 }

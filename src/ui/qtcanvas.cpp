@@ -89,6 +89,33 @@ void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
     }
 }
 
+void TQtCanvas::DrawGlyphs(const std::vector<TPlacedGlyph>& glyphs) {
+    if (view_.Unscaled() || !(view_.Zoom() < 1.0 && target_.format() == QImage::Format_RGB32)) {
+        for (const TPlacedGlyph& g : glyphs)
+            DrawGlyph(g.kind, g.at.x, g.at.y);
+        return;
+    }
+    const TScaledGlyphs& scaled = ScaledGlyphs(glyphs_, view_.Zoom());
+    std::array<TRaster::TGlyphBits, 5> bitsOf{};
+    for (std::size_t i = 0; i < bitsOf.size(); ++i)
+        bitsOf[i] = {scaled.image[i].constBits(), scaled.image[i].bytesPerLine(),
+                     scaled.mask[i].constBits(),  scaled.mask[i].bytesPerLine(),
+                     scaled.image[i].width(),     scaled.image[i].height()};
+    uchar* const bits = target_.bits();
+    const qsizetype stride = target_.bytesPerLine();
+    const int width = target_.width();
+    const int height = target_.height();
+    for (const TPlacedGlyph& g : glyphs) {
+        const int x = g.at.x;
+        const int y = g.at.y;
+        const QRect place = view_.ToScreen(TRect{x, y, ShiftCoordinate(x, GlyphWidth(g.kind)),
+                                                 ShiftCoordinate(y, GlyphHeight(g.kind))});
+        if (!clip_.isNull() && !clip_.intersects(place)) continue;
+        TRaster::BlitGlyphRgb32(bits, stride, width, height,
+                                bitsOf[std::size_t(GlyphIndex(g.kind) / 2)], place.x(), place.y());
+    }
+}
+
 void TQtCanvas::SetStatusText(const std::string& text) {
     pendingStatus_ = text;
     hasStatus_ = true;
@@ -101,8 +128,7 @@ void TQtCanvas::Invalidate(const TRect& area) {
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     if (shape.source == nullptr) return;
     if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
-        TOverviewLines(*this).Line(shape.start, shape.end,
-                                   shape.figure == TSynapseFigure::Paired);
+        TOverviewLines(*this).Line(shape.start, shape.end, shape.figure == TSynapseFigure::Paired);
         return;
     }
     TRaster raster(target_);

@@ -11,10 +11,17 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace veltra {
 
 class TGlyphImages;
+
+// A glyph of a walk over the net: its kind and its top-left corner.
+struct TPlacedGlyph {
+    TGlyphKind kind;
+    TPoint at;
+};
 
 class TQtCanvas final : public TCanvas {
 public:
@@ -30,6 +37,9 @@ public:
     TQtCanvas& operator=(const TQtCanvas&) = delete;
 
     void DrawGlyph(TGlyphKind kind, int x, int y) override;
+    // The glyphs in order, as DrawGlyph draws each; zoomed out, the scaled pictures and the
+    // image are looked up once for all of them.
+    void DrawGlyphs(const std::vector<TPlacedGlyph>& glyphs);
     void DrawSynapse(const TSynapseShape& shape) override;
     void SetStatusText(const std::string& text) override;
     void Invalidate(const TRect& area) override;
@@ -64,8 +74,8 @@ public:
             QPoint a = lastScreen_;
             QPoint b = view_.ToScreen(end);
             if (paired) {
-                const bool xMajor = std::abs(std::int64_t{b.x()} - a.x()) >
-                                    std::abs(std::int64_t{b.y()} - a.y());
+                const bool xMajor =
+                    std::abs(std::int64_t{b.x()} - a.x()) > std::abs(std::int64_t{b.y()} - a.y());
                 const QPoint aside = xMajor ? QPoint(0, 1) : QPoint(1, 0);
                 a = Aside(a, aside);
                 b = Aside(b, aside);

@@ -114,20 +114,10 @@ void TRaster::BlitGlyphRgb32(QImage& target, const QImage& image, const QImage& 
     const int x1 = std::min(target.width(), x + image.width());
     const int y1 = std::min(target.height(), y + image.height());
     if (x0 >= x1 || y0 >= y1) return;
-    // Zoomed out a glyph is a few pixels: its rows are found by stepping, not asked for.
-    uchar* bits = target.bits();
-    const qsizetype stride = target.bytesPerLine();
-    const uchar* srcBits = image.constBits();
-    const qsizetype srcStride = image.bytesPerLine();
-    const uchar* mskBits = mask.constBits();
-    const qsizetype mskStride = mask.bytesPerLine();
-    for (int ty = y0; ty < y1; ++ty) {
-        auto* dst = reinterpret_cast<QRgb*>(bits + ty * stride);
-        const auto* src = reinterpret_cast<const QRgb*>(srcBits + (ty - y) * srcStride);
-        const auto* msk = reinterpret_cast<const QRgb*>(mskBits + (ty - y) * mskStride);
-        for (int tx = x0; tx < x1; ++tx)
-            dst[tx] = ((dst[tx] | ~msk[tx - x]) & src[tx - x]) | 0xff000000u;
-    }
+    BlitGlyphRgb32(target.bits(), target.bytesPerLine(), target.width(), target.height(),
+                   {image.constBits(), image.bytesPerLine(), mask.constBits(), mask.bytesPerLine(),
+                    image.width(), image.height()},
+                   x, y);
 }
 
 void TRaster::BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,
