@@ -70,16 +70,22 @@ public:
     // Info dialog synapse page: a non-blank name replaces the name, a non-blank value the weight.
     void ApplyInfo(const TInfoFields& fields);
 
+    // How far into the object the fields a drawing reads (ends, source, destination, pair
+    // and visible flags) reach: a walk over many synapses fetches that much ahead.
+    static constexpr std::size_t DrawnBytes = 2 * sizeof(void*) + 2 * sizeof(TPoint) + 2;
+
 private:
-    TInfinito weight_;
+    // What a repaint reads of every synapse comes first, within the object's first
+    // DrawnBytes: fitting a big net on screen walks hundreds of thousands of them.
     TProtoNeuronio* source_ = nullptr;
     TProtoNeuronio* destination_ = nullptr;
     TPoint start_;
     TPoint end_;
-    std::string name_;
     bool pair_ = false;
-    std::int32_t destinationId_ = 0;
     bool visible_ = true;
+    std::int32_t destinationId_ = 0;
+    TInfinito weight_;
+    std::string name_;
 };
 
 } // namespace veltra

@@ -119,7 +119,17 @@ void TEcra::Compose() {
     TNetView local = view_;
     local.SetScroll(view_.Scroll() + area.topLeft());
     const QRect whole(QPoint(0, 0), area.size());
-    QImage offscreen(area.size(), QImage::Format_RGB32);
+    // An area that is one rectangle (a whole repaint, a scroll's strip) is composed where
+    // it stands on the screen image, which saves making and copying a picture of that size.
+    const bool inPlace = dirty_.rectCount() == 1;
+    QImage offscreen;
+    if (inPlace) {
+        const qsizetype stride = screen_.bytesPerLine();
+        uchar* at = screen_.bits() + area.y() * stride + qsizetype{area.x()} * 4;
+        offscreen = QImage(at, area.width(), area.height(), stride, QImage::Format_RGB32);
+    } else {
+        offscreen = QImage(area.size(), QImage::Format_RGB32);
+    }
     offscreen.fill(Qt::white);
     {
         // Every straight figure writes its edge points to the status line, in a repaint too.
@@ -135,9 +145,11 @@ void TEcra::Compose() {
         text.setClipRegion(dirty_.translated(-area.topLeft()));
         DrawTexts(text, local, Elements(), DrawingTexts(), whole);
     }
-    QPainter p(&screen_);
-    p.setClipRegion(dirty_);
-    p.drawImage(area.topLeft(), offscreen);
+    if (!inPlace) {
+        QPainter p(&screen_);
+        p.setClipRegion(dirty_);
+        p.drawImage(area.topLeft(), offscreen);
+    }
     dirty_ = QRegion();
 }
 

@@ -14,6 +14,8 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace veltra {
 
@@ -82,32 +84,61 @@ void DrawNetArea(const TProtoLista& list, TCanvas& canvas, const TRect& area) {
     const std::int64_t top = std::int64_t{area.top} - Reach;
     const std::int64_t right = std::int64_t{area.right} + Reach;
     const std::int64_t bottom = std::int64_t{area.bottom} + Reach;
-    // Elements and synapses are scattered over the heap: ask for the next ones early, so
-    // that a walk over hundreds of thousands of them waits for memory less often.
+    // Zoomed out to fit a big net, a straight synapse is only a line: it is drawn here
+    // without working out a figure (the same pixels DrawSynapse gives it).
+    auto* screen = dynamic_cast<TQtCanvas*>(&canvas);
+    std::optional<TQtCanvas::TOverviewLines> lines;
+    if (screen != nullptr && screen->Overview()) lines.emplace(*screen);
+    // Elements and synapses are scattered over the heap: ask for them early, an element
+    // eight places ahead, its synapse list four ahead and the synapses themselves two ahead
+    // (what a repaint reads of a synapse lies in its first few bytes), so that a walk over
+    // hundreds of thousands of them waits for memory less often.
     const int count = list.Count();
-
-    for (int i = 0; i < count; ++i) {
-        if (i + 4 < count) __builtin_prefetch(list.Item(i + 4));
-        if (i + 2 < count) {
-            const TListaSinapses& next = list.Item(i + 2)->OutgoingSynapses();
-            for (const TSinapse* s : next)
-                __builtin_prefetch(s);
-        }
+    auto prefetchSynapses = [&list](int i) {
         for (const TSinapse* s : list.Item(i)->OutgoingSynapses()) {
+            __builtin_prefetch(s);
+            __builtin_prefetch(reinterpret_cast<const char*>(s) + TSinapse::DrawnBytes - 1);
+        }
+    };
+    static_assert(sizeof(TSinapse) >= TSinapse::DrawnBytes);
+    // The glyphs are drawn after every synapse; where they go is taken on the way, while
+    // the element is at hand, rather than by a second walk over the elements.
+    std::vector<TPlacedGlyph> glyphs;
+    glyphs.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        if (i + 8 < count) __builtin_prefetch(list.Item(i + 8));
+        if (i + 4 < count) {
+            const TListaSinapses& ahead = list.Item(i + 4)->OutgoingSynapses();
+            if (!ahead.Empty()) __builtin_prefetch(&*ahead.begin());
+        }
+        if (i + 2 < count) prefetchSynapses(i + 2);
+        const TProtoNeuronio& e = *list.Item(i);
+        for (const TSinapse* s : e.OutgoingSynapses()) {
             const TPoint a = s->StartPoint();
             const TPoint b = s->EndPoint();
             if (std::max(a.x, b.x) < left || std::min(a.x, b.x) > right ||
                 std::max(a.y, b.y) < top || std::min(a.y, b.y) > bottom)
                 continue;
-            s->Draw(canvas, TPenMode::NotXor);
+            if (lines && s->Visible() && s->Source() != nullptr && !s->IsSelfLoop())
+                lines->Line(a, b, s->Pair());
+            else
+                s->Draw(canvas, TPenMode::NotXor);
         }
-    }
-    for (const auto& e : list) {
-        const TRect box = e->GlyphBox();
+        // The glyph box, asking the element its kind once.
+        const TGlyphKind kind = e.Kind();
+        const TPoint at = e.GetPosition();
+        const TRect box{at.x, at.y, ShiftCoordinate(at.x, GlyphWidth(kind)),
+                        ShiftCoordinate(at.y, GlyphHeight(kind))};
         if (box.right < area.left || box.left > area.right || box.bottom < area.top ||
             box.top > area.bottom)
             continue;
-        e->DrawGlyph(canvas);
+        glyphs.push_back({kind, at});
+    }
+    if (screen != nullptr) {
+        screen->DrawGlyphs(glyphs);
+    } else {
+        for (const TPlacedGlyph& g : glyphs)
+            canvas.DrawGlyph(g.kind, g.at.x, g.at.y);
     }
 }
 

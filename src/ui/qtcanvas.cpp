@@ -89,6 +89,33 @@ void TQtCanvas::DrawGlyph(TGlyphKind kind, int x, int y) {
     }
 }
 
+void TQtCanvas::DrawGlyphs(const std::vector<TPlacedGlyph>& glyphs) {
+    if (view_.Unscaled() || !(view_.Zoom() < 1.0 && target_.format() == QImage::Format_RGB32)) {
+        for (const TPlacedGlyph& g : glyphs)
+            DrawGlyph(g.kind, g.at.x, g.at.y);
+        return;
+    }
+    const TScaledGlyphs& scaled = ScaledGlyphs(glyphs_, view_.Zoom());
+    std::array<TRaster::TGlyphBits, 5> bitsOf{};
+    for (std::size_t i = 0; i < bitsOf.size(); ++i)
+        bitsOf[i] = {scaled.image[i].constBits(), scaled.image[i].bytesPerLine(),
+                     scaled.mask[i].constBits(),  scaled.mask[i].bytesPerLine(),
+                     scaled.image[i].width(),     scaled.image[i].height()};
+    uchar* const bits = target_.bits();
+    const qsizetype stride = target_.bytesPerLine();
+    const int width = target_.width();
+    const int height = target_.height();
+    for (const TPlacedGlyph& g : glyphs) {
+        const int x = g.at.x;
+        const int y = g.at.y;
+        const QRect place = view_.ToScreen(TRect{x, y, ShiftCoordinate(x, GlyphWidth(g.kind)),
+                                                 ShiftCoordinate(y, GlyphHeight(g.kind))});
+        if (!clip_.isNull() && !clip_.intersects(place)) continue;
+        TRaster::BlitGlyphRgb32(bits, stride, width, height,
+                                bitsOf[std::size_t(GlyphIndex(g.kind) / 2)], place.x(), place.y());
+    }
+}
+
 void TQtCanvas::SetStatusText(const std::string& text) {
     pendingStatus_ = text;
     hasStatus_ = true;
@@ -98,21 +125,12 @@ void TQtCanvas::Invalidate(const TRect& area) {
     if (invalidate_) invalidate_(area);
 }
 
-void TQtCanvas::OverviewLine(TPoint start, TPoint end) {
-    // A glyph is a few pixels and an arrowhead less than one: the line between the centres
-    // is all that shows, and it costs no edge search.
-    const QPoint a = view_.ToScreen(start);
-    const QPoint b = view_.ToScreen(end);
-    if (!clip_.isNull() &&
-        !clip_.intersects(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))))
-        return;
-    TRaster raster(target_);
-    raster.Line({a.x(), a.y()}, {b.x(), b.y()}, true);
-}
-
 void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     if (shape.source == nullptr) return;
+    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
+        TOverviewLines(*this).Line(shape.start, shape.end, shape.figure == TSynapseFigure::Paired);
+        return;
+    }
     TRaster raster(target_);
     raster.SetInverting(shape.pen == TPenMode::NotXor);
     const GPoint p0 = G(shape.start);
@@ -126,10 +144,6 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
     auto onRect = [this](const QRect& net) {
         return view_.ToScreen(TRect{net.left(), net.top(), net.right(), net.bottom()});
     };
-    if (Overview() && shape.figure != TSynapseFigure::Loop && !shape.rubberBand) {
-        OverviewLine(shape.start, shape.end);
-        return;
-    }
     if (!clip_.isNull()) {
         // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
         const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;

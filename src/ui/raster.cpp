@@ -31,19 +31,37 @@ void TRaster::Line(GPoint a, GPoint b, bool includeEnd, bool dotted) {
         int e = 2 * minor - major;
         const int step1 = 2 * minor;
         const int step2 = 2 * (minor - major);
-        for (int k = 0;; ++k) {
-            if (p != skip) {
-                auto* px = reinterpret_cast<QRgb*>(p);
-                *px = ~*px | 0xff000000u;
+        auto walk = [&](auto step) {
+            for (int k = 0;; ++k) {
+                if (p != skip) {
+                    auto* px = reinterpret_cast<QRgb*>(p);
+                    *px = ~*px | 0xff000000u;
+                }
+                if (k == major) break;
+                step();
             }
-            if (k == major) break;
-            p += majorStep;
-            if (up ? e >= 0 : e > 0) {
-                p += minorStep;
-                e += step2;
-            } else {
-                e += step1;
-            }
+        };
+        if (major < 32) {
+            // On a short line (zoomed out, thousands of them) whether the walk takes a minor
+            // step is as good as random: chosen with masks, not a branch the processor would
+            // mispredict half the time. A long line's steps repeat, and a branch that
+            // follows them is the faster.
+            const int threshold = up ? 0 : 1;
+            walk([&] {
+                const int take = -static_cast<int>(e >= threshold); // all ones or zero
+                p += majorStep + (minorStep & take);
+                e += step1 + ((step2 - step1) & take);
+            });
+        } else {
+            walk([&] {
+                p += majorStep;
+                if (up ? e >= 0 : e > 0) {
+                    p += minorStep;
+                    e += step2;
+                } else {
+                    e += step1;
+                }
+            });
         }
         return;
     }
@@ -96,15 +114,10 @@ void TRaster::BlitGlyphRgb32(QImage& target, const QImage& image, const QImage& 
     const int x1 = std::min(target.width(), x + image.width());
     const int y1 = std::min(target.height(), y + image.height());
     if (x0 >= x1 || y0 >= y1) return;
-    uchar* bits = target.bits();
-    const qsizetype stride = target.bytesPerLine();
-    for (int ty = y0; ty < y1; ++ty) {
-        auto* dst = reinterpret_cast<QRgb*>(bits + ty * stride);
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(ty - y));
-        const auto* msk = reinterpret_cast<const QRgb*>(mask.constScanLine(ty - y));
-        for (int tx = x0; tx < x1; ++tx)
-            dst[tx] = ((dst[tx] | ~msk[tx - x]) & src[tx - x]) | 0xff000000u;
-    }
+    BlitGlyphRgb32(target.bits(), target.bytesPerLine(), target.width(), target.height(),
+                   {image.constBits(), image.bytesPerLine(), mask.constBits(), mask.bytesPerLine(),
+                    image.width(), image.height()},
+                   x, y);
 }
 
 void TRaster::BlitGlyphScaled(QImage& target, const QImage& image, const QImage& mask,

@@ -6,6 +6,7 @@
 #include "model/geometry.h"
 
 #include <QImage>
+#include <algorithm>
 
 namespace veltra {
 
@@ -39,6 +40,32 @@ public:
     // zoomed out to fit draws tens of thousands of small glyphs).
     static void BlitGlyphRgb32(QImage& target, const QImage& image, const QImage& mask, int x,
                                int y);
+    // The same with the pixels at hand: a glyph's picture and mask (RGB32, of one size) and
+    // the target's rows, for drawing thousands of glyphs without asking the images each time.
+    struct TGlyphBits {
+        const uchar* image;
+        qsizetype imageStride;
+        const uchar* mask;
+        qsizetype maskStride;
+        int width;
+        int height;
+    };
+    static void BlitGlyphRgb32(uchar* bits, qsizetype stride, int width, int height,
+                               const TGlyphBits& glyph, int x, int y) {
+        const int x0 = std::max(0, x);
+        const int y0 = std::max(0, y);
+        const int x1 = std::min(width, x + glyph.width);
+        const int y1 = std::min(height, y + glyph.height);
+        for (int ty = y0; ty < y1; ++ty) {
+            auto* dst = reinterpret_cast<QRgb*>(bits + ty * stride);
+            const auto* src =
+                reinterpret_cast<const QRgb*>(glyph.image + (ty - y) * glyph.imageStride);
+            const auto* msk =
+                reinterpret_cast<const QRgb*>(glyph.mask + (ty - y) * glyph.maskStride);
+            for (int tx = x0; tx < x1; ++tx)
+                dst[tx] = ((dst[tx] | ~msk[tx - x]) & src[tx - x]) | 0xff000000u;
+        }
+    }
 
 private:
     uchar* bits_; // one detach up front, not one per pixel

@@ -261,6 +261,24 @@ TEST_F(NetViewTest, PartialRepaintsEqualTheWholeNetDrawnAfresh) {
     }
 }
 
+// A repaint composes on the screen picture itself: a copy taken of it before keeps what it
+// showed, and the picture shows the net as it is now.
+TEST_F(NetViewTest, ACopyOfThePictureKeepsWhatItShowedAfterARepaint) {
+    Place(TTool::Neuron, 100, 100);
+    TEcra& ecra = Child().Ecra();
+    QApplication::processEvents();
+    ecra.InvalidateAll();
+    ecra.Compose();
+    const QImage held = ecra.Screen(); // shares the pixels until one side writes
+    const QImage before = held.copy();
+    Place(TTool::Neuron, 300, 200);
+    QApplication::processEvents();
+    ecra.InvalidateAll();
+    ecra.Compose();
+    EXPECT_EQ(held, before);
+    EXPECT_NE(ecra.Screen(), before);
+}
+
 // Zooming or scrolling in the middle of a synapse gesture leaves no trace of the band.
 TEST_F(NetViewTest, ARubberBandSurvivesAZoomAndAScrollInTheMiddleOfTheGesture) {
     Place(TTool::Neuron, 100, 100);

@@ -4,6 +4,7 @@
 #include "model/inputs.h"
 #include "model/neuronio.h"
 #include "ui/glyphimages.h"
+#include "ui/netrender.h"
 #include "ui/qtcanvas.h"
 #include "ui/raster.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -192,6 +194,126 @@ TEST_F(RenderTest, ElementsAtTheEndsOfTheIntegerRangeDrawSafelyAndQuickly) {
     // The near synapse (centres at y 50) still runs between the two near glyphs.
     EXPECT_EQ(image.pixel(80, 50), Black);
     EXPECT_EQ(image.pixel(80, 120), White);
+}
+
+// Zoomed out, a synapse and its reverse run between the same centres: both must show, the
+// reverse a pixel aside, not the two inverting each other away.
+TEST_F(RenderTest, ZoomedOutASynapseAndItsReverseBothShow) {
+    for (const bool both : {false, true}) {
+        TDados doc;
+        auto* a = Add<TNeuronio>(doc, 0, 0);
+        auto* b = Add<TNeuronio>(doc, 400, 0);
+        Connect(doc, a, a->Centre(), b->Centre());
+        if (both) Connect(doc, b, b->Centre(), a->Centre());
+        TNetView view;
+        view.SetZoom(0.128);
+        QImage image(80, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TQtCanvas canvas(image, TGlyphImages::Shared());
+        canvas.SetView(view);
+        doc.DrawAll(canvas);
+        // Between the two glyphs (screen columns 0-2 and 51-53) every column holds the line,
+        // and the reverse beside it.
+        for (int x = 5; x < 49; ++x) {
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y)
+                inked += image.pixel(x, y) == Black;
+            EXPECT_EQ(inked, both ? 2 : 1) << x << " " << both;
+        }
+    }
+}
+
+// The line walk inverts each pixel of the walk that lies on the image once (its last one
+// only when asked): a random picture shows a pixel inverted twice or one missed.
+TEST(RasterLineTest, InvertsExactlyTheWalkPointsThatLieOnTheImage) {
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> x(-30, 89);
+    std::uniform_int_distribution<int> y(-25, 64);
+    std::uniform_int_distribution<QRgb> colour;
+    QImage start(60, 40, QImage::Format_RGB32);
+    for (int row = 0; row < start.height(); ++row)
+        for (int column = 0; column < start.width(); ++column)
+            start.setPixel(column, row, colour(rng) | 0xff000000u);
+    for (int i = 0; i < 3000; ++i) {
+        const GPoint a{x(rng), y(rng)};
+        const GPoint b = i % 5 == 0 ? GPoint{a.x + i % 3 - 1, a.y + i % 7 - 3} // short ones
+                                    : GPoint{x(rng), y(rng)};
+        const bool includeEnd = i % 2 == 0;
+        QImage drawn = start;
+        TRaster(drawn).Line(a, b, includeEnd);
+        QImage expected = start;
+        WalkLine(a, b, [&](GPoint p) {
+            if (!expected.rect().contains(p.x, p.y) || (!includeEnd && p == b)) return;
+            expected.setPixel(p.x, p.y, ~expected.pixel(p.x, p.y) | 0xff000000u);
+        });
+        ASSERT_EQ(drawn, expected)
+            << a.x << "," << a.y << " -> " << b.x << "," << b.y << " " << includeEnd;
+    }
+}
+
+// Zoomed out, a repaint draws straight synapses without their figures and takes the glyphs
+// on the same walk: the picture must be the one the net draws figure by figure, with loops,
+// pairs, hidden synapses and elements off the picture.
+TEST_F(RenderTest, ZoomedOutRepaintIsTheNetDrawnFigureByFigure) {
+    TDados doc;
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> at(-400, 2600);
+    std::vector<TProtoNeuronio*> elements;
+    for (int i = 0; i < 80; ++i) {
+        if (i % 9 == 0)
+            elements.push_back(Add<TInputs>(doc, at(rng), at(rng) / 2));
+        else
+            elements.push_back(Add<TNeuronio>(doc, at(rng), at(rng) / 2));
+    }
+    std::uniform_int_distribution<std::size_t> pick(0, elements.size() - 1);
+    auto centre = [](const TProtoNeuronio* e) { return e->Centre(); };
+    for (int i = 0; i < 300; ++i) {
+        TProtoNeuronio* from = elements[pick(rng)];
+        if (from->Kind() != TGlyphKind::Neuron) continue; // synapses leave neurons here
+        TProtoNeuronio* to = elements[pick(rng)];
+        Connect(doc, from, centre(from), centre(to));
+        if (i % 4 == 0 && to->Kind() == TGlyphKind::Neuron) // the pair back
+            Connect(doc, to, centre(to), centre(from));
+        if (i % 23 == 0) Connect(doc, from, centre(from), centre(from)); // a loop
+    }
+    int hidden = 0;
+    for (const auto& e : doc.Elements())
+        for (TSinapse* s : e->OutgoingSynapses())
+            if (++hidden % 17 == 0) s->SetVisible(false);
+
+    struct Case {
+        double zoom;
+        QPoint scroll;
+        bool clipped;
+    };
+    for (const Case& c :
+         {Case{0.1, {-20, -10}, true}, Case{0.128, {5, -30}, true}, Case{0.128, {5, -30}, false},
+          Case{0.25, {40, 0}, true}, Case{0.33, {-60, 30}, true}, Case{0.5, {10, 10}, true}}) {
+        TNetView view;
+        view.SetZoom(c.zoom);
+        view.SetScroll(c.scroll);
+        QImage expected(320, 200, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        {
+            TQtCanvas canvas(expected, TGlyphImages::Shared());
+            canvas.SetView(view);
+            doc.DrawAll(canvas);
+        }
+        QImage drawn(expected.size(), QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        {
+            TQtCanvas canvas(drawn, TGlyphImages::Shared());
+            canvas.SetView(view);
+            if (c.clipped) canvas.SetClip(drawn.rect());
+            DrawNetArea(doc.Elements(), canvas, view.ToNet(drawn.rect()));
+        }
+        int inked = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                inked += drawn.pixel(x, y) != White;
+        EXPECT_GT(inked, 500) << c.zoom; // the net is on the picture
+        EXPECT_EQ(drawn, expected) << c.zoom << " " << c.clipped;
+    }
 }
 
 TEST(GeometryClipTest, ClippedWalkVisitsExactlyTheWalkPointsInsideTheMajorRange) {
