@@ -34,9 +34,19 @@ public:
     void SetWeightText(std::string_view text); // SetFromText on the weight, then Normalize
 
     TProtoNeuronio* Source() const { return source_; }
-    void SetSource(TProtoNeuronio* source) { source_ = source; }
+    void SetSource(TProtoNeuronio* source) {
+        source_ = source;
+        Aim();
+    }
     TProtoNeuronio* Destination() const { return destination_; }
-    void SetDestination(TProtoNeuronio* destination) { destination_ = destination; }
+    void SetDestination(TProtoNeuronio* destination) {
+        destination_ = destination;
+        Aim();
+    }
+    // The element Fire sends to: the destination, or null when Fire sends nothing (an end
+    // missing, or a module as destination). A source that holds its value at hand sends
+    // it there itself instead of calling Fire, which would ask the source for it again.
+    TProtoNeuronio* Receiver() const { return receiver_; }
 
     TPoint StartPoint() const { return start_; }
     void SetStartPoint(TPoint p) { start_ = p; }
@@ -71,9 +81,13 @@ public:
     void ApplyInfo(const TInfoFields& fields);
 
 private:
+    void Aim(); // receiver_ from the two ends, whenever either changes
+
     TInfinito weight_;
     TProtoNeuronio* source_ = nullptr;
     TProtoNeuronio* destination_ = nullptr;
+    // Settled when the ends are set rather than asked of the destination at every step.
+    TProtoNeuronio* receiver_ = nullptr;
     TPoint start_;
     TPoint end_;
     std::string name_;
