@@ -59,6 +59,7 @@ void TSinapse::Aim() {
     const bool sends = destination_ != nullptr && source_ != nullptr &&
                        destination_->Kind() != TElementKind::Module;
     receiver_ = sends ? destination_ : nullptr;
+    neuronReceiver_ = dynamic_cast<TNeuronio*>(receiver_);
 }
 
 void TSinapse::Fire() const {

@@ -14,6 +14,7 @@ namespace veltra {
 
 class TCanvas;
 class TInfoTree;
+class TNeuronio;
 class TProtoNeuronio;
 struct TInfoFields;
 enum class TPenMode;
@@ -47,6 +48,9 @@ public:
     // missing, or a module as destination). A source that holds its value at hand sends
     // it there itself instead of calling Fire, which would ask the source for it again.
     TProtoNeuronio* Receiver() const { return receiver_; }
+    // The receiver when it is a neuron (null otherwise): its AddWeighted is then called
+    // directly rather than through the element table.
+    TNeuronio* NeuronReceiver() const { return neuronReceiver_; }
 
     TPoint StartPoint() const { return start_; }
     void SetStartPoint(TPoint p) { start_ = p; }
@@ -88,6 +92,7 @@ private:
     TProtoNeuronio* destination_ = nullptr;
     // Settled when the ends are set rather than asked of the destination at every step.
     TProtoNeuronio* receiver_ = nullptr;
+    TNeuronio* neuronReceiver_ = nullptr;
     TPoint start_;
     TPoint end_;
     std::string name_;
