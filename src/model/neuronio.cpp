@@ -58,8 +58,13 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
          !TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         inputSum_.AddProduct(weight, value);
     } else {
-        pending_.push_back({&weight, &value});
+        Record(weight, value);
     }
+}
+
+// Apart, so that the growth of the record does not make every product save registers.
+[[gnu::noinline]] void TNeuronio::Record(const TInfinito& weight, const TInfinito& value) {
+    pending_.push_back({&weight, &value});
 }
 
 TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {

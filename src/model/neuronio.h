@@ -72,6 +72,8 @@ public:
     const TInfinito& InputSum() const { return inputSum_; }
 
 private:
+    void Record(const TInfinito& weight, const TInfinito& value);
+
     std::unique_ptr<TActivacao> activation_;
     bool loop_ = false;
     TInfinito activity_;
