@@ -53,9 +53,8 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     // (the same digits either way, and no record to keep); only many inputs wait for the sum,
     // or every neuron when the step is big enough for threads to share the sums.
     // The test most neurons settle on comes first.
-    if (!SumAtOnce ||
-        (pending_.empty() && !gRecordAll &&
-         !TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
+    if (!SumAtOnce || (pending_.empty() && !gRecordAll &&
+                       !TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         inputSum_.AddProduct(weight, value);
     } else {
         Record(weight, value);

@@ -191,7 +191,9 @@ public:
     void AddProducts(const TProduct* products, std::size_t count);
     // Whether AddProducts of that many products would use column sums (otherwise adding each
     // product as it comes costs the same and needs no record of it).
-    static bool ColumnSumsPay(std::size_t count) noexcept { return count > mag::ColumnSumThreshold; }
+    static bool ColumnSumsPay(std::size_t count) noexcept {
+        return count > mag::ColumnSumThreshold;
+    }
 
     // Digits of the canonical text before and after the point (0 before it for 0.5, none
     // at all for zero): how long the number is, without making its text.

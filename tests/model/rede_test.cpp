@@ -176,12 +176,9 @@ TEST(Rede, ASynapseSendsWhereItsEndsPointNow) {
         const char* keeper;
     };
     const Case cases[] = {
-        {Retarget::None, "0.15", "0", ""},
-        {Retarget::ToOther, "0", "0.15", ""},
-        {Retarget::ToModule, "0", "0", ""},
-        {Retarget::ModuleThenOther, "0", "0.15", ""},
-        {Retarget::ToKeeper, "0", "0", "0.15;"},
-        {Retarget::NoSource, "0", "0", ""},
+        {Retarget::None, "0.15", "0", ""},       {Retarget::ToOther, "0", "0.15", ""},
+        {Retarget::ToModule, "0", "0", ""},      {Retarget::ModuleThenOther, "0", "0.15", ""},
+        {Retarget::ToKeeper, "0", "0", "0.15;"}, {Retarget::NoSource, "0", "0", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.retarget));
