@@ -52,12 +52,18 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     // A neuron of few inputs adds each product as it comes, as SumInputs would do anyway
     // (the same digits either way, and no record to keep); only many inputs wait for the sum,
     // or every neuron when the step is big enough for threads to share the sums.
-    if (SumAtOnce && (gRecordAll || !pending_.empty() ||
-                      TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
-        pending_.push_back({&weight, &value});
-    } else {
+    // The test most neurons settle on comes first.
+    if (!SumAtOnce || (pending_.empty() && !gRecordAll &&
+                       !TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
         inputSum_.AddProduct(weight, value);
+    } else {
+        Record(weight, value);
     }
+}
+
+// Apart, so that the growth of the record does not make every product save registers.
+[[gnu::noinline]] void TNeuronio::Record(const TInfinito& weight, const TInfinito& value) {
+    pending_.push_back({&weight, &value});
 }
 
 TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {
@@ -79,7 +85,8 @@ std::string TNeuronio::ValueText() const {
 }
 
 void TNeuronio::Commit() {
-    SumInputs(); // already done when the net steps; a lone element commits what it was sent
+    // Already done when the net steps; a lone element commits what it was sent.
+    if (!pending_.empty()) SumInputs();
     activation_->EvaluateInto(inputSum_, activity_);
     // The same number as SetFromText("0") gives, written into the buffer already there
     // instead of parsed afresh every step.

@@ -23,6 +23,10 @@ public:
     void DrawInRect(const TRect& rect, TCanvas& canvas) const override;
     void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
+    // What the base does, without asking the kind and the value through the element table.
+    void Propagate() override {
+        if (!activity_.IsZero()) Send(activity_);
+    }
     void AddInput(const TInfinito& contribution) override;
     void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
     void DiscardInput() noexcept override {
@@ -68,6 +72,8 @@ public:
     const TInfinito& InputSum() const { return inputSum_; }
 
 private:
+    void Record(const TInfinito& weight, const TInfinito& value);
+
     std::unique_ptr<TActivacao> activation_;
     bool loop_ = false;
     TInfinito activity_;

@@ -4,6 +4,7 @@
 #include "model/dados.h"
 #include "model/module.h"
 #include "model/netfileio.h"
+#include "model/neuronio.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
 
@@ -123,10 +124,23 @@ void TProtoNeuronio::Propagate() {
     const TInfinito& value = GetValue();
     // A zero test by value ("-0" too) that leaves the sender's own number as it is.
     if (value.IsZero()) return;
+    Send(value);
+}
+
+void TProtoNeuronio::Send(const TInfinito& value) {
     // Counted per sender rather than per product, which small nets would pay for: a weight of
     // more than one group is rare.
     gSentWork += std::size_t(value.GroupCount()) * std::size_t(outgoing_.Count());
-    outgoing_.FireAll();
+    // FireAll, with the value fetched once for all the synapses that start here.
+    for (const TSinapse* s : outgoing_) {
+        if (s->Source() != this) {
+            s->Fire();
+        } else if (TNeuronio* neuron = s->NeuronReceiver()) {
+            neuron->AddWeighted(s->Weight(), value); // a direct call: the class is final
+        } else if (TProtoNeuronio* receiver = s->Receiver()) {
+            receiver->AddWeighted(s->Weight(), value);
+        }
+    }
 }
 
 std::size_t TProtoNeuronio::TakeSentWork() noexcept {

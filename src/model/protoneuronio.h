@@ -151,6 +151,9 @@ public:
     void DrawOutgoing(TCanvas& canvas) const;
 
 protected:
+    // Phase 1 for a sender whose value is not zero: weight times value to every synapse's
+    // destination, in list order.
+    void Send(const TInfinito& value);
     // The name, value-less parts of ApplyInfo shared by every kind: a non-blank name
     // becomes the label; two integer coordinates move the glyph's top-left corner there.
     void ApplyName(const TInfoFields& fields);

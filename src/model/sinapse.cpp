@@ -13,6 +13,7 @@ void TSinapse::SetUp(TProtoNeuronio* source, TProtoNeuronio* destination) {
     end_ = start_;
     source_ = source;
     destination_ = destination;
+    Aim();
     if (destination != nullptr)
         name_ = (source ? source->Label() : std::string("nil")) + "/" + destination->Label();
     pair_ = false;
@@ -49,13 +50,17 @@ const std::string& TSinapse::Name() {
     return name_;
 }
 
-void TSinapse::Fire() const {
+void TSinapse::Aim() {
     // A synapse drawn to a module only shows the connection; values cross the border
     // over the hidden synapse to the inner element.
-    if (destination_ == nullptr || source_ == nullptr ||
-        destination_->Kind() == TElementKind::Module)
-        return;
-    destination_->AddWeighted(weight_, source_->GetValue());
+    const bool sends = destination_ != nullptr && source_ != nullptr &&
+                       destination_->Kind() != TElementKind::Module;
+    receiver_ = sends ? destination_ : nullptr;
+    neuronReceiver_ = dynamic_cast<TNeuronio*>(receiver_);
+}
+
+void TSinapse::Fire() const {
+    if (receiver_ != nullptr) receiver_->AddWeighted(weight_, source_->GetValue());
 }
 
 void TSinapse::Draw(TCanvas& canvas, TPenMode pen) const {

@@ -14,6 +14,7 @@ namespace veltra {
 
 class TCanvas;
 class TInfoTree;
+class TNeuronio;
 class TProtoNeuronio;
 struct TInfoFields;
 enum class TPenMode;
@@ -34,9 +35,22 @@ public:
     void SetWeightText(std::string_view text); // SetFromText on the weight, then Normalize
 
     TProtoNeuronio* Source() const { return source_; }
-    void SetSource(TProtoNeuronio* source) { source_ = source; }
+    void SetSource(TProtoNeuronio* source) {
+        source_ = source;
+        Aim();
+    }
     TProtoNeuronio* Destination() const { return destination_; }
-    void SetDestination(TProtoNeuronio* destination) { destination_ = destination; }
+    void SetDestination(TProtoNeuronio* destination) {
+        destination_ = destination;
+        Aim();
+    }
+    // The element Fire sends to: the destination, or null when Fire sends nothing (an end
+    // missing, or a module as destination). A source that holds its value at hand sends
+    // it there itself instead of calling Fire, which would ask the source for it again.
+    TProtoNeuronio* Receiver() const { return receiver_; }
+    // The receiver when it is a neuron (null otherwise): its AddWeighted is then called
+    // directly rather than through the element table.
+    TNeuronio* NeuronReceiver() const { return neuronReceiver_; }
 
     TPoint StartPoint() const { return start_; }
     void SetStartPoint(TPoint p) { start_ = p; }
@@ -75,6 +89,8 @@ public:
     static constexpr std::size_t DrawnBytes = 2 * sizeof(void*) + 2 * sizeof(TPoint) + 2;
 
 private:
+    void Aim(); // receiver_ from the two ends, whenever either changes
+
     // What a repaint reads of every synapse comes first, within the object's first
     // DrawnBytes: fitting a big net on screen walks hundreds of thousands of them.
     TProtoNeuronio* source_ = nullptr;
@@ -84,6 +100,9 @@ private:
     bool pair_ = false;
     bool visible_ = true;
     std::int32_t destinationId_ = 0;
+    // Settled when the ends are set rather than asked of the destination at every step.
+    TProtoNeuronio* receiver_ = nullptr;
+    TNeuronio* neuronReceiver_ = nullptr;
     TInfinito weight_;
     std::string name_;
 };

@@ -58,6 +58,11 @@ private:
     const std::atomic<bool>* previous_;
 };
 
+namespace mag {
+// Declared with the kernels (magnitude.h); here for ColumnSumsPay, asked once per product.
+extern std::size_t ColumnSumThreshold;
+} // namespace mag
+
 // How far the 32-bit Positions reach: a text with more groups on either side of the point
 // than TextGroups, or a product with a Position beyond +/-PositionBound, has no number. Tests
 // lower them to reach those failures without gigabytes; nothing else changes them.
@@ -186,7 +191,9 @@ public:
     void AddProducts(const TProduct* products, std::size_t count);
     // Whether AddProducts of that many products would use column sums (otherwise adding each
     // product as it comes costs the same and needs no record of it).
-    static bool ColumnSumsPay(std::size_t count) noexcept;
+    static bool ColumnSumsPay(std::size_t count) noexcept {
+        return count > mag::ColumnSumThreshold;
+    }
 
     // Digits of the canonical text before and after the point (0 before it for 0.5, none
     // at all for zero): how long the number is, without making its text.

@@ -277,6 +277,16 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
     r[n] = mag::MulWord(r, a, n, w);
 }
 
+// x[0..n) := 0, without a call for the one or two groups it mostly is.
+inline void ZeroGroups(Limb* x, std::size_t n) {
+    if (n > 2) {
+        std::memset(x, 0, n * sizeof(Limb));
+    } else if (n != 0) {
+        x[0] = 0;
+        x[n - 1] = 0;
+    }
+}
+
 // x := B^n - x for a wrapped difference (the other operand was the larger).
 void Complement(Limb* x, std::size_t n) {
     std::size_t i = 0;
@@ -323,11 +333,17 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         const std::size_t n = std::size_t((std::int64_t(nTop) - nLow) / GroupDigits) + 1;
         // Room for a carry group, and to spare when the sum outgrows its buffer: values that
         // gain digits every step then reallocate only now and then.
-        TInfinitoOps::Shape(*this, n, nLow, n + 1 > capacity_ ? n + n / 2 + 1 : n + 1);
+        if (n + 1 > capacity_) {
+            TInfinitoOps::Shape(*this, n, nLow, n + n / 2 + 1);
+        } else {
+            size_ = std::uint32_t(n);
+            low_ = nLow;
+        }
         const std::size_t below = std::size_t((low - nLow) / GroupDigits);
-        // Mostly nothing or a group or two: no call for nothing.
-        if (below != 0) std::memset(data_, 0, below * sizeof(Limb));
-        if (n != below + pn) std::memset(data_ + below + pn, 0, (n - below - pn) * sizeof(Limb));
+        // Mostly nothing or a group or two (the cleared sum's group at Position 0 above a
+        // fraction): no call for those.
+        ZeroGroups(data_, below);
+        ZeroGroups(data_ + below + pn, n - below - pn);
         if (w.size_ == 1) {
             MulWordInto(data_ + below, v.data_, v.size_, w.data_[0]);
         } else {

@@ -173,10 +173,6 @@ bool ColumnSum(TInfinito& x, const TInfinito::TProduct* p, std::size_t count) {
 // the columns; with forty products a neuron the columns won (bench/RESULTS-step.md).
 std::size_t mag::ColumnSumThreshold = 8;
 
-bool TInfinito::ColumnSumsPay(std::size_t count) noexcept {
-    return count > mag::ColumnSumThreshold;
-}
-
 void TInfinito::AddProducts(const TProduct* products, std::size_t count) {
     if (count == 0) return;
     if (count > mag::ColumnSumThreshold && ColumnSum(*this, products, count)) return;

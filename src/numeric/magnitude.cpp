@@ -129,20 +129,19 @@ constexpr std::size_t VectorMin = 16;
 
 } // namespace
 
+#if VELTRA_HAVE_X86_KERNELS
+bool detail::vectorInUse = Active() == &kAvx2;
+#else
+bool detail::vectorInUse = false;
+#endif
+
 bool UseVectorKernels(bool on) {
 #if VELTRA_HAVE_X86_KERNELS
     Active() = on && VectorSupported() ? &kAvx2 : &kPortable;
-    return Active() == &kAvx2;
+    detail::vectorInUse = Active() == &kAvx2;
+    return detail::vectorInUse;
 #else
     (void)on;
-    return false;
-#endif
-}
-
-bool VectorKernelsInUse() {
-#if VELTRA_HAVE_X86_KERNELS
-    return Active() == &kAvx2;
-#else
     return false;
 #endif
 }

@@ -41,7 +41,14 @@ void Mul(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
 // Chooses the vector kernels (when the processor has them) or the portable ones; returns
 // whether vector kernels are now in use. They are chosen automatically at first use.
 bool UseVectorKernels(bool on);
-bool VectorKernelsInUse();
+namespace detail {
+// Mirrors the choice for the hot paths that ask once per product; false until the choice is
+// made at start-up (the portable kernels give the same groups, only slower).
+extern bool vectorInUse;
+} // namespace detail
+inline bool VectorKernelsInUse() {
+    return detail::vectorInUse;
+}
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
 // r[0..na+nb) = a * b through number-theoretic transforms, exact for products of up to

@@ -155,5 +155,69 @@ TEST(Rede, DrawInRectOfANeuronDrawsOnlyItsGlyph) {
     EXPECT_EQ(canvas.synapses[0].source, bias);
 }
 
+// An element that is no neuron but calls itself one, and keeps what it is sent.
+class TKeepsInputs final : public TProtoNeuronio {
+public:
+    TElementKind Kind() const override { return TElementKind::Neuron; }
+    void AddInput(const TInfinito& contribution) override { got += contribution.ToText() + ";"; }
+    bool SaveBody(TNetWriter&) const override { return true; }
+    std::string LoadBody(TNetReader&, int) override { return {}; }
+    std::string got;
+};
+
+// A synapse sends where its ends point when the step runs, however often they were set since
+// it was made: the sender asks it whether, and to which kind of element, only then.
+TEST(Rede, ASynapseSendsWhereItsEndsPointNow) {
+    enum class Retarget { None, ToOther, ToModule, ModuleThenOther, ToKeeper, NoSource };
+    struct Case {
+        Retarget retarget;
+        const char* target; // the sums after the sender's phase 1: target/other/keeper
+        const char* other;
+        const char* keeper;
+    };
+    const Case cases[] = {
+        {Retarget::None, "0.15", "0", ""},       {Retarget::ToOther, "0", "0.15", ""},
+        {Retarget::ToModule, "0", "0", ""},      {Retarget::ModuleThenOther, "0", "0.15", ""},
+        {Retarget::ToKeeper, "0", "0", "0.15;"}, {Retarget::NoSource, "0", "0", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.retarget));
+        TRede net;
+        auto* sender = Add<TNeuronio>(net);
+        auto* target = Add<TNeuronio>(net);
+        auto* other = Add<TNeuronio>(net);
+        auto* module = Add<TModule>(net);
+        auto* keeper = Add<TKeepsInputs>(net);
+        sender->SetValue(TInfinito("0.5"));
+        TSinapse* s = Connect(sender, target, "0.3");
+        switch (c.retarget) {
+        case Retarget::None:
+            break;
+        case Retarget::ToOther:
+            s->SetDestination(other);
+            break;
+        case Retarget::ToModule:
+            s->SetDestination(module);
+            break;
+        case Retarget::ModuleThenOther:
+            s->SetUp(sender, module);
+            s->SetDestination(other);
+            break;
+        case Retarget::ToKeeper:
+            s->SetDestination(keeper);
+            break;
+        case Retarget::NoSource:
+            s->SetSource(nullptr);
+            break;
+        }
+        sender->Propagate();
+        EXPECT_EQ(target->InputSum().ToText(), c.target);
+        EXPECT_EQ(other->InputSum().ToText(), c.other);
+        EXPECT_EQ(keeper->got, c.keeper);
+        s->SetSource(sender); // as it was, so that the elements unlink it as they go
+        s->SetDestination(target);
+    }
+}
+
 } // namespace
 } // namespace veltra::testing

@@ -117,6 +117,17 @@ protected:
     TKernelScope restore_;
 };
 
+// The flag the products read follows every choice: a choice it missed would leave them on
+// the other kernel set, with the same digits, so no comparison of results would notice.
+TEST(MagnitudeChoice, TheInUseFlagFollowsEveryChoice) {
+    const TKernelScope restore;
+    for (bool on : {false, true, false, true}) {
+        const bool vector = mag::UseVectorKernels(on);
+        EXPECT_EQ(mag::VectorKernelsInUse(), vector);
+        EXPECT_TRUE(on || !vector);
+    }
+}
+
 TEST_P(Magnitude, AddSubCompareAndCarriesMatchTheSchoolbook) {
     TMaker maker(11);
     for (int round = 0; round < 3000; ++round) {
