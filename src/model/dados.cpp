@@ -46,8 +46,10 @@ bool TDados::IsDocumentNet(const TProtoLista& list) {
     return DocumentNets().count(&list) > 0;
 }
 
-void TDados::ElementLeaving(const TProtoNeuronio& element, TLeaving) {
-    if (&element == dragElement) {
+void TDados::ElementLeaving(const TProtoNeuronio& element, TLeaving how) {
+    // Taken out by an edit, the window showing the gesture ends it (putting a moved group
+    // back where the move began); released, nothing is left to put back.
+    if (how == TLeaving::Released && &element == dragElement) {
         dragElement = nullptr;
         dragState = TDragState::None;
         pendingSynapse.reset();

@@ -10,13 +10,13 @@
 namespace veltra {
 
 TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {
-    inner_->SetHolder(this);
+    inner_->AddHolder(this);
 }
 
 void TModule::Hold(std::shared_ptr<TProtoLista> list) {
-    if (inner_ && inner_->Holder() == this) inner_->SetHolder(nullptr);
+    if (inner_) inner_->RemoveHolder(this);
     inner_ = std::move(list);
-    inner_->SetHolder(this);
+    inner_->AddHolder(this);
 }
 
 // The inner list may outlive the module (a window showing it); nothing inside may then
@@ -29,11 +29,10 @@ TModule::~TModule() {
     DropBorderLinks();
     // A window showing the inner net lets go of the module.
     inner_->Notifier().Tell([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
-    if (inner_->Holder() != this) return;
-    // An inner net that lives on (a window shows it) is nobody's inner net now. One that goes
-    // with the module tells the nets around as its elements go, through what is left of the
-    // module (the list it stood in).
-    if (inner_.use_count() > 1) inner_->SetHolder(nullptr);
+    // An inner net that lives on (a window shows it, or another module holds it too) is not
+    // this module's any more. One that goes with the module tells the nets around as its
+    // elements go, through what is left of the module (the list it stood in).
+    if (inner_.use_count() > 1) inner_->RemoveHolder(this);
 }
 
 void TModule::Propagate() {
@@ -181,7 +180,7 @@ bool TModule::SetInnerNet(std::shared_ptr<TProtoLista> list, TInteraction& ui) {
     if (!MayTakeInnerNet(list, ui)) return false;
     DropBorderLinks();
     Hold(std::move(list));
-    TellChanged(); // what is inside is another net now
+    TellChanged(TChange::InnerNet);
     return true;
 }
 

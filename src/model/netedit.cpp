@@ -186,7 +186,7 @@ void PutAt(TProtoLista& list, TProtoNeuronio& element, const TElementSpot& spot)
     if (list.IndexOf(&element) != spot.index) list.Move(&element, spot.index);
     TNullCanvas canvas; // the windows paint again from the net afterwards
     element.MoveTopLeftTo(canvas, spot.x, spot.y);
-    element.TellChanged();
+    element.TellChanged(TChange::Look);
 }
 
 TElementState TElementState::Of(const TProtoNeuronio& element) {
@@ -218,7 +218,7 @@ void TElementState::ApplyTo(TProtoNeuronio& element) const {
         auto& output = static_cast<TOutputs&>(element);
         output.RestoreLog(*log_);
     }
-    element.TellChanged();
+    element.TellChanged(TChange::Content);
 }
 
 bool TElementState::operator==(const TElementState& other) const {
@@ -249,14 +249,14 @@ TInnerNetSwap::TInnerNetSwap(TModule& module, std::shared_ptr<TProtoLista> list)
 void TInnerNetSwap::Apply() {
     border_.Detach(module_.BorderLinks());
     other_ = module_.SwapInnerNet(std::move(other_));
-    module_.TellChanged();
+    module_.TellChanged(TChange::InnerNet);
 }
 
 bool TInnerNetSwap::Revert() {
     if (!border_.MayRestore()) return false;
     other_ = module_.SwapInnerNet(std::move(other_));
     border_.Restore();
-    module_.TellChanged();
+    module_.TellChanged(TChange::InnerNet);
     return true;
 }
 

@@ -18,6 +18,10 @@ class TProtoLista;
 class TProtoNeuronio;
 class TSinapse;
 
+// What changed of an element: how it looks or where it stands (position, place in the list,
+// label, watched mark), what it computes (its properties), or, for a module, its inner net.
+enum class TChange : unsigned char { Look, Content, InnerNet };
+
 // How something leaves a net. Taken out by an edit, it may come back (undo keeps the very
 // object); released, it is destroyed right after the notice.
 enum class TLeaving : unsigned char { TakenOut, Released };
@@ -36,8 +40,7 @@ public:
     // Told as an element is released, the element is only partly there: compare its address,
     // call nothing virtual on it (a module is told once more while still whole).
     virtual void ElementLeaving(const TProtoNeuronio& /*element*/, TLeaving /*how*/) {}
-    // Label, position, place in the list, properties or watched mark.
-    virtual void ElementChanged(TProtoNeuronio& /*element*/) {}
+    virtual void ElementChanged(TProtoNeuronio& /*element*/, TChange /*what*/) {}
     virtual void SynapseAdded(TSinapse& /*synapse*/) {}
     virtual void SynapseLeaving(const TSinapse& /*synapse*/, TLeaving /*how*/) {}
     virtual void SynapseChanged(TSinapse& /*synapse*/) {}
@@ -56,7 +59,8 @@ private:
     std::vector<TNetNotifier*> notifiers_;
 };
 
-// Remembers that the observed nets were edited: an element or synapse added, gone or changed.
+// Remembers that what the observed nets compute was edited: an element or synapse added, gone
+// or changed (an element's looks and place aside).
 class TEditFlag final : public TNetObserver {
 public:
     ~TEditFlag() override { StopObservingAll(); }
@@ -65,7 +69,9 @@ public:
 private:
     void ElementAdded(TProtoNeuronio&) override { edited = true; }
     void ElementLeaving(const TProtoNeuronio&, TLeaving) override { edited = true; }
-    void ElementChanged(TProtoNeuronio&) override { edited = true; }
+    void ElementChanged(TProtoNeuronio&, TChange what) override {
+        if (what != TChange::Look) edited = true;
+    }
     void SynapseAdded(TSinapse&) override { edited = true; }
     void SynapseLeaving(const TSinapse&, TLeaving) override { edited = true; }
     void SynapseChanged(TSinapse&) override { edited = true; }

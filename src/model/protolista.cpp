@@ -35,10 +35,20 @@ int TProtoLista::AddElement(std::unique_ptr<TProtoNeuronio> element) {
     return static_cast<int>(at);
 }
 
+void TProtoLista::AddHolder(TProtoNeuronio* module) {
+    if (std::find(holders_.begin(), holders_.end(), module) == holders_.end())
+        holders_.push_back(module);
+}
+
+void TProtoLista::RemoveHolder(const TProtoNeuronio* module) {
+    std::erase(holders_, module);
+}
+
 void TProtoLista::Move(const TProtoNeuronio* element, int index) {
     auto it = std::find_if(items_.begin(), items_.end(),
                            [element](const auto& p) { return p.get() == element; });
     if (it == items_.end()) return;
+    const std::size_t from = static_cast<std::size_t>(it - items_.begin());
     std::unique_ptr<TProtoNeuronio> moved = std::move(*it);
     items_.erase(it);
     const std::size_t at =
@@ -46,7 +56,7 @@ void TProtoLista::Move(const TProtoNeuronio* element, int index) {
                   : std::min(static_cast<std::size_t>(index), items_.size());
     TProtoNeuronio& raw = *moved;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(moved));
-    raw.TellChanged();
+    if (at != from) raw.TellChanged(TChange::Look);
 }
 
 int TProtoLista::IndexOf(const TProtoNeuronio* element) const {

@@ -46,11 +46,15 @@ public:
     // Subscribers hear about this list and every inner net within it (see netnotifier.h).
     // Subscribing changes nothing in the net, so a const list takes subscribers too.
     TNetNotifier& Notifier() const { return notifier_; }
-    // The module whose inner net this list is, if any: notices go on out through its net.
-    TProtoNeuronio* Holder() const { return holder_; }
-    void SetHolder(TProtoNeuronio* module) { holder_ = module; }
-    // Tells this list's subscribers, then those of the nets around it, outwards.
-    template <class F> void TellOutwards(F&& notice);
+    // The modules whose inner net this list is (one, unless a window's net was given to
+    // several): notices go on out through their nets.
+    const std::vector<TProtoNeuronio*>& Holders() const { return holders_; }
+    void AddHolder(TProtoNeuronio* module);
+    void RemoveHolder(const TProtoNeuronio* module);
+    // Tells this list's subscribers, then those of the nets around it, outwards, each net
+    // once; `told` (if given) collects the nets told and holds those not to tell.
+    template <class F>
+    void TellOutwards(F&& notice, std::vector<const TProtoLista*>* told = nullptr);
 
     // True when the element stands in this list or in a module's inner net within it.
     bool ContainsDeep(const TProtoNeuronio* element) const;
@@ -72,43 +76,51 @@ public:
 
 private:
     mutable TNetNotifier notifier_; // first in, last out: the elements going tell it
-    TProtoNeuronio* holder_ = nullptr;
+    std::vector<TProtoNeuronio*> holders_;
     std::vector<std::unique_ptr<TProtoNeuronio>> items_;
     std::unique_ptr<std::unordered_map<std::int32_t, TProtoNeuronio*>> idIndex_;
 };
 
-template <class F> void TProtoLista::TellOutwards(F&& notice) {
-    std::shared_ptr<TProtoLista> keep; // a net around a module held out by an edit
-    for (TProtoLista* list = this; list != nullptr;) {
+template <class F>
+void TProtoLista::TellOutwards(F&& notice, std::vector<const TProtoLista*>* told) {
+    if (holders_.empty() && told == nullptr) { // a window's net: nothing around it
+        notifier_.Tell(notice);
+        return;
+    }
+    std::vector<const TProtoLista*> own;
+    std::vector<const TProtoLista*>& seen = told != nullptr ? *told : own;
+    std::vector<std::shared_ptr<TProtoLista>> keep; // nets around modules held out by edits
+    std::vector<TProtoLista*> todo{this};
+    while (!todo.empty()) {
+        TProtoLista* list = todo.back();
+        todo.pop_back();
+        if (std::find(seen.begin(), seen.end(), list) != seen.end()) continue;
+        seen.push_back(list);
         list->notifier_.Tell(notice);
-        const TProtoNeuronio* holder = list->holder_;
-        if (holder == nullptr) break;
-        list = holder->NoticeList(keep);
+        for (const TProtoNeuronio* holder : list->holders_) {
+            std::shared_ptr<TProtoLista> k;
+            if (TProtoLista* around = holder->NoticeList(k)) {
+                if (k) keep.push_back(std::move(k));
+                todo.push_back(around);
+            }
+        }
     }
 }
 
 // Tells the nets of the synapse's two ends, each net once.
 template <class F> void TellAboutSynapse(const TSinapse& synapse, F&& notice) {
-    std::shared_ptr<TProtoLista> keepIn, keepOut, keepHolder;
+    std::shared_ptr<TProtoLista> keepIn, keepOut;
     TProtoLista* in =
         synapse.Destination() != nullptr ? synapse.Destination()->NoticeList(keepIn) : nullptr;
     TProtoLista* out = synapse.Source() != nullptr ? synapse.Source()->NoticeList(keepOut) : nullptr;
-    if (in != nullptr) in->TellOutwards(notice);
-    if (out == nullptr || out == in) return;
-    // Across a module border: the source's nets up to the first one already told.
+    if (out == nullptr || out == in) {
+        if (in != nullptr) in->TellOutwards(notice);
+        return;
+    }
+    // Across a module border: then the source's nets not told yet.
     std::vector<const TProtoLista*> told;
-    for (TProtoLista* list = in; list != nullptr;) {
-        told.push_back(list);
-        const TProtoNeuronio* holder = list->Holder();
-        list = holder != nullptr ? holder->NoticeList(keepHolder) : nullptr;
-    }
-    std::shared_ptr<TProtoLista> keep;
-    for (TProtoLista* list = out; list != nullptr;) {
-        if (std::find(told.begin(), told.end(), list) != told.end()) break;
-        list->Notifier().Tell(notice);
-        const TProtoNeuronio* holder = list->Holder();
-        list = holder != nullptr ? holder->NoticeList(keep) : nullptr;
-    }
+    if (in != nullptr) in->TellOutwards(notice, &told);
+    out->TellOutwards(notice, &told);
 }
 
 // Keeps the id tables of a list tree for the lifetime of the scope.

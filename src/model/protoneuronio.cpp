@@ -72,16 +72,16 @@ TProtoLista* TProtoNeuronio::NoticeList(std::shared_ptr<TProtoLista>& keep) cons
     return keep.get();
 }
 
-void TProtoNeuronio::TellChanged() {
+void TProtoNeuronio::TellChanged(TChange what) {
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementChanged(*this); });
+        list->TellOutwards([this, what](TNetObserver& o) { o.ElementChanged(*this, what); });
 }
 
 void TProtoNeuronio::SetWatched(bool watched) {
     if (watched_ == watched) return;
     watched_ = watched;
-    TellChanged();
+    TellChanged(TChange::Look);
 }
 
 void TProtoNeuronio::Setup(int x, int y, int imageGlyph, int maskGlyph, std::int32_t labelNumber) {

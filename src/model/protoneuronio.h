@@ -7,6 +7,7 @@
 #include "model/glyphs.h"
 #include "model/interaction.h"
 #include "model/listasinapses.h"
+#include "model/netnotifier.h"
 #include "model/point.h"
 #include "numeric/infinito.h"
 
@@ -120,8 +121,8 @@ public:
     // The list to tell about the element: the one it stands in or, while an edit holds it
     // out, the one it was taken from as long as that lives (`keep` holds it meanwhile).
     TProtoLista* NoticeList(std::shared_ptr<TProtoLista>& keep) const;
-    // Tells the nets around the element that its label, place, position or properties changed.
-    void TellChanged();
+    // Tells the nets around the element that something of it changed.
+    void TellChanged(TChange what);
 
     const TListaSinapses& OutgoingSynapses() const { return outgoing_; }
     const TListaSinapses& IncomingSynapses() const { return incoming_; }

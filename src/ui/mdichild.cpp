@@ -466,6 +466,9 @@ void TMDIChild::InfoElemento(TProtoNeuronio* e) {
 void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     const TPoint at = e->GetPosition();
     if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
+    // A move of it under way ends first (the group back where it began), so that the erase
+    // takes it, and undo puts it back, from where it stood before the move.
+    ForgetElement(e);
     {
         // Off the screen as the erase always took them: the synapses in the inverting pen,
         // the glyph's area composed again.

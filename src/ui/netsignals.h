@@ -19,7 +19,7 @@ signals:
     void elementAdded(veltra::TProtoNeuronio* element);
     // `released`: destroyed right after; otherwise taken out by an edit, which may bring it back.
     void elementLeaving(const veltra::TProtoNeuronio* element, bool released);
-    void elementChanged(veltra::TProtoNeuronio* element);
+    void elementChanged(veltra::TProtoNeuronio* element, veltra::TChange what);
     void synapseAdded(veltra::TSinapse* synapse);
     void synapseLeaving(const veltra::TSinapse* synapse, bool released);
     void synapseChanged(veltra::TSinapse* synapse);
@@ -32,7 +32,7 @@ private:
     void ElementLeaving(const TProtoNeuronio& e, TLeaving how) override {
         emit elementLeaving(&e, how == TLeaving::Released);
     }
-    void ElementChanged(TProtoNeuronio& e) override { emit elementChanged(&e); }
+    void ElementChanged(TProtoNeuronio& e, TChange what) override { emit elementChanged(&e, what); }
     void SynapseAdded(TSinapse& s) override { emit synapseAdded(&s); }
     void SynapseLeaving(const TSinapse& s, TLeaving how) override {
         emit synapseLeaving(&s, how == TLeaving::Released);

@@ -19,7 +19,10 @@ struct TLog final : TNetObserver {
         lines.push_back(how == TLeaving::Released ? "released" : "out");
         gone.push_back(&e);
     }
-    void ElementChanged(TProtoNeuronio& e) override { lines.push_back("~" + e.Label()); }
+    void ElementChanged(TProtoNeuronio& e, TChange what) override {
+        lines.push_back((what == TChange::Look ? "~" : what == TChange::Content ? "=" : "#") +
+                        e.Label());
+    }
     void SynapseAdded(TSinapse& s) override { lines.push_back("+s"); gone.push_back(&s); }
     void SynapseLeaving(const TSinapse& s, TLeaving how) override {
         lines.push_back(how == TLeaving::Released ? "released s" : "out s");
@@ -43,6 +46,7 @@ TEST(NetNotices, ElementsComeGoAndChangeAndTheNetSteps) {
     auto place = std::make_unique<TElementPlace>(net.SharedElements(), b);
     place->Detach();
     ASSERT_TRUE(place->Restore());
+    net.BringToFront(a); // already in front: nothing changed, nothing told
     EXPECT_EQ(log.lines, (TLog::Lines{"+a", "+b", "~a", "stepped", "reset", "out", "+b"}));
     log.lines.clear();
     place->Detach();
@@ -77,6 +81,48 @@ TEST(NetNotices, AnInnerNetTellsTheNetsAroundItEvenWhileItsModuleIsHeldOut) {
     EXPECT_EQ(inner.lines, (TLog::Lines{"released", "net gone"}));
     EXPECT_NE(std::find(outer.gone.begin(), outer.gone.end(), across), outer.gone.end());
     EXPECT_NE(std::find(outer.gone.begin(), outer.gone.end(), module), outer.gone.end());
+}
+
+TEST(NetNotices, AnInnerNetTwoModulesHoldTellsBothNetsAroundThemOnce) {
+    TRede first;
+    TRede second;
+    auto* a = Add<TModule>(first, 0, 0, "a");
+    auto* b = Add<TModule>(second, 0, 0, "b");
+    auto* c = Add<TModule>(second, 50, 0, "c");
+    auto shared = std::make_shared<TProtoLista>();
+    TSilentInteraction ui;
+    ASSERT_TRUE(a->SetInnerNet(shared, ui));
+    ASSERT_TRUE(b->SetInnerNet(shared, ui));
+    ASSERT_TRUE(c->SetInnerNet(shared, ui));
+    TLog one;
+    TLog two;
+    one.Observe(first.Elements());
+    two.Observe(second.Elements());
+    AddTo<TNeuronio>(*shared, "in");
+    EXPECT_EQ(one.lines, (TLog::Lines{"+in"}));
+    EXPECT_EQ(two.lines, (TLog::Lines{"+in"})) << "told once though two modules hold it";
+    TSilentInteraction quiet;
+    ASSERT_TRUE(a->SetInnerNet(nullptr, quiet)); // a lets go; b and c still hold it
+    one.lines.clear();
+    two.lines.clear();
+    AddTo<TNeuronio>(*shared, "more");
+    EXPECT_TRUE(one.lines.empty());
+    EXPECT_EQ(two.lines, (TLog::Lines{"+more"}));
+}
+
+TEST(NetNotices, OnlyEditsOfWhatANetComputesCountAsEdits) {
+    TRede net;
+    auto* a = Add<TNeuronio>(net, 0, 0, "a");
+    Add<TNeuronio>(net, 50, 0, "b");
+    TEditFlag flag;
+    flag.Observe(net.Elements());
+    net.BringToFront(a);
+    a->SetWatched(!a->Watched());
+    PutAt(net.Elements(), *a, {0, 70, 70});
+    net.Step();
+    EXPECT_FALSE(flag.edited) << "places, looks and steps change nothing computed";
+    TElementState::Of(*a).ApplyTo(*a);
+    EXPECT_TRUE(flag.edited);
 }
 
 TEST(NetNotices, SubscribersMayLeaveWhileBeingToldAndOutliveTheNet) {

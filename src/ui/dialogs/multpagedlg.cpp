@@ -97,9 +97,10 @@ TMultPageDlg::TMultPageDlg(std::unique_ptr<TInfoHost> host, QWidget* parent)
     connect(&notices_, &TNetSignals::synapseLeaving, this,
             [this](const TSinapse* s, bool) { SynapseLeaving(s); });
     // A module's inner net replaced: what was inside may be out of every net now.
-    connect(&notices_, &TNetSignals::elementChanged, this, [this](const TProtoNeuronio* e) {
-        if (dynamic_cast<const TModule*>(e) != nullptr) Revalidate();
-    });
+    connect(&notices_, &TNetSignals::elementChanged, this,
+            [this](const TProtoNeuronio*, TChange what) {
+                if (what == TChange::InnerNet) Revalidate();
+            });
     hide();
 }
 
@@ -449,6 +450,7 @@ void TMultPageDlg::FormClose() {
     TabSet_->setCurrentIndex(0);
     TreeView_->clear();
     nodesOf_.clear();
+    notices_.StopObservingAll(); // nothing shown, nothing to let go of
     list_module_inputs_outputs_->clear();
 }
 
