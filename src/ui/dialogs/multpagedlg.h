@@ -130,6 +130,8 @@ private:
     void Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWidgetItem*)>& dead,
                QTreeWidgetItem*& shown);
     void PruneTree(const std::function<bool(QTreeWidgetItem*)>& dead);
+    // Deletes the node and its branch; the page's node and `shown` are cleared if in it.
+    void DropNode(QTreeWidgetItem* node, QTreeWidgetItem*& shown);
     // The nodes of an object, found without walking the tree: a hub's erase tells of every
     // one of its synapses.
     void IndexBranch(QTreeWidgetItem* node);

@@ -88,17 +88,20 @@ void TMultPageDlg::Prune(QTreeWidgetItem* node, const std::function<bool(QTreeWi
                          QTreeWidgetItem*& shown) {
     for (int i = node->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* child = node->child(i);
-        if (!dead(child)) {
+        if (dead(child))
+            DropNode(child, shown);
+        else
             Prune(child, dead, shown);
-            continue;
-        }
-        for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
-            if (n == child) currentNode_ = nullptr;
-        for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
-            if (n == child) shown = nullptr;
-        UnindexBranch(child);
-        delete child;
     }
+}
+
+void TMultPageDlg::DropNode(QTreeWidgetItem* node, QTreeWidgetItem*& shown) {
+    for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
+        if (n == node) currentNode_ = nullptr;
+    for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
+        if (n == node) shown = nullptr;
+    UnindexBranch(node);
+    delete node;
 }
 
 namespace {
@@ -133,15 +136,8 @@ void TMultPageDlg::PruneObject(const void* object) {
     QTreeWidgetItem* shown = TreeView_->currentItem();
     const bool hadCurrent = shown != nullptr;
     // One node at a time: a node may stand inside another one of the same object.
-    for (auto it = nodesOf_.find(object); it != nodesOf_.end(); it = nodesOf_.find(object)) {
-        QTreeWidgetItem* node = it->second;
-        for (const QTreeWidgetItem* n = currentNode_; n != nullptr; n = n->parent())
-            if (n == node) currentNode_ = nullptr;
-        for (const QTreeWidgetItem* n = shown; n != nullptr; n = n->parent())
-            if (n == node) shown = nullptr;
-        UnindexBranch(node);
-        delete node;
-    }
+    for (auto it = nodesOf_.find(object); it != nodesOf_.end(); it = nodesOf_.find(object))
+        DropNode(it->second, shown);
     if (hadCurrent && shown == nullptr) TreeView_->setCurrentItem(currentNode_);
 }
 

@@ -375,8 +375,9 @@ void TPlotWindow::Record(TDados* document, long long step,
         view_->Data().Clear();
         document_ = document;
         notices_.StopObservingAll();
-        notices_.Observe(document->Elements());
     }
+    // Again each time (once is kept once): the window may have been given another net.
+    notices_.Observe(document->Elements());
     if (watched != nullptr)
         view_->Data().Record(step, *watched, unchanged);
     else
