@@ -7,6 +7,8 @@
 #include "execution/cycle.h"
 #include "model/dados.h"
 
+#include "median.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +19,8 @@
 #include <vector>
 
 using namespace veltra;
+
+using veltra::bench::Median;
 
 namespace {
 
@@ -46,11 +50,6 @@ Outcome Time(const char* path, long steps, bool detect) {
     std::ostringstream out;
     document.Save(out);
     return {seconds, out.str()};
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

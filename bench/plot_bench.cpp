@@ -5,6 +5,8 @@
 // Usage: veltra_plot_bench [series=100] [steps=100000] [repetitions=9]
 #include "ui/dialogs/plotwindow.h"
 
+#include "median.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -17,14 +19,7 @@
 using namespace veltra;
 using Clock = std::chrono::steady_clock;
 
-namespace {
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using veltra::bench::Median;
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

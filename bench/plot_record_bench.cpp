@@ -6,6 +6,8 @@
 #include "model/neuronio.h"
 #include "ui/dialogs/plotdata.h"
 
+#include "median.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,12 +18,9 @@
 using namespace veltra;
 using Clock = std::chrono::steady_clock;
 
-namespace {
+using veltra::bench::Median;
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 double Ns(Clock::time_point from) {
     return std::chrono::duration<double, std::nano>(Clock::now() - from).count();

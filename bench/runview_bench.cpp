@@ -23,6 +23,8 @@
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 
+#include "median.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -35,6 +37,8 @@
 
 using namespace veltra;
 using Clock = std::chrono::steady_clock;
+
+using veltra::bench::Median;
 
 namespace {
 
@@ -66,11 +70,6 @@ std::string FlipNet(std::size_t inputSymbols) {
         << std::string(inputSymbols, '0') << "\n</TPROTONEURONIO>\n";
     net << "</TProtoLista>\n</TREDE>\n";
     return net.str();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 double Seconds(Clock::time_point a, Clock::time_point b) {

@@ -12,6 +12,8 @@
 #include "ui/editcommands.h"
 #include "ui/editstack.h"
 
+#include "median.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,17 +25,14 @@
 
 using namespace veltra;
 
+using veltra::bench::Median;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void Connect(TProtoNeuronio* from, TProtoNeuronio* to, const char* weight) {
