@@ -37,13 +37,12 @@ int main(int argc, char* argv[]) {
     for (int s = 0; s < seriesCount; ++s) {
         TPlotSeries series;
         series.label = "N" + std::to_string(s);
-        series.steps.resize(static_cast<std::size_t>(steps));
+        series.steps.AppendRun(0, static_cast<std::size_t>(steps));
         series.values.resize(series.steps.size());
         series.digits.resize(series.steps.size());
         double y = s;
         for (long i = 0; i < steps; ++i) {
             y += walk(random);
-            series.steps[static_cast<std::size_t>(i)] = i;
             series.values[static_cast<std::size_t>(i)] = y;
             series.digits[static_cast<std::size_t>(i)] = static_cast<double>(i % 97);
         }

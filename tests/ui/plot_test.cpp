@@ -87,6 +87,44 @@ TEST(PlotValues, BlocksKeepEveryNumberThroughGrowingAndShrinking) {
     EXPECT_EQ(values.back().ToText(), "7");
 }
 
+// Steps kept as runs against a plain list of them: appended one by one and in runs, with
+// gaps, cut back, looked up by index (near the last lookup and far from it) and by step.
+TEST(PlotValues, StepRunsGiveBackEveryStep) {
+    std::mt19937 random(5);
+    TStepList steps;
+    std::vector<long long> plain;
+    for (int round = 0; round < 3000; ++round) {
+        const unsigned what = random() % 10;
+        const long long next = plain.empty() ? 0 : plain.back() + 1 + (random() % 4 == 0 ? 3 : 0);
+        if (what < 5) {
+            steps.push_back(next);
+            plain.push_back(next);
+        } else if (what < 8) {
+            const std::size_t count = random() % 40;
+            steps.AppendRun(next, count);
+            for (std::size_t k = 0; k < count; ++k)
+                plain.push_back(next + static_cast<long long>(k));
+        } else if (!plain.empty()) {
+            const std::size_t keep = random() % (plain.size() + 1);
+            steps.shrink(keep);
+            plain.resize(keep);
+        }
+        ASSERT_EQ(steps.size(), plain.size());
+        if (plain.empty()) continue;
+        ASSERT_EQ(steps.front(), plain.front());
+        ASSERT_EQ(steps.back(), plain.back());
+        for (int probe = 0; probe < 4; ++probe) {
+            const std::size_t i = random() % plain.size();
+            ASSERT_EQ(steps[i], plain[i]) << i;
+            const long long step = plain[i] - 2 + static_cast<long long>(random() % 4);
+            ASSERT_EQ(steps.LowerBound(step),
+                      static_cast<std::size_t>(std::lower_bound(plain.begin(), plain.end(), step) -
+                                               plain.begin()))
+                << step;
+        }
+    }
+}
+
 // The compact store against the numbers themselves: text, number, double and digit count of
 // every value, short and long, signed, zero, near the point and far from it, and the layouts
 // sums and products leave behind; through shrinking too.

@@ -3,6 +3,8 @@
 #include "execution/runcontrol.h"
 #include "execution/stopcondition.h"
 #include "model/elementkind.h"
+#include "model/neuronio.h"
+#include "model/pendor.h"
 #include "model/protolista.h"
 
 #include <algorithm>
@@ -109,13 +111,18 @@ int DecimalLength(std::int64_t magnitude) {
 // divisions or calls. Both scales lie in the table (the power is within +-HighestPower).
 inline double GroupWordDouble(std::uint64_t word, const TGroupScales& scales) {
     const std::int64_t digits = DigitsOf(word);
-    const int power = PowerOf(word);
+    // The power is a group's, within +-HighestPower: both scales are in the table, and the
+    // sum stays far inside double's range (below 10^(16 + HighestPower)). A zero part adds
+    // zero, as LeadingSum's skipping it does.
+    const int k = PowerOf(word) / GroupDigits + TGroupScales::Reach;
     const std::int64_t high = digits / Base, low = digits % Base;
-    double sum = 0;
-    if (high != 0) sum += static_cast<double>(high) * scales.At(power + GroupDigits);
-    if (low != 0) sum += static_cast<double>(low) * scales.At(power);
-    return std::clamp(sum, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
+    return static_cast<double>(high) * scales.scale[k + 1] +
+           static_cast<double>(low) * scales.scale[k];
 }
+static_assert(PowerBits == 9 && (WholeMark & 0x1ff) == 0x100,
+              "TExactValues::IsWholeMark reads the mark as it is laid out here");
+static_assert(HighestPower / GroupDigits + 1 <= TGroupScales::Reach &&
+              16 + HighestPower < std::numeric_limits<double>::max_exponent10);
 
 bool IsGroupWord(std::uint64_t word) {
     const int power = PowerOf(word);
@@ -144,9 +151,6 @@ double ToDouble(const TInfinito& value) {
     return LeadingSum(value.GroupCount(), [&](int i) { return value.GroupAt(i); });
 }
 
-bool TExactValues::IsWholeMark(std::uint64_t word) {
-    return PowerOf(word) == WholeMark;
-}
 
 // Nearly every value a net carries: one or two groups, read as they lie, trailing zeros and
 // all (false for any other, and for a negative zero, which is kept whole).
@@ -325,10 +329,46 @@ void TValueBlocks::shrink(std::size_t n) {
     size_ = n;
 }
 
+long long TStepList::operator[](std::size_t i) const {
+    const bool cached = lastRun_ < runs_.size() && runs_[lastRun_].index <= i &&
+                        (lastRun_ + 1 == runs_.size() || i < runs_[lastRun_ + 1].index);
+    if (!cached)
+        lastRun_ = static_cast<std::size_t>(
+            std::partition_point(runs_.begin(), runs_.end(),
+                                 [i](const Run& r) { return r.index <= i; }) -
+            runs_.begin() - 1);
+    const Run& run = runs_[lastRun_];
+    return run.step + static_cast<long long>(i - run.index);
+}
+
+void TStepList::AppendRun(long long first, std::size_t count) {
+    if (count == 0) return;
+    if (empty() || first != back() + 1) runs_.push_back({first, size_});
+    size_ += count;
+}
+
+void TStepList::shrink(std::size_t n) {
+    if (n >= size_) return;
+    size_ = n;
+    while (!runs_.empty() && runs_.back().index >= n)
+        runs_.pop_back();
+    lastRun_ = 0;
+}
+
+std::size_t TStepList::LowerBound(long long step) const {
+    // The last run starting at or before the step holds it, or ends before it.
+    const auto after = std::partition_point(runs_.begin(), runs_.end(),
+                                            [step](const Run& r) { return r.step <= step; });
+    if (after == runs_.begin()) return 0;
+    const Run& run = *(after - 1);
+    const std::size_t end = after == runs_.end() ? size_ : after->index;
+    return std::min(end, run.index + static_cast<std::size_t>(step - run.step));
+}
+
 void TPlotSeries::Truncate(long long step) {
-    const auto at = std::lower_bound(steps.begin(), steps.end(), step) - steps.begin();
-    if (static_cast<std::size_t>(at) == steps.size()) return;
-    steps.resize(static_cast<std::size_t>(at));
+    const std::size_t at = steps.LowerBound(step);
+    if (at == steps.size()) return;
+    steps.shrink(at);
     values.resize(std::min(values.size(), steps.size()));
     digits.resize(std::min(digits.size(), steps.size()));
     exact.shrink(steps.size());
@@ -384,24 +424,30 @@ void TPlotSeries::Settle(bool digitCounts) {
     const std::size_t from = ys.size();
     const std::size_t to = std::min(steps.size(), exact.size());
     if (to <= from) return;
-    ys.reserve(to);
+    // Room for all, but growing as a vector grows: a run settles a little at a time, and
+    // room made to the point each time would copy the whole series every time.
+    if (ys.capacity() < to) ys.reserve(std::max(to, 2 * ys.capacity()));
     const TGroupScales& scales = GroupScales();
+    const std::uint64_t* words = exact.Words();
+    // A value kept from one step to the next (a saturated neuron) is worked out once.
+    std::uint64_t previous = from > 0 ? words[from - 1] : 0;
+    double last = from > 0 ? ys.back() : 0;
     for (std::size_t i = from; i < to; ++i) {
-        // A value kept from one step to the next (a saturated neuron) is worked out once.
-        const std::uint64_t word = exact.WordAt(i);
-        if (i > 0 && word == exact.WordAt(i - 1) && !TExactValues::IsWholeMark(word))
-            ys.push_back(ys[i - 1]);
-        else if (!digitCounts && IsGroupWord(word))
-            ys.push_back(GroupWordDouble(word, scales));
-        else
-            ys.push_back(digitCounts ? exact.DigitCount(i) : exact.Double(i));
+        const std::uint64_t word = words[i];
+        if (i == 0 || word != previous || TExactValues::IsWholeMark(word)) {
+            last = !digitCounts && IsGroupWord(word) ? GroupWordDouble(word, scales)
+                   : digitCounts                     ? exact.DigitCount(i)
+                                                     : exact.Double(i);
+            previous = word;
+        }
+        ys.push_back(last);
     }
     Summarise(digitCounts, from / Block * Block, true);
 }
 
 long long TPlotSeries::Find(long long step) const {
-    const auto it = std::lower_bound(steps.begin(), steps.end(), step);
-    return it != steps.end() && *it == step ? it - steps.begin() : -1;
+    const std::size_t at = steps.LowerBound(step);
+    return at < steps.size() && steps[at] == step ? static_cast<long long>(at) : -1;
 }
 
 TPlotSeries& TPlotData::SeriesOf(const void* key, const std::string& label) {
@@ -434,23 +480,32 @@ void TPlotData::Record(long long step, const TProtoLista& list) {
 
 void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watched,
                        bool unchanged) {
-    // A step taken again: the points after it leave their series first.
-    if (!pending_.empty() && pending_.back().steps.back() >= step) Flush();
+    // A step taken again: the rows written go to their series first, and the points from
+    // this step on leave them when room is next made.
+    if (!roomSteps_.empty() && roomSteps_.back() >= step) Flush();
     const std::size_t n = watched.size();
     const bool same = unchanged && layoutElements_.size() == n &&
                       std::equal(watched.begin(), watched.end(), layoutElements_.begin());
     if (!same) {
+        Flush(); // the room is the layout's
         layoutElements_.assign(watched.begin(), watched.end());
         layout_.resize(n);
         layoutOwnValue_.resize(n);
+        layoutValues_.assign(n, nullptr);
         lastFound_ = 0;
         for (std::size_t i = 0; i < n; ++i) {
             TPlotSeries& s = SeriesOf(watched[i], watched[i]->Label());
             if (s.label != watched[i]->Label()) s.label = watched[i]->Label();
             layout_[i] = static_cast<std::uint32_t>(lastFound_);
             layoutOwnValue_[i] = watched[i]->Kind() != TElementKind::Output;
+            if (const auto* neuron = dynamic_cast<const TNeuronio*>(watched[i]))
+                layoutValues_[i] = &neuron->GetValue();
+            else if (const auto* bias = dynamic_cast<const TPendor*>(watched[i]))
+                layoutValues_[i] = &bias->GetValue();
             ++lastFound_;
         }
+        allValuesKnown_ = std::find(layoutValues_.begin(), layoutValues_.end(), nullptr) ==
+                          layoutValues_.end();
         // An element listed twice gives its series one point, the later value.
         std::vector<bool> taken(series_.size(), false);
         for (std::size_t i = n; i-- > 0;) {
@@ -460,72 +515,92 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
                 taken[layout_[i]] = true;
         }
     }
-    if (pending_.empty() || (!same && pending_.back().series != layout_))
-        pending_.push_back({layout_, {}, pendingWords_.size()});
-    pending_.back().steps.push_back(step);
-    pendingWords_.resize(pendingWords_.size() + n);
-    std::uint64_t* words = pendingWords_.data() + pendingWords_.size() - n;
-    for (std::size_t i = 0; i < n; ++i) {
-        // WatchedValue, without asking every element again what it is.
-        const TInfinito& value =
-            layoutOwnValue_[i] ? watched[i]->GetValue() : WatchedValue(*watched[i]);
-        if (!ShortWord(value, words[i]) && !TExactValues::Encode(value, words[i])) {
-            words[i] = Word(static_cast<std::int64_t>(pendingWhole_.size()), WholeMark);
-            pendingWhole_.push_back(value);
+    if (roomSteps_.size() == room_) MakeRoom(step);
+    const std::size_t row = roomSteps_.size() % TileRows;
+    roomSteps_.push_back(step);
+    std::uint64_t* words = tile_.data() + row * n;
+    auto encode = [&](std::size_t i, const TInfinito& value) {
+        if (!TExactValues::Encode(value, words[i]))
+            words[i] = layout_[i] == NoSeries ? 0 : series_[layout_[i]].exact.KeepWhole(value);
+    };
+    if (allValuesKnown_) {
+        // Only neurons and biases watched: nothing to ask any element.
+        for (std::size_t i = 0; i < n; ++i)
+            if (!ShortWord(*layoutValues_[i], words[i])) encode(i, *layoutValues_[i]);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            // WatchedValue, without asking every element again what it is.
+            const TInfinito& value = layoutValues_[i] != nullptr ? *layoutValues_[i]
+                                     : layoutOwnValue_[i]        ? watched[i]->GetValue()
+                                                                 : WatchedValue(*watched[i]);
+            if (!ShortWord(value, words[i])) encode(i, value);
         }
     }
-    // Into their series while the words are still in the cache: moved at the end of a long
-    // run, they would be read back from memory.
-    if (pendingWords_.size() >= FlushWords) Flush();
+    if (row + 1 == TileRows) EmptyTile(TileRows);
+}
+
+void TPlotData::EmptyTile(std::size_t rows) const {
+    // Each element's words of the tile's steps lie side by side in its room: a whole cache
+    // line written at once, where a word per step would have every step miss on every line.
+    const std::size_t n = columns_.size();
+    const std::size_t first = (roomSteps_.size() - 1) / TileRows * TileRows;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint64_t* to = columns_[i] + first;
+        for (std::size_t r = 0; r < rows; ++r)
+            to[r] = tile_[r * n + i];
+    }
+}
+
+void TPlotData::MakeRoom(long long step) {
+    Flush();
+    scratch_.resize(RoomRows);
+    tile_.resize(TileRows * layout_.size());
+    columns_.resize(layout_.size());
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        if (layout_[i] == NoSeries) {
+            columns_[i] = scratch_.data();
+            continue;
+        }
+        TPlotSeries& s = series_[layout_[i]];
+        if (!s.steps.empty() && s.steps.back() >= step) s.Truncate(step);
+        columns_[i] = s.exact.Extend(RoomRows);
+    }
+    room_ = RoomRows;
 }
 
 void TPlotData::Flush() const {
-    // Each run of steps that recorded the same series goes to them a series at a time: its
-    // steps in one piece, its words gathered from the rows (Record flushes while the rows are
-    // still in the cache) into room made for them at once.
-    for (const TPendingRun& run : pending_) {
-        const std::size_t width = run.series.size();
-        const std::size_t rows = run.steps.size();
-        const std::uint64_t* words = pendingWords_.data() + run.firstWord;
-        for (std::size_t c = 0; c < width; ++c) {
-            if (run.series[c] == NoSeries) continue;
-            TPlotSeries& s = series_[run.series[c]];
-            if (!s.steps.empty() && s.steps.back() >= run.steps.front())
-                s.Truncate(run.steps.front());
-            // The doubles the picture was last drawn with follow while the words are at
-            // hand, when the series has them up to here.
-            const bool settle =
-                (settleDigits_ ? s.digits : s.values).size() == s.exact.size();
-            s.steps.insert(s.steps.end(), run.steps.begin(), run.steps.end());
-            std::uint64_t* to = s.exact.Extend(rows);
-            const std::uint64_t* from = words + c;
-            if (pendingWhole_.empty()) {
-                for (std::size_t r = 0; r < rows; ++r)
-                    to[r] = from[r * width];
-            } else {
-                for (std::size_t r = 0; r < rows; ++r) {
-                    const std::uint64_t word = from[r * width];
-                    to[r] = PowerOf(word) != WholeMark
-                                ? word
-                                : s.exact.KeepWhole(
-                                      pendingWhole_[static_cast<std::size_t>(DigitsOf(word))]);
-                }
-            }
-            if (settle) s.Settle(settleDigits_);
+    if (room_ == 0) return;
+    const std::size_t rows = roomSteps_.size();
+    if (rows % TileRows != 0) EmptyTile(rows % TileRows);
+    for (const std::uint32_t index : layout_) {
+        if (index == NoSeries) continue;
+        TPlotSeries& s = series_[index];
+        const std::size_t before = s.steps.size();
+        s.exact.EndRoom(s.exact.size() - room_ + rows);
+        for (std::size_t r = 0; r < rows;) {
+            std::size_t end = r + 1;
+            while (end < rows && roomSteps_[end] == roomSteps_[end - 1] + 1)
+                ++end;
+            s.steps.AppendRun(roomSteps_[r], end - r);
+            r = end;
         }
+        // The doubles the picture was last drawn with follow while the words are at hand,
+        // when the series has them up to here.
+        if ((settleDigits_ ? s.digits : s.values).size() == before) s.Settle(settleDigits_);
     }
-    pending_.clear();
-    pendingWords_.clear();
-    pendingWhole_.clear();
+    roomSteps_.clear();
+    room_ = 0;
 }
 
 void TPlotData::Clear() {
     series_.clear();
     layout_.clear();
     layoutElements_.clear();
-    pending_.clear();
-    pendingWords_.clear();
-    pendingWhole_.clear();
+    layoutValues_.clear();
+    allValuesKnown_ = false;
+    roomSteps_.clear();
+    room_ = 0;
+    columns_.clear();
 }
 
 void TPlotData::Forget(const void* key) {
@@ -539,13 +614,11 @@ std::size_t TPlotData::LongestSeries() const {
     std::size_t longest = 0;
     for (const TPlotSeries& s : series_)
         longest = std::max(longest, s.Size());
-    for (const TPendingRun& run : pending_)
-        longest += run.steps.size();
-    return longest;
+    return longest + roomSteps_.size();
 }
 
 bool TPlotData::Empty() const {
-    return pendingWords_.empty() &&
+    return roomSteps_.empty() &&
            std::all_of(series_.begin(), series_.end(),
                        [](const TPlotSeries& s) { return s.steps.empty(); });
 }
@@ -630,11 +703,15 @@ void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int 
         }
         return hi;
     };
-    std::size_t i = static_cast<std::size_t>(
-        std::partition_point(
-            steps.begin(), steps.end(),
-            [&](long long s) { return floorOf((static_cast<double>(s) - x0) * scale) < 0; }) -
-        steps.begin());
+    // The first point in the picture (columns grow with the steps).
+    std::size_t i = 0;
+    for (std::size_t count = n; count > 0;) {
+        const std::size_t half = count / 2;
+        if (columnOf(i + half) < 0)
+            i += half + 1, count -= half + 1;
+        else
+            count = half;
+    }
     // One point either side of the picture too, so lines leave it where they should.
     if (i > 0)
         columns.push_back(

@@ -87,11 +87,16 @@ public:
     // Keeps `value` whole as the next value so kept, and gives the word that stands for it.
     std::uint64_t KeepWhole(const TInfinito& value);
     // Whether a word of Encode's stands for a value kept elsewhere (an index, not digits).
-    static bool IsWholeMark(std::uint64_t word);
+    // (The low nine bits of a word hold the power; the mark is the lowest of them.)
+    static bool IsWholeMark(std::uint64_t word) { return (word & 0x1ff) == 0x100; }
     // The word at `i` (for telling repeated values apart without decoding them).
     std::uint64_t WordAt(std::size_t i) const { return words_[i]; }
+    const std::uint64_t* Words() const { return words_.data(); }
     // Keeps the first `n` values (n no more than size()).
     void shrink(std::size_t n);
+    // Gives back room of Extend's beyond the first `n` words, which was never written (so it
+    // holds no mark of a value kept whole).
+    void EndRoom(std::size_t n) { words_.resize(n); }
     // How many values are kept whole.
     std::size_t Whole() const { return whole_.size(); }
 
@@ -100,10 +105,40 @@ private:
     TValueBlocks whole_; // in the order of their points
 };
 
+// The steps of a series' points, ascending, kept as runs of consecutive steps: a run records
+// a point at every step, so its steps take a few words in all rather than one per point.
+class TStepList {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    long long operator[](std::size_t i) const;
+    long long front() const { return runs_.front().step; }
+    long long back() const {
+        return runs_.back().step + static_cast<long long>(size_ - 1 - runs_.back().index);
+    }
+    // A step beyond back().
+    void push_back(long long step) { AppendRun(step, 1); }
+    // `count` steps from `first` on, one apart (first beyond back()).
+    void AppendRun(long long first, std::size_t count);
+    // Keeps the first `n` steps (n no more than size()).
+    void shrink(std::size_t n);
+    // The index of the first step not below `step` (size() when there is none).
+    std::size_t LowerBound(long long step) const;
+
+private:
+    struct Run {
+        long long step;    // its first step
+        std::size_t index; // the index of its first point
+    };
+    std::vector<Run> runs_;
+    std::size_t size_ = 0;
+    mutable std::size_t lastRun_ = 0; // a redraw reads neighbouring steps
+};
+
 struct TPlotSeries {
     const void* key = nullptr; // the element; null once it is released
     std::string label;
-    std::vector<long long> steps; // ascending
+    TStepList steps;
     // The doubles and digit counts (before and after the point together) of the first points
     // (each may cover fewer than the other); recording adds only steps and exact values, and
     // Settle works these out for the rest when the picture is wanted (TPlotData::Series and
@@ -151,7 +186,7 @@ public:
     // The same, given the list's watched elements in list order. `unchanged`: the caller
     // knows that the elements and their labels are those of the last Record (a run between
     // two passes through the event loop, where alone they can change); then only the values
-    // are read, a word each into one stream.
+    // are read, a word each into its series.
     void Record(long long step, const std::vector<TProtoNeuronio*>& watched,
                 bool unchanged = false);
     // Adds a point to the series of `key` (for tests and benchmarks, which have no net).
@@ -200,20 +235,26 @@ private:
     std::vector<std::uint32_t> layout_;
     std::vector<const TProtoNeuronio*> layoutElements_;
     std::vector<bool> layoutOwnValue_; // the element's value is its own (no synapse to read)
-    // The points recorded since the series were last settled, a step's words side by side in
-    // one stream, in runs of steps that recorded the same series in the same order: a run
-    // writes one stream of words instead of one per series, and they go to their series in a
-    // pass of their own (Flush). A word marked whole is the index of a number in pendingWhole_.
-    struct TPendingRun {
-        std::vector<std::uint32_t> series; // each step's words go to these series, in order
-        std::vector<long long> steps;
-        std::size_t firstWord;
-    };
-    mutable std::vector<TPendingRun> pending_;
+    // Where each watched element's value lies for as long as the element does (a neuron's or a
+    // bias's); null for the others, which are asked every step.
+    std::vector<const TInfinito*> layoutValues_;
+    bool allValuesKnown_ = false; // every one of them is
+    // A run writes each step's words straight into room made at the end of every series of the
+    // layout (RoomRows steps at a time), and the steps of those rows once for all of them: a
+    // point costs one word written once. Flush ends the room at the rows written and gives the
+    // series their steps; until then the series do not count those points.
+    static constexpr std::size_t RoomRows = 1024;
+    void MakeRoom(long long step);
+    mutable std::vector<long long> roomSteps_;    // the steps of the rows written
+    mutable std::size_t room_ = 0;                // rows of room made, 0 when none
+    mutable std::vector<std::uint64_t*> columns_; // per watched element, its room's first word
+    mutable TWords scratch_;                      // the room of an element listed twice
+    // The last few steps' words, a step's side by side as they are read, moved to the rooms
+    // when the tile is full (and by Flush).
+    static constexpr std::size_t TileRows = 8;
+    void EmptyTile(std::size_t rows) const;
+    TWords tile_;
     mutable bool settleDigits_ = false; // the mode last settled for, which Flush keeps settled
-    static constexpr std::size_t FlushWords = 32768; // 256 KB: a share of a core's cache
-    mutable TWords pendingWords_;
-    mutable std::vector<TInfinito> pendingWhole_;
 };
 
 // The columns of `series` between steps x0 and x1 drawn `width` pixels wide: every point in
