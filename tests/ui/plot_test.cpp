@@ -1,6 +1,8 @@
 // The Plot window: decimation against a brute-force grouping of every point, and the window
 // driven through the Execution Browser (series per watched element, exact values under the
 // mouse, digits mode, step back, export read back).
+#include "execution/stopcondition.h"
+#include "model/elementkind.h"
 #include "model/neuronio.h"
 #include "runbrowser_fixture.h"
 #include "ui/dialogs/plotwindow.h"
@@ -336,6 +338,117 @@ TEST(PlotValues, RecordingAStepsValuesAloneKeepsEveryPoint) {
             ASSERT_EQ(s.digits[i], static_cast<double>(d.whole + d.fraction)) << value.ToText();
         }
     }
+}
+
+// Recording against a plain model of the series: elements watched, dropped, reordered and
+// listed twice, released in the middle of a run (their series stay and stop following them),
+// the plot cleared, and everything read at random moments between steps.
+TEST(PlotValues, RecordingSurvivesReleasesClearsAndReadsMidRun) {
+    std::mt19937 random(47);
+    std::vector<std::unique_ptr<TProtoNeuronio>> pool;
+    auto make = [&] {
+        auto e = random() % 4 == 0 ? MakeInput() : MakeNeuron();
+        e->SetLabel("E" + std::to_string(random() % 1000));
+        return e;
+    };
+    for (int i = 0; i < 10; ++i)
+        pool.push_back(make());
+    struct Model {
+        const void* key;
+        std::vector<std::pair<long long, std::string>> points;
+    };
+    std::vector<Model> model;
+    TPlotData data;
+    std::vector<TProtoNeuronio*> watched = {pool[0].get(), pool[1].get()};
+    long long step = 0;
+    bool changed = true;
+    for (int round = 0; round < 12000; ++round) {
+        // Phases of long runs (rooms fill up) and of frequent reads.
+        const unsigned what = random() % (round / 3000 % 2 ? 200 : 4000);
+        if (what < 3) {
+            TProtoNeuronio* e = pool[random() % pool.size()].get();
+            const auto at = std::find(watched.begin(), watched.end(), e);
+            if (at == watched.end() || random() % 3 == 0)
+                watched.insert(watched.begin() + random() % (watched.size() + 1), e);
+            else
+                watched.erase(at);
+            changed = true;
+        } else if (what < 5) { // released mid-run; another may come to live at its address
+            const std::size_t k = random() % pool.size();
+            const void* gone = pool[k].get();
+            data.Forget(gone);
+            for (Model& m : model)
+                if (m.key == gone) m.key = nullptr;
+            std::erase(watched, pool[k].get());
+            pool[k].reset();
+            pool[k] = make();
+            changed = true;
+        } else if (what < 7) {
+            step = std::max(0LL, step - static_cast<long long>(random() % 30));
+        } else if (what < 8) {
+            data.Clear();
+            model.clear();
+            changed = true;
+        } else if (what < 14) {
+            double x0, x1, y0, y1;
+            switch (random() % 4) {
+            case 0: data.Settle(random() % 2 == 0); break;
+            case 1: data.Bounds(random() % 2 == 0, x0, x1, y0, y1); break;
+            case 2: (void)data.LongestSeries(); break;
+            default: (void)data.Series(); break;
+            }
+        }
+        for (TProtoNeuronio* e : watched)
+            e->SetValue(TInfinito((random() % 2 ? "-" : "") + std::to_string(random() % 1000) +
+                                  "." + std::string(random() % 4 == 0 ? 25 : 0, '3') + "7"));
+        // The series as Record finds or makes them, in list order; a repeated element's
+        // last listing is the one kept.
+        for (std::size_t i = 0; i < watched.size(); ++i) {
+            auto it = std::find_if(model.begin(), model.end(),
+                                   [&](const Model& m) { return m.key == watched[i]; });
+            if (it == model.end()) {
+                model.push_back({watched[i], {}});
+                it = model.end() - 1;
+            }
+            if (std::find(watched.begin() + static_cast<std::ptrdiff_t>(i) + 1, watched.end(),
+                          watched[i]) != watched.end())
+                continue;
+            while (!it->points.empty() && it->points.back().first >= step)
+                it->points.pop_back();
+            it->points.emplace_back(step, WatchedValue(*watched[i]).ToText());
+        }
+        data.Record(step, watched, !changed);
+        changed = false;
+        ++step;
+        ASSERT_EQ(data.Empty(), std::all_of(model.begin(), model.end(), [](const Model& m) {
+                      return m.points.empty();
+                  })) << round;
+    }
+    const auto& series = data.Series();
+    ASSERT_EQ(series.size(), model.size());
+    for (std::size_t k = 0; k < series.size(); ++k) {
+        const TPlotSeries& s = series[k];
+        ASSERT_EQ(s.key, model[k].key) << k;
+        const auto& points = model[k].points;
+        ASSERT_EQ(s.Size(), points.size()) << k;
+        ASSERT_EQ(s.exact.size(), points.size()) << k;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            ASSERT_EQ(s.steps[i], points[i].first) << k << " " << i;
+            ASSERT_EQ(s.exact.Text(i), points[i].second) << k << " " << i;
+            ASSERT_EQ(s.values[i], ToDouble(TInfinito(points[i].second)));
+        }
+    }
+}
+
+// Steps recorded with nothing watched leave no point: the plot stays empty, settled or not.
+TEST(PlotValues, StepsWithNothingWatchedLeaveThePlotEmpty) {
+    TPlotData data;
+    for (long long step = 0; step < 3; ++step) {
+        data.Record(step, std::vector<TProtoNeuronio*>{});
+        EXPECT_TRUE(data.Empty()) << step;
+    }
+    data.Settle();
+    EXPECT_TRUE(data.Empty());
 }
 
 // During a run the picture is redrawn at most once per RunPaintShare times what a paint of

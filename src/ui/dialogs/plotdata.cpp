@@ -4,7 +4,6 @@
 #include "execution/stopcondition.h"
 #include "model/elementkind.h"
 #include "model/neuronio.h"
-#include "model/pendor.h"
 #include "model/protolista.h"
 
 #include <algorithm>
@@ -116,8 +115,12 @@ inline double GroupWordDouble(std::uint64_t word, const TGroupScales& scales) {
     // zero, as LeadingSum's skipping it does.
     const int k = PowerOf(word) / GroupDigits + TGroupScales::Reach;
     const std::int64_t high = digits / Base, low = digits % Base;
-    return static_cast<double>(high) * scales.scale[k + 1] +
-           static_cast<double>(low) * scales.scale[k];
+    // Summed as LeadingSum sums (from zero, the high part first): a compiler that fuses a
+    // product into the addition after it then fuses the same one in both.
+    double sum = 0;
+    sum += static_cast<double>(high) * scales.scale[k + 1];
+    sum += static_cast<double>(low) * scales.scale[k];
+    return sum;
 }
 static_assert(PowerBits == 9 && (WholeMark & 0x1ff) == 0x100,
               "TExactValues::IsWholeMark reads the mark as it is laid out here");
@@ -500,8 +503,6 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
             layoutOwnValue_[i] = watched[i]->Kind() != TElementKind::Output;
             if (const auto* neuron = dynamic_cast<const TNeuronio*>(watched[i]))
                 layoutValues_[i] = &neuron->GetValue();
-            else if (const auto* bias = dynamic_cast<const TPendor*>(watched[i]))
-                layoutValues_[i] = &bias->GetValue();
             ++lastFound_;
         }
         allValuesKnown_ = std::find(layoutValues_.begin(), layoutValues_.end(), nullptr) ==
@@ -553,7 +554,12 @@ void TPlotData::EmptyTile(std::size_t rows) const {
 
 void TPlotData::MakeRoom(long long step) {
     Flush();
-    scratch_.resize(RoomRows);
+    // Many series get fewer rows of room each, so that the room made stays within
+    // RoomWords words (a tile's worth at the least).
+    const std::size_t rows =
+        std::clamp(RoomWords / std::max<std::size_t>(layout_.size(), 1) / TileRows * TileRows,
+                   TileRows, RoomRows);
+    scratch_.resize(rows);
     tile_.resize(TileRows * layout_.size());
     columns_.resize(layout_.size());
     for (std::size_t i = 0; i < layout_.size(); ++i) {
@@ -563,27 +569,27 @@ void TPlotData::MakeRoom(long long step) {
         }
         TPlotSeries& s = series_[layout_[i]];
         if (!s.steps.empty() && s.steps.back() >= step) s.Truncate(step);
-        columns_[i] = s.exact.Extend(RoomRows);
+        columns_[i] = s.exact.Extend(rows);
     }
-    room_ = RoomRows;
+    room_ = rows;
 }
 
 void TPlotData::Flush() const {
     if (room_ == 0) return;
     const std::size_t rows = roomSteps_.size();
     if (rows % TileRows != 0) EmptyTile(rows % TileRows);
+    // The rows' steps as runs of consecutive steps (where each run starts), for every series.
+    std::vector<std::size_t> starts;
+    for (std::size_t r = 0; r < rows; ++r)
+        if (r == 0 || roomSteps_[r] != roomSteps_[r - 1] + 1) starts.push_back(r);
+    starts.push_back(rows);
     for (const std::uint32_t index : layout_) {
         if (index == NoSeries) continue;
         TPlotSeries& s = series_[index];
         const std::size_t before = s.steps.size();
         s.exact.EndRoom(s.exact.size() - room_ + rows);
-        for (std::size_t r = 0; r < rows;) {
-            std::size_t end = r + 1;
-            while (end < rows && roomSteps_[end] == roomSteps_[end - 1] + 1)
-                ++end;
-            s.steps.AppendRun(roomSteps_[r], end - r);
-            r = end;
-        }
+        for (std::size_t k = 0; k + 1 < starts.size(); ++k)
+            s.steps.AppendRun(roomSteps_[starts[k]], starts[k + 1] - starts[k]);
         // The doubles the picture was last drawn with follow while the words are at hand,
         // when the series has them up to here.
         if ((settleDigits_ ? s.digits : s.values).size() == before) s.Settle(settleDigits_);
@@ -608,6 +614,7 @@ void TPlotData::Forget(const void* key) {
         if (s.key == key) s.key = nullptr;
     // Another element may come to live where this one did: the next Record looks again.
     layoutElements_.clear();
+    layoutValues_.clear();
 }
 
 std::size_t TPlotData::LongestSeries() const {
@@ -618,7 +625,8 @@ std::size_t TPlotData::LongestSeries() const {
 }
 
 bool TPlotData::Empty() const {
-    return roomSteps_.empty() &&
+    // Rows written go to a series only when something is watched.
+    return (roomSteps_.empty() || layout_.empty()) &&
            std::all_of(series_.begin(), series_.end(),
                        [](const TPlotSeries& s) { return s.steps.empty(); });
 }

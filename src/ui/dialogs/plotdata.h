@@ -195,7 +195,8 @@ public:
     // An element was released: its series stays, but no longer follows it.
     void Forget(const void* key);
 
-    // Settled: every recorded point is in its series, with its double and digit count.
+    // Settled: every recorded point is in its series, with its double and digit count. What
+    // it gives is whole until the next Record, which makes room at the series' ends again.
     const std::vector<TPlotSeries>& Series() const {
         Settle();
         return series_;
@@ -240,10 +241,12 @@ private:
     std::vector<const TInfinito*> layoutValues_;
     bool allValuesKnown_ = false; // every one of them is
     // A run writes each step's words straight into room made at the end of every series of the
-    // layout (RoomRows steps at a time), and the steps of those rows once for all of them: a
-    // point costs one word written once. Flush ends the room at the rows written and gives the
-    // series their steps; until then the series do not count those points.
+    // layout (RoomRows steps at a time, fewer when there are many series), and the steps of
+    // those rows once for all of them: a point costs one word written once. Flush ends the
+    // room at the rows written and gives the series their steps; until then the series do not
+    // count those points.
     static constexpr std::size_t RoomRows = 1024;
+    static constexpr std::size_t RoomWords = std::size_t{1} << 17; // 1 MB
     void MakeRoom(long long step);
     mutable std::vector<long long> roomSteps_;    // the steps of the rows written
     mutable std::size_t room_ = 0;                // rows of room made, 0 when none
