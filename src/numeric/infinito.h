@@ -217,6 +217,8 @@ public:
 
 private:
     bool ScanForZero() const noexcept; // the groups between the two ends
+    // AddProduct for what its short route does not take.
+    [[gnu::noinline]] void AddProductGeneral(const TInfinito& a, const TInfinito& b);
 
     // Magnitudes (each below 10^8), least significant group first; low_ is the Position of
     // data_[0]. Every group carries the number's sign, so only magnitudes are stored. Six

@@ -298,9 +298,105 @@ void Complement(Limb* x, std::size_t n) {
         x[i] = Base - 1 - x[i];
 }
 
+// x[0..m] +/-= w * v[0..m) for one group w; the carry or borrow out of x[m]. What AddMul does
+// for a one-group weight, without the product's top group, which a sum spanning the product
+// never needs.
+inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtract) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (m >= VectorRowMin && mag::VectorKernelsInUse())
+        return subtract ? RowAvx2<RowMode::Subtract>(x, v, m, w)
+                        : RowAvx2<RowMode::Add>(x, v, m, w);
+#endif
+    if (m >= BlockMin) return AddMulBlocks(x, v, m, w, subtract).first;
+    return subtract ? AddMulRow<1, true>(x, v, m, &w).first
+                    : AddMulRow<1, false>(x, v, m, &w).first;
+}
+
+// Whether x[0..n) are all zero.
+inline bool ScanZero(const Limb* x, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (x[i] != 0) return false;
+    return true;
+}
+
 } // namespace
 
 void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
+    // A neuron's products mostly are a non-zero weight of one group times a non-zero activity,
+    // written into a sum just cleared or added to a sum of the same sign that spans the
+    // product. Those two take the short route below, which keeps the group layout of the
+    // general one; anything else (zeros, differences, a sum to widen, long weights) goes on
+    // to AddProductGeneral.
+    const bool aShorter = a.size_ <= b.size_;
+    const TInfinito& w = aShorter ? a : b;
+    const TInfinito& v = aShorter ? b : a;
+    const std::size_t m = v.size_;
+    const std::uint32_t xn = size_;
+    if (w.size_ == 1 && m != 0 && xn != 0 && this != &a && this != &b && w.data_[0] != 0 &&
+        v.data_[m - 1] != 0) {
+        const int sp = w.sign_ * v.sign_;
+        const std::int64_t low = std::int64_t(a.low_) + b.low_;
+        const std::int64_t candTop = low + std::int64_t{GroupDigits} * std::int64_t(m);
+        const std::int32_t xLow = low_;
+        const std::int64_t xTop = std::int64_t(xLow) + std::int64_t{GroupDigits} * (xn - 1);
+        Limb* d = data_;
+        if (sp != 0 && low >= -TInfinitoLimits::PositionBound - 1 &&
+            candTop <= TInfinitoLimits::PositionBound) {
+            if (xn == 1 && d[0] == 0) {
+                // The cleared sum: the product's groups, with zero groups for the sum's own
+                // Position outside them, and the product's top group only when it is not zero
+                // or the sum's group stands there.
+                const std::int64_t nLow = std::min<std::int64_t>(xLow, low);
+                const std::int64_t nTop = std::max<std::int64_t>(xLow, candTop);
+                const std::size_t n = std::size_t((nTop - nLow) / GroupDigits) + 1;
+                if (n + 1 > capacity_) {
+                    TInfinitoOps::Shape(*this, n, std::int32_t(nLow), n + n / 2 + 1);
+                    d = data_;
+                } else {
+                    size_ = std::uint32_t(n);
+                    low_ = std::int32_t(nLow);
+                }
+                const std::size_t below = std::size_t((low - nLow) / GroupDigits);
+                ZeroGroups(d, below);
+                ZeroGroups(d + below + m + 1, n - below - m - 1);
+                MulWordInto(d + below, v.data_, m, w.data_[0]);
+                sign_ = static_cast<std::int8_t>(sp);
+                if (d[below + m] == 0 && candTop > xLow) size_ = std::uint32_t(n - 1);
+                return;
+            }
+            if (sign_ != 0 && low >= xLow && candTop <= xTop) {
+                // A signed sum around the product: no new groups, only carries or borrows. A
+                // sum of zero groups (its ends are mostly zero: a one-digit weight leaves the
+                // product's lowest group zero) gets the groups and sign that the general route
+                // writes into zeros: adding gives them directly, and subtracting borrows out of
+                // the top, whose complement is the product again under the product's sign.
+                Limb* p = d + std::size_t((low - xLow) / GroupDigits);
+                const bool subtract = sign_ != sp;
+                const Limb c = AddMulOne(p, v.data_, m, w.data_[0], subtract);
+                if (c != 0) {
+                    Limb* above = p + m + 1;
+                    const std::size_t rest = xn - std::size_t(above - d);
+                    if (!subtract) {
+                        const Limb out = mag::AddCarry(above, rest, c);
+                        if (out != 0) TInfinitoOps::PushTop(*this, out);
+                    } else if (mag::SubBorrow(above, rest, c) != 0) {
+                        // The product outweighed the sum: the wrapped difference, complemented.
+                        Complement(d, xn);
+                        sign_ = static_cast<std::int8_t>(sp);
+                    } else if (ScanZero(d, xn)) {
+                        sign_ = 0;
+                    }
+                } else if (subtract && ScanZero(d, xn)) {
+                    sign_ = 0; // equal magnitudes cancel to an unsigned zero
+                }
+                return;
+            }
+        }
+    }
+    AddProductGeneral(a, b);
+}
+
+void TInfinito::AddProductGeneral(const TInfinito& a, const TInfinito& b) {
     const bool aliased = &a == this || &b == this;
     bool fits = !aliased && size_ != 0 && a.size_ != 0 && b.size_ != 0;
     std::int64_t low = 0, candTop = 0;
