@@ -126,6 +126,10 @@ public:
     void Swap(TInfinito& other) noexcept;
     TInfinito Negated() const;
     void Normalize();
+    // This number becomes x in normal form, as after x.Normalize() and Swap(x); x is left with
+    // any value. Groups that do not start x's buffer are copied here when they fit, so that
+    // no group moves twice (a neuron's sum becoming its activity).
+    void TakeNormalized(TInfinito& x) noexcept;
 
     int Sign() const noexcept { return sign_; }
     int GroupCount() const noexcept { return static_cast<int>(size_); }
