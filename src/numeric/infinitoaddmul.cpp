@@ -108,29 +108,32 @@ struct RowConstants {
 };
 
 // One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
-// high group `high` of the block below), below 3 * Base, less its carry of 0, 1 or 2 times
-// Base, plus the carry of the lane below (lane 0: c). A difference is x - low - high, at least
-// -2 * Base, plus its borrow of 0, 1 or 2 times Base, less the borrow of the lane below.
-// `carries` holds minus each lane's carry or borrow, `q` each product's high group. A lane
-// pushed out of [0, Base) by the carry from below would carry on: the caller sees it in the
-// result and redoes the block group by group.
+// high group of the block below, lane 0 of `fromBelow`), below 3 * Base, less its carry of 0,
+// 1 or 2 times Base, plus the carry of the lane below (lane 0: minus lane 0 of `carryBelow`).
+// A difference is x - low - high, at least -2 * Base, plus its borrow of 0, 1 or 2 times Base,
+// less the borrow of the lane below. `carries` holds minus each lane's carry or borrow, and
+// `fromBelow` and `carryBelow` become this block's own, rotated up a lane, so that lane 0
+// holds what its top lane hands the next block: no lane leaves the vector registers between
+// blocks. A lane pushed out of [0, Base) by the carry from below would carry on: the caller
+// sees it in the result and redoes the block group by group.
 template <RowMode Mode>
 __attribute__((target("avx2"), always_inline)) inline __m256i
-RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m256i& q,
+RowBlock(const RowConstants& k, __m256i av, __m256i xv, __m256i& fromBelow, __m256i& carryBelow,
          __m256i& carries) {
     const __m128i a0 = _mm256_castsi256_si128(av);
     const __m128i a1 = _mm256_extracti128_si256(av, 1);
     const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), k.scale));
     const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), k.scale));
     // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
-    q = _mm256_set_m128i(q1, q0);
+    __m256i q = _mm256_set_m128i(q1, q0);
     __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
     const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
     lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
     q = _mm256_sub_epi32(q, over);
 
-    const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, k.rotate),
-                                             _mm256_set1_epi32(static_cast<int>(high)), 1);
+    const __m256i qUp = _mm256_permutevar8x32_epi32(q, k.rotate);
+    const __m256i below = _mm256_blend_epi32(qUp, fromBelow, 1);
+    fromBelow = qUp;
     __m256i s, one, two;
     if constexpr (Mode == RowMode::Subtract) {
         s = _mm256_sub_epi32(_mm256_sub_epi32(xv, lo), below);
@@ -146,8 +149,9 @@ RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m25
         s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
     }
     carries = _mm256_add_epi32(one, two);
-    const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, k.rotate),
-                                          _mm256_set1_epi32(-static_cast<int>(c)), 1);
+    const __m256i carriesUp = _mm256_permutevar8x32_epi32(carries, k.rotate);
+    const __m256i up = _mm256_blend_epi32(carriesUp, carryBelow, 1);
+    carryBelow = carriesUp;
     return Mode == RowMode::Subtract ? _mm256_add_epi32(s, up) : _mm256_sub_epi32(s, up);
 }
 
@@ -173,8 +177,10 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
                          _mm256_set1_epi32(-static_cast<int>(Base)),
                          _mm256_setzero_si256(),
                          _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
-    std::uint64_t high = 0; // high group of the product below the current block
-    Limb c = 0;             // carry or borrow: 0, 1 or 2
+    // A block redone group by group: the high group of the product below, the carry or borrow
+    // (0, 1 or 2).
+    std::uint64_t high = 0;
+    Limb c = 0;
     auto step = [&](std::uint64_t t, Limb& acc) {
         const std::uint64_t q = t / Base;
         const Limb lo = Limb(t - q * Base);
@@ -190,22 +196,30 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
         high = q;
     };
     std::size_t i = 0;
-    __m256i q, carries;
+    // Lane 0 of each: the high group of the product below the current block, and minus the
+    // carry or borrow into it.
+    __m256i fromBelow = _mm256_setzero_si256(), carryBelow = _mm256_setzero_si256();
+    __m256i carries;
     for (; i + Lanes <= m; i += Lanes) {
         const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
         const __m256i xv = Mode != RowMode::Store
                                ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
                                : _mm256_setzero_si256();
-        const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+        __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+        const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
         const __m256i spill = Spilled<Mode>(k, s);
         if (!_mm256_testz_si256(spill, spill)) {
+            high = Limb(_mm256_cvtsi256_si32(fromBelow));
+            c = Limb(-_mm256_cvtsi256_si32(carryBelow));
             for (std::size_t j = 0; j < Lanes; ++j)
                 step(std::uint64_t(w) * v[i + j], x[i + j]);
+            fromBelow = _mm256_set1_epi32(static_cast<int>(high));
+            carryBelow = _mm256_set1_epi32(-static_cast<int>(c));
             continue;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
-        c = Limb(-_mm256_extract_epi32(carries, 7));
-        high = Limb(_mm256_extract_epi32(q, 7));
+        fromBelow = nextBelow;
+        carryBelow = nextCarry;
     }
     // The rest of v (r groups, maybe none) and x[m].
     const int r = static_cast<int>(m - i);
@@ -216,9 +230,12 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     const __m256i xv = Mode != RowMode::Store
                            ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
                            : _mm256_setzero_si256();
-    const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+    __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+    const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
     const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
     if (!_mm256_testz_si256(spill, spill)) {
+        high = Limb(_mm256_cvtsi256_si32(fromBelow));
+        c = Limb(-_mm256_cvtsi256_si32(carryBelow));
         for (; i < m; ++i)
             step(std::uint64_t(w) * v[i], x[i]);
         step(0, x[m]);
