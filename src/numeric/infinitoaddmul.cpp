@@ -242,9 +242,8 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
         return c;
     }
     _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
-    alignas(32) std::int32_t out[Lanes];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out), carries);
-    return Limb(-out[r]);
+    // Lane r of the carries, moved to lane 0 (no aligned array on the stack to read it from).
+    return Limb(-_mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(carries, _mm256_set1_epi32(r))));
 }
 
 // Whether w * v[0..m) for one group w has a non-zero top group (the one at index m): 1 or 0,
@@ -295,7 +294,7 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
 }
 
 // x[0..n) := 0, without a call for the one or two groups it mostly is.
-inline void ZeroGroups(Limb* x, std::size_t n) {
+[[gnu::always_inline]] inline void ZeroGroups(Limb* x, std::size_t n) {
     if (n > 2) {
         std::memset(x, 0, n * sizeof(Limb));
     } else if (n != 0) {
