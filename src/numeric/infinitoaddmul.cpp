@@ -358,13 +358,15 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
         Limb* d = data_;
         if (sp != 0 && low >= -TInfinitoLimits::PositionBound - 1 &&
             candTop <= TInfinitoLimits::PositionBound) {
+            // The differences of Positions below are not negative: divided unsigned, they
+            // take a shift even where the compiler would rather save bytes than time.
             if (xn == 1 && d[0] == 0) {
                 // The cleared sum: the product's groups, with zero groups for the sum's own
                 // Position outside them, and the product's top group only when it is not zero
                 // or the sum's group stands there.
                 const std::int64_t nLow = std::min<std::int64_t>(xLow, low);
                 const std::int64_t nTop = std::max<std::int64_t>(xLow, candTop);
-                const std::size_t n = std::size_t((nTop - nLow) / GroupDigits) + 1;
+                const std::size_t n = std::size_t(nTop - nLow) / GroupDigits + 1;
                 if (n + 1 > capacity_) {
                     TInfinitoOps::Shape(*this, n, std::int32_t(nLow), n + n / 2 + 1);
                     d = data_;
@@ -372,7 +374,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                     size_ = std::uint32_t(n);
                     low_ = std::int32_t(nLow);
                 }
-                const std::size_t below = std::size_t((low - nLow) / GroupDigits);
+                const std::size_t below = std::size_t(low - nLow) / GroupDigits;
                 ZeroGroups(d, below);
                 ZeroGroups(d + below + m + 1, n - below - m - 1);
                 MulWordInto(d + below, v.data_, m, w.data_[0]);
@@ -386,7 +388,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                 // product's lowest group zero) gets the groups and sign that the general route
                 // writes into zeros: adding gives them directly, and subtracting borrows out of
                 // the top, whose complement is the product again under the product's sign.
-                Limb* p = d + std::size_t((low - xLow) / GroupDigits);
+                Limb* p = d + std::size_t(low - xLow) / GroupDigits;
                 const bool subtract = sign_ != sp;
                 const Limb c = AddMulOne(p, v.data_, m, w.data_[0], subtract);
                 if (c != 0) {
