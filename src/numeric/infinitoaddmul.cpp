@@ -293,13 +293,18 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
     r[n] = mag::MulWord(r, a, n, w);
 }
 
-// x[0..n) := 0, without a call for the one or two groups it mostly is.
+// x[0..n) := 0, without a call for the few groups it mostly is (up to four: the stores
+// overlap for fewer).
 [[gnu::always_inline]] inline void ZeroGroups(Limb* x, std::size_t n) {
-    if (n > 2) {
+    if (n > 4) {
         std::memset(x, 0, n * sizeof(Limb));
+    } else if (n >= 2) {
+        x[0] = 0;
+        x[1] = 0;
+        x[n - 2] = 0;
+        x[n - 1] = 0;
     } else if (n != 0) {
         x[0] = 0;
-        x[n - 1] = 0;
     }
 }
 
@@ -348,13 +353,15 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     const TInfinito& v = aShorter ? b : a;
     const std::size_t m = v.size_;
     const std::uint32_t xn = size_;
-    if (w.size_ == 1 && m != 0 && xn != 0 && this != &a && this != &b && w.data_[0] != 0 &&
-        v.data_[m - 1] != 0) {
+    // A one-group weight leaves the other operand at least one group; a sum without groups
+    // fails both routes' tests below.
+    if (w.size_ == 1 && this != &a && this != &b && w.data_[0] != 0 && v.data_[m - 1] != 0) {
         const int sp = w.sign_ * v.sign_;
         const std::int64_t low = std::int64_t(a.low_) + b.low_;
         const std::int64_t candTop = low + std::int64_t{GroupDigits} * std::int64_t(m);
         const std::int32_t xLow = low_;
-        const std::int64_t xTop = std::int64_t(xLow) + std::int64_t{GroupDigits} * (xn - 1);
+        const std::int64_t xTop =
+            std::int64_t(xLow) + std::int64_t{GroupDigits} * (std::int64_t(xn) - 1);
         Limb* d = data_;
         if (sp != 0 && low >= -TInfinitoLimits::PositionBound - 1 &&
             candTop <= TInfinitoLimits::PositionBound) {

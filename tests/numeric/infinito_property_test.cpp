@@ -464,9 +464,10 @@ TEST(InfinitoProperty, FusedAddProductSeesTheProductsTopGroupAtItsEdge) {
     }
 }
 
-// A sum of zero groups only, under either sign, around the product, and sums that the product
-// cancels exactly or outweighs: the sum's sign is no guide to its value there, and the layout
-// must be that of the pure forms all the same. Values of every length the rows take.
+// A sum of zero groups only, under either sign, around the product, a sum without groups, and
+// sums that the product cancels exactly or outweighs: the sum's sign is no guide to its value
+// there, and the layout must be that of the pure forms all the same. Values of every length the
+// rows take.
 TEST(InfinitoProperty, FusedAddProductIntoSignedZerosAndCancellingSums) {
     const testing::TKernelScope restore;
     const std::string zeros(48, '0');
@@ -482,7 +483,13 @@ TEST(InfinitoProperty, FusedAddProductIntoSignedZerosAndCancellingSums) {
             v.Normalize();
             const std::string sign = maker.Pick(2) == 0 ? "-" : "";
             TInfinito acc;
-            switch (round % 3) {
+            switch (round % 4) {
+            case 3: // no groups at all, maybe with a sign ("-", "-."), and whole numbers, whose
+                    // product lies at and above the Position such a sum claims
+                acc = TInfinito(maker.Pick(2) == 0 ? sign : sign + ".");
+                w = TInfinito(std::to_string(1 + maker.Pick(99999999)));
+                v = TInfinito((maker.Pick(2) == 0 ? "-1" : "1") + maker.Digits(digits));
+                break;
             case 0: // zero groups on both sides of the product
                 acc = TInfinito(sign + zeros + "." + std::string(digits + 40, '0'));
                 break;
