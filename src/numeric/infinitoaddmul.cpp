@@ -352,14 +352,14 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     const TInfinito& w = aShorter ? a : b;
     const TInfinito& v = aShorter ? b : a;
     const std::size_t m = v.size_;
-    const std::uint32_t xn = size_;
-    // A one-group weight leaves the other operand at least one group; a sum without groups
-    // fails both routes' tests below.
+    std::uint32_t xn = size_;
+    // A one-group weight leaves the other operand at least one group. A sum without groups
+    // counts as zero but is not widened: it takes the general route.
     if (w.size_ == 1 && this != &a && this != &b && w.data_[0] != 0 && v.data_[m - 1] != 0) {
         const int sp = w.sign_ * v.sign_;
         const std::int64_t low = std::int64_t(a.low_) + b.low_;
         const std::int64_t candTop = low + std::int64_t{GroupDigits} * std::int64_t(m);
-        const std::int32_t xLow = low_;
+        std::int32_t xLow = low_;
         const std::int64_t xTop =
             std::int64_t(xLow) + std::int64_t{GroupDigits} * (std::int64_t(xn) - 1);
         Limb* d = data_;
@@ -389,12 +389,20 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                 if (d[below + m] == 0 && candTop > xLow) size_ = std::uint32_t(n - 1);
                 return;
             }
-            if (sign_ != 0 && low >= xLow && candTop <= xTop) {
-                // A signed sum around the product: no new groups, only carries or borrows. A
-                // sum of zero groups (its ends are mostly zero: a one-digit weight leaves the
-                // product's lowest group zero) gets the groups and sign that the general route
-                // writes into zeros: adding gives them directly, and subtracting borrows out of
-                // the top, whose complement is the product again under the product's sign.
+            if (sign_ != 0 && xn != 0 && candTop <= xTop) {
+                // A signed sum reaching above the product: zero groups below it where the
+                // product reaches lower, as the general route adds them, then only carries or
+                // borrows. A sum of zero groups (its ends are mostly zero: a one-digit weight
+                // leaves the product's lowest group zero) gets the groups and sign that the
+                // general route writes into zeros: adding gives them directly, and subtracting
+                // borrows out of the top, whose complement is the product again under the
+                // product's sign.
+                if (low < xLow) {
+                    TInfinitoOps::Widen(*this, std::int32_t(low), std::int32_t(xTop));
+                    d = data_;
+                    xn = size_;
+                    xLow = std::int32_t(low);
+                }
                 Limb* p = d + std::size_t(low - xLow) / GroupDigits;
                 const bool subtract = sign_ != sp;
                 const Limb c = AddMulOne(p, v.data_, m, w.data_[0], subtract);
