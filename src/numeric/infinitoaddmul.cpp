@@ -344,10 +344,10 @@ inline bool ScanZero(const Limb* x, std::size_t n) {
 
 void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
     // A neuron's products mostly are a non-zero weight of one group times a non-zero activity,
-    // written into a sum just cleared or added to a sum of the same sign that spans the
-    // product. Those two take the short route below, which keeps the group layout of the
-    // general one; anything else (zeros, differences, a sum to widen, long weights) goes on
-    // to AddProductGeneral.
+    // written into a sum just cleared or added to (or taken from) a signed sum that reaches at
+    // least as high as the product. Those take the short route below, which keeps the group
+    // layout and sign of the general one; anything else (zeros, longer weights, a product
+    // reaching above the sum) goes on to AddProductGeneral.
     const bool aShorter = a.size_ <= b.size_;
     const TInfinito& w = aShorter ? a : b;
     const TInfinito& v = aShorter ? b : a;
@@ -390,12 +390,13 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                 return;
             }
             if (sign_ != 0 && xn != 0 && candTop <= xTop) {
-                // A signed sum reaching above the product: zero groups below it where the
+                // A signed sum reaching as high as the product: zero groups below it where the
                 // product reaches lower, as the general route adds them, then only carries or
-                // borrows. A sum of zero groups (its ends are mostly zero: a one-digit weight
-                // leaves the product's lowest group zero) gets the groups and sign that the
-                // general route writes into zeros: adding gives them directly, and subtracting
-                // borrows out of the top, whose complement is the product again under the
+                // borrows. Whether the sum is zero is not asked (its end groups often are: a
+                // one-digit weight times a group ending in zeros leaves a product's lowest
+                // group zero): a sum of zero groups gets the groups and sign the general route
+                // writes into zeros all the same, adding giving them directly and subtracting
+                // borrowing out of the top, whose complement is the product again under the
                 // product's sign.
                 if (low < xLow) {
                     TInfinitoOps::Widen(*this, std::int32_t(low), std::int32_t(xTop));
