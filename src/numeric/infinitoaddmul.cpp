@@ -169,14 +169,15 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Spilled(const RowC
 template <RowMode Mode>
 __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 8;
+    const mag::detail::TRowLanes& fixed = mag::detail::RowLanes;
     const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
                          _mm256_set1_epi32(static_cast<int>(w)),
-                         _mm256_set1_epi32(static_cast<int>(Base)),
-                         _mm256_set1_epi32(static_cast<int>(Base - 1)),
-                         _mm256_set1_epi32(static_cast<int>(2 * Base - 1)),
-                         _mm256_set1_epi32(-static_cast<int>(Base)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.base)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top2)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.negBase)),
                          _mm256_setzero_si256(),
-                         _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.rotate))};
     // A block redone group by group: the high group of the product below, the carry or borrow
     // (0, 1 or 2).
     std::uint64_t high = 0;
