@@ -20,20 +20,19 @@ TInfinito TSacturated_Linear::Evaluate(TInfinito& x) {
 
 void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
     // GreaterThan would normalise x twice (and the bounds, which are normal already).
-    // The bounds of this function are always 0 and 1, so once x is in normal form its sign and
-    // leading group settle both comparisons: no walk over a long sum's groups.
-    x.Normalize();
+    // The bounds of this function are always 0 and 1, so once the sum is in normal form its
+    // sign and leading group settle both comparisons: no walk over a long sum's groups. The
+    // sum is made the new activity first, in normal form, as it mostly passes through.
     if (!boundsNormal_) {
         low_.Normalize();
         high_.Normalize();
         boundsNormal_ = true;
     }
-    if (!x.IsZero() && x.Sign() < 0)
+    out.TakeNormalized(x);
+    if (!out.IsZero() && out.Sign() < 0)
         out = low_;
-    else if (x.NormalExceedsOne())
+    else if (out.NormalExceedsOne())
         out = high_;
-    else
-        out.Swap(x); // the sum passes through; its buffer becomes the new activity
 }
 
 bool TSacturated_Linear::SaveLines(TNetWriter& out) const {

@@ -202,12 +202,20 @@ bool TInfinito::ScanForZero() const noexcept {
 
 void TInfinito::Swap(TInfinito& other) noexcept {
     if (this == &other) return;
-    // Short numbers live in their own inline groups: trade those too, then point each
-    // number that was inline at its new inline groups.
     const bool wasInline = data_ == inline_;
     const bool otherWasInline = other.data_ == other.inline_;
-    // Inline groups not in use hold nothing: two long numbers only trade pointers.
-    if (wasInline || otherWasInline) std::swap(inline_, other.inline_);
+    if (!(wasInline | otherWasInline)) {
+        // Two long numbers (a neuron's sum and activity, mostly) only trade their buffers.
+        std::swap(data_, other.data_);
+        std::swap(capacity_, other.capacity_);
+        std::swap(size_, other.size_);
+        std::swap(low_, other.low_);
+        std::swap(sign_, other.sign_);
+        return;
+    }
+    // Short numbers live in their own inline groups: trade those too, then point each
+    // number that was inline at its new inline groups.
+    std::swap(inline_, other.inline_);
     std::swap(data_, other.data_);
     std::swap(capacity_, other.capacity_);
     std::swap(size_, other.size_);
@@ -275,20 +283,55 @@ void TInfinito::InsertGroup(const TInfinitoNo& g) {
 }
 
 void TInfinito::Normalize() {
-    while (size_ > 1 && data_[size_ - 1] == 0)
-        --size_;
+    // Counted in locals: the groups and the count are both 32-bit, so the compiler would
+    // otherwise reread the count after every look at a group.
+    const Limb* d = data_;
+    std::uint32_t n = size_;
+    while (n > 1 && d[n - 1] == 0)
+        --n;
     std::uint32_t drop = 0;
-    while (size_ - drop > 1 && data_[drop] == 0)
+    while (n - drop > 1 && d[drop] == 0)
         ++drop;
     if (drop > 0) {
-        std::memmove(data_, data_ + drop, (size_ - drop) * sizeof(Limb));
-        size_ -= drop;
+        n -= drop;
+        std::memmove(data_, d + drop, n * sizeof(Limb));
         low_ += GroupDigits * static_cast<std::int32_t>(drop);
     }
-    if (size_ == 1 && data_[0] == 0) {
+    size_ = n;
+    if (n == 1 && d[0] == 0) {
         low_ = 0;
         sign_ = 0;
     }
+}
+
+void TInfinito::TakeNormalized(TInfinito& x) noexcept {
+    if (this == &x) {
+        Normalize();
+        return;
+    }
+    Limb* d = x.data_;
+    std::uint32_t n = x.size_;
+    while (n > 1 && d[n - 1] == 0)
+        --n;
+    std::uint32_t drop = 0;
+    while (n - drop > 1 && d[drop] == 0)
+        ++drop;
+    n -= drop;
+    const bool zero = n == 1 && d[drop] == 0;
+    const std::int32_t low = zero ? 0 : x.low_ + GroupDigits * static_cast<std::int32_t>(drop);
+    const std::int8_t sign = zero ? std::int8_t{0} : x.sign_;
+    if (drop != 0 && n <= capacity_) {
+        std::memcpy(data_, d + drop, n * sizeof(Limb));
+        size_ = n;
+        low_ = low;
+        sign_ = sign;
+        return;
+    }
+    if (drop != 0) std::memmove(d, d + drop, n * sizeof(Limb));
+    x.size_ = n;
+    x.low_ = low;
+    x.sign_ = sign;
+    Swap(x);
 }
 
 std::size_t TInfinito::HeapBytes() const noexcept {

@@ -126,6 +126,10 @@ public:
     void Swap(TInfinito& other) noexcept;
     TInfinito Negated() const;
     void Normalize();
+    // This number becomes x in normal form, as after x.Normalize() and Swap(x); x is left with
+    // any value. Groups that do not start x's buffer are copied here when they fit, so that
+    // no group moves twice (a neuron's sum becoming its activity).
+    void TakeNormalized(TInfinito& x) noexcept;
 
     int Sign() const noexcept { return sign_; }
     int GroupCount() const noexcept { return static_cast<int>(size_); }
@@ -217,6 +221,8 @@ public:
 
 private:
     bool ScanForZero() const noexcept; // the groups between the two ends
+    // AddProduct for what its short route does not take.
+    [[gnu::noinline]] void AddProductGeneral(const TInfinito& a, const TInfinito& b);
 
     // Magnitudes (each below 10^8), least significant group first; low_ is the Position of
     // data_[0]. Every group carries the number's sign, so only magnitudes are stored. Six

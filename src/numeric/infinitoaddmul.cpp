@@ -108,29 +108,32 @@ struct RowConstants {
 };
 
 // One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
-// high group `high` of the block below), below 3 * Base, less its carry of 0, 1 or 2 times
-// Base, plus the carry of the lane below (lane 0: c). A difference is x - low - high, at least
-// -2 * Base, plus its borrow of 0, 1 or 2 times Base, less the borrow of the lane below.
-// `carries` holds minus each lane's carry or borrow, `q` each product's high group. A lane
-// pushed out of [0, Base) by the carry from below would carry on: the caller sees it in the
-// result and redoes the block group by group.
+// high group of the block below, lane 0 of `fromBelow`), below 3 * Base, less its carry of 0,
+// 1 or 2 times Base, plus the carry of the lane below (lane 0: minus lane 0 of `carryBelow`).
+// A difference is x - low - high, at least -2 * Base, plus its borrow of 0, 1 or 2 times Base,
+// less the borrow of the lane below. `carries` holds minus each lane's carry or borrow, and
+// `fromBelow` and `carryBelow` become this block's own, rotated up a lane, so that lane 0
+// holds what its top lane hands the next block: no lane leaves the vector registers between
+// blocks. A lane pushed out of [0, Base) by the carry from below would carry on: the caller
+// sees it in the result and redoes the block group by group.
 template <RowMode Mode>
 __attribute__((target("avx2"), always_inline)) inline __m256i
-RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m256i& q,
+RowBlock(const RowConstants& k, __m256i av, __m256i xv, __m256i& fromBelow, __m256i& carryBelow,
          __m256i& carries) {
     const __m128i a0 = _mm256_castsi256_si128(av);
     const __m128i a1 = _mm256_extracti128_si256(av, 1);
     const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), k.scale));
     const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), k.scale));
     // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
-    q = _mm256_set_m128i(q1, q0);
+    __m256i q = _mm256_set_m128i(q1, q0);
     __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
     const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
     lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
     q = _mm256_sub_epi32(q, over);
 
-    const __m256i below = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(q, k.rotate),
-                                             _mm256_set1_epi32(static_cast<int>(high)), 1);
+    const __m256i qUp = _mm256_permutevar8x32_epi32(q, k.rotate);
+    const __m256i below = _mm256_blend_epi32(qUp, fromBelow, 1);
+    fromBelow = qUp;
     __m256i s, one, two;
     if constexpr (Mode == RowMode::Subtract) {
         s = _mm256_sub_epi32(_mm256_sub_epi32(xv, lo), below);
@@ -146,8 +149,9 @@ RowBlock(const RowConstants& k, __m256i av, __m256i xv, Limb high, Limb c, __m25
         s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
     }
     carries = _mm256_add_epi32(one, two);
-    const __m256i up = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(carries, k.rotate),
-                                          _mm256_set1_epi32(-static_cast<int>(c)), 1);
+    const __m256i carriesUp = _mm256_permutevar8x32_epi32(carries, k.rotate);
+    const __m256i up = _mm256_blend_epi32(carriesUp, carryBelow, 1);
+    carryBelow = carriesUp;
     return Mode == RowMode::Subtract ? _mm256_add_epi32(s, up) : _mm256_sub_epi32(s, up);
 }
 
@@ -165,16 +169,19 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Spilled(const RowC
 template <RowMode Mode>
 __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 8;
+    const mag::detail::TRowLanes& fixed = mag::detail::RowLanes;
     const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
                          _mm256_set1_epi32(static_cast<int>(w)),
-                         _mm256_set1_epi32(static_cast<int>(Base)),
-                         _mm256_set1_epi32(static_cast<int>(Base - 1)),
-                         _mm256_set1_epi32(static_cast<int>(2 * Base - 1)),
-                         _mm256_set1_epi32(-static_cast<int>(Base)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.base)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top2)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.negBase)),
                          _mm256_setzero_si256(),
-                         _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6)};
-    std::uint64_t high = 0; // high group of the product below the current block
-    Limb c = 0;             // carry or borrow: 0, 1 or 2
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.rotate))};
+    // A block redone group by group: the high group of the product below, the carry or borrow
+    // (0, 1 or 2).
+    std::uint64_t high = 0;
+    Limb c = 0;
     auto step = [&](std::uint64_t t, Limb& acc) {
         const std::uint64_t q = t / Base;
         const Limb lo = Limb(t - q * Base);
@@ -190,22 +197,30 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
         high = q;
     };
     std::size_t i = 0;
-    __m256i q, carries;
+    // Lane 0 of each: the high group of the product below the current block, and minus the
+    // carry or borrow into it.
+    __m256i fromBelow = _mm256_setzero_si256(), carryBelow = _mm256_setzero_si256();
+    __m256i carries;
     for (; i + Lanes <= m; i += Lanes) {
         const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
         const __m256i xv = Mode != RowMode::Store
                                ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
                                : _mm256_setzero_si256();
-        const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+        __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+        const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
         const __m256i spill = Spilled<Mode>(k, s);
         if (!_mm256_testz_si256(spill, spill)) {
+            high = Limb(_mm256_cvtsi256_si32(fromBelow));
+            c = Limb(-_mm256_cvtsi256_si32(carryBelow));
             for (std::size_t j = 0; j < Lanes; ++j)
                 step(std::uint64_t(w) * v[i + j], x[i + j]);
+            fromBelow = _mm256_set1_epi32(static_cast<int>(high));
+            carryBelow = _mm256_set1_epi32(-static_cast<int>(c));
             continue;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
-        c = Limb(-_mm256_extract_epi32(carries, 7));
-        high = Limb(_mm256_extract_epi32(q, 7));
+        fromBelow = nextBelow;
+        carryBelow = nextCarry;
     }
     // The rest of v (r groups, maybe none) and x[m].
     const int r = static_cast<int>(m - i);
@@ -216,18 +231,20 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     const __m256i xv = Mode != RowMode::Store
                            ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
                            : _mm256_setzero_si256();
-    const __m256i s = RowBlock<Mode>(k, av, xv, Limb(high), c, q, carries);
+    __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+    const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
     const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
     if (!_mm256_testz_si256(spill, spill)) {
+        high = Limb(_mm256_cvtsi256_si32(fromBelow));
+        c = Limb(-_mm256_cvtsi256_si32(carryBelow));
         for (; i < m; ++i)
             step(std::uint64_t(w) * v[i], x[i]);
         step(0, x[m]);
         return c;
     }
     _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
-    alignas(32) std::int32_t out[Lanes];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out), carries);
-    return Limb(-out[r]);
+    // Lane r of the carries, moved to lane 0 (no aligned array on the stack to read it from).
+    return Limb(-_mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(carries, _mm256_set1_epi32(r))));
 }
 
 // Whether w * v[0..m) for one group w has a non-zero top group (the one at index m): 1 or 0,
@@ -277,13 +294,18 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
     r[n] = mag::MulWord(r, a, n, w);
 }
 
-// x[0..n) := 0, without a call for the one or two groups it mostly is.
-inline void ZeroGroups(Limb* x, std::size_t n) {
-    if (n > 2) {
+// x[0..n) := 0, without a call for the few groups it mostly is (up to four: the stores
+// overlap for fewer).
+[[gnu::always_inline]] inline void ZeroGroups(Limb* x, std::size_t n) {
+    if (n > 4) {
         std::memset(x, 0, n * sizeof(Limb));
+    } else if (n >= 2) {
+        x[0] = 0;
+        x[1] = 0;
+        x[n - 2] = 0;
+        x[n - 1] = 0;
     } else if (n != 0) {
         x[0] = 0;
-        x[n - 1] = 0;
     }
 }
 
@@ -298,9 +320,118 @@ void Complement(Limb* x, std::size_t n) {
         x[i] = Base - 1 - x[i];
 }
 
+// x[0..m] +/-= w * v[0..m) for one group w; the carry or borrow out of x[m]. What AddMul does
+// for a one-group weight, without the product's top group, which a sum spanning the product
+// never needs.
+inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtract) {
+#if VELTRA_HAVE_X86_KERNELS
+    if (m >= VectorRowMin && mag::VectorKernelsInUse())
+        return subtract ? RowAvx2<RowMode::Subtract>(x, v, m, w)
+                        : RowAvx2<RowMode::Add>(x, v, m, w);
+#endif
+    if (m >= BlockMin) return AddMulBlocks(x, v, m, w, subtract).first;
+    return subtract ? AddMulRow<1, true>(x, v, m, &w).first
+                    : AddMulRow<1, false>(x, v, m, &w).first;
+}
+
+// Whether x[0..n) are all zero.
+inline bool ScanZero(const Limb* x, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (x[i] != 0) return false;
+    return true;
+}
+
 } // namespace
 
 void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
+    // A neuron's products mostly are a non-zero weight of one group times a non-zero activity,
+    // written into a sum just cleared or added to (or taken from) a signed sum that reaches at
+    // least as high as the product. Those take the short route below, which keeps the group
+    // layout and sign of the general one; anything else (zeros, longer weights, a product
+    // reaching above the sum) goes on to AddProductGeneral.
+    const bool aShorter = a.size_ <= b.size_;
+    const TInfinito& w = aShorter ? a : b;
+    const TInfinito& v = aShorter ? b : a;
+    const std::size_t m = v.size_;
+    std::uint32_t xn = size_;
+    // A one-group weight leaves the other operand at least one group. A sum without groups
+    // counts as zero but is not widened: it takes the general route.
+    if (w.size_ == 1 && this != &a && this != &b && w.data_[0] != 0 && v.data_[m - 1] != 0) {
+        const int sp = w.sign_ * v.sign_;
+        const std::int64_t low = std::int64_t(a.low_) + b.low_;
+        const std::int64_t candTop = low + std::int64_t{GroupDigits} * std::int64_t(m);
+        std::int32_t xLow = low_;
+        const std::int64_t xTop =
+            std::int64_t(xLow) + std::int64_t{GroupDigits} * (std::int64_t(xn) - 1);
+        Limb* d = data_;
+        if (sp != 0 && low >= -TInfinitoLimits::PositionBound - 1 &&
+            candTop <= TInfinitoLimits::PositionBound) {
+            // The differences of Positions below are not negative: divided unsigned, they
+            // take a shift even where the compiler would rather save bytes than time.
+            if (xn == 1 && d[0] == 0) {
+                // The cleared sum: the product's groups, with zero groups for the sum's own
+                // Position outside them, and the product's top group only when it is not zero
+                // or the sum's group stands there.
+                const std::int64_t nLow = std::min<std::int64_t>(xLow, low);
+                const std::int64_t nTop = std::max<std::int64_t>(xLow, candTop);
+                const std::size_t n = std::size_t(nTop - nLow) / GroupDigits + 1;
+                if (n + 1 > capacity_) {
+                    TInfinitoOps::Shape(*this, n, std::int32_t(nLow), n + n / 2 + 1);
+                    d = data_;
+                } else {
+                    size_ = std::uint32_t(n);
+                    low_ = std::int32_t(nLow);
+                }
+                const std::size_t below = std::size_t(low - nLow) / GroupDigits;
+                ZeroGroups(d, below);
+                ZeroGroups(d + below + m + 1, n - below - m - 1);
+                MulWordInto(d + below, v.data_, m, w.data_[0]);
+                sign_ = static_cast<std::int8_t>(sp);
+                if (d[below + m] == 0 && candTop > xLow) size_ = std::uint32_t(n - 1);
+                return;
+            }
+            if (sign_ != 0 && xn != 0 && candTop <= xTop) {
+                // A signed sum reaching as high as the product: zero groups below it where the
+                // product reaches lower, as the general route adds them, then only carries or
+                // borrows. Whether the sum is zero is not asked (its end groups often are: a
+                // one-digit weight times a group ending in zeros leaves a product's lowest
+                // group zero): a sum of zero groups gets the groups and sign the general route
+                // writes into zeros all the same, adding giving them directly and subtracting
+                // borrowing out of the top, whose complement is the product again under the
+                // product's sign.
+                if (low < xLow) {
+                    TInfinitoOps::Widen(*this, std::int32_t(low), std::int32_t(xTop));
+                    d = data_;
+                    xn = size_;
+                    xLow = std::int32_t(low);
+                }
+                Limb* p = d + std::size_t(low - xLow) / GroupDigits;
+                const bool subtract = sign_ != sp;
+                const Limb c = AddMulOne(p, v.data_, m, w.data_[0], subtract);
+                if (c != 0) {
+                    Limb* above = p + m + 1;
+                    const std::size_t rest = xn - std::size_t(above - d);
+                    if (!subtract) {
+                        const Limb out = mag::AddCarry(above, rest, c);
+                        if (out != 0) TInfinitoOps::PushTop(*this, out);
+                    } else if (mag::SubBorrow(above, rest, c) != 0) {
+                        // The product outweighed the sum: the wrapped difference, complemented.
+                        Complement(d, xn);
+                        sign_ = static_cast<std::int8_t>(sp);
+                    } else if (ScanZero(d, xn)) {
+                        sign_ = 0;
+                    }
+                } else if (subtract && ScanZero(d, xn)) {
+                    sign_ = 0; // equal magnitudes cancel to an unsigned zero
+                }
+                return;
+            }
+        }
+    }
+    AddProductGeneral(a, b);
+}
+
+void TInfinito::AddProductGeneral(const TInfinito& a, const TInfinito& b) {
     const bool aliased = &a == this || &b == this;
     bool fits = !aliased && size_ != 0 && a.size_ != 0 && b.size_ != 0;
     std::int64_t low = 0, candTop = 0;

@@ -71,6 +71,17 @@ std::int64_t CarryColumnsPortable(std::uint64_t* col, std::size_t n, Limb* out) 
     return q1Prev + q2Prev + c;
 }
 
+#if VELTRA_HAVE_X86_KERNELS
+constexpr std::int32_t B32 = std::int32_t(Base);
+const TRowLanes RowLanes = {
+    {B32, B32, B32, B32, B32, B32, B32, B32},
+    {B32 - 1, B32 - 1, B32 - 1, B32 - 1, B32 - 1, B32 - 1, B32 - 1, B32 - 1},
+    {2 * B32 - 1, 2 * B32 - 1, 2 * B32 - 1, 2 * B32 - 1, 2 * B32 - 1, 2 * B32 - 1, 2 * B32 - 1,
+     2 * B32 - 1},
+    {-B32, -B32, -B32, -B32, -B32, -B32, -B32, -B32},
+    {7, 0, 1, 2, 3, 4, 5, 6}};
+#endif
+
 } // namespace detail
 
 namespace {

@@ -33,6 +33,18 @@ void RowMulAddAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 void RowMulSubAvx2(std::uint64_t* acc, const Limb* a, std::size_t n, Limb w);
 Limb MulWordAvx2(Limb* r, const Limb* a, std::size_t n, Limb w, Limb carry);
 std::int64_t CarryColumnsAvx2(std::uint64_t* col, std::size_t n, Limb* out);
+
+// The lane constants of the one-group vector row (infinitoaddmul.cpp), eight lanes each. They
+// live in another file than their reader so that it loads them: a constant it can see is
+// built from an immediate instead, three instructions apiece on every call of a short row.
+struct alignas(32) TRowLanes {
+    std::int32_t base[8];    // Base
+    std::int32_t top[8];     // Base - 1
+    std::int32_t top2[8];    // 2 * Base - 1
+    std::int32_t negBase[8]; // -Base
+    std::int32_t rotate[8];  // lane k takes lane k - 1, lane 0 lane 7
+};
+extern const TRowLanes RowLanes;
 #endif
 
 } // namespace veltra::mag::detail

@@ -50,24 +50,34 @@ TEST(Activation, SaturatedLinearIntoAgreesWithTheGeneralComparisons) {
                             "-100000000",
                             "10000000000000000",
                             "0.0000000000000001"};
+    // Long sums too, with zero groups at either end to shed, into a short and a long previous
+    // activity: the sum's groups are then copied or its buffer taken over.
+    const std::string digits = "1234567890123456789012345678901234567890123456789012345";
+    std::vector<std::string> texts(std::begin(values), std::end(values));
+    for (const std::string& t :
+         {"0." + digits, "0." + digits + "0000000000000000", "000000000000000000.0" + digits,
+          "-0." + digits + "000000000", "0.000000000000000000" + digits + "000", digits,
+          "0." + std::string(60, '0'), "-" + digits + "." + digits})
+        texts.push_back(t);
     TSacturated_Linear into; // one function for every value, as a neuron keeps it
-    for (const char* text : values) {
-        for (bool normal : {false, true}) {
-            TSacturated_Linear general;
-            TInfinito a(text), b(text);
-            if (normal) {
-                a.Normalize();
-                b.Normalize();
+    for (const std::string& previous : {std::string("0.25"), "0." + digits + digits})
+        for (const std::string& text : texts) {
+            for (bool normal : {false, true}) {
+                TSacturated_Linear general;
+                TInfinito a(text), b(text);
+                if (normal) {
+                    a.Normalize();
+                    b.Normalize();
+                }
+                const TInfinito want = general.Evaluate(a);
+                TInfinito got(previous); // the neuron's previous activity
+                into.EvaluateInto(b, got);
+                ASSERT_EQ(got.GroupCount(), want.GroupCount()) << text << " into " << previous;
+                EXPECT_EQ(got.Sign(), want.Sign()) << text;
+                for (int g = 0; g < got.GroupCount(); ++g)
+                    EXPECT_EQ(got.GroupAt(g), want.GroupAt(g)) << text << " group " << g;
             }
-            const TInfinito want = general.Evaluate(a);
-            TInfinito got("0.25"); // the neuron's previous activity
-            into.EvaluateInto(b, got);
-            ASSERT_EQ(got.GroupCount(), want.GroupCount()) << text;
-            EXPECT_EQ(got.Sign(), want.Sign()) << text;
-            for (int g = 0; g < got.GroupCount(); ++g)
-                EXPECT_EQ(got.GroupAt(g), want.GroupAt(g)) << text << " group " << g;
         }
-    }
 }
 
 TEST(Activation, StepFunctionFiresAtItsThreshold) {

@@ -464,6 +464,53 @@ TEST(InfinitoProperty, FusedAddProductSeesTheProductsTopGroupAtItsEdge) {
     }
 }
 
+// A sum of zero groups only, under either sign, around the product, a sum without groups, and
+// sums that the product cancels exactly or outweighs: the sum's sign is no guide to its value
+// there, and the layout must be that of the pure forms all the same. Values of every length the
+// rows take.
+TEST(InfinitoProperty, FusedAddProductIntoSignedZerosAndCancellingSums) {
+    const testing::TKernelScope restore;
+    const std::string zeros(48, '0');
+    for (bool vector : {false, true}) {
+        mag::UseVectorKernels(vector);
+        TextMaker maker(vector ? 4 : 3);
+        for (int round = 0; round < 600; ++round) {
+            // In normal form, as weights and activities are: one-group weights mostly.
+            TInfinito w = ShortWeight(maker);
+            w.Normalize();
+            const std::size_t digits = 1 + std::size_t(maker.Pick(round % 2 == 0 ? 40 : 300));
+            TInfinito v((maker.Pick(2) == 0 ? "-0." : "0.") + maker.Digits(digits));
+            v.Normalize();
+            const std::string sign = maker.Pick(2) == 0 ? "-" : "";
+            TInfinito acc;
+            switch (round % 4) {
+            case 3: // no groups at all, maybe with a sign ("-", "-."), and whole numbers, whose
+                    // product lies at and above the Position such a sum claims
+                acc = TInfinito(maker.Pick(2) == 0 ? sign : sign + ".");
+                if (round % 8 == 3) {
+                    w = TInfinito(std::to_string(1 + maker.Pick(99999999)));
+                    v = TInfinito((maker.Pick(2) == 0 ? "-1" : "1") + maker.Digits(digits));
+                }
+                break;
+            case 0: // zero groups on both sides of the product
+                acc = TInfinito(sign + zeros + "." + std::string(digits + 40, '0'));
+                break;
+            case 1: // the product taken away again, under either sign of the sum
+                acc = TInfinito::Multiply(w, v).Negated();
+                acc.AddInPlace(TInfinito(sign + "0." + std::string(digits + 24, '0')));
+                break;
+            default: // a sum the product outweighs, of the other sign
+                acc = TInfinito::Multiply(w, v).Negated();
+                acc = TInfinito::Multiply(acc, TInfinito("0.5"));
+                acc.AddInPlace(TInfinito("0." + std::string(digits + 24, '0')));
+                break;
+            }
+            CheckAddProduct(acc, w, v, acc.ToText() + " + " + w.ToText() + " * " + v.ToText());
+            if (HasFailure()) return;
+        }
+    }
+}
+
 // A neuron's sum over many steps: contributions of mixed signs into one accumulator whose
 // buffer is kept when it is cleared, checked against the pure forms after every one.
 TEST(InfinitoProperty, FusedAddProductAccumulatesLikeTheSumOfProducts) {
