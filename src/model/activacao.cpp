@@ -29,7 +29,9 @@ void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
         boundsNormal_ = true;
     }
     out.TakeNormalized(x);
-    if (!out.IsZero() && out.Sign() < 0)
+    // In normal form a zero of groups has sign 0, so only a number without groups can be zero
+    // with a negative sign: no look at the groups for the zero test.
+    if (out.Sign() < 0 && out.GroupCount() != 0)
         out = low_;
     else if (out.NormalExceedsOne())
         out = high_;

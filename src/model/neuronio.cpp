@@ -44,6 +44,7 @@ void TNeuronio::AddInput(const TInfinito& contribution) {
 
 namespace {
 thread_local bool gRecordAll = false;
+thread_local std::size_t gRecorded = 0;
 } // namespace
 
 bool TNeuronio::SumAtOnce = true;
@@ -64,6 +65,11 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
 // Apart, so that the growth of the record does not make every product save registers.
 [[gnu::noinline]] void TNeuronio::Record(const TInfinito& weight, const TInfinito& value) {
     pending_.push_back({&weight, &value});
+    ++gRecorded;
+}
+
+std::size_t TNeuronio::TakeRecorded() noexcept {
+    return std::exchange(gRecorded, 0);
 }
 
 TNeuronio::TRecordAllScope::TRecordAllScope(bool on) noexcept : previous_(gRecordAll) {

@@ -34,6 +34,10 @@ public:
         inputSum_ = ZeroValue();
     }
     void SumInputs() override;
+    // How many products neurons have recorded on this thread since the last call, which resets
+    // the count. None since the last sums means no neuron on this thread waits for SumInputs:
+    // a step whose neurons all added their products as they came skips that pass.
+    static std::size_t TakeRecorded() noexcept;
     // While one lives on a thread, every neuron records what is sent to it there, however few its
     // inputs, so that threads can share all the sums of a big step. The digits are the same: a
     // neuron of few inputs sums its record product by product in arrival order.

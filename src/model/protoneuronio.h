@@ -82,6 +82,8 @@ public:
     // The second half of phase 1: turns what AddWeighted recorded into the input sum. Runs on
     // every element after every element has sent, and before any commits, so each sum reads the
     // values of the previous step (a neuron records where its products are, not their digits).
+    // A net's step skips the pass when no neuron recorded anything (TNeuronio::TakeRecorded):
+    // a type that sums something of its own here must be counted there too.
     virtual void SumInputs() {}
     // Value groups times synapses of the elements that sent on this thread since the last call
     // (which resets the count): about the group products of a step, known without visiting

@@ -143,7 +143,10 @@ void TRede::Propagate() {
             elements_->PropagateAll();
         }
         lastWork_ = TProtoNeuronio::TakeSentWork();
-        SumAll(*elements_, share);
+        // Only neurons keep products for later (SumInputs elsewhere is empty or, in a module,
+        // the inner neurons'): when none on this thread did, every sum is complete already and
+        // the pass over every element has nothing to do.
+        if (TNeuronio::TakeRecorded() != 0) SumAll(*elements_, share);
         if (timed) {
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
             Remember(timing_, share, seconds.count() / double(std::max<std::size_t>(lastWork_, 1)));

@@ -304,36 +304,6 @@ void TInfinito::Normalize() {
     }
 }
 
-void TInfinito::TakeNormalized(TInfinito& x) noexcept {
-    if (this == &x) {
-        Normalize();
-        return;
-    }
-    Limb* d = x.data_;
-    std::uint32_t n = x.size_;
-    while (n > 1 && d[n - 1] == 0)
-        --n;
-    std::uint32_t drop = 0;
-    while (n - drop > 1 && d[drop] == 0)
-        ++drop;
-    n -= drop;
-    const bool zero = n == 1 && d[drop] == 0;
-    const std::int32_t low = zero ? 0 : x.low_ + GroupDigits * static_cast<std::int32_t>(drop);
-    const std::int8_t sign = zero ? std::int8_t{0} : x.sign_;
-    if (drop != 0 && n <= capacity_) {
-        std::memcpy(data_, d + drop, n * sizeof(Limb));
-        size_ = n;
-        low_ = low;
-        sign_ = sign;
-        return;
-    }
-    if (drop != 0) std::memmove(d, d + drop, n * sizeof(Limb));
-    x.size_ = n;
-    x.low_ = low;
-    x.sign_ = sign;
-    Swap(x);
-}
-
 std::size_t TInfinito::HeapBytes() const noexcept {
     return data_ == inline_ ? 0 : capacity_ * sizeof(Limb);
 }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -246,5 +247,37 @@ TInfinito ReadTypedNumber(std::string_view text);
 
 // A plain list of numbers (the partial products of a multiplication).
 using TListaReal = std::vector<TInfinito>;
+
+// In the header: a neuron's commit calls it once per step, and inlined there it shares the
+// commit's saved registers and call.
+inline void TInfinito::TakeNormalized(TInfinito& x) noexcept {
+    if (this == &x) {
+        Normalize();
+        return;
+    }
+    std::uint32_t* d = x.data_;
+    std::uint32_t n = x.size_;
+    while (n > 1 && d[n - 1] == 0)
+        --n;
+    std::uint32_t drop = 0;
+    while (n - drop > 1 && d[drop] == 0)
+        ++drop;
+    n -= drop;
+    const bool zero = n == 1 && d[drop] == 0;
+    const std::int32_t low = zero ? 0 : x.low_ + GroupDigits * static_cast<std::int32_t>(drop);
+    const std::int8_t sign = zero ? std::int8_t{0} : x.sign_;
+    if (drop != 0 && n <= capacity_) {
+        std::memcpy(data_, d + drop, n * sizeof(std::uint32_t));
+        size_ = n;
+        low_ = low;
+        sign_ = sign;
+        return;
+    }
+    if (drop != 0) std::memmove(d, d + drop, n * sizeof(std::uint32_t));
+    x.size_ = n;
+    x.low_ = low;
+    x.sign_ = sign;
+    Swap(x);
+}
 
 } // namespace veltra

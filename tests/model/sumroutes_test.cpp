@@ -124,6 +124,52 @@ TEST(SumRoutes, EverySumReadsThePreviousStep) {
     EXPECT_EQ(c->ValueText(), "0.25");
 }
 
+// A step skips the pass of sums when no neuron recorded a product, and must not skip it when one
+// did: a neuron of more inputs than the column threshold, listed after its senders, which commit
+// first and change every step, against the same net summed product by product. One receiver of
+// each net is also sent a product outside any step, which it records, before the steps begin.
+TEST(SumRoutes, AStepSumsWhatItsNeuronsRecordedBeforeAnyCommit) {
+    const std::size_t threshold = mag::ColumnSumThreshold;
+    const std::size_t fanIns[] = {1, threshold, threshold + 1, 3 * threshold + 2};
+    for (const std::size_t fanIn : fanIns) {
+        for (const bool sentBefore : {false, true}) {
+            SCOPED_TRACE("inputs " + std::to_string(fanIn) + (sentBefore ? ", sent before" : ""));
+            auto build = [&](TRede& net) {
+                std::vector<TNeuronio*> senders;
+                for (std::size_t i = 0; i < fanIn; ++i) {
+                    auto* s = Add<TNeuronio>(net);
+                    s->Activity() = TInfinito(i % 2 ? "0.75" : "0.123456789");
+                    Connect(s, s, i % 3 ? "0.5" : "0.99999999");
+                    senders.push_back(s);
+                }
+                auto* receiver = Add<TNeuronio>(net);
+                for (std::size_t i = 0; i < fanIn; ++i)
+                    Connect(senders[i], receiver, i % 2 ? "-0.01" : "0.07");
+                return receiver;
+            };
+            TRede atOnce, oneByOne;
+            TNeuronio* a = build(atOnce);
+            TNeuronio* b = build(oneByOne);
+            const TInfinito weight("0.25"), value("0.5");
+            if (sentBefore) {
+                a->AddWeighted(weight, value);
+                TNeuronio::SumAtOnce = false;
+                b->AddWeighted(weight, value);
+                TNeuronio::SumAtOnce = true;
+            }
+            for (int step = 0; step < 6; ++step) {
+                atOnce.Step();
+                TNeuronio::SumAtOnce = false;
+                oneByOne.Step();
+                TNeuronio::SumAtOnce = true;
+                ASSERT_EQ(Saved(atOnce), Saved(oneByOne)) << "step " << step;
+                ASSERT_EQ(a->ValueText(), b->ValueText()) << "step " << step;
+            }
+            EXPECT_NE(a->ValueText(), "0"); // the receiver saw its inputs
+        }
+    }
+}
+
 // Threads share a step's sums on every step here (no size threshold, no timing): the same nets
 // give the same bytes as on one thread, and a cancel reaches every thread and leaves the net as
 // it was.
