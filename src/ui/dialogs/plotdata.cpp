@@ -154,7 +154,6 @@ double ToDouble(const TInfinito& value) {
     return LeadingSum(value.GroupCount(), [&](int i) { return value.GroupAt(i); });
 }
 
-
 // Nearly every value a net carries: one or two groups, read as they lie, trailing zeros and
 // all (false for any other, and for a negative zero, which is kept whole).
 static inline bool ShortWord(const TInfinito& value, std::uint64_t& word) {
@@ -505,8 +504,6 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
                 layoutValues_[i] = &neuron->GetValue();
             ++lastFound_;
         }
-        allValuesKnown_ = std::find(layoutValues_.begin(), layoutValues_.end(), nullptr) ==
-                          layoutValues_.end();
         // An element listed twice gives its series one point, the later value.
         std::vector<bool> taken(series_.size(), false);
         for (std::size_t i = n; i-- > 0;) {
@@ -520,22 +517,13 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
     const std::size_t row = roomSteps_.size() % TileRows;
     roomSteps_.push_back(step);
     std::uint64_t* words = tile_.data() + row * n;
-    auto encode = [&](std::size_t i, const TInfinito& value) {
-        if (!TExactValues::Encode(value, words[i]))
+    for (std::size_t i = 0; i < n; ++i) {
+        // WatchedValue, without asking every element again what it is.
+        const TInfinito& value = layoutValues_[i] != nullptr ? *layoutValues_[i]
+                                 : layoutOwnValue_[i]        ? watched[i]->GetValue()
+                                                             : WatchedValue(*watched[i]);
+        if (!ShortWord(value, words[i]) && !TExactValues::Encode(value, words[i]))
             words[i] = layout_[i] == NoSeries ? 0 : series_[layout_[i]].exact.KeepWhole(value);
-    };
-    if (allValuesKnown_) {
-        // Only neurons and biases watched: nothing to ask any element.
-        for (std::size_t i = 0; i < n; ++i)
-            if (!ShortWord(*layoutValues_[i], words[i])) encode(i, *layoutValues_[i]);
-    } else {
-        for (std::size_t i = 0; i < n; ++i) {
-            // WatchedValue, without asking every element again what it is.
-            const TInfinito& value = layoutValues_[i] != nullptr ? *layoutValues_[i]
-                                     : layoutOwnValue_[i]        ? watched[i]->GetValue()
-                                                                 : WatchedValue(*watched[i]);
-            if (!ShortWord(value, words[i])) encode(i, value);
-        }
     }
     if (row + 1 == TileRows) EmptyTile(TileRows);
 }
@@ -603,7 +591,6 @@ void TPlotData::Clear() {
     layout_.clear();
     layoutElements_.clear();
     layoutValues_.clear();
-    allValuesKnown_ = false;
     roomSteps_.clear();
     room_ = 0;
     columns_.clear();

@@ -236,10 +236,9 @@ private:
     std::vector<std::uint32_t> layout_;
     std::vector<const TProtoNeuronio*> layoutElements_;
     std::vector<bool> layoutOwnValue_; // the element's value is its own (no synapse to read)
-    // Where each watched element's value lies for as long as the element does (a neuron's or a
-    // bias's); null for the others, which are asked every step.
+    // Where each watched element's value lies for as long as the element does (a neuron's);
+    // null for the others, which are asked every step.
     std::vector<const TInfinito*> layoutValues_;
-    bool allValuesKnown_ = false; // every one of them is
     // A run writes each step's words straight into room made at the end of every series of the
     // layout (RoomRows steps at a time, fewer when there are many series), and the steps of
     // those rows once for all of them: a point costs one word written once. Flush ends the
