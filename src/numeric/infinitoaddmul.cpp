@@ -107,6 +107,28 @@ struct RowConstants {
     __m256i w32, base, top, top2, negBase, zero, rotate;
 };
 
+// A block of a vector row redone group by group, from the high group of the product below it
+// and the carry or borrow into it (0, 1 or 2).
+template <RowMode Mode> struct TScalarRow {
+    std::uint64_t high = 0;
+    Limb c = 0;
+
+    void Step(std::uint64_t t, Limb& acc) {
+        const std::uint64_t q = t / Base;
+        const Limb lo = Limb(t - q * Base);
+        if constexpr (Mode == RowMode::Subtract) {
+            const std::int64_t d = std::int64_t(acc) - lo - std::int64_t(high) - c;
+            c = Limb(d < 0) + Limb(d < -std::int64_t(Base));
+            acc = Limb(d + std::int64_t(c) * Base);
+        } else {
+            const Limb s = (Mode == RowMode::Add ? acc : 0) + lo + Limb(high) + c;
+            c = Limb(s >= Base) + Limb(s >= 2 * Base);
+            acc = s - c * Base;
+        }
+        high = q;
+    }
+};
+
 // One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
 // high group of the block below, lane 0 of `fromBelow`), below 3 * Base, less its carry of 0,
 // 1 or 2 times Base, plus the carry of the lane below (lane 0: minus lane 0 of `carryBelow`).
@@ -178,24 +200,6 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
                          _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.negBase)),
                          _mm256_setzero_si256(),
                          _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.rotate))};
-    // A block redone group by group: the high group of the product below, the carry or borrow
-    // (0, 1 or 2).
-    std::uint64_t high = 0;
-    Limb c = 0;
-    auto step = [&](std::uint64_t t, Limb& acc) {
-        const std::uint64_t q = t / Base;
-        const Limb lo = Limb(t - q * Base);
-        if constexpr (Mode == RowMode::Subtract) {
-            const std::int64_t d = std::int64_t(acc) - lo - std::int64_t(high) - c;
-            c = Limb(d < 0) + Limb(d < -std::int64_t(Base));
-            acc = Limb(d + std::int64_t(c) * Base);
-        } else {
-            const Limb s = (Mode == RowMode::Add ? acc : 0) + lo + Limb(high) + c;
-            c = Limb(s >= Base) + Limb(s >= 2 * Base);
-            acc = s - c * Base;
-        }
-        high = q;
-    };
     std::size_t i = 0;
     // Lane 0 of each: the high group of the product below the current block, and minus the
     // carry or borrow into it.
@@ -210,12 +214,12 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
         const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
         const __m256i spill = Spilled<Mode>(k, s);
         if (!_mm256_testz_si256(spill, spill)) {
-            high = Limb(_mm256_cvtsi256_si32(fromBelow));
-            c = Limb(-_mm256_cvtsi256_si32(carryBelow));
+            TScalarRow<Mode> row{Limb(_mm256_cvtsi256_si32(fromBelow)),
+                                 Limb(-_mm256_cvtsi256_si32(carryBelow))};
             for (std::size_t j = 0; j < Lanes; ++j)
-                step(std::uint64_t(w) * v[i + j], x[i + j]);
-            fromBelow = _mm256_set1_epi32(static_cast<int>(high));
-            carryBelow = _mm256_set1_epi32(-static_cast<int>(c));
+                row.Step(std::uint64_t(w) * v[i + j], x[i + j]);
+            fromBelow = _mm256_set1_epi32(static_cast<int>(row.high));
+            carryBelow = _mm256_set1_epi32(-static_cast<int>(row.c));
             continue;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
@@ -235,16 +239,122 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
     const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
     if (!_mm256_testz_si256(spill, spill)) {
-        high = Limb(_mm256_cvtsi256_si32(fromBelow));
-        c = Limb(-_mm256_cvtsi256_si32(carryBelow));
+        TScalarRow<Mode> row{Limb(_mm256_cvtsi256_si32(fromBelow)),
+                             Limb(-_mm256_cvtsi256_si32(carryBelow))};
         for (; i < m; ++i)
-            step(std::uint64_t(w) * v[i], x[i]);
-        step(0, x[m]);
-        return c;
+            row.Step(std::uint64_t(w) * v[i], x[i]);
+        row.Step(0, x[m]);
+        return row.c;
     }
     _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
     // Lane r of the carries, moved to lane 0 (no aligned array on the stack to read it from).
     return Limb(-_mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(carries, _mm256_set1_epi32(r))));
+}
+
+// The same row sixteen groups at a time, on processors with 512-bit vectors. The quotient of
+// each lane's a * w by Base is the high half of a * floor(w * 2^32 / Base): that factor over
+// 2^32 falls short of w / Base by under 2^-32, so the estimate falls short of a * w / Base by
+// under a / 2^32 < 0.03 and is the quotient or one less, which the remainder's correction
+// settles as in the row above. Carries and borrows pass between blocks in the top lane of a
+// vector, and the last, partial block is loaded and stored under a mask.
+template <RowMode Mode>
+__attribute__((target("avx512f"))) Limb RowAvx512(Limb* x, const Limb* v, std::size_t m, Limb w) {
+    constexpr std::size_t Lanes = 16;
+    // Masks that keep every lane: GCC 12 warns of the unmasked forms of some intrinsics,
+    // whose unused operand it leaves uninitialized.
+    constexpr __mmask8 All8 = 0xff;
+    constexpr __mmask16 All16 = 0xffff;
+    const __m512i mv = _mm512_set1_epi64(std::int64_t((std::uint64_t(w) << 32) / Base));
+    const __m512i w32 = _mm512_set1_epi32(static_cast<int>(w));
+    const __m512i base = _mm512_set1_epi32(static_cast<int>(Base));
+    const __m512i top = _mm512_set1_epi32(static_cast<int>(Base - 1));
+    const __m512i top2 = _mm512_set1_epi32(static_cast<int>(2 * Base - 1));
+    const __m512i one = _mm512_set1_epi32(1);
+    // Lane 15 of each: the high group of the product below the current block, and the carry
+    // or borrow into it.
+    __m512i qBelow = _mm512_setzero_si512(), cBelow = _mm512_setzero_si512();
+    auto block = [&](__m512i av, __m512i xv, __m512i & q, __m512i & c)
+        __attribute__((target("avx512f"), always_inline)) {
+        const __m512i even =
+            _mm512_maskz_srli_epi64(All8, _mm512_maskz_mul_epu32(All8, av, mv), 32);
+        const __m512i odd = _mm512_maskz_mul_epu32(All8, _mm512_maskz_srli_epi64(All8, av, 32), mv);
+        q = _mm512_mask_blend_epi32(__mmask16(0xAAAA), even, odd);
+        __m512i lo = _mm512_sub_epi32(_mm512_mullo_epi32(av, w32), _mm512_mullo_epi32(q, base));
+        const __mmask16 over = _mm512_cmpgt_epu32_mask(lo, top);
+        lo = _mm512_mask_sub_epi32(lo, over, lo, base);
+        q = _mm512_mask_add_epi32(q, over, q, one);
+        const __m512i below = _mm512_maskz_alignr_epi32(All16, q, qBelow, 15);
+        __m512i s;
+        __mmask16 k1, k2;
+        if constexpr (Mode == RowMode::Subtract) {
+            // x - lo - below is at least -2 * Base: signed lanes.
+            s = _mm512_sub_epi32(_mm512_sub_epi32(xv, lo), below);
+            k1 = _mm512_cmplt_epi32_mask(s, _mm512_setzero_si512());
+            k2 = _mm512_cmplt_epi32_mask(s, _mm512_sub_epi32(_mm512_setzero_si512(), base));
+            s = _mm512_mask_add_epi32(s, k1, s, base);
+            s = _mm512_mask_add_epi32(s, k2, s, base);
+        } else {
+            s = _mm512_add_epi32(_mm512_add_epi32(xv, lo), below); // below 3 * Base
+            k1 = _mm512_cmpgt_epu32_mask(s, top);
+            k2 = _mm512_cmpgt_epu32_mask(s, top2);
+            s = _mm512_mask_sub_epi32(s, k1, s, base);
+            s = _mm512_mask_sub_epi32(s, k2, s, base);
+        }
+        c = _mm512_mask_add_epi32(_mm512_maskz_mov_epi32(k1, one), k2, one, one); // 0, 1 or 2
+        const __m512i in = _mm512_maskz_alignr_epi32(All16, c, cBelow, 15);
+        return Mode == RowMode::Subtract ? _mm512_sub_epi32(s, in) : _mm512_add_epi32(s, in);
+    };
+    // The lanes a carry from below pushed out of [0, Base): the caller redoes such a block.
+    auto spilled = [&](__m512i s) __attribute__((target("avx512f"), always_inline)) {
+        return Mode == RowMode::Subtract ? _mm512_cmplt_epi32_mask(s, _mm512_setzero_si512())
+                                         : _mm512_cmpgt_epu32_mask(s, top);
+    };
+    auto lane15 = [](__m512i a) __attribute__((target("avx512f"), always_inline)) {
+        return Limb(_mm512_cvtsi512_si32(_mm512_maskz_alignr_epi32(All16, a, a, 15)));
+    };
+    std::size_t i = 0;
+    for (; i + Lanes <= m; i += Lanes) {
+        const __m512i av = _mm512_loadu_si512(v + i);
+        const __m512i xv =
+            Mode != RowMode::Store ? _mm512_loadu_si512(x + i) : _mm512_setzero_si512();
+        __m512i q, carries;
+        const __m512i s = block(av, xv, q, carries);
+        if (spilled(s) != 0) {
+            TScalarRow<Mode> row{lane15(qBelow), lane15(cBelow)};
+            for (std::size_t j = 0; j < Lanes; ++j)
+                row.Step(std::uint64_t(w) * v[i + j], x[i + j]);
+            qBelow = _mm512_set1_epi32(static_cast<int>(row.high));
+            cBelow = _mm512_set1_epi32(static_cast<int>(row.c));
+            continue;
+        }
+        _mm512_storeu_si512(x + i, s);
+        qBelow = q;
+        cBelow = carries;
+    }
+    // The rest of v (r groups, maybe none) and x[m], the product's top group.
+    const unsigned r = unsigned(m - i);
+    const __mmask16 vMask = __mmask16((1u << r) - 1);
+    const __mmask16 xMask = __mmask16((2u << r) - 1);
+    const __m512i av = _mm512_maskz_loadu_epi32(vMask, v + i);
+    const __m512i xv =
+        Mode != RowMode::Store ? _mm512_maskz_loadu_epi32(xMask, x + i) : _mm512_setzero_si512();
+    __m512i q, carries;
+    const __m512i s = block(av, xv, q, carries);
+    if ((spilled(s) & xMask) != 0) {
+        TScalarRow<Mode> row{lane15(qBelow), lane15(cBelow)};
+        for (; i < m; ++i)
+            row.Step(std::uint64_t(w) * v[i], x[i]);
+        row.Step(0, x[m]);
+        return row.c;
+    }
+    _mm512_mask_storeu_epi32(x + i, xMask, s);
+    return Limb(_mm512_cvtsi512_si32(
+        _mm512_maskz_permutexvar_epi32(All16, _mm512_set1_epi32(int(r)), carries)));
+}
+
+// The one-group row on the widest vectors in use.
+template <RowMode Mode> inline Limb Row(Limb* x, const Limb* v, std::size_t m, Limb w) {
+    return mag::WideRowsInUse() ? RowAvx512<Mode>(x, v, m, w) : RowAvx2<Mode>(x, v, m, w);
 }
 
 // Whether w * v[0..m) for one group w has a non-zero top group (the one at index m): 1 or 0,
@@ -272,9 +382,9 @@ std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* 
                              bool subtract) {
 #if VELTRA_HAVE_X86_KERNELS
     if (k == 1 && m >= VectorRowMin && mag::VectorKernelsInUse()) {
-        if (!subtract) return {RowAvx2<RowMode::Add>(x, v, m, w[0]), 0};
+        if (!subtract) return {Row<RowMode::Add>(x, v, m, w[0]), 0};
         const int top = ProductTopNonZero(v, m, w[0]);
-        if (top >= 0) return {RowAvx2<RowMode::Subtract>(x, v, m, w[0]), Limb(top)};
+        if (top >= 0) return {Row<RowMode::Subtract>(x, v, m, w[0]), Limb(top)};
     }
 #endif
     if (k == 1 && m >= BlockMin) return AddMulBlocks(x, v, m, w[0], subtract);
@@ -287,7 +397,7 @@ std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* 
 void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
 #if VELTRA_HAVE_X86_KERNELS
     if (n >= VectorRowMin && mag::VectorKernelsInUse()) {
-        RowAvx2<RowMode::Store>(r, a, n, w);
+        Row<RowMode::Store>(r, a, n, w);
         return;
     }
 #endif
@@ -326,8 +436,7 @@ void Complement(Limb* x, std::size_t n) {
 inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtract) {
 #if VELTRA_HAVE_X86_KERNELS
     if (m >= VectorRowMin && mag::VectorKernelsInUse())
-        return subtract ? RowAvx2<RowMode::Subtract>(x, v, m, w)
-                        : RowAvx2<RowMode::Add>(x, v, m, w);
+        return subtract ? Row<RowMode::Subtract>(x, v, m, w) : Row<RowMode::Add>(x, v, m, w);
 #endif
     if (m >= BlockMin) return AddMulBlocks(x, v, m, w, subtract).first;
     return subtract ? AddMulRow<1, true>(x, v, m, &w).first

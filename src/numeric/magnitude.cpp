@@ -146,15 +146,42 @@ bool detail::vectorInUse = Active() == &kAvx2;
 bool detail::vectorInUse = false;
 #endif
 
+namespace {
+
+bool WideSupported() {
+#if VELTRA_HAVE_X86_KERNELS
+    return __builtin_cpu_supports("avx512f");
+#else
+    return false;
+#endif
+}
+
+// Whether the wide rows are wanted when vector kernels are in use.
+bool& WideWanted() {
+    static bool wanted = true;
+    return wanted;
+}
+
+} // namespace
+
+bool detail::wideRowsInUse = detail::vectorInUse && WideSupported();
+
 bool UseVectorKernels(bool on) {
 #if VELTRA_HAVE_X86_KERNELS
     Active() = on && VectorSupported() ? &kAvx2 : &kPortable;
     detail::vectorInUse = Active() == &kAvx2;
+    detail::wideRowsInUse = detail::vectorInUse && WideWanted() && WideSupported();
     return detail::vectorInUse;
 #else
     (void)on;
     return false;
 #endif
+}
+
+bool UseWideRows(bool on) {
+    WideWanted() = on;
+    detail::wideRowsInUse = detail::vectorInUse && on && WideSupported();
+    return detail::wideRowsInUse;
 }
 
 Limb Add(Limb* r, const Limb* a, const Limb* b, std::size_t n, Limb carry) {

@@ -49,6 +49,16 @@ extern bool vectorInUse;
 inline bool VectorKernelsInUse() {
     return detail::vectorInUse;
 }
+// With vector kernels in use, the one-group product rows of a sum can take 512-bit vectors
+// where the processor has them (the default); off, they keep to 256 bits. Returns whether the
+// 512-bit rows are now in use. The groups are the same either way.
+bool UseWideRows(bool on);
+namespace detail {
+extern bool wideRowsInUse;
+} // namespace detail
+inline bool WideRowsInUse() {
+    return detail::wideRowsInUse;
+}
 // Group count above which Mul switches from the column method to Karatsuba (tunable).
 extern std::size_t KaratsubaThreshold;
 // r[0..na+nb) = a * b through number-theoretic transforms, exact for products of up to

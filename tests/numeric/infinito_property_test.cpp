@@ -358,8 +358,9 @@ void CheckAddProduct(const TInfinito& acc, const TInfinito& w, const TInfinito& 
 
 TEST(InfinitoProperty, FusedAddProductKeepsTheLayoutOfAddAndMultiply) {
     const testing::TKernelScope restore;
-    for (bool vector : {false, true}) {
-        mag::UseVectorKernels(vector);
+    for (const testing::TKernels kernels : testing::AllKernels) {
+        if (!testing::UseKernels(kernels)) continue;
+        SCOPED_TRACE(testing::KernelsName(kernels));
         TextMaker maker(2024);
         for (int round = 0; round < 3000; ++round) {
             const TInfinito w = ShortWeight(maker);
@@ -420,8 +421,9 @@ std::string EdgeGroups(TextMaker& maker, std::size_t groups, bool accumulator) {
 TEST(InfinitoProperty, FusedAddProductAtTheCarryLimitsOfTheVectorRow) {
     const testing::TKernelScope restore;
     const char* weights[] = {"1", "2", "3", "99999999", "0.99999999", "50000000", "0.00000001"};
-    for (bool vector : {false, true}) {
-        mag::UseVectorKernels(vector);
+    for (const testing::TKernels kernels : testing::AllKernels) {
+        if (!testing::UseKernels(kernels)) continue;
+        SCOPED_TRACE(testing::KernelsName(kernels));
         TextMaker maker(77);
         for (int round = 0; round < 1500; ++round) {
             const std::size_t m = 1 + std::size_t(maker.Pick(47));
@@ -447,8 +449,9 @@ TEST(InfinitoProperty, FusedAddProductSeesTheProductsTopGroupAtItsEdge) {
     const char* groups[] = {"00000000", "00000001", "00000002", "50000000",
                             "49999999", "99999998", "99999999"};
     const char* accs[] = {"-1", "-0.5", "-99999999", "-0.00000001", "-100000000", "0.5", "-0"};
-    for (bool vector : {false, true}) {
-        mag::UseVectorKernels(vector);
+    for (const testing::TKernels kernels : testing::AllKernels) {
+        if (!testing::UseKernels(kernels)) continue;
+        SCOPED_TRACE(testing::KernelsName(kernels));
         for (const char* w : weights)
             for (const char* top : {"1", "2", "99999999"})
                 for (const char* g1 : groups)
@@ -471,9 +474,10 @@ TEST(InfinitoProperty, FusedAddProductSeesTheProductsTopGroupAtItsEdge) {
 TEST(InfinitoProperty, FusedAddProductIntoSignedZerosAndCancellingSums) {
     const testing::TKernelScope restore;
     const std::string zeros(48, '0');
-    for (bool vector : {false, true}) {
-        mag::UseVectorKernels(vector);
-        TextMaker maker(vector ? 4 : 3);
+    for (const testing::TKernels kernels : testing::AllKernels) {
+        if (!testing::UseKernels(kernels)) continue;
+        SCOPED_TRACE(testing::KernelsName(kernels));
+        TextMaker maker(kernels == testing::TKernels::Portable ? 3 : 4);
         for (int round = 0; round < 600; ++round) {
             // In normal form, as weights and activities are: one-group weights mostly.
             TInfinito w = ShortWeight(maker);

@@ -126,6 +126,17 @@ TEST(MagnitudeChoice, TheInUseFlagFollowsEveryChoice) {
         EXPECT_EQ(mag::VectorKernelsInUse(), vector);
         EXPECT_TRUE(on || !vector);
     }
+    // The wide rows ride on the vector kernels, and a wish for them outlasts a spell without.
+    const bool wide = mag::UseWideRows(true);
+    EXPECT_EQ(mag::WideRowsInUse(), wide);
+    mag::UseVectorKernels(false);
+    EXPECT_FALSE(mag::WideRowsInUse());
+    EXPECT_FALSE(mag::UseWideRows(true));
+    mag::UseVectorKernels(true);
+    EXPECT_EQ(mag::WideRowsInUse(), wide);
+    EXPECT_FALSE(mag::UseWideRows(false));
+    mag::UseVectorKernels(true);
+    EXPECT_FALSE(mag::WideRowsInUse());
 }
 
 TEST_P(Magnitude, AddSubCompareAndCarriesMatchTheSchoolbook) {
