@@ -101,9 +101,17 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
 // subtract it.
 enum class RowMode { Store, Add, Subtract };
 
+// The factor whose product with a group a, shifted down 32 bits, estimates the quotient of
+// a * w by Base: floor(w * 2^32 / Base) / 2^32 falls short of w / Base by under 2^-32, so the
+// estimate falls short of a * w / Base by under a / 2^32 < 0.03, and is the quotient or one
+// less. The rows correct it from the remainder, which then lies in [0, 2 * Base).
+constexpr std::uint64_t Reciprocal(Limb w) {
+    return (std::uint64_t(w) << 32) / Base;
+}
+
 // The constants of the vector row.
 struct RowConstants {
-    __m256d scale; // w / Base, a little low: the quotient estimate is q or q - 1, never above
+    __m256i reciprocal; // Reciprocal(w) in every 64-bit lane
     __m256i w32, base, top, top2, negBase, zero, rotate;
 };
 
@@ -142,12 +150,10 @@ template <RowMode Mode>
 __attribute__((target("avx2"), always_inline)) inline __m256i
 RowBlock(const RowConstants& k, __m256i av, __m256i xv, __m256i& fromBelow, __m256i& carryBelow,
          __m256i& carries) {
-    const __m128i a0 = _mm256_castsi256_si128(av);
-    const __m128i a1 = _mm256_extracti128_si256(av, 1);
-    const __m128i q0 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a0), k.scale));
-    const __m128i q1 = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(a1), k.scale));
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(av, k.reciprocal), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(av, 32), k.reciprocal);
     // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
-    __m256i q = _mm256_set_m128i(q1, q0);
+    __m256i q = _mm256_blend_epi32(even, odd, 0xaa);
     __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
     const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
     lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
@@ -192,7 +198,7 @@ template <RowMode Mode>
 __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 8;
     const mag::detail::TRowLanes& fixed = mag::detail::RowLanes;
-    const RowConstants k{_mm256_set1_pd(double(w) / double(Base) * (1.0 - 0x1p-50)),
+    const RowConstants k{_mm256_set1_epi64x(std::int64_t(Reciprocal(w))),
                          _mm256_set1_epi32(static_cast<int>(w)),
                          _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.base)),
                          _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top)),
@@ -251,12 +257,9 @@ __attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t
     return Limb(-_mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(carries, _mm256_set1_epi32(r))));
 }
 
-// The same row sixteen groups at a time, on processors with 512-bit vectors. The quotient of
-// each lane's a * w by Base is the high half of a * floor(w * 2^32 / Base): that factor over
-// 2^32 falls short of w / Base by under 2^-32, so the estimate falls short of a * w / Base by
-// under a / 2^32 < 0.03 and is the quotient or one less, which the remainder's correction
-// settles as in the row above. Carries and borrows pass between blocks in the top lane of a
-// vector, and the last, partial block is loaded and stored under a mask.
+// The same row sixteen groups at a time, on processors with 512-bit vectors. Carries and
+// borrows pass between blocks in the top lane of a vector, and the last, partial block is
+// loaded and stored under a mask.
 template <RowMode Mode>
 __attribute__((target("avx512f"))) Limb RowAvx512(Limb* x, const Limb* v, std::size_t m, Limb w) {
     constexpr std::size_t Lanes = 16;
@@ -264,7 +267,7 @@ __attribute__((target("avx512f"))) Limb RowAvx512(Limb* x, const Limb* v, std::s
     // whose unused operand it leaves uninitialized.
     constexpr __mmask8 All8 = 0xff;
     constexpr __mmask16 All16 = 0xffff;
-    const __m512i mv = _mm512_set1_epi64(std::int64_t((std::uint64_t(w) << 32) / Base));
+    const __m512i mv = _mm512_set1_epi64(std::int64_t(Reciprocal(w)));
     const __m512i w32 = _mm512_set1_epi32(static_cast<int>(w));
     const __m512i base = _mm512_set1_epi32(static_cast<int>(Base));
     const __m512i top = _mm512_set1_epi32(static_cast<int>(Base - 1));

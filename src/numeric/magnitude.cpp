@@ -164,7 +164,7 @@ bool& WideWanted() {
 
 } // namespace
 
-bool detail::wideRowsInUse = detail::vectorInUse && WideSupported();
+bool detail::wideRowsInUse = detail::vectorInUse && WideWanted() && WideSupported();
 
 bool UseVectorKernels(bool on) {
 #if VELTRA_HAVE_X86_KERNELS
