@@ -3,6 +3,7 @@
 
   run_step_bench.py BUILD_DIR [--quick]
   run_step_bench.py BUILD_DIR --threads [REPEATS]
+  run_step_bench.py BUILD_DIR --process [REPEATS]
 
 Generates the nets with gen_nets.py, runs all three on the same file and number of steps,
 checks that every final value agrees, then prints one table row per case: the median time of
@@ -13,14 +14,30 @@ the faster kept) and on two sharing every big step (runs alternate, REPEATS of e
 default), on a 2,000-neuron sparse net whose values have about 1,000 digits and on the stack
 net, after checking that every run prints what the GMP stepper prints; it prints the medians
 and the one-thread time over each two-thread time.
+
+--process times whole processes, loading and printing included: `veltra-cli run NET --steps N`
+against the GMP stepper (runs alternate, REPEATS of each, 7 by default), after checking that
+both print the same final values; it prints the medians and our time over the GMP stepper's.
 """
 import os
 import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+
+# (generator kind, its argument, steps, title)
+CASES = [
+    ("chain", "1000", 200, "chain of 1,000 saturated-linear neurons"),
+    ("sparse", "1000", 200, "random sparse net, 1,000 neurons x 5 synapses"),
+    ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
+    ("dense", "200", 100, "dense net, 200 neurons x 40 inputs"),
+    ("chain", "300", 1500, "growth: chain of 300 neurons, values to ~1,500 digits"),
+]
+QUICK_CASES = [(kind, arg, steps, title) for (kind, arg, _, title), steps in
+               zip(CASES, (60, 50, 10000, 30, 300))]
 
 
 def run(cmd):
@@ -60,6 +77,36 @@ def threads(build, repeats):
         sys.stdout.flush()
 
 
+def process(build, repeats):
+    cli = os.path.join(build, "src", "cli", "veltra-cli")
+    gmp = os.path.join(build, "bench", "ref_step_gmp")
+    tmp = tempfile.mkdtemp(prefix="veltra_process_")
+    print("| case | steps | veltra-cli run (s) | GMP stepper (s) | ours / GMP |")
+    print("|---|---:|---:|---:|---:|")
+    for kind, arg, steps, title in CASES:
+        net = os.path.join(tmp, kind + ".net")
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), kind, arg, net],
+                       check=True)
+        ours_cmd = [cli, "run", net, "--steps", str(steps)]
+        gmp_cmd = [gmp, net, str(steps)]
+        # veltra-cli prints the step count first on every row and a summary line last.
+        rows = subprocess.run(ours_cmd, capture_output=True, text=True, check=True).stdout
+        rows = "".join(line.split("\t", 1)[1] + "\n" for line in rows.splitlines()[:-1])
+        if rows != run(gmp_cmd)[0]:
+            sys.exit("%s: veltra-cli and the GMP stepper disagree" % title)
+        times = {"ours": [], "gmp": []}
+        for _ in range(repeats):
+            for side, cmd in (("ours", ours_cmd), ("gmp", gmp_cmd)):
+                start = time.perf_counter()
+                subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               check=True)
+                times[side].append(time.perf_counter() - start)
+        med = {k: statistics.median(v) for k, v in times.items()}
+        print("| %s | %d | %.3f | %.3f | %.2f |" % (title, steps, med["ours"], med["gmp"],
+                                                  med["ours"] / med["gmp"]))
+        sys.stdout.flush()
+
+
 def main(argv):
     if len(argv) < 2:
         sys.exit(__doc__)
@@ -67,17 +114,13 @@ def main(argv):
     if "--threads" in argv:
         rest = argv[argv.index("--threads") + 1:]
         return threads(build, int(rest[0]) if rest else 7)
+    if "--process" in argv:
+        rest = argv[argv.index("--process") + 1:]
+        return process(build, int(rest[0]) if rest else 7)
     quick = "--quick" in argv
     ours = os.path.join(build, "bench", "step_bench")
     gmp = os.path.join(build, "bench", "ref_step_gmp")
-    cases = [
-        ("chain", "1000", 60 if quick else 200, "chain of 1,000 saturated-linear neurons"),
-        ("sparse", "1000", 50 if quick else 200, "random sparse net, 1,000 neurons x 5 synapses"),
-        ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
-        ("dense", "200", 30 if quick else 100, "dense net, 200 neurons x 40 inputs"),
-        ("chain", "300", 300 if quick else 1500,
-         "growth: chain of 300 neurons, values to ~1,500 digits"),
-    ]
+    cases = QUICK_CASES if quick else CASES
     repeats = 1 if quick else 3
     tmp = tempfile.mkdtemp(prefix="veltra_step_")
     print("| case | steps | ours (s) | Python fractions (s) | GMP (s) | vs Python | vs GMP |"
