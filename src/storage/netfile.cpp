@@ -21,6 +21,7 @@ int HexDigit(char c) {
 
 bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    if (a == b) return true; // the usual case, compared a word at a time
     for (std::size_t i = 0; i < a.size(); ++i)
         if (Lower(a[i]) != Lower(b[i])) return false;
     return true;
@@ -85,15 +86,13 @@ bool TNetReader::ReadLine(std::string& line) {
 }
 
 bool TNetReader::ExpectTag(std::string_view tag) {
-    std::string line;
-    ReadLine(line);
-    return IsTag(line, tag);
+    ReadLine(line_);
+    return IsTag(line_, tag);
 }
 
 bool TNetReader::ExpectKey(std::string_view key, std::string& value) {
-    std::string line;
-    ReadLine(line);
-    return KeyedValue(line, key, value);
+    ReadLine(line_);
+    return KeyedValue(line_, key, value);
 }
 
 void TNetWriter::WriteLine(std::string_view line) {

@@ -23,6 +23,7 @@ public:
 
 private:
     std::istream& in_;
+    std::string line_; // the last line read by the Expect calls, its buffer reused for the next
 };
 
 // Writes lines ending in CR LF.
