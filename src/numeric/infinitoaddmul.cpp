@@ -422,8 +422,9 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
     }
 }
 
-// x := B^n - x for a wrapped difference (the other operand was the larger).
-void Complement(Limb* x, std::size_t n) {
+// x := B^n - x for a wrapped difference (the other operand was the larger). Not inlined:
+// inlined into the routes the compiler left the long loop scalar, on its own it vectorizes it.
+[[gnu::noinline]] void Complement(Limb* x, std::size_t n) {
     std::size_t i = 0;
     while (i < n && x[i] == 0)
         ++i;
