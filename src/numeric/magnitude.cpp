@@ -178,6 +178,10 @@ bool UseVectorKernels(bool on) {
 #endif
 }
 
+bool WideRowsWanted() {
+    return WideWanted();
+}
+
 bool UseWideRows(bool on) {
     WideWanted() = on;
     detail::wideRowsInUse = detail::vectorInUse && on && WideSupported();

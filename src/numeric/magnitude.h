@@ -53,6 +53,9 @@ inline bool VectorKernelsInUse() {
 // where the processor has them (the default); off, they keep to 256 bits. Returns whether the
 // 512-bit rows are now in use. The groups are the same either way.
 bool UseWideRows(bool on);
+// Whether the 512-bit rows are wished for (in use when the vector kernels are and the
+// processor has them).
+bool WideRowsWanted();
 namespace detail {
 extern bool wideRowsInUse;
 } // namespace detail

@@ -13,7 +13,7 @@ public:
     TKernelScope()
         : threshold_(mag::KaratsubaThreshold), columns_(mag::ColumnSumThreshold),
           transform_(mag::TransformThreshold), limit_(mag::TransformLimit),
-          vector_(mag::VectorKernelsInUse()), wide_(mag::WideRowsInUse() || !vector_) {}
+          vector_(mag::VectorKernelsInUse()), wide_(mag::WideRowsWanted()) {}
     ~TKernelScope() {
         mag::KaratsubaThreshold = threshold_;
         mag::TransformThreshold = transform_;

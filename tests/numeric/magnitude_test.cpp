@@ -126,9 +126,13 @@ TEST(MagnitudeChoice, TheInUseFlagFollowsEveryChoice) {
         EXPECT_EQ(mag::VectorKernelsInUse(), vector);
         EXPECT_TRUE(on || !vector);
     }
-    // The wide rows ride on the vector kernels, and a wish for them outlasts a spell without.
+    // The wide rows ride on the vector kernels, where the processor has them, and a wish for
+    // them outlasts a spell without.
     const bool wide = mag::UseWideRows(true);
     EXPECT_EQ(mag::WideRowsInUse(), wide);
+#if defined(__x86_64__)
+    EXPECT_EQ(wide, mag::VectorKernelsInUse() && __builtin_cpu_supports("avx512f"));
+#endif
     mag::UseVectorKernels(false);
     EXPECT_FALSE(mag::WideRowsInUse());
     EXPECT_FALSE(mag::UseWideRows(true));
@@ -137,6 +141,13 @@ TEST(MagnitudeChoice, TheInUseFlagFollowsEveryChoice) {
     EXPECT_FALSE(mag::UseWideRows(false));
     mag::UseVectorKernels(true);
     EXPECT_FALSE(mag::WideRowsInUse());
+    // A scope puts back the wish itself, not what was in use under it.
+    mag::UseVectorKernels(false);
+    {
+        const TKernelScope inner;
+        mag::UseWideRows(true);
+    }
+    EXPECT_FALSE(mag::WideRowsWanted());
 }
 
 TEST_P(Magnitude, AddSubCompareAndCarriesMatchTheSchoolbook) {
