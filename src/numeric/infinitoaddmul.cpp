@@ -102,9 +102,10 @@ std::pair<Limb, Limb> AddMulBlocks(Limb* x, const Limb* v, std::size_t m, Limb w
 enum class RowMode { Store, Add, Subtract };
 
 // The factor whose product with a group a, shifted down 32 bits, estimates the quotient of
-// a * w by Base: floor(w * 2^32 / Base) / 2^32 falls short of w / Base by under 2^-32, so the
-// estimate falls short of a * w / Base by under a / 2^32 < 0.03, and is the quotient or one
-// less. The rows correct it from the remainder, which then lies in [0, 2 * Base).
+// a * w by Base: floor(w * 2^32 / Base) / 2^32 falls short of w / Base by under 2^-32, so
+// a times it falls short of a * w / Base by under a / 2^32 < 0.03, and rounded down it is the
+// quotient or one less. The rows correct it from the remainder, which then lies in
+// [0, 2 * Base).
 constexpr std::uint64_t Reciprocal(Limb w) {
     return (std::uint64_t(w) << 32) / Base;
 }
