@@ -202,20 +202,12 @@ bool TInfinito::ScanForZero() const noexcept {
 
 void TInfinito::Swap(TInfinito& other) noexcept {
     if (this == &other) return;
+    // Short numbers live in their own inline groups: trade those too, then point each
+    // number that was inline at its new inline groups. Two long numbers (a neuron's sum and
+    // activity, mostly) only trade their buffers.
     const bool wasInline = data_ == inline_;
     const bool otherWasInline = other.data_ == other.inline_;
-    if (!(wasInline | otherWasInline)) {
-        // Two long numbers (a neuron's sum and activity, mostly) only trade their buffers.
-        std::swap(data_, other.data_);
-        std::swap(capacity_, other.capacity_);
-        std::swap(size_, other.size_);
-        std::swap(low_, other.low_);
-        std::swap(sign_, other.sign_);
-        return;
-    }
-    // Short numbers live in their own inline groups: trade those too, then point each
-    // number that was inline at its new inline groups.
-    std::swap(inline_, other.inline_);
+    if (wasInline || otherWasInline) std::swap(inline_, other.inline_);
     std::swap(data_, other.data_);
     std::swap(capacity_, other.capacity_);
     std::swap(size_, other.size_);
@@ -283,22 +275,14 @@ void TInfinito::InsertGroup(const TInfinitoNo& g) {
 }
 
 void TInfinito::Normalize() {
-    // Counted in locals: the groups and the count are both 32-bit, so the compiler would
-    // otherwise reread the count after every look at a group.
-    const Limb* d = data_;
-    std::uint32_t n = size_;
-    while (n > 1 && d[n - 1] == 0)
-        --n;
     std::uint32_t drop = 0;
-    while (n - drop > 1 && d[drop] == 0)
-        ++drop;
+    const std::uint32_t n = NormalSpan(data_, size_, drop);
     if (drop > 0) {
-        n -= drop;
-        std::memmove(data_, d + drop, n * sizeof(Limb));
+        std::memmove(data_, data_ + drop, n * sizeof(Limb));
         low_ += GroupDigits * static_cast<std::int32_t>(drop);
     }
     size_ = n;
-    if (n == 1 && d[0] == 0) {
+    if (n == 1 && data_[0] == 0) {
         low_ = 0;
         sign_ = 0;
     }

@@ -222,6 +222,19 @@ public:
 
 private:
     bool ScanForZero() const noexcept; // the groups between the two ends
+    // The groups of d[0..n) that normal form keeps: returns their count, with `drop` the zero
+    // groups below them. Zero groups at the top go first, and one group always stays. Counted
+    // in locals: the groups and the count are both 32-bit, so the compiler would otherwise
+    // reread a member count after every look at a group.
+    static std::uint32_t NormalSpan(const std::uint32_t* d, std::uint32_t n,
+                                    std::uint32_t& drop) noexcept {
+        while (n > 1 && d[n - 1] == 0)
+            --n;
+        drop = 0;
+        while (n - drop > 1 && d[drop] == 0)
+            ++drop;
+        return n - drop;
+    }
     // AddProduct for what its short route does not take.
     [[gnu::noinline]] void AddProductGeneral(const TInfinito& a, const TInfinito& b);
 
@@ -256,13 +269,8 @@ inline void TInfinito::TakeNormalized(TInfinito& x) noexcept {
         return;
     }
     std::uint32_t* d = x.data_;
-    std::uint32_t n = x.size_;
-    while (n > 1 && d[n - 1] == 0)
-        --n;
     std::uint32_t drop = 0;
-    while (n - drop > 1 && d[drop] == 0)
-        ++drop;
-    n -= drop;
+    const std::uint32_t n = NormalSpan(d, x.size_, drop);
     const bool zero = n == 1 && d[drop] == 0;
     const std::int32_t low = zero ? 0 : x.low_ + GroupDigits * static_cast<std::int32_t>(drop);
     const std::int8_t sign = zero ? std::int8_t{0} : x.sign_;

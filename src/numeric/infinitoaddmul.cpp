@@ -448,13 +448,6 @@ inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtra
                     : AddMulRow<1, false>(x, v, m, &w).first;
 }
 
-// Whether x[0..n) are all zero.
-inline bool ScanZero(const Limb* x, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (x[i] != 0) return false;
-    return true;
-}
-
 } // namespace
 
 void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
@@ -532,10 +525,10 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                         // The product outweighed the sum: the wrapped difference, complemented.
                         Complement(d, xn);
                         sign_ = static_cast<std::int8_t>(sp);
-                    } else if (ScanZero(d, xn)) {
+                    } else if (IsZero()) {
                         sign_ = 0;
                     }
-                } else if (subtract && ScanZero(d, xn)) {
+                } else if (subtract && IsZero()) {
                     sign_ = 0; // equal magnitudes cancel to an unsigned zero
                 }
                 return;

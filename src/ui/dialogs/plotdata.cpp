@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <ranges>
 
 namespace veltra {
 
@@ -159,8 +160,8 @@ double ToDouble(const TInfinito& value) {
 static inline bool ShortWord(const TInfinito& value, std::uint64_t& word) {
     std::uint64_t magnitude;
     std::int32_t lowest;
-    if (!value.ShortMagnitude(magnitude, lowest) || lowest < LowestPower ||
-        lowest > HighestPower || (value.Sign() < 0 && magnitude == 0))
+    if (!value.ShortMagnitude(magnitude, lowest) || lowest < LowestPower || lowest > HighestPower ||
+        (value.Sign() < 0 && magnitude == 0))
         return false;
     const auto m = static_cast<std::int64_t>(magnitude);
     word = Word(value.Sign() < 0 ? -m : m, lowest);
@@ -699,14 +700,10 @@ void Decimate(const TPlotSeries& series, bool digits, double x0, double x1, int 
         return hi;
     };
     // The first point in the picture (columns grow with the steps).
-    std::size_t i = 0;
-    for (std::size_t count = n; count > 0;) {
-        const std::size_t half = count / 2;
-        if (columnOf(i + half) < 0)
-            i += half + 1, count -= half + 1;
-        else
-            count = half;
-    }
+    const auto indices = std::views::iota(std::size_t{0}, n);
+    std::size_t i = static_cast<std::size_t>(
+        std::ranges::partition_point(indices, [&](std::size_t j) { return columnOf(j) < 0; }) -
+        indices.begin());
     // One point either side of the picture too, so lines leave it where they should.
     if (i > 0)
         columns.push_back(
