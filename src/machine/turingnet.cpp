@@ -1,61 +1,18 @@
 #include "machine/turingnet.h"
 
+#include "machine/wiring.h"
 #include "model/dados.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/protolista.h"
 
 #include <charconv>
-#include <map>
 #include <memory>
 #include <utility>
 
 namespace veltra {
 
 namespace {
-
-// Weights of the synapses to be made, summed per pair of elements. (Shared with the stack
-// machines' builder once that moves into a header of its own.)
-class TWiring {
-public:
-    void Add(TProtoNeuronio* from, TProtoNeuronio* to, const TInfinito& weight) {
-        auto& sum = weights_[{from, to}];
-        sum = TInfinito::Add(sum, weight);
-        order_.push_back({from, to});
-    }
-    void Add(TProtoNeuronio* from, TProtoNeuronio* to, std::string_view weight) {
-        Add(from, to, TInfinito(weight));
-    }
-    void Connect() {
-        for (const auto& pair : order_) {
-            auto it = weights_.find(pair);
-            if (it == weights_.end()) continue;
-            TInfinito weight = std::move(it->second);
-            weights_.erase(it);
-            weight.Normalize();
-            if (weight.IsZero()) continue;
-            auto synapse = std::make_unique<TSinapse>();
-            synapse->SetWeight(std::move(weight));
-            synapse->SetUp(pair.first, pair.second);
-            TSinapse* raw = pair.first->AddOutgoing(std::move(synapse));
-            pair.second->AddIncoming(raw);
-            if (pair.first == pair.second)
-                if (auto* neuron = dynamic_cast<TNeuronio*>(pair.second)) neuron->SetLoop(true);
-        }
-    }
-
-private:
-    std::map<std::pair<TProtoNeuronio*, TProtoNeuronio*>, TInfinito> weights_;
-    std::vector<std::pair<TProtoNeuronio*, TProtoNeuronio*>> order_;
-};
-
-template <class T> T* PlaceElement(TDados& document, int x, int y, const std::string& label) {
-    auto element = std::make_unique<T>();
-    const int glyph = GlyphIndex(element->Kind());
-    element->Setup(x, y, glyph, glyph + 1, document.Net().ElementCounter());
-    element->SetLabel(label);
-    return static_cast<T*>(document.AddElement(std::move(element)));
-}
 
 // Drawing layout, in pixels: the configurations as a table (a row per state, a column per
 // symbol), then the next states, then per side its readers and its stack.
@@ -184,7 +141,6 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
     TNeuronio* halted = PlaceElement<TNeuronio>(document, rightColumn, kTop + 2 * kRow, "halted");
     TOutputs* halt =
         PlaceElement<TOutputs>(document, rightColumn + kColumn, kTop + 2 * kRow, "Halt");
-    wiring.Add(halted, halt, "1");
 
     // What each configuration does in the odd step after it.
     const TInfinito stepUnit = PowerOfTen(-kStepDigits);
@@ -235,6 +191,10 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
             }
         }
     wiring.Connect();
+    auto synapse = std::make_unique<TSinapse>();
+    synapse->SetWeightText("1");
+    synapse->SetUp(halted, halt);
+    halt->AddIncoming(halted->AddOutgoing(std::move(synapse)));
 }
 
 std::string TTuringView::Line() const {
