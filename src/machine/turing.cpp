@@ -311,6 +311,15 @@ private:
 
 } // namespace
 
+bool IsTuringDescription(std::string_view text) {
+    text = Trimmed(text);
+    if (text.empty() || text.front() != '{') return true;
+    TJsonValue root;
+    std::string error;
+    return TJsonValue::Parse(text, root, error) && root.IsObject() &&
+           root.Find("symbols") != nullptr;
+}
+
 const TTuringAction* TTuringMachine::Action(int state, int symbol) const {
     const std::size_t at =
         static_cast<std::size_t>(state) * symbols.size() + static_cast<std::size_t>(symbol);

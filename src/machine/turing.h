@@ -26,6 +26,10 @@
 
 namespace veltra {
 
+// Whether a description is a Turing machine's rather than a stack machine's: the notation, or
+// JSON with "symbols" (a stack machine's has "alphabet").
+bool IsTuringDescription(std::string_view text);
+
 struct TTuringAction {
     int write = 0;
     bool right = true; // the move: right, or left
