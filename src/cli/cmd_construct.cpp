@@ -91,7 +91,7 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
 
 const CommandRegistration kConstruct{
     {"construct", "build the net of a stack machine for a word: MACHINE.json --word WORD OUT",
-     kUsage, RunConstruct}};
+     kUsage, RunConstruct, "--word"}};
 
 } // namespace
 

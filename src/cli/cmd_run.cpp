@@ -314,7 +314,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
 
 const CommandRegistration kRun{
     {"run", "step or run a net and print its values: FILE [--steps N] [--max-steps N] ...", kUsage,
-     RunRun}};
+     RunRun, "--steps --max-steps --max-digits --until --format --save --input"}};
 
 } // namespace
 
