@@ -7,6 +7,7 @@
 #include "execution/cycle.h"
 #include "execution/runstate.h"
 #include "execution/stopcondition.h"
+#include "filetext.h"
 #include "machine/machine.h"
 #include "machine/machinenet.h"
 #include "model/activacao.h"
@@ -16,6 +17,7 @@
 #include "model/outputs.h"
 #include "model/pendor.h"
 #include "storage/atomicsave.h"
+#include "storage/netfile.h"
 #include "storage/sequencefile.h"
 
 #include <fstream>
@@ -107,6 +109,14 @@ TProtoLista* ListHolding(TProtoLista& list, const TProtoNeuronio* e, TModule** h
     return nullptr;
 }
 
+// A message that quotes bytes of a file, made valid UTF-8 (others as \xHH) for Python.
+std::string Utf8Text(const std::string& text) {
+    const py::object decoded = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
+        text.data(), static_cast<Py_ssize_t>(text.size()), "backslashreplace"));
+    if (!decoded) throw py::error_already_set();
+    return decoded.cast<std::string>();
+}
+
 void CheckSequence(const std::string& sequence) {
     if (const auto bad = sequence.find_first_not_of("01"); bad != std::string::npos)
         throw py::value_error("the sequence holds '" + sequence.substr(bad, 1) + "' at position " +
@@ -129,9 +139,10 @@ public:
         std::ifstream in(path, std::ios::binary);
         if (!in) RaiseOsError(CannotOpenFileText(path));
         Net net;
-        const std::string errorText = net.d_->dados.Load(in);
+        TReadFailure failure;
+        const std::string errorText = net.d_->dados.Load(in, &failure);
         if (in.bad()) RaiseOsError(CannotOpenFileText(path));
-        if (!errorText.empty()) throw NetFileError(errorText);
+        if (!errorText.empty()) throw NetFileError(Utf8Text(ReadFailureText(errorText, failure)));
         return net;
     }
 
@@ -149,11 +160,11 @@ public:
 
     // Placed as the drawing window places an element, with (x, y) the top left of its glyph
     // as the file stores it, and the element counter moving on as it does there.
-    Element Add(TElementKind kind, const std::string& label, int x, int y) {
+    Element Add(TElementKind kind, const FileText& label, int x, int y) {
         return Place(KindInfo(kind).make(), label, x, y);
     }
 
-    Element AddNeuron(const std::string& label, int x, int y, const std::string& activation,
+    Element AddNeuron(const FileText& label, int x, int y, const std::string& activation,
                       const std::optional<std::string>& threshold, const std::string& value) {
         if (!MakeActivationByDisplayName(activation))
             throw py::value_error("unknown activation '" + activation +
@@ -168,14 +179,14 @@ public:
         return Place(std::move(neuron), label, x, y);
     }
 
-    Element AddInput(const std::string& label, int x, int y, const std::string& sequence) {
+    Element AddInput(const FileText& label, int x, int y, const std::string& sequence) {
         CheckSequence(sequence);
         auto input = std::make_unique<TInputs>();
         input->SetSequence(sequence);
         return Place(std::move(input), label, x, y);
     }
 
-    Element AddModule(const std::string& label, int x, int y, const std::string& path) {
+    Element AddModule(const FileText& label, int x, int y, const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         if (!in) RaiseOsError(CannotOpenFileText(path));
         // Read before it joins the net: a file the reader refuses leaves the net unchanged.
@@ -244,10 +255,10 @@ public:
 
     std::vector<Element> Elements() const { return Wrap(d_, d_->dados.Elements()); }
 
-    std::vector<Element> Labelled(const std::string& label) const {
+    std::vector<Element> Labelled(const FileText& label) const {
         std::vector<Element> out;
         for (const auto& e : d_->dados.Elements())
-            if (e->Label() == label) out.push_back({d_, e.get()});
+            if (e->Label() == label.bytes) out.push_back({d_, e.get()});
         return out;
     }
 
@@ -331,10 +342,10 @@ public:
     long long Steps() const { return d_->steps; }
 
 private:
-    Element Place(std::unique_ptr<TProtoNeuronio> e, const std::string& label, int x, int y) {
+    Element Place(std::unique_ptr<TProtoNeuronio> e, const FileText& label, int x, int y) {
         const int glyph = GlyphIndex(e->Kind());
         e->Setup(x, y, glyph, glyph + 1, d_->dados.Net().ElementCounter());
-        e->SetLabel(label);
+        e->SetLabel(label.bytes);
         return {d_, d_->dados.AddElement(std::move(e))};
     }
 
@@ -343,9 +354,13 @@ private:
     }
 
     [[noreturn]] static void Refuse(const Element& source, const Element& destination) {
-        throw py::value_error(WithArticle(*source.element) + " cannot connect to " +
-                              WithArticle(*destination.element) + " ('" + source.element->Label() +
-                              "' to '" + destination.element->Label() + "')");
+        // Labels shown as Python shows them, so that no byte of theirs breaks the message.
+        const py::str text =
+            py::str("{} cannot connect to {} ({!r} to {!r})")
+                .format(WithArticle(*source.element), WithArticle(*destination.element),
+                        FileText{source.element->Label()}, FileText{destination.element->Label()});
+        PyErr_SetObject(PyExc_ValueError, text.ptr());
+        throw py::error_already_set();
     }
 
     DocumentPtr d_;
@@ -380,11 +395,12 @@ PYBIND11_MODULE(_veltra, m) {
     py::class_<Element>(m, "Element")
         .def_property_readonly("kind", [](const Element& e) { return KindOf(*e.element); })
         .def_property(
-            "label", [](const Element& e) { return e.element->Label(); },
-            [](const Element& e, std::string label) { e.element->SetLabel(std::move(label)); })
+            "label", [](const Element& e) { return FileText{e.element->Label()}; },
+            [](const Element& e, FileText label) { e.element->SetLabel(std::move(label.bytes)); })
         .def_property_readonly("x", [](const Element& e) { return e.element->GetPosition().x; })
         .def_property_readonly("y", [](const Element& e) { return e.element->GetPosition().y; })
-        .def_property_readonly("text", [](const Element& e) { return e.element->ValueText(); })
+        .def_property_readonly("text",
+                               [](const Element& e) { return FileText{e.element->ValueText()}; })
         .def_property_readonly("_value_text",
                                [](const Element& e) -> std::optional<std::string> {
                                    const TElementKind k = e.element->Kind();
@@ -408,18 +424,18 @@ PYBIND11_MODULE(_veltra, m) {
         .def_property(
             "sequence",
             [](const Element& e) {
-                return As<TInputs>(e, TElementKind::Input, "sequence").Sequence();
+                return FileText{As<TInputs>(e, TElementKind::Input, "sequence").Sequence()};
             },
             [](const Element& e, const std::string& sequence) {
                 auto& input = As<TInputs>(e, TElementKind::Input, "sequence");
                 CheckSequence(sequence);
                 input.SetSequence(sequence);
             })
-        .def_property_readonly(
-            "history",
-            [](const Element& e) {
-                return As<TOutputs>(e, TElementKind::Output, "history").History();
-            })
+        .def_property_readonly("history",
+                               [](const Element& e) {
+                                   return FileText{
+                                       As<TOutputs>(e, TElementKind::Output, "history").History()};
+                               })
         .def_property_readonly("_log",
                                [](const Element& e) {
                                    return As<TOutputs>(e, TElementKind::Output, "log").ValueLog();
@@ -453,7 +469,9 @@ PYBIND11_MODULE(_veltra, m) {
         .def("__eq__", [](const Element& a, const Element& b) { return a.element == b.element; })
         .def("__hash__", [](const Element& e) { return std::hash<const void*>()(e.element); })
         .def("__repr__", [](const Element& e) {
-            return "<veltra.Element " + KindOf(*e.element) + " '" + e.element->Label() + "'>";
+            const py::object label = py::cast(FileText{e.element->Label()});
+            return "<veltra.Element " + KindOf(*e.element) + " " +
+                   std::string(py::str(py::repr(label))) + ">";
         });
 
     py::class_<Net>(m, "Net")
@@ -461,10 +479,10 @@ PYBIND11_MODULE(_veltra, m) {
         .def_static("_load", &Net::Load)
         .def_static("_from_machine", &Net::FromMachine)
         .def("_add_neuron", &Net::AddNeuron)
-        .def("add_bias", [](Net& n, const std::string& label, int x,
+        .def("add_bias", [](Net& n, const FileText& label, int x,
                             int y) { return n.Add(TElementKind::Bias, label, x, y); })
         .def("_add_input", &Net::AddInput)
-        .def("add_output", [](Net& n, const std::string& label, int x,
+        .def("add_output", [](Net& n, const FileText& label, int x,
                               int y) { return n.Add(TElementKind::Output, label, x, y); })
         .def("_add_module", &Net::AddModule)
         .def("_connect", &Net::Connect)

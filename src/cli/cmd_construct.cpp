@@ -80,7 +80,14 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
         return ExitUsage;
     }
     TDados document;
-    BuildMachineNet(machine, symbols, document);
+    try {
+        BuildMachineNet(machine, symbols, document);
+    } catch (const EInvalidLabel& refused) {
+        // State and symbol names become labels: one no net file can carry is a wrong
+        // description, refused here rather than found when the net will not open.
+        err << "veltra-cli construct: " << machinePath << ": " << refused.what() << '\n';
+        return ExitUsage;
+    }
     if (!AtomicSave(
             std::string(outPath), [&](std::ostream& file) { return document.Save(file); }, error)) {
         err << "veltra-cli construct: " << error << '\n';

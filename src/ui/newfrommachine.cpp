@@ -2,6 +2,7 @@
 
 #include "machine/machine.h"
 #include "machine/machinenet.h"
+#include "model/dados.h"
 #include "ui/ecra.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -49,6 +50,15 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
     std::vector<int> symbols;
     if (!machine.WordSymbols(word.toStdString(), symbols, error)) {
         prompter.Message(&form, QString::fromStdString(error));
+        return nullptr;
+    }
+    try {
+        // Built aside first: a name no net file could carry as a label opens no window.
+        TDados trial;
+        BuildMachineNet(machine, symbols, trial);
+    } catch (const EInvalidLabel& refused) {
+        prompter.Message(&form, QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                             QString::fromLatin1(refused.what())));
         return nullptr;
     }
     TMDIChild* child = form.CreateMDIChild(
