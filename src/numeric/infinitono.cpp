@@ -15,7 +15,7 @@ std::string Shortened(std::string_view text) {
 } // namespace
 
 std::string InvalidNumberText(std::string_view text) {
-    return "'" + Shortened(text) + "' is not a valid number";
+    return "'" + Shortened(text) + "' is not a valid floating point value";
 }
 
 EInvalidNumber::EInvalidNumber(std::string_view text)

@@ -19,7 +19,7 @@ struct TReadFailure {
 };
 
 // The reader's text with the line it refused and why, where known, for the command line and
-// Python: "TNeuronio - FormatoIncorrecto (line 31: '0.5x' is not a valid number)".
+// Python: "TNeuronio - FormatoIncorrecto (line 31: 'x' is not a valid floating point value)".
 std::string ReadFailureText(const std::string& errorText, const TReadFailure& failure);
 
 // Reads a stream line by line. At the end of the stream a missing line reads as empty.

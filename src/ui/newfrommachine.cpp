@@ -2,6 +2,8 @@
 
 #include "machine/machine.h"
 #include "machine/machinenet.h"
+#include "machine/turing.h"
+#include "machine/turingnet.h"
 #include "model/dados.h"
 #include "ui/ecra.h"
 #include "ui/mainform.h"
@@ -15,13 +17,67 @@ namespace veltra {
 TMDIChild* NewFromMachine(TMainForm& form) {
     // The dialog offers the last description again, as Open does with nets.
     static QString lastName;
-    const QString fileName = form.Prompter().OpenFileName(
-        &form, {QStringLiteral("New from Machine"), QStringLiteral("Machine descriptions (*.json)"),
-                QStringLiteral("json"), QString(), lastName});
+    const QString fileName =
+        form.Prompter().OpenFileName(&form, {QStringLiteral("New from Machine"),
+                                             QStringLiteral("Machine descriptions (*.json *.tm)"),
+                                             QStringLiteral("json"), QString(), lastName});
     if (fileName.isEmpty()) return nullptr;
     lastName = fileName;
     return NewFromMachineFile(form, fileName);
 }
+
+namespace {
+
+// Built aside first: a state or symbol name no net file could carry as a label is said and
+// opens no window.
+template <class Build> bool LabelsFit(TMainForm& form, const QString& fileName, Build build) {
+    try {
+        TDados trial;
+        build(trial);
+        return true;
+    } catch (const EInvalidLabel& refused) {
+        form.Prompter().Message(&form,
+                                QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                             QString::fromLatin1(refused.what())));
+        return false;
+    }
+}
+
+// A Turing machine (the notation, or JSON with named states and symbols) and its tape.
+TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const std::string& text) {
+    TPrompter& prompter = form.Prompter();
+    TTuringMachine machine;
+    std::string error;
+    if (!machine.Read(text, error)) {
+        prompter.Message(&form, QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                             QString::fromStdString(error)));
+        return nullptr;
+    }
+    QString symbols;
+    for (const std::string& symbol : machine.symbols)
+        symbols += QString::fromStdString(symbol);
+    bool ok = false;
+    const QString tape = prompter.AskText(
+        &form, QStringLiteral("New from Machine"),
+        QStringLiteral("Tape over %1, the head on its first cell (empty for a blank tape):")
+            .arg(symbols),
+        ok);
+    if (!ok) return nullptr;
+    std::vector<int> cells;
+    if (!machine.TapeCells(tape.toStdString(), cells, error)) {
+        prompter.Message(&form, QString::fromStdString(error));
+        return nullptr;
+    }
+    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildTuringNet(machine, cells, net); }))
+        return nullptr;
+    TMDIChild* child = form.CreateMDIChild(
+        QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), tape));
+    BuildTuringNet(machine, cells, child->Document());
+    child->Ecra().InvalidateAll();
+    return child;
+}
+
+} // namespace
 
 TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
     TPrompter& prompter = form.Prompter();
@@ -32,6 +88,7 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
         return nullptr;
     }
     const std::string text = file.readAll().toStdString();
+    if (IsTuringDescription(text)) return NewFromTuringMachine(form, fileName, text);
     TMachine machine;
     std::string error;
     if (!machine.Read(text, error)) {
@@ -52,15 +109,8 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
         prompter.Message(&form, QString::fromStdString(error));
         return nullptr;
     }
-    try {
-        // Built aside first: a name no net file could carry as a label opens no window.
-        TDados trial;
-        BuildMachineNet(machine, symbols, trial);
-    } catch (const EInvalidLabel& refused) {
-        prompter.Message(&form, QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
-                                                             QString::fromLatin1(refused.what())));
+    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildMachineNet(machine, symbols, net); }))
         return nullptr;
-    }
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
     BuildMachineNet(machine, symbols, child->Document());

@@ -169,8 +169,9 @@ TEST_F(Cli, ReadErrorsAndBadArguments) {
     text.replace(text.find("Actividade:1"), 12, "Actividade:0.5x");
     const Result malformed = Run({"check", Write("malformed.net", text)});
     EXPECT_EQ(malformed.status, 1);
-    EXPECT_EQ(malformed.err.substr(0, malformed.err.find('\n')),
-              "TNeuronio - FormatoIncorrecto (line 31: '0.5x' is not a valid number)");
+    EXPECT_EQ(
+        malformed.err.substr(0, malformed.err.find('\n')),
+        "TNeuronio - FormatoIncorrecto (line 31: '0.5x' is not a valid floating point value)");
 
     const std::string missing = (dir_ / "missing.net").string();
     const Result absent = Run({"run", missing});
