@@ -1,5 +1,6 @@
 // Elements and synapses: their kinds' properties, and the exact texts of their values.
 #include "document.h"
+#include "filetext.h"
 #include "model/inputs.h"
 #include "model/module.h"
 #include "model/neuronio.h"
@@ -33,11 +34,12 @@ void BindElements(py::module_& m) {
     py::class_<Element>(m, "Element")
         .def_property_readonly("kind", [](const Element& e) { return KindOf(*e.element); })
         .def_property(
-            "label", [](const Element& e) { return e.element->Label(); },
-            [](const Element& e, std::string label) { e.element->SetLabel(std::move(label)); })
+            "label", [](const Element& e) { return FileText{e.element->Label()}; },
+            [](const Element& e, FileText label) { e.element->SetLabel(std::move(label.bytes)); })
         .def_property_readonly("x", [](const Element& e) { return e.element->GetPosition().x; })
         .def_property_readonly("y", [](const Element& e) { return e.element->GetPosition().y; })
-        .def_property_readonly("text", [](const Element& e) { return e.element->ValueText(); })
+        .def_property_readonly("text",
+                               [](const Element& e) { return FileText{e.element->ValueText()}; })
         .def_property_readonly("_value_text",
                                [](const Element& e) -> std::optional<std::string> {
                                    const TElementKind k = e.element->Kind();
@@ -61,18 +63,18 @@ void BindElements(py::module_& m) {
         .def_property(
             "sequence",
             [](const Element& e) {
-                return As<TInputs>(e, TElementKind::Input, "sequence").Sequence();
+                return FileText{As<TInputs>(e, TElementKind::Input, "sequence").Sequence()};
             },
             [](const Element& e, const std::string& sequence) {
                 auto& input = As<TInputs>(e, TElementKind::Input, "sequence");
                 CheckSequence(sequence);
                 input.SetSequence(sequence);
             })
-        .def_property_readonly(
-            "history",
-            [](const Element& e) {
-                return As<TOutputs>(e, TElementKind::Output, "history").History();
-            })
+        .def_property_readonly("history",
+                               [](const Element& e) {
+                                   return FileText{
+                                       As<TOutputs>(e, TElementKind::Output, "history").History()};
+                               })
         .def_property_readonly("_log",
                                [](const Element& e) {
                                    return As<TOutputs>(e, TElementKind::Output, "log").ValueLog();
@@ -106,7 +108,9 @@ void BindElements(py::module_& m) {
         .def("__eq__", [](const Element& a, const Element& b) { return a.element == b.element; })
         .def("__hash__", [](const Element& e) { return std::hash<const void*>()(e.element); })
         .def("__repr__", [](const Element& e) {
-            return "<veltra.Element " + KindOf(*e.element) + " '" + e.element->Label() + "'>";
+            const py::object label = py::cast(FileText{e.element->Label()});
+            return "<veltra.Element " + KindOf(*e.element) + " " +
+                   std::string(py::str(py::repr(label))) + ">";
         });
 }
 

@@ -11,10 +11,10 @@ void BindNet(py::module_& m) {
         .def_static("_load", &Net::Load)
         .def_static("_from_machine", &Net::FromMachine)
         .def("_add_neuron", &Net::AddNeuron)
-        .def("add_bias", [](Net& n, const std::string& label, int x,
+        .def("add_bias", [](Net& n, const FileText& label, int x,
                             int y) { return n.Add(TElementKind::Bias, label, x, y); })
         .def("_add_input", &Net::AddInput)
-        .def("add_output", [](Net& n, const std::string& label, int x,
+        .def("add_output", [](Net& n, const FileText& label, int x,
                               int y) { return n.Add(TElementKind::Output, label, x, y); })
         .def("_add_module", &Net::AddModule)
         .def("_connect", &Net::Connect)

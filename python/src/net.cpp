@@ -12,6 +12,7 @@
 #include "model/outputs.h"
 #include "model/pendor.h"
 #include "storage/atomicsave.h"
+#include "storage/netfile.h"
 #include "storage/sequencefile.h"
 
 #include <fstream>
@@ -19,15 +20,26 @@
 
 namespace veltra::python {
 
+namespace {
+// A message that quotes bytes of a file, made valid UTF-8 (others as \xHH) for Python.
+std::string Utf8Text(const std::string& text) {
+    const py::object decoded = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
+        text.data(), static_cast<Py_ssize_t>(text.size()), "backslashreplace"));
+    if (!decoded) throw py::error_already_set();
+    return decoded.cast<std::string>();
+}
+} // namespace
+
 Net::Net() : d_(std::make_shared<Document>()) {}
 
 Net Net::Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) RaiseOsError(CannotOpenFileText(path));
     Net net;
-    const std::string errorText = net.d_->dados.Load(in);
+    TReadFailure failure;
+    const std::string errorText = net.d_->dados.Load(in, &failure);
     if (in.bad()) RaiseOsError(CannotOpenFileText(path));
-    if (!errorText.empty()) throw NetFileError(errorText);
+    if (!errorText.empty()) throw NetFileError(Utf8Text(ReadFailureText(errorText, failure)));
     return net;
 }
 
@@ -42,11 +54,11 @@ Net Net::FromMachine(const std::string& description, const std::string& word) {
     return net;
 }
 
-Element Net::Add(TElementKind kind, const std::string& label, int x, int y) {
+Element Net::Add(TElementKind kind, const FileText& label, int x, int y) {
     return Place(KindInfo(kind).make(), label, x, y);
 }
 
-Element Net::AddNeuron(const std::string& label, int x, int y, const std::string& activation,
+Element Net::AddNeuron(const FileText& label, int x, int y, const std::string& activation,
                        const std::optional<std::string>& threshold, const std::string& value) {
     if (!MakeActivationByDisplayName(activation))
         throw py::value_error("unknown activation '" + activation +
@@ -60,14 +72,14 @@ Element Net::AddNeuron(const std::string& label, int x, int y, const std::string
     return Place(std::move(neuron), label, x, y);
 }
 
-Element Net::AddInput(const std::string& label, int x, int y, const std::string& sequence) {
+Element Net::AddInput(const FileText& label, int x, int y, const std::string& sequence) {
     CheckSequence(sequence);
     auto input = std::make_unique<TInputs>();
     input->SetSequence(sequence);
     return Place(std::move(input), label, x, y);
 }
 
-Element Net::AddModule(const std::string& label, int x, int y, const std::string& path) {
+Element Net::AddModule(const FileText& label, int x, int y, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) RaiseOsError(CannotOpenFileText(path));
     // Read before it joins the net: a file the reader refuses leaves the net unchanged.
@@ -134,10 +146,10 @@ std::vector<Element> Net::Elements() const {
     return Wrap(d_, d_->dados.Elements());
 }
 
-std::vector<Element> Net::Labelled(const std::string& label) const {
+std::vector<Element> Net::Labelled(const FileText& label) const {
     std::vector<Element> out;
     for (const auto& e : d_->dados.Elements())
-        if (e->Label() == label) out.push_back({d_, e.get()});
+        if (e->Label() == label.bytes) out.push_back({d_, e.get()});
     return out;
 }
 
@@ -215,10 +227,10 @@ long long Net::Steps() const {
     return d_->steps;
 }
 
-Element Net::Place(std::unique_ptr<TProtoNeuronio> e, const std::string& label, int x, int y) {
+Element Net::Place(std::unique_ptr<TProtoNeuronio> e, const FileText& label, int x, int y) {
     const int glyph = GlyphIndex(e->Kind());
     e->Setup(x, y, glyph, glyph + 1, d_->dados.Net().ElementCounter());
-    e->SetLabel(label);
+    e->SetLabel(label.bytes);
     return {d_, d_->dados.AddElement(std::move(e))};
 }
 
@@ -227,9 +239,13 @@ void Net::Own(const Element& e) const {
 }
 
 void Net::Refuse(const Element& source, const Element& destination) {
-    throw py::value_error(WithArticle(*source.element) + " cannot connect to " +
-                          WithArticle(*destination.element) + " ('" + source.element->Label() +
-                          "' to '" + destination.element->Label() + "')");
+    // Labels shown as Python shows them, so that no byte of theirs breaks the message.
+    const py::str text =
+        py::str("{} cannot connect to {} ({!r} to {!r})")
+            .format(WithArticle(*source.element), WithArticle(*destination.element),
+                    FileText{source.element->Label()}, FileText{destination.element->Label()});
+    PyErr_SetObject(PyExc_ValueError, text.ptr());
+    throw py::error_already_set();
 }
 
 } // namespace veltra::python

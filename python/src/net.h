@@ -3,6 +3,7 @@
 #pragma once
 
 #include "document.h"
+#include "filetext.h"
 
 #include <optional>
 #include <string>
@@ -21,11 +22,11 @@ public:
 
     // Placed as the drawing window places an element, with (x, y) the top left of its glyph
     // as the file stores it, and the element counter moving on as it does there.
-    Element Add(TElementKind kind, const std::string& label, int x, int y);
-    Element AddNeuron(const std::string& label, int x, int y, const std::string& activation,
+    Element Add(TElementKind kind, const FileText& label, int x, int y);
+    Element AddNeuron(const FileText& label, int x, int y, const std::string& activation,
                       const std::optional<std::string>& threshold, const std::string& value);
-    Element AddInput(const std::string& label, int x, int y, const std::string& sequence);
-    Element AddModule(const std::string& label, int x, int y, const std::string& path);
+    Element AddInput(const FileText& label, int x, int y, const std::string& sequence);
+    Element AddModule(const FileText& label, int x, int y, const std::string& path);
 
     // A synapse as the drawing window draws it: the source decides whether it may connect,
     // one into an output weighs 1, one from a neuron to itself sets its loop flag. Across a
@@ -34,7 +35,7 @@ public:
     Synapse Connect(const Element& source, const Element& destination, const std::string& weight);
 
     std::vector<Element> Elements() const;
-    std::vector<Element> Labelled(const std::string& label) const;
+    std::vector<Element> Labelled(const FileText& label) const;
 
     void Save(const std::string& path);
 
@@ -56,7 +57,7 @@ public:
     long long Steps() const;
 
 private:
-    Element Place(std::unique_ptr<TProtoNeuronio> e, const std::string& label, int x, int y);
+    Element Place(std::unique_ptr<TProtoNeuronio> e, const FileText& label, int x, int y);
     void Own(const Element& e) const;
     [[noreturn]] static void Refuse(const Element& source, const Element& destination);
 

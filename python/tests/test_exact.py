@@ -49,15 +49,25 @@ def test_inexact_values_are_refused_by_name(value, named):
 
 
 @pytest.mark.parametrize("name, text", [
-    ("header_blank", "Versao ou formato incorrecto"),
-    ("function_name", "TNeuronio - FuncaoActivacao - Desconhecida"),
-    ("weight_fraction", "Formato incorrecto - TSinapse - Valor"),
-    ("net_end", "Formato incorrecto"),
+    ("header_blank", "Versao ou formato incorrecto (line 1)"),
+    ("function_name", "TNeuronio - FuncaoActivacao - Desconhecida (line 47)"),
+    ("weight_fraction", "Formato incorrecto - TSinapse - Valor "
+                        "(line 26: '-0.5x' is not a valid floating point value)"),
+    ("net_end", "Formato incorrecto (line 62)"),
 ])
-def test_reader_errors_carry_the_readers_text(data, name, text):
+def test_reader_errors_carry_the_readers_text_and_the_line(data, name, text):
     with pytest.raises(veltra.NetFileError) as error:
         veltra.Net.load(data("reader") / f"{name}.net")
     assert str(error.value) == text
+
+
+def test_a_malformed_activity_is_refused_where_its_bytes_are_quoted(example, tmp_path):
+    text = example("worked.net").read_bytes().replace(b"Actividade:1", b"Actividade:\xff1")
+    (tmp_path / "bad.net").write_bytes(text)
+    with pytest.raises(veltra.NetFileError) as error:
+        veltra.Net.load(tmp_path / "bad.net")
+    assert str(error.value) == ("TNeuronio - FormatoIncorrecto (line 31: "
+                                "'\\xff1' is not a valid floating point value)")
 
 
 def test_wrong_arguments(tmp_path, example):

@@ -157,3 +157,37 @@ def test_run_until_cycle_finds_start_and_period_as_a_record_of_states_does():
     grow.connect(n, n, "0.5")
     grow.connect(grow.add_bias("B", 40, 0), n, "0.5")
     assert grow.run(max_steps=20, until_cycle=True) == 20 and grow.cycle is None
+
+
+def test_a_label_no_file_can_carry_is_refused_and_changes_nothing(tmp_path):
+    net = veltra.Net()
+    bias = net.add_bias("B", 0, 0)
+    for label in ["a\nb", "\n", "x\r\n</TPROTONEURONIO>"]:
+        with pytest.raises(ValueError, match="line feed"):
+            net.add_neuron(label, 0, 0)
+        with pytest.raises(ValueError, match="line feed"):
+            bias.label = label
+    assert len(net) == 1 and bias.label == "B"
+    bias.label = "tab\tcarriage\r"  # everything else is kept, byte for byte
+    net.save(tmp_path / "ok.net")
+    again = veltra.Net.load(tmp_path / "ok.net")
+    assert again["tab\tcarriage\r"] == again.elements[0]
+
+
+def test_labels_that_are_not_utf8_round_trip_as_text(example, tmp_path):
+    raw = b"\x9b\xff caf\xc3\xa9 \xe9"  # an 8-bit CSI, a stray byte, UTF-8, Latin-1
+    text = example("worked.net").read_bytes().replace(b"Etiqueta:N\r", b"Etiqueta:" + raw + b"\r")
+    (tmp_path / "odd.net").write_bytes(text)
+    net = veltra.Net.load(tmp_path / "odd.net")
+    neuron = net.elements[2]
+    assert neuron.label == raw.decode("utf-8", "surrogateescape")
+    assert "caf\u00e9" in neuron.label and "\\udc9b" in repr(neuron)
+    assert net[neuron.label] == neuron
+    net.save(tmp_path / "again.net")
+    assert (tmp_path / "again.net").read_bytes() == text
+    assert [row["label"] for row in net.trace(1)][2] == neuron.label
+    neuron.label = "\udcff" + neuron.label  # such text is taken back as the bytes it stands for
+    net.save(tmp_path / "third.net")
+    assert b"Etiqueta:\xff" + raw + b"\r\n" in (tmp_path / "third.net").read_bytes()
+    with pytest.raises(UnicodeEncodeError):
+        neuron.label = "\ud800"  # a surrogate that stands for no byte

@@ -88,6 +88,21 @@ int Save(TDados& document, std::string_view outPath, std::ostream& out, std::ost
     return out ? ExitOk : ExitFailure;
 }
 
+// State and symbol names become labels: one no net file can carry is a wrong description,
+// refused here (naming where it came from) rather than found when the net will not open.
+template <class Build>
+int BuildAndSave(Build build, std::string_view place, std::string_view outPath, std::ostream& out,
+                 std::ostream& err) {
+    TDados document;
+    try {
+        build(document);
+    } catch (const EInvalidLabel& refused) {
+        err << "veltra-cli construct: " << place << ": " << refused.what() << '\n';
+        return ExitUsage;
+    }
+    return Save(document, outPath, out, err);
+}
+
 // --tm SPEC: the notation itself, or a file holding the notation or JSON.
 int ConstructTuring(std::string_view spec, std::string_view tapeArg, std::string_view outPath,
                     std::ostream& out, std::ostream& err) {
@@ -115,9 +130,8 @@ int ConstructTuring(std::string_view spec, std::string_view tapeArg, std::string
         err << "veltra-cli construct: " << error << '\n';
         return ExitUsage;
     }
-    TDados document;
-    BuildTuringNet(machine, tape, document);
-    return Save(document, outPath, out, err);
+    return BuildAndSave([&](TDados& document) { BuildTuringNet(machine, tape, document); }, place,
+                        outPath, out, err);
 }
 
 int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
@@ -171,9 +185,8 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
         err << "veltra-cli construct: " << error << '\n';
         return ExitUsage;
     }
-    TDados document;
-    BuildMachineNet(machine, symbols, document);
-    return Save(document, outPath, out, err);
+    return BuildAndSave([&](TDados& document) { BuildMachineNet(machine, symbols, document); },
+                        machinePath, outPath, out, err);
 }
 
 const CommandRegistration kConstruct{

@@ -118,7 +118,8 @@ int RunRender(const std::vector<std::string_view>& args, std::ostream& out, std:
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
-    err << "veltra-cli render: " << helper << " stopped by signal " << WTERMSIG(status) << '\n';
+    err << "veltra-cli render: " << helper << " stopped by signal " << WTERMSIG(status) << " ("
+        << ::strsignal(WTERMSIG(status)) << ")\n";
     return ExitFailure;
 }
 

@@ -1,6 +1,7 @@
 #include "loadnet.h"
 
 #include "model/dados.h"
+#include "storage/netfile.h"
 #include "storage/sequencefile.h"
 
 #include <algorithm>
@@ -23,12 +24,13 @@ bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std
     // The reader's error comes first, then what resolving the synapses had to say.
     TSilentInteraction collect;
     document.SetInteraction(&collect);
-    const std::string errorText = document.Load(in);
+    TReadFailure failure;
+    const std::string errorText = document.Load(in, &failure);
     document.SetInteraction(&ui);
     const bool unreadable = in.bad();
     // Loose synapses speak for themselves below, one message each.
     if (!errorText.empty() && errorText != UnresolvedSynapseText)
-        err << EscapeField(errorText) << '\n';
+        err << EscapeField(ReadFailureText(errorText, failure)) << '\n';
     if (unreadable) err << EscapeField(CannotOpenFileText(path)) << '\n';
     for (const std::string& message : collect.messages)
         ui.ShowMessage(message);

@@ -78,9 +78,9 @@ bool TDados::Save(std::ostream& out) {
     return net_.Save(out);
 }
 
-std::string TDados::Load(std::istream& in) {
+std::string TDados::Load(std::istream& in, TReadFailure* failure) {
     // What was read before a failure stays and is finished like a whole net.
-    const std::string errorText = net_.Load(in);
+    const std::string errorText = net_.Load(in, failure);
     TProtoLista& list = net_.Elements();
     list.AttachGlyphsAll(*this);
     TIdIndexScope index(list);
@@ -97,9 +97,7 @@ std::string TDados::LoadModuleFile(TModule& module, std::istream& in,
     auto inner = std::make_shared<TProtoLista>();
     // Read at the depth where it will stand, so that the reader refuses modules nested deeper
     // than it would accept in the whole net (counted from the top of every net holding it).
-    std::vector<const TProtoLista*> roots = ui_->OpenNets();
-    roots.push_back(&net_.Elements());
-    const std::string errorText = ReadList(reader, *inner, EnclosingDepth(roots, module) + 1);
+    const std::string errorText = ReadList(reader, *inner, ModulesAround(module, *ui_) + 1);
     // Too deep: nothing of it is taken, the module keeps its inner net.
     if (errorText == ModuleDepthText()) return errorText;
     // A fresh list can never hold the module itself, nor nest too deeply now.

@@ -65,8 +65,9 @@ public:
     // Reads a net file into the (empty) net, then attaches glyphs and resolves synapses
     // over whatever was read. Returns the reader's text; for a file read whole whose
     // synapses name an element that is not there, UnresolvedSynapseText (each such synapse
-    // has already said so through the interaction).
-    std::string Load(std::istream& in);
+    // has already said so through the interaction). A reader's failure also fills `failure`
+    // (when given) with the line and its cause, for messages that can say more than the text.
+    std::string Load(std::istream& in, TReadFailure* failure = nullptr);
     // Reads one element list block (after the file's first line) into a new inner net of
     // the module, then finishes it. With `swap`, the old inner net and the synapses across its
     // border are kept there (undo puts them back) instead of being released; it stays null

@@ -25,10 +25,12 @@ TModule::~TModule() {
     // Told while the inside is still whole: whoever holds something inside lets go of it.
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     DropBorderLinks();
     // A window showing the inner net lets go of the module.
-    inner_->Notifier().Tell([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+    inner_->Notifier().Tell(
+        [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // An inner net that lives on (a window shows it, or another module holds it too) is not
     // this module's any more. One that goes with the module tells the nets around as its
     // elements go, through what is left of the module (the list it stood in).
@@ -123,6 +125,44 @@ int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& 
     return most;
 }
 
+namespace {
+int Around(const TProtoLista& list, int counted) {
+    // Past the limit the answer is too deep whatever follows (and a loop could not end).
+    if (counted > MaxModuleDepth) return 0;
+    int most = 0;
+    for (const TProtoNeuronio* holder : list.Holders()) {
+        std::shared_ptr<TProtoLista> keep;
+        const TProtoLista* around = holder->NoticeList(keep);
+        most = std::max(most, 1 + (around != nullptr ? Around(*around, counted + 1) : 0));
+    }
+    return most;
+}
+
+// The modules around an element, from the list it stands in (or stood in, while held out).
+int DepthOf(const TProtoNeuronio& element) {
+    std::shared_ptr<TProtoLista> keep;
+    const TProtoLista* list = element.NoticeList(keep);
+    return list != nullptr ? ListDepth(*list) : 0;
+}
+} // namespace
+
+int ModulesAround(const TModule& module, TInteraction& ui) {
+    return std::max(DepthOf(module), EnclosingDepth(ui.OpenNets(), module));
+}
+
+int ListDepth(const TProtoLista& list) {
+    return Around(list, 0);
+}
+
+bool FitsDepth(const TProtoLista& list, int nesting) {
+    return ListDepth(list) + nesting <= MaxModuleDepth;
+}
+
+int ElementNesting(const TProtoNeuronio& element) {
+    if (element.Kind() != TElementKind::Module) return 0;
+    return 1 + NestingDepth(static_cast<const TModule&>(element).InnerNet());
+}
+
 std::string TModule::LoadBody(TNetReader& in, int depth) {
     if (depth >= MaxModuleDepth) {
         return ModuleDepthText();
@@ -167,7 +207,7 @@ bool TModule::MayTakeInnerNet(const std::shared_ptr<TProtoLista>& list, TInterac
     }
     // A net nested deeper than the reader accepts could be saved but never read back: counted
     // from the top of every net that holds this module.
-    if (EnclosingDepth(ui.OpenNets(), *this) + 1 + NestingDepth(*list) > MaxModuleDepth) {
+    if (ModulesAround(*this, ui) + 1 + NestingDepth(*list) > MaxModuleDepth) {
         ui.ShowMessage(ModuleDepthText());
         return false;
     }

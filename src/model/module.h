@@ -79,5 +79,17 @@ int NestingDepth(const TProtoLista& list);
 // How many modules stand around `module` in the nets of `roots` (0: it stands in a top-level
 // list; the most where it is met more than once; 0 also where it is not met at all).
 int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& module);
+// How many modules stand around `module`: up through the lists holding it (ListDepth) and
+// down from every net open in a window, the most.
+int ModulesAround(const TModule& module, TInteraction& ui);
+// How many modules stand around the list, counted from the top: 0 for a net no module holds;
+// through every module that holds it (a window's net given to several), the most. A module
+// an edit holds out of its net counts where it stood, since undo may put it back.
+int ListDepth(const TProtoLista& list);
+// Whether something nesting `nesting` modules deep (NestingDepth of a pasted net; one more for
+// a module) may come into `list` without the whole net nesting deeper than the reader accepts.
+bool FitsDepth(const TProtoLista& list, int nesting);
+// How deep an element nests: one more than its inner net for a module, 0 for anything else.
+int ElementNesting(const TProtoNeuronio& element);
 
 } // namespace veltra

@@ -156,6 +156,8 @@ void TElementPlace::Detach() {
 
 bool TElementPlace::Restore() {
     if (!owned_) return true;
+    // The list may have come to stand deeper meanwhile (given to a module as its inner net).
+    if (!FitsDepth(*list_, ElementNesting(*element_))) return false;
     HoldOut(element_, false);
     if (!synapses_.MayRestore() || CrossesHeldOutBorder()) {
         HoldOut(element_, true);
@@ -246,14 +248,22 @@ bool TSynapseState::operator==(const TSynapseState& other) const {
 TInnerNetSwap::TInnerNetSwap(TModule& module, std::shared_ptr<TProtoLista> list)
     : module_(module), other_(list ? std::move(list) : std::make_shared<TProtoLista>()) {}
 
-void TInnerNetSwap::Apply() {
+bool TInnerNetSwap::Fits() const {
+    std::shared_ptr<TProtoLista> keep;
+    const TProtoLista* around = module_.NoticeList(keep);
+    return around == nullptr || FitsDepth(*around, 1 + NestingDepth(*other_));
+}
+
+bool TInnerNetSwap::Apply() {
+    if (!Fits()) return false;
     border_.Detach(module_.BorderLinks());
     other_ = module_.SwapInnerNet(std::move(other_));
     module_.TellChanged(TChange::InnerNet);
+    return true;
 }
 
 bool TInnerNetSwap::Revert() {
-    if (!border_.MayRestore()) return false;
+    if (!border_.MayRestore() || !Fits()) return false;
     other_ = module_.SwapInnerNet(std::move(other_));
     border_.Restore();
     module_.TellChanged(TChange::InnerNet);

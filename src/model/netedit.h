@@ -124,13 +124,16 @@ public:
     TInnerNetSwap(TModule& module, std::shared_ptr<TProtoLista> list);
     TInnerNetSwap(const TInnerNetSwap&) = delete;
     TInnerNetSwap& operator=(const TInnerNetSwap&) = delete;
-    void Apply();
-    // Refuses as TDetachedSynapses::Restore does, changing nothing.
+    // Both refuse, changing nothing, when the net coming in would nest deeper than the reader
+    // accepts where the module stands now; Revert also as TDetachedSynapses::Restore does.
+    bool Apply();
     bool Revert();
     TModule& Module() const { return module_; }
     const TDetachedSynapses& Border() const { return border_; }
 
 private:
+    bool Fits() const;
+
     TModule& module_;
     std::shared_ptr<TProtoLista> other_; // the list not in the module now
     TDetachedSynapses border_;

@@ -47,13 +47,15 @@ bool WriteNetFile(std::ostream& out, TProtoLista& list) {
     return writer.Good();
 }
 
-std::string ReadNetFile(std::istream& in, TProtoLista& list) {
+std::string ReadNetFile(std::istream& in, TProtoLista& list, TReadFailure* failure) {
     TNetReader reader(in);
-    if (!reader.ExpectTag(NetHeaderLine)) return "Versao ou formato incorrecto";
-    std::string error = ReadList(reader, list, 0);
-    if (!error.empty()) return error;
-    if (!reader.ExpectTag(NetEndLine)) return "Formato incorrecto";
-    return {};
+    std::string error;
+    if (!reader.ExpectTag(NetHeaderLine))
+        error = "Versao ou formato incorrecto";
+    else if (error = ReadList(reader, list, 0); error.empty() && !reader.ExpectTag(NetEndLine))
+        error = "Formato incorrecto";
+    if (!error.empty() && failure != nullptr) *failure = reader.Failure();
+    return error;
 }
 
 bool WriteList(TNetWriter& out, const TProtoLista& list) {
@@ -109,11 +111,16 @@ std::string ReadSynapses(TNetReader& in, TProtoNeuronio& source) {
         if (!in.ExpectKey("Valor:", value)) return "Formato incorrecto - TSinapse - Valor";
         try {
             TInfinito weight;
-            if (!weight.SetFromText(value)) return "Formato incorrecto - TSinapse - Valor";
+            if (!weight.SetFromText(value)) {
+                in.Refuse(InvalidNumberText(value));
+                return "Formato incorrecto - TSinapse - Valor";
+            }
             synapse->SetWeight(std::move(weight));
         } catch (const EConvertError&) {
+            in.Refuse(InvalidNumberText(value));
             return "Formato incorrecto - TSinapse - Valor";
-        } catch (const std::length_error&) {
+        } catch (const std::length_error& error) {
+            in.Refuse(error.what());
             return "Formato incorrecto - TSinapse - Valor";
         }
         synapse->SetSource(&source);

@@ -17,8 +17,10 @@ inline constexpr const char* NetEndLine = "</TREDE>";
 
 // A whole file: header, the list block, end. The list is renumbered first.
 bool WriteNetFile(std::ostream& out, TProtoLista& list);
-// Reads a whole file into `list`; returns the error text (empty on success).
-std::string ReadNetFile(std::istream& in, TProtoLista& list);
+// Reads a whole file into `list`; returns the error text (empty on success). On a failure,
+// `failure` (when given) gets the line and, where known, its cause.
+struct TReadFailure;
+std::string ReadNetFile(std::istream& in, TProtoLista& list, TReadFailure* failure = nullptr);
 
 // One "<TProtoLista=" block. depth counts the modules around the list (0 at top level).
 bool WriteList(TNetWriter& out, const TProtoLista& list);

@@ -108,7 +108,7 @@ bool TNeuronio::SaveBody(TNetWriter& out) const {
 
 std::string TNeuronio::LoadBody(TNetReader& in, int) {
     std::string value;
-    if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(activity_, value)) {
+    if (!in.ExpectKey("Actividade:", value) || !ReadFileNumber(in, activity_, value)) {
         return "TNeuronio - FormatoIncorrecto";
     }
     if (!in.ExpectKey("FuncaoActivacao:", value)) {
@@ -120,7 +120,7 @@ std::string TNeuronio::LoadBody(TNetReader& in, int) {
     }
     activation_ = std::move(activation);
     if (auto* step = dynamic_cast<TStepFunction*>(activation_.get())) {
-        if (!in.ExpectKey("Teta:", value) || !SetFromTextQuietly(step->Teta(), value)) {
+        if (!in.ExpectKey("Teta:", value) || !ReadFileNumber(in, step->Teta(), value)) {
             return "TNeuronio - FormatoIncorrecto - Teta";
         }
     }

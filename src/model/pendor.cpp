@@ -27,7 +27,7 @@ bool TPendor::SaveBody(TNetWriter& out) const {
 
 std::string TPendor::LoadBody(TNetReader& in, int) {
     std::string value;
-    if (!in.ExpectKey("Actividade:", value) || !SetFromTextQuietly(biasValue_, value)) {
+    if (!in.ExpectKey("Actividade:", value) || !ReadFileNumber(in, biasValue_, value)) {
         return "TNeuronio - FormatoIncorrecto";
     }
     return {};

@@ -29,6 +29,10 @@ bool IsBlank(const std::string& text) {
                        [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
+bool IsValidLabel(std::string_view label) {
+    return label.find('\n') == std::string_view::npos;
+}
+
 bool ReadInteger(const std::string& text, std::int32_t& value) {
     std::string_view t = text;
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
@@ -36,15 +40,16 @@ bool ReadInteger(const std::string& text, std::int32_t& value) {
     return ParseInteger(t, value);
 }
 
-bool SetFromTextQuietly(TInfinito& number, const std::string& text) {
+bool ReadFileNumber(TNetReader& in, TInfinito& number, const std::string& text) {
     try {
-        number.SetFromText(text);
-    } catch (const EConvertError&) {
-        number.SetFromText("0");
-    } catch (const std::length_error&) {
-        return false; // no number has that many digits: the line is wrong like any other
+        number = ReadTypedNumber(text);
+        return true;
+    } catch (const std::length_error& error) {
+        in.Refuse(error.what());
+    } catch (const std::exception&) {
+        in.Refuse(InvalidNumberText(text));
     }
-    return true;
+    return false;
 }
 
 TProtoNeuronio::TProtoNeuronio() = default;
@@ -56,7 +61,8 @@ TProtoNeuronio::~TProtoNeuronio() {
         TellAboutSynapse(*s, [s](TNetObserver& o) { o.SynapseLeaving(*s, TLeaving::Released); });
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)
@@ -164,8 +170,13 @@ void TProtoNeuronio::AddCoordinatesToTree(TInfoTree& tree, TInfoTree::Node paren
 
 void TProtoNeuronio::ApplyInfo(const TInfoFields&, TCanvas&) {}
 
+void TProtoNeuronio::SetLabel(std::string label) {
+    if (!IsValidLabel(label)) throw EInvalidLabel();
+    label_ = std::move(label);
+}
+
 void TProtoNeuronio::ApplyName(const TInfoFields& fields) {
-    if (!IsBlank(fields.name)) label_ = fields.name;
+    if (!IsBlank(fields.name)) SetLabel(fields.name);
 }
 
 void TProtoNeuronio::ApplyPosition(const TInfoFields& fields, TCanvas& canvas) {
@@ -308,8 +319,8 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
     outgoing_.Remove(synapse);
 }
@@ -319,8 +330,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
         inIndex = destination->incoming_.IndexOf(synapse);
         if (inIndex >= 0) destination->incoming_.Take(synapse);

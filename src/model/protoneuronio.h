@@ -13,7 +13,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace veltra {
 
@@ -22,6 +24,17 @@ class TDados;
 class TNetReader;
 class TNetWriter;
 class TProtoLista;
+
+// A label is the rest of one line of the net file, so a line feed in it would end that line
+// early and the file would never read back; every other byte is kept as it is.
+inline constexpr const char* InvalidLabelText =
+    "A label cannot hold a line feed (a net file keeps each label on one line)";
+bool IsValidLabel(std::string_view label);
+// Raised by SetLabel for a label the net file cannot carry; what() is InvalidLabelText.
+class EInvalidLabel : public std::invalid_argument {
+public:
+    EInvalidLabel() : std::invalid_argument(InvalidLabelText) {}
+};
 
 // The kind's name in lower case, as rows of values print it ("neuron", "bias", ...).
 constexpr const char* KindName(TElementKind kind) {
@@ -107,7 +120,9 @@ public:
     bool Contains(int px, int py) const; // strictly inside the glyph box
 
     const std::string& Label() const { return label_; }
-    void SetLabel(std::string label) { label_ = std::move(label); }
+    // Throws EInvalidLabel (changing nothing) for a label the net file cannot carry, so that
+    // every net the model holds saves to a file that reads back to the same net.
+    void SetLabel(std::string label);
     std::int32_t Id() const { return id_; }
     void SetId(std::int32_t id) { id_ = id; }
     bool Watched() const { return watched_; }
@@ -196,9 +211,11 @@ const TInfinito& OneValue();
 
 // True when text (after trimming blanks) is not empty.
 bool IsBlank(const std::string& text);
-// SetFromText for numbers read from a file: an unreadable integer part gives 0 instead
-// of abandoning the whole load. False (number unchanged) for a text too long to be a number.
-[[nodiscard]] bool SetFromTextQuietly(TInfinito& number, const std::string& text);
+// Reads the value of an "Actividade:" or "Teta:" line: a number as a whole (the rule of a
+// typed number; an empty value is 0). Anything else (a stray letter, an exponent, a sign
+// other than "-", a second point, a number too long for its positions) is refused with its
+// cause told to the reader, the number unchanged: read as 0, it would be saved as 0.
+[[nodiscard]] bool ReadFileNumber(TNetReader& in, TInfinito& number, const std::string& text);
 // Reads a whole text as a 32-bit integer (blanks around allowed); false when it is not one.
 bool ReadInteger(const std::string& text, std::int32_t& value);
 

@@ -198,8 +198,8 @@ bool TRede::Save(std::ostream& out) {
     return WriteNetFile(out, *elements_);
 }
 
-std::string TRede::Load(std::istream& in) {
-    std::string errorText = ReadNetFile(in, *elements_);
+std::string TRede::Load(std::istream& in, TReadFailure* failure) {
+    std::string errorText = ReadNetFile(in, *elements_, failure);
     if (errorText.empty()) counter_ = elements_->Count();
     return errorText;
 }

@@ -13,6 +13,7 @@ namespace veltra {
 
 class TCanvas;
 class TInteraction;
+struct TReadFailure;
 
 // Seconds per group product of phase 1 in a net's big steps, on one thread and shared
 // (running averages, 0 until measured), which was faster, and big steps since the slower way
@@ -76,7 +77,7 @@ public:
     bool Save(std::ostream& out);
     // Reads a net file into this (empty) net; returns the first failed check's text, empty
     // on success. The elements read completely before a failure stay.
-    std::string Load(std::istream& in);
+    std::string Load(std::istream& in, TReadFailure* failure = nullptr);
 
 private:
     std::shared_ptr<TProtoLista> elements_;

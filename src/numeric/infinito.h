@@ -33,6 +33,8 @@ class EInvalidNumber : public std::runtime_error {
 public:
     explicit EInvalidNumber(std::string_view text);
 };
+// The message of EInvalidNumber as a string, whole even where the text holds a NUL byte.
+std::string InvalidNumberText(std::string_view text);
 
 // Raised by a long multiplication that finds the cancel flag of its thread set (TCancelScope):
 // the computation in progress is abandoned; the operands are unchanged.
@@ -252,6 +254,10 @@ private:
 
     friend class TInfinitoOps; // implementation helpers in infinito.cpp and friends
 };
+
+// Why a number text of that many characters cannot be read: positions are 32-bit, so a side of
+// the point holds some two thousand million digits at most. SetFromText's length_error says it.
+std::string TooLongNumberText(std::size_t characters);
 
 // Reads a number a user typed. SetFromText quietly takes an unreadable fraction ("1.5x",
 // "0.2.5") as zero: a net file may rely on that, a user never should, so here it throws

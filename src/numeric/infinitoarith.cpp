@@ -267,7 +267,12 @@ void TInfinitoOps::MultiplyInto(TInfinito& r, const TInfinito& a, const TInfinit
     const std::int64_t low = std::int64_t(a.low_) + b.low_;
     const std::int64_t top = std::int64_t(Top(a)) + Top(b) + GroupDigits;
     if (low < -TInfinitoLimits::PositionBound - 1 || top > TInfinitoLimits::PositionBound) {
-        throw std::overflow_error("TInfinito::Multiply: Position out of range");
+        // Said in the user's terms: how long the product would be, and the most there is.
+        const bool whole = top > TInfinitoLimits::PositionBound;
+        throw std::overflow_error(
+            "the product would be too long: about " + std::to_string(whole ? top : -low) +
+            " digits " + (whole ? "before" : "after") + " the point, more than the " +
+            std::to_string(TInfinitoLimits::PositionBound) + " a number can hold");
     }
     const std::size_t n = std::size_t(a.size_) + b.size_;
     Shape(r, n, static_cast<std::int32_t>(low));

@@ -14,8 +14,12 @@ std::string Shortened(std::string_view text) {
 }
 } // namespace
 
+std::string InvalidNumberText(std::string_view text) {
+    return "'" + Shortened(text) + "' is not a valid floating point value";
+}
+
 EInvalidNumber::EInvalidNumber(std::string_view text)
-    : std::runtime_error("'" + Shortened(text) + "' is not a valid floating point value") {}
+    : std::runtime_error(InvalidNumberText(text)) {}
 
 // C++ division truncates toward zero and its remainder takes the dividend's sign, which is
 // exactly the split of a signed intermediate into a carry and a low part.

@@ -102,7 +102,7 @@ bool TInfinito::SetFromText(std::string_view text) {
     const std::size_t nFrac = (frac.size() + GroupDigits - 1) / GroupDigits;
     // Positions are 32-bit: a text of more than about two thousand million digits has none.
     if (nWhole > TInfinitoLimits::TextGroups || nFrac > TInfinitoLimits::TextGroups) {
-        throw std::length_error("TInfinito::SetFromText: text too long");
+        throw std::length_error(TooLongNumberText(text.size()));
     }
 
     // Built aside and moved in at the end: a conversion error leaves *this as it was.
@@ -206,6 +206,12 @@ std::string TInfinito::ToText() const {
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
     return out;
+}
+
+std::string TooLongNumberText(std::size_t characters) {
+    return "a number of " + std::to_string(characters) + " characters is too long: at most " +
+           std::to_string(TInfinitoLimits::TextGroups * GroupDigits) +
+           " digits before the point and as many after it";
 }
 
 TInfinito ReadTypedNumber(std::string_view text) {

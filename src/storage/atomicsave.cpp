@@ -1,11 +1,13 @@
 #include "storage/atomicsave.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -31,15 +33,26 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A descriptor's own link (/proc/self/fd/1, /dev/fd/1, where /dev/stdout leads): what it
+// names is a file this process already has open.
+bool IsDescriptorLink(const std::string& path) {
+    return path.rfind("/dev/fd/", 0) == 0 ||
+           (path.rfind("/proc/", 0) == 0 && path.find("/fd/") != std::string::npos);
+}
+
 // The file a save must replace: a symbolic link is followed (through chains of links, relative
 // ones from their own folder) so that the link stays and its target gets the new content.
 // A link to nowhere yet names the file to create. False for a loop or a link that cannot be read.
-bool ResolveLinks(const std::string& path, std::string& target) {
+// `descriptor` tells whether the way led through a descriptor's link.
+bool ResolveLinks(const std::string& path, std::string& target, bool& descriptor) {
     target = path;
+    descriptor = false;
     for (int hops = 0; hops < 40; ++hops) {
+        descriptor = descriptor || IsDescriptorLink(target);
         struct stat st {};
         if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        // The size lstat gives is not the length of every link (those under /proc say 64).
+        std::vector<char> buf(static_cast<std::size_t>(std::max<off_t>(st.st_size, PATH_MAX)) + 1);
         const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
         if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) return false;
         const std::string link(buf.data(), static_cast<std::size_t>(n));
@@ -57,6 +70,45 @@ void IgnoreFileSizeSignal() {
     struct sigaction old {};
     if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
         std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// What is not a regular file (a FIFO, a terminal, a device node) is written into as it is:
+// replacing it by a rename would put a regular file in its place, and a reader waiting on it
+// would never see the content. So is a regular file reached through a descriptor's link
+// (`--save /dev/stdout` with standard output sent to a file): it gets the content at its end,
+// after what the descriptor wrote, as the descriptor itself would write it.
+bool WriteInPlace(const std::string& path, std::string_view data, int flags, std::string& errorText,
+                  std::string* reason) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        errorText = SystemError("Cannot open", path, reason);
+        return false;
+    }
+    if (!WriteAll(fd, data)) {
+        errorText = SystemError("Cannot write", path, reason);
+        ::close(fd);
+        return false;
+    }
+    if (::close(fd) != 0) {
+        errorText = SystemError("Cannot close", path, reason);
+        return false;
+    }
+    return true;
 }
 
 // Closes and, unless released, removes the temporary file on every early return. It is named
@@ -91,21 +143,6 @@ private:
     bool kept_ = false;
 };
 
-bool WriteAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
@@ -120,9 +157,17 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
     }
     // Messages name the file the user chose, never the link target or the temporary file.
     std::string target;
-    if (!ResolveLinks(path, target)) {
+    bool descriptor = false;
+    if (!ResolveLinks(path, target, descriptor)) {
         errorText = SystemError("Cannot create file", path, reason);
         return false;
+    }
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+            return WriteInPlace(path, content.view(), O_WRONLY, errorText, reason);
+        if (S_ISREG(existing.st_mode) && descriptor)
+            return WriteInPlace(path, content.view(), O_WRONLY | O_APPEND, errorText, reason);
     }
     TempFile temp(target);
     if (temp.Fd() < 0) {
@@ -138,7 +183,7 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
         ::umask(mask);
         ::fchmod(temp.Fd(), 0666 & ~mask);
     }
-    if (!WriteAll(temp.Fd(), content.str())) {
+    if (!WriteAll(temp.Fd(), content.view())) {
         errorText = SystemError("Cannot write", path, reason);
         return false;
     }

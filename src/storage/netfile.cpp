@@ -75,14 +75,30 @@ const char* BoolText(bool value) {
 
 bool TNetReader::ReadLine(std::string& line) {
     line.clear();
+    ++lines_;
+    cause_.clear();
+    ended_ = true;
     if (!in_.good()) return false;
     std::getline(in_, line);
     if (in_.bad() || (in_.fail() && line.empty())) {
         line.clear();
         return false;
     }
+    ended_ = false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
+}
+
+std::string ReadFailureText(const std::string& errorText, const TReadFailure& failure) {
+    if (failure.line <= 0) return errorText;
+    return errorText + " (line " + std::to_string(failure.line) +
+           (failure.cause.empty() ? "" : ": " + failure.cause) + ")";
+}
+
+TReadFailure TNetReader::Failure() const {
+    TReadFailure failure{lines_, cause_};
+    if (ended_ && failure.cause.empty()) failure.cause = "the file ends before this line";
+    return failure;
 }
 
 bool TNetReader::ExpectTag(std::string_view tag) {

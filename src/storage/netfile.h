@@ -10,6 +10,18 @@
 
 namespace veltra {
 
+// Where a read failed, beside the reader's error text (which names the kind of line only):
+// the number of the line (1 for the first; one past the last line when the file ended early)
+// and, where the reader knows it, why the line was refused.
+struct TReadFailure {
+    std::int64_t line = 0;
+    std::string cause;
+};
+
+// The reader's text with the line it refused and why, where known, for the command line and
+// Python: "TNeuronio - FormatoIncorrecto (line 31: 'x' is not a valid floating point value)".
+std::string ReadFailureText(const std::string& errorText, const TReadFailure& failure);
+
 // Reads a stream line by line. At the end of the stream a missing line reads as empty.
 class TNetReader {
 public:
@@ -20,10 +32,17 @@ public:
     bool ExpectTag(std::string_view tag);
     // Reads the next line and tests it as a keyed line; value gets the rest of it.
     bool ExpectKey(std::string_view key, std::string& value);
+    // Why the line just read is refused, for the failure's cause.
+    void Refuse(std::string cause) { cause_ = std::move(cause); }
+    // The line read last and what was said about it.
+    TReadFailure Failure() const;
 
 private:
     std::istream& in_;
     std::string line_; // the last line read by the Expect calls, its buffer reused for the next
+    std::int64_t lines_ = 0;
+    bool ended_ = false; // the last line asked for was past the end
+    std::string cause_;
 };
 
 // Writes lines ending in CR LF.

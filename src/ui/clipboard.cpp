@@ -2,6 +2,7 @@
 
 #include "model/canvas.h"
 #include "model/dados.h"
+#include "model/module.h"
 #include "model/netedit.h"
 #include "model/protolista.h"
 #include "ui/ecra.h"
@@ -55,13 +56,17 @@ std::string PasteText(TMDIChild& window, const std::string& text, int offset, co
     if (!error.empty()) return error;
     TDados& document = window.Document();
     TProtoLista& from = pasted.Elements();
+    // Counted from the top of every net the window's list stands in: a module's window puts
+    // what it pastes that much deeper.
+    if (!FitsDepth(document.Elements(), NestingDepth(from))) return ModuleDepthText();
     std::vector<TProtoNeuronio*> added;
     TNullCanvas canvas;
     while (!from.Empty()) {
         std::unique_ptr<TProtoNeuronio> e = from.Take(from.Item(0));
         e->SetLabel(std::to_string(document.Net().ElementCounter()));
+        // Near the end of the coordinate range the copy stops at the end, not wrapped round.
         const TPoint at = e->GetPosition();
-        e->MoveTopLeftTo(canvas, at.x + offset, at.y + offset);
+        e->MoveTopLeftTo(canvas, ShiftCoordinate(at.x, offset), ShiftCoordinate(at.y, offset));
         added.push_back(document.AddElement(std::move(e)));
     }
     if (added.empty()) return {};
@@ -104,9 +109,11 @@ void AddClipboardItems(QMenu& edit, TMainForm& mainForm) {
             if (!error.empty()) main.Prompter().Message(&child, QString::fromStdString(error));
         });
     add("D&uplicate", "EditDuplicateItem", QKeySequence(Qt::CTRL | Qt::Key_D),
-        "Add a copy of the selected elements to the net", [](TMainForm&, TMDIChild& child) {
+        "Add a copy of the selected elements to the net", [](TMainForm& main, TMDIChild& child) {
             const std::string text = SelectionText(child);
-            if (!text.empty()) PasteText(child, text, PasteOffset, "Duplicate");
+            if (text.empty()) return;
+            const std::string error = PasteText(child, text, PasteOffset, "Duplicate");
+            if (!error.empty()) main.Prompter().Message(&child, QString::fromStdString(error));
         });
 }
 

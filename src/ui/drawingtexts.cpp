@@ -23,10 +23,21 @@ std::string Grouped(std::size_t n) {
 }
 
 QString Text(const std::string& s) {
-    return QString::fromStdString(s);
+    return PrintableText(QString::fromStdString(s));
 }
 
 } // namespace
+
+QString PrintableText(QString text) {
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            c = QChar(char16_t(0x2400 + u));
+        else if (u == 0x7f)
+            c = QChar(char16_t(0x2421));
+    }
+    return text;
+}
 
 TDrawingTexts& DrawingTexts() {
     static TDrawingTexts texts;

@@ -6,6 +6,7 @@
 #include "ui/netview.h"
 
 #include <QRect>
+#include <QString>
 #include <string>
 
 class QPainter;
@@ -27,6 +28,10 @@ TDrawingTexts& DrawingTexts();
 // A long number as its first and last digits and its length, so that a value of a
 // thousand digits fits beside a glyph: "0.3333…3333 (1,204 digits)". Short texts stay.
 std::string ElideNumber(const std::string& text);
+
+// Control characters (C0 and DEL) as the pictures Unicode keeps for them ("\n" as U+240A):
+// seen rather than acting on the layout, and valid in an SVG file, which XML forbids them in.
+QString PrintableText(QString text);
 
 // How far text reaches right of and below a glyph box, in screen pixels (what a moved
 // element leaves behind that must be composed again).

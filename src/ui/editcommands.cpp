@@ -299,7 +299,7 @@ void TInnerNetCommand::Undo() {
 }
 
 void TInnerNetCommand::Redo() {
-    swap_->Apply();
+    if (!swap_->Apply()) Refuse();
 }
 
 void TInnerNetCommand::Refs(std::vector<const void*>& out) const {

@@ -339,7 +339,8 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
     const TElementKind kind = KindOfTool(tool);
     std::unique_ptr<TProtoNeuronio> e = KindInfo(kind).make();
     const int g = GlyphIndex(kind);
-    e->Setup(x - GlyphWidth(kind) / 2, y - GlyphHeight(kind) / 2, g, g + 1,
+    e->Setup(ShiftCoordinate(x, -(GlyphWidth(kind) / 2)),
+             ShiftCoordinate(y, -(GlyphHeight(kind) / 2)), g, g + 1,
              document_->Net().ElementCounter());
     TProtoNeuronio* placed = document_->AddElement(std::move(e));
     const TRect box = placed->GlyphBox();
@@ -492,9 +493,12 @@ void TMDIChild::EcraMouseMove(int x, int y) {
     Guard([&] {
         if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
             TNullCanvas canvas; // the whole view is composed again from the net
+            // Each stops at the ends of the coordinate range rather than wrapping round.
+            const std::int64_t dx = std::int64_t{x} - movePress_.x();
+            const std::int64_t dy = std::int64_t{y} - movePress_.y();
             for (std::size_t i = 0; i < movingGroup_.size(); ++i)
-                movingGroup_[i]->MoveTopLeftTo(canvas, groupStart_[i].x + x - movePress_.x(),
-                                               groupStart_[i].y + y - movePress_.y());
+                movingGroup_[i]->MoveTopLeftTo(canvas, ShiftCoordinate(groupStart_[i].x, dx),
+                                               ShiftCoordinate(groupStart_[i].y, dy));
             ecra_->InvalidateAll();
             ecra_->update();
         } else if (document_->dragState == TDragState::Moving && moving_ != nullptr) {

@@ -3,14 +3,17 @@
 #include "model/listasinapses.h"
 #include "model/protolista.h"
 #include "model/sinapse.h"
+#include "storage/atomicsave.h"
+#include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
@@ -153,10 +156,10 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
     const QImage drawing = Compose(list, layout);
     if (drawing.isNull()) return TooLarge();
 
-    // Written aside and put in place only when whole, as nets are saved.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return "Cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    // Made whole in memory, then saved as nets are: put in place only when whole (a file-size
+    // limit or a full disk fails with the reason), a FIFO or device written into.
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     // SVG and PDF take the composed picture and the texts on top, kept as text.
     const auto paintOn = [&](QPaintDevice& device) {
         QPainter painter;
@@ -178,7 +181,7 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         svg.setOutputDevice(&file);
         svg.setSize(layout.size);
         svg.setViewBox(QRect(QPoint(0, 0), layout.size));
-        svg.setTitle(QFileInfo(path).completeBaseName());
+        svg.setTitle(PrintableText(QFileInfo(path).completeBaseName()));
         painted = paintOn(svg);
     } else {
         QPdfWriter pdf(&file);
@@ -189,12 +192,18 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         pdf.setTitle(QFileInfo(path).completeBaseName());
         painted = paintOn(pdf);
     }
-    if (!painted) {
-        file.cancelWriting();
-        return "Cannot write " + path.toStdString();
-    }
-    if (!file.commit())
-        return "Cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    if (!painted) return "Cannot write " + path.toStdString();
+    file.close();
+    const QByteArray& bytes = file.data();
+    std::string error;
+    std::string reason;
+    if (!AtomicSave(
+            QFile::encodeName(path).toStdString(),
+            [&bytes](std::ostream& out) {
+                return bool(out.write(bytes.constData(), std::streamsize(bytes.size())));
+            },
+            error, &reason))
+        return "Cannot write " + path.toStdString() + ": " + reason;
     return {};
 }
 

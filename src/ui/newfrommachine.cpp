@@ -4,6 +4,7 @@
 #include "machine/machinenet.h"
 #include "machine/turing.h"
 #include "machine/turingnet.h"
+#include "model/dados.h"
 #include "ui/ecra.h"
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
@@ -26,6 +27,21 @@ TMDIChild* NewFromMachine(TMainForm& form) {
 }
 
 namespace {
+
+// Built aside first: a state or symbol name no net file could carry as a label is said and
+// opens no window.
+template <class Build> bool LabelsFit(TMainForm& form, const QString& fileName, Build build) {
+    try {
+        TDados trial;
+        build(trial);
+        return true;
+    } catch (const EInvalidLabel& refused) {
+        form.Prompter().Message(&form,
+                                QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                             QString::fromLatin1(refused.what())));
+        return false;
+    }
+}
 
 // A Turing machine (the notation, or JSON with named states and symbols) and its tape.
 TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const std::string& text) {
@@ -52,6 +68,8 @@ TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const 
         prompter.Message(&form, QString::fromStdString(error));
         return nullptr;
     }
+    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildTuringNet(machine, cells, net); }))
+        return nullptr;
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), tape));
     BuildTuringNet(machine, cells, child->Document());
@@ -91,6 +109,8 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
         prompter.Message(&form, QString::fromStdString(error));
         return nullptr;
     }
+    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildMachineNet(machine, symbols, net); }))
+        return nullptr;
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
     BuildMachineNet(machine, symbols, child->Document());

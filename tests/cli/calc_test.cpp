@@ -1,5 +1,6 @@
 // veltra-cli calc in process: results, messages and exit statuses.
 #include "clirun.h"
+#include "numeric/infinito.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -81,6 +82,21 @@ TEST(CliCalc, OperandsFromFilesWithTrailingBreaksAndOfAnyLength) {
     EXPECT_EQ(Calc({"calc", operand, "sum", "1"}).out, "1" + std::string(3000, '0') + "\n");
     EXPECT_EQ(Calc({"calc", operand, "bigger", "99999999"}).out, "Bigger\n");
     std::filesystem::remove(path);
+}
+
+TEST(CliCalc, AProductTooLongForItsPositionsSaysSoInTheUsersTerms) {
+    // Positions are 32-bit; lowered here so that a product of 60-digit numbers is too long.
+    const std::int64_t bound = veltra::TInfinitoLimits::PositionBound;
+    veltra::TInfinitoLimits::PositionBound = 100;
+    const std::string big = "1" + std::string(59, '0');
+    const Outcome whole = Calc({"calc", big, "mult", big});
+    const Outcome fraction = Calc({"calc", "0." + big, "mult", "0." + big});
+    veltra::TInfinitoLimits::PositionBound = bound;
+    EXPECT_EQ(whole.status, 1);
+    EXPECT_EQ(whole.err, "veltra-cli calc: the product would be too long: about 120 digits "
+                         "before the point, more than the 100 a number can hold\n");
+    EXPECT_EQ(fraction.err, "veltra-cli calc: the product would be too long: about 128 digits "
+                            "after the point, more than the 100 a number can hold\n");
 }
 
 TEST(CliCalc, HelpTexts) {

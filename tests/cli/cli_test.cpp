@@ -12,6 +12,8 @@
 #include <iterator>
 #include <sstream>
 #include <string_view>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,11 +141,37 @@ TEST_F(Cli, SaveWritesTheNetAfterTheRun) {
     EXPECT_NE(failed.err.find("x.net"), std::string::npos) << failed.err;
 }
 
+TEST_F(Cli, SavingToStandardOutputOrADeviceWritesIntoIt) {
+    const Result inFile = Run({"run", Example("worked.net")});
+    const std::string saved = (dir_ / "after.net").string();
+    ASSERT_EQ(Run({"run", Example("worked.net"), "--save", saved}).status, 0);
+    // Standard output sent to a file: the rows, then the net, in that file.
+    const Result toStdout = RunProcess({"run", Example("worked.net"), "--save", "/dev/stdout"});
+    EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+    EXPECT_EQ(toStdout.out, inFile.out + ReadBytes(saved));
+    // A device node made here stays one; a full one fails the save with the reason.
+    const std::string full = (dir_ / "full").string();
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0600, ::makedev(1, 7)), 0);
+    const Result failed = Run({"run", Example("worked.net"), "--save", full});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "veltra-cli run: Cannot write " + full + ": No space left on device\n");
+    EXPECT_TRUE(fs::is_character_file(full));
+}
+
 TEST_F(Cli, ReadErrorsAndBadArguments) {
     const Result broken = Run({"run", Data("reader/teta_key.net")});
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.out, "");
-    EXPECT_EQ(broken.err.substr(0, broken.err.find('\n')), "TNeuronio - FormatoIncorrecto - Teta");
+    EXPECT_EQ(broken.err.substr(0, broken.err.find('\n')),
+              "TNeuronio - FormatoIncorrecto - Teta (line 48)");
+    // A number that is not one as a whole is refused, and the message says where and why.
+    std::string text = ReadBytes(Example("worked.net"));
+    text.replace(text.find("Actividade:1"), 12, "Actividade:0.5x");
+    const Result malformed = Run({"check", Write("malformed.net", text)});
+    EXPECT_EQ(malformed.status, 1);
+    EXPECT_EQ(
+        malformed.err.substr(0, malformed.err.find('\n')),
+        "TNeuronio - FormatoIncorrecto (line 31: '0.5x' is not a valid floating point value)");
 
     const std::string missing = (dir_ / "missing.net").string();
     const Result absent = Run({"run", missing});
@@ -181,7 +209,7 @@ TEST_F(Cli, CheckSaysOkOrTheError) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "");
     // The neuron that In and B feed was never read: its id is then unknown too.
-    EXPECT_EQ(bad.err, "Formato incorrecto - TProtoNeuronio (Posicao)\n"
+    EXPECT_EQ(bad.err, "Formato incorrecto - TProtoNeuronio (Posicao) (line 21)\n"
                        "FinishLoad - neuronio nao encontrado\n");
 
     std::string text = ReadBytes(Example("worked.net"));
@@ -205,7 +233,7 @@ TEST_F(Cli, EquationsAndTheirPrintout) {
 
     const Result broken = Run({"equations", Data("reader/net_end.net")});
     EXPECT_EQ(broken.status, 1);
-    EXPECT_EQ(broken.err, "Formato incorrecto\n");
+    EXPECT_EQ(broken.err, "Formato incorrecto (line 62)\n");
 }
 
 // A net whose bias feeds a neuron with a self-loop: N grows a digit after the point each step

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace veltra::testing {
@@ -102,6 +103,49 @@ TEST_F(RenderTest, SvgAndPdfCarryTheLabelsAsText) {
     // Without --labels there is no text at all.
     ASSERT_EQ(RunCli({"render", Worked(), Out("bare.svg")}).status, 0);
     EXPECT_EQ(ReadBytes(Out("bare.svg")).find(">Out<"), std::string::npos);
+}
+
+TEST_F(RenderTest, AnSvgIsWellFormedXmlWhateverTheLabelsHold) {
+    // Labels and a sequence holding control characters (XML allows none of them but tab, LF
+    // and CR), a byte that is no UTF-8, markup and a picture name with a control character.
+    std::string text = ReadBytes(Worked());
+    const auto put = [&](const std::string& from, const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+    };
+    put("Etiqueta:In\r", std::string("Etiqueta:a\x01"
+                                     "b\x1b[2J\x7f\r"));
+    put("Etiqueta:N\r", std::string("Etiqueta:<N> & \"\xff\" \x0b\r"));
+    put("Binario:0110", std::string("Binario:0\x02\t1"));
+    const std::string net = Out("odd.net");
+    std::ofstream(net, std::ios::binary) << text;
+    const std::string svg = Out("odd\x01.svg");
+    const TCliResult r = RunCli({"render", net, svg, "--labels", "--values"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // A real XML parser has the last word; it also gives the texts back.
+    const std::string check = Out("check.py");
+    std::ofstream(check) << "import sys, xml.etree.ElementTree as E\n"
+                            "root = E.parse(sys.argv[1]).getroot()\n"
+                            "print('|'.join(t.strip() for t in root.itertext() if t.strip()))\n";
+    const std::string texts = Out("texts.txt");
+    const std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + check + "' '" + svg +
+                                "' >'" + texts + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadBytes(texts);
+    const std::string shown = ReadBytes(texts);
+    for (const char* part :
+         {"a\u2401b\u241b[2J\u2421", "<N> & \"\ufffd\" \u240b", "0\u2402\u24091"})
+        EXPECT_NE(shown.find(part), std::string::npos) << part << " in " << shown;
+}
+
+TEST_F(RenderTest, AFileSizeLimitIsAMessageNotASignal) {
+    const std::string png = Out("limited.png");
+    const std::string command = "ulimit -f 1; '" + std::string(VELTRA_CLI) + "' render '" +
+                                Worked() + "' '" + png + "' --scale 400 2>'" + Out("err") + "'";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(ReadBytes(Out("err")),
+              "veltra-cli render: Cannot write " + png + ": File too large\n");
+    EXPECT_FALSE(fs::exists(png));
 }
 
 } // namespace

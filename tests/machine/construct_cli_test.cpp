@@ -74,11 +74,20 @@ TEST_F(Construct, WrongCallsEndWithStatusAndPlace) {
  {"state": "q", "read": "a", "top": ["any"], "next": "q", "do": ["keep"]},
  {"state": "q", "read": "a", "top": ["0"], "next": "r", "do": ["keep"]}]})";
     }
+    {
+        // A state name no net file can carry as a label (it would end its line).
+        std::ofstream(Path("newline.json")) << R"({"alphabet": ["a"], "states": ["sc\nan"],
+ "start": "sc\nan", "accept": ["sc\nan"], "stacks": 1, "transitions": []})";
+    }
     const struct {
         std::vector<std::string> args;
         int status;
         std::string err;
     } cases[] = {
+        {{Path("newline.json"), "--word", "a", Path("o.net")},
+         2,
+         "veltra-cli construct: " + Path("newline.json") +
+             ": A label cannot hold a line feed (a net file keeps each label on one line)\n"},
         {{Path("bad.json"), "--word", "a", Path("o.net")},
          2,
          "veltra-cli construct: " + Path("bad.json") +

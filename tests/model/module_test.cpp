@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "model/netedit.h"
 #include "netbuilder.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,70 @@ TEST(Module, SharingANetNestedTooDeeplyIsRefused) {
     EXPECT_FALSE(m.SetInnerNet(deep, ui));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{ModuleDepthText()}));
     EXPECT_TRUE(m.InnerNet().Empty());
+}
+
+// `depth` modules, each holding the next, in `list`; the innermost list is returned.
+TProtoLista& Chain(TProtoLista& list, int depth) {
+    TProtoLista* level = &list;
+    for (int i = 0; i < depth; ++i)
+        level = &AddTo<TModule>(*level)->InnerNet();
+    return *level;
+}
+
+TEST(Module, DepthIsCountedFromTheTopOfEveryNetThatHoldsAList) {
+    TSilentInteraction ui;
+    auto a = std::make_shared<TProtoLista>();
+    auto b = std::make_shared<TProtoLista>();
+    TProtoLista& deepInA = Chain(*a, 10);
+    TProtoLista& deepInB = Chain(*b, 3);
+    auto shared = std::make_shared<TProtoLista>();
+    EXPECT_EQ(ListDepth(*shared), 0);
+    ASSERT_TRUE(AddTo<TModule>(deepInA)->SetInnerNet(shared, ui));
+    ASSERT_TRUE(AddTo<TModule>(deepInB)->SetInnerNet(shared, ui));
+    EXPECT_EQ(ListDepth(*shared), 11) << "the deeper of the two places";
+    EXPECT_EQ(ListDepth(deepInB), 3);
+    EXPECT_TRUE(FitsDepth(*shared, MaxModuleDepth - 11));
+    EXPECT_FALSE(FitsDepth(*shared, MaxModuleDepth - 10));
+    TModule lone;
+    EXPECT_EQ(ElementNesting(lone), 1);
+    Chain(lone.InnerNet(), 4);
+    EXPECT_EQ(ElementNesting(lone), 5);
+}
+
+TEST(Module, UndoNeverBringsBackAModuleOrInnerNetDeeperThanAFileMayNest) {
+    // A window's net W holds a module nesting 4 deep; it is erased (held by undo), and W then
+    // becomes the inner net of a module standing 60 deep, which it now fits.
+    TSilentInteraction ui;
+    auto window = std::make_shared<TProtoLista>();
+    TModule* held = AddTo<TModule>(*window);
+    Chain(held->InnerNet(), 3);
+    TElementPlace erased(window, held);
+    erased.Detach();
+    auto top = std::make_shared<TProtoLista>();
+    TModule* host = AddTo<TModule>(Chain(*top, 60));
+    ASSERT_TRUE(host->SetInnerNet(window, ui));
+    // Back in W the module would stand 61 deep and nest 4 more: 65.
+    EXPECT_FALSE(erased.Restore());
+    EXPECT_TRUE(erased.Detached());
+    EXPECT_TRUE(window->Empty());
+    ASSERT_TRUE(host->SetInnerNet(std::make_shared<TProtoLista>(), ui));
+    EXPECT_TRUE(erased.Restore()) << "W stands at the top again";
+    EXPECT_EQ(window->Item(0), held);
+
+    // An inner net swapped out (Load, Window) comes back only where it still fits.
+    auto other = std::make_shared<TProtoLista>();
+    TModule* swapped = AddTo<TModule>(*other);
+    auto deep = std::make_shared<TProtoLista>();
+    Chain(*deep, 3);
+    ASSERT_TRUE(swapped->SetInnerNet(deep, ui));
+    TInnerNetSwap swap(*swapped, std::make_shared<TProtoLista>());
+    ASSERT_TRUE(swap.Apply());
+    ASSERT_TRUE(host->SetInnerNet(other, ui)); // 60 + 1 + 1
+    EXPECT_FALSE(swap.Revert()) << "the old net would nest 61 + 1 + 3 deep";
+    EXPECT_TRUE(swapped->InnerNet().Empty());
+    ASSERT_TRUE(host->SetInnerNet(std::make_shared<TProtoLista>(), ui));
+    EXPECT_TRUE(swap.Revert());
+    EXPECT_EQ(swapped->SharedInnerNet(), deep);
 }
 
 TEST(Module, ReplacingTheInnerNetReleasesBorderSynapsesAtBothEnds) {

@@ -1,12 +1,14 @@
 #include "storage/atomicsave.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,6 +186,73 @@ TEST_F(AtomicSaveTest, TheTemporaryFileIsNamedAfterTheFileItBecomes) {
     ASSERT_EQ(EntryCount(), 1u);
     const std::string name = fs::directory_iterator(dir_)->path().filename().string();
     EXPECT_EQ(name.substr(0, name.size() - 6), ".net.net.tmp-") << name;
+}
+
+TEST_F(AtomicSaveTest, WhatIsNotARegularFileIsWrittenIntoAndStays) {
+    const auto save = [](const fs::path& p, const std::string& text, std::string& error) {
+        return AtomicSave(
+            p.string(), [&](std::ostream& o) { return bool(o << text); }, error);
+    };
+    // A FIFO: the reader at its other end (open already, so the save never waits) gets the
+    // content, and the FIFO is still one.
+    const auto fifo = dir_ / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::string error;
+    EXPECT_TRUE(save(fifo, "through the pipe", error)) << error;
+    char received[64] = {};
+    EXPECT_EQ(::read(reader, received, sizeof received), 16);
+    ::close(reader);
+    EXPECT_STREQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // Device nodes made here: one that swallows everything, one that is always full. Each
+    // stays the device it was; the full one fails the save with the system's reason.
+    const auto sink = dir_ / "sink";
+    const auto full = dir_ / "full";
+    ASSERT_EQ(::mknod(sink.c_str(), S_IFCHR | 0600, ::makedev(1, 3)), 0) << "needs root";
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0600, ::makedev(1, 7)), 0);
+    EXPECT_TRUE(save(sink, "gone", error)) << error;
+    std::string reason;
+    EXPECT_FALSE(AtomicSave(
+        full.string(), [](std::ostream& o) { return bool(o << "no room"); }, error, &reason));
+    EXPECT_EQ(error, "Cannot write " + full.string() + ": No space left on device");
+    EXPECT_EQ(reason, "No space left on device");
+    for (const auto& node : {sink, full}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(node.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode)) << node;
+    }
+    EXPECT_EQ(EntryCount(), 3u) << "no temporary file, nothing put in their places";
+
+    // A link to any of them is written through and stays a link.
+    const auto link = dir_ / "link";
+    fs::create_symlink(sink, link);
+    EXPECT_TRUE(save(link, "gone too", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
+TEST_F(AtomicSaveTest, AFileReachedThroughADescriptorGetsTheContentAtItsEnd) {
+    // As `--save /dev/stdout` does with standard output sent to a file: the file keeps what
+    // the descriptor wrote before and is not replaced (its inode stays).
+    const auto file = dir_ / "out.txt";
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "rows\n", 5), 5);
+    struct stat before {};
+    ASSERT_EQ(::fstat(fd, &before), 0);
+    std::string error;
+    EXPECT_TRUE(AtomicSave(
+        "/proc/self/fd/" + std::to_string(fd), [](std::ostream& o) { return bool(o << "net"); },
+        error))
+        << error;
+    ::close(fd);
+    EXPECT_EQ(Read(file), "rows\nnet");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(EntryCount(), 1u);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // Every error text of the net file reader, each reached by a small file under
 // tests/data/reader (the worked example with one line changed; see generate.py there).
 #include "model/dados.h"
+#include "numeric/infinito.h"
+#include "storage/netfile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace veltra {
 namespace {
@@ -108,6 +111,86 @@ TEST(ReaderErrors, EveryErrorTextOfTheFormatIsReached) {
             reached = reached || std::string(c.error) == text;
         EXPECT_TRUE(reached) << text;
     }
+}
+
+// The worked example with line `number` (1-based) replaced by `line`.
+std::string WorkedWith(int number, const std::string& line) {
+    std::ifstream in(std::string(VELTRA_EXAMPLES) + "/worked.net", std::ios::binary);
+    std::string text, each;
+    for (int n = 1; std::getline(in, each); ++n)
+        text += (n == number ? line + "\r" : each) + "\n";
+    return text;
+}
+
+TEST(ReaderErrors, AMalformedActivityOrThresholdIsRefusedWithItsLineAndCause) {
+    struct Line {
+        int number;
+        const char* key;
+        const char* error;
+        int kept;
+    };
+    const Line lines[] = {{31, "Actividade:", "TNeuronio - FormatoIncorrecto", 1},
+                          {46, "Actividade:", "TNeuronio - FormatoIncorrecto", 2},
+                          {48, "Teta:", "TNeuronio - FormatoIncorrecto - Teta", 2}};
+    // Nothing this system writes; each used to read as 0 and save as 0.
+    const std::string nul(1, '\0');
+    const std::string malformed[] = {"0.5x", "1e5", "+1",  " 1",   "1 ",  "1.2.3", "\xef\xbc\x91",
+                                     "-",    "-+1", "--1", "0x10", "1,5", nul};
+    for (const Line& l : lines) {
+        for (const std::string& value : malformed) {
+            SCOPED_TRACE(std::string(l.key) + value);
+            TSilentInteraction ui;
+            TDados document(&ui);
+            std::istringstream in(WorkedWith(l.number, l.key + value));
+            TReadFailure failure;
+            EXPECT_EQ(document.Load(in, &failure), l.error);
+            EXPECT_EQ(document.Elements().Count(), l.kept);
+            EXPECT_EQ(failure.line, l.number);
+            EXPECT_NE(failure.cause.find("is not a valid floating point value"), std::string::npos)
+                << failure.cause;
+        }
+        // What a number is still reads, as the value it spells.
+        for (const auto& [value, read] : std::vector<std::pair<std::string, std::string>>{
+                 {"0.50", "0.5"}, {"-.5", "-0.5"}, {"5.", "5"}, {"", "0"}, {"007", "7"}}) {
+            SCOPED_TRACE(std::string(l.key) + value);
+            TDados document;
+            std::istringstream in(WorkedWith(l.number, l.key + value));
+            ASSERT_EQ(document.Load(in), "");
+            std::ostringstream out;
+            ASSERT_TRUE(document.Save(out));
+            EXPECT_EQ(WorkedWith(l.number, l.key + read), out.str());
+        }
+    }
+}
+
+TEST(ReaderErrors, TheFailureNamesTheLineAndWhyWhereTheReaderKnows) {
+    struct Case {
+        std::string text;
+        std::int64_t line;
+        std::string cause;
+    };
+    const std::size_t saved = TInfinitoLimits::TextGroups;
+    TInfinitoLimits::TextGroups = 2; // numbers of more than 16 digits a side are too long
+    const Case cases[] = {
+        {WorkedWith(21, "Posicao:40;y"), 21, ""},
+        {WorkedWith(26, "Valor:-0.5x"), 26, "'-0.5x' is not a valid floating point value"},
+        {WorkedWith(31, "Actividade:" + std::string(17, '9')), 31,
+         "a number of 17 characters is too long: at most 16 digits before the point and as "
+         "many after it"},
+        {WorkedWith(62, "</TRED>"), 62, ""},
+        {"<TREDE=version 0.4>\r\n<TProtoLista=4>\r\n", 3, "the file ends before this line"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        TSilentInteraction ui;
+        TDados document(&ui);
+        std::istringstream in(c.text);
+        TReadFailure failure;
+        EXPECT_NE(document.Load(in, &failure), "");
+        EXPECT_EQ(failure.line, c.line);
+        EXPECT_EQ(failure.cause, c.cause);
+    }
+    TInfinitoLimits::TextGroups = saved;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "model/inputs.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
+#include "ui/editstack.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -140,6 +141,25 @@ TEST_F(InfoTest, ApplyTakesWhatItCanAndIgnoresBlankOrUnreadableFields) {
     EXPECT_EQ(Children(node->child(1)->child(0)), QStringList{"91"});
     EXPECT_EQ(List().Item(0), n);
     EXPECT_EQ(Child().Document().ElementAt(49, 70), n); // found where it now stands
+}
+
+TEST_F(InfoTest, ANameNoFileCanCarryIsRefusedBeforeAnythingIsApplied) {
+    TProtoNeuronio* n = Add(TTool::Neuron, 100, 100);
+    ShowInfo(n);
+    ToProperties();
+    const int commands = Child().UndoStack().count();
+    Set("edit_neuron_name", "sc\nan");
+    Set("edit_neuron_potencial", "0.25");
+    Press("button_apply");
+    ASSERT_FALSE(prompter->messages.isEmpty());
+    EXPECT_EQ(prompter->messages.back(), QString::fromLatin1(InvalidLabelText));
+    EXPECT_EQ(n->Label(), "0");
+    EXPECT_EQ(n->ValueText(), "0") << "nothing of the Apply is taken";
+    EXPECT_TRUE(ApplyEnabled()) << "the fields stay to be corrected";
+    EXPECT_EQ(Child().UndoStack().count(), commands);
+    Set("edit_neuron_name", "sc\ran");
+    Press("button_apply");
+    EXPECT_EQ(n->Label(), "sc\ran");
 }
 
 TEST_F(InfoTest, ThresholdBoxFollowsTheActivationChoice) {

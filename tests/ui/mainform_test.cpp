@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace veltra {
 namespace {
@@ -149,6 +151,31 @@ TEST_F(MainFormTest, FailedSaveSaysWhyAndChangesNothing) {
     EXPECT_EQ(Child().Caption(), "NONAME1");
     EXPECT_TRUE(Child().Modified());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(MainFormTest, SavingOntoADeviceWritesIntoItAndNeverReplacesIt) {
+    QTemporaryDir dir;
+    Place(TTool::Neuron, 100, 50);
+    // Made here: a node that swallows everything and one that is always full.
+    const QString sink = dir.filePath("sink");
+    const QString full = dir.filePath("full");
+    ASSERT_EQ(::mknod(QFile::encodeName(sink).constData(), S_IFCHR | 0600, ::makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0600, ::makedev(1, 7)), 0);
+    prompter->fileAnswers.push_back(full);
+    main->FileSaveAsItemClick();
+    ASSERT_FALSE(prompter->messages.isEmpty());
+    EXPECT_EQ(prompter->messages.back(), "Cannot save \"" + full + "\": No space left on device");
+    EXPECT_TRUE(Child().Modified());
+    prompter->fileAnswers.push_back(sink);
+    main->FileSaveAsItemClick();
+    EXPECT_FALSE(Child().Modified());
+    for (const QString& node : {sink, full}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(node).constData(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode)) << node.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+              (QStringList{"full", "sink"}));
 }
 
 TEST_F(MainFormTest, ClosingWithUnsavedChangesAsks) {

@@ -1,6 +1,8 @@
 // Selecting elements in a drawing window with real keys and mouse events, and the edits made
 // on a selection, each one command.
 #include "appfixture.h"
+#include "model/dados.h"
+#include "model/module.h"
 #include "model/protolista.h"
 #include "ui/editstack.h"
 #include "ui/netscroller.h"
@@ -202,6 +204,65 @@ TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheC
     Keys(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(List().Count(), 1);
     EXPECT_EQ(c->OutgoingSynapses().Count(), 0);
+}
+
+// A net file: `depth` modules, each holding the next, the innermost a neuron; the outermost
+// module's glyph at (x, y).
+std::string NestedText(int depth, const std::string& at = "100;100") {
+    const auto head = [](const char* type, int id, const std::string& position) {
+        return std::string("<TPROTONEURONIO=") + type + ">\r\nId:" + std::to_string(id) +
+               "\r\nEtiqueta:e\r\nPosicao:" + position +
+               "\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n<TListaSinapses=0>\r\n"
+               "</TListaSinapses>\r\n";
+    };
+    std::string text = "<TREDE=version 0.4>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "<TProtoLista=1>\r\n" + head("TMODULO", d, d == 0 ? at : "0;0");
+    text += "<TProtoLista=1>\r\n" + head("TNEURONIO", depth, depth == 0 ? at : "0;0") +
+            "Actividade:0\r\nFuncaoActivacao:TSacturated_Linear\r\nloop:false\r\n"
+            "</TPROTONEURONIO>\r\n</TProtoLista>\r\n";
+    for (int d = 0; d < depth; ++d)
+        text += "</TPROTONEURONIO>\r\n</TProtoLista>\r\n";
+    return text + "</TREDE>\r\n";
+}
+
+TEST_F(SelectionTest, PasteKeepsTheNestingLimitCountedFromTheTopAndTheCoordinateRange) {
+    main->FileNewItemClick();
+    TMDIChild& outer = Child();
+    TProtoNeuronio* module = Place(TTool::Module, 200, 150);
+    ASSERT_NE(module, nullptr);
+    Tool(TTool::Info);
+    QTest::mouseDClick(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    ASSERT_NE(&Child(), &outer);
+    // In the module's window a pasted net stands one module deeper than in a net of its own.
+    QGuiApplication::clipboard()->setText(QString::fromStdString(NestedText(MaxModuleDepth)));
+    const qsizetype messages = prompter->messages.size();
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(prompter->messages.size(), messages + 1);
+    EXPECT_EQ(prompter->messages.back(), QString::fromStdString(ModuleDepthText()));
+    EXPECT_TRUE(List().Empty());
+    EXPECT_EQ(Child().UndoStack().count(), 0);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(NestedText(MaxModuleDepth - 1)));
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(List().Count(), 1);
+    std::ostringstream saved;
+    ASSERT_TRUE(outer.Document().Save(saved));
+    TDados reread;
+    std::istringstream in(saved.str());
+    EXPECT_EQ(reread.Load(in), "") << "what was taken reads back";
+
+    // At the ends of the coordinate range a pasted or duplicated element stops there.
+    main->FileNewItemClick();
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(NestedText(0, "2147483647;2147483630")));
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(List().Count(), 1);
+    EXPECT_EQ(List().Item(0)->GetPosition(), (TPoint{2147483647, 2147483647}));
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(NestedText(0, "-2147483648;-2147483648")));
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(List().Count(), 2);
+    EXPECT_EQ(List().Item(1)->GetPosition(), (TPoint{-2147483628, -2147483628}));
 }
 
 } // namespace

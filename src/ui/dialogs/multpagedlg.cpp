@@ -366,9 +366,14 @@ TInfoFields TMultPageDlg::CollectFields() const {
     return f;
 }
 
-bool TMultPageDlg::NumbersRead(const TInfoFields& fields) {
+bool TMultPageDlg::FieldsRead(const TInfoFields& fields) {
     // Checked before anything is applied, so that a text that is not a number changes nothing
-    // (not even the name typed beside it) and stays in its field to be corrected.
+    // (not even the name typed beside it) and stays in its field to be corrected. So is a
+    // name the net file could not carry (a synapse's name is not kept in the file).
+    if (currentElement_ != nullptr && !IsBlank(fields.name) && !IsValidLabel(fields.name)) {
+        host_->Prompter().Message(this, QString::fromLatin1(InvalidLabelText));
+        return false;
+    }
     std::vector<const std::string*> numbers{&fields.value};
     if (shownBox_ == properties_neuronio_ && fields.activation == "HeavisideStepFunction")
         numbers.push_back(&fields.teta);
@@ -386,7 +391,7 @@ bool TMultPageDlg::NumbersRead(const TInfoFields& fields) {
 
 void TMultPageDlg::button_applyClick() {
     const TInfoFields fields = CollectFields();
-    if ((currentSynapse_ != nullptr || currentElement_ != nullptr) && !NumbersRead(fields)) return;
+    if ((currentSynapse_ != nullptr || currentElement_ != nullptr) && !FieldsRead(fields)) return;
     button_apply_->setEnabled(false);
     // Every field of one Apply is one undo command, made only when something changed.
     if (TSinapse* synapse = currentSynapse_) {

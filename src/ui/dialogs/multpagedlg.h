@@ -114,7 +114,7 @@ private:
     void ThresholdRule(const QString& activation);
     TInfoFields CollectFields() const;
     // False, after a message naming the text, when a number field does not read as a number.
-    bool NumbersRead(const TInfoFields& fields);
+    bool FieldsRead(const TInfoFields& fields);
     // The sequence box's text as the bytes of a sequence file, CR LF between its lines. A text
     // longer than an edit box handles is shown by a read-only view of it instead.
     std::string BoxText() const;

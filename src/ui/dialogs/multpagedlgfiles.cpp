@@ -1,12 +1,12 @@
 // The "&Load" and "&Save" of the input and output pages: a sequence file is the text of the
 // input's sequence box, or the output's history list one entry a line, byte for byte.
+#include "storage/atomicsave.h"
 #include "storage/sequencefile.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/prompter.h"
 
 #include <QFile>
 #include <QListWidget>
-#include <QSaveFile>
 #include <sstream>
 
 namespace veltra {
@@ -69,17 +69,13 @@ void TMultPageDlg::button_saveClick() {
         SaveSequence(out, BoxText());
     }
     const std::string bytes = out.str();
-    // Written in full to a temporary file first: a failed save leaves the old file intact.
-    QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                             static_cast<qint64>(bytes.size()) &&
-                         file.commit();
-    if (!written) {
-        file.cancelWriting();
+    // Saved as nets are: a failed save leaves the old file intact, a FIFO or device stays one.
+    std::string error;
+    if (!AtomicSave(
+            QFile::encodeName(fileName).toStdString(),
+            [&bytes](std::ostream& file) { return bool(file << bytes); }, error))
         host_->Prompter().Message(
             this, QString::fromStdString(CannotCreateFileText(fileName.toStdString())));
-    }
 }
 
 } // namespace veltra
