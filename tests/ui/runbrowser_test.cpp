@@ -555,6 +555,81 @@ TEST_F(RunBrowserTest, StopAbandonsALongStepAndLeavesTheNetAsItWas) {
     EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
 }
 
+// Input as the window system delivers it: to the window, which hands it to its widget.
+void ClickThroughWindow(QWidget& widget) {
+    QWidget& window = *widget.window();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      widget.mapTo(&window, widget.rect().center()));
+}
+
+TEST_F(RunBrowserTest, StopByMouseOrEscapeAbandonsALongStepWhileOtherInputIsHeld) {
+    QTemporaryDir dir;
+    TMDIChild& child = Open(LongStepNet(dir.filePath("long.net")));
+    ShowBrowser();
+    const std::string before = Saved(child);
+    // A run of at most a few steps, so that a Stop that does not come through fails the test
+    // rather than running for ever.
+    const std::function<void()> step = [this] { Press("step"); };
+    const std::function<void()> run = [this] { Browser().RunLimited(3); };
+    const struct {
+        const char* how;
+        std::function<void()> start;
+        std::function<void()> stop;
+    } ways[] = {
+        {"Step, a click on Stop", step, [this] { ClickThroughWindow(Button("ButtonStop")); }},
+        {"Run, a click on Stop", run, [this] { ClickThroughWindow(Button("ButtonStop")); }},
+        {"Step, Escape in the browser", step,
+         [this] { QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape); }},
+        {"Run, Escape in the main window", run,
+         [this] { QTest::keyClick(main->windowHandle(), Qt::Key_Escape); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        bool stopped = false;
+        auto* poll = new QTimer(main.get());
+        poll->setInterval(1);
+        QObject::connect(poll, &QTimer::timeout, poll, [&] {
+            if (stopped || !Browser().Control().Computing()) return;
+            stopped = true;
+            // Held: these would start a second step or change the net under the worker.
+            ClickThroughWindow(Button("step"));
+            ClickThroughWindow(Button("ButtonReset"));
+            QTest::keyClick(main->windowHandle(), Qt::Key_Delete);
+            EXPECT_TRUE(Browser().Control().Computing());
+            way.stop();
+        });
+        poll->start();
+        way.start();
+        delete poll;
+        EXPECT_TRUE(stopped);
+        EXPECT_FALSE(Browser().Running());
+        EXPECT_FALSE(Button("ButtonStop").isEnabled());
+        EXPECT_EQ(Browser().Control().StepCount(), 0);
+        EXPECT_EQ(Saved(child), before);
+    }
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
+}
+
+TEST_F(RunBrowserTest, EscapeStopsARunAndStepsWhenIdle) {
+    Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    // Idle, Escape in the browser is its cancel button, Step.
+    QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape);
+    EXPECT_EQ(Browser().Control().StepCount(), 1);
+    EveryPass([this](int pass) {
+        if (pass == 3) QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape);
+        if (pass == 6) QTest::keyClick(main->windowHandle(), Qt::Key_Escape);
+    });
+    Browser().RunLimited(50); // a run Escape does not stop ends after 50 steps all the same
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_EQ(Browser().Control().StepCount(), 1 + 3) << "Stop lets that pass's step happen";
+    Browser().RunLimited(50);
+    EXPECT_EQ(Browser().Control().StepCount(), 4 + 6 - 3);
+    // Not running, Escape in the main window is nobody's.
+    QTest::keyClick(main->windowHandle(), Qt::Key_Escape);
+    EXPECT_EQ(Browser().Control().StepCount(), 7);
+}
+
 TEST_F(RunBrowserTest, StepsComputedOffTheGuiThreadGiveTheSameValues) {
     const long long worker = TStepWorker::WorkerDigits;
     TStepWorker::WorkerDigits = 0; // every step goes to the worker thread

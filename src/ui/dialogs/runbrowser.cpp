@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -97,6 +98,13 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     control_.SetHistoryBudget(TRunHistory::DefaultBudget);
 
     stepWorker_ = TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); });
+    // Escape stops a run from the main window and its drawing windows too (while a step
+    // computes, the step worker sees to it wherever it is pressed).
+    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), &mainForm);
+    stopKey_->setObjectName(QStringLiteral("StopKey"));
+    stopKey_->setContext(Qt::WindowShortcut);
+    stopKey_->setEnabled(false);
+    connect(stopKey_, &QShortcut::activated, this, [this] { ButtonStopClick(); });
     control_.SetStepRunner(stepWorker_); // a copy that shares the batch with stepWorker_
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
@@ -188,6 +196,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     if (child != nullptr) runWindows_.push_back({child, &child->Document()});
     const std::size_t depth = runWindows_.size();
     buttonStop_->setEnabled(true);
+    stopKey_->setEnabled(true);
     TrackEdits();
     steering_->RunStarted();
     passClock_.invalidate(); // the first pass goes through the event loop
@@ -204,6 +213,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     steering_->RunEnded();
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
+    stopKey_->setEnabled(control_.Running());
     if (!control_.Running()) {
         ReleasePaint(); // the last rows show at once
         if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
@@ -310,9 +320,12 @@ void TFormRunBrowser::ForgetClosedRuns() {
 }
 
 void TFormRunBrowser::keyPressEvent(QKeyEvent* event) {
-    // Escape belongs to the cancel button, which is Step here.
+    // Escape belongs to the cancel button, which is Step here; while a run goes on it stops.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        stepClick();
+        if (control_.Running() || control_.Computing())
+            ButtonStopClick();
+        else
+            stepClick();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QPushButton;
+class QShortcut;
 class QTreeView;
 
 namespace veltra {
@@ -101,6 +102,7 @@ private:
     QTreeView* runView_;
     TRunViewModel* rows_;
     QPushButton* buttonStop_;
+    QShortcut* stopKey_; // Escape on the main window, while a run goes on
     TRunSteering* steering_;
     TAnchors anchors_;
     TStepWorker stepWorker_;
