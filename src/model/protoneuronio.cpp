@@ -56,7 +56,8 @@ TProtoNeuronio::~TProtoNeuronio() {
         TellAboutSynapse(*s, [s](TNetObserver& o) { o.SynapseLeaving(*s, TLeaving::Released); });
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)
@@ -151,7 +152,8 @@ TInfoTree::Node TProtoNeuronio::AddToTree(TInfoTree& tree, TInfoTree::Node paren
     const TInfoTree::Node node = tree.AddNode(parent, label_, KindInfo(Kind()).imageIndex, this);
     if (!incoming_.Empty()) incoming_.AddToTree(tree, tree.AddNode(node, "pre synapses ", 4));
     if (!outgoing_.Empty()) outgoing_.AddToTree(tree, tree.AddNode(node, "pos synapses ", 4));
-    tree.AddNode(node, "potential = " + ValueText(), -1);
+    // A long value is shortened, from its ends alone.
+    tree.AddNode(node, "potential = " + ListedForm(ValueTextEnds(ListedAsk, ListedAsk)), -1);
     AddCoordinatesToTree(tree, node);
     return node;
 }
@@ -237,6 +239,10 @@ std::string TProtoNeuronio::ValueText() const {
     return "0";
 }
 
+TTextEnds TProtoNeuronio::ValueTextEnds(std::size_t head, std::size_t tail) const {
+    return TextEndsOf(ValueText(), head, tail, TTextEnds::TUnit::Digits);
+}
+
 void TProtoNeuronio::Commit() {}
 
 void TProtoNeuronio::Renumber(std::int32_t& counter) {
@@ -308,8 +314,8 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
     outgoing_.Remove(synapse);
 }
@@ -319,8 +325,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
         inIndex = destination->incoming_.IndexOf(synapse);
         if (inIndex >= 0) destination->incoming_.Take(synapse);

@@ -1,6 +1,9 @@
+#include "model/inputs.h"
 #include "model/protoneuronio.h"
 #include "numeric/infinito.h"
 #include "runbrowser_fixture.h"
+#include "ui/dialogs/hinttext.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
@@ -8,6 +11,7 @@
 #include "ui/editstack.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QListWidget>
 #include <QProgressDialog>
@@ -355,6 +359,49 @@ TEST_F(RunBrowserTest, LongValuesShowWholeOnHoverAndTheListGrowsWithTheBrowser) 
     EXPECT_EQ(View().height(), list.height() + 100);
     EXPECT_EQ(Browser().width() - Button("OKBtn").geometry().right(), okRight);
     EXPECT_GT(View().columnWidth(1), 150 + 150) << "the value column follows";
+}
+
+TEST_F(RunBrowserTest, LongValuesAndSequencesAreListedShortenedAndWholeOnDemand) {
+    TMDIChild& child = Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    TProtoNeuronio* neuron = nullptr;
+    TInputs* input = nullptr;
+    for (const auto& e : child.Document().Elements()) {
+        if (e->Label() == "N") neuron = e.get();
+        if (e->Label() == "In") input = static_cast<TInputs*>(e.get());
+    }
+    ASSERT_TRUE(neuron != nullptr && input != nullptr);
+    const std::string value = "0." + std::string(1000000, '3');
+    std::string sequence;
+    for (int i = 0; i < 1000000; ++i)
+        sequence += "01";
+    neuron->SetValue(TInfinito(value));
+    input->SetSequence(sequence);
+    Browser().Refresh();
+    const QAbstractItemModel& rows = *View().model();
+    const QString listedValue =
+        QString::fromUtf8("0.33333333333333 \u2026 1,000,001 digits \u2026 3333333333333333");
+    EXPECT_EQ(
+        rows.index(0, 1).data().toString(),
+        QString::fromUtf8("0101010101010101 \u2026 2,000,000 symbols \u2026 0101010101010101"));
+    EXPECT_EQ(rows.index(1, 1).data().toString(), listedValue);
+    EXPECT_EQ(rows.index(2, 1).data().toString(), "") << "short values stay whole";
+    EXPECT_EQ(QString::fromStdString(HintTextFor(*neuron, true, true)),
+              "Label:N  Value=" + listedValue);
+
+    // Copy takes the selected rows' values whole, one a line.
+    SelectRow(View(), 1);
+    SelectRow(View(), 0);
+    View().setFocus();
+    Find<QAction>("RunViewCopy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), sequence + "\n" + value);
+    // Double-clicked, a value shows whole in a viewer.
+    View().doubleClicked(rows.index(1, 1));
+    auto* viewer = Browser().findChild<TLongTextView*>("LongTextView");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->Text(), value);
+    EXPECT_EQ(viewer->window()->windowTitle(), "Value of N");
+    viewer->window()->close();
 }
 
 TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {

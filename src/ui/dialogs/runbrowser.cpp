@@ -1,6 +1,8 @@
 #include "ui/dialogs/runbrowser.h"
 
 #include "model/dados.h"
+#include "model/protoneuronio.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runsteering.h"
@@ -68,6 +70,22 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     runView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     runView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     runView_->setIconSize(QSize(16, 16));
+    // A long value shows shortened; whole on hover, in a viewer (a double click, the context
+    // menu) and as Copy takes it.
+    auto* copy = new QAction(QStringLiteral("&Copy Value"), runView_);
+    copy->setObjectName(QStringLiteral("RunViewCopy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { CopyValues(); });
+    auto* whole = new QAction(QStringLiteral("&Show Whole Value"), runView_);
+    whole->setObjectName(QStringLiteral("RunViewWhole"));
+    connect(whole, &QAction::triggered, this,
+            [this] { ShowWholeValue(runView_->currentIndex().row()); });
+    runView_->addAction(copy);
+    runView_->addAction(whole);
+    runView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(runView_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { ShowWholeValue(index.row()); });
 
     // Buttons in a column on the right; Add and Rem side by side at the bottom.
     constexpr int x = 288, w = 88, h = 25;
@@ -133,6 +151,29 @@ void TFormRunBrowser::WindowClosing(TMDIChild& window) {
 
 int TFormRunBrowser::RowOf(const TProtoNeuronio* element) const {
     return rows_->RowOf(element);
+}
+
+void TFormRunBrowser::CopyValues() {
+    std::vector<int> rows;
+    for (const QModelIndex& selected : runView_->selectionModel()->selectedRows())
+        rows.push_back(selected.row());
+    if (rows.empty() && runView_->currentIndex().isValid())
+        rows.push_back(runView_->currentIndex().row());
+    if (rows.empty()) return;
+    std::sort(rows.begin(), rows.end());
+    std::string text;
+    for (int row : rows) {
+        if (!text.empty()) text += '\n';
+        text += rows_->WholeValue(row);
+    }
+    CopyLongText(text);
+}
+
+void TFormRunBrowser::ShowWholeValue(int row) {
+    const TProtoNeuronio* element = rows_->Element(row);
+    if (element == nullptr) return;
+    ShowLongText(this, QStringLiteral("Value of %1").arg(QString::fromStdString(element->Label())),
+                 element->ValueText());
 }
 
 void TFormRunBrowser::ShowRows() {

@@ -78,6 +78,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Copies the whole values of the selected rows, one a line.
+    void CopyValues();
+    // Shows the whole value of a row in a viewer.
+    void ShowWholeValue(int row);
     // Hands the run control's rows to RunView, whose repaints a run holds to one per frame
     // interval.
     void ShowRows();
