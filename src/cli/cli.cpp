@@ -38,6 +38,35 @@ bool IsHelp(std::string_view arg) {
     return arg == "--help" || arg == "-h";
 }
 
+bool TakesValue(const Command& command, std::string_view option) {
+    std::string_view list = command.valueOptions;
+    while (!list.empty()) {
+        const std::size_t space = list.find(' ');
+        if (list.substr(0, space) == option) return true;
+        list = space == std::string_view::npos ? std::string_view() : list.substr(space + 1);
+    }
+    return false;
+}
+
+// "--option=value" becomes "--option" "value" for the options that take a value; anything
+// else (a flag given a value, a file named so) reaches the command as it was written.
+std::vector<std::string_view> SplitValues(const Command& command,
+                                          const std::vector<std::string_view>& args) {
+    std::vector<std::string_view> split;
+    split.reserve(args.size());
+    for (const std::string_view arg : args) {
+        const std::size_t equals = arg.find('=');
+        if (arg.substr(0, 2) == "--" && equals != std::string_view::npos &&
+            TakesValue(command, arg.substr(0, equals))) {
+            split.push_back(arg.substr(0, equals));
+            split.push_back(arg.substr(equals + 1));
+        } else {
+            split.push_back(arg);
+        }
+    }
+    return split;
+}
+
 } // namespace
 
 const std::vector<Command>& Commands() {
@@ -80,7 +109,8 @@ int Run(const std::vector<std::string_view>& args, std::ostream& out, std::ostre
         PrintUsage(err);
         return ExitUsage;
     }
-    const std::vector<std::string_view> rest(args.begin() + 1, args.end());
+    const std::vector<std::string_view> rest =
+        SplitValues(*it, std::vector<std::string_view>(args.begin() + 1, args.end()));
     if (!rest.empty() && IsHelp(rest.front())) {
         out << it->usage;
         return ExitOk;

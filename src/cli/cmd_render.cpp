@@ -123,7 +123,7 @@ int RunRender(const std::vector<std::string_view>& args, std::ostream& out, std:
 }
 
 const CommandRegistration kRender{
-    {"render", "draw a net as a PNG, SVG or PDF picture: FILE OUT", kUsage, RunRender}};
+    {"render", "draw a net as a PNG, SVG or PDF picture: FILE OUT", kUsage, RunRender, "--scale"}};
 
 } // namespace
 

@@ -18,6 +18,9 @@ struct Command {
     std::string_view usage;   // the whole text of "veltra-cli <name> --help"
     // Arguments after the command name; writes results to out and messages to err.
     int (*run)(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err);
+    // The options that take a value, separated by spaces ("--steps --save"). The dispatcher
+    // hands "--steps=5" to the command as "--steps" "5", so commands parse one form only.
+    std::string_view valueOptions = {};
 };
 
 // All registered commands, in registration order.
