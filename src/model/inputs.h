@@ -19,6 +19,9 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     const TInfinito& GetValue() const override;
     std::string ValueText() const override { return Sequence(); }
+    TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
+        return TextEndsOf(Remaining(), head, tail, TTextEnds::TUnit::Symbols);
+    }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;

@@ -54,6 +54,9 @@ public:
     const TInfinito& GetValue() const override { return activity_; }
     void SetValue(TInfinito value) override { activity_ = std::move(value); }
     std::string ValueText() const override;
+    TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
+        return activity_.TextEnds(head, tail);
+    }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;

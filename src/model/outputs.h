@@ -21,6 +21,9 @@ public:
     void AddInput(const TInfinito& contribution) override;
     void DiscardInput() noexcept override { received_ = zero_; }
     std::string ValueText() const override { return history_; }
+    TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
+        return TextEndsOf(history_, head, tail, TTextEnds::TUnit::Symbols);
+    }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;

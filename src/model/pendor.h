@@ -15,6 +15,9 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     const TInfinito& GetValue() const override { return biasValue_; }
     std::string ValueText() const override;
+    TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
+        return biasValue_.TextEnds(head, tail);
+    }
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;
 

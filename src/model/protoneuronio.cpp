@@ -157,7 +157,8 @@ TInfoTree::Node TProtoNeuronio::AddToTree(TInfoTree& tree, TInfoTree::Node paren
     const TInfoTree::Node node = tree.AddNode(parent, label_, KindInfo(Kind()).imageIndex, this);
     if (!incoming_.Empty()) incoming_.AddToTree(tree, tree.AddNode(node, "pre synapses ", 4));
     if (!outgoing_.Empty()) outgoing_.AddToTree(tree, tree.AddNode(node, "pos synapses ", 4));
-    tree.AddNode(node, "potential = " + ValueText(), -1);
+    // A long value is shortened, from its ends alone.
+    tree.AddNode(node, "potential = " + ListedForm(ValueTextEnds(ListedAsk, ListedAsk)), -1);
     AddCoordinatesToTree(tree, node);
     return node;
 }
@@ -246,6 +247,10 @@ void TProtoNeuronio::SetValue(TInfinito) {}
 
 std::string TProtoNeuronio::ValueText() const {
     return "0";
+}
+
+TTextEnds TProtoNeuronio::ValueTextEnds(std::size_t head, std::size_t tail) const {
+    return TextEndsOf(ValueText(), head, tail, TTextEnds::TUnit::Digits);
 }
 
 void TProtoNeuronio::Commit() {}

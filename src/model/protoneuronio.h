@@ -70,6 +70,9 @@ public:
     virtual const TInfinito& GetValue() const;
     virtual void SetValue(TInfinito value);
     virtual std::string ValueText() const;
+    // ValueText's first `head` and last `tail` characters and how long it is, without making
+    // the whole text: what lists show of a value or sequence of millions of characters.
+    virtual TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const;
     virtual void Commit();
     virtual bool SaveBody(TNetWriter& out) const = 0;
     // Reads the common lines of an element section (id, label, position, watch flag,

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "numeric/groupbase.h"
+#include "numeric/textends.h"
 
 #include <atomic>
 #include <cstdint>
@@ -125,6 +126,9 @@ public:
         data_[0] = 0;
     }
     std::string ToText() const; // canonical text
+    // TextEndsOf(ToText(), head, tail, Digits), made from the groups at the two ends alone: a
+    // number of ten million digits is shown shortened without writing its text.
+    TTextEnds TextEnds(std::size_t head, std::size_t tail) const;
     TInfinito Duplicate() const { return *this; }
     // Exchanges the two numbers; long ones only trade their buffers.
     void Swap(TInfinito& other) noexcept;

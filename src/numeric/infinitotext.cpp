@@ -2,6 +2,7 @@
 #include "infinito.h"
 #include "infinitoops.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -85,6 +86,41 @@ std::size_t DigitCount(Limb v) {
     return n;
 }
 
+// Where a number's text comes from: its highest and lowest non-zero groups (the text drops
+// zero groups at both ends) and their Positions. `top` is 0 for a zero.
+struct TTextSpan {
+    std::uint32_t top = 0;    // one past the highest non-zero group
+    std::uint32_t bottom = 0; // the lowest non-zero group
+    std::int64_t topPos = 0;
+    std::int64_t botPos = 0;
+    const Limb* data = nullptr;
+    std::uint32_t size = 0;
+    std::int32_t low = 0;
+
+    TTextSpan(const Limb* d, std::uint32_t n, std::int32_t lowPosition)
+        : top(n), data(d), size(n), low(lowPosition) {
+        while (top > 0 && data[top - 1] == 0)
+            --top;
+        if (top == 0) return;
+        while (data[bottom] == 0)
+            ++bottom;
+        topPos = low + GroupDigits * std::int64_t(top - 1);
+        botPos = low + GroupDigits * std::int64_t(bottom);
+    }
+    // The group at a Position, zero outside the number's groups.
+    Limb At(std::int64_t pos) const {
+        const std::int64_t i = (pos - low) / GroupDigits;
+        return (i >= 0 && i < std::int64_t(size)) ? data[i] : 0;
+    }
+    // Trailing zeros of the lowest group: the text ends before them.
+    std::int64_t TrailingZeros() const {
+        std::int64_t zeros = 0;
+        for (Limb v = data[bottom]; v % 10 == 0; v /= 10)
+            ++zeros;
+        return zeros;
+    }
+};
+
 } // namespace
 
 bool TInfinito::SetFromText(std::string_view text) {
@@ -141,44 +177,21 @@ bool TInfinito::SetFromText(std::string_view text) {
 }
 
 TInfinito::TDigits TInfinito::Digits() const noexcept {
-    std::uint32_t top = size_;
-    while (top > 0 && data_[top - 1] == 0)
-        --top;
-    if (top == 0) return {};
-    std::uint32_t bottom = 0;
-    while (data_[bottom] == 0)
-        ++bottom;
-    const std::int64_t topPos = low_ + GroupDigits * std::int64_t(top - 1);
-    const std::int64_t botPos = low_ + GroupDigits * std::int64_t(bottom);
+    const TTextSpan span(data_, size_, low_);
+    if (span.top == 0) return {};
     TDigits d;
-    if (topPos >= 0) d.whole = topPos + std::int64_t(DigitCount(data_[top - 1]));
-    if (botPos < 0) {
-        Limb v = data_[bottom];
-        std::int64_t zeros = 0;
-        while (v % 10 == 0) {
-            v /= 10;
-            ++zeros;
-        }
-        d.fraction = -botPos - zeros;
-    }
+    if (span.topPos >= 0) d.whole = span.topPos + std::int64_t(DigitCount(data_[span.top - 1]));
+    if (span.botPos < 0) d.fraction = -span.botPos - span.TrailingZeros();
     return d;
 }
 
 std::string TInfinito::ToText() const {
-    std::uint32_t top = size_;
-    while (top > 0 && data_[top - 1] == 0)
-        --top;
-    if (top == 0) return sign_ < 0 ? "-0" : "0";
-    std::uint32_t bottom = 0;
-    while (data_[bottom] == 0)
-        ++bottom;
-    const std::int64_t topPos = low_ + GroupDigits * std::int64_t(top - 1);
-    const std::int64_t botPos = low_ + GroupDigits * std::int64_t(bottom);
-
-    auto magAt = [&](std::int64_t pos) -> Limb {
-        const std::int64_t i = (pos - low_) / GroupDigits;
-        return (i >= 0 && i < std::int64_t(size_)) ? data_[i] : 0;
-    };
+    const TTextSpan span(data_, size_, low_);
+    if (span.top == 0) return sign_ < 0 ? "-0" : "0";
+    const std::uint32_t top = span.top;
+    const std::int64_t topPos = span.topPos;
+    const std::int64_t botPos = span.botPos;
+    auto magAt = [&span](std::int64_t pos) { return span.At(pos); };
 
     const std::size_t lead = topPos >= 0 ? DigitCount(data_[top - 1]) : 1;
     const std::size_t wholeGroups = topPos >= 0 ? std::size_t(topPos / GroupDigits) : 0;
@@ -212,6 +225,91 @@ std::string TooLongNumberText(std::size_t characters) {
     return "a number of " + std::to_string(characters) + " characters is too long: at most " +
            std::to_string(TInfinitoLimits::TextGroups * GroupDigits) +
            " digits before the point and as many after it";
+}
+
+TTextEnds TInfinito::TextEnds(std::size_t head, std::size_t tail) const {
+    // Short numbers (and zeros) through their text; the bound counts a sign and a point.
+    if (static_cast<std::size_t>(DigitSpan()) + 2 <= head + tail)
+        return TextEndsOf(ToText(), head, tail, TTextEnds::TUnit::Digits);
+    const TTextSpan span(data_, size_, low_);
+    if (span.top == 0) return TextEndsOf(ToText(), head, tail, TTextEnds::TUnit::Digits);
+    const std::uint32_t top = span.top;
+    const std::int64_t topPos = span.topPos;
+    const std::int64_t botPos = span.botPos;
+    auto magAt = [&span](std::int64_t pos) { return span.At(pos); };
+    // The text as ToText writes it: sign, the leading group's own digits (or "0"), eight
+    // digits per group down to Position 0, then a point and eight per fraction group, the
+    // last one without its trailing zeros.
+    const std::size_t sign = sign_ < 0 ? 1 : 0;
+    const std::size_t lead = topPos >= 0 ? DigitCount(data_[top - 1]) : 1;
+    const std::size_t trailing = botPos < 0 ? std::size_t(span.TrailingZeros()) : 0;
+    const std::size_t whole = topPos >= 0 ? lead + std::size_t(topPos) : 1;
+    const std::size_t fraction = botPos < 0 ? std::size_t(-botPos) - trailing : 0;
+
+    TTextEnds ends;
+    ends.unit = TTextEnds::TUnit::Digits;
+    ends.count = whole + fraction;
+    ends.length = sign + whole + (botPos < 0 ? 1 + fraction : 0);
+    // The span overstates the digits by up to a group at either end.
+    if (ends.length <= head + tail)
+        return TextEndsOf(ToText(), head, tail, TTextEnds::TUnit::Digits);
+    char eight[GroupDigits];
+
+    // The head, front to back, until it has its characters.
+    std::string& h = ends.head;
+    auto put = [&h, head](const char* p, std::size_t n) {
+        h.append(p, std::min(n, head - h.size()));
+        return h.size() < head;
+    };
+    bool more = head > 0 && (sign == 0 || put("-", 1));
+    if (more && topPos >= 0) {
+        WriteEight(eight, data_[top - 1]);
+        more = put(eight + GroupDigits - lead, lead);
+        for (std::int64_t pos = topPos - GroupDigits; more && pos >= 0; pos -= GroupDigits) {
+            WriteEight(eight, magAt(pos));
+            more = put(eight, GroupDigits);
+        }
+    } else if (more) {
+        more = put("0", 1);
+    }
+    if (more && botPos < 0) {
+        more = put(".", 1);
+        for (std::int64_t pos = -GroupDigits; more && pos >= botPos; pos -= GroupDigits) {
+            WriteEight(eight, magAt(pos));
+            more = put(eight, pos == botPos ? GroupDigits - trailing : GroupDigits);
+        }
+    }
+
+    // The tail, back to front, reversed at the end.
+    std::string& t = ends.tail;
+    auto putBack = [&t, tail](const char* p, std::size_t n) {
+        while (n > 0 && t.size() < tail)
+            t.push_back(p[--n]);
+        return t.size() < tail;
+    };
+    more = tail > 0;
+    if (more && botPos < 0) {
+        for (std::int64_t pos = botPos; more && pos <= -GroupDigits; pos += GroupDigits) {
+            WriteEight(eight, magAt(pos));
+            more = putBack(eight, pos == botPos ? GroupDigits - trailing : GroupDigits);
+        }
+        if (more) more = putBack(".", 1);
+    }
+    if (more && topPos >= 0) {
+        for (std::int64_t pos = 0; more && pos < topPos; pos += GroupDigits) {
+            WriteEight(eight, magAt(pos));
+            more = putBack(eight, GroupDigits);
+        }
+        if (more) {
+            WriteEight(eight, data_[top - 1]);
+            more = putBack(eight + GroupDigits - lead, lead);
+        }
+    } else if (more) {
+        more = putBack("0", 1);
+    }
+    if (more && sign != 0) putBack("-", 1);
+    std::reverse(t.begin(), t.end());
+    return ends;
 }
 
 TInfinito ReadTypedNumber(std::string_view text) {

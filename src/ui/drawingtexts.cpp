@@ -45,11 +45,15 @@ TDrawingTexts& DrawingTexts() {
 }
 
 std::string ElideNumber(const std::string& text) {
-    if (text.size() <= ElideAbove) return text;
-    const auto digits = std::size_t(
-        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-    return text.substr(0, KeepHead) + "\xe2\x80\xa6" + text.substr(text.size() - KeepTail) + " (" +
-           Grouped(digits) + " digits)";
+    return ElideNumber(TextEndsOf(text, ElideAsk, ElideAsk, TTextEnds::TUnit::Digits));
+}
+
+std::string ElideNumber(const TTextEnds& ends) {
+    static_assert(2 * ElideAsk >= ElideAbove && ElideAsk >= KeepHead && ElideAsk >= KeepTail);
+    if (ends.length <= ElideAbove) return ends.head;
+    const char* unit = ends.unit == TTextEnds::TUnit::Symbols ? " symbols)" : " digits)";
+    return ends.head.substr(0, KeepHead) + "\xe2\x80\xa6" +
+           ends.tail.substr(ends.tail.size() - KeepTail) + " (" + Grouped(ends.count) + unit;
 }
 
 void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
@@ -82,7 +86,7 @@ void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
                 }
                 if (!clip.intersects(QRect(at.x(), at.y() - line, TextReachRight, line + 4)))
                     continue;
-                painter.drawText(at, Text(ElideNumber(s->Weight().ToText())));
+                painter.drawText(at, Text(ElideNumber(s->Weight().TextEnds(ElideAsk, ElideAsk))));
             }
     }
     if (!texts.labels && !texts.values) return;
@@ -98,7 +102,8 @@ void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
         }
         if (texts.values) {
             painter.setPen(QColor(0x00, 0x30, 0x8f));
-            painter.drawText(QPoint(box.right() + 4, y), fit(ElideNumber(e->ValueText())));
+            painter.drawText(QPoint(box.right() + 4, y),
+                             fit(ElideNumber(e->ValueTextEnds(ElideAsk, ElideAsk))));
         }
     }
 }

@@ -157,6 +157,38 @@ TEST(Elements, HintTexts) {
     EXPECT_EQ(m->HintText(), "Label:M");
 }
 
+// Every kind gives the ends of its own ValueText, with the count in its unit: the ends of a
+// consumed sequence start at what is left, those of an output at its first symbol.
+TEST(Elements, ValueTextEndsAreTheEndsOfValueText) {
+    TRede net;
+    auto* out = Add<TOutputs>(net);
+    auto* bias = Add<TPendor>(net);
+    auto* in = Add<TInputs>(net);
+    auto* n = Add<TNeuronio>(net);
+    auto* m = Add<TModule>(net);
+    Connect(in, n, "1");
+    Connect(bias, n, "0.0000000001");
+    Connect(n, out, "1");
+    bias->BiasValue() = TInfinito("-123456789012.5");
+    in->SetSequence("1101" + std::string(40, '0') + "1x");
+    net.Step();
+    net.Step();
+    for (TProtoNeuronio* e : {static_cast<TProtoNeuronio*>(out), static_cast<TProtoNeuronio*>(bias),
+                              static_cast<TProtoNeuronio*>(in), static_cast<TProtoNeuronio*>(n),
+                              static_cast<TProtoNeuronio*>(m)}) {
+        const std::string text = e->ValueText();
+        for (std::size_t ends : {1u, 3u, 20u}) {
+            const TTextEnds got = e->ValueTextEnds(ends, ends);
+            const bool sequence = e == in || e == out;
+            EXPECT_EQ(got.unit, sequence ? TTextEnds::TUnit::Symbols : TTextEnds::TUnit::Digits);
+            EXPECT_EQ(got, TextEndsOf(text, ends, ends, got.unit)) << text << " " << ends;
+        }
+    }
+    EXPECT_EQ(in->ValueTextEnds(2, 2).head, "01");
+    EXPECT_EQ(in->ValueTextEnds(2, 2).count, 44u);
+    EXPECT_EQ(bias->ValueTextEnds(2, 2).count, 13u);
+}
+
 TEST(Elements, PopupMenuShowsLoadOnlyForModules) {
     TRecordingMenu menu;
     TNeuronio n;

@@ -181,6 +181,45 @@ TEST(InfinitoProperty, AgreesWithGmpAndTheGroupReference) {
     }
 }
 
+// The ends of a number's text, made from its groups, against the text ToText writes: numbers
+// read from texts and made by sums and products (zero groups kept at either end, "-0"), at
+// every split of head and tail around the text's length.
+TEST(InfinitoProperty, TextEndsAreTheEndsOfTheText) {
+    TextMaker maker(2718);
+    for (int round = 0; round < 1500; ++round) {
+        const TInfinito a(maker.Text(30)), b(maker.Text(30));
+        for (const TInfinito& x : {a, TInfinito::Add(a, b), TInfinito::Multiply(a, b)}) {
+            const std::string text = x.ToText();
+            const std::size_t length = text.size();
+            for (std::size_t head : {std::size_t(0), std::size_t(1), length / 3, length}) {
+                const std::size_t tail = std::size_t(maker.Pick(int(length) + 2));
+                const TTextEnds ends = x.TextEnds(head, tail);
+                const std::string what =
+                    text + " head " + std::to_string(head) + " tail " + std::to_string(tail);
+                ASSERT_EQ(ends.length, length) << what;
+                std::size_t digits = 0;
+                for (char c : text)
+                    digits += c >= '0' && c <= '9';
+                ASSERT_EQ(ends.count, digits) << what;
+                if (length <= head + tail) {
+                    ASSERT_EQ(ends.head, text) << what;
+                    ASSERT_TRUE(ends.tail.empty()) << what;
+                } else {
+                    ASSERT_EQ(ends.head, text.substr(0, head)) << what;
+                    ASSERT_EQ(ends.tail, text.substr(length - tail)) << what;
+                }
+            }
+        }
+    }
+    // A long number's ends come without its text, as do those of a number without groups.
+    const TInfinito big = TInfinito::Multiply(TInfinito("0." + std::string(3000, '7')),
+                                              TInfinito("-1" + std::string(2000, '0')));
+    const TTextEnds ends = big.TextEnds(4, 3);
+    EXPECT_EQ(ends.head + "|" + ends.tail, "-777|777");
+    EXPECT_EQ(ends.count, 3000u);
+    EXPECT_EQ(TInfinito().TextEnds(1, 1).head, "0");
+}
+
 // Long products through the fast multiplication, at several switch-over points; the smallest
 // ones push even short operands through every branch of the split.
 TEST(InfinitoProperty, LongProductsAtEveryThreshold) {

@@ -253,9 +253,9 @@ TEST_F(InfoTest, OutputHistoryIsClearedOnlyAfterClear) {
     ASSERT_EQ(out->History(), "10");
 
     ShowInfo(out);
-    auto* log = In<QListWidget>("ListBoxLog");
+    auto* log = In<TLogList>("ListBoxLog");
     ASSERT_EQ(log->count(), 2);
-    EXPECT_EQ(log->item(0)->text(), "1");
+    EXPECT_EQ(log->Shown(0), "1");
     ToProperties();
     Set("edit_output_name", "Result");
     Press("button_apply");
@@ -275,7 +275,7 @@ TEST_F(InfoTest, RenamingAnOutputReadFromAFileKeepsItsHistory) {
     auto* out = static_cast<TOutputs*>(Add(TTool::Output, 260, 100));
     out->SetHistory("0x1");
     ShowInfo(out);
-    EXPECT_EQ(In<QListWidget>("ListBoxLog")->count(), 0);
+    EXPECT_EQ(In<TLogList>("ListBoxLog")->count(), 0);
     ToProperties();
     Set("edit_output_name", "Kept");
     Press("button_apply");

@@ -5,6 +5,7 @@
 #include "appfixture.h"
 #include "model/dados.h"
 #include "model/module.h"
+#include "ui/dialogs/loglist.h"
 #include "ui/dialogs/modio.h"
 #include "ui/dialogs/multpagedlg.h"
 
@@ -12,9 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QMenu>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>

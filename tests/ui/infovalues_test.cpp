@@ -6,6 +6,7 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "ui/dialogs/loglist.h"
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/runbrowser.h"
 
@@ -121,10 +122,10 @@ TEST_F(InfoTest, OutputPageSavesAndLoadsItsHistoryList) {
 
     prompter->fileAnswers.push_back(WriteFile("other.txt", "1\n0.25\n"));
     Press("button_load");
-    auto* log = In<QListWidget>("ListBoxLog");
+    auto* log = In<TLogList>("ListBoxLog");
     ASSERT_EQ(log->count(), 2);
-    EXPECT_EQ(log->item(0)->text(), "1");
-    EXPECT_EQ(log->item(1)->text(), "0.25");
+    EXPECT_EQ(log->Shown(0), "1");
+    EXPECT_EQ(log->Shown(1), "0.25");
     EXPECT_EQ(Box(), "0110"); // the input's box is left alone
     prompter->fileAnswers.push_back(saved);
     Press("button_save");
@@ -164,10 +165,10 @@ TEST_F(InfoTest, TreeAndPageFollowStepsResetsAndApplies) {
     Tree().setCurrentItem(Tree().topLevelItem(0));
     Browser(*main).stepClick();
     Browser(*main).stepClick();
-    auto* log = In<QListWidget>("ListBoxLog");
+    auto* log = In<TLogList>("ListBoxLog");
     ASSERT_EQ(log->count(), 2);
-    EXPECT_EQ(log->item(0)->text(), "0.5"); // the neuron's 7 was replaced in the same step
-    EXPECT_EQ(log->item(1)->text(), "0.5");
+    EXPECT_EQ(log->Shown(0), "0.5"); // the neuron's 7 was replaced in the same step
+    EXPECT_EQ(log->Shown(1), "0.5");
     Browser(*main).ButtonResetClick();
     EXPECT_EQ(log->count(), 0);
 }
@@ -218,6 +219,95 @@ TEST_F(InfoTest, LongSequencesShowInRowsAndTravelWholeBetweenFileBoxAndInput) {
     EXPECT_EQ(Box(), "");
 }
 
+// A number of 100,001 digits: 1.0123456789...0123456789.
+std::string LongNumber() {
+    std::string text = "1.";
+    for (int i = 0; i < 100000; ++i)
+        text += char('0' + i % 10);
+    return text;
+}
+const QString LongNumberListed =
+    QString::fromUtf8("1.01234567890123 \u2026 100,001 digits \u2026 4567890123456789");
+
+TEST_F(InfoTest, ValuesTooLongForABoxShowShortenedAndApplyKeepsThemWhole) {
+    auto* bias = static_cast<TPendor*>(Add(TTool::Bias, 60, 100));
+    auto* neuron = static_cast<TNeuronio*>(Add(TTool::Neuron, 200, 100));
+    const std::string value = LongNumber();
+    neuron->SelectActivation("HeavisideStepFunction", value);
+    const struct {
+        TProtoNeuronio* element;
+        const char* field;
+        std::function<std::string()> read;
+    } cases[] = {
+        {bias, "edit_pendor_value", [bias] { return bias->ValueText(); }},
+        {neuron, "edit_neuron_potencial", [neuron] { return neuron->ValueText(); }},
+        {neuron, "EditTeta", [neuron] { return neuron->TetaText(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        bias->BiasValue() = TInfinito(value);
+        neuron->SetValue(TInfinito(value));
+        ShowInfo(c.element);
+        ToProperties();
+        auto* box = In<QLineEdit>(c.field);
+        EXPECT_EQ(box->text(), LongNumberListed);
+        EXPECT_TRUE(box->toolTip().endsWith("(100,001 digits)"))
+            << box->toolTip().right(30).toStdString();
+        // An Apply for another field leaves the value whole (a line edit alone keeps 32,767
+        // characters of it).
+        Set(c.element == bias ? "edit_pendor_name" : "edit_neuron_name", "Renamed");
+        Press("button_apply");
+        EXPECT_EQ(c.element->Label(), "Renamed");
+        EXPECT_EQ(c.read(), value);
+        // What the user types replaces it.
+        Set(c.field, "0.5");
+        Press("button_apply");
+        EXPECT_EQ(c.read(), "0.5");
+    }
+    // The tree lists a long value shortened too.
+    bias->BiasValue() = TInfinito(value);
+    Info().FollowNet(true);
+    bool listed = false;
+    for (int i = 0; i < Tree().topLevelItemCount(); ++i)
+        for (int k = 0; k < Tree().topLevelItem(i)->childCount(); ++k)
+            listed |=
+                Tree().topLevelItem(i)->child(k)->text(0) == "potential = " + LongNumberListed;
+    EXPECT_TRUE(listed);
+}
+
+TEST_F(InfoTest, HistoryEntriesShowShortenedAndTravelWhole) {
+    auto* out = static_cast<TOutputs*>(Add(TTool::Output, 260, 100));
+    const std::string value = LongNumber();
+    out->RestoreLog({"0.5", value});
+    ShowInfo(out);
+    ToProperties();
+    auto* log = In<TLogList>("ListBoxLog");
+    ASSERT_EQ(log->count(), 2);
+    EXPECT_EQ(log->Shown(0), "0.5");
+    EXPECT_EQ(log->Shown(1), LongNumberListed);
+    EXPECT_EQ(log->Entry(1), value);
+    const QString saved = dir.filePath("history.txt");
+    prompter->fileAnswers.push_back(saved);
+    Press("button_save");
+    EXPECT_EQ(ReadFile(saved), QByteArray::fromStdString("0.5\r\n" + value));
+    // Lines of a file are shown as text, whatever they hold; an empty line is an entry.
+    const std::string line(70, 'x');
+    prompter->fileAnswers.push_back(
+        WriteFile("lines.txt", QByteArray::fromStdString(line + "\r\n\r\n1\r\n")));
+    Press("button_load");
+    ASSERT_EQ(log->count(), 3);
+    EXPECT_EQ(log->Shown(0),
+              QString::fromUtf8("xxxxxxxxxxxxxxxx \u2026 70 characters \u2026 xxxxxxxxxxxxxxxx"));
+    EXPECT_EQ(log->Shown(1), "");
+    EXPECT_EQ(log->Shown(2), "1");
+    // Double-clicked, an entry shows whole in a viewer.
+    log->doubleClicked(log->model()->index(0, 0));
+    auto* viewer = Info().findChild<TLongTextView*>("LongTextView");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->Text(), line);
+    viewer->window()->close();
+}
+
 TEST_F(InfoTest, TheDialogGrowsWithItsTreeListsAndFieldsAndShowsEveryActivationName) {
     auto* combo = In<QComboBox>("ComboBox_Neuron_Activacao");
     EXPECT_GE(combo->width(), combo->sizeHint().width()) << "HeavisideStepFunction fits";
@@ -227,13 +317,13 @@ TEST_F(InfoTest, TheDialogGrowsWithItsTreeListsAndFieldsAndShowsEveryActivationN
     auto* out = Add(TTool::Output, 260, 100);
     ShowInfo(out);
     const QSize tree = Tree().size();
-    const QSize log = In<QListWidget>("ListBoxLog")->size();
+    const QSize log = In<TLogList>("ListBoxLog")->size();
     const int name = In<QLineEdit>("edit_output_name")->width();
     const int applyRight =
         Info().width() - In<QPushButton>("button_apply")->mapTo(&Info(), QPoint(0, 0)).x();
     Info().resize(Info().width() + 150, Info().height() + 120);
     EXPECT_EQ(Tree().size(), tree + QSize(150, 120));
-    EXPECT_EQ(In<QListWidget>("ListBoxLog")->size(), log + QSize(150, 120));
+    EXPECT_EQ(In<TLogList>("ListBoxLog")->size(), log + QSize(150, 120));
     EXPECT_EQ(In<QLineEdit>("edit_output_name")->width(), name + 150);
     EXPECT_EQ(Info().width() - In<QPushButton>("button_apply")->mapTo(&Info(), QPoint(0, 0)).x(),
               applyRight);
@@ -242,8 +332,8 @@ TEST_F(InfoTest, TheDialogGrowsWithItsTreeListsAndFieldsAndShowsEveryActivationN
     const QRect page = Info().ShownGroupBox()->rect();
     EXPECT_TRUE(page.contains(QRect(x->mapTo(Info().ShownGroupBox(), QPoint(0, 0)), x->size())));
     EXPECT_GT(x->mapTo(Info().ShownGroupBox(), QPoint(0, 0)).y(),
-              In<QListWidget>("ListBoxLog")->mapTo(Info().ShownGroupBox(), QPoint(0, 0)).y() +
-                  In<QListWidget>("ListBoxLog")->height());
+              In<TLogList>("ListBoxLog")->mapTo(Info().ShownGroupBox(), QPoint(0, 0)).y() +
+                  In<TLogList>("ListBoxLog")->height());
 }
 
 } // namespace

@@ -1,6 +1,9 @@
+#include "model/inputs.h"
 #include "model/protoneuronio.h"
 #include "numeric/infinito.h"
 #include "runbrowser_fixture.h"
+#include "ui/dialogs/hinttext.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runviewmodel.h"
@@ -8,6 +11,7 @@
 #include "ui/editstack.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QListWidget>
 #include <QProgressDialog>
@@ -357,6 +361,49 @@ TEST_F(RunBrowserTest, LongValuesShowWholeOnHoverAndTheListGrowsWithTheBrowser) 
     EXPECT_GT(View().columnWidth(1), 150 + 150) << "the value column follows";
 }
 
+TEST_F(RunBrowserTest, LongValuesAndSequencesAreListedShortenedAndWholeOnDemand) {
+    TMDIChild& child = Open(ExamplePath("worked.net"));
+    ShowBrowser();
+    TProtoNeuronio* neuron = nullptr;
+    TInputs* input = nullptr;
+    for (const auto& e : child.Document().Elements()) {
+        if (e->Label() == "N") neuron = e.get();
+        if (e->Label() == "In") input = static_cast<TInputs*>(e.get());
+    }
+    ASSERT_TRUE(neuron != nullptr && input != nullptr);
+    const std::string value = "0." + std::string(1000000, '3');
+    std::string sequence;
+    for (int i = 0; i < 1000000; ++i)
+        sequence += "01";
+    neuron->SetValue(TInfinito(value));
+    input->SetSequence(sequence);
+    Browser().Refresh();
+    const QAbstractItemModel& rows = *View().model();
+    const QString listedValue =
+        QString::fromUtf8("0.33333333333333 \u2026 1,000,001 digits \u2026 3333333333333333");
+    EXPECT_EQ(
+        rows.index(0, 1).data().toString(),
+        QString::fromUtf8("0101010101010101 \u2026 2,000,000 symbols \u2026 0101010101010101"));
+    EXPECT_EQ(rows.index(1, 1).data().toString(), listedValue);
+    EXPECT_EQ(rows.index(2, 1).data().toString(), "") << "short values stay whole";
+    EXPECT_EQ(QString::fromStdString(HintTextFor(*neuron, true, true)),
+              "Label:N  Value=" + listedValue);
+
+    // Copy takes the selected rows' values whole, one a line.
+    SelectRow(View(), 1);
+    SelectRow(View(), 0);
+    View().setFocus();
+    Find<QAction>("RunViewCopy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), sequence + "\n" + value);
+    // Double-clicked, a value shows whole in a viewer.
+    View().doubleClicked(rows.index(1, 1));
+    auto* viewer = Browser().findChild<TLongTextView*>("LongTextView");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->Text(), value);
+    EXPECT_EQ(viewer->window()->windowTitle(), "Value of N");
+    viewer->window()->close();
+}
+
 TEST_F(RunBrowserTest, ShowingRefreshesFromTheActiveWindow) {
     Open(ExamplePath("worked.net"));
     ShowBrowser();
@@ -553,6 +600,81 @@ TEST_F(RunBrowserTest, StopAbandonsALongStepAndLeavesTheNetAsItWas) {
     }
     TStepWorker::ProgressDelayMs = delay;
     EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
+}
+
+// Input as the window system delivers it: to the window, which hands it to its widget.
+void ClickThroughWindow(QWidget& widget) {
+    QWidget& window = *widget.window();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      widget.mapTo(&window, widget.rect().center()));
+}
+
+TEST_F(RunBrowserTest, StopByMouseOrEscapeAbandonsALongStepWhileOtherInputIsHeld) {
+    QTemporaryDir dir;
+    TMDIChild& child = Open(LongStepNet(dir.filePath("long.net")));
+    ShowBrowser();
+    const std::string before = Saved(child);
+    // A run of at most a few steps, so that a Stop that does not come through fails the test
+    // rather than running for ever.
+    const std::function<void()> step = [this] { Press("step"); };
+    const std::function<void()> run = [this] { Browser().RunLimited(3); };
+    const struct {
+        const char* how;
+        std::function<void()> start;
+        std::function<void()> stop;
+    } ways[] = {
+        {"Step, a click on Stop", step, [this] { ClickThroughWindow(Button("ButtonStop")); }},
+        {"Run, a click on Stop", run, [this] { ClickThroughWindow(Button("ButtonStop")); }},
+        {"Step, Escape in the browser", step,
+         [this] { QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape); }},
+        {"Run, Escape in the main window", run,
+         [this] { QTest::keyClick(main->windowHandle(), Qt::Key_Escape); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        bool stopped = false;
+        auto* poll = new QTimer(main.get());
+        poll->setInterval(1);
+        QObject::connect(poll, &QTimer::timeout, poll, [&] {
+            if (stopped || !Browser().Control().Computing()) return;
+            stopped = true;
+            // Held: these would start a second step or change the net under the worker.
+            ClickThroughWindow(Button("step"));
+            ClickThroughWindow(Button("ButtonReset"));
+            QTest::keyClick(main->windowHandle(), Qt::Key_Delete);
+            EXPECT_TRUE(Browser().Control().Computing());
+            way.stop();
+        });
+        poll->start();
+        way.start();
+        delete poll;
+        EXPECT_TRUE(stopped);
+        EXPECT_FALSE(Browser().Running());
+        EXPECT_FALSE(Button("ButtonStop").isEnabled());
+        EXPECT_EQ(Browser().Control().StepCount(), 0);
+        EXPECT_EQ(Saved(child), before);
+    }
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join("|").toStdString();
+}
+
+TEST_F(RunBrowserTest, EscapeStopsARunAndStepsWhenIdle) {
+    Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    // Idle, Escape in the browser is its cancel button, Step.
+    QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape);
+    EXPECT_EQ(Browser().Control().StepCount(), 1);
+    EveryPass([this](int pass) {
+        if (pass == 3) QTest::keyClick(Browser().windowHandle(), Qt::Key_Escape);
+        if (pass == 6) QTest::keyClick(main->windowHandle(), Qt::Key_Escape);
+    });
+    Browser().RunLimited(50); // a run Escape does not stop ends after 50 steps all the same
+    EXPECT_FALSE(Browser().Running());
+    EXPECT_EQ(Browser().Control().StepCount(), 1 + 3) << "Stop lets that pass's step happen";
+    Browser().RunLimited(50);
+    EXPECT_EQ(Browser().Control().StepCount(), 4 + 6 - 3);
+    // Not running, Escape in the main window is nobody's.
+    QTest::keyClick(main->windowHandle(), Qt::Key_Escape);
+    EXPECT_EQ(Browser().Control().StepCount(), 7);
 }
 
 TEST_F(RunBrowserTest, StepsComputedOffTheGuiThreadGiveTheSameValues) {

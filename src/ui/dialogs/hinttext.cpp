@@ -1,6 +1,7 @@
 #include "ui/dialogs/hinttext.h"
 
 #include "model/protoneuronio.h"
+#include "ui/numbertip.h"
 
 namespace veltra {
 
@@ -8,8 +9,10 @@ std::string HintTextFor(const TProtoNeuronio& element, bool showLabel, bool show
     std::string text;
     if (showLabel) text = "Label:" + element.Label();
     if (showValue && element.Kind() != TElementKind::Module) {
-        // The two blanks only separate the value from a label before it.
-        text += (text.empty() ? "Value=" : "  Value=") + element.ValueText();
+        // The two blanks only separate the value from a label before it. A hint is one line:
+        // a long value shows shortened.
+        text += (text.empty() ? "Value=" : "  Value=") +
+                ListedText(element.ValueTextEnds(ListedAsk, ListedAsk)).toStdString();
     }
     return text;
 }

@@ -7,8 +7,9 @@ namespace veltra {
 
 class TProtoNeuronio;
 
-// "Label:<label>" and "  Value=<value>" (a module has no value), each kept or left out as
-// set; empty when nothing is to be shown, in which case no hint should appear.
+// "Label:<label>" and "  Value=<value>" (a module has no value; a long value is shortened as
+// lists show it), each kept or left out as set; empty when nothing is to be shown, in which
+// case no hint should appear.
 std::string HintTextFor(const TProtoNeuronio& element, bool showLabel, bool showValue);
 
 } // namespace veltra

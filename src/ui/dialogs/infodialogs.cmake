@@ -4,6 +4,8 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/imagelist.h ${CMAKE_CURRENT_LIST_DIR}/imagelist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/infohost.h
   ${CMAKE_CURRENT_LIST_DIR}/liveobjects.h ${CMAKE_CURRENT_LIST_DIR}/liveobjects.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/loglist.h ${CMAKE_CURRENT_LIST_DIR}/loglist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/longfield.h ${CMAKE_CURRENT_LIST_DIR}/longfield.cpp
   ${CMAKE_CURRENT_LIST_DIR}/longtextview.h ${CMAKE_CURRENT_LIST_DIR}/longtextview.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainformhost.h ${CMAKE_CURRENT_LIST_DIR}/mainformhost.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mdiwindowslist.h ${CMAKE_CURRENT_LIST_DIR}/mdiwindowslist.cpp

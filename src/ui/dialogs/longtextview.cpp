@@ -1,7 +1,16 @@
 #include "ui/dialogs/longtextview.h"
 
 #include <QAbstractListModel>
+#include <QClipboard>
+#include <QDialog>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace veltra {
@@ -95,6 +104,46 @@ int TLongTextView::RowCount() const {
 
 QString TLongTextView::RowText(int row) const {
     return model_->RowText(row);
+}
+
+void CopyLongText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void ShowLongText(QWidget* parent, const QString& title, std::string text) {
+    // On top, as the tool windows it is opened from are: it opens above them.
+    auto* window = new QDialog(parent);
+    window->setWindowFlags(window->windowFlags() | Qt::WindowStaysOnTopHint |
+                           Qt::WindowMinMaxButtonsHint);
+    window->setObjectName(QStringLiteral("LongTextViewer"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(title);
+    auto* view = new TLongTextView(window);
+    view->setObjectName(QStringLiteral("LongTextView"));
+    auto* length = new QLabel(QStringLiteral("%1 characters")
+                                  .arg(QLocale(QLocale::English).toString(qulonglong(text.size()))),
+                              window);
+    auto* copy = new QPushButton(QStringLiteral("&Copy"), window);
+    copy->setObjectName(QStringLiteral("LongTextCopy"));
+    auto* close = new QPushButton(QStringLiteral("Close"), window);
+    close->setDefault(true);
+    QObject::connect(copy, &QPushButton::clicked, view, [view] { CopyLongText(view->Text()); });
+    QObject::connect(close, &QPushButton::clicked, window, &QDialog::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(length, 1);
+    buttons->addWidget(copy);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(view, 1);
+    layout->addLayout(buttons);
+    view->SetText(std::move(text));
+    // Room for a row of the view beside its scroll bar, and some twenty rows.
+    const QFontMetrics metrics(view->font());
+    window->resize(
+        metrics.horizontalAdvance(QString(TLongTextView::RowChars + 12, QLatin1Char('0'))),
+        metrics.height() * 24);
+    window->show();
 }
 
 } // namespace veltra

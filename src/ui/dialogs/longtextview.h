@@ -28,4 +28,12 @@ private:
     TLongTextModel* model_;
 };
 
+// Shows a text whole in a window of its own ("LongTextViewer", titled `title`), in a
+// TLongTextView, with a button that copies it: the whole of a value or sequence that a list
+// shows shortened. The window closes and goes by itself; the text is its own copy.
+void ShowLongText(QWidget* parent, const QString& title, std::string text);
+// Puts the text on the clipboard, each byte as the character of its own code (as the views
+// show it).
+void CopyLongText(const std::string& text);
+
 } // namespace veltra

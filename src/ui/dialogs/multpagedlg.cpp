@@ -10,6 +10,8 @@
 #include "model/protolista.h"
 #include "ui/dialogs/imagelist.h"
 #include "ui/dialogs/liveobjects.h"
+#include "ui/dialogs/loglist.h"
+#include "ui/dialogs/longfield.h"
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/mdiwindowslist.h"
 #include "ui/dialogs/multpagedlgnodes.h"
@@ -208,7 +210,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
         SetButtons(false, false);
         auto* neuron = static_cast<TNeuronio*>(e);
         edit_neuron_name_->setText(Text(e->Label()));
-        edit_neuron_potencial_->setText(Text(e->ValueText()));
+        potentialField_->SetText(e->ValueText());
         edit_neuron_x_->setText(x);
         edit_neuron_y_->setText(y);
         const QString name = Text(neuron->Activation().DisplayName());
@@ -222,7 +224,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
         PutInView(properties_pendor_);
         SetButtons(false, false);
         edit_pendor_name_->setText(Text(e->Label()));
-        edit_pendor_value_->setText(Text(e->ValueText()));
+        biasField_->SetText(e->ValueText());
         edit_pendor_x_->setText(x);
         edit_pendor_y_->setText(y);
         break;
@@ -268,7 +270,7 @@ void TMultPageDlg::LoadSynapse(TSinapse* s) {
     PutInView(properties_sinapse_);
     SetButtons(false, false);
     edit_sinapse_name_->setText(Text(s->Name()));
-    edit_sinapse_value_->setText(Text(s->Weight().ToText()));
+    weightField_->SetText(s->Weight().ToText());
     edit_sinapse_from_->setText(s->Source() != nullptr ? Text(s->Source()->Label()) : QString());
     edit_sinapse_to_->setText(s->Destination() != nullptr ? Text(s->Destination()->Label())
                                                           : QString());
@@ -278,7 +280,7 @@ void TMultPageDlg::ThresholdRule(const QString& activation) {
     if (activation == QStringLiteral("HeavisideStepFunction")) {
         EditTeta_->setEnabled(true);
         auto* neuron = dynamic_cast<TNeuronio*>(currentElement_);
-        EditTeta_->setText(neuron != nullptr ? Text(neuron->TetaText()) : QString());
+        tetaField_->SetText(neuron != nullptr ? neuron->TetaText() : std::string());
     } else {
         EditTeta_->clear();
         EditTeta_->setEnabled(false);
@@ -335,14 +337,14 @@ TInfoFields TMultPageDlg::CollectFields() const {
     TInfoFields f;
     if (shownBox_ == properties_neuronio_) {
         f.name = Std(edit_neuron_name_->text());
-        f.value = Std(edit_neuron_potencial_->text());
+        f.value = potentialField_->Text();
         f.x = Std(edit_neuron_x_->text());
         f.y = Std(edit_neuron_y_->text());
         f.activation = Std(ComboBox_Neuron_Activacao_->currentText());
-        f.teta = Std(EditTeta_->text());
+        f.teta = tetaField_->Text();
     } else if (shownBox_ == properties_pendor_) {
         f.name = Std(edit_pendor_name_->text());
-        f.value = Std(edit_pendor_value_->text());
+        f.value = biasField_->Text();
         f.x = Std(edit_pendor_x_->text());
         f.y = Std(edit_pendor_y_->text());
     } else if (shownBox_ == properties_input_output_) {
@@ -357,7 +359,7 @@ TInfoFields TMultPageDlg::CollectFields() const {
         f.historyListEmpty = historyCleared_ && ListBoxLog_->count() == 0;
     } else if (shownBox_ == properties_sinapse_) {
         f.name = Std(edit_sinapse_name_->text());
-        f.value = Std(edit_sinapse_value_->text());
+        f.value = weightField_->Text();
     } else if (shownBox_ == properties_module_) {
         f.name = Std(edit_module_name_->text());
         f.x = Std(edit_module_x_->text());

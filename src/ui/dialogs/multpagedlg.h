@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -31,6 +32,8 @@ class QTreeWidgetItem;
 namespace veltra {
 
 class TDados;
+class TLogList;
+class TLongField;
 class TLongTextView;
 class TValueLog;
 class TProtoNeuronio;
@@ -120,8 +123,8 @@ private:
     std::string BoxText() const;
     // `edit`: the change counts as the user's (the enabling rule), as loading a file does.
     void SetBoxText(std::string text, bool edit = true);
-    QString HistoryText() const; // the history list's entries, CR LF between them
-    void SetHistoryText(const QString& text);
+    // The lines of a sequence file's text as the history list's entries (an edit).
+    void SetHistoryText(std::string_view text);
     void SelectNode(QTreeWidgetItem* node);
     void ShowCurrentValues();
     // Adds the log's entries from `from` on to the history list.
@@ -193,7 +196,7 @@ private:
     QGroupBox* properties_output_ = nullptr;
     QLineEdit* edit_output_name_ = nullptr;
     QLineEdit* edit_output_size_ = nullptr;
-    QListWidget* ListBoxLog_ = nullptr;
+    TLogList* ListBoxLog_ = nullptr;
     QLineEdit* edit_output_x_ = nullptr;
     QLineEdit* edit_output_y_ = nullptr;
 
@@ -202,6 +205,11 @@ private:
     QLineEdit* edit_sinapse_value_ = nullptr;
     QLineEdit* edit_sinapse_from_ = nullptr;
     QLineEdit* edit_sinapse_to_ = nullptr;
+    // The number boxes above, which show a value too long to edit shortened.
+    TLongField* potentialField_ = nullptr;
+    TLongField* tetaField_ = nullptr;
+    TLongField* biasField_ = nullptr;
+    TLongField* weightField_ = nullptr;
 
     QGroupBox* properties_module_ = nullptr;
     QLineEdit* edit_module_name_ = nullptr;

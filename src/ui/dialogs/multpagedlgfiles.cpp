@@ -2,6 +2,7 @@
 // input's sequence box, or the output's history list one entry a line, byte for byte.
 #include "storage/atomicsave.h"
 #include "storage/sequencefile.h"
+#include "ui/dialogs/loglist.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/prompter.h"
 
@@ -21,18 +22,8 @@ TFileRequest SequenceRequest(const QString& title) {
 
 } // namespace
 
-QString TMultPageDlg::HistoryText() const {
-    QStringList lines;
-    for (int i = 0; i < ListBoxLog_->count(); ++i)
-        lines << ListBoxLog_->item(i)->text();
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-void TMultPageDlg::SetHistoryText(const QString& text) {
-    ListBoxLog_->clear();
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (lines.back().isEmpty()) lines.removeLast(); // the break that ends a file's last line
-    ListBoxLog_->addItems(lines);
+void TMultPageDlg::SetHistoryText(std::string_view text) {
+    ListBoxLog_->SetLines(text);
     FieldChanged(); // a loaded list is an edit like a typed one
 }
 
@@ -51,7 +42,7 @@ void TMultPageDlg::button_loadClick() {
         AdjustLineBreaks({bytes.constData(), static_cast<std::size_t>(bytes.size())});
     // Into what the page shows: the output page's history list, or the sequence box.
     if (shownBox_ == properties_output_)
-        SetHistoryText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        SetHistoryText(text);
     else
         SetBoxText(std::move(text));
 }
@@ -63,8 +54,7 @@ void TMultPageDlg::button_saveClick() {
     std::ostringstream out;
     // What the page shows: the output page's history list, or the sequence box.
     if (shownBox_ == properties_output_) {
-        const QByteArray history = HistoryText().toLatin1();
-        SaveSequence(out, {history.constData(), static_cast<std::size_t>(history.size())});
+        SaveSequence(out, ListBoxLog_->Text());
     } else {
         SaveSequence(out, BoxText());
     }

@@ -2,8 +2,11 @@
 // texts and the open property page show the values the elements hold now.
 #include "model/inputs.h"
 #include "model/outputs.h"
+#include "ui/dialogs/loglist.h"
+#include "ui/dialogs/longfield.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/multpagedlgnodes.h"
+#include "ui/numbertip.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,37 +29,24 @@ void FollowNodes(QTreeWidgetItem* node) {
         QTreeWidgetItem* child = node->child(i);
         if (!child->data(0, NodeHoldsRole).toBool() && child->text(0).startsWith(PotentialPrefix)) {
             if (const TProtoNeuronio* element = NodeElement(node))
-                child->setText(0, TreeText(PotentialPrefix.toStdString() + element->ValueText()));
+                child->setText(0, PotentialPrefix +
+                                      ListedText(element->ValueTextEnds(ListedAsk, ListedAsk)));
         } else {
             FollowNodes(child);
         }
     }
 }
 
-// Sets a field without it counting as the user's edit (which would enable Apply).
-void Show(QLineEdit* field, const std::string& text) {
-    const QSignalBlocker quiet(field);
-    field->setText(QString::fromStdString(text));
-}
-
 } // namespace
 
 QString TreeText(const std::string& text) {
     constexpr std::size_t MaxChars = 1000;
-    constexpr std::size_t EndChars = 400;
     if (text.size() <= MaxChars) return QString::fromStdString(text);
-    return QString::fromStdString(text.substr(0, EndChars)) + QStringLiteral("...") +
-           QString::fromStdString(text.substr(text.size() - EndChars)) +
-           QStringLiteral(" (%1 characters)").arg(text.size());
+    return ListedText(text, TTextEnds::TUnit::Characters);
 }
 
 void TMultPageDlg::AppendHistory(const TValueLog& log, std::size_t from) {
-    // One call for all the new entries: a long run logs a million of them.
-    QStringList entries;
-    entries.reserve(static_cast<qsizetype>(log.Size() - std::min(from, log.Size())));
-    for (std::size_t k = from; k < log.Size(); ++k)
-        entries << QString::fromStdString(log.At(k));
-    ListBoxLog_->addItems(entries);
+    ListBoxLog_->Append(log, from);
 }
 
 void TMultPageDlg::FollowNet(bool now) {
@@ -81,9 +71,9 @@ void TMultPageDlg::ShowCurrentValues() {
     // A page with edits not yet applied keeps what the user typed.
     if (currentElement_ == nullptr || button_apply_->isEnabled()) return;
     if (shownBox_ == properties_neuronio_) {
-        Show(edit_neuron_potencial_, currentElement_->ValueText());
+        potentialField_->SetText(currentElement_->ValueText(), true);
     } else if (shownBox_ == properties_pendor_) {
-        Show(edit_pendor_value_, currentElement_->ValueText());
+        biasField_->SetText(currentElement_->ValueText(), true);
     } else if (shownBox_ == properties_input_output_) {
         SetBoxText(static_cast<TInputs*>(currentElement_)->Sequence(), false);
     } else if (shownBox_ == properties_output_ && !historyCleared_) {

@@ -1,6 +1,8 @@
 // The Info dialog's form: the button panel on the right, the two-page notebook with its
 // tab set along the bottom, and the six property group boxes of the "Properties" page.
 #include "ui/dialogs/imagelist.h"
+#include "ui/dialogs/loglist.h"
+#include "ui/dialogs/longfield.h"
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/formbutton.h"
@@ -164,9 +166,10 @@ void TMultPageDlg::BuildPages() {
     BuildOutputBox(propertiesPage_);
     BuildSinapseBox(propertiesPage_);
     BuildModuleBox(propertiesPage_);
-    for (QLineEdit* number :
-         {edit_neuron_potencial_, EditTeta_, edit_pendor_value_, edit_sinapse_value_})
-        ShowWholeNumberOnHover(number);
+    potentialField_ = new TLongField(edit_neuron_potencial_);
+    tetaField_ = new TLongField(EditTeta_);
+    biasField_ = new TLongField(edit_pendor_value_);
+    weightField_ = new TLongField(edit_sinapse_value_);
 }
 
 void TMultPageDlg::BuildNeuronBox(QWidget* page) {
@@ -229,9 +232,8 @@ void TMultPageDlg::BuildOutputBox(QWidget* page) {
     edit_output_size_ = Field(box, "edit_output_size", QStringLiteral("Size:"), 42, 60);
     QGroupBox* history = Group(box, QStringLiteral("History"), 64, 82);
     anchors_.Add(history, TAnchors::Width | TAnchors::Height);
-    ListBoxLog_ = new QListWidget(history);
+    ListBoxLog_ = new TLogList(history);
     ListBoxLog_->setObjectName(QStringLiteral("ListBoxLog"));
-    ListBoxLog_->setUniformItemSizes(true); // rows are not measured one by one
     ListBoxLog_->setGeometry(8, 18, InnerWidth - 16, 56);
     anchors_.Add(ListBoxLog_, TAnchors::Width | TAnchors::Height);
     Coordinates(box, 148, edit_output_x_, edit_output_y_, "edit_output_x", "edit_output_y");

@@ -249,6 +249,13 @@ TInfinito TExactValues::operator[](std::size_t i) const {
     return TInfinito(Text(i));
 }
 
+TTextEnds TExactValues::TextEnds(std::size_t i, std::size_t head, std::size_t tail) const {
+    const std::uint64_t word = words_[i];
+    if (PowerOf(word) == WholeMark)
+        return whole_[static_cast<std::size_t>(DigitsOf(word))].TextEnds(head, tail);
+    return TextEndsOf(Text(i), head, tail, TTextEnds::TUnit::Digits);
+}
+
 std::string TExactValues::Text(std::size_t i) const {
     const std::uint64_t word = words_[i];
     if (PowerOf(word) == WholeMark)

@@ -43,9 +43,7 @@ private:
 // An allocator whose resize leaves new numbers unwritten, for buffers whose new room is
 // written at once (a word per point: zeroing it first would write it twice).
 template <class T> struct TUnzeroed : std::allocator<T> {
-    template <class U> struct rebind {
-        using other = TUnzeroed<U>;
-    };
+    template <class U> struct rebind { using other = TUnzeroed<U>; };
     TUnzeroed() = default;
     template <class U> TUnzeroed(const TUnzeroed<U>&) noexcept {}
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
@@ -68,6 +66,8 @@ public:
     TInfinito back() const { return (*this)[size() - 1]; }
     // The value's canonical text (as TInfinito::ToText), without making the number.
     std::string Text(std::size_t i) const;
+    // The ends of that text (as TInfinito::TextEnds): a value kept whole is not written out.
+    TTextEnds TextEnds(std::size_t i, std::size_t head, std::size_t tail) const;
     // ToDouble of the value, and its length in digits (TInfinito::Digits, both sides).
     double Double(std::size_t i) const;
     double DigitCount(std::size_t i) const;

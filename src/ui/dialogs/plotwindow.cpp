@@ -1,7 +1,7 @@
 #include "ui/dialogs/plotwindow.h"
 
 #include "model/dados.h"
-#include "model/dados.h"
+#include "ui/numbertip.h"
 #include "ui/prompter.h"
 
 #include <QCheckBox>
@@ -223,7 +223,7 @@ QString TPlotView::PointText(QPointF at) const {
         text = QStringLiteral("%1, step %2: %3")
                    .arg(QString::fromStdString(s.label))
                    .arg(step)
-                   .arg(QString::fromStdString(s.exact.Text(k)));
+                   .arg(ListedText(s.exact.TextEnds(k, ListedAsk, ListedAsk)));
         if (digits_) text += QStringLiteral(" (%1 digits)").arg(s.digits[k], 0, 'f', 0);
     }
     return text;

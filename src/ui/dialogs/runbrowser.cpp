@@ -2,6 +2,8 @@
 
 #include "model/dados.h"
 #include "ui/dialogs/machineline.h"
+#include "model/protoneuronio.h"
+#include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runsteering.h"
@@ -22,6 +24,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -70,6 +73,22 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     runView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     runView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     runView_->setIconSize(QSize(16, 16));
+    // A long value shows shortened; whole on hover, in a viewer (a double click, the context
+    // menu) and as Copy takes it.
+    auto* copy = new QAction(QStringLiteral("&Copy Value"), runView_);
+    copy->setObjectName(QStringLiteral("RunViewCopy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { CopyValues(); });
+    auto* whole = new QAction(QStringLiteral("&Show Whole Value"), runView_);
+    whole->setObjectName(QStringLiteral("RunViewWhole"));
+    connect(whole, &QAction::triggered, this,
+            [this] { ShowWholeValue(runView_->currentIndex().row()); });
+    runView_->addAction(copy);
+    runView_->addAction(whole);
+    runView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(runView_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { ShowWholeValue(index.row()); });
 
     // Buttons in a column on the right; Add and Rem side by side at the bottom.
     constexpr int x = 288, w = 88, h = 25;
@@ -102,6 +121,13 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     control_.SetHistoryBudget(TRunHistory::DefaultBudget);
 
     stepWorker_ = TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); });
+    // Escape stops a run from the main window and its drawing windows too (while a step
+    // computes, the step worker sees to it wherever it is pressed).
+    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), &mainForm);
+    stopKey_->setObjectName(QStringLiteral("StopKey"));
+    stopKey_->setContext(Qt::WindowShortcut);
+    stopKey_->setEnabled(false);
+    connect(stopKey_, &QShortcut::activated, this, [this] { ButtonStopClick(); });
     control_.SetStepRunner(stepWorker_); // a copy that shares the batch with stepWorker_
     control_.SetRefreshHook([this] { ShowRows(); });
     control_.SetPassHook([this] { Pass(); });
@@ -152,6 +178,29 @@ void TFormRunBrowser::ShowMachineLine() {
     if (shown != !machineLine_->isHidden() ||
         (shown && machineLine_->HeightFor(machineLine_->width()) != height))
         PlaceMachineLine();
+}
+
+void TFormRunBrowser::CopyValues() {
+    std::vector<int> rows;
+    for (const QModelIndex& selected : runView_->selectionModel()->selectedRows())
+        rows.push_back(selected.row());
+    if (rows.empty() && runView_->currentIndex().isValid())
+        rows.push_back(runView_->currentIndex().row());
+    if (rows.empty()) return;
+    std::sort(rows.begin(), rows.end());
+    std::string text;
+    for (int row : rows) {
+        if (!text.empty()) text += '\n';
+        text += rows_->WholeValue(row);
+    }
+    CopyLongText(text);
+}
+
+void TFormRunBrowser::ShowWholeValue(int row) {
+    const TProtoNeuronio* element = rows_->Element(row);
+    if (element == nullptr) return;
+    ShowLongText(this, QStringLiteral("Value of %1").arg(QString::fromStdString(element->Label())),
+                 element->ValueText());
 }
 
 void TFormRunBrowser::ShowRows() {
@@ -219,6 +268,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     if (child != nullptr) runWindows_.push_back({child, &child->Document()});
     const std::size_t depth = runWindows_.size();
     buttonStop_->setEnabled(true);
+    stopKey_->setEnabled(true);
     TrackEdits();
     steering_->RunStarted();
     passClock_.invalidate(); // the first pass goes through the event loop
@@ -235,6 +285,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     steering_->RunEnded();
     if (child != nullptr && runWindows_.size() >= depth) runWindows_.resize(depth - 1);
     buttonStop_->setEnabled(control_.StopEnabled());
+    stopKey_->setEnabled(control_.Running());
     if (!control_.Running()) {
         ReleasePaint(); // the last rows show at once
         if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
@@ -341,9 +392,12 @@ void TFormRunBrowser::ForgetClosedRuns() {
 }
 
 void TFormRunBrowser::keyPressEvent(QKeyEvent* event) {
-    // Escape belongs to the cancel button, which is Step here.
+    // Escape belongs to the cancel button, which is Step here; while a run goes on it stops.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        stepClick();
+        if (control_.Running() || control_.Computing())
+            ButtonStopClick();
+        else
+            stepClick();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QPushButton;
+class QShortcut;
 class QTreeView;
 
 namespace veltra {
@@ -78,6 +79,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Copies the whole values of the selected rows, one a line.
+    void CopyValues();
+    // Shows the whole value of a row in a viewer.
+    void ShowWholeValue(int row);
     // Hands the run control's rows to RunView, whose repaints a run holds to one per frame
     // interval.
     void ShowRows();
@@ -106,6 +111,7 @@ private:
     TRunViewModel* rows_;
     TMachineLine* machineLine_;
     QPushButton* buttonStop_;
+    QShortcut* stopKey_; // Escape on the main window, while a run goes on
     TRunSteering* steering_;
     TAnchors anchors_;
     TStepWorker stepWorker_;

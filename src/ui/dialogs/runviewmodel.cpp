@@ -1,7 +1,7 @@
 #include "ui/dialogs/runviewmodel.h"
 
-#include "model/protoneuronio.h"
 #include "model/protolista.h"
+#include "model/protoneuronio.h"
 #include "ui/dialogs/kindicon.h"
 #include "ui/numbertip.h"
 
@@ -92,13 +92,18 @@ int TRunViewModel::RowOf(const TProtoNeuronio* element) const {
     return -1;
 }
 
-const std::string& TRunViewModel::ValueText(const Row& row) const {
+const QString& TRunViewModel::ValueText(const Row& row) const {
     if (row.made != generation_ && row.element != nullptr) {
-        row.value = row.element->ValueText();
+        row.value = ListedText(row.element->ValueTextEnds(ListedAsk, ListedAsk));
         row.made = generation_;
         ++formatted_;
     }
     return row.value;
+}
+
+std::string TRunViewModel::WholeValue(int row) const {
+    const TProtoNeuronio* e = Element(row);
+    return e != nullptr ? e->ValueText() : std::string();
 }
 
 int TRunViewModel::rowCount(const QModelIndex& parent) const {
@@ -113,15 +118,15 @@ QVariant TRunViewModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole) {
-        if (index.column() == 1) return QString::fromStdString(ValueText(row));
+        if (index.column() == 1) return ValueText(row);
         if (row.element != nullptr) row.caption = row.element->Label();
         return QString::fromStdString(row.caption);
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return RowIcon(static_cast<int>(row.image));
     // A value too long for its column shows whole on hover.
-    if (role == Qt::ToolTipRole && index.column() == 1)
-        return NumberTip(QString::fromStdString(ValueText(row)), ValueChars);
+    if (role == Qt::ToolTipRole && index.column() == 1 && row.element != nullptr)
+        return NumberTip(row.element->ValueTextEnds(TipAsk, TipAsk), ValueChars);
     return {};
 }
 

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QProgressDialog>
+#include <QShortcutEvent>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -24,10 +26,11 @@ long long TStepWorker::WorkerDigits = 50000; // a product of two such numbers: s
 namespace {
 
 // Holds back, for as long as it lives, every input that could change a net or close a window,
-// except on the widgets it lets through.
+// except on the widgets it lets through; Escape, wherever it is pressed, stops.
 class TInputHold final : public QObject {
 public:
-    explicit TInputHold(std::initializer_list<QWidget*> open) : open_(open) {
+    TInputHold(std::initializer_list<QWidget*> open, std::function<void()> stop)
+        : open_(open), stop_(std::move(stop)) {
         qApp->installEventFilter(this);
     }
     ~TInputHold() override { qApp->removeEventFilter(this); }
@@ -40,6 +43,25 @@ protected:
         case QEvent::Close:
             event->ignore();
             return true;
+        default:
+            break;
+        }
+        // Input from the window system reaches a window first, which hands it on to the widget
+        // under the mouse or with the focus: it is judged there, so that the window passes a
+        // click on Stop on. (Held at the window, nothing would reach Stop but its shortcut.)
+        if (watched->isWindowType()) return false;
+        // Escape as a key, or as the shortcut some window gave it.
+        const bool escape =
+            (event->type() == QEvent::KeyPress &&
+             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+             static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) ||
+            (event->type() == QEvent::Shortcut &&
+             static_cast<QShortcutEvent*>(event)->key() == QKeySequence(Qt::Key_Escape));
+        if (escape) {
+            if (stop_) stop_();
+            return true;
+        }
+        switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -68,6 +90,7 @@ private:
     }
 
     std::vector<QWidget*> open_;
+    std::function<void()> stop_;
 };
 
 } // namespace
@@ -186,7 +209,9 @@ bool TStepWorker::operator()(TDados& document, const std::atomic<bool>& cancel) 
             progress.show();
         });
         show.start(ProgressDelayMs);
-        TInputHold hold{stop_.data(), &progress};
+        TInputHold hold({stop_.data(), &progress}, [this] {
+            if (cancel_) cancel_();
+        });
         loop.exec();
     }
     worker.join();

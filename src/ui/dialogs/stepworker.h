@@ -2,7 +2,8 @@
 // multiplication) runs on a worker thread while the GUI thread keeps its event loop going, so
 // windows repaint and Stop can abandon the step; phase 2 then runs on the GUI thread.
 // Meanwhile the net is read-only: mouse, key and close input reaches only the Stop button and
-// the progress window, which shows when the step takes longer than half a second. Steps of
+// the progress window, which shows when the step takes longer than half a second; Escape
+// stops, wherever it is pressed. Steps of
 // short values (the usual case) take microseconds and run directly, with no event loop in
 // between, exactly as before.
 #pragma once
