@@ -38,9 +38,15 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
                                                              QString::fromStdString(error)));
         return nullptr;
     }
-    QString alphabet;
+    // "( and )", "a, b and c": each symbol apart, whatever characters they are.
+    QStringList symbolsShown;
     for (const std::string& symbol : machine.alphabet)
-        alphabet += QString::fromStdString(symbol);
+        symbolsShown << QString::fromStdString(symbol);
+    QString alphabet = symbolsShown.join(QStringLiteral(", "));
+    if (symbolsShown.size() > 1)
+        alphabet =
+            QStringList(symbolsShown.mid(0, symbolsShown.size() - 1)).join(QStringLiteral(", ")) +
+            QStringLiteral(" and ") + symbolsShown.back();
     bool ok = false;
     const QString word = prompter.AskText(
         &form, QStringLiteral("New from Machine"),
@@ -54,7 +60,10 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
     BuildMachineNet(machine, symbols, child->Document());
+    // A net made here exists in no file yet: closing or quitting asks to save it.
+    child->SetModified(true);
     child->Ecra().InvalidateAll();
+    form.ActiveNetChanged(); // the window was empty when it became active
     return child;
 }
 

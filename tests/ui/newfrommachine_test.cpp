@@ -45,7 +45,7 @@ TEST_F(NewFromMachineTest, OpensANetThatRunsToTheMachinesDecision) {
         EXPECT_EQ(prompter->openRequests.back().filter,
                   QStringLiteral("Machine descriptions (*.json)"));
         EXPECT_EQ(prompter->textQuestions.back(),
-                  QStringLiteral("Word over abc (empty for the empty word):"));
+                  QStringLiteral("Word over a, b and c (empty for the empty word):"));
         EXPECT_EQ(child->Caption(), QStringLiteral("palindrome [%1]").arg(word));
         // Run as the Execution Browser does, on the window that is active.
         TRunControl control(main->Interaction(), [child] { return &child->Document(); });
@@ -56,6 +56,19 @@ TEST_F(NewFromMachineTest, OpensANetThatRunsToTheMachinesDecision) {
         EXPECT_EQ(NetAccepted(child->Document()), machine.Accepts(symbols));
     }
     EXPECT_TRUE(prompter->messages.isEmpty());
+}
+
+// The prompt names each symbol apart, and the net made is unsaved work: quitting asks about it.
+TEST_F(NewFromMachineTest, ThePromptNamesTheSymbolsAndQuittingAsksToSaveTheNet) {
+    TMDIChild* child = Trigger(Gallery("brackets"), QStringLiteral("(())"));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(prompter->textQuestions.back(),
+              QStringLiteral("Word over ( and ) (empty for the empty word):"));
+    EXPECT_TRUE(child->isWindowModified());
+    prompter->saveAnswers.push_back(TSaveChoice::Cancel);
+    main->close();
+    EXPECT_EQ(prompter->saveQuestions, QStringList{QStringLiteral("brackets [(())]")});
+    EXPECT_EQ(main->ActiveChild(), child); // cancelled: nothing closed
 }
 
 TEST_F(NewFromMachineTest, RefusalsOpenNoWindow) {
