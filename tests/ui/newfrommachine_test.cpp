@@ -97,9 +97,11 @@ TEST_F(NewFromMachineTest, TuringMachinesTakeATapeAndRunToTheirHalt) {
     const QString beaver = QStringLiteral(VELTRA_EXAMPLES "/machines/bb2.tm");
     TMDIChild* child = Trigger(beaver, QStringLiteral("11"));
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(prompter->textQuestions.back(),
-              QStringLiteral("Tape over 01, the head on its first cell (empty for a blank tape):"));
+    EXPECT_EQ(
+        prompter->textQuestions.back(),
+        QStringLiteral("Tape over 0 and 1, the head on its first cell (empty for a blank tape):"));
     EXPECT_EQ(child->Caption(), QStringLiteral("bb2 [11]"));
+    EXPECT_TRUE(child->Modified()); // in no file yet
     TTuringWatch watch;
     std::string error;
     ASSERT_TRUE(watch.Attach(child->Document().Elements(), error)) << error;
@@ -120,8 +122,8 @@ TEST_F(NewFromMachineTest, TuringMachinesTakeATapeAndRunToTheirHalt) {
               (QStringList{QStringLiteral("tape, character 3: '2' is not a symbol of the machine "
                                           "(01)")}));
     EXPECT_EQ(prompter->textQuestions.back(),
-              QStringLiteral("Tape over 01yA, the head on its first cell (empty for a blank "
-                             "tape):"));
+              QStringLiteral("Tape over 0, 1, y and A, the head on its first cell (empty for a "
+                             "blank tape):"));
 }
 
 } // namespace
