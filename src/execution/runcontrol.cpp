@@ -27,8 +27,29 @@ TRunControl::~TRunControl() = default;
 void TRunControl::TConditionWatch::ElementLeaving(const TProtoNeuronio& element, TLeaving how) {
     // Erased by an edit the element may come back; the conditions look it up in the net anyway.
     if (how != TLeaving::Released) return;
-    for (TStopCondition& c : conditions_.Items())
-        if (c.element == &element) c.element = nullptr;
+    for (auto& [document, conditions] : control_.conditions_)
+        for (TStopCondition& c : conditions.Items())
+            if (c.element == &element) c.element = nullptr;
+    if (control_.metElement_ == &element) control_.metElement_ = nullptr;
+}
+
+TStopConditions& TRunControl::Conditions() {
+    TDados* document = activeDocument_ ? activeDocument_() : nullptr;
+    if (document == nullptr) {
+        noConditions_.Items().clear(); // nothing chosen without a net is kept for one
+        return noConditions_;
+    }
+    return Conditions(*document);
+}
+
+TStopConditions& TRunControl::Conditions(const TDados& document) {
+    return conditions_[&document];
+}
+
+const TDados* TRunControl::RunningDocument() const {
+    for (auto it = runs_.rbegin(); it != runs_.rend(); ++it)
+        if ((*it)->document != nullptr) return (*it)->document;
+    return nullptr;
 }
 
 TRunHistory& TRunControl::History(const TDados& document) {
@@ -92,7 +113,7 @@ void TRunControl::RunSteps(long long count) {
 void TRunControl::RunLimited(long long limit) {
     running_ = true;
     stopEnabled_ = true;
-    RunSlot slot{activeDocument_ ? activeDocument_() : nullptr};
+    RunSlot slot{activeDocument_ ? activeDocument_() : nullptr, 0};
     if (slot.document == nullptr) {
         ui_.ShowMessage(NoNetWindowText);
         return;
@@ -117,10 +138,12 @@ void TRunControl::RunLimited(long long limit) {
     if (slot.document->AllFinished() || limit == 0) Stop();
     metCondition_ = -1;
     metStep_ = -1;
+    metElement_ = nullptr;
     stopReport_.clear();
-    const long long runStart = History(*slot.document).Step();
+    slot.armedAt = History(*slot.document).Step();
     conditionWatch_.Observe(slot.document->Elements());
-    if (!conditions_.Empty()) conditions_.Arm(slot.document->Elements());
+    if (TStopConditions& conditions = Conditions(*slot.document); !conditions.Empty())
+        conditions.Arm(slot.document->Elements());
     long long taken = 0;
     while (running_) {
         if (passHook_) passHook_();
@@ -133,9 +156,10 @@ void TRunControl::RunLimited(long long limit) {
             break;
         }
         ++taken;
-        if (!conditions_.Empty()) {
-            if (const int met = conditions_.Check(slot.document->Elements()); met >= 0) {
-                ConditionMet(*slot.document, met, runStart);
+        // Looked up again after every pass: the net's window may have closed meanwhile.
+        if (TStopConditions& conditions = Conditions(*slot.document); !conditions.Empty()) {
+            if (const int met = conditions.Check(slot.document->Elements()); met >= 0) {
+                ConditionMet(*slot.document, met, slot.armedAt);
                 Stop();
             }
         }
@@ -146,33 +170,45 @@ void TRunControl::RunLimited(long long limit) {
     }
 }
 
-void TRunControl::ConditionMet(TDados& document, int index, long long runStart) {
+void TRunControl::ConditionMet(TDados& document, int index, long long armedAt) {
     TRunHistory& history = History(document);
+    TStopConditions& conditions = Conditions(document);
     metCondition_ = index;
     metStep_ = history.Step();
-    const TStopCondition& c = conditions_.Items()[static_cast<std::size_t>(index)];
+    const TStopCondition& c = conditions.Items()[static_cast<std::size_t>(index)];
+    metElement_ = c.element;
     if (c.kind != TStopCondition::Kind::StateRepeats) {
         stopReport_ = "Stopped at step " + std::to_string(metStep_) + ": " + c.Text();
         return;
     }
-    const long long period = conditions_.Cycle().Period();
+    const long long period = conditions.Cycle().Period();
     // Outputs only grow while the search steps, so restoring the state here afterwards cuts
     // their histories back to what the run recorded.
     TProtoLista& list = document.Elements();
     const TNetState here = CaptureState(list);
+    // Counted from the net's first step within reach (its load or Reset, unless edited
+    // since), not from where this run began: a run begun inside the cycle finds the step it
+    // was entered at, as a run from the file does.
+    long long from = armedAt;
+    const TNetState* fromState = &conditions.StartState();
+    const TInputTexts* fromInputs = &conditions.StartInputs();
+    if (history.FirstState() != nullptr && history.First() <= armedAt) {
+        from = history.First();
+        fromState = history.FirstState();
+        fromInputs = &history.Inputs();
+    }
     long long start = -1;
     try {
-        start = runStart + FindCycleStart(list, conditions_.StartState(), conditions_.StartInputs(),
-                                          period, [&] {
-                                              if (!StepUncounted(document)) throw TCancelled();
-                                          });
+        start = from + FindCycleStart(list, *fromState, *fromInputs, period, [&] {
+                    if (!StepUncounted(document)) throw TCancelled();
+                });
     } catch (const TCancelled&) {
         start = -1; // Stop pressed during the search: the period alone is known
     } catch (...) {
-        RestoreState(list, here, conditions_.StartInputs());
+        RestoreState(list, here, conditions.StartInputs());
         throw;
     }
-    RestoreState(list, here, conditions_.StartInputs());
+    RestoreState(list, here, conditions.StartInputs());
     // Detection comes up to one period late: show the first step whose state repeats.
     if (start >= 0 && history.GoTo(list, start + period, [&] { return StepUncounted(document); }))
         metStep_ = history.Step();
@@ -198,8 +234,10 @@ void TRunControl::NetEdited(const TDados* document) {
     if (it != histories_.end()) it->second->Edited(document->Net().Elements());
     // A run in progress compares states from here on.
     for (RunSlot* slot : runs_)
-        if (slot->document == document && !conditions_.Empty())
-            conditions_.Arm(document->Net().Elements());
+        if (slot->document == document && !Conditions(*document).Empty()) {
+            Conditions(*document).Arm(document->Net().Elements());
+            slot->armedAt = History(*document).Step();
+        }
 }
 
 std::string CycleText(long long start, long long period) {
@@ -223,6 +261,7 @@ void TRunControl::Reset() {
 
 void TRunControl::Forget(const TDados* document) {
     histories_.erase(document);
+    conditions_.erase(document);
     for (RunSlot* slot : runs_)
         if (slot->document == document) slot->document = nullptr;
     TDados* active = activeDocument_ ? activeDocument_() : nullptr;

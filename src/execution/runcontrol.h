@@ -97,10 +97,18 @@ public:
     void NetEdited(const TDados* document);
 
     // --- stop conditions ----------------------------------------------------------------
-    TStopConditions& Conditions() { return conditions_; }
-    // The condition that ended the last run (-1: none) and the step it met.
+    // Each net has conditions of its own: those of the active net (of none when no net is
+    // open; they are never checked), or of a given net.
+    TStopConditions& Conditions();
+    TStopConditions& Conditions(const TDados& document);
+    // The condition that ended the last run (-1: none; an index into the conditions of the
+    // net that run stepped), the step it met and the element it is about (null for a
+    // repeated state).
     int MetCondition() const { return metCondition_; }
     long long MetStep() const { return metStep_; }
+    const TProtoNeuronio* MetElement() const { return metElement_; }
+    // The net of the innermost run in progress, null when none runs.
+    const TDados* RunningDocument() const;
     // What ended the last run by a condition: "Stopped at step N: COND", or for a repeated
     // state "State after step S repeats every P steps". Empty when none did.
     const std::string& StopReport() const { return stopReport_; }
@@ -138,11 +146,13 @@ private:
     bool StepUncounted(TDados& document);
     void RunLimited(long long limit);
     // A condition was met after a run's step: remembers which, and for a repeated state
-    // works out where the cycle starts (replaying, then putting the net back).
-    void ConditionMet(TDados& document, int index, long long runStart);
+    // works out where the cycle starts (replaying, then putting the net back). `armedAt`:
+    // the net's step when the conditions were armed.
+    void ConditionMet(TDados& document, int index, long long armedAt);
 
     struct RunSlot {
         TDados* document;
+        long long armedAt; // the step the conditions were armed at (the run's start, an edit)
     };
 
     TInteraction& ui_;
@@ -162,21 +172,23 @@ private:
     long long stepCount_ = 0;
     std::size_t historyBudget_ = 0;
     std::map<const TDados*, std::unique_ptr<TRunHistory>> histories_;
-    TStopConditions conditions_;
+    std::map<const TDados*, TStopConditions> conditions_;
+    TStopConditions noConditions_; // offered while no net is open
     int metCondition_ = -1;
     long long metStep_ = -1;
+    const TProtoNeuronio* metElement_ = nullptr;
     std::string stopReport_;
     // Conditions forget elements released from the nets the run control has stepped.
     class TConditionWatch final : public TNetObserver {
     public:
-        explicit TConditionWatch(TStopConditions& conditions) : conditions_(conditions) {}
+        explicit TConditionWatch(TRunControl& control) : control_(control) {}
         ~TConditionWatch() override { StopObservingAll(); }
 
     private:
         void ElementLeaving(const TProtoNeuronio& element, TLeaving how) override;
-        TStopConditions& conditions_;
+        TRunControl& control_;
     };
-    TConditionWatch conditionWatch_{conditions_};
+    TConditionWatch conditionWatch_{*this};
 };
 
 // "State after step S repeats every P steps".

@@ -42,6 +42,11 @@ public:
     long long Last() const { return last_; }
     long long Interval() const { return interval_; }
     std::size_t Bytes() const { return bytes_; }
+    // The state at First() and the inputs' texts then; null without checkpoints.
+    const TNetState* FirstState() const {
+        return checkpoints_.empty() ? nullptr : &checkpoints_.front().state;
+    }
+    const TInputTexts& Inputs() const { return inputs_; }
     std::size_t Budget() const { return budget_; }
 
     // Takes the net to step `target` (First() to Last()): back by restoring the checkpoint at

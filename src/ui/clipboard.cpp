@@ -73,6 +73,8 @@ std::string PasteText(TMDIChild& window, const std::string& text, int offset, co
     window.Ecra().InvalidateAll();
     window.UndoStack().Push(std::make_unique<TPasteCommand>(
         window.UndoStack(), document.Net().SharedElements(), added, QString::fromLatin1(caption)));
+    // The copies are what the user works on next (moves them clear of the originals).
+    window.Select(added);
     return {};
 }
 
@@ -94,7 +96,7 @@ void AddClipboardItems(QMenu& edit, TMainForm& mainForm) {
             const std::string text = SelectionText(child);
             if (text.empty()) return;
             QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-            child.EraseSelection();
+            child.EraseSelection(/*ask=*/false);
         });
     add("&Copy", "EditCopyItem", QKeySequence(Qt::CTRL | Qt::Key_C),
         "Copy the selected elements and the synapses among them", [](TMainForm&, TMDIChild& child) {

@@ -34,6 +34,12 @@ std::shared_ptr<TEditStack> TEditStack::For(const std::shared_ptr<TProtoLista>& 
     return stack;
 }
 
+TEditStack* TEditStack::Existing(const TProtoLista* list) {
+    const auto& stacks = Stacks();
+    const auto it = stacks.find(list);
+    return it == stacks.end() ? nullptr : it->second.lock().get();
+}
+
 TEditStack::TEditStack(const TKey&, const std::shared_ptr<TProtoLista>& list)
     : list_(list.get()), listRef_(list) {
     const auto released = [this](const void* object, bool gone) {

@@ -19,6 +19,8 @@ class TEditStack final : public QUndoStack {
 public:
     // The stack of that list, made when no window holds one yet.
     static std::shared_ptr<TEditStack> For(const std::shared_ptr<TProtoLista>& list);
+    // The stack of that list while some window holds one, else null.
+    static TEditStack* Existing(const TProtoLista* list);
 
 private:
     struct TKey {}; // only For makes stacks

@@ -50,7 +50,8 @@ void TGuideWindow::RegisterResources() {
 }
 
 TGuideWindow::TGuideWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+    // On top, as the tool windows are, so that they never hide it when it opens.
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), browser_(new QTextBrowser(this)) {
     RegisterResources();
     setObjectName(QStringLiteral("GuideWindow"));
     setWindowTitle(QStringLiteral("VELTRA Guide"));
@@ -67,10 +68,11 @@ TGuideWindow::TGuideWindow(QWidget* parent)
     resize(760, 640);
 }
 
-TGuideWindow& TGuideWindow::ShowFor(QWidget& owner) {
+TGuideWindow& TGuideWindow::ShowFor(QWidget& owner, const std::function<void(QWidget&)>& place) {
     auto* guide =
         owner.findChild<TGuideWindow*>(QStringLiteral("GuideWindow"), Qt::FindDirectChildrenOnly);
     if (guide == nullptr) guide = new TGuideWindow(&owner);
+    if (place && !guide->isVisible()) place(*guide);
     guide->show();
     guide->raise();
     guide->activateWindow();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class QTextBrowser;
 
@@ -19,8 +20,9 @@ public:
     static void RegisterResources();
     QTextBrowser& Browser() { return *browser_; }
 
-    // Shows the one guide window of `owner` (made on first use), in front.
-    static TGuideWindow& ShowFor(QWidget& owner);
+    // Shows the one guide window of `owner` (made on first use), in front; `place` puts it
+    // somewhere before it opens (not when it is shown already).
+    static TGuideWindow& ShowFor(QWidget& owner, const std::function<void(QWidget&)>& place = {});
 
 private:
     QTextBrowser* browser_;

@@ -2,15 +2,19 @@
 
 #include "ui/clipboard.h"
 #include "ui/dialogs/modio.h"
+#include "ui/dialogs/runbrowser.h"
 #include "ui/ecra.h"
 #include "ui/editmenu.h"
 #include "ui/editstack.h"
 #include "ui/exportimage.h"
+#include "ui/finddialog.h"
 #include "ui/guard.h"
 #include "ui/guidewindow.h"
 #include "ui/mdichild.h"
 #include "ui/newfrommachine.h"
+#include "ui/placement.h"
 #include "ui/prompter.h"
+#include "ui/recentfiles.h"
 #include "ui/toolbar.h"
 #include "ui/viewmenu.h"
 #include "ui/weightbox.h"
@@ -56,6 +60,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> prompter)
             if (sub != w)
                 if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) child->FormDeactivate();
         UpdateMenuItems();
+        ActiveNetChanged();
     });
     qApp->installEventFilter(this);
     resize(1000, 700);
@@ -98,6 +103,7 @@ void TMainForm::BuildMenus() {
         item(file, "FileOpenItem", QStringLiteral("Open"), QStringLiteral("Open an existing file"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { LoadNet(); });
+    new TRecentFiles(*this, *file, open);
     connect(item(file, "FileNewFromMachineItem", QStringLiteral("New from Machine..."),
                  QStringLiteral("Build the net of a stack machine for a word")),
             &QAction::triggered, this, [this] { NewFromMachine(*this); });
@@ -129,6 +135,11 @@ void TMainForm::BuildMenus() {
                 Guarded(*prompter_, child, [child] { child->EraseSelection(); });
         });
     AddClipboardItems(*edit, *this);
+    edit->addSeparator();
+    QAction* find = item(edit, "EditFindItem", QStringLiteral("&Find..."),
+                         QStringLiteral("Find an element of the net by its label"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] { FindItemClick(*this); });
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("Run1"));
@@ -137,10 +148,37 @@ void TMainForm::BuildMenus() {
     for (QAction* a : {step1, step2})
         connect(a, &QAction::triggered, this,
                 [this] { SetRunBrowserVisible(!windows_.FormRunBrowser->isVisible()); });
+    run->addSeparator();
+    // The Execution Browser's commands on keys that work from every window of the
+    // application, the browser and the palette included. The browser comes up to show what
+    // they did.
+    const auto browserCommand = [this, run, &item](const char* name, const QString& caption,
+                                                   const QString& hint, const QKeySequence& key,
+                                                   void (TFormRunBrowser::*command)()) {
+        QAction* a = item(run, name, caption, hint);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        connect(a, &QAction::triggered, this, [this, command] {
+            auto* browser = qobject_cast<TFormRunBrowser*>(windows_.FormRunBrowser);
+            if (browser == nullptr) return;
+            if (!browser->isVisible()) SetRunBrowserVisible(true);
+            (browser->*command)();
+        });
+    };
+    browserCommand("RunStepItem", QStringLiteral("Step"),
+                   QStringLiteral("Step the active net once"), QKeySequence(Qt::Key_F10),
+                   &TFormRunBrowser::stepClick);
+    browserCommand("RunRunItem", QStringLiteral("Run"),
+                   QStringLiteral("Run the active net until it finishes or is stopped"),
+                   QKeySequence(Qt::Key_F5), &TFormRunBrowser::ButtonRunClick);
+    browserCommand("RunResetItem", QStringLiteral("Reset"),
+                   QStringLiteral("Reset the active net's values"),
+                   QKeySequence(Qt::CTRL | Qt::Key_R), &TFormRunBrowser::ButtonResetClick);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     view->setObjectName(QStringLiteral("View1"));
     connect(item(view, "Info1", QStringLiteral("Info"), {}), &QAction::triggered, this, [this] {
+        if (!windows_.MultPageDlg->isVisible()) PlaceToolWindow(*windows_.MultPageDlg);
         windows_.MultPageDlg->show();
         windows_.MultPageDlg->raise();
     });
@@ -176,7 +214,9 @@ void TMainForm::BuildMenus() {
     QAction* guide = item(help, "HelpGuideItem", QStringLiteral("VELTRA Guide"),
                           QStringLiteral("Show the user guide"));
     guide->setShortcut(QKeySequence::HelpContents);
-    connect(guide, &QAction::triggered, this, [this] { TGuideWindow::ShowFor(*this); });
+    connect(guide, &QAction::triggered, this, [this] {
+        TGuideWindow::ShowFor(*this, [this](QWidget& window) { PlaceToolWindow(window); });
+    });
     connect(item(help, "HelpAboutItem", QStringLiteral("About"), {}), &QAction::triggered, this,
             [this] {
                 if (auto* d = qobject_cast<QDialog*>(windows_.AboutBox)) prompter_->ExecDialog(*d);
@@ -337,7 +377,17 @@ std::vector<QRect> TMainForm::TitleBars() const {
 
 void TMainForm::SetRunBrowserVisible(bool visible) {
     executionBt_->setChecked(visible);
-    if (windows_.FormRunBrowser != nullptr) windows_.FormRunBrowser->setVisible(visible);
+    if (windows_.FormRunBrowser == nullptr) return;
+    if (visible && !windows_.FormRunBrowser->isVisible()) PlaceToolWindow(*windows_.FormRunBrowser);
+    windows_.FormRunBrowser->setVisible(visible);
+}
+
+void TMainForm::PlaceToolWindow(QWidget& window) {
+    std::vector<const QWidget*> avoid{
+        windows_.FormRunBrowser, windows_.MultPageDlg, windows_.Toolbar,
+        findChild<TGuideWindow*>(QStringLiteral("GuideWindow"), Qt::FindDirectChildrenOnly)};
+    if (TMDIChild* child = ActiveChild()) avoid.push_back(child->parentWidget());
+    PlaceClear(window, avoid);
 }
 
 void TMainForm::UpdateMenuItems() {
@@ -350,6 +400,12 @@ void TMainForm::UpdateMenuItems() {
     TMDIChild* active = ActiveChild();
     undoGroup_->setActiveStack(active != nullptr ? &active->UndoStack() : nullptr);
     RebuildWindowMenu();
+}
+
+void TMainForm::ActiveNetChanged() {
+    if (destroying_) return;
+    if (auto* browser = qobject_cast<TFormRunBrowser*>(windows_.FormRunBrowser))
+        browser->ActiveNetChanged();
 }
 
 void TMainForm::SetStatusText(const QString& text) {

@@ -102,10 +102,20 @@ public:
     // The watch flag of an element (the Execution Browser's Add and Rem), as an edit of the
     // stack holding the element.
     void SetWatched(TProtoNeuronio& element, bool watched);
-    // An expanded view was edited: the nets that hold the module are changed too.
+    // An expanded view was changed outside its stack, or closes with unsaved edits: the nets
+    // that hold the module are changed too, for good.
     void ModuleEdited(const TProtoNeuronio* module, TMDIChild* view);
+    // The stack of an expanded view moved: the marks of the nets that hold the module follow
+    // that stack's clean state.
+    void InnerNetEdited(const TProtoNeuronio* module, TMDIChild* view);
     // Asks about unsaved changes; false when the user cancels the close.
     bool MaybeSave(TMDIChild& child);
+    // The windows that show the active net follow it when another drawing window becomes
+    // active or the last one closes.
+    void ActiveNetChanged();
+    // A tool window about to open goes where it is fully on screen and clear of the active
+    // drawing and the other tool windows, where there is room.
+    void PlaceToolWindow(QWidget& window);
 
     bool showLabel = true;
     bool showValue = true;

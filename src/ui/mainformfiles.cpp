@@ -13,11 +13,14 @@
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 #include "ui/prompter.h"
+#include "ui/recentfiles.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTimer>
 #include <sstream>
 
@@ -49,10 +52,18 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& caption) {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
+    // The window's own menu (its icon) closes it with Ctrl+W too, and every open drawing has
+    // one: the key would have several owners and do nothing. File -> Close owns it.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* a : menu->actions())
+            a->setShortcuts({});
     sub->resize(560, 400);
     // A click in a drawing keeps the main window's focused control (the weight box).
     sub->setFocusPolicy(Qt::NoFocus);
-    connect(sub, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
+    connect(sub, &QObject::destroyed, this, [this] {
+        UpdateMenuItems();
+        ActiveNetChanged();
+    });
     sub->show();
     PlaceNewWindow(sub);
     mdiArea_->setActiveSubWindow(sub);
@@ -154,12 +165,14 @@ bool TMainForm::OpenNetFile(const QString& fileName) {
     std::string errorText;
     const bool read = Guarded(*prompter_, this, [&] { errorText = child->Document().Load(in); });
     child->Ecra().InvalidateAll();
+    ActiveNetChanged(); // the window was empty when it became active
     if (!read) return false;
     // Loose synapses have each said so through the interaction already.
     if (!errorText.empty() && errorText != UnresolvedSynapseText) {
         prompter_->Message(this, QString::fromStdString(errorText));
         return false;
     }
+    TRecentFiles::Add(fileName);
     return true;
 }
 
@@ -203,6 +216,7 @@ bool TMainForm::WriteChild(TMDIChild& child, const QString& fileName) {
     }
     child.SetFilePath(fileName);
     child.SetModified(false);
+    TRecentFiles::Add(fileName);
     RebuildWindowMenu();
     return true;
 }
@@ -244,8 +258,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::ShowNetBrowser(TProtoNeuronio* element, TDados& document) {
-    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg)) {
+        if (!info->isVisible()) PlaceToolWindow(*info);
         info->ShowNetBrowser(element, document);
+    }
 }
 
 std::string TMainForm::LoadModuleFile(TDados& document, TModule& module) {
@@ -304,6 +320,14 @@ void TMainForm::SetWatched(TProtoNeuronio& element, bool watched) {
         stack->Push(std::make_unique<TWatchCommand>(*stack, &element, watched));
     else
         element.SetWatched(watched);
+}
+
+void TMainForm::InnerNetEdited(const TProtoNeuronio* module, TMDIChild* view) {
+    for (int i = 0; i < ChildCount(); ++i) {
+        TMDIChild* child = ChildAt(i);
+        if (child != view && child->Document().Elements().ContainsDeep(module))
+            child->InnerNetEdited();
+    }
 }
 
 void TMainForm::ModuleEdited(const TProtoNeuronio* module, TMDIChild* view) {

@@ -102,16 +102,47 @@ void TMDIChild::SetFilePath(const QString& path) {
     if (QWidget* frame = parentWidget()) frame->setToolTip(QDir::toNativeSeparators(filePath_));
 }
 
+namespace {
+
+void ForModuleNets(const TProtoLista& list, const std::function<void(const TProtoLista&)>& visit) {
+    for (const auto& e : list) {
+        if (e->Kind() != TElementKind::Module) continue;
+        const TProtoLista& inner = static_cast<const TModule&>(*e).InnerNet();
+        visit(inner);
+        ForModuleNets(inner, visit);
+    }
+}
+
+} // namespace
+
+void TMDIChild::ForInnerStacks(const std::function<void(TEditStack&)>& visit) const {
+    ForModuleNets(document_->Elements(), [&](const TProtoLista& inner) {
+        if (TEditStack* stack = TEditStack::Existing(&inner)) visit(*stack);
+    });
+}
+
 bool TMDIChild::Modified() const {
-    return changedOutside_ || !stack_->isClean();
+    if (changedOutside_ || !stack_->isClean()) return true;
+    bool inner = false;
+    ForInnerStacks([&inner](TEditStack& stack) { inner = inner || !stack.isClean(); });
+    return inner;
 }
 
 void TMDIChild::SetModified(bool modified) {
     changedOutside_ = modified;
-    if (!modified) stack_->setClean();
+    if (!modified) {
+        stack_->setClean();
+        // Saved with the net: the edits made in its modules' windows are saved too.
+        ForInnerStacks([](TEditStack& stack) { stack.setClean(); });
+    }
     UpdateMark();
     if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
     if (modified) emit Edited();
+}
+
+void TMDIChild::InnerNetEdited() {
+    UpdateMark();
+    emit Edited();
 }
 
 void TMDIChild::UpdateMark() {
@@ -133,6 +164,7 @@ void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
     notices_.Observe(document_->Elements());
     BindStack();
     mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
+    if (mainForm_.ActiveChild() == this) mainForm_.ActiveNetChanged();
 }
 
 void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
@@ -162,7 +194,7 @@ void TMDIChild::StackChanged() {
     }
     ecra_->update();
     UpdateMark();
-    if (expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+    if (expandedModule_ != nullptr) mainForm_.InnerNetEdited(expandedModule_, this);
     emit Edited();
     mainForm_.NetStackChanged();
 }
@@ -370,12 +402,19 @@ void TMDIChild::SelectAll() {
     ecra_->update();
 }
 
-void TMDIChild::EraseSelection() {
+void TMDIChild::Select(const std::vector<TProtoNeuronio*>& elements) {
+    selected_.clear();
+    for (TProtoNeuronio* e : elements)
+        if (Alive(e)) selected_.insert(e);
+    ecra_->update();
+}
+
+void TMDIChild::EraseSelection(bool ask) {
     if (selected_.empty() || GestureRunning()) return;
     const std::vector<TProtoNeuronio*> doomed = Selection();
     const TPoint at = doomed.front()->GetPosition();
-    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
-                                      GlobalOf(at.x, at.y)))
+    if (ask && !mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
+                                             GlobalOf(at.x, at.y)))
         return;
     ecra_->InvalidateAll();
     Push(std::make_unique<TEraseSelectionCommand>(*stack_, document_->Net().SharedElements(),
@@ -669,6 +708,10 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The last window of a module's edited inner net: its stack goes with it, and the nets
+    // holding the module stay changed without it.
+    if (expandedModule_ != nullptr && !stack_->isClean() && stack_.use_count() == 1)
+        mainForm_.ModuleEdited(expandedModule_, this);
     ForgetElement(hintElement_);
     timer1_.stop();
     // The Info dialog lets go of what goes with this window's net.

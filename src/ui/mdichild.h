@@ -44,12 +44,17 @@ public:
     // tooltip, however the file was named when it was opened.
     QString FilePath() const { return filePath_; }
     void SetFilePath(const QString& path);
-    // Unsaved changes: the undo stack is away from where it was saved, or the net was changed
-    // from outside the stack (an expanded module's window edited the module).
+    // Unsaved changes: the undo stack is away from where it was saved, so is the stack of a
+    // module's inner net inside it (edited in that module's window), or the net was changed
+    // from outside the stacks (edits of a module's window that has closed since).
     bool Modified() const;
-    // Not modified: the stack's present state becomes the saved one. Modified: a change from
-    // outside the stack, which also tells Edited (the run history drops the steps after it).
+    // Not modified: the stacks' present states (this net's and its modules') become the saved
+    // ones. Modified: a change from outside the stack, which also tells Edited (the run
+    // history drops the steps after it).
     void SetModified(bool modified);
+    // A module's inner net inside this net was edited, or an edit there undone: the mark
+    // follows, and Edited tells.
+    void InnerNetEdited();
     // The undo stack of the list this window shows (shared with every window showing it).
     TEditStack& UndoStack() { return *stack_; }
     // Shows another list (a module's inner net) and takes that list's stack.
@@ -74,8 +79,11 @@ public:
     bool SelectionEmpty() const { return selected_.empty(); }
     void SelectAll();
     void ClearSelection();
-    // Erases every selected element, after one confirmation, as one edit.
-    void EraseSelection();
+    // The selection becomes exactly these elements (those of this net among them).
+    void Select(const std::vector<TProtoNeuronio*>& elements);
+    // Erases every selected element as one edit, after one confirmation when `ask` (Cut
+    // does not ask: it keeps a copy, and the edit can be undone).
+    void EraseSelection(bool ask = true);
     // The rubber band being drawn with the Move tool (net coordinates); false when none.
     bool Band(TRect& area) const;
 
@@ -141,6 +149,9 @@ private:
     // The stack moved (an edit, an undo, a redo): repaint, drop what left the net, tell.
     void StackChanged();
     void UpdateMark();
+    // Calls `visit` with the stack of every module's inner net inside this net that a window
+    // holds a stack for.
+    void ForInnerStacks(const std::function<void(TEditStack&)>& visit) const;
     void Push(std::unique_ptr<QUndoCommand> command);
     void LoadModuleFromPopup();
     bool Alive(const TProtoNeuronio* e);

@@ -42,9 +42,12 @@ bool Arrange(const TProtoLista& list, const TRenderOptions& options, Layout& lay
     TRect bounds{0, 0, 0, 0};
     NetBounds(list, bounds);
     QRect area = layout.view.ToScreen(bounds);
+    // Room for texts beside the glyphs as far as they may reach; Crop takes off what they
+    // leave empty.
     const bool beside = options.texts.labels || options.texts.values;
     const int right = beside ? int(std::ceil(TextReachRight * zoom)) : Border;
-    area.adjust(-Border, -Border, std::max(right, Border), Border);
+    const int down = beside ? int(std::ceil(TextReachDown * zoom)) : Border;
+    area.adjust(-Border, -Border, std::max(right, Border), std::max(down, Border));
     const qint64 pixels = qint64(area.width()) * area.height();
     if (pixels <= 0 || pixels > MaxPixels) return false;
     layout.view.SetScroll(area.topLeft());
@@ -71,6 +74,45 @@ QImage Compose(const TProtoLista& list, const Layout& layout) {
     for (const auto& e : list)
         e->DrawGlyph(canvas);
     return image;
+}
+
+// The smallest rectangle holding every pixel that is not white; empty when none is.
+QRect InkBounds(const QImage& image) {
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int first = 0;
+        while (first < image.width() && (row[first] & 0xffffff) == 0xffffff)
+            ++first;
+        if (first == image.width()) continue;
+        int last = image.width() - 1;
+        while ((row[last] & 0xffffff) == 0xffffff)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y;
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// With texts shown the picture was laid out with room for the longest; it is cut to the
+// glyphs and what is drawn, with the same border on every side as a picture without texts.
+void Crop(const TProtoLista& list, const TRenderOptions& options, Layout& layout, QImage& drawing) {
+    if (!options.texts.Any()) return;
+    QImage inked = drawing.copy();
+    {
+        QPainter painter(&inked);
+        DrawTextsScaled(painter, layout, list, options);
+    }
+    TRect bounds{0, 0, 0, 0};
+    NetBounds(list, bounds);
+    const QRect content = layout.view.ToScreen(bounds).united(InkBounds(inked));
+    const QRect crop = content.adjusted(-Border, -Border, Border, Border);
+    if (crop == QRect(QPoint(0, 0), layout.size)) return;
+    layout.view.SetScroll(layout.view.Scroll() + crop.topLeft());
+    layout.size = crop.size();
+    drawing = Compose(list, layout);
 }
 
 std::string TooLarge() {
@@ -153,7 +195,9 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         return "Unknown picture format \"" + suffix.toStdString() + "\": use .png, .svg or .pdf.";
     Layout layout;
     if (!Arrange(list, options, layout)) return TooLarge();
-    const QImage drawing = Compose(list, layout);
+    QImage drawing = Compose(list, layout);
+    if (drawing.isNull()) return TooLarge();
+    Crop(list, options, layout, drawing);
     if (drawing.isNull()) return TooLarge();
 
     // Made whole in memory, then saved as nets are: put in place only when whole (a file-size

@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace veltra {
 
@@ -56,8 +57,7 @@ void TNetScroller::UpdateRange() {
         const QRect net = view.ToScreen(bounds).translated(scroll);
         const int left = net.left() < 0 ? net.left() - Margin : 0;
         const int top = net.top() < 0 ? net.top() - Margin : 0;
-        reach = reach.united(
-            QRect(QPoint(left, top), net.bottomRight() + QPoint(Margin, Margin)));
+        reach = reach.united(QRect(QPoint(left, top), net.bottomRight() + QPoint(Margin, Margin)));
     }
     settingBars_ = true;
     hbar_->setRange(reach.left(), std::max(reach.left(), reach.right() + 1 - size.width()));
@@ -79,10 +79,6 @@ void TNetScroller::ScrollTo(QPoint scroll) {
     ScheduleRange();
 }
 
-QPoint TNetScroller::Centre() const {
-    return QPoint(ecra_.width() / 2, ecra_.height() / 2);
-}
-
 void TNetScroller::SetZoom(double zoom, QPoint anchor) {
     TNetView view = ecra_.View();
     view.ZoomAbout(zoom, anchor);
@@ -92,15 +88,67 @@ void TNetScroller::SetZoom(double zoom, QPoint anchor) {
 }
 
 void TNetScroller::ZoomIn() {
-    SetZoom(TNetView::StepUp(ecra_.View().Zoom()), Centre());
+    ZoomKeepingTheNet(TNetView::StepUp(ecra_.View().Zoom()));
 }
 
 void TNetScroller::ZoomOut() {
-    SetZoom(TNetView::StepDown(ecra_.View().Zoom()), Centre());
+    ZoomKeepingTheNet(TNetView::StepDown(ecra_.View().Zoom()));
 }
 
 void TNetScroller::ZoomReset() {
-    SetZoom(1.0, Centre());
+    ZoomKeepingTheNet(1.0);
+}
+
+namespace {
+
+// The least shift of the net's span [a, b) along an axis of the view [0, size) that puts it
+// wholly in view, with `margin` round it where that fits too; a span larger than the view
+// is left covering it, so that no more than the margin shows beyond the net.
+int KeepInView(int a, int b, int margin, int size) {
+    const int room = b - a + 2 * margin <= size ? margin : 0;
+    if (b - a + 2 * room <= size) {
+        if (a - room < 0) return room - a;
+        if (b + room > size) return size - b - room;
+        return 0;
+    }
+    if (a - margin > 0) return margin - a;
+    if (b + margin < size) return size - b - margin;
+    return 0;
+}
+
+} // namespace
+
+void TNetScroller::ZoomKeepingTheNet(double zoom) {
+    const TNetView start = ecra_.View();
+    TRect bounds;
+    const bool any = NetBounds(ecra_.Elements(), bounds);
+    ShowView([&](QSize size) {
+        // About the middle of the view, then moved as little as keeps the net (with its
+        // margin) in view: zooming in on a net in a corner would otherwise push it out.
+        TNetView view = start;
+        view.ZoomAbout(zoom, QPoint(size.width() / 2, size.height() / 2));
+        if (any) {
+            const QRect net = view.ToScreen(bounds);
+            const QPoint shift(KeepInView(net.left(), net.right() + 1, Margin, size.width()),
+                               KeepInView(net.top(), net.bottom() + 1, Margin, size.height()));
+            view.SetScroll(view.Scroll() - shift);
+        }
+        return view;
+    });
+}
+
+void TNetScroller::ShowView(const std::function<TNetView(QSize)>& viewFor) {
+    // The bars may come or go with the new view and change the paint box's size: the view
+    // is made once more for that size.
+    for (int pass = 0; pass < 2; ++pass) {
+        const QSize size = ecra_.size();
+        ecra_.SetView(viewFor(size));
+        UpdateRange();
+        if (QWidget* window = ecra_.parentWidget())
+            QCoreApplication::sendPostedEvents(window, QEvent::LayoutRequest);
+        if (ecra_.size() == size) break;
+    }
+    emit ViewChanged(ecra_.View().Zoom());
 }
 
 void TNetScroller::FitToWindow() {
@@ -121,6 +169,17 @@ void TNetScroller::FitToWindow() {
     ecra_.SetView(view);
     UpdateRange();
     emit ViewChanged(view.Zoom());
+}
+
+void TNetScroller::CentreOn(TPoint net) {
+    const TNetView start = ecra_.View();
+    ShowView([&](QSize size) {
+        TNetView view = start;
+        const QPoint plane(TNetView::Plane(net.x, view.Zoom()),
+                           TNetView::Plane(net.y, view.Zoom()));
+        view.SetScroll(plane - QPoint(size.width() / 2, size.height() / 2));
+        return view;
+    });
 }
 
 void TNetScroller::Wheel(QWheelEvent& event) {

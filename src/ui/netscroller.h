@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <functional>
 
 class QScrollBar;
 class QWheelEvent;
@@ -31,11 +32,15 @@ public:
     // Coalesces many edits into one UpdateRange at the next turn of the event loop.
     void ScheduleRange();
 
+    // Zooms about a point of the paint box, which keeps the net point under it (the wheel).
     void SetZoom(double zoom, QPoint anchor);
+    // The menu's zoom commands: about the middle of the view, keeping the net in view.
     void ZoomIn();
     void ZoomOut();
     void ZoomReset();
     void FitToWindow();
+    // Scrolls so that the net point shows at the middle of the paint box.
+    void CentreOn(TPoint net);
 
     void Wheel(QWheelEvent& event);
     bool Panning() const { return panning_; }
@@ -51,8 +56,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ZoomKeepingTheNet(double zoom);
+    // Shows the view made for the paint box's size, again when the bars change that size.
+    void ShowView(const std::function<TNetView(QSize)>& viewFor);
     void ScrollTo(QPoint scroll);
-    QPoint Centre() const;
 
     TEcra& ecra_;
     QScrollBar* hbar_;

@@ -43,6 +43,24 @@ template <class Build> bool LabelsFit(TMainForm& form, const QString& fileName, 
     }
 }
 
+// "( and )", "a, b and c": each symbol apart, whatever characters they are.
+QString SymbolList(const std::vector<std::string>& symbols) {
+    QStringList shown;
+    for (const std::string& symbol : symbols)
+        shown << QString::fromStdString(symbol);
+    if (shown.size() < 2) return shown.join(QString());
+    const QString last = shown.takeLast();
+    return shown.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+// The net is built in its window.
+void Built(TMainForm& form, TMDIChild& child) {
+    // It is in no file yet: closing or quitting asks to save it.
+    child.SetModified(true);
+    child.Ecra().InvalidateAll();
+    form.ActiveNetChanged(); // the window was empty when it became active
+}
+
 // A Turing machine (the notation, or JSON with named states and symbols) and its tape.
 TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const std::string& text) {
     TPrompter& prompter = form.Prompter();
@@ -53,14 +71,11 @@ TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const 
                                                              QString::fromStdString(error)));
         return nullptr;
     }
-    QString symbols;
-    for (const std::string& symbol : machine.symbols)
-        symbols += QString::fromStdString(symbol);
     bool ok = false;
     const QString tape = prompter.AskText(
         &form, QStringLiteral("New from Machine"),
         QStringLiteral("Tape over %1, the head on its first cell (empty for a blank tape):")
-            .arg(symbols),
+            .arg(SymbolList(machine.symbols)),
         ok);
     if (!ok) return nullptr;
     std::vector<int> cells;
@@ -73,7 +88,7 @@ TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const 
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), tape));
     BuildTuringNet(machine, cells, child->Document());
-    child->Ecra().InvalidateAll();
+    Built(form, *child);
     return child;
 }
 
@@ -96,13 +111,11 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
                                                              QString::fromStdString(error)));
         return nullptr;
     }
-    QString alphabet;
-    for (const std::string& symbol : machine.alphabet)
-        alphabet += QString::fromStdString(symbol);
     bool ok = false;
-    const QString word = prompter.AskText(
-        &form, QStringLiteral("New from Machine"),
-        QStringLiteral("Word over %1 (empty for the empty word):").arg(alphabet), ok);
+    const QString word = prompter.AskText(&form, QStringLiteral("New from Machine"),
+                                          QStringLiteral("Word over %1 (empty for the empty word):")
+                                              .arg(SymbolList(machine.alphabet)),
+                                          ok);
     if (!ok) return nullptr;
     std::vector<int> symbols;
     if (!machine.WordSymbols(word.toStdString(), symbols, error)) {
@@ -114,7 +127,7 @@ TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
     TMDIChild* child = form.CreateMDIChild(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
     BuildMachineNet(machine, symbols, child->Document());
-    child->Ecra().InvalidateAll();
+    Built(form, *child);
     return child;
 }
 

@@ -7,21 +7,40 @@
 
 namespace veltra {
 
-int TPrompter::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+void RaiseAboveToolWindows(QWidget& dialog) {
+    // Set once: a change of flags makes the window anew.
+    if (!dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+int ShowModal(QDialog& dialog) {
+    RaiseAboveToolWindows(dialog);
+    return dialog.exec();
+}
+
+int TPrompter::ExecDialog(QDialog& dialog) {
+    return ShowModal(dialog);
+}
 
 QString TPrompter::AskText(QWidget* parent, const QString& title, const QString& label, bool& ok) {
-    return QInputDialog::getText(parent, title, label, QLineEdit::Normal, QString(), &ok);
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setInputMode(QInputDialog::TextInput);
+    ok = ShowModal(dialog) == QDialog::Accepted;
+    return ok ? dialog.textValue() : QString();
 }
 
 void TQtPrompter::Message(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);
-    box.exec();
+    ShowModal(box);
 }
 
 bool TQtPrompter::Confirm(QWidget* parent, const QString& text, QPoint at) {
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, parent);
+    RaiseAboveToolWindows(box); // before it is placed: new flags make the window anew
     if (at.x() >= 0 || at.y() >= 0) {
         box.adjustSize();
         QPoint pos = box.pos();
@@ -29,7 +48,7 @@ bool TQtPrompter::Confirm(QWidget* parent, const QString& text, QPoint at) {
         if (at.y() >= 0) pos.setY(at.y());
         box.move(pos);
     }
-    return box.exec() == QMessageBox::Yes;
+    return ShowModal(box) == QMessageBox::Yes;
 }
 
 static void Configure(QFileDialog& dialog, const TFileRequest& request) {
@@ -45,7 +64,7 @@ QString TQtPrompter::OpenFileName(QWidget* parent, const TFileRequest& request) 
     Configure(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 
@@ -54,25 +73,30 @@ QString TQtPrompter::SaveFileName(QWidget* parent, const TFileRequest& request) 
     Configure(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 
 TSaveChoice TQtPrompter::AskSave(QWidget* parent, const QString& caption) {
-    const auto answer = QMessageBox::question(
-        parent, QApplication::applicationName(),
-        QStringLiteral("Save the changes to \"%1\"?").arg(caption),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    QStringLiteral("Save the changes to \"%1\"?").arg(caption),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    const int answer = ShowModal(box);
     if (answer == QMessageBox::Save) return TSaveChoice::Save;
     if (answer == QMessageBox::Discard) return TSaveChoice::Discard;
     return TSaveChoice::Cancel;
 }
 
 int TQtPrompter::Pick(QWidget* parent, const QString& title, const QStringList& items) {
-    bool ok = false;
-    const QString item =
-        QInputDialog::getItem(parent, title, title, items, 0, /*editable=*/false, &ok);
-    return ok ? static_cast<int>(items.indexOf(item)) : -1;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(title);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    if (!items.isEmpty()) dialog.setTextValue(items.front());
+    if (ShowModal(dialog) != QDialog::Accepted) return -1;
+    return static_cast<int>(items.indexOf(dialog.textValue()));
 }
 
 } // namespace veltra

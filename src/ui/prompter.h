@@ -15,6 +15,12 @@ namespace veltra {
 
 enum class TSaveChoice { Save, Discard, Cancel };
 
+// A modal question opens above every window of the application, the stay-on-top tool windows
+// (palette, Info, Execution Browser) included: it stays on top itself.
+void RaiseAboveToolWindows(QWidget& dialog);
+// Shows a dialog modally, above the tool windows; its result.
+int ShowModal(QDialog& dialog);
+
 struct TFileRequest {
     QString title;
     QString filter;        // Qt filter text, e.g. "Net files (*.net)"

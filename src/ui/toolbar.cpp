@@ -4,6 +4,7 @@
 #include "ui/mainform.h"
 #include "ui/mdichild.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -136,10 +137,15 @@ TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
     row->setContentsMargins(2, 1, 2, 1);
     row->setSpacing(1);
     group_->setExclusive(true);
+    int place = 0;
     for (const ToolButtonSpec& spec : Buttons) {
+        // Alt and the button's place on the palette, counted from the left: keys the weight
+        // box, which keeps the focus, does not take for text.
+        const QKeySequence key(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + place++));
         auto* b = new QToolButton(panel);
         b->setObjectName(QString::fromLatin1(spec.name));
-        b->setToolTip(QString::fromLatin1(spec.hint));
+        b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(spec.hint),
+                                                    key.toString(QKeySequence::NativeText)));
         b->setCheckable(true);
         b->setFocusPolicy(Qt::NoFocus); // the keyboard stays with the weight box
         b->setAutoRaise(true);
@@ -148,6 +154,13 @@ TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
         b->setFixedSize(51, 45);
         group_->addButton(b, static_cast<int>(spec.tool));
         row->addWidget(b);
+        // The key works wherever the main window has the keyboard, the palette shown or not.
+        auto* choose = new QAction(QString::fromLatin1(spec.hint), this);
+        choose->setObjectName(QStringLiteral("Key%1").arg(QString::fromLatin1(spec.name)));
+        choose->setShortcut(key);
+        mainForm.addAction(choose);
+        const TTool tool = spec.tool;
+        connect(choose, &QAction::triggered, this, [this, tool] { ChooseTool(tool); });
     }
     connect(group_, &QButtonGroup::idClicked, this,
             [this](int id) { ChooseTool(static_cast<TTool>(id)); });

@@ -94,6 +94,8 @@ TEST_F(OptionsTest, AValueJoinedByAnEqualsSignMeansTheSame) {
         {{"run", worked}, "--steps", "x", {}, {}},               // refused the same way
         {{"construct", machine}, "--word", "(()", {Out("built.net")}, "built.net"},
         {{"construct"}, "--tm", "1RB1LB_1LA1RZ", {Out("tm.net")}, "tm.net"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ"}, "--tape", "11", {Out("tape.net")}, "tape.net"},
+        {{"construct"}, "--tm", "1RB1LB_1LA1RZ", {Out("tm.net")}, "tm.net"},
         {{"construct", "--tm", "1RB1LB_1LA1RZ"}, "--tape", "101", {Out("tm.net")}, "tm.net"},
 #ifdef VELTRA_RENDER
         {{"render", worked, Out("a.png")}, "--scale", "50", {}, "a.png"},

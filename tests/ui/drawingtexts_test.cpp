@@ -181,4 +181,54 @@ TEST_F(DrawingTextsTest, WithASelectionTheExportedPictureIsTheSelectionAlone) {
     EXPECT_GT(inked, 20);
 }
 
+// With labels and values shown the exported picture is the drawing and an even border at
+// every scale: no side keeps the room the longest text could have taken.
+TEST_F(DrawingTextsTest, AnExportWithTextsHasTheSameBorderOnEverySide) {
+    for (const char* name : {"ViewLabelsItem", "ViewValuesItem", "ViewWeightsItem"})
+        Find<QAction>(name)->setChecked(true);
+    ASSERT_TRUE(main->OpenNetFile(QStringLiteral(VELTRA_EXAMPLES "/worked.net")));
+    QTemporaryDir dir;
+    for (const double percent : {50.0, 100.0, 200.0, 400.0}) {
+        SCOPED_TRACE(percent);
+        const QString path = dir.filePath(QStringLiteral("p%1.png").arg(percent));
+        prompter->fileAnswers.push_back(path);
+        prompter->dialogAnswers.push_back([percent](QDialog& d) {
+            d.findChild<QDoubleSpinBox*>("ExportScale")->setValue(percent);
+            d.setResult(QDialog::Accepted);
+        });
+        Find<QAction>("FileExportImageItem")->trigger();
+        const QImage picture(path);
+        ASSERT_FALSE(picture.isNull());
+        // The white rows and columns at each edge, counted from the picture itself.
+        const auto blank = [&picture](int x, int y) {
+            return picture.pixel(x, y) == qRgb(255, 255, 255);
+        };
+        const auto emptyColumn = [&](int x) {
+            for (int y = 0; y < picture.height(); ++y)
+                if (!blank(x, y)) return false;
+            return true;
+        };
+        const auto emptyRow = [&](int y) {
+            for (int x = 0; x < picture.width(); ++x)
+                if (!blank(x, y)) return false;
+            return true;
+        };
+        int left = 0, right = 0, top = 0, bottom = 0;
+        while (left < picture.width() && emptyColumn(left))
+            ++left;
+        while (right < picture.width() && emptyColumn(picture.width() - 1 - right))
+            ++right;
+        while (top < picture.height() && emptyRow(top))
+            ++top;
+        while (bottom < picture.height() && emptyRow(picture.height() - 1 - bottom))
+            ++bottom;
+        ASSERT_LT(left, picture.width());
+        for (const int side : {left, right, top, bottom}) {
+            EXPECT_GE(side, 48);
+            EXPECT_LE(side, 52); // a glyph's picture may have a white edge of its own
+        }
+    }
+    EXPECT_TRUE(prompter->messages.isEmpty());
+}
+
 } // namespace veltra

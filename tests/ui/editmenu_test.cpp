@@ -293,5 +293,49 @@ TEST_F(EditMenuTest, AWindowOnAModuleStaysItsModulesAcrossAnUndoneErase) {
     EXPECT_TRUE(outer.Modified()); // the module's net changed
 }
 
+// Every window's mark follows its clean state, edits made in a module's window included: undone
+// there, the net holding the module is as saved and unmarked; saved, the module's window is
+// unmarked too; closed with edits, the holder stays marked and asks on closing.
+TEST_F(EditMenuTest, TheMarkOfTheNetHoldingAModuleFollowsTheEditsInTheModulesWindow) {
+    main->FileNewItemClick();
+    TMDIChild& outer = Child();
+    Place(TTool::Module, 200, 150);
+    const QString path = dir.filePath(QStringLiteral("holder.net"));
+    ASSERT_TRUE(main->WriteChild(outer, path));
+    const std::string saved = Saved();
+    Tool(TTool::Info);
+    QTest::mouseDClick(&Ecra(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    TMDIChild& inner = Child();
+    ASSERT_NE(&inner, &outer);
+
+    Place(TTool::Neuron, 100, 100);
+    EXPECT_TRUE(outer.isWindowModified());
+    EXPECT_TRUE(inner.isWindowModified());
+    Keys(Qt::Key_Z, Qt::ControlModifier); // undone inside the module's window
+    EXPECT_FALSE(outer.isWindowModified());
+    EXPECT_FALSE(outer.Modified());
+    EXPECT_FALSE(inner.isWindowModified());
+    Activate(outer);
+    EXPECT_EQ(Saved(), saved);
+    Activate(inner);
+    Keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // and redone
+    EXPECT_TRUE(outer.isWindowModified());
+
+    // Saving the holder saves the module's net: no window is marked.
+    ASSERT_TRUE(main->WriteChild(outer, path));
+    EXPECT_FALSE(outer.isWindowModified());
+    EXPECT_FALSE(inner.isWindowModified());
+    Keys(Qt::Key_Z, Qt::ControlModifier); // back before the save: marked again
+    EXPECT_TRUE(outer.isWindowModified());
+    EXPECT_TRUE(inner.isWindowModified());
+
+    // The module's window closes with the change: its stack goes, the mark stays.
+    inner.parentWidget()->close();
+    QApplication::processEvents();
+    ASSERT_EQ(main->ChildCount(), 2);
+    EXPECT_TRUE(outer.isWindowModified());
+    EXPECT_TRUE(outer.Modified());
+}
+
 } // namespace
 } // namespace veltra

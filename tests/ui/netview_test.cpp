@@ -279,6 +279,76 @@ TEST_F(NetViewTest, ACopyOfThePictureKeepsWhatItShowedAfterARepaint) {
     EXPECT_NE(ecra.Screen(), before);
 }
 
+// Ctrl and the wheel, anywhere over the drawing, scrolled or not, with the bars coming and
+// going: the net point under the mouse stays under it.
+TEST_F(NetViewTest, TheWheelZoomsAboutTheNetPointUnderTheMouse) {
+    for (const QPoint p : {QPoint(80, 70), QPoint(400, 300), QPoint(250, 120)})
+        Place(TTool::Neuron, p.x(), p.y());
+    TEcra& ecra = Child().Ecra();
+    std::mt19937 random(5);
+    for (int round = 0; round < 60; ++round) {
+        const QPoint mouse(static_cast<int>(random() % static_cast<unsigned>(ecra.width())),
+                           static_cast<int>(random() % static_cast<unsigned>(ecra.height())));
+        if (round % 7 == 3) Wheel(ecra, mouse, {0, -120}); // a scroll now and then
+        const int notches = static_cast<int>(random() % 5) - 2;
+        if (notches == 0) continue;
+        const TNetView before = ecra.View();
+        Wheel(ecra, mouse, {0, 120 * notches}, Qt::ControlModifier);
+        const TNetView after = ecra.View();
+        // The plane point under the mouse, in net units, before and after.
+        const double xBefore = (mouse.x() + before.Scroll().x()) / before.Zoom();
+        const double yBefore = (mouse.y() + before.Scroll().y()) / before.Zoom();
+        const double xAfter = (mouse.x() + after.Scroll().x()) / after.Zoom();
+        const double yAfter = (mouse.y() + after.Scroll().y()) / after.Zoom();
+        const double slack = 1.0 / after.Zoom(); // the scroll is whole screen pixels
+        EXPECT_NEAR(xAfter, xBefore, slack) << round << " " << after.Zoom();
+        EXPECT_NEAR(yAfter, yBefore, slack) << round << " " << after.Zoom();
+    }
+}
+
+// Ctrl++ and Ctrl+- zoom about the middle of the view and keep the net in view: wholly where it
+// fits, and where it does not, filling the view on that side.
+TEST_F(NetViewTest, ZoomKeysKeepTheNetInView) {
+    for (const QPoint p : {QPoint(40, 40), QPoint(140, 60), QPoint(90, 130)})
+        Place(TTool::Neuron, p.x(), p.y());
+    TEcra& ecra = Child().Ecra();
+    const auto check = [&](const char* what, int press) {
+        QApplication::processEvents();
+        TRect bounds;
+        ASSERT_TRUE(NetBounds(List(), bounds));
+        const QRect net = ecra.View().ToScreen(bounds);
+        const QRect view = ecra.rect();
+        const double zoom = ecra.View().Zoom();
+        // Each axis: a net that fits is wholly in view; one that does not leaves at most the
+        // margin of the view beyond it.
+        constexpr int M = TNetScroller::Margin;
+        if (net.width() <= view.width()) {
+            EXPECT_GE(net.left(), 0) << what << press << " at " << zoom;
+            EXPECT_LE(net.right(), view.right()) << what << press << " at " << zoom;
+        } else {
+            EXPECT_LE(net.left(), M) << what << press << " at " << zoom;
+            EXPECT_GE(net.right(), view.right() - M) << what << press << " at " << zoom;
+        }
+        if (net.height() <= view.height()) {
+            EXPECT_GE(net.top(), 0) << what << press << " at " << zoom;
+            EXPECT_LE(net.bottom(), view.bottom()) << what << press << " at " << zoom;
+        } else {
+            EXPECT_LE(net.top(), M) << what << press << " at " << zoom;
+            EXPECT_GE(net.bottom(), view.bottom() - M) << what << press << " at " << zoom;
+        }
+    };
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(main.get(), Qt::Key_Plus, Qt::ControlModifier);
+        check("Ctrl++ ", i);
+    }
+    for (int i = 0; i < 14; ++i) {
+        QTest::keyClick(main.get(), Qt::Key_Minus, Qt::ControlModifier);
+        check("Ctrl+- ", i);
+    }
+    QTest::keyClick(main.get(), Qt::Key_0, Qt::ControlModifier);
+    check("Ctrl+0 ", 0);
+}
+
 // Zooming or scrolling in the middle of a synapse gesture leaves no trace of the band.
 TEST_F(NetViewTest, ARubberBandSurvivesAZoomAndAScrollInTheMiddleOfTheGesture) {
     Place(TTool::Neuron, 100, 100);

@@ -46,7 +46,7 @@ TEST_F(NewFromMachineTest, OpensANetThatRunsToTheMachinesDecision) {
         EXPECT_EQ(prompter->openRequests.back().filter,
                   QStringLiteral("Machine descriptions (*.json *.tm)"));
         EXPECT_EQ(prompter->textQuestions.back(),
-                  QStringLiteral("Word over abc (empty for the empty word):"));
+                  QStringLiteral("Word over a, b and c (empty for the empty word):"));
         EXPECT_EQ(child->Caption(), QStringLiteral("palindrome [%1]").arg(word));
         // Run as the Execution Browser does, on the window that is active.
         TRunControl control(main->Interaction(), [child] { return &child->Document(); });
@@ -57,6 +57,19 @@ TEST_F(NewFromMachineTest, OpensANetThatRunsToTheMachinesDecision) {
         EXPECT_EQ(NetAccepted(child->Document()), machine.Accepts(symbols));
     }
     EXPECT_TRUE(prompter->messages.isEmpty());
+}
+
+// The prompt names each symbol apart, and the net made is unsaved work: quitting asks about it.
+TEST_F(NewFromMachineTest, ThePromptNamesTheSymbolsAndQuittingAsksToSaveTheNet) {
+    TMDIChild* child = Trigger(Gallery("brackets"), QStringLiteral("(())"));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(prompter->textQuestions.back(),
+              QStringLiteral("Word over ( and ) (empty for the empty word):"));
+    EXPECT_TRUE(child->isWindowModified());
+    prompter->saveAnswers.push_back(TSaveChoice::Cancel);
+    main->close();
+    EXPECT_EQ(prompter->saveQuestions, QStringList{QStringLiteral("brackets [(())]")});
+    EXPECT_EQ(main->ActiveChild(), child); // cancelled: nothing closed
 }
 
 TEST_F(NewFromMachineTest, RefusalsOpenNoWindow) {
@@ -84,9 +97,11 @@ TEST_F(NewFromMachineTest, TuringMachinesTakeATapeAndRunToTheirHalt) {
     const QString beaver = QStringLiteral(VELTRA_EXAMPLES "/machines/bb2.tm");
     TMDIChild* child = Trigger(beaver, QStringLiteral("11"));
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(prompter->textQuestions.back(),
-              QStringLiteral("Tape over 01, the head on its first cell (empty for a blank tape):"));
+    EXPECT_EQ(
+        prompter->textQuestions.back(),
+        QStringLiteral("Tape over 0 and 1, the head on its first cell (empty for a blank tape):"));
     EXPECT_EQ(child->Caption(), QStringLiteral("bb2 [11]"));
+    EXPECT_TRUE(child->Modified()); // in no file yet
     TTuringWatch watch;
     std::string error;
     ASSERT_TRUE(watch.Attach(child->Document().Elements(), error)) << error;
@@ -107,8 +122,8 @@ TEST_F(NewFromMachineTest, TuringMachinesTakeATapeAndRunToTheirHalt) {
               (QStringList{QStringLiteral("tape, character 3: '2' is not a symbol of the machine "
                                           "(01)")}));
     EXPECT_EQ(prompter->textQuestions.back(),
-              QStringLiteral("Tape over 01yA, the head on its first cell (empty for a blank "
-                             "tape):"));
+              QStringLiteral("Tape over 0, 1, y and A, the head on its first cell (empty for a "
+                             "blank tape):"));
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -297,11 +298,11 @@ TEST(PlotValues, RecordingAStepsValuesAloneKeepsEveryPoint) {
         }
         for (TProtoNeuronio* n : watched) {
             const unsigned kind = random() % 8;
-            const std::string text =
-                kind == 0   ? "-0"
-                : kind == 1 ? "0." + std::string(40, '3') + "1"
-                            : (random() % 2 ? "-" : "") + std::to_string(random() % 100000) + "." +
-                                  std::to_string(random() % 1000);
+            const std::string text = kind == 0   ? "-0"
+                                     : kind == 1 ? "0." + std::string(40, '3') + "1"
+                                                 : (random() % 2 ? "-" : "") +
+                                                       std::to_string(random() % 100000) + "." +
+                                                       std::to_string(random() % 1000);
             n->SetValue(kind == 2 ? TInfinito::Add(TInfinito(text), TInfinito("0.5"))
                                   : TInfinito(text));
         }
@@ -392,10 +393,18 @@ TEST(PlotValues, RecordingSurvivesReleasesClearsAndReadsMidRun) {
         } else if (what < 14) {
             double x0, x1, y0, y1;
             switch (random() % 4) {
-            case 0: data.Settle(random() % 2 == 0); break;
-            case 1: data.Bounds(random() % 2 == 0, x0, x1, y0, y1); break;
-            case 2: (void)data.LongestSeries(); break;
-            default: (void)data.Series(); break;
+            case 0:
+                data.Settle(random() % 2 == 0);
+                break;
+            case 1:
+                data.Bounds(random() % 2 == 0, x0, x1, y0, y1);
+                break;
+            case 2:
+                (void)data.LongestSeries();
+                break;
+            default:
+                (void)data.Series();
+                break;
             }
         }
         for (TProtoNeuronio* e : watched)
@@ -420,9 +429,9 @@ TEST(PlotValues, RecordingSurvivesReleasesClearsAndReadsMidRun) {
         data.Record(step, watched, !changed);
         changed = false;
         ++step;
-        ASSERT_EQ(data.Empty(), std::all_of(model.begin(), model.end(), [](const Model& m) {
-                      return m.points.empty();
-                  })) << round;
+        ASSERT_EQ(data.Empty(), std::all_of(model.begin(), model.end(),
+                                            [](const Model& m) { return m.points.empty(); }))
+            << round;
     }
     const auto& series = data.Series();
     ASSERT_EQ(series.size(), model.size());
@@ -454,19 +463,110 @@ TEST(PlotValues, StepsWithNothingWatchedLeaveThePlotEmpty) {
 // During a run the picture is redrawn at most once per RunPaintShare times what a paint of
 // the columns there are now should take at the last paint's cost per column, but never less
 // often than RunLongestSpacingMs apart, however long the paint.
+// Step ticks against every spacing of the 1-2-5 ladder tried in turn: the finest that keeps to
+// the number asked, its whole multiples within the range.
+TEST(PlotAxis, StepTicksAreWholeStepsOfTheFinestSpacingThatFits) {
+    std::mt19937 random(10);
+    std::vector<long long> ladder;
+    for (long long decade = 1; decade <= 1000000000; decade *= 10)
+        for (const long long f : {1, 2, 5})
+            ladder.push_back(f * decade);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const double x0 = static_cast<double>(static_cast<int>(random() % 20001) - 10000) / 7;
+        const double width = std::pow(10.0, static_cast<double>(random() % 70) / 10) * 0.3;
+        const double x1 = x0 + width;
+        const int most = 2 + static_cast<int>(random() % 12);
+        long long spacing = 0;
+        for (const long long candidate : ladder)
+            if ((x1 - x0) / static_cast<double>(candidate) <= most - 1) {
+                spacing = candidate;
+                break;
+            }
+        ASSERT_GT(spacing, 0);
+        std::vector<long long> expected;
+        for (long long t =
+                 static_cast<long long>(std::ceil(x0 / static_cast<double>(spacing))) * spacing;
+             static_cast<double>(t) <= x1; t += spacing)
+            expected.push_back(t);
+        const std::vector<long long> ticks = StepTicks(x0, x1, most);
+        EXPECT_EQ(ticks, expected) << x0 << ".." << x1 << " most " << most;
+        EXPECT_LE(ticks.size(), static_cast<std::size_t>(most));
+    }
+}
+
+// In digits mode the value axis starts at 0, however long the shortest value is.
+TEST(PlotAxis, TheDigitsAxisStartsAtZero) {
+    TestApp();
+    TPlotView view(nullptr);
+    int key = 0;
+    for (long long step = 0; step < 10; ++step)
+        view.Data().Add(&key, "N", step, TInfinito(std::to_string(step * 10 + 100)));
+    view.SetDigitsMode(true);
+    double x0, x1, y0, y1;
+    view.Range(x0, x1, y0, y1);
+    EXPECT_EQ(y0, 0);
+    EXPECT_GE(y1, 3);
+    view.SetDigitsMode(false);
+    view.Range(x0, x1, y0, y1);
+    EXPECT_GT(y0, 90); // values keep the range they have
+    EXPECT_LT(y0, 100);
+}
+
+// The legend stands beside the plot, not on it: with every curve out of view, nothing at all
+// is drawn inside the plot's frame.
+TEST(PlotAxis, TheLegendLeavesThePlotClear) {
+    TestApp();
+    TPlotView view(nullptr);
+    view.resize(640, 400);
+    int keys[3];
+    for (int k = 0; k < 3; ++k)
+        for (long long step = 0; step <= 100; ++step)
+            view.Data().Add(&keys[k], "series " + std::to_string(k), step,
+                            TInfinito(std::to_string(step * (k + 1))));
+    view.Fit();
+    view.SetRange(1000, 2000, 1000, 2000); // no point lies here
+    QImage image(view.size(), QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        view.Paint(painter, image.size());
+    }
+    // The frame, found from the middle of the picture outwards.
+    const QPoint middle(image.width() / 2, image.height() / 2);
+    const auto black = [&image](int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); };
+    int left = middle.x(), right = middle.x(), top = middle.y(), bottom = middle.y();
+    while (left > 0 && !black(left, middle.y()))
+        --left;
+    while (right < image.width() - 1 && !black(right, middle.y()))
+        ++right;
+    while (top > 0 && !black(middle.x(), top))
+        --top;
+    while (bottom < image.height() - 1 && !black(middle.x(), bottom))
+        ++bottom;
+    ASSERT_GT(right - left, 200);
+    int drawn = 0;
+    for (int y = top + 1; y < bottom; ++y)
+        for (int x = left + 1; x < right; ++x)
+            drawn += image.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_EQ(drawn, 0);
+    // The legend is there, right of the frame.
+    int legend = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = right + 1; x < image.width(); ++x)
+            legend += image.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_GT(legend, 50);
+}
+
 TEST(PlotWindowRedraw, SpacingFollowsThePaintsCostUpToACap) {
     struct Case {
         double paintMs, lastColumns, columnsNow, spacingMs;
     };
-    for (const Case c : {Case{0, 0, 0, 20}, Case{0.5, 100, 100, 20}, Case{1, 100, 100, 30},
-                         Case{10, 100, 50, 300}, Case{29, 100, 100, 870},
-                         Case{30, 100, 100, 900}, Case{100, 100, 100, 900},
-                         Case{5000, 1, 1, 900},
-                         // The first steps' picture was cheap; the run's is larger.
-                         Case{0.5, 200, 200 * 10, 150}, Case{0.5, 200, 200 * 560, 900},
-                         Case{2, 0, 50, 900}})
-        EXPECT_EQ(TPlotWindow::RunSpacingMs(c.paintMs, c.lastColumns, c.columnsNow),
-                  c.spacingMs)
+    for (const Case c :
+         {Case{0, 0, 0, 20}, Case{0.5, 100, 100, 20}, Case{1, 100, 100, 30}, Case{10, 100, 50, 300},
+          Case{29, 100, 100, 870}, Case{30, 100, 100, 900}, Case{100, 100, 100, 900},
+          Case{5000, 1, 1, 900},
+          // The first steps' picture was cheap; the run's is larger.
+          Case{0.5, 200, 200 * 10, 150}, Case{0.5, 200, 200 * 560, 900}, Case{2, 0, 50, 900}})
+        EXPECT_EQ(TPlotWindow::RunSpacingMs(c.paintMs, c.lastColumns, c.columnsNow), c.spacingMs)
             << c.paintMs << " ms, " << c.lastColumns << " then, " << c.columnsNow << " now";
 }
 
@@ -480,7 +580,7 @@ protected:
         TPlotView& view = Plot().View();
         double x0, x1, y0, y1;
         view.Range(x0, x1, y0, y1);
-        const QRectF area(64, 10, view.width() - 76, view.height() - 36);
+        const QRectF area = view.PlotArea(view.size());
         return {area.left() + (static_cast<double>(step) - x0) / (x1 - x0) * area.width(),
                 area.bottom() - (value - y0) / (y1 - y0) * area.height()};
     }

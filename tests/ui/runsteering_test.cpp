@@ -1,6 +1,7 @@
 // The strip under the Execution Browser's list: the step counter, Run N, Step Back and Go to
 // Step (byte for byte), edits cutting the history short, and Stop When with its report.
 #include "runbrowser_fixture.h"
+#include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/stopwhen.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -160,6 +162,103 @@ TEST_F(RunSteeringTest, StateRepeatsReportsWhereTheCycleStartsAndShowsItsFirstRe
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     EXPECT_EQ(shown, plain.str());
+}
+
+// A run begun inside the cycle (after three single steps) counts the cycle's start from the
+// net's own steps, as the command-line tool does from the file: it finds step 2, not 3.
+TEST_F(RunSteeringTest, ACycleStartIsCountedFromTheNetsStepsNotFromWhereRunBegan) {
+    Open(DataPath("run/ring4.net"));
+    ShowBrowser();
+    for (int i = 0; i < 3; ++i)
+        Press("step");
+    AnswerStopWhen({}, true);
+    Press("ButtonStopWhen");
+    Press("ButtonRun");
+    EXPECT_EQ(Label("LabelStopReport"), "State after step 2 repeats every 4 steps");
+    EXPECT_EQ(Label("LabelStep"), "Step 6");
+}
+
+// "Element=Value" of the watched elements of a net, read from the net itself.
+std::string WatchedText(TMDIChild& window) {
+    std::string text;
+    for (const auto& e : window.Document().Elements())
+        if (IsWatched(*e)) text += (text.empty() ? "" : "|") + e->Label() + "=" + e->ValueText();
+    return text;
+}
+
+TEST_F(RunSteeringTest, TheBrowserStopWhenThePlotAndTheRateFollowTheActiveWindow) {
+    TMDIChild& looping = Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    Find<QAction>("Plot1")->trigger();
+    TPlotWindow& plot = Browser().Steering().Plot();
+    const auto plotted = [&plot] {
+        std::string labels;
+        for (const TPlotSeries& series : plot.View().Data().Series())
+            labels += series.label + ";";
+        return labels;
+    };
+    Find<QSpinBox>("SpinRunSteps")->setValue(5);
+    Press("ButtonRunSteps");
+    EXPECT_EQ(Label("LabelStep"), "Step 5");
+    EXPECT_FALSE(Label("LabelRate").isEmpty());
+    EXPECT_EQ(plotted(), "N;");
+
+    // Another net becomes active without a step: everything shows it.
+    TMDIChild& stack = Open(ExamplePath("stack.net"));
+    ASSERT_NE(WatchedText(stack), WatchedText(looping));
+    EXPECT_EQ(RowsText(Browser().RunView()), WatchedText(stack));
+    EXPECT_EQ(Label("LabelStep"), "Step 0");
+    EXPECT_TRUE(Label("LabelRate").isEmpty());
+    std::string stackLabels;
+    for (const auto& e : stack.Document().Elements())
+        if (IsWatched(*e)) stackLabels += e->Label() + ";";
+    EXPECT_EQ(plotted(), stackLabels);
+    QStringList offered;
+    prompter->answers.push_back([&offered](QDialog& dialog) {
+        auto* elements = dialog.findChild<QComboBox*>(QStringLiteral("ComboElement"));
+        for (int i = 0; i < elements->count(); ++i)
+            offered << elements->itemText(i);
+        return QDialog::Rejected;
+    });
+    Press("ButtonStopWhen");
+    EXPECT_EQ((offered.join(";") + ";").toStdString(), stackLabels);
+
+    // Each net keeps its own conditions.
+    AnswerStopWhen({{0, ">", "0"}}, false);
+    Press("ButtonStopWhen");
+    auto* area = Find<QMdiArea>("ClientArea");
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(looping.parentWidget()));
+    QApplication::processEvents();
+    EXPECT_EQ(RowsText(Browser().RunView()), WatchedText(looping));
+    EXPECT_EQ(Label("LabelStep"), "Step 5");
+    EXPECT_EQ(plotted(), "N;");
+    EXPECT_TRUE(Browser().Control().Conditions().Empty());
+
+    // Closing the active window shows the one that becomes active; closing the last shows
+    // nothing.
+    looping.SetModified(false);
+    looping.parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(main->ActiveChild(), &stack);
+    EXPECT_EQ(RowsText(Browser().RunView()), WatchedText(stack));
+    EXPECT_EQ(Browser().Control().Conditions().Items().size(), 1u);
+    CloseAllWindows();
+    QApplication::processEvents();
+    EXPECT_EQ(RowsText(Browser().RunView()), "");
+    EXPECT_EQ(Label("LabelStep"), "Step 0");
+    EXPECT_EQ(plotted(), "");
+}
+
+TEST_F(RunSteeringTest, GoingBackOrResettingForgetsTheLastRunsRate) {
+    Open(DataPath("run/bias_loop.net"));
+    ShowBrowser();
+    for (const char* back : {"ButtonStepBack", "ButtonReset"}) {
+        Find<QSpinBox>("SpinRunSteps")->setValue(4);
+        Press("ButtonRunSteps");
+        EXPECT_FALSE(Label("LabelRate").isEmpty()) << back;
+        Press(back);
+        EXPECT_TRUE(Label("LabelRate").isEmpty()) << back;
+    }
 }
 
 } // namespace

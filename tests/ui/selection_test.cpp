@@ -198,12 +198,23 @@ TEST_F(SelectionTest, CopyInOneWindowAndPasteInAnotherBringsTheSynapsesAmongTheC
     Keys(Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(List().Count(), 5);
     EXPECT_EQ(Child().UndoStack().undoText(), "Duplicate");
+    // The copies are selected, not the originals: a drag moves them clear.
+    std::vector<TProtoNeuronio*> copies;
+    for (const auto& e : List())
+        if (e.get() != a && e.get() != b && e.get() != c) copies.push_back(e.get());
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(Child().Selection(), copies);
     Keys(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(List().Count(), 3);
-    prompter->confirmAnswers.push_back(true);
+    Child().Select({a, b});
+    // Cut asks nothing: the elements are on the clipboard and the edit undoes.
+    const qsizetype asked = prompter->confirmations.size();
     Keys(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(prompter->confirmations.size(), asked);
     EXPECT_EQ(List().Count(), 1);
     EXPECT_EQ(c->OutgoingSynapses().Count(), 0);
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(List().Count(), 3);
 }
 
 // A net file: `depth` modules, each holding the next, the innermost a neuron; the outermost

@@ -25,6 +25,9 @@ namespace {
 constexpr int MarginLeft = 64, MarginRight = 12, MarginTop = 10, MarginBottom = 26;
 constexpr double HoverPixels = 6;
 constexpr int LegendRows = 12;
+// The legend's column right of the plot: its sample line and gaps beside the longest label,
+// which takes at most a third of the picture.
+constexpr int LegendSample = 32, LegendGap = 8;
 
 QColor SeriesColour(std::size_t i) {
     // Hues spread by the golden angle stay apart however many series there are.
@@ -67,13 +70,15 @@ void TPlotView::Fit() {
     fitted_ = true;
     double x0 = 0, x1 = 1, y0 = 0, y1 = 1;
     if (data_.Bounds(digits_, x0, x1, y0, y1)) {
+        // Lengths are counted from nothing: the digits axis starts at 0.
+        if (digits_) y0 = 0;
         if (x1 <= x0) x1 = x0 + 1;
         if (y1 <= y0) {
             y0 -= 0.5;
             y1 += 0.5;
         }
         const double pad = (y1 - y0) * 0.05;
-        y0 -= pad;
+        if (!digits_) y0 -= pad;
         y1 += pad;
     }
     x0_ = x0, x1_ = x1, y0_ = y0, y1_ = y1;
@@ -102,8 +107,51 @@ void TPlotView::Zoom(QPointF at, double factor, bool values) {
     }
 }
 
+std::vector<long long> StepTicks(double x0, double x1, int most) {
+    std::vector<long long> ticks;
+    if (!(x1 >= x0) || most < 1 || !std::isfinite(x0) || !std::isfinite(x1)) return ticks;
+    // 1, 2 or 5 times a power of ten, never less than one step, so that at most `most` fit.
+    double spacing = 1;
+    for (double decade = 1;; decade *= 10) {
+        bool found = false;
+        for (const double f : {1.0, 2.0, 5.0})
+            if ((x1 - x0) / (f * decade) <= most - 1) {
+                spacing = f * decade;
+                found = true;
+                break;
+            }
+        if (found || decade > 1e300) break;
+    }
+    for (double t = std::ceil(x0 / spacing) * spacing; t <= x1; t += spacing)
+        ticks.push_back(std::llround(t));
+    return ticks;
+}
+
+int TPlotView::LegendWidth(QSize size) const {
+    if (data_.SeriesCount() == 0) return 0;
+    if (size == legendFor_) return legendWidth_;
+    const QFontMetrics metrics(font());
+    int width = 0;
+    std::size_t n = 0;
+    for (const TPlotSeries& s : data_.Series(digits_)) {
+        if (n++ == LegendRows) break;
+        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(s.label)));
+    }
+    if (data_.SeriesCount() > LegendRows)
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("... 99999 more")));
+    return std::min(width + LegendSample + LegendGap, size.width() / 3);
+}
+
+void TPlotView::MeasureLegend(QSize size) const {
+    legendFor_ = QSize();
+    legendWidth_ = LegendWidth(size);
+    legendFor_ = size;
+}
+
 QRectF TPlotView::PlotArea(QSize size) const {
-    return QRectF(MarginLeft, MarginTop, std::max(1, size.width() - MarginLeft - MarginRight),
+    // The legend has a column of its own, right of the plot, and so never covers a curve.
+    const int right = MarginRight + LegendWidth(size);
+    return QRectF(MarginLeft, MarginTop, std::max(1, size.width() - MarginLeft - right),
                   std::max(1, size.height() - MarginTop - MarginBottom));
 }
 
@@ -113,17 +161,25 @@ QPointF TPlotView::ToPixel(double step, double value, const QRectF& area) const 
 }
 
 void TPlotView::Paint(QPainter& painter, QSize size) const {
+    // The labels as they are now (reading them settles the series, which painting does
+    // anyway); between paints the mouse works on the picture as drawn.
+    MeasureLegend(size);
     const QRectF area = PlotArea(size);
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(area);
-    // Axis labels at the ends and the middle; the digits mode says what it counts.
+    // Steps are whole: ticks at whole steps only, as many as fit their numbers. Values at
+    // the ends and the middle; the digits mode says what it counts.
+    const int most = std::max(2, static_cast<int>(area.width() / 80));
+    for (const long long step : StepTicks(x0_, x1_, most)) {
+        const double x =
+            area.left() + (static_cast<double>(step) - x0_) / (x1_ - x0_) * area.width();
+        painter.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 3));
+        painter.drawText(QRectF(x - 50, area.bottom() + 4, 100, 18), Qt::AlignHCenter,
+                         QString::number(step));
+    }
     for (int i = 0; i <= 2; ++i) {
         const double fx = i / 2.0;
-        const double step = x0_ + fx * (x1_ - x0_);
-        const double x = area.left() + fx * area.width();
-        painter.drawText(QRectF(x - 50, area.bottom() + 4, 100, 18), Qt::AlignHCenter,
-                         Number(std::round(step)));
         const double value = y0_ + fx * (y1_ - y0_);
         const double y = area.bottom() - fx * area.height();
         painter.drawText(QRectF(2, y - 9, MarginLeft - 6, 18), Qt::AlignRight | Qt::AlignVCenter,
@@ -159,19 +215,14 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
     }
     painter.restore();
 
-    // Legend, top right: a line in the series' colour and its label.
+    // Legend, in its column right of the plot: a line in the series' colour and its label.
     const int shown = static_cast<int>(std::min<std::size_t>(series.size(), LegendRows));
-    const QFontMetrics metrics = painter.fontMetrics();
-    int width = 0;
-    for (int i = 0; i < shown; ++i)
-        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(
-                                    series[static_cast<std::size_t>(i)].label)));
     const int rows = shown + (series.size() > LegendRows ? 1 : 0);
     if (rows == 0) return;
-    const QRectF box(area.right() - width - 36, area.top() + 4, width + 32, rows * 16 + 6);
-    painter.fillRect(box, QColor(255, 255, 255, 220));
-    painter.setPen(Qt::gray);
-    painter.drawRect(box);
+    const QRectF box(area.right() + LegendGap / 2.0, area.top(),
+                     LegendWidth(size) - LegendGap / 2.0, rows * 16 + 6);
+    painter.save();
+    painter.setClipRect(box);
     for (int i = 0; i < shown; ++i) {
         const double y = box.top() + 11 + i * 16;
         painter.setPen(QPen(SeriesColour(static_cast<std::size_t>(i)), 2));
@@ -183,6 +234,7 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
     if (series.size() > LegendRows)
         painter.drawText(QPointF(box.left() + 26, box.top() + 15 + shown * 16),
                          QStringLiteral("... %1 more").arg(series.size() - LegendRows));
+    painter.restore();
 }
 
 void TPlotView::paintEvent(QPaintEvent*) {
@@ -264,6 +316,7 @@ void TPlotView::mouseReleaseEvent(QMouseEvent*) {
 
 QString TPlotView::Svg() const {
     const QSize size = this->size();
+    MeasureLegend(size);
     const QRectF area = PlotArea(size);
     QString svg = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "
@@ -293,7 +346,7 @@ QString TPlotView::Svg() const {
                            "</polyline>\n")
                 .arg(SeriesColour(i).name(), points.trimmed(), XmlText(series[i].label));
         svg += QStringLiteral("<text x=\"%1\" y=\"%2\" fill=\"%3\" font-size=\"12\">%4</text>\n")
-                   .arg(area.right() - 150)
+                   .arg(area.right() + LegendGap)
                    .arg(area.top() + 16 + 14 * static_cast<double>(i))
                    .arg(SeriesColour(i).name(), XmlText(series[i].label));
     }
@@ -370,7 +423,17 @@ TPlotWindow::~TPlotWindow() {
 
 void TPlotWindow::Record(TDados* document, long long step,
                          const std::vector<TProtoNeuronio*>* watched, bool unchanged) {
-    if (!isVisible() || document == nullptr) return;
+    if (!isVisible()) return;
+    if (document == nullptr) {
+        // No net is open: nothing to show, not the last net's series.
+        if (document_ != nullptr || !view_->Data().Empty()) {
+            view_->Data().Clear();
+            document_ = nullptr;
+            notices_.StopObservingAll();
+            Redraw(true);
+        }
+        return;
+    }
     if (document != document_) {
         view_->Data().Clear();
         document_ = document;

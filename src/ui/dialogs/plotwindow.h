@@ -22,6 +22,10 @@ class TDados;
 class TPrompter;
 class TProtoNeuronio;
 
+// Whole steps between x0 and x1 to mark on the step axis: at most `most`, 1, 2 or 5 times a
+// power of ten apart (never less than one step).
+std::vector<long long> StepTicks(double x0, double x1, int most);
+
 class TPlotView final : public QWidget {
 public:
     explicit TPlotView(QWidget* parent);
@@ -43,6 +47,8 @@ public:
     QString PointText(QPointF at) const;
     // Draws the whole picture (axes, series, legend) at `size`.
     void Paint(QPainter& painter, QSize size) const;
+    // Where the curves go in a picture of that size (the legend's column is right of it).
+    QRectF PlotArea(QSize size) const;
     QString Svg() const;
     // How long the last paint took, in milliseconds, and how many paints there were.
     double LastPaintMs() const { return lastPaintMs_; }
@@ -62,7 +68,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QRectF PlotArea(QSize size) const;
+    // The legend's column right of the plot area (none without series), as the last paint
+    // at that size measured it; MeasureLegend measures it for a paint.
+    int LegendWidth(QSize size) const;
+    void MeasureLegend(QSize size) const;
     QPointF ToPixel(double step, double value, const QRectF& area) const;
 
     TPlotData data_;
@@ -72,6 +81,8 @@ private:
     bool dragging_ = false;
     QPointF dragFrom_;
     mutable std::vector<TPlotColumn> columns_; // reused by every redraw
+    mutable QSize legendFor_;                  // the size the legend was measured for
+    mutable int legendWidth_ = 0;
     double lastPaintMs_ = 0;
     double lastPaintColumns_ = 0;
     mutable double paintedColumns_ = 0; // counted by Paint

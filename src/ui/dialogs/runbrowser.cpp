@@ -318,6 +318,12 @@ void TFormRunBrowser::NetStackChanged() {
         Qt::QueuedConnection);
 }
 
+void TFormRunBrowser::ActiveNetChanged() {
+    rowsChecked_ = false;
+    control_.Refresh();
+    steering_->NetChanged();
+}
+
 void TFormRunBrowser::ChildEdited() {
     if (auto* child = qobject_cast<TMDIChild*>(sender())) control_.NetEdited(&child->Document());
     steering_->ShowStep();
@@ -325,6 +331,7 @@ void TFormRunBrowser::ChildEdited() {
 
 void TFormRunBrowser::ButtonResetClick() {
     TrackEdits();
+    steering_->ForgetRun();
     Guarded(mainForm_.Prompter(), this, [this] { control_.Reset(); });
 }
 

@@ -39,6 +39,9 @@ public:
     void WindowClosing(TMDIChild& window);
     // Some undo stack moved: the rows are made again from the active net (outside a run).
     void NetStackChanged();
+    // Another drawing window became active, or none is: the rows, the step, Stop When's
+    // offer, the plot and the rate show that window's net (or nothing) from now on.
+    void ActiveNetChanged();
 
     void OKBtnClick();
     void stepClick();

@@ -1,6 +1,7 @@
 #include "ui/dialogs/runsteering.h"
 
 #include "execution/runcontrol.h"
+#include "model/dados.h"
 #include "ui/dialogs/plotwindow.h"
 #include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/stopwhen.h"
@@ -100,6 +101,27 @@ void TRunSteering::Refreshed(const std::vector<TProtoNeuronio*>* watched, bool u
                   unchanged);
 }
 
+TDados* TRunSteering::ActiveDocument() const {
+    TMDIChild* child = mainForm_.ActiveChild();
+    return child != nullptr ? &child->Document() : nullptr;
+}
+
+void TRunSteering::NetChanged() {
+    if (ActiveDocument() != runDocument_) {
+        rate_->clear();
+        report_->clear();
+    }
+    Refreshed();
+    ShowStep();
+}
+
+void TRunSteering::ForgetRun() {
+    if (control_.Running()) return;
+    runDocument_ = nullptr;
+    rate_->clear();
+    report_->clear();
+}
+
 void TRunSteering::ButtonPlotClick() {
     plot_->show();
     plot_->raise();
@@ -117,29 +139,33 @@ void TRunSteering::ShowStep() {
 void TRunSteering::ShowRate() {
     const qint64 ns = runClock_.isValid() ? runClock_.nsecsElapsed() : 0;
     if (ns <= 0) return;
+    if (runDocument_ == nullptr || ActiveDocument() != runDocument_) {
+        rate_->clear(); // another net is shown: this rate is not its own
+        return;
+    }
     const double rate =
-        1e9 * static_cast<double>(control_.CurrentStep() - runFirstStep_) / static_cast<double>(ns);
+        1e9 * static_cast<double>(control_.StepCount() - runFirstCount_) / static_cast<double>(ns);
     rate_->setText(QStringLiteral("%1 steps/s").arg(rate, 0, 'f', 0));
 }
 
 void TRunSteering::RunStarted() {
     plot_->RunStarted();
     runClock_.start();
-    runFirstStep_ = control_.CurrentStep();
+    runFirstCount_ = control_.StepCount();
+    runDocument_ = ActiveDocument();
     rate_->clear();
     report_->clear();
 }
 
 void TRunSteering::RunEnded() {
     ShowStep();
-    if (control_.Running()) return; // an inner run ended inside an outer one
-    ShowRate();                     // the run's average
+    if (control_.Running()) return;               // an inner run ended inside an outer one
+    ShowRate();                                   // the run's average
+    if (ActiveDocument() != runDocument_) return; // the report is about a net not shown
     report_->setText(QString::fromStdString(control_.StopReport()));
-    const int met = control_.MetCondition();
-    if (met < 0) return;
+    if (control_.MetCondition() < 0 || control_.MetElement() == nullptr) return;
     // The row of the element whose condition was met shows selected.
-    const TStopCondition& c = control_.Conditions().Items()[static_cast<std::size_t>(met)];
-    if (const int row = browser_.RowOf(c.element); row >= 0) {
+    if (const int row = browser_.RowOf(control_.MetElement()); row >= 0) {
         QTreeView& view = browser_.RunView();
         const QModelIndex index = view.model()->index(row, 0);
         view.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
@@ -153,6 +179,7 @@ void TRunSteering::ButtonRunStepsClick() {
 }
 
 void TRunSteering::ButtonStepBackClick() {
+    ForgetRun();
     Guarded([this] { control_.StepBack(); });
     ShowStep();
 }
@@ -180,16 +207,22 @@ void TRunSteering::ButtonGoToClick() {
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
     if (mainForm_.Prompter().ExecDialog(ask) != QDialog::Accepted) return;
     const long long target = spin->value();
+    ForgetRun();
     Guarded([&] { control_.GoTo(target); });
     ShowStep();
 }
 
 void TRunSteering::ButtonStopWhenClick() {
+    // The active net's own conditions, over its watched elements as they are now.
+    TDados* shown = ActiveDocument();
     std::vector<TProtoNeuronio*> watched;
-    for (const TWatchRow& row : control_.Rows())
-        watched.push_back(row.element);
+    if (shown != nullptr)
+        for (const auto& element : shown->Elements())
+            if (IsWatched(*element)) watched.push_back(element.get());
     stopWhen_->Load(control_.Conditions().Items(), watched);
     if (mainForm_.Prompter().ExecDialog(*stopWhen_) != QDialog::Accepted) return;
+    // The dialog is modal, but a run may close windows between its passes meanwhile.
+    if (shown == nullptr || ActiveDocument() != shown) return;
     control_.Conditions().Items() = stopWhen_->Conditions();
 }
 

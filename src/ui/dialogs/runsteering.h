@@ -13,6 +13,7 @@ class QSpinBox;
 
 namespace veltra {
 
+class TDados;
 class TFormRunBrowser;
 class TMainForm;
 class TPlotWindow;
@@ -29,13 +30,18 @@ public:
     // After every refresh: the plot records the values (of `watched`, the net's watched
     // elements in list order, when given; `unchanged`: they and their labels are those of the
     // last refresh).
-    void Refreshed(const std::vector<TProtoNeuronio*>* watched = nullptr,
-                   bool unchanged = false);
+    void Refreshed(const std::vector<TProtoNeuronio*>* watched = nullptr, bool unchanged = false);
     // At most once per frame during a run: the step, the rate, the plot.
     void ShowStep();
     // A run begins or has ended (ended: what stopped it, the row it concerns highlighted).
     void RunStarted();
     void RunEnded();
+    // Another net is active: its step; the rate and the stop report only while they are
+    // that net's; the plot shows it afresh.
+    void NetChanged();
+    // The rate and the stop report no longer describe the net as it stands (it went back
+    // or was reset); nothing while a run goes on.
+    void ForgetRun();
 
     void ButtonRunStepsClick();
     void ButtonStepBackClick();
@@ -47,8 +53,10 @@ public:
 
 private:
     template <typename Body> void Guarded(Body body);
-    // Steps per second since the run began.
+    // Steps per second since the run began, while the active net is the one it steps.
     void ShowRate();
+    // The active window's net, null when none is open.
+    TDados* ActiveDocument() const;
 
     TFormRunBrowser& browser_;
     TMainForm& mainForm_;
@@ -61,7 +69,8 @@ private:
     TStopWhenDialog* stopWhen_;
     TPlotWindow* plot_;
     QElapsedTimer runClock_;
-    long long runFirstStep_ = 0;
+    long long runFirstCount_ = 0;         // the control's step count when the run began
+    const TDados* runDocument_ = nullptr; // the net the rate and the report are about
 };
 
 } // namespace veltra
