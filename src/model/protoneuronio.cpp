@@ -56,7 +56,8 @@ TProtoNeuronio::~TProtoNeuronio() {
         TellAboutSynapse(*s, [s](TNetObserver& o) { o.SynapseLeaving(*s, TLeaving::Released); });
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)
@@ -198,10 +199,11 @@ bool TProtoNeuronio::ConnectTo(TProtoNeuronio*, TInteraction&) {
     return false;
 }
 
-bool TProtoNeuronio::ConnectIntoModule(TProtoNeuronio* module, TInteraction& ui) {
-    if (module == nullptr || module->Kind() != TElementKind::Module) return false;
+bool TProtoNeuronio::ConnectIntoModule(TProtoNeuronio* destination, TInteraction& ui) {
+    const TModule* module = AsModule(destination);
+    if (module == nullptr) return false;
     std::vector<TProtoNeuronio*> candidates;
-    for (const auto& e : static_cast<TModule*>(module)->InnerNet())
+    for (const auto& e : module->InnerNet())
         if (e->Kind() == TElementKind::Neuron) candidates.push_back(e.get());
     TProtoNeuronio* chosen = ui.SelectInner(candidates);
     if (chosen == nullptr ||
@@ -308,8 +310,8 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
     outgoing_.Remove(synapse);
 }
@@ -319,8 +321,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
         inIndex = destination->incoming_.IndexOf(synapse);
         if (inIndex >= 0) destination->incoming_.Take(synapse);

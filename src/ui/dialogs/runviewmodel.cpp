@@ -1,7 +1,7 @@
 #include "ui/dialogs/runviewmodel.h"
 
-#include "model/protoneuronio.h"
 #include "model/protolista.h"
+#include "model/protoneuronio.h"
 #include "ui/dialogs/kindicon.h"
 #include "ui/numbertip.h"
 
