@@ -1,6 +1,7 @@
 #include "document.h"
 
 #include "model/module.h"
+#include "model/netwalk.h"
 #include "model/protolista.h"
 
 namespace veltra::python {
@@ -31,17 +32,19 @@ std::vector<Element> Wrap(const DocumentPtr& owner, const TProtoLista& list) {
 }
 
 TProtoLista* ListHolding(TProtoLista& list, const TProtoNeuronio* e, TModule** holder) {
-    for (const auto& item : list) {
-        if (item.get() == e) return &list;
-        if (item->Kind() == TElementKind::Module) {
-            auto& module = static_cast<TModule&>(*item);
-            if (TProtoLista* found = ListHolding(module.InnerNet(), e, holder)) {
-                if (found == &module.InnerNet() && holder != nullptr) *holder = &module;
-                return found;
-            }
+    std::vector<TModule*> around; // around[d]: the module whose inner net is at depth d + 1
+    TProtoLista* found = nullptr;
+    VisitDeep(list, [&](TProtoNeuronio& item, int depth) {
+        around.resize(static_cast<std::size_t>(depth));
+        if (&item == e) {
+            found = depth == 0 ? &list : &around.back()->InnerNet();
+            if (depth > 0 && holder != nullptr) *holder = around.back();
+            return TVisit::Stop;
         }
-    }
-    return nullptr;
+        around.push_back(AsModule(&item));
+        return TVisit::Enter;
+    });
+    return found;
 }
 
 void CheckSequence(const std::string& sequence) {

@@ -1,7 +1,7 @@
 #include "execution/runstate.h"
 
 #include "model/inputs.h"
-#include "model/module.h"
+#include "model/netwalk.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/protolista.h"
@@ -9,16 +9,6 @@
 namespace veltra {
 
 namespace {
-
-// Calls the visitor for every neuron, input and output, deep, in list order.
-template <typename List, typename Visit> void Walk(List& list, Visit&& visit) {
-    for (const auto& element : list) {
-        if (element->Kind() == TElementKind::Module)
-            Walk(static_cast<TModule&>(*element).InnerNet(), visit);
-        else
-            visit(*element);
-    }
-}
 
 constexpr std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
     h ^= word + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
@@ -37,7 +27,7 @@ std::size_t TNetState::Bytes() const {
 
 TStateShape ShapeOf(const TProtoLista& list) {
     TStateShape shape;
-    Walk(list, [&shape](const TProtoNeuronio& e) {
+    VisitDeep(list, [&shape](const TProtoNeuronio& e) {
         if (e.Kind() == TElementKind::Neuron)
             shape.neurons.push_back(static_cast<const TNeuronio*>(&e));
         else if (e.Kind() == TElementKind::Input)
@@ -82,7 +72,7 @@ void CaptureInto(const TStateShape& shape, TNetState& state) {
 
 std::uint64_t StateHash(const TProtoLista& list) {
     std::uint64_t h = 0x243f6a8885a308d3ULL;
-    Walk(list, [&h](const TProtoNeuronio& e) {
+    VisitDeep(list, [&h](const TProtoNeuronio& e) {
         if (e.Kind() == TElementKind::Neuron)
             h = Mix(h, e.GetValue().ValueHash());
         else if (e.Kind() == TElementKind::Input)
@@ -93,7 +83,7 @@ std::uint64_t StateHash(const TProtoLista& list) {
 
 TNetState CaptureState(const TProtoLista& list) {
     TNetState state;
-    Walk(list, [&state](const TProtoNeuronio& e) {
+    VisitDeep(list, [&state](const TProtoNeuronio& e) {
         switch (e.Kind()) {
         case TElementKind::Neuron:
             state.activities.push_back(e.GetValue());
@@ -117,7 +107,7 @@ TNetState CaptureState(const TProtoLista& list) {
 
 TInputTexts CaptureInputTexts(const TProtoLista& list) {
     TInputTexts inputs;
-    Walk(list, [&inputs](const TProtoNeuronio& e) {
+    VisitDeep(list, [&inputs](const TProtoNeuronio& e) {
         if (e.Kind() == TElementKind::Input)
             inputs.texts.push_back(static_cast<const TInputs&>(e).Sequence());
     });
@@ -136,7 +126,7 @@ bool SameState(const TNetState& a, const TNetState& b) {
 bool SameState(const TProtoLista& list, const TNetState& state) {
     std::size_t neuron = 0, input = 0;
     bool same = true;
-    Walk(list, [&](const TProtoNeuronio& e) {
+    VisitDeep(list, [&](const TProtoNeuronio& e) {
         if (!same) return;
         if (e.Kind() == TElementKind::Neuron) {
             same = neuron < state.activities.size() &&
@@ -154,7 +144,7 @@ bool RestoreState(TProtoLista& list, const TNetState& state, const TInputTexts& 
     // Checked first, so that a net of another shape is left untouched.
     std::size_t neurons = 0, ins = 0, outs = 0;
     bool fits = true;
-    Walk(list, [&](TProtoNeuronio& e) {
+    VisitDeep(list, [&](TProtoNeuronio& e) {
         if (e.Kind() == TElementKind::Neuron) {
             ++neurons;
         } else if (e.Kind() == TElementKind::Input) {
@@ -172,7 +162,7 @@ bool RestoreState(TProtoLista& list, const TNetState& state, const TInputTexts& 
         outs != state.histories.size())
         return false;
     std::size_t neuron = 0, input = 0, output = 0;
-    Walk(list, [&](TProtoNeuronio& e) {
+    VisitDeep(list, [&](TProtoNeuronio& e) {
         if (e.Kind() == TElementKind::Neuron) {
             e.SetValue(state.activities[neuron++]);
         } else if (e.Kind() == TElementKind::Input) {

@@ -1,7 +1,6 @@
 #include "execution/stepbound.h"
 
-#include "model/module.h"
-#include "model/protolista.h"
+#include "model/netwalk.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -19,15 +18,14 @@ struct Reach {
 using Sums = std::unordered_map<const TProtoNeuronio*, Reach>;
 
 // Follows Propagate and TSinapse::Fire: who sends, and where a product lands.
+// Module insides are walked at the module's place.
 void Collect(const TProtoLista& list, Sums& sums) {
-    for (const auto& e : list) {
-        if (e->Kind() == TElementKind::Module) {
-            Collect(static_cast<const TModule&>(*e).InnerNet(), sums);
-            continue;
-        }
-        if (e->Kind() == TElementKind::Output || e->GetValue().IsZero()) continue;
-        const TInfinito::TDigits value = e->GetValue().Digits();
-        for (const TSinapse* s : e->OutgoingSynapses()) {
+    VisitDeep(list, [&sums](const TProtoNeuronio& e) {
+        if (e.Kind() == TElementKind::Module || e.Kind() == TElementKind::Output ||
+            e.GetValue().IsZero())
+            return;
+        const TInfinito::TDigits value = e.GetValue().Digits();
+        for (const TSinapse* s : e.OutgoingSynapses()) {
             const TProtoNeuronio* to = s->Destination();
             if (to == nullptr || to->Kind() == TElementKind::Module) continue;
             const TInfinito::TDigits weight = s->Weight().Digits();
@@ -36,7 +34,7 @@ void Collect(const TProtoLista& list, Sums& sums) {
             r.fraction = std::max(r.fraction, value.fraction + weight.fraction);
             ++r.count;
         }
-    }
+    });
 }
 
 std::int64_t DecimalDigits(std::int64_t n) {

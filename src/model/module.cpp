@@ -1,11 +1,13 @@
 #include "model/module.h"
 
 #include "model/netfileio.h"
+#include "model/netwalk.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace veltra {
 
@@ -98,30 +100,19 @@ std::string ModuleDepthText() {
 
 int NestingDepth(const TProtoLista& list) {
     int deepest = 0;
-    for (const auto& e : list)
-        if (e->Kind() == TElementKind::Module)
-            deepest =
-                std::max(deepest, 1 + NestingDepth(static_cast<const TModule&>(*e).InnerNet()));
+    VisitDeep(list, [&deepest](const TProtoNeuronio& e, int depth) {
+        if (AsModule(&e) != nullptr) deepest = std::max(deepest, depth + 1);
+    });
     return deepest;
 }
-
-namespace {
-int Enclosing(const TProtoLista& list, const TModule& module, int depth) {
-    int most = -1;
-    for (const auto& e : list) {
-        if (e.get() == &module) most = std::max(most, depth);
-        if (e->Kind() == TElementKind::Module)
-            most = std::max(
-                most, Enclosing(static_cast<const TModule&>(*e).InnerNet(), module, depth + 1));
-    }
-    return most;
-}
-} // namespace
 
 int EnclosingDepth(const std::vector<const TProtoLista*>& roots, const TModule& module) {
     int most = 0;
     for (const TProtoLista* root : roots)
-        if (root != nullptr) most = std::max(most, Enclosing(*root, module, 0));
+        if (root != nullptr)
+            VisitDeep(*root, [&](const TProtoNeuronio& e, int depth) {
+                if (&e == &module) most = std::max(most, depth);
+            });
     return most;
 }
 
@@ -241,20 +232,11 @@ std::vector<TProtoNeuronio*> TModule::ListInner(bool neuronsOnly) const {
     return result;
 }
 
-namespace {
-void CollectInside(const TProtoLista& list, std::unordered_set<const TProtoNeuronio*>& inside) {
-    for (const auto& e : list) {
-        // A list met twice (shared by two modules) is walked once.
-        if (!inside.insert(e.get()).second) continue;
-        if (e->Kind() == TElementKind::Module)
-            CollectInside(static_cast<const TModule&>(*e).InnerNet(), inside);
-    }
-}
-} // namespace
-
 std::vector<TSinapse*> TModule::BorderLinks() const {
     std::unordered_set<const TProtoNeuronio*> inside;
-    CollectInside(*inner_, inside);
+    TNetsSeen nets; // a net shared by two modules inside is walked once
+    VisitDeep(std::as_const(*inner_), nets,
+              [&inside](const TProtoNeuronio& e) { inside.insert(&e); });
     std::vector<TSinapse*> links;
     std::unordered_set<const TSinapse*> seen;
     for (const TProtoNeuronio* e : inside) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/protoneuronio.h"
+#include "numeric/contract.h"
 
 #include <memory>
 #include <vector>
@@ -67,6 +68,17 @@ private:
 
     std::shared_ptr<TProtoLista> inner_;
 };
+
+// The module `element` is, or null for any other element (and for null). Not for an element
+// being destroyed: its kind is no longer there to ask.
+inline TModule* AsModule(TProtoNeuronio* element) {
+    if (element == nullptr || element->Kind() != TElementKind::Module) return nullptr;
+    VELTRA_EXPECTS(dynamic_cast<TModule*>(element) != nullptr);
+    return static_cast<TModule*>(element);
+}
+inline const TModule* AsModule(const TProtoNeuronio* element) {
+    return AsModule(const_cast<TProtoNeuronio*>(element));
+}
 
 // The text shown when a module would come to contain itself.
 inline constexpr const char* ModuleCycleText = "Um modulo nao pode conter-se a si proprio";

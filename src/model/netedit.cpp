@@ -2,6 +2,7 @@
 
 #include "model/canvas.h"
 #include "model/module.h"
+#include "model/netwalk.h"
 #include "model/outputs.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 #include <unordered_set>
+#include <utility>
 
 namespace veltra {
 
@@ -27,21 +29,13 @@ std::unordered_set<const TModule*>& ModulesHeldOut() {
     return modules;
 }
 void HoldOut(const TProtoNeuronio* element, bool out) {
-    const auto* module =
-        element->Kind() == TElementKind::Module ? static_cast<const TModule*>(element) : nullptr;
+    const TModule* module = AsModule(element);
     if (out) {
         HeldOut().insert(element);
         if (module != nullptr) ModulesHeldOut().insert(module);
     } else {
         HeldOut().erase(element);
         if (module != nullptr) ModulesHeldOut().erase(module);
-    }
-}
-void CollectDeep(const TProtoLista& list, std::unordered_set<const TProtoNeuronio*>& out) {
-    for (const auto& e : list) {
-        out.insert(e.get());
-        if (e->Kind() == TElementKind::Module)
-            CollectDeep(static_cast<const TModule&>(*e).InnerNet(), out);
     }
 }
 } // namespace
@@ -118,8 +112,8 @@ std::vector<TSinapse*> SynapsesOf(const TProtoNeuronio& element) {
     // A self-loop stands in both lists; it is taken once.
     for (int i = in.Count() - 1; i >= 0; --i)
         if (in.Item(i)->Source() != &element) synapses.push_back(in.Item(i));
-    if (element.Kind() == TElementKind::Module) {
-        std::vector<TSinapse*> border = static_cast<const TModule&>(element).BorderLinks();
+    if (const TModule* module = AsModule(&element)) {
+        std::vector<TSinapse*> border = module->BorderLinks();
         const std::unordered_set<const TSinapse*> own(synapses.begin(), synapses.end());
         for (TSinapse* s : border)
             if (!own.count(s)) synapses.push_back(s);
@@ -135,8 +129,8 @@ TElementPlace::~TElementPlace() {
     // A module released here may share its inner net with a window or another module: the
     // synapses across its border were taken out with it, and those made since belong to the
     // others, so the inner net is let go without the module dropping any of them.
-    if (owned_ && owned_->Kind() == TElementKind::Module) {
-        auto& module = static_cast<TModule&>(*owned_);
+    if (TModule* held = AsModule(owned_.get())) {
+        TModule& module = *held;
         // A window on the inner net hears that the module goes for good.
         module.InnerNet().Notifier().Tell(
             [&module](TNetObserver& o) { o.ElementLeaving(module, TLeaving::Released); });
@@ -174,7 +168,7 @@ bool TElementPlace::CrossesHeldOutBorder() const {
         if (m->SharedInnerNet() == list_) insideHeldOut = true;
     if (!insideHeldOut || synapses_.Empty()) return false;
     std::unordered_set<const TProtoNeuronio*> inside{element_};
-    CollectDeep(*list_, inside);
+    VisitDeep(std::as_const(*list_), [&inside](const TProtoNeuronio& e) { inside.insert(&e); });
     for (const TProtoNeuronio* end : synapses_.Ends())
         if (!inside.count(end)) return true;
     return false;

@@ -1,6 +1,6 @@
 #include "model/outputs.h"
 
-#include "model/module.h"
+#include "model/netwalk.h"
 #include "model/protolista.h"
 #include "storage/netfile.h"
 
@@ -66,11 +66,9 @@ void TOutputs::SetLogKept(bool kept) {
 }
 
 void KeepValueLogs(TProtoLista& list, bool kept) {
-    for (const auto& e : list) {
-        if (e->Kind() == TElementKind::Output) static_cast<TOutputs&>(*e).SetLogKept(kept);
-        if (e->Kind() == TElementKind::Module)
-            KeepValueLogs(static_cast<TModule&>(*e).InnerNet(), kept);
-    }
+    VisitDeep(list, [kept](TProtoNeuronio& e) {
+        if (e.Kind() == TElementKind::Output) static_cast<TOutputs&>(e).SetLogKept(kept);
+    });
 }
 
 void TOutputs::Reset() {

@@ -1,6 +1,7 @@
 #include "model/protolista.h"
 
 #include "model/module.h"
+#include "model/netwalk.h"
 
 #include <algorithm>
 
@@ -51,9 +52,8 @@ void TProtoLista::Move(const TProtoNeuronio* element, int index) {
     const std::size_t from = static_cast<std::size_t>(it - items_.begin());
     std::unique_ptr<TProtoNeuronio> moved = std::move(*it);
     items_.erase(it);
-    const std::size_t at =
-        index < 0 ? AddPlace(items_, *moved)
-                  : std::min(static_cast<std::size_t>(index), items_.size());
+    const std::size_t at = index < 0 ? AddPlace(items_, *moved)
+                                     : std::min(static_cast<std::size_t>(index), items_.size());
     TProtoNeuronio& raw = *moved;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(moved));
     if (at != from) raw.TellChanged(TChange::Look);
@@ -70,38 +70,34 @@ TProtoNeuronio* TProtoLista::ElementById(std::int32_t id) const {
         auto it = idIndex_->find(id);
         return it == idIndex_->end() ? nullptr : it->second;
     }
-    for (const auto& e : items_) {
-        if (e->Id() == id) return e.get();
-        if (e->Kind() == TElementKind::Module)
-            if (TProtoNeuronio* inner = static_cast<TModule&>(*e).InnerNet().ElementById(id))
-                return inner;
-    }
-    return nullptr;
+    // The list hands out its elements as Item() does.
+    TProtoNeuronio* found = nullptr;
+    VisitDeep(const_cast<TProtoLista&>(*this), [id, &found](TProtoNeuronio& e) {
+        if (e.Id() != id) return TVisit::Enter;
+        found = &e;
+        return TVisit::Stop;
+    });
+    return found;
 }
 
-namespace {
-// The first element with each id, in the order ElementById searches (module insides
-// right after their module).
-void IndexIds(const TProtoLista& list, std::unordered_map<std::int32_t, TProtoNeuronio*>& index) {
-    for (const auto& e : list) {
-        index.emplace(e->Id(), e.get());
-        if (e->Kind() == TElementKind::Module)
-            IndexIds(static_cast<const TModule&>(*e).InnerNet(), index);
-    }
+void TProtoLista::IndexOwnIds() {
+    // The first element with each id, in the order ElementById searches.
+    idIndex_ = std::make_unique<std::unordered_map<std::int32_t, TProtoNeuronio*>>();
+    VisitDeep(*this, [this](TProtoNeuronio& e) { idIndex_->emplace(e.Id(), &e); });
 }
-} // namespace
 
 void TProtoLista::BuildIdIndex() {
-    idIndex_ = std::make_unique<std::unordered_map<std::int32_t, TProtoNeuronio*>>();
-    IndexIds(*this, *idIndex_);
-    for (const auto& e : items_)
-        if (e->Kind() == TElementKind::Module) static_cast<TModule&>(*e).InnerNet().BuildIdIndex();
+    IndexOwnIds();
+    VisitDeep(*this, [](TProtoNeuronio& e) {
+        if (TModule* module = AsModule(&e)) module->InnerNet().IndexOwnIds();
+    });
 }
 
 void TProtoLista::DropIdIndex() {
     idIndex_.reset();
-    for (const auto& e : items_)
-        if (e->Kind() == TElementKind::Module) static_cast<TModule&>(*e).InnerNet().DropIdIndex();
+    VisitDeep(*this, [](TProtoNeuronio& e) {
+        if (TModule* module = AsModule(&e)) module->InnerNet().idIndex_.reset();
+    });
 }
 
 std::unique_ptr<TProtoNeuronio> TProtoLista::Take(const TProtoNeuronio* element, int* index) {
@@ -130,15 +126,10 @@ void TProtoLista::Insert(int index, std::unique_ptr<TProtoNeuronio> element) {
     TellOutwards([&added](TNetObserver& o) { o.ElementAdded(added); });
 }
 
-
 bool TProtoLista::ContainsDeep(const TProtoNeuronio* element) const {
-    for (const auto& e : items_) {
-        if (e.get() == element) return true;
-        if (e->Kind() == TElementKind::Module &&
-            static_cast<const TModule&>(*e).InnerNet().ContainsDeep(element))
-            return true;
-    }
-    return false;
+    return !VisitDeep(*this, [element](const TProtoNeuronio& e) {
+        return &e == element ? TVisit::Stop : TVisit::Enter;
+    });
 }
 
 void TProtoLista::PropagateAll() {

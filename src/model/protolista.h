@@ -75,6 +75,9 @@ public:
     void DropIdIndex();
 
 private:
+    // Builds this list's table alone (BuildIdIndex builds the inner lists' too).
+    void IndexOwnIds();
+
     mutable TNetNotifier notifier_; // first in, last out: the elements going tell it
     std::vector<TProtoNeuronio*> holders_;
     std::vector<std::unique_ptr<TProtoNeuronio>> items_;

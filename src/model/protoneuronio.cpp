@@ -210,10 +210,11 @@ bool TProtoNeuronio::ConnectTo(TProtoNeuronio*, TInteraction&) {
     return false;
 }
 
-bool TProtoNeuronio::ConnectIntoModule(TProtoNeuronio* module, TInteraction& ui) {
-    if (module == nullptr || module->Kind() != TElementKind::Module) return false;
+bool TProtoNeuronio::ConnectIntoModule(TProtoNeuronio* destination, TInteraction& ui) {
+    const TModule* module = AsModule(destination);
+    if (module == nullptr) return false;
     std::vector<TProtoNeuronio*> candidates;
-    for (const auto& e : static_cast<TModule*>(module)->InnerNet())
+    for (const auto& e : module->InnerNet())
         if (e->Kind() == TElementKind::Neuron) candidates.push_back(e.get());
     TProtoNeuronio* chosen = ui.SelectInner(candidates);
     if (chosen == nullptr ||

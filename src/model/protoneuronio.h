@@ -181,7 +181,7 @@ protected:
     void ApplyPosition(const TInfoFields& fields, TCanvas& canvas);
     // Into a module: the user picks one of its inner neurons ("Input escolhido:"), which
     // gets a hidden synapse from this element. False when the pick is cancelled.
-    bool ConnectIntoModule(TProtoNeuronio* module, TInteraction& ui);
+    bool ConnectIntoModule(TProtoNeuronio* destination, TInteraction& ui);
     // The "coordinates" branch of the Info dialog tree.
     void AddCoordinatesToTree(TInfoTree& tree, TInfoTree::Node parent) const;
 

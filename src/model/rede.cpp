@@ -3,6 +3,7 @@
 #include "model/canvas.h"
 #include "model/module.h"
 #include "model/netfileio.h"
+#include "model/netwalk.h"
 #include "model/neuronio.h"
 
 #include <algorithm>
@@ -33,17 +34,15 @@ namespace {
 // Returns whether a module was met (whose list might be shared with another module).
 bool GatherNeurons(TProtoLista& list, std::vector<TNeuronio*>& out) {
     bool module = false;
-    for (const auto& e : list) {
+    VisitDeep(list, [&](TProtoNeuronio& e) {
         // By type, not Kind(): another element may call itself a neuron (test doubles do).
-        if (auto* neuron = dynamic_cast<TNeuronio*>(e.get())) {
+        if (auto* neuron = dynamic_cast<TNeuronio*>(&e))
             out.push_back(neuron);
-        } else if (auto* inner = dynamic_cast<TModule*>(e.get())) {
-            GatherNeurons(inner->InnerNet(), out);
+        else if (AsModule(&e) != nullptr)
             module = true;
-        } else {
-            e->SumInputs(); // whatever else sums its inputs does it here, on this thread
-        }
-    }
+        else
+            e.SumInputs(); // whatever else sums its inputs does it here, on this thread
+    });
     return module;
 }
 

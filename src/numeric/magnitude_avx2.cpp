@@ -1,6 +1,6 @@
 // AVX2 versions of the hot magnitude kernels, chosen at run time by magnitude.cpp when the
-// processor has AVX2. Carries are resolved eight groups at a time; the rare block where a
-// carry runs into a 99999999 group is redone by the portable loop.
+// processor has AVX2, and the 256-bit product rows of a sum. Carries are resolved eight groups
+// at a time; the rare block where a carry runs into a 99999999 group is redone group by group.
 #include "magnitude_kernels.h"
 
 #if VELTRA_HAVE_X86_KERNELS
@@ -304,6 +304,145 @@ __attribute__((target("avx2"))) Limb MulWordAvx2(Limb* r, const Limb* a, std::si
     }
     return MulWordPortable(r + i, a + i, n - i, w, high + c);
 }
+
+// --- the one-group product rows of a sum (TInfinito::AddProduct) ----------------------------
+
+namespace {
+
+// The constants of the vector row.
+struct RowConstants {
+    __m256i reciprocal; // RowReciprocal(w) in every 64-bit lane
+    __m256i w32, base, top, top2, negBase, zero, rotate;
+};
+
+// One block of eight groups. Lane k gets x + low(w * v[k]) + high(w * v[k-1]) (lane 0 the
+// high group of the block below, lane 0 of `fromBelow`), below 3 * Base, less its carry of 0,
+// 1 or 2 times Base, plus the carry of the lane below (lane 0: minus lane 0 of `carryBelow`).
+// A difference is x - low - high, at least -2 * Base, plus its borrow of 0, 1 or 2 times Base,
+// less the borrow of the lane below. `carries` holds minus each lane's carry or borrow, and
+// `fromBelow` and `carryBelow` become this block's own, rotated up a lane, so that lane 0
+// holds what its top lane hands the next block: no lane leaves the vector registers between
+// blocks. A lane pushed out of [0, Base) by the carry from below would carry on: the caller
+// sees it in the result and redoes the block group by group.
+template <RowMode Mode>
+__attribute__((target("avx2"), always_inline)) inline __m256i
+RowBlock(const RowConstants& k, __m256i av, __m256i xv, __m256i& fromBelow, __m256i& carryBelow,
+         __m256i& carries) {
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(av, k.reciprocal), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(av, 32), k.reciprocal);
+    // a*w - q*Base lies in [0, 2*Base), so 32-bit wrapping arithmetic gives it exactly.
+    __m256i q = _mm256_blend_epi32(even, odd, 0xaa);
+    __m256i lo = _mm256_sub_epi32(_mm256_mullo_epi32(av, k.w32), _mm256_mullo_epi32(q, k.base));
+    const __m256i over = _mm256_cmpgt_epi32(lo, k.top);
+    lo = _mm256_sub_epi32(lo, _mm256_and_si256(over, k.base));
+    q = _mm256_sub_epi32(q, over);
+
+    const __m256i qUp = _mm256_permutevar8x32_epi32(q, k.rotate);
+    const __m256i below = _mm256_blend_epi32(qUp, fromBelow, 1);
+    fromBelow = qUp;
+    __m256i s, one, two;
+    if constexpr (Mode == RowMode::Subtract) {
+        s = _mm256_sub_epi32(_mm256_sub_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(k.zero, s);    // -1 where s < 0
+        two = _mm256_cmpgt_epi32(k.negBase, s); // -1 where s < -Base
+        s = _mm256_add_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_add_epi32(s, _mm256_and_si256(two, k.base));
+    } else {
+        s = _mm256_add_epi32(_mm256_add_epi32(xv, lo), below);
+        one = _mm256_cmpgt_epi32(s, k.top);  // -1 where s >= Base
+        two = _mm256_cmpgt_epi32(s, k.top2); // -1 where s >= 2 Base
+        s = _mm256_sub_epi32(s, _mm256_and_si256(one, k.base));
+        s = _mm256_sub_epi32(s, _mm256_and_si256(two, k.base));
+    }
+    carries = _mm256_add_epi32(one, two);
+    const __m256i carriesUp = _mm256_permutevar8x32_epi32(carries, k.rotate);
+    const __m256i up = _mm256_blend_epi32(carriesUp, carryBelow, 1);
+    carryBelow = carriesUp;
+    return Mode == RowMode::Subtract ? _mm256_add_epi32(s, up) : _mm256_sub_epi32(s, up);
+}
+
+// The lanes of a block's result that left [0, Base).
+template <RowMode Mode>
+__attribute__((target("avx2"), always_inline)) inline __m256i Spilled(const RowConstants& k,
+                                                                      __m256i s) {
+    return Mode == RowMode::Subtract ? _mm256_cmpgt_epi32(k.zero, s) : _mm256_cmpgt_epi32(s, k.top);
+}
+
+} // namespace
+
+// The last, partial block is loaded and stored under a mask, its lane past v's end taking
+// x[m] (the product's top group).
+template <RowMode Mode>
+__attribute__((target("avx2"))) Limb RowAvx2(Limb* x, const Limb* v, std::size_t m, Limb w) {
+    VELTRA_EXPECTS(RowArguments(x, v, m, w));
+    constexpr std::size_t Lanes = 8;
+    const TRowLanes& fixed = RowLanes;
+    const RowConstants k{_mm256_set1_epi64x(std::int64_t(RowReciprocal(w))),
+                         _mm256_set1_epi32(static_cast<int>(w)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.base)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.top2)),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.negBase)),
+                         _mm256_setzero_si256(),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed.rotate))};
+    std::size_t i = 0;
+    // Lane 0 of each: the high group of the product below the current block, and minus the
+    // carry or borrow into it.
+    __m256i fromBelow = _mm256_setzero_si256(), carryBelow = _mm256_setzero_si256();
+    __m256i carries;
+    for (; i + Lanes <= m; i += Lanes) {
+        const __m256i av = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
+        const __m256i xv = Mode != RowMode::Store
+                               ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i))
+                               : _mm256_setzero_si256();
+        __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+        const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
+        const __m256i spill = Spilled<Mode>(k, s);
+        if (!_mm256_testz_si256(spill, spill)) {
+            TScalarRow<Mode> row{Limb(_mm256_cvtsi256_si32(fromBelow)),
+                                 Limb(-_mm256_cvtsi256_si32(carryBelow))};
+            for (std::size_t j = 0; j < Lanes; ++j)
+                row.Step(std::uint64_t(w) * v[i + j], x[i + j]);
+            fromBelow = _mm256_set1_epi32(static_cast<int>(row.high));
+            carryBelow = _mm256_set1_epi32(-static_cast<int>(row.c));
+            continue;
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(x + i), s);
+        fromBelow = nextBelow;
+        carryBelow = nextCarry;
+    }
+    // The rest of v (r groups, maybe none) and x[m].
+    const int r = static_cast<int>(m - i);
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i vMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r), lane);
+    const __m256i xMask = _mm256_cmpgt_epi32(_mm256_set1_epi32(r + 1), lane);
+    const __m256i av = _mm256_maskload_epi32(reinterpret_cast<const int*>(v + i), vMask);
+    const __m256i xv = Mode != RowMode::Store
+                           ? _mm256_maskload_epi32(reinterpret_cast<const int*>(x + i), xMask)
+                           : _mm256_setzero_si256();
+    __m256i nextBelow = fromBelow, nextCarry = carryBelow;
+    const __m256i s = RowBlock<Mode>(k, av, xv, nextBelow, nextCarry, carries);
+    const __m256i spill = _mm256_and_si256(Spilled<Mode>(k, s), xMask);
+    if (!_mm256_testz_si256(spill, spill)) {
+        TScalarRow<Mode> row{Limb(_mm256_cvtsi256_si32(fromBelow)),
+                             Limb(-_mm256_cvtsi256_si32(carryBelow))};
+        for (; i < m; ++i)
+            row.Step(std::uint64_t(w) * v[i], x[i]);
+        row.Step(0, x[m]);
+        return row.c;
+    }
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(x + i), xMask, s);
+    if constexpr (Mode == RowMode::Store) return 0; // a product's top group takes no carry
+    // Lane r of the carries, moved to lane 0 (no aligned array on the stack to read it from).
+    return Limb(-_mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(carries, _mm256_set1_epi32(r))));
+}
+
+template __attribute__((target("avx2"))) Limb RowAvx2<RowMode::Store>(Limb*, const Limb*,
+                                                                      std::size_t, Limb);
+template __attribute__((target("avx2"))) Limb RowAvx2<RowMode::Add>(Limb*, const Limb*, std::size_t,
+                                                                    Limb);
+template __attribute__((target("avx2"))) Limb RowAvx2<RowMode::Subtract>(Limb*, const Limb*,
+                                                                         std::size_t, Limb);
 
 } // namespace veltra::mag::detail
 

@@ -616,7 +616,7 @@ void TMDIChild::PopupAction(int x, int y) {
 
 void TMDIChild::EcraDblClick(int x, int y) {
     Guard([&] {
-        auto* module = dynamic_cast<TModule*>(document_->ElementAt(x, y));
+        TModule* module = AsModule(document_->ElementAt(x, y));
         if (module == nullptr) return;
         mainForm_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
         TMDIChild* view = mainForm_.CreateMDIChild(QString::fromStdString(module->Label()));
@@ -627,8 +627,9 @@ void TMDIChild::EcraDblClick(int x, int y) {
 }
 
 void TMDIChild::LoadModuleFromPopup() {
-    auto* module = dynamic_cast<TModule*>(popupElement_);
-    if (module == nullptr || !Alive(module)) return;
+    if (!Alive(popupElement_)) return;
+    TModule* module = AsModule(popupElement_);
+    if (module == nullptr) return;
     // A module read in is an edit of the stack holding the module (this window's).
     const std::string error = mainForm_.LoadModuleFile(*document_, *module);
     if (!error.empty()) mainForm_.Prompter().Message(this, QString::fromStdString(error));

@@ -1,6 +1,6 @@
 // Cycle detection, stop conditions and the way back to earlier steps, each against a
 // brute-force record of every state of the run.
-#include "../model/netbuilder.h"
+#include "netbuilder.h"
 #include "execution/cycle.h"
 #include "execution/runcontrol.h"
 #include "execution/runhistory.h"

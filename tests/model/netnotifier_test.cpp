@@ -2,8 +2,10 @@
 #include "model/netnotifier.h"
 #include "netbuilder.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veltra::testing {
@@ -20,10 +22,15 @@ struct TLog final : TNetObserver {
         gone.push_back(&e);
     }
     void ElementChanged(TProtoNeuronio& e, TChange what) override {
-        lines.push_back((what == TChange::Look ? "~" : what == TChange::Content ? "=" : "#") +
+        lines.push_back((what == TChange::Look      ? "~"
+                         : what == TChange::Content ? "="
+                                                    : "#") +
                         e.Label());
     }
-    void SynapseAdded(TSinapse& s) override { lines.push_back("+s"); gone.push_back(&s); }
+    void SynapseAdded(TSinapse& s) override {
+        lines.push_back("+s");
+        gone.push_back(&s);
+    }
     void SynapseLeaving(const TSinapse& s, TLeaving how) override {
         lines.push_back(how == TLeaving::Released ? "released s" : "out s");
         gone.push_back(&s);
@@ -149,6 +156,62 @@ TEST(NetNotices, SubscribersMayLeaveWhileBeingToldAndOutliveTheNet) {
     EXPECT_EQ(late.lines, (TLog::Lines{"+a", "+b"}));
     list.reset(); // subscribers outlive the net; their destructors touch nothing freed
     EXPECT_EQ(late.lines.back(), "net gone");
+}
+
+// Five subscribers; while the middle one is told of the first of two notices it changes the
+// subscriptions. Whoever is subscribed when a notice starts and still is when their turn
+// comes hears it, in subscription order; whoever comes meanwhile hears the next one only.
+TEST(NetNotices, SubscriptionsChangedInTheMiddleOfANotice) {
+    struct TSubscriber final : TNetObserver {
+        std::string name;
+        std::string* heard = nullptr;
+        std::function<void()> onFirst;
+        ~TSubscriber() override { StopObservingAll(); }
+        void ElementAdded(TProtoNeuronio& e) override {
+            *heard += name + e.Label() + " ";
+            if (onFirst) std::exchange(onFirst, nullptr)();
+        }
+    };
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::unique_ptr<TSubscriber>>&, const TProtoLista&)> act;
+        const char* heard;
+    };
+    const Case cases[] = {
+        {"leaves itself", [](auto& s, auto&) { s[2]->StopObservingAll(); },
+         "0a 1a 2a 3a 4a 0b 1b 3b 4b "},
+        {"ends the one before it", [](auto& s, auto& l) { s[1]->StopObserving(l); },
+         "0a 1a 2a 3a 4a 0b 2b 3b 4b "},
+        {"ends the one after it", [](auto& s, auto& l) { s[3]->StopObserving(l); },
+         "0a 1a 2a 4a 0b 1b 2b 4b "},
+        {"destroys the ones around it", [](auto& s, auto&) { s[1].reset(), s[3].reset(); },
+         "0a 1a 2a 4a 0b 2b 4b "},
+        {"adds one", [](auto& s, auto& l) { s[5]->Observe(l); },
+         "0a 1a 2a 3a 4a 0b 1b 2b 3b 4b 5b "},
+        {"leaves, adds and comes back",
+         [](auto& s, auto& l) {
+             s[2]->StopObserving(l);
+             s[5]->Observe(l);
+             s[2]->Observe(l);
+         },
+         "0a 1a 2a 3a 4a 0b 1b 3b 4b 5b 2b "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProtoLista list;
+        std::string heard;
+        std::vector<std::unique_ptr<TSubscriber>> subscribers;
+        for (int i = 0; i < 6; ++i) {
+            subscribers.push_back(std::make_unique<TSubscriber>());
+            subscribers.back()->name = std::to_string(i);
+            subscribers.back()->heard = &heard;
+            if (i < 5) subscribers.back()->Observe(list);
+        }
+        subscribers[2]->onFirst = [&] { c.act(subscribers, list); };
+        AddTo<TNeuronio>(list, "a");
+        AddTo<TNeuronio>(list, "b");
+        EXPECT_EQ(heard, c.heard);
+    }
 }
 
 TEST(NetNotices, SynapsesHeldByAnEditTellTheirNetsWhenReleasedAfterTheirEnds) {

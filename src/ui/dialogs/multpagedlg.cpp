@@ -259,7 +259,7 @@ void TMultPageDlg::LoadElement(TProtoNeuronio* e, int imageIndex) {
 
 void TMultPageDlg::FillModuleList() {
     list_module_inputs_outputs_->clear();
-    if (auto* module = dynamic_cast<TModule*>(currentElement_))
+    if (const TModule* module = AsModule(currentElement_))
         for (TProtoNeuronio* inner : module->ListInner(false))
             AddElementItem(*list_module_inputs_outputs_, inner);
 }

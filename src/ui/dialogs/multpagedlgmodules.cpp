@@ -3,6 +3,7 @@
 #include "model/dados.h"
 #include "model/module.h"
 #include "model/netedit.h"
+#include "model/netwalk.h"
 #include "model/protolista.h"
 #include "ui/dialogs/liveobjects.h"
 #include "ui/dialogs/mdiwindowslist.h"
@@ -11,20 +12,19 @@
 #include "ui/editcommands.h"
 #include "ui/prompter.h"
 
-#include <algorithm>
-
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace veltra {
 
 // --- modules ---------------------------------------------------------------------------------
 
 void TMultPageDlg::button_load_moduleClick() {
-    auto* module = dynamic_cast<TModule*>(currentElement_);
+    TModule* module = AsModule(currentElement_);
     if (module == nullptr) return;
     TDados* document = host_->ActiveDocument();
     if (document == nullptr) {
@@ -39,7 +39,7 @@ void TMultPageDlg::button_load_moduleClick() {
 }
 
 void TMultPageDlg::button_load_from_windowClick() {
-    auto* module = dynamic_cast<TModule*>(currentElement_);
+    TModule* module = AsModule(currentElement_);
     if (module == nullptr) return;
     const std::vector<TOpenWindow> windows = host_->OpenWindows();
     TFormMDIWindowsList* list = host_->WindowsList();
@@ -179,19 +179,17 @@ bool TMultPageDlg::Shown(const TProtoLista& list) const {
 
 void TMultPageDlg::ForgetInside(const TProtoLista& list) {
     // What is inside a module leaving goes with it, unless a window shows that inner net.
-    for (const auto& e : list) {
-        if (currentElement_ == e.get()) ClearPage();
-        PruneObject(e.get());
-        for (const TListaSinapses* synapses : {&e->IncomingSynapses(), &e->OutgoingSynapses()})
+    VisitDeep(list, [this](const TProtoNeuronio& e) {
+        if (currentElement_ == &e) ClearPage();
+        PruneObject(&e);
+        for (const TListaSinapses* synapses : {&e.IncomingSynapses(), &e.OutgoingSynapses()})
             for (const TSinapse* s : *synapses) {
                 if (currentSynapse_ == s) ClearPage();
                 PruneObject(s);
             }
-        if (e->Kind() == TElementKind::Module) {
-            const TProtoLista& inner = static_cast<const TModule&>(*e).InnerNet();
-            if (!Shown(inner)) ForgetInside(inner);
-        }
-    }
+        const TModule* module = AsModule(&e);
+        return module != nullptr && Shown(module->InnerNet()) ? TVisit::Skip : TVisit::Enter;
+    });
 }
 
 void TMultPageDlg::ObserveOpenNets(const QObject* closing) {

@@ -2,8 +2,7 @@
 
 #include "execution/stepbound.h"
 #include "model/dados.h"
-#include "model/module.h"
-#include "model/protolista.h"
+#include "model/netwalk.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -111,24 +110,20 @@ struct TStepWorker::TBatch {
     void Gather(const TProtoLista& list, std::int64_t& products) {
         // As the exact bound walks the net: module insides at the module's place, outputs
         // send nothing, products into a module are not summed by the step.
-        for (const auto& e : list) {
-            if (e->Kind() == TElementKind::Module) {
-                Gather(static_cast<const TModule&>(*e).InnerNet(), products);
-                continue;
-            }
-            if (e->Kind() == TElementKind::Output) continue;
+        VisitDeep(list, [&](const TProtoNeuronio& e) {
+            if (e.Kind() == TElementKind::Module || e.Kind() == TElementKind::Output) return;
             std::int64_t most = -1;
-            for (const TSinapse* s : e->OutgoingSynapses()) {
+            for (const TSinapse* s : e.OutgoingSynapses()) {
                 const TProtoNeuronio* to = s->Destination();
                 if (to == nullptr || to->Kind() == TElementKind::Module) continue;
                 const TInfinito::TDigits w = s->Weight().Digits();
                 most = std::max(most, w.whole + w.fraction);
                 ++products;
             }
-            if (most < 0) continue;
-            const bool fixed = e->Kind() == TElementKind::Neuron || e->Kind() == TElementKind::Bias;
-            senders.push_back({fixed ? &e->GetValue() : nullptr, e.get(), most});
-        }
+            if (most < 0) return;
+            const bool fixed = e.Kind() == TElementKind::Neuron || e.Kind() == TElementKind::Bias;
+            senders.push_back({fixed ? &e.GetValue() : nullptr, &e, most});
+        });
     }
 };
 
