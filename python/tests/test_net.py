@@ -157,3 +157,42 @@ def test_run_until_cycle_finds_start_and_period_as_a_record_of_states_does():
     grow.connect(n, n, "0.5")
     grow.connect(grow.add_bias("B", 40, 0), n, "0.5")
     assert grow.run(max_steps=20, until_cycle=True) == 20 and grow.cycle is None
+
+
+def test_step_and_run_let_other_threads_run():
+    # While a long step() or run() computes, another Python thread runs. With the switch
+    # interval made very long, a thread holding the interpreter lock keeps it until it waits or
+    # gives it up: the main thread's count can then finish before the call returns only if the
+    # call gave the lock up.
+    import threading
+    import time
+
+    steps = 2_000_000  # a neuron that keeps its 1: a fraction of a second, whatever the machine
+    calls = [lambda net: net.step(steps), lambda net: net.run(max_steps=steps)]
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(100.0)
+    try:
+        for call in calls:
+            net = veltra.Net()
+            neuron = net.add_neuron("N", 0, 0, value=1)
+            net.connect(neuron, neuron, 1)
+            started = threading.Event()
+            returned = []
+
+            def work():
+                started.set()
+                call(net)
+                returned.append(time.perf_counter())
+
+            worker = threading.Thread(target=work)
+            worker.start()
+            started.wait()
+            count = 0
+            while count < 1000:
+                count += 1
+            counted = time.perf_counter()
+            worker.join()
+            assert net.steps == steps and net["N"].value == 1
+            assert counted < returned[0], "the other thread waited for the whole call"
+    finally:
+        sys.setswitchinterval(interval)
