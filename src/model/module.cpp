@@ -14,6 +14,7 @@ TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {
 }
 
 void TModule::Hold(std::shared_ptr<TProtoLista> list) {
+    InvalidatePlan();
     if (inner_) inner_->RemoveHolder(this);
     inner_ = std::move(list);
     inner_->AddHolder(this);
@@ -25,10 +26,12 @@ TModule::~TModule() {
     // Told while the inside is still whole: whoever holds something inside lets go of it.
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     DropBorderLinks();
     // A window showing the inner net lets go of the module.
-    inner_->Notifier().Tell([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+    inner_->Notifier().Tell(
+        [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // An inner net that lives on (a window shows it, or another module holds it too) is not
     // this module's any more. One that goes with the module tells the nets around as its
     // elements go, through what is left of the module (the list it stood in).

@@ -6,6 +6,7 @@
 #include "model/netfileio.h"
 #include "model/neuronio.h"
 #include "model/protolista.h"
+#include "model/stepplan.h"
 #include "storage/netfile.h"
 
 #include <algorithm>
@@ -50,13 +51,16 @@ bool SetFromTextQuietly(TInfinito& number, const std::string& text) {
 TProtoNeuronio::TProtoNeuronio() = default;
 
 TProtoNeuronio::~TProtoNeuronio() {
+    // The plan holding its values forgets it first (and is made again before the next step).
+    if (plan_ != nullptr) plan_->Forget(planIndex_);
     // Whoever holds the element or one of its synapses lets go before anything goes.
     // (The incoming ones tell as their sources release them.)
     for (const TSinapse* s : outgoing_)
         TellAboutSynapse(*s, [s](TNetObserver& o) { o.SynapseLeaving(*s, TLeaving::Released); });
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
-        list->TellOutwards([this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
+        list->TellOutwards(
+            [this](TNetObserver& o) { o.ElementLeaving(*this, TLeaving::Released); });
     // Copies: releasing changes the lists being walked.
     const std::vector<TSinapse*> incoming(incoming_.begin(), incoming_.end());
     for (TSinapse* s : incoming)
@@ -76,6 +80,10 @@ void TProtoNeuronio::TellChanged(TChange what) {
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
         list->TellOutwards([this, what](TNetObserver& o) { o.ElementChanged(*this, what); });
+}
+
+void TProtoNeuronio::InvalidatePlan() const {
+    if (plan_ != nullptr) plan_->Invalidate();
 }
 
 void TProtoNeuronio::SetWatched(bool watched) {
@@ -135,8 +143,9 @@ void TProtoNeuronio::Send(const TInfinito& value) {
     for (const TSinapse* s : outgoing_) {
         if (s->Source() != this) {
             s->Fire();
-        } else if (TNeuronio* neuron = s->NeuronReceiver()) {
-            neuron->AddWeighted(s->Weight(), value); // a direct call: the class is final
+        } else if (s->ToNeuron()) {
+            // A direct call: the class is final.
+            static_cast<TNeuronio*>(s->Destination())->AddWeighted(s->Weight(), value);
         } else if (TProtoNeuronio* receiver = s->Receiver()) {
             receiver->AddWeighted(s->Weight(), value);
         }
@@ -288,6 +297,8 @@ bool TProtoNeuronio::Contains(int px, int py) const {
 }
 
 TSinapse* TProtoNeuronio::AddOutgoing(std::unique_ptr<TSinapse> synapse) {
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
     if (!synapse->IsSelfLoop()) synapse->SetStartPoint(Centre());
     return outgoing_.Append(std::move(synapse));
 }
@@ -297,6 +308,7 @@ void TProtoNeuronio::AddIncoming(TSinapse* synapse) {
         synapse->SetEndPoint(Centre());
         if (HasOutgoingTo(synapse->Source())) synapse->SetPair(true);
     }
+    InvalidatePlan();
     incoming_.Append(synapse);
     TellAboutSynapse(*synapse, [synapse](TNetObserver& o) { o.SynapseAdded(*synapse); });
 }
@@ -308,8 +320,10 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
     outgoing_.Remove(synapse);
 }
@@ -319,8 +333,10 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
-    TellAboutSynapse(*synapse,
-                     [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
+    TellAboutSynapse(
+        *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
         inIndex = destination->incoming_.IndexOf(synapse);
         if (inIndex >= 0) destination->incoming_.Take(synapse);
@@ -331,6 +347,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
 TSinapse* TProtoNeuronio::PutBackOutgoing(std::unique_ptr<TSinapse> synapse, int outIndex,
                                           int inIndex) {
     TSinapse* raw = synapse.get();
+    InvalidatePlan();
+    if (raw->Destination() != nullptr) raw->Destination()->InvalidatePlan();
     outgoing_.Insert(outIndex, raw, std::move(synapse));
     if (inIndex >= 0 && raw->Destination() != nullptr)
         raw->Destination()->incoming_.Insert(inIndex, raw);
