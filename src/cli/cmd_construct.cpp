@@ -1,11 +1,14 @@
-// "construct": build the net of a stack machine for one word.
+// "construct": build the net of a stack machine for one word, or of a Turing machine.
 #include "commands.h"
 #include "machine/machine.h"
 #include "machine/machinenet.h"
+#include "machine/turing.h"
+#include "machine/turingnet.h"
 #include "model/dados.h"
 #include "storage/atomicsave.h"
 #include "storage/sequencefile.h"
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,7 +18,8 @@ namespace veltra::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: veltra-cli construct MACHINE.json --word WORD OUT.net\n\n"
+    "Usage: veltra-cli construct MACHINE.json --word WORD OUT.net\n"
+    "       veltra-cli construct --tm SPEC [--tape WORD] OUT.net\n\n"
     "Builds, from the description of a deterministic real-time machine with one or two binary\n"
     "stacks, a net of saturated-linear neurons that decides WORD as the machine does, and\n"
     "writes it to OUT.net (safely: a failed save keeps the old file). The net's inputs (one per\n"
@@ -31,6 +35,25 @@ constexpr std::string_view kUsage =
     "stack: top one of empty, 0, 1, any; do one of push 0, push 1, pop, keep (popping an empty\n"
     "stack leaves it empty). At most one transition may apply to a state, symbol and tops;\n"
     "when none applies the word is rejected.\n\n"
+    "With --tm it builds instead a net that runs a Turing machine by itself, with no input:\n"
+    "two net steps per machine step, the tape exact in the neurons 'left' and 'right', and\n"
+    "the run finishing when the machine halts, in whose step the output Halt records 1.\n"
+    "'veltra-cli run OUT.net --machine' prints where the machine stands. SPEC is the machine\n"
+    "in the compact notation or the name of a file holding it in the notation or as JSON:\n"
+    "  1RB1LB_1LA1RZ   per state (A, B, ...; '_' between them) and per scanned symbol (0, 1,\n"
+    "                  ...; 0 the blank) the symbol written, the move L or R and the next\n"
+    "                  state; Z halts after the step, and so does H in a machine of fewer\n"
+    "                  than 8 states; --- halts without a step\n"
+    "  {\"symbols\": [\"_\", \"1\"], \"states\": [\"A\", \"B\"], \"start\": \"A\", \"halt\": "
+    "[\"H\"],\n"
+    "   \"transitions\": [{\"state\": \"A\", \"read\": \"_\", \"write\": \"1\", \"move\": \"R\",\n"
+    "                    \"next\": \"B\"}, ...]}\n"
+    "                  the first symbol is the blank; start and halt may be left out; a pair\n"
+    "                  of state and symbol without a transition halts, as --- does\n"
+    "--tape WORD is the initial tape, one symbol per character, the head on its first cell;\n"
+    "without it the tape is blank.\n\n"
+    "A WORD of the form @FILE (for --word and --tape) is the contents of FILE, less its\n"
+    "final line break: for words too long for a command line.\n\n"
     "Status 0 on success; 1 when a file cannot be read or written; 2 for wrong arguments, a\n"
     "description that is wrong (the message names the place) or a word with a character\n"
     "that is not a symbol.\n";
@@ -40,28 +63,95 @@ int Usage(std::ostream& err, const std::string& what) {
     return ExitUsage;
 }
 
+// A word as given, or the contents of @FILE without its final line break.
+bool WordText(std::string_view arg, std::string& word, std::ostream& err) {
+    if (arg.empty() || arg.front() != '@') {
+        word = arg;
+        return true;
+    }
+    if (!ReadWholeFile(arg.substr(1), word)) {
+        err << "veltra-cli construct: " << CannotOpenFileText(arg.substr(1)) << '\n';
+        return false;
+    }
+    if (!word.empty() && word.back() == '\n') word.pop_back();
+    if (!word.empty() && word.back() == '\r') word.pop_back();
+    return true;
+}
+
+int Save(TDados& document, std::string_view outPath, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!AtomicSave(
+            std::string(outPath), [&](std::ostream& file) { return document.Save(file); }, error)) {
+        err << "veltra-cli construct: " << error << '\n';
+        return ExitFailure;
+    }
+    return out ? ExitOk : ExitFailure;
+}
+
+// --tm SPEC: the notation itself, or a file holding the notation or JSON.
+int ConstructTuring(std::string_view spec, std::string_view tapeArg, std::string_view outPath,
+                    std::ostream& out, std::ostream& err) {
+    std::string text(spec);
+    std::string_view place = "--tm";
+    if (std::error_code ec; std::filesystem::is_regular_file(std::string(spec), ec)) {
+        if (!ReadWholeFile(spec, text)) {
+            err << "veltra-cli construct: " << CannotOpenFileText(spec) << '\n';
+            return ExitFailure;
+        }
+        place = spec;
+    }
+    TTuringMachine machine;
+    std::string error;
+    if (!machine.Read(text, error)) {
+        err << "veltra-cli construct: " << place << ": " << error << '\n';
+        if (place == "--tm" && spec.find_first_of("./{") != std::string_view::npos)
+            err << "veltra-cli construct: (no file is called '" << spec << "')\n";
+        return ExitUsage;
+    }
+    std::string tapeText;
+    std::vector<int> tape;
+    if (!WordText(tapeArg, tapeText, err)) return ExitFailure;
+    if (!machine.TapeCells(tapeText, tape, error)) {
+        err << "veltra-cli construct: " << error << '\n';
+        return ExitUsage;
+    }
+    TDados document;
+    BuildTuringNet(machine, tape, document);
+    return Save(document, outPath, out, err);
+}
+
 int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
-    std::string_view machinePath;
-    std::string_view outPath;
-    std::optional<std::string_view> word;
+    std::vector<std::string_view> files;
+    std::optional<std::string_view> word, spec, tape;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        if (arg == "--word") {
-            if (i + 1 >= args.size()) return Usage(err, "--word needs a word");
-            word = args[++i];
+        if (arg == "--word" || arg == "--tm" || arg == "--tape") {
+            if (i + 1 >= args.size())
+                return Usage(err, std::string(arg) +
+                                      (arg == "--tm" ? " needs a machine" : " needs a word"));
+            (arg == "--word" ? word : arg == "--tm" ? spec : tape) = args[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             return Usage(err, "unknown option '" + std::string(arg) + "'");
-        } else if (machinePath.empty()) {
-            machinePath = arg;
-        } else if (outPath.empty()) {
-            outPath = arg;
+        } else if (files.size() < 2) {
+            files.push_back(arg);
         } else {
             return Usage(err, "too many files ('" + std::string(arg) + "')");
         }
     }
-    if (machinePath.empty()) return Usage(err, "no MACHINE.json given");
+    if (spec) {
+        if (files.size() > 1)
+            return Usage(err, "--tm names the machine, so '" + std::string(files.front()) +
+                                  "' is one file too many");
+        if (word) return Usage(err, "--word is for stack machines; a Turing machine's is --tape");
+        if (files.empty()) return Usage(err, "no OUT.net given");
+        return ConstructTuring(*spec, tape.value_or(std::string_view()), files.front(), out, err);
+    }
+    if (tape) return Usage(err, "--tape is for Turing machines (--tm)");
+    if (files.empty()) return Usage(err, "no MACHINE.json given");
     if (!word) return Usage(err, "no --word given");
-    if (outPath.empty()) return Usage(err, "no OUT.net given");
+    if (files.size() < 2) return Usage(err, "no OUT.net given");
+    const std::string_view machinePath = files[0];
+    const std::string_view outPath = files[1];
 
     std::string text;
     if (!ReadWholeFile(machinePath, text)) {
@@ -74,24 +164,22 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
         err << "veltra-cli construct: " << machinePath << ": " << error << '\n';
         return ExitUsage;
     }
+    std::string wordText;
+    if (!WordText(*word, wordText, err)) return ExitFailure;
     std::vector<int> symbols;
-    if (!machine.WordSymbols(*word, symbols, error)) {
+    if (!machine.WordSymbols(wordText, symbols, error)) {
         err << "veltra-cli construct: " << error << '\n';
         return ExitUsage;
     }
     TDados document;
     BuildMachineNet(machine, symbols, document);
-    if (!AtomicSave(
-            std::string(outPath), [&](std::ostream& file) { return document.Save(file); }, error)) {
-        err << "veltra-cli construct: " << error << '\n';
-        return ExitFailure;
-    }
-    return out ? ExitOk : ExitFailure;
+    return Save(document, outPath, out, err);
 }
 
 const CommandRegistration kConstruct{
-    {"construct", "build the net of a stack machine for a word: MACHINE.json --word WORD OUT",
-     kUsage, RunConstruct, "--word"}};
+    {"construct",
+     "build the net of a machine: MACHINE.json --word WORD OUT, or --tm SPEC [--tape WORD] OUT",
+     kUsage, RunConstruct, "--word --tm --tape"}};
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "execution/stepbound.h"
 #include "execution/stopcondition.h"
 #include "loadnet.h"
+#include "machine/turingnet.h"
 #include "model/dados.h"
 #include "model/inputs.h"
 #include "model/outputs.h"
@@ -26,7 +27,7 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--max-digits N] [--trace] [--log]\n"
     "                      [--save OUT] [--input LABEL=SEQUENCE]... [--until-cycle]\n"
-    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json]\n\n"
+    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json] [--machine]\n\n"
     "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
     "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
     "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
@@ -71,6 +72,15 @@ constexpr std::string_view kUsage =
     "                 per printed step: {\"step\":N,\"rows\":[{\"kind\":..,\"label\":..,\n"
     "                 \"value\":\"..\"}]}, values always strings). With csv and json the\n"
     "                 'cycle' and 'steps=' lines go to standard error.\n"
+    "  --machine      for a net that 'construct --tm' built: also print, before the last\n"
+    "                 line, where the Turing machine stands, read from the net's values:\n"
+    "                 machine: steps=S halted=yes|no state=Q nonblank=N head=H tape=CELLS\n"
+    "                 S machine steps, N non-blank cells, CELLS the tape from its leftmost\n"
+    "                 to its rightmost non-blank cell and H the head's offset in it\n"
+    "                 (negative or past the end when the head is outside; 0 on a blank\n"
+    "                 tape). A halted machine's net finishes two steps after it halted,\n"
+    "                 its values all 0: the line is the one read where it halted. Midway\n"
+    "                 through a machine step it shows where that step leads\n"
     "--max-steps bounds every mode; --steps excludes --until and --until-cycle.\n\n"
     "Status 0 on success; 1 when the file cannot be read, holds an error (the reader's\n"
     "message is printed on standard error), a step fails (a value too long for the number\n"
@@ -90,6 +100,7 @@ struct Options {
     bool untilCycle = false;
     std::optional<std::string_view> until;
     TRowFormat format = TRowFormat::Tsv;
+    bool machine = false;
 };
 
 bool ReadCount(std::string_view text, long long& value) {
@@ -126,6 +137,8 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
             o.log = true;
         } else if (arg == "--until-cycle") {
             o.untilCycle = true;
+        } else if (arg == "--machine") {
+            o.machine = true;
         } else if (arg == "--until") {
             if (!value(v)) return Usage(err, "--until needs 'LABEL OP VALUE'");
             o.until = v;
@@ -219,6 +232,15 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     }
     if (o.untilCycle) conditions.Items().push_back(TStopCondition::OnStateRepeat());
 
+    // The machine's line is read where it halts (the values fall to 0 two steps later).
+    TTuringWatch watch;
+    if (o.machine) {
+        std::string error;
+        if (!watch.Attach(document.Elements(), error))
+            return Usage(err, "--machine: " + EscapeField(o.file) + " is " + error);
+        watch.Observe();
+    }
+
     // Only --log reads what the outputs record; without it no digits are kept per step.
     KeepValueLogs(document.Elements(), o.log);
     TRowPrinter printer(out, o.format);
@@ -238,8 +260,10 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     long long steps = 0;
     long long cycleStart = -1, cyclePeriod = -1;
     if (o.steps) {
-        for (long long i = 0; i < *o.steps && !(digitStop = tooLong()); ++i)
+        for (long long i = 0; i < *o.steps && !(digitStop = tooLong()); ++i) {
             control.Step();
+            watch.Observe();
+        }
         steps = control.StepCount();
     } else if (conditions.Empty()) {
         // The Execution Browser's Run: no step for a finished net, else until finished.
@@ -250,6 +274,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
             }
             if ((digitStop = tooLong())) break;
             control.Step();
+            watch.Observe();
         }
         steps = control.StepCount();
     } else {
@@ -265,6 +290,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
             if ((digitStop = tooLong())) break;
             document.Step();
             ++steps;
+            watch.Observe();
             if (traceNow) printer.Print(document, steps, true, false);
             if (document.AllFinished()) break; // a net that finishes is no cycle
             if (conditions.Check(document.Elements()) < 0) continue;
@@ -280,8 +306,11 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
         if (o.untilCycle && (cycleStart >= 0 || o.trace)) {
             // Back to the start (output histories and logs too) and forward to the step shown.
             RestoreState(document.Elements(), conditions.StartState(), conditions.StartInputs());
+            watch.Forget();
+            watch.Observe();
             for (long long i = 1; i <= steps; ++i) {
                 document.Step();
+                watch.Observe();
                 if (o.trace) printer.Print(document, i, true, false);
             }
         }
@@ -289,6 +318,15 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     if (!o.trace || o.log) printer.Print(document, steps, !o.trace, o.log);
     std::ostream& tail = printer.DataOnly() ? err : out;
     if (cycleStart >= 0) tail << "cycle start=" << cycleStart << " period=" << cyclePeriod << '\n';
+    bool machineRead = true;
+    if (o.machine) {
+        TTuringView view;
+        std::string error;
+        if ((machineRead = watch.Current(view, error)))
+            tail << view.Line() << '\n';
+        else
+            err << "veltra-cli run: --machine: " << EscapeField(error) << '\n';
+    }
     const bool finished = document.AllFinished();
     tail << "steps=" << steps << " finished=" << (finished ? "true" : "false") << '\n';
     out.flush();
@@ -309,7 +347,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
             return ExitFailure;
         }
     }
-    return out && !digitStop ? ExitOk : ExitFailure;
+    return out && !digitStop && machineRead ? ExitOk : ExitFailure;
 }
 
 const CommandRegistration kRun{

@@ -265,33 +265,42 @@ int TMachine::Match(int state, int read, const std::vector<std::vector<int>>& st
     return -1;
 }
 
-bool TMachine::Accepts(const std::vector<int>& word) const {
-    std::vector<std::vector<int>> stackValues(static_cast<std::size_t>(stacks));
-    int state = start;
-    for (std::size_t at = 0; at <= word.size(); ++at) {
-        const int read = at < word.size() ? word[at] : EndSymbol();
-        const int match = Match(state, read, stackValues);
-        if (match < 0) return false;
-        const TMachineTransition& t = transitions[static_cast<std::size_t>(match)];
-        for (int s = 0; s < stacks; ++s) {
-            auto& stack = stackValues[static_cast<std::size_t>(s)];
-            switch (t.action[static_cast<std::size_t>(s)]) {
-            case TStackAction::Push0:
-                stack.push_back(0);
-                break;
-            case TStackAction::Push1:
-                stack.push_back(1);
-                break;
-            case TStackAction::Pop:
-                if (!stack.empty()) stack.pop_back();
-                break;
-            case TStackAction::Keep:
-                break;
-            }
-        }
-        state = t.next;
+TMachineConfiguration TMachine::StartConfiguration() const {
+    return {start, std::vector<std::vector<int>>(static_cast<std::size_t>(stacks))};
+}
+
+void TMachine::Advance(TMachineConfiguration& at, int read) const {
+    if (at.state < 0) return;
+    const int match = Match(at.state, read, at.stacks);
+    if (match < 0) {
+        at.state = -1;
+        return;
     }
-    return accepting[static_cast<std::size_t>(state)];
+    const TMachineTransition& t = transitions[static_cast<std::size_t>(match)];
+    for (int s = 0; s < stacks; ++s) {
+        auto& stack = at.stacks[static_cast<std::size_t>(s)];
+        switch (t.action[static_cast<std::size_t>(s)]) {
+        case TStackAction::Push0:
+            stack.push_back(0);
+            break;
+        case TStackAction::Push1:
+            stack.push_back(1);
+            break;
+        case TStackAction::Pop:
+            if (!stack.empty()) stack.pop_back();
+            break;
+        case TStackAction::Keep:
+            break;
+        }
+    }
+    at.state = t.next;
+}
+
+bool TMachine::Accepts(const std::vector<int>& word) const {
+    TMachineConfiguration at = StartConfiguration();
+    for (std::size_t i = 0; i <= word.size() && at.state >= 0; ++i)
+        Advance(at, i < word.size() ? word[i] : EndSymbol());
+    return at.state >= 0 && accepting[static_cast<std::size_t>(at.state)];
 }
 
 } // namespace veltra

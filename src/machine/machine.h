@@ -15,6 +15,13 @@ enum class TStackTop { Empty, Zero, One, Any };
 // What a transition does to one stack. Popping an empty stack leaves it empty.
 enum class TStackAction { Push0, Push1, Pop, Keep };
 
+// Where a run of the machine stands: its state, or -1 once a symbol found no transition (the
+// word is then rejected), and its stacks, each listed bottom first.
+struct TMachineConfiguration {
+    int state = -1;
+    std::vector<std::vector<int>> stacks;
+};
+
 struct TMachineTransition {
     int state = 0;
     int read = 0; // a symbol's index in the alphabet, or the alphabet's size for `end`
@@ -45,6 +52,14 @@ public:
 
     // The transition that applies, or -1 when none does (the word is then rejected).
     int Match(int state, int read, const std::vector<std::vector<int>>& stacks) const;
+
+    // The start state with every stack empty.
+    TMachineConfiguration StartConfiguration() const;
+
+    // Reads one symbol (or the end marker): the matching transition moves the configuration on;
+    // when none matches, the state becomes -1 and the stacks stay as they were. A rejected run
+    // stays rejected.
+    void Advance(TMachineConfiguration& at, int read) const;
 
     // Runs the machine on the word (symbol indices) directly: true when it accepts.
     bool Accepts(const std::vector<int>& word) const;

@@ -397,8 +397,15 @@ std::pair<Limb, Limb> AddMul(Limb* x, const Limb* v, std::size_t m, const Limb* 
 }
 
 // r[0..n] := w * a[0..n), the top group r[n] included: the first product of a sum. The
-// vector row takes short runs too (MulWord keeps its portable loop for them).
+// vector row takes short runs too (MulWord keeps its portable loop for them). A weight of
+// one group 1 (1, 10^8, 10^-8 ...) only moves the groups: a copy, many times faster than the
+// row, and the weight with which a net passes a long value on unchanged.
 void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
+    if (w == 1) {
+        std::memcpy(r, a, n * sizeof(Limb));
+        r[n] = 0;
+        return;
+    }
 #if VELTRA_HAVE_X86_KERNELS
     if (n >= VectorRowMin && mag::VectorKernelsInUse()) {
         Row<RowMode::Store>(r, a, n, w);
@@ -439,6 +446,9 @@ void MulWordInto(Limb* r, const Limb* a, std::size_t n, Limb w) {
 // for a one-group weight, without the product's top group, which a sum spanning the product
 // never needs.
 inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtract) {
+    if (w == 1) // a sum or a difference: the product's top group is 0
+        return subtract ? mag::SubBorrow(x + m, 1, mag::Sub(x, x, v, m))
+                        : mag::AddCarry(x + m, 1, mag::Add(x, x, v, m));
 #if VELTRA_HAVE_X86_KERNELS
     if (m >= VectorRowMin && mag::VectorKernelsInUse())
         return subtract ? Row<RowMode::Subtract>(x, v, m, w) : Row<RowMode::Add>(x, v, m, w);

@@ -1,5 +1,6 @@
 // File -> New from Machine...: builds the net of a stack machine description for a word the
-// user types, in a new drawing window.
+// user types, or of a Turing machine (the notation in a .tm file, or JSON) for a tape, in a
+// new drawing window.
 #pragma once
 
 #include <QString>
@@ -9,8 +10,9 @@ namespace veltra {
 class TMainForm;
 class TMDIChild;
 
-// Asks for the description and the word through the form's prompter; the new window, or null
-// when the user cancelled or the description or word was refused (with a message).
+// Asks for the description and the word (or tape) through the form's prompter; the new
+// window, or null when the user cancelled or the description or word was refused (with a
+// message).
 TMDIChild* NewFromMachine(TMainForm& form);
 
 // The same without the file dialog.

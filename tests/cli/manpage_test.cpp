@@ -33,7 +33,8 @@ std::set<std::string> Options(std::string_view usage) {
         while (end < usage.size() && optionChar(usage[end]))
             ++end;
         const std::string option(usage.substr(at, end - at));
-        if (option.size() > 2 && option != "--help") found.insert(option);
+        // "---" (an undefined case in a machine's notation) is no option.
+        if (option.size() > 2 && option[2] != '-' && option != "--help") found.insert(option);
         at = end - 2;
     }
     return found;

@@ -93,6 +93,8 @@ TEST_F(OptionsTest, AValueJoinedByAnEqualsSignMeansTheSame) {
         {{"run", worked}, "--input", "no=such=label=1", {}, {}}, // refused the same way
         {{"run", worked}, "--steps", "x", {}, {}},               // refused the same way
         {{"construct", machine}, "--word", "(()", {Out("built.net")}, "built.net"},
+        {{"construct"}, "--tm", "1RB1LB_1LA1RZ", {Out("tm.net")}, "tm.net"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ"}, "--tape", "101", {Out("tm.net")}, "tm.net"},
 #ifdef VELTRA_RENDER
         {{"render", worked, Out("a.png")}, "--scale", "50", {}, "a.png"},
 #endif

@@ -106,4 +106,105 @@ TEST_F(Construct, WrongCallsEndWithStatusAndPlace) {
     }
 }
 
+// Binary increment: right to the end of the number, then carry leftwards.
+const char* const kIncrement = R"({"symbols": ["_", "0", "1"], "states": ["right", "carry"],
+  "halt": ["done"], "transitions": [
+  {"state": "right", "read": "0", "write": "0", "move": "R", "next": "right"},
+  {"state": "right", "read": "1", "write": "1", "move": "R", "next": "right"},
+  {"state": "right", "read": "_", "write": "_", "move": "L", "next": "carry"},
+  {"state": "carry", "read": "1", "write": "0", "move": "L", "next": "carry"},
+  {"state": "carry", "read": "0", "write": "1", "move": "L", "next": "done"},
+  {"state": "carry", "read": "_", "write": "1", "move": "L", "next": "done"}]})";
+
+TEST_F(Construct, TuringMachinesRunByThemselvesAndTellWhereTheyStand) {
+    std::ofstream(Path("inc.json")) << kIncrement;
+    std::ofstream(Path("tape.txt")) << "1011\n";
+    std::ofstream(Path("word.txt")) << "(())\r\n";
+    const struct {
+        std::vector<std::string> construct;
+        std::vector<std::string> run; // after the file
+        std::string machine;          // the machine line
+        std::string last;
+    } cases[] = {
+        {{"--tm", "1RB1LB_1LA1RZ"},
+         {},
+         "machine: steps=6 halted=yes state=Z nonblank=4 head=2 tape=1111",
+         "steps=14 finished=true"},
+        {{"--tm", Path("inc.json"), "--tape", "@" + Path("tape.txt")},
+         {},
+         "machine: steps=8 halted=yes state=done nonblank=4 head=0 tape=1100",
+         "steps=18 finished=true"},
+        // Not halted: the line at the step --max-steps stopped, midway through a step too.
+        {{"--tm", "1RA1RA"},
+         {"--max-steps", "6"},
+         "machine: steps=3 halted=no state=A nonblank=3 head=3 tape=111",
+         "steps=6 finished=false"},
+        {{"--tm", "1RA1RA"},
+         {"--steps", "5"},
+         "machine: steps=3 halted=no state=A nonblank=3 head=3 tape=111",
+         "steps=5 finished=false"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.construct[1]);
+        std::vector<std::string> args{"construct"};
+        args.insert(args.end(), c.construct.begin(), c.construct.end());
+        args.push_back(Path("tm.net"));
+        const Result built = Run(args);
+        ASSERT_EQ(built.status, 0) << built.err;
+        std::vector<std::string> run{"run", Path("tm.net"), "--machine"};
+        run.insert(run.end(), c.run.begin(), c.run.end());
+        const Result r = Run(run);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("\n" + c.machine + "\n" + c.last + "\n"), std::string::npos) << r.out;
+    }
+    // A stack machine's word from a file, its line break left out.
+    ASSERT_EQ(
+        Run({"construct", Brackets(), "--word", "@" + Path("word.txt"), Path("b.net")}).status, 0);
+    EXPECT_NE(Run({"run", Path("b.net")}).out.find("\toutput\tAccept\t00000000000000100\n"),
+              std::string::npos);
+}
+
+TEST_F(Construct, WrongTuringCallsEndWithStatusAndPlace) {
+    ASSERT_EQ(Run({"construct", Brackets(), "--word", "()", Path("b.net")}).status, 0);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"construct", "--tm", "1RB1LB_1LA1RC", Path("o.net")},
+         2,
+         "veltra-cli construct: --tm: state B reading 1: '1RC' goes to 'C', which is not a "
+         "state"},
+        {{"construct", "--tm", "bb9.json", Path("o.net")},
+         2,
+         "veltra-cli construct: --tm: state A: 'bb9.json' is not one triple"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ", "--tape", "012", Path("o.net")},
+         2,
+         "veltra-cli construct: tape, character 3: '2' is not a symbol of the machine (01)\n"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ", "--tape", "@" + Path("none"), Path("o.net")},
+         1,
+         "veltra-cli construct: Cannot open file"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ", "--word", "1", Path("o.net")},
+         2,
+         "veltra-cli construct: --word is for stack machines; a Turing machine's is --tape\n"},
+        {{"construct", Brackets(), "--word", "()", "--tape", "1", Path("o.net")},
+         2,
+         "veltra-cli construct: --tape is for Turing machines (--tm)\n"},
+        {{"construct", "--tm", "1RB1LB_1LA1RZ", Brackets(), Path("o.net")},
+         2,
+         "veltra-cli construct: --tm names the machine, so '"},
+        {{"run", Path("b.net"), "--machine"},
+         2,
+         "veltra-cli run: --machine: " + Path("b.net") +
+             " is not a net that construct --tm built: its first element is not 'steps'\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
+        EXPECT_FALSE(fs::exists(Path("o.net")));
+    }
+}
+
 } // namespace

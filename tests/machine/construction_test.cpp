@@ -97,47 +97,23 @@ TProtoNeuronio* Find(TDados& document, const std::string& label) {
     return nullptr;
 }
 
-// Performs a transition on simulated stacks; returns the next state.
-int Apply(const TMachine& machine, int match, std::vector<std::vector<int>>& stacks) {
-    const TMachineTransition& t = machine.transitions[static_cast<std::size_t>(match)];
-    for (int j = 0; j < machine.stacks; ++j) {
-        auto& stack = stacks[static_cast<std::size_t>(j)];
-        switch (t.action[static_cast<std::size_t>(j)]) {
-        case TStackAction::Push0:
-            stack.push_back(0);
-            break;
-        case TStackAction::Push1:
-            stack.push_back(1);
-            break;
-        case TStackAction::Pop:
-            if (!stack.empty()) stack.pop_back();
-            break;
-        case TStackAction::Keep:
-            break;
-        }
-    }
-    return t.next;
-}
-
 // A word that mostly follows the machine (a symbol some transition reads), so that runs live
 // long and stacks grow; now and then any symbol. Returns the deepest stack on the way.
 std::size_t WalkWord(const TMachine& machine, std::size_t length, std::mt19937& random,
                      std::vector<int>& word) {
-    std::vector<std::vector<int>> stacks(static_cast<std::size_t>(machine.stacks));
-    int state = machine.start;
+    TMachineConfiguration at = machine.StartConfiguration();
     std::size_t deepest = 0;
     word.clear();
     for (std::size_t i = 0; i < length; ++i) {
         std::vector<int> live;
         for (int s = 0; s < machine.EndSymbol(); ++s)
-            if (state >= 0 && machine.Match(state, s, stacks) >= 0) live.push_back(s);
+            if (at.state >= 0 && machine.Match(at.state, s, at.stacks) >= 0) live.push_back(s);
         const int symbol = !live.empty() && random() % 6 != 0
                                ? live[random() % live.size()]
                                : static_cast<int>(random() % machine.alphabet.size());
         word.push_back(symbol);
-        const int match = state >= 0 ? machine.Match(state, symbol, stacks) : -1;
-        state = match >= 0 ? Apply(machine, match, stacks) : -1;
-        for (const auto& stack : stacks)
+        machine.Advance(at, symbol);
+        for (const auto& stack : at.stacks)
             deepest = std::max(deepest, stack.size());
     }
     return deepest;
@@ -157,29 +133,22 @@ void CheckRun(const TMachine& machine, const std::vector<int>& word) {
                         b.bottom <= a.top)
                 << list.Item(i)->Label() << " overlaps " << list.Item(j)->Label();
         }
-    std::vector<std::vector<int>> stacks(static_cast<std::size_t>(machine.stacks));
-    int state = machine.start;
+    // The machine's own simulation is the oracle, one symbol at a time.
+    TMachineConfiguration at = machine.StartConfiguration();
     int steps = 0;
-    for (std::size_t at = 0; at <= word.size() && state >= 0; ++at) {
-        const int read = at < word.size() ? word[at] : machine.EndSymbol();
-        const int match = machine.Match(state, read, stacks);
-        state = -1;
-        if (match >= 0) {
-            state = Apply(machine, match, stacks);
-        } else {
-            for (auto& stack : stacks)
-                stack.clear(); // a dead machine leaves its stacks at 0
-        }
-        for (int i = 0; i < kStepsPerSymbol; ++i, ++steps)
+    for (std::size_t i = 0; i <= word.size() && at.state >= 0; ++i) {
+        machine.Advance(at, i < word.size() ? word[i] : machine.EndSymbol());
+        for (int k = 0; k < kStepsPerSymbol; ++k, ++steps)
             document.Step();
         for (std::size_t q = 0; q < machine.states.size(); ++q)
             ASSERT_EQ(Find(document, machine.states[q])->ValueText(),
-                      static_cast<int>(q) == state ? "1" : "0")
-                << "state " << machine.states[q] << " after symbol " << at;
+                      static_cast<int>(q) == at.state ? "1" : "0")
+                << "state " << machine.states[q] << " after symbol " << i;
         for (int j = 0; j < machine.stacks; ++j)
             ASSERT_EQ(Find(document, "stack" + std::to_string(j + 1))->ValueText(),
-                      StackText(stacks[static_cast<std::size_t>(j)]))
-                << "stack " << j + 1 << " after symbol " << at;
+                      // a rejected run leaves the net's stacks at 0
+                      at.state < 0 ? "0" : StackText(at.stacks[static_cast<std::size_t>(j)]))
+                << "stack " << j + 1 << " after symbol " << i;
     }
     steps += testing::RunToEnd(document, testing::StepBound(word.size()) - steps);
     ASSERT_TRUE(document.AllFinished());

@@ -1,6 +1,7 @@
 // The machines of examples/machines: every decision of their nets, for all words up to length 8
 // and for the listed words (some deep), equals the machine's own; the stored nets are what the
 // builder makes today; and the same nets stepped in binary floating point go wrong on deep stacks.
+#include "machine/turingnet.h"
 #include "machinerun.h"
 #include "model/outputs.h"
 
@@ -105,10 +106,13 @@ template <class F> void ForAllWords(const TMachine& machine, std::size_t maxLeng
     }
 }
 
+// The stack machines: a description with its listed words (the Turing machines have none).
 std::vector<fs::path> Machines() {
     std::vector<fs::path> found;
     for (const auto& entry : fs::directory_iterator(std::string(VELTRA_EXAMPLES) + "/machines"))
-        if (entry.path().extension() == ".json") found.push_back(entry.path());
+        if (entry.path().extension() == ".json" &&
+            fs::exists(fs::path(entry.path()).replace_extension(".words")))
+            found.push_back(entry.path());
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -186,6 +190,119 @@ TEST(MachineGallery, EveryNetDecidesAsItsMachine) {
     }
     EXPECT_GE(deepWords, 10);
     EXPECT_GT(floatWrong, 0) << "exactness must matter somewhere";
+}
+
+// The Turing machines: each stored net is what construct builds from its file, and runs to
+// the published figures (Rado 1962; Lin and Rado 1965; Brady 1983). The five-state champion's
+// run is a benchmark (bench/bb5_run.sh), too long for a test.
+TEST(TuringGallery, TheChampionsNetsHaltWithThePublishedFigures) {
+    const struct {
+        const char* name;
+        long long steps; // -1: not run here
+        long long ones;
+    } champions[] = {
+        {"bb2", 6, 4}, {"bb3", 21, 5}, {"bb3-ones", 14, 6}, {"bb4", 107, 13}, {"bb5", -1, 4098}};
+    const std::string dir = std::string(VELTRA_EXAMPLES) + "/machines/";
+    for (const auto& c : champions) {
+        SCOPED_TRACE(c.name);
+        TTuringMachine machine;
+        std::string error;
+        ASSERT_TRUE(machine.Read(ReadBytes(dir + c.name + ".tm"), error)) << error;
+        TDados built;
+        BuildTuringNet(machine, {}, built);
+        std::ostringstream saved;
+        ASSERT_TRUE(built.Save(saved));
+        EXPECT_EQ(saved.str(), ReadBytes(dir + c.name + ".net"))
+            << "regenerate with veltra-cli construct --tm";
+        if (c.steps < 0) continue;
+        TTuringWatch watch;
+        ASSERT_TRUE(watch.Attach(built.Elements(), error)) << error;
+        int steps = 0;
+        for (; !built.AllFinished() && steps < 1000; ++steps) {
+            built.Step();
+            watch.Observe(); // the values are gone once the run has finished
+        }
+        TTuringView view;
+        ASSERT_TRUE(watch.Current(view, error)) << error;
+        EXPECT_EQ(steps, 2 * c.steps + 2);
+        EXPECT_TRUE(view.halted);
+        EXPECT_EQ(view.steps, c.steps);
+        EXPECT_EQ(view.nonblank, c.ones);
+    }
+}
+
+// Minsky's universal machine (Computation: Finite and Infinite Machines, 1967, section 14.8),
+// as the literature gives it, simulating the gallery's tag system program; the gallery's
+// machine adds the state `seek` that walks from the tape's first cell to the program's data.
+TEST(TuringGallery, TheUniversalMachinesProgramEndsAsTheMachineItselfDoes) {
+    const std::string dir = std::string(VELTRA_EXAMPLES) + "/machines/";
+    // Per state q1..q7 and symbol 0, 1, y, A: written symbol, move, next state ('-': halts).
+    const char* const table[7][4] = {{"0L1", "1L2", "0L1", "1L1"}, {"yR2", "AR2", "0L1", "yR6"},
+                                     {"---", "AL3", "yL3", "1L4"}, {"yR5", "1L7", "yL4", "1L4"},
+                                     {"yL3", "AR5", "yR5", "1R5"}, {"AL3", "AR6", "yR6", "1R6"},
+                                     {"yR6", "1R7", "0R7", "0R2"}};
+    const std::string symbols = "01yA";
+    std::string tape = ReadBytes(dir + "minsky-double.tape");
+    while (!tape.empty() && tape.back() == '\n')
+        tape.pop_back();
+    // The direct simulation: seek right to the first y, then Minsky's table.
+    std::map<long long, char> cells;
+    for (std::size_t i = 0; i < tape.size(); ++i)
+        cells[static_cast<long long>(i)] = tape[i];
+    long long head = 0, steps = 0;
+    while (cells[head] != 'y') {
+        ++head;
+        ++steps;
+    }
+    cells[head--] = '0'; // seek on y does what q2 does there
+    ++steps;
+    int state = 1;
+    for (;;) {
+        const char read = cells.count(head) ? cells[head] : '0';
+        const char* rule = table[state - 1][symbols.find(read)];
+        if (rule[0] == '-') break;
+        cells[head] = rule[0];
+        head += rule[1] == 'R' ? 1 : -1;
+        state = rule[2] - '0';
+        ++steps;
+    }
+    std::string expected;
+    long long lo = 0;
+    for (const auto& [at, symbol] : cells)
+        if (symbol != '0') {
+            if (expected.empty()) lo = at;
+            expected.resize(static_cast<std::size_t>(at - lo), '0');
+            expected += symbol;
+        }
+
+    TTuringMachine machine;
+    std::string error;
+    ASSERT_TRUE(machine.Read(ReadBytes(dir + "minsky.json"), error)) << error;
+    std::vector<int> start;
+    ASSERT_TRUE(machine.TapeCells(tape, start, error)) << error;
+    TDados built;
+    BuildTuringNet(machine, start, built);
+    std::ostringstream saved;
+    ASSERT_TRUE(built.Save(saved));
+    EXPECT_EQ(saved.str(), ReadBytes(dir + "minsky-double.net"));
+    TTuringWatch watch;
+    ASSERT_TRUE(watch.Attach(built.Elements(), error)) << error;
+    while (!built.AllFinished()) {
+        built.Step();
+        watch.Observe();
+    }
+    TTuringView view;
+    ASSERT_TRUE(watch.Current(view, error)) << error;
+    EXPECT_EQ(view.steps, steps);
+    EXPECT_EQ(view.state, "q" + std::to_string(state));
+    EXPECT_EQ(view.cells, expected);
+    EXPECT_EQ(view.head, head - lo);
+    // The program's meaning: the tag system doubled four a's into eight b's, each b ten y's.
+    const std::string data = expected.substr(expected.find_first_of("yA"));
+    std::size_t b = 0;
+    for (std::size_t at = 0; (at = data.find("Ayyyyyyyyyy", at)) != std::string::npos; ++at)
+        ++b;
+    EXPECT_EQ(b, 8u) << data;
 }
 
 } // namespace

@@ -320,7 +320,10 @@ TEST(InfinitoProperty, TenMillionDigitProductsMatchGmp) {
 // group), sometimes as read (0.5 keeps its zero integer group), sometimes a full group.
 TInfinito ShortWeight(TextMaker& maker) {
     std::string t = maker.Pick(2) == 0 ? "-" : "";
-    switch (maker.Pick(4)) {
+    switch (maker.Pick(5)) {
+    case 4: // a single group 1: the product only moves the groups
+        t += maker.Pick(3) == 0 ? "1" : maker.Pick(2) == 0 ? "100000000" : "0.00000001";
+        break;
     case 0:
         t += maker.Digits(1 + maker.Pick(8));
         break;

@@ -45,6 +45,10 @@ expect "" veltra-cli render a.net out.png --scale ""
 expect "--printout " veltra-cli equations a.net --p
 expect "m.json " veltra-cli construct ""
 expect "--word " veltra-cli construct m.json --w
+expect "--tape --tm " veltra-cli construct --t
+expect "m.json " veltra-cli construct --tm ""
+expect "@notes.txt " veltra-cli construct --tm 1RB1LB_1LA1RZ --tape @no
+expect "" veltra-cli construct --tm 1RB1LB_1LA1RZ --tape 1
 expect "bigger equal mult sum " veltra-cli calc 1 ""
 [ $status -eq 0 ] && echo "completion: all cases pass"
 exit $status

@@ -3,6 +3,7 @@
 // from the application itself (run it with --gtest_also_run_disabled_tests).
 #include "appfixture.h"
 #include "execution/runcontrol.h"
+#include "ui/dialogs/runbrowser.h"
 #include "ui/guidewindow.h"
 #include "ui/newfrommachine.h"
 
@@ -132,6 +133,22 @@ TEST_F(GuideWindowTest, DISABLED_WritePictures) {
     QApplication::processEvents();
     ASSERT_TRUE(
         main->Windows().FormRunBrowser->grab().save(kDocs + QStringLiteral("brackets-run.png")));
+
+    // The four-state busy beaver after its run, the machine's line under the list.
+    prompter->textAnswers.push_back(QString());
+    TMDIChild* beaver =
+        NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/bb4.tm"));
+    ASSERT_NE(beaver, nullptr);
+    QApplication::processEvents();
+    auto* browser = qobject_cast<TFormRunBrowser*>(main->Windows().FormRunBrowser);
+    ASSERT_NE(browser, nullptr);
+    browser->Refresh();
+    browser->RunLimited(-1);
+    QApplication::processEvents();
+    ASSERT_TRUE(beaver->Document().AllFinished());
+    browser->resize(400, 330);
+    QApplication::processEvents();
+    ASSERT_TRUE(browser->grab().save(kDocs + QStringLiteral("beaver-run.png")));
 }
 
 } // namespace

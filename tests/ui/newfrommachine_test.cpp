@@ -4,6 +4,7 @@
 #include "execution/runcontrol.h"
 #include "machine/machine.h"
 #include "machine/machinenet.h"
+#include "machine/turingnet.h"
 
 #include <QAction>
 #include <QFile>
@@ -43,7 +44,7 @@ TEST_F(NewFromMachineTest, OpensANetThatRunsToTheMachinesDecision) {
         TMDIChild* child = Trigger(Gallery("palindrome"), word);
         ASSERT_EQ(main->ChildCount(), before + 1);
         EXPECT_EQ(prompter->openRequests.back().filter,
-                  QStringLiteral("Machine descriptions (*.json)"));
+                  QStringLiteral("Machine descriptions (*.json *.tm)"));
         EXPECT_EQ(prompter->textQuestions.back(),
                   QStringLiteral("Word over abc (empty for the empty word):"));
         EXPECT_EQ(child->Caption(), QStringLiteral("palindrome [%1]").arg(word));
@@ -76,6 +77,38 @@ TEST_F(NewFromMachineTest, RefusalsOpenNoWindow) {
         prompter->messages,
         (QStringList{QStringLiteral("bad.json: start: unknown state 'p'"),
                      QStringLiteral("word, character 2: 'a' is not a symbol of the alphabet")}));
+}
+
+// A Turing machine, in the notation or in JSON, takes a tape instead of a word.
+TEST_F(NewFromMachineTest, TuringMachinesTakeATapeAndRunToTheirHalt) {
+    const QString beaver = QStringLiteral(VELTRA_EXAMPLES "/machines/bb2.tm");
+    TMDIChild* child = Trigger(beaver, QStringLiteral("11"));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(prompter->textQuestions.back(),
+              QStringLiteral("Tape over 01, the head on its first cell (empty for a blank tape):"));
+    EXPECT_EQ(child->Caption(), QStringLiteral("bb2 [11]"));
+    TTuringWatch watch;
+    std::string error;
+    ASSERT_TRUE(watch.Attach(child->Document().Elements(), error)) << error;
+    TRunControl control(main->Interaction(), [child] { return &child->Document(); });
+    control.SetRefreshHook([&] { watch.Observe(); });
+    control.Run();
+    EXPECT_TRUE(child->Document().AllFinished());
+    TTuringView view;
+    ASSERT_TRUE(watch.Current(view, error)) << error;
+    // On 11 the two-state beaver turns left at once and halts after four steps.
+    EXPECT_EQ(view.Line(), "machine: steps=4 halted=yes state=Z nonblank=4 head=2 tape=1111");
+
+    const int before = main->ChildCount();
+    Trigger(beaver, QStringLiteral("102"));
+    Trigger(QStringLiteral(VELTRA_EXAMPLES "/machines/minsky.json"), std::nullopt);
+    EXPECT_EQ(main->ChildCount(), before);
+    EXPECT_EQ(prompter->messages,
+              (QStringList{QStringLiteral("tape, character 3: '2' is not a symbol of the machine "
+                                          "(01)")}));
+    EXPECT_EQ(prompter->textQuestions.back(),
+              QStringLiteral("Tape over 01yA, the head on its first cell (empty for a blank "
+                             "tape):"));
 }
 
 } // namespace

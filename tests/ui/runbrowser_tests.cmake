@@ -3,6 +3,7 @@
 target_sources(ui_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/runbrowser_fixture.h
   ${CMAKE_CURRENT_LIST_DIR}/runbrowser_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/machineline_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runsteering_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plot_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dynamics_view_test.cpp

@@ -1,6 +1,7 @@
 #include "ui/dialogs/runbrowser.h"
 
 #include "model/dados.h"
+#include "ui/dialogs/machineline.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runsteering.h"
@@ -34,6 +35,8 @@ namespace {
 constexpr int PaintIntervalMs = 20;
 // The seed's 384 x 200, and the strip that watches and steers a run below it.
 constexpr QSize DesignedSize(384, 200 + TRunSteering::StripHeight);
+// The list at the designed size; a Turing machine's line takes the foot of it.
+constexpr QRect ListDesigned(6, 10, 272, 180);
 
 } // namespace
 
@@ -56,7 +59,7 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     rows_ = new TRunViewModel(this);
     runView_ = new QTreeView(this);
     runView_->setObjectName(QStringLiteral("RunView"));
-    runView_->setGeometry(6, 10, 272, 180);
+    runView_->setGeometry(ListDesigned);
     runView_->setModel(rows_);
     runView_->setColumnWidth(0, 100);
     runView_->setColumnWidth(1, 150);
@@ -90,6 +93,8 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     connect(reset, &QPushButton::clicked, this, [this] { ButtonResetClick(); });
     connect(add, &QPushButton::clicked, this, [this] { ButtonAddClick(); });
     connect(rem, &QPushButton::clicked, this, [this] { ButtonRemoveClick(); });
+
+    machineLine_ = new TMachineLine(this);
 
     steering_ = new TRunSteering(*this, mainForm, control_);
     steering_->setGeometry(0, 200, 384, TRunSteering::StripHeight);
@@ -127,7 +132,31 @@ int TFormRunBrowser::RowOf(const TProtoNeuronio* element) const {
     return rows_->RowOf(element);
 }
 
+void TFormRunBrowser::PlaceMachineLine() {
+    const QSize grown = size() - DesignedSize;
+    QRect list =
+        ListDesigned.adjusted(0, 0, std::max(0, grown.width()), std::max(0, grown.height()));
+    if (!machineLine_->isHidden()) {
+        const int height = machineLine_->HeightFor(list.width());
+        machineLine_->setGeometry(list.left(), list.bottom() + 1 - height, list.width(), height);
+        list.setBottom(list.bottom() - height - 2);
+    }
+    runView_->setGeometry(list);
+}
+
+void TFormRunBrowser::ShowMachineLine() {
+    TMDIChild* child = mainForm_.ActiveChild();
+    const bool shown = !machineLine_->isHidden();
+    const int height = machineLine_->height();
+    machineLine_->ShowFor(child != nullptr ? &child->Document() : nullptr);
+    if (shown != !machineLine_->isHidden() ||
+        (shown && machineLine_->HeightFor(machineLine_->width()) != height))
+        PlaceMachineLine();
+}
+
 void TFormRunBrowser::ShowRows() {
+    // A halted machine's configuration is gone two steps later: it is caught at every step.
+    if (TMDIChild* child = mainForm_.ActiveChild()) machineLine_->Stepped(&child->Document());
     // A value is formatted when its row is painted, not here: a run's step only marks the
     // values changed, and reads which elements are listed once per pass through the event
     // loop (nothing else changes them).
@@ -152,6 +181,7 @@ void TFormRunBrowser::ShowRows() {
     } else if (!holdPaint && runView_->updatesEnabled()) {
         paintClock_.start();
         steering_->ShowStep();
+        ShowMachineLine();
     }
     rows_->ValuesChanged();
     if (TMDIChild* child = mainForm_.ActiveChild()) child->Ecra().ValuesChanged();
@@ -164,6 +194,7 @@ void TFormRunBrowser::ReleasePaint() {
     runView_->setUpdatesEnabled(true);
     paintClock_.start();
     steering_->ShowStep();
+    ShowMachineLine();
 }
 
 void TFormRunBrowser::OKBtnClick() {
@@ -334,6 +365,7 @@ void TFormRunBrowser::hideEvent(QHideEvent* event) {
 
 void TFormRunBrowser::resizeEvent(QResizeEvent* event) {
     anchors_.Apply(size() - DesignedSize);
+    PlaceMachineLine();
     QDialog::resizeEvent(event);
 }
 

@@ -22,6 +22,7 @@ class TDados;
 class TFormRunList;
 class TMainForm;
 class TMDIChild;
+class TMachineLine;
 class TProtoNeuronio;
 class TRunSteering;
 class TRunViewModel;
@@ -85,6 +86,9 @@ private:
     void Pass();
     // Lets the list repaint again and tells it every row changed meanwhile.
     void ReleasePaint();
+    // The active net's Turing machine line, and the list's room beside it.
+    void ShowMachineLine();
+    void PlaceMachineLine();
     void ForgetClosedRuns();
     // The check mark of Execution1 and the down state of execution_bt follow the browser.
     void MarkShown(bool shown);
@@ -100,6 +104,7 @@ private:
     TRunControl control_;
     QTreeView* runView_;
     TRunViewModel* rows_;
+    TMachineLine* machineLine_;
     QPushButton* buttonStop_;
     TRunSteering* steering_;
     TAnchors anchors_;

@@ -5,6 +5,7 @@ target_sources(veltra_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/dynamicform.h ${CMAKE_CURRENT_LIST_DIR}/dynamicform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hinttext.h ${CMAKE_CURRENT_LIST_DIR}/hinttext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kindicon.h ${CMAKE_CURRENT_LIST_DIR}/kindicon.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/machineline.h ${CMAKE_CURRENT_LIST_DIR}/machineline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options.h ${CMAKE_CURRENT_LIST_DIR}/options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runbrowser.h ${CMAKE_CURRENT_LIST_DIR}/runbrowser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/runlist.h ${CMAKE_CURRENT_LIST_DIR}/runlist.cpp

@@ -1,0 +1,281 @@
+#include "net.h"
+
+#include "execution/cycle.h"
+#include "execution/runstate.h"
+#include "execution/stopcondition.h"
+#include "machine/machine.h"
+#include "machine/machinenet.h"
+#include "model/activacao.h"
+#include "model/inputs.h"
+#include "model/module.h"
+#include "model/neuronio.h"
+#include "model/outputs.h"
+#include "model/pendor.h"
+#include "storage/atomicsave.h"
+#include "storage/sequencefile.h"
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+
+namespace veltra::python {
+
+namespace {
+
+// While one lives, the interpreter lock is released, so that other Python threads run while a
+// net steps; Go() takes it back only to check for Ctrl-C, at most every 20 ms. Other threads
+// must leave the stepping net alone meanwhile.
+class TUnlocked {
+public:
+    // False once Ctrl-C was pressed; the Python error stays set for the caller to raise, with
+    // the lock held again, after this is gone.
+    bool Go() {
+        if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(20)) return true;
+        const py::gil_scoped_acquire held;
+        interrupted_ = PyErr_CheckSignals() != 0;
+        last_ = std::chrono::steady_clock::now();
+        return !interrupted_;
+    }
+    bool Interrupted() const { return interrupted_; }
+
+private:
+    py::gil_scoped_release free_;
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    bool interrupted_ = false;
+};
+
+} // namespace
+
+Net::Net() : d_(std::make_shared<Document>()) {}
+
+Net Net::Load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) RaiseOsError(CannotOpenFileText(path));
+    Net net;
+    const std::string errorText = net.d_->dados.Load(in);
+    if (in.bad()) RaiseOsError(CannotOpenFileText(path));
+    if (!errorText.empty()) throw NetFileError(errorText);
+    return net;
+}
+
+Net Net::FromMachine(const std::string& description, const std::string& word) {
+    TMachine machine;
+    std::string error;
+    std::vector<int> symbols;
+    if (!machine.Read(description, error) || !machine.WordSymbols(word, symbols, error))
+        throw py::value_error(error);
+    Net net;
+    BuildMachineNet(machine, symbols, net.d_->dados);
+    return net;
+}
+
+Element Net::Add(TElementKind kind, const std::string& label, int x, int y) {
+    return Place(KindInfo(kind).make(), label, x, y);
+}
+
+Element Net::AddNeuron(const std::string& label, int x, int y, const std::string& activation,
+                       const std::optional<std::string>& threshold, const std::string& value) {
+    if (!MakeActivationByDisplayName(activation))
+        throw py::value_error("unknown activation '" + activation +
+                              "' (Saturated_Linear, HeavisideStepFunction or BinarySigmoid)");
+    if (threshold && activation != "HeavisideStepFunction")
+        throw py::value_error("only HeavisideStepFunction has a threshold");
+    auto neuron = std::make_unique<TNeuronio>();
+    neuron->SelectActivation(activation, threshold ? *threshold : "0");
+    if (threshold) static_cast<TStepFunction&>(neuron->Activation()).Teta() = Number(*threshold);
+    neuron->SetValue(Number(value));
+    return Place(std::move(neuron), label, x, y);
+}
+
+Element Net::AddInput(const std::string& label, int x, int y, const std::string& sequence) {
+    CheckSequence(sequence);
+    auto input = std::make_unique<TInputs>();
+    input->SetSequence(sequence);
+    return Place(std::move(input), label, x, y);
+}
+
+Element Net::AddModule(const std::string& label, int x, int y, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) RaiseOsError(CannotOpenFileText(path));
+    // Read before it joins the net: a file the reader refuses leaves the net unchanged.
+    auto module = std::make_unique<TModule>();
+    const std::string errorText = d_->dados.LoadModuleFile(*module, in);
+    if (!errorText.empty()) throw NetFileError(errorText);
+    return Place(std::move(module), label, x, y);
+}
+
+Synapse Net::Connect(const Element& source, const Element& destination, const std::string& weight) {
+    Own(source);
+    Own(destination);
+    TProtoNeuronio* from = source.element;
+    TProtoNeuronio* to = destination.element;
+    TModule* fromModule = nullptr;
+    TModule* toModule = nullptr;
+    TProtoLista* fromList = ListHolding(d_->dados.Elements(), from, &fromModule);
+    TProtoLista* toList = ListHolding(d_->dados.Elements(), to, &toModule);
+    TInfinito w = Number(weight);
+    TSilentInteraction& ui = d_->ui;
+    ui.weightText = w.ToText();
+    ui.pick = -1;
+    TProtoNeuronio* visibleFrom = from;
+    TProtoNeuronio* visibleTo = to;
+    TSinapse* hidden = nullptr;
+    auto pickAmong = [&](const std::vector<TProtoNeuronio*>& candidates, TProtoNeuronio* e) {
+        for (std::size_t i = 0; i < candidates.size(); ++i)
+            if (candidates[i] == e) ui.pick = static_cast<int>(i);
+    };
+    if (fromList == toList) {
+        if (!from->ConnectTo(to, ui)) Refuse(source, destination);
+        if (to->Kind() == TElementKind::Module)
+            throw py::value_error("connect to an element inside the module, not to the module");
+    } else if (toModule != nullptr && ListHolding(*fromList, toModule, nullptr) == fromList) {
+        visibleTo = toModule;
+        std::vector<TProtoNeuronio*> candidates;
+        for (const auto& e : toModule->InnerNet())
+            if (e->Kind() == TElementKind::Neuron) candidates.push_back(e.get());
+        pickAmong(candidates, to);
+        if (ui.pick < 0 || !from->ConnectTo(toModule, ui)) Refuse(source, destination);
+        hidden = from->OutgoingSynapses().Item(from->OutgoingSynapses().Count() - 1);
+    } else if (fromModule != nullptr && ListHolding(*toList, fromModule, nullptr) == toList) {
+        visibleFrom = fromModule;
+        pickAmong(fromModule->ListInner(false), from);
+        if (ui.pick < 0 || !fromModule->ConnectTo(to, ui)) Refuse(source, destination);
+        hidden = from->OutgoingSynapses().Item(from->OutgoingSynapses().Count() - 1);
+    } else {
+        throw py::value_error("the two elements are neither in one list nor either side of "
+                              "one module's border");
+    }
+    ui.messages.clear();
+    auto synapse = std::make_unique<TSinapse>();
+    synapse->SetWeight(std::move(w));
+    synapse->SetUp(visibleFrom, visibleTo);
+    if (visibleTo->Kind() == TElementKind::Output) synapse->SetWeightText("1");
+    TSinapse* raw = visibleFrom->AddOutgoing(std::move(synapse));
+    if (visibleTo == visibleFrom && visibleFrom->Kind() == TElementKind::Neuron)
+        static_cast<TNeuronio*>(visibleFrom)->SetLoop(true);
+    visibleTo->AddIncoming(raw);
+    return {d_, hidden != nullptr ? hidden : raw};
+}
+
+std::vector<Element> Net::Elements() const {
+    return Wrap(d_, d_->dados.Elements());
+}
+
+std::vector<Element> Net::Labelled(const std::string& label) const {
+    std::vector<Element> out;
+    for (const auto& e : d_->dados.Elements())
+        if (e->Label() == label) out.push_back({d_, e.get()});
+    return out;
+}
+
+void Net::Save(const std::string& path) {
+    std::string error;
+    if (!AtomicSave(
+            path, [&](std::ostream& out) { return d_->dados.Save(out); }, error))
+        RaiseOsError(error);
+}
+
+void Net::Step(long long n) {
+    if (n < 0) throw py::value_error("a negative number of steps");
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        for (long long i = 0; i < n && unlocked.Go(); ++i) {
+            d_->dados.Step();
+            ++d_->steps;
+        }
+        interrupted = unlocked.Interrupted();
+    }
+    if (interrupted) throw py::error_already_set();
+}
+
+long long Net::Run(std::optional<long long> maxSteps) {
+    if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
+    cycle_.reset();
+    long long taken = 0;
+    if (d_->dados.AllFinished()) return 0;
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        while ((!maxSteps || taken < *maxSteps) && unlocked.Go()) {
+            d_->dados.Step();
+            ++d_->steps;
+            ++taken;
+            if (d_->dados.AllFinished()) break;
+        }
+        interrupted = unlocked.Interrupted();
+    }
+    if (interrupted) throw py::error_already_set();
+    return taken;
+}
+
+long long Net::RunUntilCycle(std::optional<long long> maxSteps) {
+    if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
+    cycle_.reset();
+    TProtoLista& list = d_->dados.Elements();
+    TStopConditions conditions;
+    conditions.Items().push_back(TStopCondition::OnStateRepeat());
+    conditions.Arm(list);
+    const long long before = d_->steps;
+    long long taken = 0;
+    long long start = -1;
+    long long period = -1;
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        while (!d_->dados.AllFinished() && (!maxSteps || taken < *maxSteps) && unlocked.Go()) {
+            d_->dados.Step();
+            ++taken;
+            if (d_->dados.AllFinished()) break; // a net that finishes is no cycle
+            if (conditions.Check(list) < 0 || !conditions.Cycle().Found()) continue;
+            period = conditions.Cycle().Period();
+            start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(), period,
+                                   [this] { d_->dados.Step(); });
+            // Back to the run's start (histories too) and forward to the step shown.
+            RestoreState(list, conditions.StartState(), conditions.StartInputs());
+            taken = start + period;
+            for (long long i = 0; i < taken; ++i)
+                d_->dados.Step();
+            break;
+        }
+        interrupted = unlocked.Interrupted();
+    }
+    // Counted also when Ctrl-C ends the run: the net took those steps.
+    d_->steps = before + taken;
+    if (interrupted) throw py::error_already_set();
+    if (period > 0) cycle_ = std::make_pair(start, period);
+    return taken;
+}
+
+void Net::Reset() {
+    d_->dados.ResetAll();
+    d_->steps = 0;
+}
+bool Net::Finished() const {
+    return d_->dados.AllFinished();
+}
+long long Net::Steps() const {
+    return d_->steps;
+}
+
+Element Net::Place(std::unique_ptr<TProtoNeuronio> e, const std::string& label, int x, int y) {
+    const int glyph = GlyphIndex(e->Kind());
+    e->Setup(x, y, glyph, glyph + 1, d_->dados.Net().ElementCounter());
+    e->SetLabel(label);
+    return {d_, d_->dados.AddElement(std::move(e))};
+}
+
+void Net::Own(const Element& e) const {
+    if (e.owner != d_) throw py::value_error("the element belongs to another net");
+}
+
+void Net::Refuse(const Element& source, const Element& destination) {
+    throw py::value_error(WithArticle(*source.element) + " cannot connect to " +
+                          WithArticle(*destination.element) + " ('" + source.element->Label() +
+                          "' to '" + destination.element->Label() + "')");
+}
+
+} // namespace veltra::python
