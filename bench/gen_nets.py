@@ -8,6 +8,9 @@ Used for the example nets and the step benchmark:
   gen_nets.py sparse N OUT.net      random sparse net: N neurons, 5 synapses each, biases, inputs
   gen_nets.py sparselong N OUT.net  N neurons, 5 synapses each, values of about 1,000 digits
   gen_nets.py dense N OUT.net       N neurons, each the sum of 40 random others
+  gen_nets.py big N OUT.net         N saturated-linear neurons, a self-loop and 4 random synapses
+                                    each, values of one or two digits that gain one a step
+  gen_nets.py big NxK OUT.net       the same with a self-loop and K-1 random synapses each
   gen_nets.py stack  OPS OUT.net    digit-encoded stack driven by inputs; OPS like "p1 p0 o o"
   gen_nets.py stackbench STEPS OUT.net   a stack that pushes then pops, for STEPS steps
 """
@@ -154,6 +157,24 @@ def sparse_long(n, digits=1000, seed=5):
     return ns + [out]
 
 
+def big(n, k=5, seed=11):
+    """The large sparse nets: every neuron keeps half of itself and sends to four (k - 1) random
+    others with weights of one decimal digit, so a value gains at most one digit a step and stays
+    a few groups long over tens of steps; about a third of the neurons sit at 0 or 1 at any time."""
+    rng = random.Random(seed)
+    weights = ["0.5", "-0.5", "0.2", "-0.3", "0.7", "-0.1"]
+    starts = ["0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1"]
+    ns = [neuron("N%d" % i, 100 + 40 * (i % 100), 20 + 40 * (i // 100)) for i in range(n)]
+    for nr in ns:
+        nr.activity = rng.choice(starts)
+        nr.to(nr, "0.5")
+        for dest in rng.sample(ns, k - 1):
+            nr.to(dest, rng.choice(weights))
+    out = Element("OUTPUT", "Out", 20, 80)
+    ns[-1].to(out, 1)
+    return ns + [out]
+
+
 def dense(n, k=40, seed=3):
     """Every neuron sums k weighted inputs: the case where a neuron's input is many products."""
     rng = random.Random(seed)
@@ -255,6 +276,9 @@ def main(argv):
         net = sparse_long(int(arg))
     elif kind == "dense":
         net = dense(int(arg))
+    elif kind == "big":
+        size, _, degree = arg.partition("x")
+        net = big(int(size), int(degree) if degree else 5)
     elif kind == "stack":
         net = stack(arg.split())
     elif kind == "stackbench":

@@ -4,6 +4,8 @@
   run_step_bench.py BUILD_DIR [--quick]
   run_step_bench.py BUILD_DIR --threads [REPEATS]
   run_step_bench.py BUILD_DIR --process [REPEATS]
+  run_step_bench.py BUILD_DIR --plan [REPEATS] [--sizes 3000,30000,300000]
+  run_step_bench.py BUILD_DIR --memory
 
 Generates the nets with gen_nets.py, runs all three on the same file and number of steps,
 checks that every final value agrees, then prints one table row per case: the median time of
@@ -14,6 +16,17 @@ the faster kept) and on two sharing every big step (runs alternate, REPEATS of e
 default), on a 2,000-neuron sparse net whose values have about 1,000 digits and on the stack
 net, after checking that every run prints what the GMP stepper prints; it prints the medians
 and the one-thread time over each two-thread time.
+
+--plan times our stepper on the compact step plan and over the element objects against the GMP
+stepper (runs alternate, REPEATS of each, 5 by default; stepping alone, loading excluded) on the
+large sparse nets (`gen_nets.py big N`: a self-loop and four random synapses per neuron, 20
+steps) and on the five nets above, after checking that all three print the same values; it
+prints the medians, each over the GMP stepper's, the peak memory of each process, and how fast
+each reads the largest file (MB/s).
+
+--memory measures the bytes per element and per synapse: the peak memory of each stepper after
+two steps of 100,000-neuron nets with 1, 5 and 9 synapses per neuron, less that of a net of two
+neurons; the synapses' share is the growth from 1 to 9 per neuron, the elements' the rest.
 
 --process times whole processes, loading and printing included: `veltra-cli run NET --steps N`
 against the GMP stepper (runs alternate, REPEATS of each, 7 by default), after checking that
@@ -77,6 +90,84 @@ def threads(build, repeats):
         sys.stdout.flush()
 
 
+BIG_STEPS = 20
+
+
+def plan(build, repeats, sizes):
+    ours = os.path.join(build, "bench", "step_bench")
+    gmp = os.path.join(build, "bench", "ref_step_gmp")
+    tmp = tempfile.mkdtemp(prefix="veltra_plan_")
+    cases = [("big", str(n), BIG_STEPS, "sparse net, %s neurons x 5 synapses" % format(n, ","))
+             for n in sizes] + CASES
+    ways = (("plan", [ours, "plan"]), ("objects", [ours, "objects"]), ("gmp", [gmp]))
+    print("| case | steps | plan (s) | objects (s) | GMP (s) | plan / GMP | objects / GMP |"
+          " memory plan / objects / GMP (MB) | plan memory / GMP |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    reading = None
+    for kind, arg, steps, title in cases:
+        net = os.path.join(tmp, "%s%s.net" % (kind, arg))
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), kind, arg, net],
+                       check=True)
+        times = {name: [] for name, _ in ways}
+        loads = {name: [] for name, _ in ways}
+        mem = {name: 0 for name, _ in ways}
+        outputs = {}
+        for _ in range(repeats):
+            for name, cmd in ways:
+                full = [cmd[0], net, str(steps)] + cmd[1:]
+                res = subprocess.run(full, capture_output=True, text=True, check=True)
+                info = dict(line.split("=", 1) for line in res.stderr.split() if "=" in line)
+                if outputs.setdefault(name, res.stdout) != res.stdout:
+                    sys.exit("%s: %s gave different values on a repeat" % (title, name))
+                times[name].append(float(info["seconds"]))
+                loads[name].append(float(info["load_seconds"]))
+                mem[name] = max(mem[name], int(info["maxrss_kb"]))
+            if not (outputs["plan"] == outputs["objects"] == outputs["gmp"]):
+                sys.exit("%s: the steppers disagree" % title)
+        med = {k: statistics.median(v) for k, v in times.items()}
+        print("| %s | %d | %.4f | %.4f | %.4f | %.2f | %.2f | %.1f / %.1f / %.1f | %.2f |" % (
+            title, steps, med["plan"], med["objects"], med["gmp"], med["plan"] / med["gmp"],
+            med["objects"] / med["gmp"], mem["plan"] / 1024, mem["objects"] / 1024,
+            mem["gmp"] / 1024, mem["plan"] / max(mem["gmp"], 1)))
+        sys.stdout.flush()
+        if kind == "big" and arg == str(max(sizes)):
+            mb = os.path.getsize(net) / 1e6
+            reading = (title, mb, statistics.median(loads["plan"] + loads["objects"]),
+                       statistics.median(loads["gmp"]))
+    if reading:
+        title, mb, ours_load, gmp_load = reading
+        print()
+        print("Reading the file of the %s (%.1f MB, medians of the runs above): ours %.3f s,"
+              " %.0f MB/s; the GMP stepper's reader %.3f s, %.0f MB/s." % (
+                  title, mb, ours_load, mb / ours_load, gmp_load, mb / gmp_load))
+
+
+def memory(build):
+    ours = os.path.join(build, "bench", "step_bench")
+    gmp = os.path.join(build, "bench", "ref_step_gmp")
+    tmp = tempfile.mkdtemp(prefix="veltra_memory_")
+    ways = (("plan", [ours, "plan"]), ("objects", [ours, "objects"]), ("gmp", [gmp]))
+    n = 100000
+    peaks = {}
+    for arg in ("2x1", "%dx1" % n, "%dx5" % n, "%dx9" % n):
+        net = os.path.join(tmp, "big%s.net" % arg)
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), "big", arg, net],
+                       check=True)
+        for name, cmd in ways:
+            res = subprocess.run([cmd[0], net, "2"] + cmd[1:], capture_output=True, text=True,
+                                 check=True)
+            info = dict(line.split("=", 1) for line in res.stderr.split() if "=" in line)
+            peaks[(name, arg)] = int(info["maxrss_kb"]) * 1024
+        os.remove(net)
+    print("| stepper | bytes per element | bytes per synapse | a neuron with 5 synapses |")
+    print("|---|---:|---:|---:|")
+    for name, _ in ways:
+        base = peaks[(name, "2x1")]
+        synapse = (peaks[(name, "%dx9" % n)] - peaks[(name, "%dx1" % n)]) / (8.0 * n)
+        element = (peaks[(name, "%dx1" % n)] - base) / n - synapse
+        print("| %s | %.0f | %.0f | %.0f |" % (name, element, synapse, element + 5 * synapse))
+
+
 def process(build, repeats):
     cli = os.path.join(build, "src", "cli", "veltra-cli")
     gmp = os.path.join(build, "bench", "ref_step_gmp")
@@ -117,6 +208,15 @@ def main(argv):
     if "--process" in argv:
         rest = argv[argv.index("--process") + 1:]
         return process(build, int(rest[0]) if rest else 7)
+    if "--memory" in argv:
+        return memory(build)
+    if "--plan" in argv:
+        rest = argv[argv.index("--plan") + 1:]
+        repeats = int(rest[0]) if rest and rest[0].isdigit() else 5
+        sizes = [3000, 30000, 300000]
+        if "--sizes" in argv:
+            sizes = [int(n) for n in argv[argv.index("--sizes") + 1].split(",")]
+        return plan(build, repeats, sizes)
     quick = "--quick" in argv
     ours = os.path.join(build, "bench", "step_bench")
     gmp = os.path.join(build, "bench", "ref_step_gmp")

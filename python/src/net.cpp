@@ -15,6 +15,7 @@
 #include "storage/netfile.h"
 #include "storage/sequencefile.h"
 
+#include <chrono>
 #include <fstream>
 #include <memory>
 
@@ -28,6 +29,29 @@ std::string Utf8Text(const std::string& text) {
     if (!decoded) throw py::error_already_set();
     return decoded.cast<std::string>();
 }
+
+// While one lives, the interpreter lock is released, so that other Python threads run while a
+// net steps; Go() takes it back only to check for Ctrl-C, at most every 20 ms. Other threads
+// must leave the stepping net alone meanwhile.
+class TUnlocked {
+public:
+    // False once Ctrl-C was pressed; the Python error stays set for the caller to raise, with
+    // the lock held again, after this is gone.
+    bool Go() {
+        if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(20)) return true;
+        const py::gil_scoped_acquire held;
+        interrupted_ = PyErr_CheckSignals() != 0;
+        last_ = std::chrono::steady_clock::now();
+        return !interrupted_;
+    }
+    bool Interrupted() const { return interrupted_; }
+
+private:
+    py::gil_scoped_release free_;
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    bool interrupted_ = false;
+};
+
 } // namespace
 
 Net::Net() : d_(std::make_shared<Document>()) {}
@@ -162,11 +186,17 @@ void Net::Save(const std::string& path) {
 
 void Net::Step(long long n) {
     if (n < 0) throw py::value_error("a negative number of steps");
-    for (long long i = 0; i < n; ++i) {
-        CheckSignals();
-        d_->dados.Step();
-        ++d_->steps;
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        for (long long i = 0; i < n && unlocked.Go(); ++i) {
+            d_->dados.Step();
+            ++d_->steps;
+        }
+        interrupted = unlocked.Interrupted();
     }
+    if (interrupted) throw py::error_already_set();
 }
 
 long long Net::Run(std::optional<long long> maxSteps) {
@@ -174,13 +204,19 @@ long long Net::Run(std::optional<long long> maxSteps) {
     cycle_.reset();
     long long taken = 0;
     if (d_->dados.AllFinished()) return 0;
-    while (!maxSteps || taken < *maxSteps) {
-        CheckSignals();
-        d_->dados.Step();
-        ++d_->steps;
-        ++taken;
-        if (d_->dados.AllFinished()) break;
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        while ((!maxSteps || taken < *maxSteps) && unlocked.Go()) {
+            d_->dados.Step();
+            ++d_->steps;
+            ++taken;
+            if (d_->dados.AllFinished()) break;
+        }
+        interrupted = unlocked.Interrupted();
     }
+    if (interrupted) throw py::error_already_set();
     return taken;
 }
 
@@ -195,23 +231,30 @@ long long Net::RunUntilCycle(std::optional<long long> maxSteps) {
     long long taken = 0;
     long long start = -1;
     long long period = -1;
-    while (!d_->dados.AllFinished() && (!maxSteps || taken < *maxSteps)) {
-        CheckSignals();
-        d_->dados.Step();
-        ++taken;
-        if (d_->dados.AllFinished()) break; // a net that finishes is no cycle
-        if (conditions.Check(list) < 0 || !conditions.Cycle().Found()) continue;
-        period = conditions.Cycle().Period();
-        start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(), period,
-                               [this] { d_->dados.Step(); });
-        // Back to the run's start (histories too) and forward to the step shown.
-        RestoreState(list, conditions.StartState(), conditions.StartInputs());
-        taken = start + period;
-        for (long long i = 0; i < taken; ++i)
+    CheckSignals();
+    bool interrupted = false;
+    {
+        TUnlocked unlocked;
+        while (!d_->dados.AllFinished() && (!maxSteps || taken < *maxSteps) && unlocked.Go()) {
             d_->dados.Step();
-        break;
+            ++taken;
+            if (d_->dados.AllFinished()) break; // a net that finishes is no cycle
+            if (conditions.Check(list) < 0 || !conditions.Cycle().Found()) continue;
+            period = conditions.Cycle().Period();
+            start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(), period,
+                                   [this] { d_->dados.Step(); });
+            // Back to the run's start (histories too) and forward to the step shown.
+            RestoreState(list, conditions.StartState(), conditions.StartInputs());
+            taken = start + period;
+            for (long long i = 0; i < taken; ++i)
+                d_->dados.Step();
+            break;
+        }
+        interrupted = unlocked.Interrupted();
     }
+    // Counted also when Ctrl-C ends the run: the net took those steps.
     d_->steps = before + taken;
+    if (interrupted) throw py::error_already_set();
     if (period > 0) cycle_ = std::make_pair(start, period);
     return taken;
 }

@@ -191,3 +191,42 @@ def test_labels_that_are_not_utf8_round_trip_as_text(example, tmp_path):
     assert b"Etiqueta:\xff" + raw + b"\r\n" in (tmp_path / "third.net").read_bytes()
     with pytest.raises(UnicodeEncodeError):
         neuron.label = "\ud800"  # a surrogate that stands for no byte
+
+
+def test_step_and_run_let_other_threads_run():
+    # While a long step() or run() computes, another Python thread runs. With the switch
+    # interval made very long, a thread holding the interpreter lock keeps it until it waits or
+    # gives it up: the main thread's count can then finish before the call returns only if the
+    # call gave the lock up.
+    import threading
+    import time
+
+    steps = 2_000_000  # a neuron that keeps its 1: a fraction of a second, whatever the machine
+    calls = [lambda net: net.step(steps), lambda net: net.run(max_steps=steps)]
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(100.0)
+    try:
+        for call in calls:
+            net = veltra.Net()
+            neuron = net.add_neuron("N", 0, 0, value=1)
+            net.connect(neuron, neuron, 1)
+            started = threading.Event()
+            returned = []
+
+            def work():
+                started.set()
+                call(net)
+                returned.append(time.perf_counter())
+
+            worker = threading.Thread(target=work)
+            worker.start()
+            started.wait()
+            count = 0
+            while count < 1000:
+                count += 1
+            counted = time.perf_counter()
+            worker.join()
+            assert net.steps == steps and net["N"].value == 1
+            assert counted < returned[0], "the other thread waited for the whole call"
+    finally:
+        sys.setswitchinterval(interval)

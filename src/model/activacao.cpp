@@ -6,16 +6,45 @@
 
 namespace veltra {
 
-TActivacao::TActivacao() : low_("0"), high_("1") {}
+const TInfinito& TActivacao::Low() {
+    static const TInfinito low("0");
+    return low;
+}
+
+const TInfinito& TActivacao::High() {
+    static const TInfinito high("1");
+    return high;
+}
 
 void TActivacao::EvaluateInto(TInfinito& x, TInfinito& out) {
     out = Evaluate(x);
 }
 
 TInfinito TSacturated_Linear::Evaluate(TInfinito& x) {
-    if (TInfinito::GreaterThan(low_, x)) return low_;
-    if (TInfinito::GreaterThan(x, high_)) return high_;
+    // GreaterThan normalises both operands; the bounds it would normalise are the normal ones.
+    TInfinito low = NormalLow();
+    TInfinito high = NormalHigh();
+    if (TInfinito::GreaterThan(low, x)) return low;
+    if (TInfinito::GreaterThan(x, high)) return high;
     return x;
+}
+
+const TInfinito& TSacturated_Linear::NormalLow() {
+    static const TInfinito low = [] {
+        TInfinito n("0");
+        n.Normalize();
+        return n;
+    }();
+    return low;
+}
+
+const TInfinito& TSacturated_Linear::NormalHigh() {
+    static const TInfinito high = [] {
+        TInfinito n("1");
+        n.Normalize();
+        return n;
+    }();
+    return high;
 }
 
 void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
@@ -23,18 +52,13 @@ void TSacturated_Linear::EvaluateInto(TInfinito& x, TInfinito& out) {
     // The bounds of this function are always 0 and 1, so once the sum is in normal form its
     // sign and leading group settle both comparisons: no walk over a long sum's groups. The
     // sum is made the new activity first, in normal form, as it mostly passes through.
-    if (!boundsNormal_) {
-        low_.Normalize();
-        high_.Normalize();
-        boundsNormal_ = true;
-    }
     out.TakeNormalized(x);
     // In normal form a zero of groups has sign 0, so only a number without groups can be zero
     // with a negative sign: no look at the groups for the zero test.
     if (out.Sign() < 0 && out.GroupCount() != 0)
-        out = low_;
+        out = NormalLow();
     else if (out.NormalExceedsOne())
-        out = high_;
+        out = NormalHigh();
 }
 
 bool TSacturated_Linear::SaveLines(TNetWriter& out) const {
@@ -42,10 +66,10 @@ bool TSacturated_Linear::SaveLines(TNetWriter& out) const {
     return true;
 }
 
-TStepFunction::TStepFunction() : teta_(low_) {}
+TStepFunction::TStepFunction() : teta_(Low()) {}
 
 TInfinito TStepFunction::Evaluate(TInfinito& x) {
-    return TInfinito::GreaterThan(teta_, x) ? low_ : high_;
+    return TInfinito::GreaterThan(teta_, x) ? Low() : High();
 }
 
 bool TStepFunction::SaveLines(TNetWriter& out) const {
@@ -54,10 +78,10 @@ bool TStepFunction::SaveLines(TNetWriter& out) const {
     return true;
 }
 
-TBinarySigmoid::TBinarySigmoid() : teta_(high_) {}
+TBinarySigmoid::TBinarySigmoid() : teta_(High()) {}
 
 TInfinito TBinarySigmoid::Evaluate(TInfinito& x) {
-    return TInfinito::GreaterThan(teta_, x) ? low_ : high_;
+    return TInfinito::GreaterThan(teta_, x) ? Low() : High();
 }
 
 bool TBinarySigmoid::SaveLines(TNetWriter& out) const {

@@ -13,7 +13,7 @@ class TNetWriter;
 
 class TActivacao {
 public:
-    TActivacao();
+    TActivacao() = default;
     TActivacao(const TActivacao&) = delete;
     TActivacao& operator=(const TActivacao&) = delete;
     virtual ~TActivacao() = default;
@@ -28,12 +28,10 @@ public:
     // Name written after "FuncaoActivacao:" in a net file.
     virtual std::string ClassName() const = 0;
 
-    const TInfinito& Low() const { return low_; }
-    const TInfinito& High() const { return high_; }
-
-protected:
-    TInfinito low_;  // 0
-    TInfinito high_; // 1
+    // The bounds, 0 and 1: the same two numbers for every function of a net (a neuron's own
+    // pair of them would cost each neuron a hundred bytes for two constants).
+    static const TInfinito& Low();
+    static const TInfinito& High();
 };
 
 class TSacturated_Linear final : public TActivacao {
@@ -43,11 +41,9 @@ public:
     bool SaveLines(TNetWriter& out) const override;
     std::string DisplayName() const override { return "Saturated_Linear"; }
     std::string ClassName() const override { return "TSacturated_Linear"; }
-
-private:
-    // Whether the bounds are in normal form already. Nothing here changes them after that,
-    // so they are normalised once (on the first evaluation, as before) and not every step.
-    bool boundsNormal_ = false;
+    // The bounds in normal form, as the clamp of EvaluateInto gives them.
+    static const TInfinito& NormalLow();
+    static const TInfinito& NormalHigh();
 };
 
 class TStepFunction final : public TActivacao {

@@ -11,7 +11,7 @@ namespace veltra {
 TSinapse* TListaSinapses::Append(std::unique_ptr<TSinapse> synapse) {
     TSinapse* raw = synapse.get();
     items_.push_back(raw);
-    if (owning_) owned_.push_back(std::move(synapse));
+    if (owning_) static_cast<void>(synapse.release()); // the list's own from now on
     return raw;
 }
 
@@ -28,12 +28,9 @@ bool TListaSinapses::Contains(const TSinapse* synapse) const {
 void TListaSinapses::Remove(const TSinapse* synapse) {
     auto it = std::find(items_.rbegin(), items_.rend(), synapse);
     if (it == items_.rend()) return;
+    TSinapse* removed = *it;
     items_.erase(std::next(it).base());
-    if (owning_) {
-        auto own = std::find_if(owned_.rbegin(), owned_.rend(),
-                                [synapse](const auto& p) { return p.get() == synapse; });
-        if (own != owned_.rend()) owned_.erase(std::next(own).base());
-    }
+    if (owning_) std::unique_ptr<TSinapse>{removed}.reset();
 }
 
 int TListaSinapses::IndexOf(const TSinapse* synapse) const {
@@ -44,26 +41,25 @@ int TListaSinapses::IndexOf(const TSinapse* synapse) const {
 std::unique_ptr<TSinapse> TListaSinapses::Take(const TSinapse* synapse) {
     auto it = std::find(items_.rbegin(), items_.rend(), synapse);
     if (it == items_.rend()) return nullptr;
+    TSinapse* taken = *it;
     items_.erase(std::next(it).base());
-    if (!owning_) return nullptr;
-    auto own = std::find_if(owned_.rbegin(), owned_.rend(),
-                            [synapse](const auto& p) { return p.get() == synapse; });
-    if (own == owned_.rend()) return nullptr;
-    std::unique_ptr<TSinapse> taken = std::move(*own);
-    owned_.erase(std::next(own).base());
-    return taken;
+    return owning_ ? std::unique_ptr<TSinapse>(taken) : nullptr;
 }
 
 void TListaSinapses::Insert(int index, TSinapse* synapse, std::unique_ptr<TSinapse> owned) {
     const auto at = static_cast<std::ptrdiff_t>(
         std::clamp<std::size_t>(static_cast<std::size_t>(std::max(index, 0)), 0, items_.size()));
+    if (owning_ && owned.get() != synapse) return; // an owning list holds only its own
     items_.insert(items_.begin() + at, synapse);
-    if (owning_ && owned) owned_.push_back(std::move(owned));
+    if (owning_) static_cast<void>(owned.release());
 }
 
 void TListaSinapses::Clear() {
-    items_.clear();
-    owned_.clear();
+    std::vector<TSinapse*> items;
+    items.swap(items_);
+    if (owning_)
+        for (TSinapse* s : items)
+            std::unique_ptr<TSinapse>{s}.reset();
 }
 
 void TListaSinapses::FireAll() const {

@@ -17,6 +17,7 @@ public:
     explicit TListaSinapses(bool owning) : owning_(owning) {}
     TListaSinapses(const TListaSinapses&) = delete;
     TListaSinapses& operator=(const TListaSinapses&) = delete;
+    ~TListaSinapses() { Clear(); }
 
     bool Owning() const { return owning_; }
     int Count() const { return static_cast<int>(items_.size()); }
@@ -39,7 +40,8 @@ public:
     // Takes the entry out without releasing it: an owning list hands the synapse over, a
     // referring one returns null. Undo keeps the synapse to put it back where it was.
     std::unique_ptr<TSinapse> Take(const TSinapse* synapse);
-    // Puts an entry back at `index` (clamped to the list), owning or referring as the list is.
+    // Puts an entry back at `index` (clamped to the list), owning or referring as the list is:
+    // an owning list takes `owned`, the synapse itself.
     void Insert(int index, TSinapse* synapse, std::unique_ptr<TSinapse> owned = nullptr);
 
     void FireAll() const;
@@ -47,9 +49,10 @@ public:
     void AddToTree(TInfoTree& tree, int parent) const;
 
 private:
+    // An owning list's entries are its own: taken out of it, they leave as a unique_ptr or
+    // are released. One vector for both kinds: a big net holds millions of entries.
     bool owning_;
-    std::vector<TSinapse*> items_;                 // list order
-    std::vector<std::unique_ptr<TSinapse>> owned_; // owning lists only; any order
+    std::vector<TSinapse*> items_; // list order
 };
 
 } // namespace veltra

@@ -16,6 +16,7 @@ TModule::TModule() : inner_(std::make_shared<TProtoLista>()) {
 }
 
 void TModule::Hold(std::shared_ptr<TProtoLista> list) {
+    InvalidatePlan();
     if (inner_) inner_->RemoveHolder(this);
     inner_ = std::move(list);
     inner_->AddHolder(this);

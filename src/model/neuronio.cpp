@@ -19,7 +19,7 @@ void TNeuronio::DrawInRect(const TRect& rect, TCanvas& canvas) const {
 
 void TNeuronio::ApplyInfo(const TInfoFields& fields, TCanvas& canvas) {
     ApplyName(fields);
-    if (!IsBlank(fields.value)) activity_.SetFromText(fields.value);
+    if (!IsBlank(fields.value)) value_->SetFromText(fields.value);
     ApplyPosition(fields, canvas);
     SelectActivation(fields.activation, fields.teta);
 }
@@ -39,7 +39,7 @@ bool TNeuronio::ConnectTo(TProtoNeuronio* destination, TInteraction& ui) {
 
 void TNeuronio::AddInput(const TInfinito& contribution) {
     SumInputs(); // the sum's groups depend on the order of what it adds
-    inputSum_.AddInPlace(contribution);
+    sum_->AddInPlace(contribution);
 }
 
 namespace {
@@ -56,7 +56,7 @@ void TNeuronio::AddWeighted(const TInfinito& weight, const TInfinito& value) {
     // The test most neurons settle on comes first.
     if (!SumAtOnce || (pending_.empty() && !gRecordAll &&
                        !TInfinito::ColumnSumsPay(std::size_t(IncomingSynapses().Count())))) {
-        inputSum_.AddProduct(weight, value);
+        sum_->AddProduct(weight, value);
     } else {
         Record(weight, value);
     }
@@ -82,25 +82,38 @@ TNeuronio::TRecordAllScope::~TRecordAllScope() {
 
 void TNeuronio::SumInputs() {
     if (pending_.empty()) return;
-    inputSum_.AddProducts(pending_.data(), pending_.size());
+    sum_->AddProducts(pending_.data(), pending_.size());
     pending_.clear();
 }
 
 std::string TNeuronio::ValueText() const {
-    return activity_.ToText();
+    return value_->ToText();
+}
+
+void TNeuronio::Lodge(TInfinito* value, TInfinito* sum) noexcept {
+    TInfinito* v = value != nullptr ? value : &activity_;
+    TInfinito* s = sum != nullptr ? sum : &inputSum_;
+    if (v != value_) {
+        *v = std::move(*value_);
+        value_ = v;
+    }
+    if (s != sum_) {
+        *s = std::move(*sum_);
+        sum_ = s;
+    }
 }
 
 void TNeuronio::Commit() {
     // Already done when the net steps; a lone element commits what it was sent.
     if (!pending_.empty()) SumInputs();
-    activation_->EvaluateInto(inputSum_, activity_);
+    activation_->EvaluateInto(*sum_, *value_);
     // The same number as SetFromText("0") gives, written into the buffer already there
     // instead of parsed afresh every step.
-    inputSum_.SetZero();
+    sum_->SetZero();
 }
 
 bool TNeuronio::SaveBody(TNetWriter& out) const {
-    out.WriteKeyed("Actividade:", activity_.ToText());
+    out.WriteKeyed("Actividade:", value_->ToText());
     if (!activation_->SaveLines(out)) return false;
     out.WriteKeyed("loop:", BoolText(loop_));
     return true;
@@ -108,7 +121,8 @@ bool TNeuronio::SaveBody(TNetWriter& out) const {
 
 std::string TNeuronio::LoadBody(TNetReader& in, int) {
     std::string value;
-    if (!in.ExpectKey("Actividade:", value) || !ReadFileNumber(in, activity_, value)) {
+    InvalidatePlan(); // the function may change
+    if (!in.ExpectKey("Actividade:", value) || !ReadFileNumber(in, *value_, value)) {
         return "TNeuronio - FormatoIncorrecto";
     }
     if (!in.ExpectKey("FuncaoActivacao:", value)) {
@@ -132,16 +146,17 @@ std::string TNeuronio::LoadBody(TNetReader& in, int) {
 }
 
 bool TNeuronio::IsFinished() const {
-    return TInfinito::Compare(activity_, ZeroValue()) == 0;
+    return TInfinito::Compare(*value_, ZeroValue()) == 0;
 }
 
 void TNeuronio::Reset() {
     pending_.clear();
-    activity_.SetFromText("0");
-    inputSum_.SetFromText("0");
+    value_->SetFromText("0");
+    sum_->SetFromText("0");
 }
 
 void TNeuronio::SelectActivation(const std::string& name, const std::string& tetaText) {
+    InvalidatePlan();
     if (name != activation_->DisplayName()) {
         // An unknown name keeps the present function: a neuron always has a valid one.
         if (auto replacement = MakeActivationByDisplayName(name)) {
@@ -161,6 +176,7 @@ std::string TNeuronio::TetaText() const {
 }
 
 void TNeuronio::SetActivation(std::unique_ptr<TActivacao> activation) {
+    InvalidatePlan();
     if (activation) activation_ = std::move(activation);
 }
 

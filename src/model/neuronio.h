@@ -25,13 +25,13 @@ public:
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
     // What the base does, without asking the kind and the value through the element table.
     void Propagate() override {
-        if (!activity_.IsZero()) Send(activity_);
+        if (!value_->IsZero()) Send(*value_);
     }
     void AddInput(const TInfinito& contribution) override;
     void AddWeighted(const TInfinito& weight, const TInfinito& value) override;
     void DiscardInput() noexcept override {
         pending_.clear();
-        inputSum_ = ZeroValue();
+        *sum_ = ZeroValue();
     }
     void SumInputs() override;
     // How many products neurons have recorded on this thread since the last call, which resets
@@ -51,8 +51,8 @@ public:
     private:
         bool previous_;
     };
-    const TInfinito& GetValue() const override { return activity_; }
-    void SetValue(TInfinito value) override { activity_ = std::move(value); }
+    const TInfinito& GetValue() const override { return *value_; }
+    void SetValue(TInfinito value) override { *value_ = std::move(value); }
     std::string ValueText() const override;
     TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
         return activity_.TextEnds(head, tail);
@@ -74,17 +74,26 @@ public:
     void SetActivation(std::unique_ptr<TActivacao> activation);
     bool Loop() const { return loop_; }
     void SetLoop(bool loop) { loop_ = loop; }
-    TInfinito& Activity() { return activity_; }
+    TInfinito& Activity() { return *value_; }
     // What SumInputs has summed so far (products still pending are not in it).
-    const TInfinito& InputSum() const { return inputSum_; }
+    const TInfinito& InputSum() const { return *sum_; }
 
 private:
+    friend class TStepPlan;
+
     void Record(const TInfinito& weight, const TInfinito& value);
+    // Where the activity and the sum live from now on: in a step plan's storage, or (null) in
+    // the neuron again. They move there; every reader and writer follows.
+    void Lodge(TInfinito* value, TInfinito* sum) noexcept;
 
     std::unique_ptr<TActivacao> activation_;
     bool loop_ = false;
     TInfinito activity_;
     TInfinito inputSum_;
+    // Where the activity and the sum are: the two above, or a step plan's slots while a plan
+    // holds them (values and sums of a net side by side, in step order).
+    TInfinito* value_ = &activity_;
+    TInfinito* sum_ = &inputSum_;
     // Products recorded by AddWeighted since the last SumInputs: the weights and values stay
     // put until the commit, and the whole sum is cheaper at once than product by product.
     std::vector<TInfinito::TProduct> pending_;

@@ -13,7 +13,7 @@ public:
 
     void ApplyInfo(const TInfoFields& fields, TCanvas& canvas) override;
     bool ConnectTo(TProtoNeuronio* destination, TInteraction& ui) override;
-    const TInfinito& GetValue() const override { return biasValue_; }
+    const TInfinito& GetValue() const override { return *value_; }
     std::string ValueText() const override;
     TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
         return biasValue_.TextEnds(head, tail);
@@ -21,10 +21,15 @@ public:
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;
 
-    TInfinito& BiasValue() { return biasValue_; }
+    TInfinito& BiasValue() { return *value_; }
 
 private:
-    TInfinito biasValue_; // 1 at first
+    friend class TStepPlan;
+    // Where the value lives from now on: a step plan's slot, or (null) the bias again.
+    void Lodge(TInfinito* value) noexcept;
+
+    TInfinito biasValue_;            // 1 at first
+    TInfinito* value_ = &biasValue_; // biasValue_, or a step plan's slot while one holds it
 };
 
 } // namespace veltra

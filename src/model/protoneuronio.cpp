@@ -6,6 +6,7 @@
 #include "model/netfileio.h"
 #include "model/neuronio.h"
 #include "model/protolista.h"
+#include "model/stepplan.h"
 #include "storage/netfile.h"
 
 #include <algorithm>
@@ -55,6 +56,8 @@ bool ReadFileNumber(TNetReader& in, TInfinito& number, const std::string& text) 
 TProtoNeuronio::TProtoNeuronio() = default;
 
 TProtoNeuronio::~TProtoNeuronio() {
+    // The plan holding its values forgets it first (and is made again before the next step).
+    if (plan_ != nullptr) plan_->Forget(planIndex_);
     // Whoever holds the element or one of its synapses lets go before anything goes.
     // (The incoming ones tell as their sources release them.)
     for (const TSinapse* s : outgoing_)
@@ -82,6 +85,10 @@ void TProtoNeuronio::TellChanged(TChange what) {
     std::shared_ptr<TProtoLista> keep;
     if (TProtoLista* list = NoticeList(keep))
         list->TellOutwards([this, what](TNetObserver& o) { o.ElementChanged(*this, what); });
+}
+
+void TProtoNeuronio::InvalidatePlan() const {
+    if (plan_ != nullptr) plan_->Invalidate();
 }
 
 void TProtoNeuronio::SetWatched(bool watched) {
@@ -141,8 +148,9 @@ void TProtoNeuronio::Send(const TInfinito& value) {
     for (const TSinapse* s : outgoing_) {
         if (s->Source() != this) {
             s->Fire();
-        } else if (TNeuronio* neuron = s->NeuronReceiver()) {
-            neuron->AddWeighted(s->Weight(), value); // a direct call: the class is final
+        } else if (s->ToNeuron()) {
+            // A direct call: the class is final.
+            static_cast<TNeuronio*>(s->Destination())->AddWeighted(s->Weight(), value);
         } else if (TProtoNeuronio* receiver = s->Receiver()) {
             receiver->AddWeighted(s->Weight(), value);
         }
@@ -305,6 +313,8 @@ bool TProtoNeuronio::Contains(int px, int py) const {
 }
 
 TSinapse* TProtoNeuronio::AddOutgoing(std::unique_ptr<TSinapse> synapse) {
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
     if (!synapse->IsSelfLoop()) synapse->SetStartPoint(Centre());
     return outgoing_.Append(std::move(synapse));
 }
@@ -314,6 +324,7 @@ void TProtoNeuronio::AddIncoming(TSinapse* synapse) {
         synapse->SetEndPoint(Centre());
         if (HasOutgoingTo(synapse->Source())) synapse->SetPair(true);
     }
+    InvalidatePlan();
     incoming_.Append(synapse);
     TellAboutSynapse(*synapse, [synapse](TNetObserver& o) { o.SynapseAdded(*synapse); });
 }
@@ -325,6 +336,8 @@ bool TProtoNeuronio::HasOutgoingTo(const TProtoNeuronio* element) const {
 
 void TProtoNeuronio::ReleaseOutgoing(TSinapse* synapse) {
     if (!outgoing_.Contains(synapse)) return;
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
     TellAboutSynapse(
         *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::Released); });
     if (synapse->Destination() != nullptr) synapse->Destination()->incoming_.Remove(synapse);
@@ -336,6 +349,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
     outIndex = outgoing_.IndexOf(synapse);
     inIndex = -1;
     if (outIndex < 0) return nullptr;
+    InvalidatePlan();
+    if (synapse->Destination() != nullptr) synapse->Destination()->InvalidatePlan();
     TellAboutSynapse(
         *synapse, [synapse](TNetObserver& o) { o.SynapseLeaving(*synapse, TLeaving::TakenOut); });
     if (TProtoNeuronio* destination = synapse->Destination()) {
@@ -348,6 +363,8 @@ std::unique_ptr<TSinapse> TProtoNeuronio::TakeOutgoing(const TSinapse* synapse, 
 TSinapse* TProtoNeuronio::PutBackOutgoing(std::unique_ptr<TSinapse> synapse, int outIndex,
                                           int inIndex) {
     TSinapse* raw = synapse.get();
+    InvalidatePlan();
+    if (raw->Destination() != nullptr) raw->Destination()->InvalidatePlan();
     outgoing_.Insert(outIndex, raw, std::move(synapse));
     if (inIndex >= 0 && raw->Destination() != nullptr)
         raw->Destination()->incoming_.Insert(inIndex, raw);

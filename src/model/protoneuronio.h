@@ -24,6 +24,7 @@ class TDados;
 class TNetReader;
 class TNetWriter;
 class TProtoLista;
+class TStepPlan;
 
 // A label is the rest of one line of the net file, so a line feed in it would end that line
 // early and the file would never read back; every other byte is kept as it is.
@@ -143,6 +144,12 @@ public:
     TProtoLista* NoticeList(std::shared_ptr<TProtoLista>& keep) const;
     // Tells the nets around the element that something of it changed.
     void TellChanged(TChange what);
+    // Tells the step plan holding the element, if any, that what it copied of the element (its
+    // synapses, weights, function) changed, so that it is made again before the next step.
+    // Changes the list notifier tells need not call it.
+    void InvalidatePlan() const;
+    // The step plan that holds the element's values now (null: the element holds them).
+    const TStepPlan* Plan() const { return plan_; }
 
     const TListaSinapses& OutgoingSynapses() const { return outgoing_; }
     const TListaSinapses& IncomingSynapses() const { return incoming_; }
@@ -190,12 +197,15 @@ protected:
 
 private:
     friend class TProtoLista; // keeps owner_ and home_
+    friend class TStepPlan;   // keeps plan_ and planIndex_
 
     // The common part of MoveTo and MoveTopLeftTo: glyph box at (x, y), synapse ends at centre.
     void MoveBoxTo(TCanvas& canvas, int x, int y, TPoint centre);
 
     std::weak_ptr<TProtoLista> home_; // the list an edit took it out of
     TProtoLista* owner_ = nullptr;
+    TStepPlan* plan_ = nullptr;   // the plan holding the element's values, if any
+    std::uint32_t planIndex_ = 0; // the element's place in that plan
     std::int32_t x_ = 0;
     std::int32_t y_ = 0;
     int imageGlyph_ = -1;

@@ -5,16 +5,24 @@
 #include "model/netfileio.h"
 #include "model/netwalk.h"
 #include "model/neuronio.h"
+#include "model/stepplan.h"
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <vector>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 // The pragmas vanish where the compiler has no OpenMP: the sums then run on one thread.
 #if defined(_OPENMP)
@@ -25,9 +33,37 @@
 
 namespace veltra {
 
-unsigned TRede::SumThreads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+unsigned TRede::AllowedCpus() {
+#if defined(__linux__)
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return unsigned(CPU_COUNT(&set));
+#endif
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+unsigned TRede::ThreadsWanted(const char* ompNumThreads, unsigned allowed) {
+    allowed = std::max(allowed, 1u);
+    if (ompNumThreads == nullptr) return allowed;
+    // Its first number (a list gives the counts of nested levels); anything else is ignored.
+    std::string_view text(ompNumThreads);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    unsigned wanted = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), wanted);
+    if (error != std::errc() || wanted == 0) return allowed;
+    return std::min(wanted, allowed);
+}
+
+unsigned TRede::LimitThreads(unsigned requested) {
+    return std::clamp(requested, 1u, AllowedCpus());
+}
+
+unsigned TRede::SumThreads = TRede::ThreadsWanted(std::getenv("OMP_NUM_THREADS"), AllowedCpus());
 std::size_t TRede::ThreadedWork = 1000000;
 bool TRede::TimeSharing = true;
+bool TRede::UsePlan = false;
 
 namespace {
 
@@ -112,13 +148,20 @@ void Remember(TShareTiming& timing, bool shared, double secondsPerWork) {
 
 TRede::TRede() : elements_(std::make_shared<TProtoLista>()) {}
 
+TRede::~TRede() = default;
+
 void TRede::Step() {
     Propagate();
     Commit();
 }
 
 void TRede::Commit() {
-    elements_->CommitAll();
+    // An edit between the two phases leaves the sums where they are; the objects commit them.
+    if (planned_ && plan_ && plan_->Current())
+        plan_->Commit();
+    else
+        elements_->CommitAll();
+    planned_ = false;
     elements_->Notifier().Tell([](TNetObserver& o) { o.NetStepped(); });
 }
 
@@ -127,8 +170,16 @@ void TRede::ResetAll() {
     elements_->Notifier().Tell([](TNetObserver& o) { o.NetReset(); });
 }
 
+void TRede::PrepareStep() {
+    if (!UsePlan || (plan_ && plan_->Current())) return;
+    plan_.reset(); // the values go back first: the new plan takes them from the elements
+    plan_ = std::make_unique<TStepPlan>(*elements_);
+}
+
 void TRede::Propagate() {
+    planned_ = false;
     try {
+        PrepareStep();
         // Whether every neuron records is known before anything is sent, so the last step's
         // size decides it (values change length slowly); the first step of a net runs alone.
         const bool big = SumThreads > 1 && lastWork_ >= ThreadedWork;
@@ -136,21 +187,27 @@ void TRede::Propagate() {
         const bool share = big && (!timed || ShareNext(timing_));
         const auto start =
             timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
-        {
-            const TNeuronio::TRecordAllScope record(share);
-            TProtoNeuronio::TakeSentWork(); // what was sent outside a step
-            elements_->PropagateAll();
+        if (UsePlan && plan_ && plan_->Covers()) {
+            planned_ = true;
+            lastWork_ = plan_->Propagate(share ? SumThreads : 1);
+        } else {
+            {
+                const TNeuronio::TRecordAllScope record(share);
+                TProtoNeuronio::TakeSentWork(); // what was sent outside a step
+                elements_->PropagateAll();
+            }
+            lastWork_ = TProtoNeuronio::TakeSentWork();
+            // Only neurons keep products for later (SumInputs elsewhere is empty or, in a module,
+            // the inner neurons'): when none on this thread did, every sum is complete already
+            // and the pass over every element has nothing to do.
+            if (TNeuronio::TakeRecorded() != 0) SumAll(*elements_, share);
         }
-        lastWork_ = TProtoNeuronio::TakeSentWork();
-        // Only neurons keep products for later (SumInputs elsewhere is empty or, in a module,
-        // the inner neurons'): when none on this thread did, every sum is complete already and
-        // the pass over every element has nothing to do.
-        if (TNeuronio::TakeRecorded() != 0) SumAll(*elements_, share);
         if (timed) {
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
             Remember(timing_, share, seconds.count() / double(std::max<std::size_t>(lastWork_, 1)));
         }
     } catch (...) {
+        planned_ = false;
         elements_->DiscardInputAll();
         throw;
     }
@@ -190,7 +247,9 @@ void TRede::BringToFront(TProtoNeuronio* element) {
 }
 
 void TRede::SetElements(std::shared_ptr<TProtoLista> list) {
-    if (list) elements_ = std::move(list);
+    if (!list) return;
+    plan_.reset();
+    elements_ = std::move(list);
 }
 
 bool TRede::Save(std::ostream& out) {

@@ -14,6 +14,7 @@ namespace veltra {
 class TCanvas;
 class TInteraction;
 struct TReadFailure;
+class TStepPlan;
 
 // Seconds per group product of phase 1 in a net's big steps, on one thread and shared
 // (running averages, 0 until measured), which was faster, and big steps since the slower way
@@ -29,6 +30,9 @@ struct TShareTiming {
 class TRede {
 public:
     TRede();
+    ~TRede();
+    TRede(const TRede&) = delete;
+    TRede& operator=(const TRede&) = delete;
 
     // One synchronous update: phase 1 over every element, then phase 2. Phase 1 only adds into
     // accumulators, so when it throws (a value too long for its Positions, TCancelled from a
@@ -36,8 +40,17 @@ public:
     void Step();
     // The two phases apart, for a step whose phase 1 (all the multiplications) runs on another
     // thread: Propagate only writes accumulators, which nothing else reads, and empties them
-    // again when it throws; Commit then changes the values.
+    // again when it throws; Commit then changes the values. Call PrepareStep first on the thread
+    // that owns the net when Propagate is to run on another one.
     void Propagate();
+    // Makes the step plan when the step will want one and the net changed since the last was
+    // made (the values then move into it), so that Propagate only reads and writes sums.
+    void PrepareStep();
+    // Whether steps run on a compact plan of the net (stepplan.h) rather than walking the element
+    // objects; the bytes are the same. Tests step both ways.
+    static bool UsePlan;
+    // The plan of the last step, null when none is kept (for tests and memory figures).
+    const TStepPlan* Plan() const { return plan_.get(); }
     // Threads that share the sums of a step (the calling thread included), and the group
     // products a step must have before more than one is used: each neuron's sum is computed
     // whole by one thread, so the digits never depend on them. A step whose predecessor sent at
@@ -45,9 +58,16 @@ public:
     // share all the sums. Such steps time phase 1 and keep to the faster way, trying the other
     // now and then, since on a machine busy with other programs the threads can lose to one;
     // with TimeSharing off every such step shares. Tests change all three.
-    static unsigned SumThreads;      // the processor count, at most 8
+    static unsigned SumThreads;      // ThreadsWanted(OMP_NUM_THREADS, AllowedCpus())
     static std::size_t ThreadedWork; // 1,000,000
     static bool TimeSharing;         // true
+    // The CPUs this process may run on (its affinity mask, as a cluster's allocation sets it).
+    static unsigned AllowedCpus();
+    // The thread count for an OMP_NUM_THREADS value (null: not set) and the CPUs allowed: the
+    // variable's first number when it is one, never more than allowed.
+    static unsigned ThreadsWanted(const char* ompNumThreads, unsigned allowed);
+    // A count asked for (a --threads option) within the CPUs allowed.
+    static unsigned LimitThreads(unsigned requested);
     // Also tells the list's subscribers that the net stepped.
     void Commit();
     bool AllFinished() const { return elements_->AllFinished(); }
@@ -84,6 +104,9 @@ private:
     std::int32_t counter_ = 0;
     std::size_t lastWork_ = 0; // about the group products the last step sent
     TShareTiming timing_;
+    // After the list: released first, giving the values back to elements still there.
+    std::unique_ptr<TStepPlan> plan_;
+    bool planned_ = false; // the last Propagate ran on the plan
 };
 
 } // namespace veltra

@@ -2,20 +2,37 @@
 
 #include "model/canvas.h"
 #include "model/neuronio.h"
+#include "model/weightpool.h"
 
 namespace veltra {
 
-TSinapse::TSinapse() : weight_("0") {}
+TSinapse::TSinapse() : weight_(TWeightPool::Unset()) {}
 
-TSinapse::~TSinapse() = default;
+TSinapse::~TSinapse() {
+    TWeightPool::Release(weight_);
+}
+
+TNeuronio* TSinapse::NeuronReceiver() const {
+    return toNeuron_ ? static_cast<TNeuronio*>(destination_) : nullptr;
+}
+
+void TSinapse::SetName(std::string name) {
+    if (name.empty())
+        name_.reset();
+    else if (name_)
+        *name_ = std::move(name);
+    else
+        name_ = std::make_unique<std::string>(std::move(name));
+}
 
 void TSinapse::SetUp(TProtoNeuronio* source, TProtoNeuronio* destination) {
+    InvalidatePlans();
     end_ = start_;
     source_ = source;
     destination_ = destination;
     Aim();
     if (destination != nullptr)
-        name_ = (source ? source->Label() : std::string("nil")) + "/" + destination->Label();
+        SetName((source ? source->Label() : std::string("nil")) + "/" + destination->Label());
     pair_ = false;
     visible_ = true;
 }
@@ -33,21 +50,32 @@ void NormalizeWeight(TInfinito& weight) {
 } // namespace
 
 void TSinapse::SetWeight(TInfinito weight) {
-    weight_ = std::move(weight);
-    NormalizeWeight(weight_);
+    InvalidatePlans();
+    NormalizeWeight(weight);
+    const TInfinito* shared = TWeightPool::Share(weight);
+    TWeightPool::Release(weight_);
+    weight_ = shared;
 }
 
 void TSinapse::SetWeightText(std::string_view text) {
-    weight_.SetFromText(text);
-    NormalizeWeight(weight_);
+    InvalidatePlans();
+    // On the weight's own value, as SetFromText on the weight itself: an unreadable integer
+    // part throws and leaves it as it was.
+    TInfinito weight = *weight_;
+    weight.SetFromText(text);
+    NormalizeWeight(weight);
+    const TInfinito* shared = TWeightPool::Share(weight);
+    TWeightPool::Release(weight_);
+    weight_ = shared;
 }
 
 const std::string& TSinapse::Name() {
-    if (name_.empty()) {
-        name_ = source_ ? source_->Label() + "/" : std::string("nil/");
-        name_ += destination_ ? destination_->Label() : std::string("nil");
+    if (!name_) {
+        std::string name = source_ ? source_->Label() + "/" : std::string("nil/");
+        name += destination_ ? destination_->Label() : std::string("nil");
+        name_ = std::make_unique<std::string>(std::move(name));
     }
-    return name_;
+    return *name_;
 }
 
 void TSinapse::Aim() {
@@ -55,12 +83,18 @@ void TSinapse::Aim() {
     // over the hidden synapse to the inner element.
     const bool sends = destination_ != nullptr && source_ != nullptr &&
                        destination_->Kind() != TElementKind::Module;
-    receiver_ = sends ? destination_ : nullptr;
-    neuronReceiver_ = dynamic_cast<TNeuronio*>(receiver_);
+    sends_ = sends;
+    toNeuron_ = sends && dynamic_cast<TNeuronio*>(destination_) != nullptr;
+    InvalidatePlans();
+}
+
+void TSinapse::InvalidatePlans() const {
+    if (source_ != nullptr) source_->InvalidatePlan();
+    if (destination_ != nullptr) destination_->InvalidatePlan();
 }
 
 void TSinapse::Fire() const {
-    if (receiver_ != nullptr) receiver_->AddWeighted(weight_, source_->GetValue());
+    if (sends_) destination_->AddWeighted(*weight_, source_->GetValue());
 }
 
 void TSinapse::Draw(TCanvas& canvas, TPenMode pen) const {
@@ -112,11 +146,11 @@ void TSinapse::AddToTree(TInfoTree& tree, int parent) {
     const std::string to = destination_ ? destination_->Label() : std::string("nil");
     tree.AddNode(parent, "origem =" + from, 7);
     tree.AddNode(parent, "destino =" + to, 7);
-    tree.AddNode(parent, "peso =" + weight_.ToText(), 7);
+    tree.AddNode(parent, "peso =" + weight_->ToText(), 7);
 }
 
 void TSinapse::ApplyInfo(const TInfoFields& fields) {
-    if (!IsBlank(fields.name)) name_ = fields.name;
+    if (!IsBlank(fields.name)) SetName(fields.name);
     if (!IsBlank(fields.value)) SetWeightText(fields.value);
 }
 

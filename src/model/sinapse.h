@@ -7,6 +7,7 @@
 #include "numeric/infinito.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,27 +31,30 @@ public:
     // pair flag false; visible. The weight is not touched.
     void SetUp(TProtoNeuronio* source, TProtoNeuronio* destination);
 
-    const TInfinito& Weight() const { return weight_; }
+    const TInfinito& Weight() const { return *weight_; }
     void SetWeight(TInfinito weight);          // takes it over and normalises it
     void SetWeightText(std::string_view text); // SetFromText on the weight, then Normalize
 
     TProtoNeuronio* Source() const { return source_; }
     void SetSource(TProtoNeuronio* source) {
+        InvalidatePlans();
         source_ = source;
         Aim();
     }
     TProtoNeuronio* Destination() const { return destination_; }
     void SetDestination(TProtoNeuronio* destination) {
+        InvalidatePlans();
         destination_ = destination;
         Aim();
     }
     // The element Fire sends to: the destination, or null when Fire sends nothing (an end
     // missing, or a module as destination). A source that holds its value at hand sends
     // it there itself instead of calling Fire, which would ask the source for it again.
-    TProtoNeuronio* Receiver() const { return receiver_; }
-    // The receiver when it is a neuron (null otherwise): its AddWeighted is then called
-    // directly rather than through the element table.
-    TNeuronio* NeuronReceiver() const { return neuronReceiver_; }
+    TProtoNeuronio* Receiver() const { return sends_ ? destination_ : nullptr; }
+    // Whether the receiver is a neuron: its AddWeighted is then called directly rather than
+    // through the element table.
+    bool ToNeuron() const { return toNeuron_; }
+    TNeuronio* NeuronReceiver() const;
 
     TPoint StartPoint() const { return start_; }
     void SetStartPoint(TPoint p) { start_ = p; }
@@ -68,7 +72,7 @@ public:
 
     // The stored name, first built from the two labels when empty ("nil" for a missing end).
     const std::string& Name();
-    void SetName(std::string name) { name_ = std::move(name); }
+    void SetName(std::string name);
 
     // Phase 1 transfer: destination.AddInput(weight x source value); nothing into a module.
     void Fire() const;
@@ -89,22 +93,27 @@ public:
     static constexpr std::size_t DrawnBytes = 2 * sizeof(void*) + 2 * sizeof(TPoint) + 2;
 
 private:
-    void Aim(); // receiver_ from the two ends, whenever either changes
+    void Aim(); // sends_ and toNeuron_ from the two ends, whenever either changes
+    // The step plans holding either end copied the synapse: they are made again.
+    void InvalidatePlans() const;
 
     // What a repaint reads of every synapse comes first, within the object's first
-    // DrawnBytes: fitting a big net on screen walks hundreds of thousands of them.
+    // DrawnBytes: fitting a big net on screen walks hundreds of thousands of them. A big net has
+    // millions of synapses, so the object stays small: 56 bytes.
     TProtoNeuronio* source_ = nullptr;
     TProtoNeuronio* destination_ = nullptr;
     TPoint start_;
     TPoint end_;
     bool pair_ = false;
     bool visible_ = true;
-    std::int32_t destinationId_ = 0;
     // Settled when the ends are set rather than asked of the destination at every step.
-    TProtoNeuronio* receiver_ = nullptr;
-    TNeuronio* neuronReceiver_ = nullptr;
-    TInfinito weight_;
-    std::string name_;
+    bool sends_ = false;
+    bool toNeuron_ = false;
+    std::int32_t destinationId_ = 0;
+    // Shared with every synapse of the same weight (weightpool.h): a net's weights are mostly a
+    // handful of numbers.
+    const TInfinito* weight_;
+    std::unique_ptr<std::string> name_; // null while empty, as most are
 };
 
 } // namespace veltra

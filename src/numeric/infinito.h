@@ -226,6 +226,10 @@ public:
     // A hash of the value: numbers that Compare equal hash equal, whatever zero groups they
     // carry at either end and whatever the sign of a zero.
     std::uint64_t ValueHash() const noexcept;
+    // The same groups at the same Positions and the same sign: what every result computed from
+    // a number depends on (its buffer's room aside). FormHash agrees with it.
+    static bool SameForm(const TInfinito& a, const TInfinito& b) noexcept;
+    std::uint64_t FormHash() const noexcept;
 
 private:
     bool ScanForZero() const noexcept; // the groups between the two ends

@@ -1,5 +1,7 @@
 #include "numeric/infinito.h"
 
+#include <cstring>
+
 namespace veltra {
 
 namespace {
@@ -55,6 +57,20 @@ std::uint64_t TInfinito::ValueHash() const noexcept {
         }
     }
     return Mix(Mix(Mix(Mix(h, a), b), c), d);
+}
+
+bool TInfinito::SameForm(const TInfinito& a, const TInfinito& b) noexcept {
+    return a.sign_ == b.sign_ && a.size_ == b.size_ && a.low_ == b.low_ &&
+           std::memcmp(a.data_, b.data_, a.size_ * sizeof(std::uint32_t)) == 0;
+}
+
+std::uint64_t TInfinito::FormHash() const noexcept {
+    std::uint64_t h = Mix(std::uint64_t(sign_ + 2) << 32 | size_, std::uint32_t(low_));
+    // Weights, which this serves, are mostly a group or two: those are hashed whole, a long
+    // one by the sample of ValueHash.
+    if (size_ <= 2)
+        return Mix(h, std::uint64_t(size_ > 0 ? data_[0] : 0) << 32 | (size_ > 1 ? data_[1] : 0));
+    return Mix(h, ValueHash());
 }
 
 } // namespace veltra

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace veltra {
 namespace {
@@ -139,6 +140,78 @@ TEST(NetFileLines, TagsKeysAndBooleansIgnoreLetterCase) {
     EXPECT_TRUE(ParseBool("TRUE"));
     EXPECT_FALSE(ParseBool("yes"));
     EXPECT_FALSE(ParseBool("1"));
+}
+
+// Against a plain letter-by-letter comparison: strings of letters, the characters next to A-Z
+// and a-z in the code table ('@', '[', '`', '{') and bytes above 127, of every length around the
+// eight characters compared at once, equal or one character apart.
+TEST(NetFileLines, LetterCaseIsIgnoredForAsciiLettersAlone) {
+    auto reference = [](std::string_view a, std::string_view b) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (lower(a[i]) != lower(b[i])) return false;
+        return true;
+    };
+    const std::string alphabet = "aZzA@[`{_\x7f\xc1\xe1<>/=09";
+    std::mt19937 rng(7);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string a;
+        for (std::size_t n = pick(26); n > 0; --n)
+            a += alphabet[pick(alphabet.size())];
+        std::string b = a;
+        if (!b.empty() && pick(2) == 0) {
+            char& c = b[pick(b.size())];
+            c = pick(2) ? char(c ^ 0x20) : alphabet[pick(alphabet.size())];
+        }
+        ASSERT_EQ(SameText(a, b), reference(a, b)) << a << " | " << b;
+    }
+}
+
+// Lines across the reader's blocks, a CR and its LF in two blocks, and what the reader read
+// ahead given back to the stream when it goes.
+TEST(NetFileLines, BlocksSplitNoLineAndReadAheadGoesBack) {
+    std::string text;
+    std::vector<std::string> lines;
+    for (int i = 0; text.size() < 300000; ++i) {
+        lines.push_back(std::string(std::size_t(i % 97), char('a' + i % 26)) + std::to_string(i));
+        text += lines.back() + (i % 3 ? "\r\n" : "\n");
+    }
+    std::istringstream in(text);
+    {
+        TNetReader reader(in);
+        std::string line;
+        for (const std::string& expected : lines) {
+            ASSERT_TRUE(reader.ReadLine(line));
+            ASSERT_EQ(line, expected);
+        }
+        EXPECT_FALSE(reader.ReadLine(line));
+    }
+    std::istringstream again("first\r\nsecond\r\nthird\r\n");
+    {
+        TNetReader reader(again);
+        std::string line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "first");
+    }
+    std::string rest;
+    std::getline(again, rest);
+    EXPECT_EQ(rest, "second\r") << "the stream goes on after the last line read";
+}
+
+// A stream whose reading fails is marked bad, as reading it line by line would leave it.
+TEST(NetFileLines, AReadErrorMarksTheStreamBad) {
+    struct Failing : std::streambuf {
+        int_type underflow() override { throw std::ios_base::failure("unreadable"); }
+    } failing;
+    std::istream in(&failing);
+    TNetReader reader(in);
+    std::string line;
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_TRUE(in.bad());
 }
 
 TEST(NetFileLines, LinesEndInCrLfOrLfAndMayBeLong) {

@@ -501,15 +501,14 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
         layoutElements_.assign(watched.begin(), watched.end());
         layout_.resize(n);
         layoutOwnValue_.resize(n);
-        layoutValues_.assign(n, nullptr);
+        layoutNeurons_.assign(n, nullptr);
         lastFound_ = 0;
         for (std::size_t i = 0; i < n; ++i) {
             TPlotSeries& s = SeriesOf(watched[i], watched[i]->Label());
             if (s.label != watched[i]->Label()) s.label = watched[i]->Label();
             layout_[i] = static_cast<std::uint32_t>(lastFound_);
             layoutOwnValue_[i] = watched[i]->Kind() != TElementKind::Output;
-            if (const auto* neuron = dynamic_cast<const TNeuronio*>(watched[i]))
-                layoutValues_[i] = &neuron->GetValue();
+            layoutNeurons_[i] = dynamic_cast<const TNeuronio*>(watched[i]);
             ++lastFound_;
         }
         // An element listed twice gives its series one point, the later value.
@@ -527,9 +526,9 @@ void TPlotData::Record(long long step, const std::vector<TProtoNeuronio*>& watch
     std::uint64_t* words = tile_.data() + row * n;
     for (std::size_t i = 0; i < n; ++i) {
         // WatchedValue, without asking every element again what it is.
-        const TInfinito& value = layoutValues_[i] != nullptr ? *layoutValues_[i]
-                                 : layoutOwnValue_[i]        ? watched[i]->GetValue()
-                                                             : WatchedValue(*watched[i]);
+        const TInfinito& value = layoutNeurons_[i] != nullptr ? layoutNeurons_[i]->GetValue()
+                                 : layoutOwnValue_[i]         ? watched[i]->GetValue()
+                                                              : WatchedValue(*watched[i]);
         if (!ShortWord(value, words[i]) && !TExactValues::Encode(value, words[i]))
             words[i] = layout_[i] == NoSeries ? 0 : series_[layout_[i]].exact.KeepWhole(value);
     }
@@ -598,7 +597,7 @@ void TPlotData::Clear() {
     series_.clear();
     layout_.clear();
     layoutElements_.clear();
-    layoutValues_.clear();
+    layoutNeurons_.clear();
     roomSteps_.clear();
     room_ = 0;
     columns_.clear();
@@ -609,7 +608,7 @@ void TPlotData::Forget(const void* key) {
         if (s.key == key) s.key = nullptr;
     // Another element may come to live where this one did: the next Record looks again.
     layoutElements_.clear();
-    layoutValues_.clear();
+    layoutNeurons_.clear();
 }
 
 std::size_t TPlotData::LongestSeries() const {

@@ -15,6 +15,8 @@
 
 namespace veltra {
 
+class TNeuronio;
+
 class TProtoLista;
 class TProtoNeuronio;
 
@@ -236,9 +238,10 @@ private:
     std::vector<std::uint32_t> layout_;
     std::vector<const TProtoNeuronio*> layoutElements_;
     std::vector<bool> layoutOwnValue_; // the element's value is its own (no synapse to read)
-    // Where each watched element's value lies for as long as the element does (a neuron's);
-    // null for the others, which are asked every step.
-    std::vector<const TInfinito*> layoutValues_;
+    // Each watched neuron, whose value is read without asking the element table (null for the
+    // others, which are asked every step). Not the value's address: a step plan made or
+    // dropped moves the values, the neuron always knows where its own is.
+    std::vector<const TNeuronio*> layoutNeurons_;
     // A run writes each step's words straight into room made at the end of every series of the
     // layout (RoomRows steps at a time, fewer when there are many series), and the steps of
     // those rows once for all of them: a point costs one word written once. Flush ends the

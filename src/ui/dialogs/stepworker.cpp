@@ -96,8 +96,9 @@ private:
 
 struct TStepWorker::TBatch {
     struct Sender {
-        // A neuron's and a bias's value stay where they are as they change; an input's is
-        // one of two numbers, read through the element.
+        // A neuron's and a bias's value stay where they are as they change (the step plan is
+        // made before the batch gathers, and only an edit moves the values again); an input's
+        // is one of two numbers, read through the element.
         const TInfinito* value;
         const TProtoNeuronio* element;
         std::int64_t weightDigits; // the most digits of a weight it sends through
@@ -163,6 +164,9 @@ bool TStepWorker::SurelyShort(const TRede& net) {
 
 bool TStepWorker::operator()(TDados& document, const std::atomic<bool>& cancel) {
     TRede& net = document.Net();
+    // Here, on the GUI thread: making the step plan moves the values, which a repaint may read
+    // while the worker computes; and the values the batch points at stay put from now on.
+    net.PrepareStep();
     if ((batch_->open && SurelyShort(net)) || NextStepDigitBound(net.Elements()) < WorkerDigits) {
         net.Step();
         return true;
