@@ -57,7 +57,7 @@ def test_inexact_values_are_refused_by_name(value, named):
 def test_reader_errors_carry_the_readers_text(data, name, text):
     with pytest.raises(veltra.NetFileError) as error:
         veltra.Net.load(data("reader") / f"{name}.net")
-    assert str(error.value) == text
+    assert error.value.msg == text and str(error.value).endswith(": " + text)
 
 
 def test_wrong_arguments(tmp_path, example):
@@ -78,6 +78,7 @@ def test_wrong_arguments(tmp_path, example):
         net["Out"].value = 1
     broken = tmp_path / "broken.net"
     broken.write_text("<TREDE=version 0.4>\n")
-    with pytest.raises(veltra.NetFileError, match="^Formato incorrecto - TProtoLista$"):
+    with pytest.raises(veltra.NetFileError) as error:
         net.add_module("M", 0, 0, broken)
+    assert error.value.msg == "Formato incorrecto - TProtoLista" and error.value.lineno == 2
     assert len(net) == 4  # nothing of a refused module joins the net

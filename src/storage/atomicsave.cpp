@@ -13,7 +13,9 @@
 namespace veltra {
 namespace {
 
-std::string SystemError(const std::string& what, const std::string& path, std::string* reason) {
+std::string SystemError(const std::string& what, const std::string& path, std::string* reason,
+                        int* errorNumber) {
+    if (errorNumber != nullptr) *errorNumber = errno;
     const std::string cause = std::strerror(errno);
     if (reason != nullptr) *reason = cause;
     return what + " " + path + ": " + cause;
@@ -109,8 +111,9 @@ bool WriteAll(int fd, const std::string& data) {
 } // namespace
 
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                std::string& errorText, std::string* reason) {
+                std::string& errorText, std::string* reason, int* errorNumber) {
     errorText.clear();
+    if (errorNumber != nullptr) *errorNumber = 0;
     IgnoreFileSizeSignal();
     std::ostringstream content;
     if (!write(content) || !content) {
@@ -121,12 +124,12 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
     // Messages name the file the user chose, never the link target or the temporary file.
     std::string target;
     if (!ResolveLinks(path, target)) {
-        errorText = SystemError("Cannot create file", path, reason);
+        errorText = SystemError("Cannot create file", path, reason, errorNumber);
         return false;
     }
     TempFile temp(target);
     if (temp.Fd() < 0) {
-        errorText = SystemError("Cannot create file", path, reason);
+        errorText = SystemError("Cannot create file", path, reason, errorNumber);
         return false;
     }
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
@@ -139,19 +142,19 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
         ::fchmod(temp.Fd(), 0666 & ~mask);
     }
     if (!WriteAll(temp.Fd(), content.str())) {
-        errorText = SystemError("Cannot write", path, reason);
+        errorText = SystemError("Cannot write", path, reason, errorNumber);
         return false;
     }
     if (::fsync(temp.Fd()) != 0) {
-        errorText = SystemError("Cannot flush", path, reason);
+        errorText = SystemError("Cannot flush", path, reason, errorNumber);
         return false;
     }
     if (!temp.Close()) {
-        errorText = SystemError("Cannot close", path, reason);
+        errorText = SystemError("Cannot close", path, reason, errorNumber);
         return false;
     }
     if (::rename(temp.Name().c_str(), target.c_str()) != 0) {
-        errorText = SystemError("Cannot replace", path, reason);
+        errorText = SystemError("Cannot replace", path, reason, errorNumber);
         return false;
     }
     temp.Keep();
