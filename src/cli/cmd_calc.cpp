@@ -23,9 +23,9 @@ constexpr std::string_view kUsage =
     "X and Y are decimal texts such as 1.0, .25 or -5 (a leading minus is part of the\n"
     "number, not an option). @FILE reads the operand from FILE (trailing line breaks and\n"
     "blanks are ignored), for operands of any length.\n"
-    "An operand that does not read as a number as a whole (\"1.5x\", \"0.2.5\", \"abc\", \"-\")\n"
+    "An operand that does not read as a number as a whole (\"1.5x\", \"0.2.5\", \"1,5\", \"-\")\n"
     "is an error: its message goes to standard error, no result is printed and the status\n"
-    "is 1. An empty operand is 0.\n"
+    "is 1. An empty operand is 0, and so are \".\" and \"-.\", as in a net file.\n"
     "Status 2: wrong arguments or an unreadable @FILE.\n";
 
 enum class Op { Sum, Mult, Bigger, Equal };
@@ -80,11 +80,8 @@ int RunCalc(const std::vector<std::string_view>& args, std::ostream& out, std::o
         // X first, then Y, as the dialog reads them; the first bad operand is the one reported.
         x = ReadTypedNumber(xText);
         y = ReadTypedNumber(yText);
-    } catch (const EConvertError& e) {
-        err << EscapeField(e.what()) << '\n';
-        return ExitFailure;
     } catch (const EInvalidNumber& e) {
-        err << e.what() << '\n';
+        err << EscapeField(e.what()) << '\n';
         return ExitFailure;
     }
     std::string result;

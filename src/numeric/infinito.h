@@ -26,8 +26,9 @@ public:
     explicit EConvertError(const std::string& chunk);
 };
 
-// Raised by ReadTypedNumber for a typed text that is not a number as a whole.
-// what() is "'<text>' is not a valid number" (a very long text is shown shortened).
+// Raised by ReadTypedNumber for a typed text that is not a number, whichever part of it is
+// wrong. what() is "'<text>' is not a valid floating point value", the words of
+// EConvertError, with the whole text (a very long one shortened).
 class EInvalidNumber : public std::runtime_error {
 public:
     explicit EInvalidNumber(std::string_view text);
@@ -253,9 +254,10 @@ private:
 };
 
 // Reads a number a user typed. SetFromText quietly takes an unreadable fraction ("1.5x",
-// "0.2.5") as zero and a text without digits ("-", ".") as a number without groups: a net file
-// may rely on that, a user never should. Here both throw EInvalidNumber; an empty text is 0 and
-// an unreadable integer part throws EConvertError, as in SetFromText.
+// "0.2.5") as zero: a net file may rely on that, a user never should, so here it throws
+// EInvalidNumber, as an unreadable integer part does. An empty text is 0, and so are "." and
+// "-." (as in a net file: a number without groups, which acts as zero); a lone "-" is refused,
+// being what is left while a negative number is still being typed.
 TInfinito ReadTypedNumber(std::string_view text);
 
 // A plain list of numbers (the partial products of a multiplication).

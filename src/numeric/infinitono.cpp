@@ -15,7 +15,7 @@ std::string Shortened(std::string_view text) {
 } // namespace
 
 EInvalidNumber::EInvalidNumber(std::string_view text)
-    : std::runtime_error("'" + Shortened(text) + "' is not a valid number") {}
+    : std::runtime_error("'" + Shortened(text) + "' is not a valid floating point value") {}
 
 // C++ division truncates toward zero and its remainder takes the dividend's sign, which is
 // exactly the split of a signed intermediate into a carry and a low part.

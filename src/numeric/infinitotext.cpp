@@ -210,10 +210,15 @@ std::string TInfinito::ToText() const {
 
 TInfinito ReadTypedNumber(std::string_view text) {
     TInfinito number;
-    const bool fractionRead = number.SetFromText(text); // throws for the integer part
-    const bool hasDigit =
-        text.empty() || text.find_first_of("0123456789") != std::string_view::npos;
-    if (!fractionRead || !hasDigit) throw EInvalidNumber(text);
+    bool fractionRead = false;
+    try {
+        fractionRead = number.SetFromText(text);
+    } catch (const EConvertError&) {
+        throw EInvalidNumber(text); // the whole text, not the chunk that failed
+    }
+    const bool hasDigitOrPoint =
+        text.empty() || text.find_first_of("0123456789.") != std::string_view::npos;
+    if (!fractionRead || !hasDigitOrPoint) throw EInvalidNumber(text);
     return number;
 }
 

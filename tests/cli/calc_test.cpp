@@ -37,12 +37,20 @@ TEST(CliCalc, ResultsMessagesAndStatuses) {
          ""},
         {{"calc", "", "sum", "3"}, 0, "3\n", ""},
         {{"calc", "-5", "sum", "-0"}, 0, "-5\n", ""},
-        // A typed operand that is not a number as a whole is never taken as 0.
-        {{"calc", "1.2a", "sum", "5"}, 1, "", "'1.2a' is not a valid number"},
-        {{"calc", "1", "mult", "0.2.5"}, 1, "", "'0.2.5' is not a valid number"},
-        {{"calc", "-", "bigger", "1"}, 1, "", "'-' is not a valid number"},
-        {{"calc", "1", "equal", "."}, 1, "", "'.' is not a valid number"},
+        // "." and "-." are zero, as in a net file.
+        {{"calc", ".", "sum", "-2.5"}, 0, "-2.5\n", ""},
+        {{"calc", "1", "equal", "."}, 0, "Not Equal\n", ""},
+        {{"calc", "-.", "equal", "0"}, 0, "Equal\n", ""},
+        // A typed operand that is not a number as a whole is never taken as 0, and whichever
+        // part is wrong, the message names the whole operand.
+        {{"calc", "1.2a", "sum", "5"}, 1, "", "'1.2a' is not a valid floating point value\n"},
+        {{"calc", "1", "mult", "0.2.5"}, 1, "", "'0.2.5' is not a valid floating point value"},
+        {{"calc", "-", "bigger", "1"}, 1, "", "'-' is not a valid floating point value"},
         {{"calc", "12a", "sum", "1"}, 1, "", "'12a' is not a valid floating point value"},
+        {{"calc", "123456789a.5", "sum", "1"},
+         1,
+         "",
+         "'123456789a.5' is not a valid floating point value"},
         {{"calc", "x", "sum", "y"}, 1, "", "'x' is not a valid floating point value"},
         {{"calc", "1", "div", "2"}, 2, "", "unknown operation 'div'"},
         {{"calc", "1", "sum"}, 2, "", "expected X OP Y"},

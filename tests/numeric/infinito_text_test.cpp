@@ -2,6 +2,8 @@
 #include "numeric/infinito.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <regex>
 #include <utility>
 #include <vector>
 
@@ -111,6 +113,68 @@ TEST(InfinitoText, TextsWithoutDigitsHaveNoGroupsAndActAsZero) {
     TInfinito empty;
     EXPECT_EQ(empty.ToText(), "0");
     EXPECT_EQ(empty.Sign(), 0);
+}
+
+// What a user may type: an optional "-", digits, optionally "." and digits, either run empty,
+// but not a lone "-" (what is left while a negative number is still being typed). Everything
+// else is refused with one message naming the whole text. The oracle is a regular expression,
+// checked against random texts over digits, signs, points and the usual slips.
+TEST(InfinitoText, TypedNumbersAreTheNumberGrammarAndOneMessageForTheRest) {
+    const struct {
+        const char* text;
+        const char* shown; // null: refused
+    } cases[] = {
+        {"", "0"},
+        {".", "0"},
+        {"-.", "-0"},
+        {"5.", "5"},
+        {".25", "0.25"},
+        {"-.5", "-0.5"},
+        {"007.50", "7.5"},
+        {"-", nullptr},
+        {"1,5", nullptr},
+        {"1.5x", nullptr},
+        {"0.2.5", nullptr},
+        {"12a", nullptr},
+        {"123456789a", nullptr},
+        {"1x2345678901", nullptr},
+        {"+5", nullptr},
+        {" 5", nullptr},
+        {"..", nullptr},
+        {"--5", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        if (c.shown != nullptr) {
+            EXPECT_EQ(ReadTypedNumber(c.text).ToText(), c.shown);
+            continue;
+        }
+        try {
+            ReadTypedNumber(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const EInvalidNumber& e) {
+            EXPECT_EQ(e.what(),
+                      "'" + std::string(c.text) + "' is not a valid floating point value");
+        }
+    }
+    const std::regex number("-?[0-9]*(\\.[0-9]*)?");
+    const std::string alphabet = "0123456789-.,+ ax";
+    std::mt19937 random(26);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 7, ' ');
+        for (char& ch : text)
+            ch = alphabet[random() % (random() % 3 == 0 ? alphabet.size() : 12)];
+        const bool wanted = text != "-" && std::regex_match(text, number);
+        bool accepted = true;
+        try {
+            const TInfinito x = ReadTypedNumber(text);
+            // The value is the one a net file gives the same text.
+            EXPECT_EQ(x.ToText(), TInfinito(text).ToText()) << text;
+        } catch (const EInvalidNumber&) {
+            accepted = false;
+        }
+        ASSERT_EQ(accepted, wanted) << "'" << text << "'";
+    }
 }
 
 TEST(InfinitoHousekeeping, NormalizeTrimsAndZeroLosesItsSign) {

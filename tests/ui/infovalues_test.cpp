@@ -28,13 +28,13 @@ TEST_F(InfoTest, NumberFieldsThatDoNotReadAreNamedAndNothingChanges) {
         const char* text;
         const char* message;
     } cases[] = {
-        {a, "edit_neuron_potencial", "1.5x", "'1.5x' is not a valid number"},
-        {a, "edit_neuron_potencial", "0.2.5", "'0.2.5' is not a valid number"},
-        {a, "edit_neuron_potencial", "-", "'-' is not a valid number"},
-        {a, "EditTeta", "0.7.", "'0.7.' is not a valid number"},
-        {b, "edit_pendor_value", "2.x", "'2.x' is not a valid number"},
+        {a, "edit_neuron_potencial", "1.5x", "'1.5x' is not a valid floating point value"},
+        {a, "edit_neuron_potencial", "0.2.5", "'0.2.5' is not a valid floating point value"},
+        {a, "edit_neuron_potencial", "-", "'-' is not a valid floating point value"},
+        {a, "EditTeta", "0.7.", "'0.7.' is not a valid floating point value"},
+        {b, "edit_pendor_value", "2.x", "'2.x' is not a valid floating point value"},
         {b, "edit_pendor_value", "1,5", "'1,5' is not a valid floating point value"},
-        {nullptr, "edit_sinapse_value", "0.25y", "'0.25y' is not a valid number"},
+        {nullptr, "edit_sinapse_value", "0.25y", "'0.25y' is not a valid floating point value"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -68,12 +68,35 @@ TEST_F(InfoTest, AWeightBoxTextThatIsNotANumberDrawsNoSynapse) {
     TProtoNeuronio* a = Add(TTool::Neuron, 100, 100);
     TProtoNeuronio* b = Add(TTool::Neuron, 250, 100);
     Connect(a, b, "0.7x");
-    EXPECT_EQ(prompter->messages.back(), "'0.7x' is not a valid number");
+    EXPECT_EQ(prompter->messages.back(), "'0.7x' is not a valid floating point value");
     EXPECT_TRUE(a->OutgoingSynapses().Empty());
     EXPECT_TRUE(b->IncomingSynapses().Empty());
     Connect(a, b, "0.7");
     ASSERT_EQ(a->OutgoingSynapses().Count(), 1);
     EXPECT_EQ(a->OutgoingSynapses().Item(0)->Weight().ToText(), "0.7");
+}
+
+// "." and "-." are zero in every typed number, as in a net file: the weight box and the
+// Info dialog's number fields take them.
+TEST_F(InfoTest, ALonePointIsZeroInTheWeightBoxAndTheNumberFields) {
+    TProtoNeuronio* a = Add(TTool::Neuron, 100, 100);
+    TProtoNeuronio* b = Add(TTool::Neuron, 250, 100);
+    a->SetValue(TInfinito("0.5"));
+    prompter->messages.clear();
+    Connect(a, b, "-.");
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join('|').toStdString();
+    ASSERT_EQ(a->OutgoingSynapses().Count(), 1);
+    EXPECT_TRUE(a->OutgoingSynapses().Item(0)->Weight().IsZero());
+    static_cast<TNeuronio*>(a)->SelectActivation("HeavisideStepFunction", "0.5");
+    ShowInfo(a);
+    ToProperties();
+    Set("edit_neuron_potencial", ".");
+    Set("EditTeta", "-.");
+    Press("button_apply");
+    EXPECT_TRUE(prompter->messages.isEmpty()) << prompter->messages.join('|').toStdString();
+    EXPECT_EQ(a->ValueText(), "0");
+    EXPECT_TRUE(TInfinito(static_cast<TNeuronio*>(a)->TetaText()).IsZero());
+    EXPECT_FALSE(ApplyEnabled());
 }
 
 TEST_F(InfoTest, OutputPageSavesAndLoadsItsHistoryList) {

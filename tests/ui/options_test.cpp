@@ -72,6 +72,8 @@ TEST_F(OptionsTest, CalculatorKeepsEveryDigit) {
               "15241578753238836750495351562536198787501905199875019052100");
     EXPECT_EQ(Calculate("", "7.5", "button_soma"), "7.5") << "an empty x counts as 0";
     EXPECT_EQ(Calculate("", "7.5", "button_mult"), "0");
+    EXPECT_EQ(Calculate(".", "7.5", "button_soma"), "7.5") << "a lone point is 0";
+    EXPECT_EQ(Calculate("-.", "0", "button_igual"), "Equal");
     EXPECT_TRUE(prompter->messages.isEmpty());
 }
 
@@ -90,10 +92,10 @@ TEST_F(OptionsTest, OperandsThatAreNotNumbersAreNamedAndTheResultKept) {
         const char* x;
         const char* y;
         const char* message;
-    } cases[] = {{"1.5x", "1", "'1.5x' is not a valid number"},
-                 {"1", "0.2.5", "'0.2.5' is not a valid number"},
+    } cases[] = {{"1.5x", "1", "'1.5x' is not a valid floating point value"},
+                 {"1", "0.2.5", "'0.2.5' is not a valid floating point value"},
                  {"1,5", "1", "'1,5' is not a valid floating point value"},
-                 {".", "1", "'.' is not a valid number"}};
+                 {"-", "1", "'-' is not a valid floating point value"}};
     for (const auto& c : cases) {
         EXPECT_EQ(Calculate(c.x, c.y, "button_soma"), "6") << c.x << " " << c.y;
         EXPECT_EQ(prompter->messages.back(), c.message);
