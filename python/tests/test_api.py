@@ -44,6 +44,32 @@ def test_comparisons_and_indexing_follow_python(example):
         assert "label (str) or a position (int)" in str(error.value)
 
 
+def test_wrong_types_are_named_never_a_private_helper(example):
+    net = worked(example)
+    calls = [
+        (lambda: net.add_bias("B", 1.5, 2), "whole numbers"),
+        (lambda: net.add_neuron(3), "a label is text"),
+        (lambda: net.add_input("I", sequence=101), "a sequence is text"),
+        (lambda: net.connect("In", net["N"], 1), "the source is an Element"),
+        (lambda: net.connect(net["In"], None, 1), "the destination is an Element"),
+        (lambda: net.remove("N"), "remove takes an Element"),
+        (lambda: net.disconnect(net["N"]), "disconnect takes a Synapse"),
+        (lambda: net.run(until=3), "until is a condition"),
+        (lambda: net.run(max_steps=2.5), "integer"),
+    ]
+    for call, text in calls:
+        with pytest.raises(TypeError) as error:
+            call()
+        assert text in str(error.value) and "_veltra" not in str(error.value)
+    assert len(net) == 4  # nothing was added on the way
+    assert net.add_bias("C", numpy_int(7), 9).x == 7
+
+
+def numpy_int(n):
+    numpy = pytest.importorskip("numpy")
+    return numpy.int64(n)
+
+
 def public(thing):
     return {name for name in dir(thing) if not name.startswith("_")}
 

@@ -3,6 +3,7 @@
 from decimal import Decimal
 from fractions import Fraction
 
+import numpy
 import pytest
 
 import veltra
@@ -25,6 +26,7 @@ def test_a_ten_millionth_added_a_million_times_is_exactly_a_tenth():
     (Fraction(-7, 16), "-0.4375"), (Fraction(10**5000 + 1, 10**5000),
                                      "1." + "0" * 4999 + "1"),
     ("12345678901234567890.5", "12345678901234567890.5"),
+    (numpy.int64(-7), "-7"), (numpy.uint8(255), "255"), (Fraction(3, 1), "3"),
 ])
 def test_exact_values_keep_every_digit(value, text):
     assert veltra.exact_text(value) == text
@@ -39,6 +41,7 @@ def test_exact_values_keep_every_digit(value, text):
 @pytest.mark.parametrize("value, named", [
     (0.1, "0.1"), (Fraction(1, 3), "Fraction(1, 3)"), ("1.5x", "'1.5x'"),
     (Decimal("NaN"), "Decimal('NaN')"), ("inf", "'inf'"), (True, "True"), (None, "None"),
+    (numpy.float64(0.5), "0.5"), (2j, "2j"), (numpy.bool_(True), "True"),
 ])
 def test_inexact_values_are_refused_by_name(value, named):
     net = veltra.Net()

@@ -1,5 +1,6 @@
 """The interface of nets, elements and synapses, given to the native classes."""
 
+import operator
 import os
 from decimal import Decimal
 from fractions import Fraction
@@ -38,7 +39,23 @@ def _as_bytes(text):
 def _spot(x, y):
     if (x is None) != (y is None):
         raise TypeError("give both x and y, or neither (a grid cell is chosen)")
-    return None if x is None else (x, y)
+    if x is None:
+        return None
+    try:
+        return operator.index(x), operator.index(y)
+    except TypeError:
+        raise TypeError(f"x and y are whole numbers, not {x!r} and {y!r}") from None
+
+
+def _need(value, kind, what):
+    """value itself when it is a kind (or None where what allows it); TypeError otherwise."""
+    if not isinstance(value, kind):
+        raise TypeError(f"{what}, not {type(value).__name__}")
+    return value
+
+
+def _label(label):
+    return None if label is None else _need(label, str, "a label is text (str)")
 
 
 def _shortened(text, limit=40):
@@ -117,21 +134,23 @@ class _Net:
         activation: "Saturated_Linear", "HeavisideStepFunction" (with threshold, default 0)
         or "BinarySigmoid"; value: the starting activity, exact.
         """
-        return self._add_neuron(label, _spot(x, y), activation,
+        return self._add_neuron(_label(label), _spot(x, y),
+                                _need(activation, str, "activation is a name (str)"),
                                 None if threshold is None else exact_text(threshold),
                                 exact_text(value))
 
     def add_bias(self, label=None, x=None, y=None):
         """Adds a bias (value 1; settable through .value) and returns it."""
-        return self._add_bias(label, _spot(x, y))
+        return self._add_bias(_label(label), _spot(x, y))
 
     def add_input(self, label=None, x=None, y=None, sequence=""):
         """Adds an input that feeds sequence (0s and 1s), one symbol per step."""
-        return self._add_input(label, _spot(x, y), sequence)
+        return self._add_input(_label(label), _spot(x, y),
+                               _need(sequence, str, "a sequence is text of 0s and 1s (str)"))
 
     def add_output(self, label=None, x=None, y=None):
         """Adds an output, which records the value of what feeds it in every step."""
-        return self._add_output(label, _spot(x, y))
+        return self._add_output(_label(label), _spot(x, y))
 
     def add_module(self, label=None, x=None, y=None, path=None):
         """Adds a module whose inner net is read from the net file at path (as the module's
@@ -140,7 +159,7 @@ class _Net:
             raise TypeError("add_module() needs the path of the net file its inner net is read from")
         data = _read_bytes(path)
         try:
-            return self._add_module(label, _spot(x, y), data)
+            return self._add_module(_label(label), _spot(x, y), data)
         except _ReadError as error:
             raise NetFileError(error.args[0], path, error.args[1]) from None
 
@@ -152,17 +171,19 @@ class _Net:
         synapse with the weight, and a visible one to or from the module). Returns the
         synapse that carries the weight. ValueError when the source may not connect so.
         """
-        return self._connect(source, destination, exact_text(weight))
+        return self._connect(_need(source, Element, "the source is an Element"),
+                             _need(destination, Element, "the destination is an Element"),
+                             exact_text(weight))
 
     def remove(self, element):
         """Takes element out of the net with every synapse that joins it to anything.
         The element object stays readable but is no part of the net any more."""
-        self._remove(element)
+        self._remove(_need(element, Element, "remove takes an Element"))
 
     def disconnect(self, synapse):
         """Takes synapse out of the net (only it: across a module's border the hidden and
         the visible synapse are two)."""
-        self._disconnect(synapse)
+        self._disconnect(_need(synapse, Synapse, "disconnect takes a Synapse"))
 
     # --- running ----------------------------------------------------------------------
 
@@ -181,7 +202,11 @@ class _Net:
         run whose state recurs, P the smallest period; the net is left at the state after
         step S + P. Without a cycle found, net.cycle is None.
         """
-        return self._run(max_steps, until_cycle, until)
+        if max_steps is not None:
+            max_steps = operator.index(max_steps)
+        return self._run(max_steps, bool(until_cycle),
+                         None if until is None else _need(until, str, "until is a condition "
+                                                          "'LABEL OP VALUE' (str)"))
 
     def trace(self, steps, *, as_text=False):
         """Takes steps steps and returns, after each, one row per top-level element:
