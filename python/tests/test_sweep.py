@@ -1,6 +1,8 @@
 # veltra.sweep against a plain loop over the same runs: here, in local worker processes and on
 # a Dask cluster of two worker processes; its rows in pandas; what it refuses before running.
 import itertools
+import subprocess
+import sys
 from decimal import Decimal
 
 import pytest
@@ -91,3 +93,16 @@ def test_sweep_refuses_before_it_runs(example, tmp_path):
     with pytest.raises(FileNotFoundError):
         veltra.sweep(tmp_path / "missing.net", ["1"])
     assert veltra.sweep(net, []) == []
+
+
+def test_worker_processes_never_run_the_main_program(example, tmp_path):
+    # A script without a main guard, from a file and from standard input: each prints once
+    # and gets every row (a worker that ran it again would print again, or die).
+    script = (f"import veltra\nprint('main')\n"
+              f"rows = veltra.sweep({str(example('worked.net'))!r}, ['0110', '1'] * 20, "
+              f"processes=2, chunk_size=5)\nprint(len(rows))\n")
+    path = tmp_path / "unguarded.py"
+    path.write_text(script)
+    for args, given in (([sys.executable, str(path)], None), ([sys.executable, "-"], script)):
+        done = subprocess.run(args, input=given, capture_output=True, text=True, timeout=300)
+        assert done.stdout.split() == ["main", "40"], done.stderr[-2000:]

@@ -2,9 +2,11 @@
 on a Dask cluster. The scheduling is theirs (concurrent.futures, dask.distributed); this
 module only cuts the work into chunks and runs a chunk."""
 
+import contextlib
 import math
 import multiprocessing
 import os
+import sys
 import time
 from collections.abc import Mapping
 from concurrent.futures import ProcessPoolExecutor
@@ -172,6 +174,27 @@ def _chunk_size(given, seconds_each, target, count, workers):
     return max(1, min(wanted, math.ceil(count / workers)))
 
 
+@contextlib.contextmanager
+def _main_not_offered():
+    """Worker processes import the main program (its file, or its module with -m) before they
+    start, unless it names neither. They need nothing of it (a chunk is veltra's function and
+    plain data), so while they start it names neither: a script without an
+    `if __name__ == "__main__":` guard does not run again in every worker, and one read from
+    standard input ('<stdin>', no file) does not kill them."""
+    main = sys.modules.get("__main__")
+    if main is None:
+        yield
+        return
+    saved = {name: main.__dict__[name] for name in ("__file__", "__spec__") if name in main.__dict__}
+    main.__dict__.pop("__file__", None)
+    main.__spec__ = None
+    try:
+        yield
+    finally:
+        main.__dict__.pop("__spec__", None)
+        main.__dict__.update(saved)
+
+
 def _context():
     # Not fork: a process that forks after threads of OpenMP, Dask or Jupyter started may
     # hang in the child. forkserver starts workers from a clean process of its own.
@@ -203,8 +226,8 @@ def sweep(net, inputs, *, steps=None, max_steps=None, until=None, until_cycle=Fa
     use; processes=0 runs everything here). Runs travel in chunks, sized so that a chunk
     takes about a second on a cluster and a fifth of one locally, judged by the first run,
     which runs here; a sweep whose runs would take less than a quarter of a second
-    together runs here altogether. A script that sweeps in processes must start its work under
-    `if __name__ == "__main__":`, as for any Python worker process.
+    together runs here altogether. The workers never import the main program, so a script
+    needs no `if __name__ == "__main__":` guard for them.
     """
     if steps is not None and (max_steps is not None or until is not None or until_cycle):
         raise ValueError("steps takes exactly that many steps; it excludes max_steps, until "
@@ -254,8 +277,9 @@ def sweep(net, inputs, *, steps=None, max_steps=None, until=None, until_cycle=Fa
         return rows
     size = _chunk_size(chunk_size, each, _LOCAL_CHUNK_SECONDS, len(rest), workers)
     chunks = _chunked(rest, size)
-    with ProcessPoolExecutor(max_workers=min(workers, len(chunks)), mp_context=_context(),
-                             initializer=_start_worker, initargs=(job,)) as pool:
+    with _main_not_offered(), ProcessPoolExecutor(
+            max_workers=min(workers, len(chunks)), mp_context=_context(),
+            initializer=_start_worker, initargs=(job,)) as pool:
         for part in pool.map(_run_worker_chunk, chunks):
             rows.extend(part)
     return rows
