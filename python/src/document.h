@@ -7,13 +7,16 @@
 #include "model/dados.h"
 #include "model/elementkind.h"
 #include "model/interaction.h"
+#include "model/netedit.h"
 #include "model/protoneuronio.h"
 #include "numeric/infinito.h"
 
 #include <memory>
+#include <optional>
 #include <pybind11/pybind11.h>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veltra {
@@ -26,11 +29,23 @@ namespace veltra::python {
 
 namespace py = pybind11;
 
-// A net file the reader refuses; the message is the reader's text, unchanged.
+// A net file the reader refuses; the message is the reader's text, unchanged, and the line
+// (from 1) it stopped in, none when it read the whole file. The package raises its
+// NetFileError from it.
 class NetFileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    NetFileError(const std::string& text, std::optional<long long> line)
+        : std::runtime_error(text), line_(line) {}
+    std::optional<long long> Line() const { return line_; }
+
+private:
+    std::optional<long long> line_;
 };
+
+// A new element's label (none: the element counter's text, as the drawing window gives)
+// and its glyph's top left (none: a grid cell).
+using Label = std::optional<FileText>;
+using Spot = std::optional<std::pair<int, int>>;
 
 [[noreturn]] void RaiseOsError(const std::string& text);
 
@@ -39,10 +54,14 @@ void CheckSignals();
 
 // The document and what is needed to drive it without a user. Elements and synapses handed
 // to Python hold it, so it lives as long as any of them.
+// What Python took out of the net (remove, disconnect) is held here, never released while
+// the document lives: an object Python still holds then reads what it held.
 struct Document {
     TSilentInteraction ui;
     TDados dados{&ui};
     long long steps = 0;
+    std::vector<std::unique_ptr<TElementPlace>> removed;
+    std::vector<TDetachedSynapses> cut;
 };
 using DocumentPtr = std::shared_ptr<Document>;
 

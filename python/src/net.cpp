@@ -6,18 +6,23 @@
 #include "machine/machine.h"
 #include "machine/machinenet.h"
 #include "model/activacao.h"
+#include "model/glyphs.h"
 #include "model/inputs.h"
 #include "model/module.h"
+#include "model/netedit.h"
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "model/protolista.h"
+#include "model/sinapse.h"
 #include "storage/atomicsave.h"
 #include "storage/netfile.h"
-#include "storage/sequencefile.h"
 
+#include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <memory>
+#include <sstream>
+#include <streambuf>
 
 namespace veltra::python {
 
@@ -52,18 +57,61 @@ private:
     bool interrupted_ = false;
 };
 
+// A net file's bytes read in place.
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(std::string_view text) {
+        char* begin = const_cast<char*>(text.data()); // only ever read
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+// What resolving a net's synapses said (one message per loose synapse), after the reader's
+// own text.
+std::string WithMessages(std::string text, std::vector<std::string>& messages) {
+    for (const std::string& message : messages)
+        text += "\n" + message;
+    messages.clear();
+    return text;
+}
+
+// Where an element without coordinates goes: the grid cell of its place in the list, ten to a
+// row, every other cell half a row lower, so that a line between two cells of a row passes
+// the glyphs between them.
+constexpr int GridColumns = 10;
+constexpr int GridLeft = 40;
+constexpr int GridTop = 40;
+constexpr int GridWidth = 80;
+constexpr int GridHeight = 100;
+constexpr int GridStagger = 40;
+
+// The reader's text and why it refused the line, where it says (the line goes apart), made
+// valid UTF-8 (other bytes as \xHH) for Python.
+std::string RefusalText(const std::string& errorText, const TReadFailure& failure) {
+    return Utf8Text(failure.cause.empty() ? errorText : errorText + " (" + failure.cause + ")");
+}
+
+// The line the reader stopped in; none when it read the whole file.
+std::optional<long long> FailureLine(const TReadFailure& failure) {
+    if (failure.line <= 0) return std::nullopt;
+    return failure.line;
+}
+
 } // namespace
 
 Net::Net() : d_(std::make_shared<Document>()) {}
 
-Net Net::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) RaiseOsError(CannotOpenFileText(path));
+Net Net::Loads(std::string_view text) {
+    TextBuffer buffer(text);
+    std::istream in(&buffer);
     Net net;
     TReadFailure failure;
     const std::string errorText = net.d_->dados.Load(in, &failure);
-    if (in.bad()) RaiseOsError(CannotOpenFileText(path));
-    if (!errorText.empty()) throw NetFileError(Utf8Text(ReadFailureText(errorText, failure)));
+    if (errorText == UnresolvedSynapseText)
+        throw NetFileError(WithMessages(errorText, net.d_->ui.messages), std::nullopt);
+    if (!errorText.empty())
+        throw NetFileError(RefusalText(errorText, failure), FailureLine(failure));
+    net.d_->ui.messages.clear();
     return net;
 }
 
@@ -78,11 +126,26 @@ Net Net::FromMachine(const std::string& description, const std::string& word) {
     return net;
 }
 
-Element Net::Add(TElementKind kind, const FileText& label, int x, int y) {
-    return Place(KindInfo(kind).make(), label, x, y);
+py::bytes Net::Dumps() {
+    std::ostringstream out;
+    if (!d_->dados.Save(out)) throw std::runtime_error("the net could not be written");
+    return py::bytes(std::move(out).str());
 }
 
-Element Net::AddNeuron(const FileText& label, int x, int y, const std::string& activation,
+std::pair<int, std::string> Net::Save(const std::string& path) {
+    std::string error;
+    int number = 0;
+    if (AtomicSave(
+            path, [&](std::ostream& out) { return d_->dados.Save(out); }, error, nullptr, &number))
+        return {0, {}};
+    return {number, error};
+}
+
+Element Net::Add(TElementKind kind, const Label& label, const Spot& spot) {
+    return Place(KindInfo(kind).make(), label, spot);
+}
+
+Element Net::AddNeuron(const Label& label, const Spot& spot, const std::string& activation,
                        const std::optional<std::string>& threshold, const std::string& value) {
     if (!MakeActivationByDisplayName(activation))
         throw py::value_error("unknown activation '" + activation +
@@ -93,35 +156,36 @@ Element Net::AddNeuron(const FileText& label, int x, int y, const std::string& a
     neuron->SelectActivation(activation, threshold ? *threshold : "0");
     if (threshold) static_cast<TStepFunction&>(neuron->Activation()).Teta() = Number(*threshold);
     neuron->SetValue(Number(value));
-    return Place(std::move(neuron), label, x, y);
+    return Place(std::move(neuron), label, spot);
 }
 
-Element Net::AddInput(const FileText& label, int x, int y, const std::string& sequence) {
+Element Net::AddInput(const Label& label, const Spot& spot, const std::string& sequence) {
     CheckSequence(sequence);
     auto input = std::make_unique<TInputs>();
     input->SetSequence(sequence);
-    return Place(std::move(input), label, x, y);
+    return Place(std::move(input), label, spot);
 }
 
-Element Net::AddModule(const FileText& label, int x, int y, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) RaiseOsError(CannotOpenFileText(path));
+Element Net::AddModule(const Label& label, const Spot& spot, std::string_view text) {
+    TextBuffer buffer(text);
+    std::istream in(&buffer);
     // Read before it joins the net: a file the reader refuses leaves the net unchanged.
     auto module = std::make_unique<TModule>();
-    const std::string errorText = d_->dados.LoadModuleFile(*module, in);
-    if (!errorText.empty()) throw NetFileError(errorText);
-    return Place(std::move(module), label, x, y);
+    TReadFailure failure;
+    const std::string errorText = d_->dados.LoadModuleFile(*module, in, nullptr, &failure);
+    if (!errorText.empty())
+        throw NetFileError(RefusalText(errorText, failure), FailureLine(failure));
+    d_->ui.messages.clear();
+    return Place(std::move(module), label, spot);
 }
 
 Synapse Net::Connect(const Element& source, const Element& destination, const std::string& weight) {
-    Own(source);
-    Own(destination);
     TProtoNeuronio* from = source.element;
     TProtoNeuronio* to = destination.element;
     TModule* fromModule = nullptr;
     TModule* toModule = nullptr;
-    TProtoLista* fromList = ListHolding(d_->dados.Elements(), from, &fromModule);
-    TProtoLista* toList = ListHolding(d_->dados.Elements(), to, &toModule);
+    TProtoLista* fromList = &ListOf(source, &fromModule);
+    TProtoLista* toList = &ListOf(destination, &toModule);
     TInfinito w = Number(weight);
     TSilentInteraction& ui = d_->ui;
     ui.weightText = w.ToText();
@@ -166,6 +230,25 @@ Synapse Net::Connect(const Element& source, const Element& destination, const st
     return {d_, hidden != nullptr ? hidden : raw};
 }
 
+void Net::Remove(const Element& element) {
+    TProtoLista& list = ListOf(element);
+    auto place = std::make_unique<TElementPlace>(list.shared_from_this(), element.element);
+    place->Detach();
+    d_->removed.push_back(std::move(place));
+}
+
+void Net::Disconnect(const Synapse& synapse) {
+    if (synapse.owner != d_) throw py::value_error("the synapse belongs to another net");
+    TSinapse* s = synapse.synapse;
+    const bool inNet = s->Source() != nullptr &&
+                       ListHolding(d_->dados.Elements(), s->Source(), nullptr) != nullptr &&
+                       s->Source()->OutgoingSynapses().Contains(s);
+    if (!inNet) throw py::value_error("the synapse is no part of the net (removed)");
+    TDetachedSynapses cut;
+    cut.Detach({s});
+    d_->cut.push_back(std::move(cut));
+}
+
 std::vector<Element> Net::Elements() const {
     return Wrap(d_, d_->dados.Elements());
 }
@@ -177,11 +260,13 @@ std::vector<Element> Net::Labelled(const FileText& label) const {
     return out;
 }
 
-void Net::Save(const std::string& path) {
-    std::string error;
-    if (!AtomicSave(
-            path, [&](std::ostream& out) { return d_->dados.Save(out); }, error))
-        RaiseOsError(error);
+std::vector<long long> Net::Counts() const {
+    std::vector<long long> counts(KindTable.size() + 1, 0);
+    for (const auto& e : d_->dados.Elements()) {
+        ++counts[static_cast<std::size_t>(e->Kind())];
+        counts.back() += e->OutgoingSynapses().Count();
+    }
+    return counts;
 }
 
 void Net::Step(long long n) {
@@ -199,34 +284,27 @@ void Net::Step(long long n) {
     if (interrupted) throw py::error_already_set();
 }
 
-long long Net::Run(std::optional<long long> maxSteps) {
+long long Net::Run(std::optional<long long> maxSteps, bool untilCycle,
+                   const std::optional<std::string>& until) {
     if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
-    cycle_.reset();
-    long long taken = 0;
-    if (d_->dados.AllFinished()) return 0;
-    CheckSignals();
-    bool interrupted = false;
-    {
-        TUnlocked unlocked;
-        while ((!maxSteps || taken < *maxSteps) && unlocked.Go()) {
-            d_->dados.Step();
-            ++d_->steps;
-            ++taken;
-            if (d_->dados.AllFinished()) break;
-        }
-        interrupted = unlocked.Interrupted();
-    }
-    if (interrupted) throw py::error_already_set();
-    return taken;
-}
-
-long long Net::RunUntilCycle(std::optional<long long> maxSteps) {
-    if (maxSteps && *maxSteps < 0) throw py::value_error("a negative max_steps");
-    cycle_.reset();
     TProtoLista& list = d_->dados.Elements();
     TStopConditions conditions;
-    conditions.Items().push_back(TStopCondition::OnStateRepeat());
-    conditions.Arm(list);
+    if (until) {
+        std::string label;
+        std::string error;
+        TCompareOp op = TCompareOp::Equal;
+        TInfinito value;
+        if (!ParseValueCondition(*until, label, op, value, error))
+            throw py::value_error("until '" + *until + "': " + error);
+        const auto named = std::find_if(list.begin(), list.end(),
+                                        [&](const auto& e) { return e->Label() == label; });
+        if (named == list.end())
+            throw py::value_error("until: no element labelled '" + label + "'");
+        conditions.Items().push_back(TStopCondition::OnValue(named->get(), op, std::move(value)));
+    }
+    if (untilCycle) conditions.Items().push_back(TStopCondition::OnStateRepeat());
+    cycle_.reset();
+    if (!conditions.Empty()) conditions.Arm(list);
     const long long before = d_->steps;
     long long taken = 0;
     long long start = -1;
@@ -237,17 +315,20 @@ long long Net::RunUntilCycle(std::optional<long long> maxSteps) {
         TUnlocked unlocked;
         while (!d_->dados.AllFinished() && (!maxSteps || taken < *maxSteps) && unlocked.Go()) {
             d_->dados.Step();
-            ++taken;
-            if (d_->dados.AllFinished()) break; // a net that finishes is no cycle
-            if (conditions.Check(list) < 0 || !conditions.Cycle().Found()) continue;
-            period = conditions.Cycle().Period();
-            start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(), period,
-                                   [this] { d_->dados.Step(); });
-            // Back to the run's start (histories too) and forward to the step shown.
-            RestoreState(list, conditions.StartState(), conditions.StartInputs());
-            taken = start + period;
-            for (long long i = 0; i < taken; ++i)
-                d_->dados.Step();
+            d_->steps = before + ++taken;
+            if (conditions.Empty() || d_->dados.AllFinished())
+                continue; // a net that finishes is no cycle
+            if (conditions.Check(list) < 0) continue;
+            if (conditions.Cycle().Found()) {
+                period = conditions.Cycle().Period();
+                start = FindCycleStart(list, conditions.StartState(), conditions.StartInputs(),
+                                       period, [this] { d_->dados.Step(); });
+                // Back to the run's start (histories too) and forward to the step shown.
+                RestoreState(list, conditions.StartState(), conditions.StartInputs());
+                taken = start + period;
+                for (long long i = 0; i < taken; ++i)
+                    d_->dados.Step();
+            }
             break;
         }
         interrupted = unlocked.Interrupted();
@@ -263,22 +344,45 @@ void Net::Reset() {
     d_->dados.ResetAll();
     d_->steps = 0;
 }
+
 bool Net::Finished() const {
     return d_->dados.AllFinished();
 }
+
 long long Net::Steps() const {
     return d_->steps;
 }
 
-Element Net::Place(std::unique_ptr<TProtoNeuronio> e, const FileText& label, int x, int y) {
+void Net::SetSteps(long long steps) {
+    d_->steps = steps;
+}
+
+Element Net::Place(std::unique_ptr<TProtoNeuronio> e, const Label& label, const Spot& spot) {
     const int glyph = GlyphIndex(e->Kind());
+    int x = 0;
+    int y = 0;
+    if (spot) {
+        std::tie(x, y) = *spot;
+    } else {
+        const int cell = d_->dados.Elements().Count();
+        x = GridLeft + GridWidth * (cell % GridColumns);
+        y = GridTop + GridHeight * (cell / GridColumns) + GridStagger * (cell % 2);
+    }
     e->Setup(x, y, glyph, glyph + 1, d_->dados.Net().ElementCounter());
-    e->SetLabel(label.bytes);
+    if (label) e->SetLabel(label->bytes);
     return {d_, d_->dados.AddElement(std::move(e))};
 }
 
 void Net::Own(const Element& e) const {
     if (e.owner != d_) throw py::value_error("the element belongs to another net");
+}
+
+TProtoLista& Net::ListOf(const Element& e, TModule** holder) const {
+    Own(e);
+    TProtoLista* list = ListHolding(d_->dados.Elements(), e.element, holder);
+    if (list == nullptr)
+        throw py::value_error(WithArticle(*e.element) + " that is no part of the net (removed)");
+    return *list;
 }
 
 void Net::Refuse(const Element& source, const Element& destination) {

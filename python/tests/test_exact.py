@@ -3,6 +3,7 @@
 from decimal import Decimal
 from fractions import Fraction
 
+import numpy
 import pytest
 
 import veltra
@@ -25,6 +26,7 @@ def test_a_ten_millionth_added_a_million_times_is_exactly_a_tenth():
     (Fraction(-7, 16), "-0.4375"), (Fraction(10**5000 + 1, 10**5000),
                                      "1." + "0" * 4999 + "1"),
     ("12345678901234567890.5", "12345678901234567890.5"),
+    (numpy.int64(-7), "-7"), (numpy.uint8(255), "255"), (Fraction(3, 1), "3"),
 ])
 def test_exact_values_keep_every_digit(value, text):
     assert veltra.exact_text(value) == text
@@ -39,6 +41,7 @@ def test_exact_values_keep_every_digit(value, text):
 @pytest.mark.parametrize("value, named", [
     (0.1, "0.1"), (Fraction(1, 3), "Fraction(1, 3)"), ("1.5x", "'1.5x'"),
     (Decimal("NaN"), "Decimal('NaN')"), ("inf", "'inf'"), (True, "True"), (None, "None"),
+    (numpy.float64(0.5), "0.5"), (2j, "2j"), (numpy.bool_(True), "True"),
 ])
 def test_inexact_values_are_refused_by_name(value, named):
     net = veltra.Net()
@@ -48,17 +51,18 @@ def test_inexact_values_are_refused_by_name(value, named):
     assert bias.value == 1
 
 
-@pytest.mark.parametrize("name, text", [
-    ("header_blank", "Versao ou formato incorrecto (line 1)"),
-    ("function_name", "TNeuronio - FuncaoActivacao - Desconhecida (line 47)"),
+@pytest.mark.parametrize("name, text, line", [
+    ("header_blank", "Versao ou formato incorrecto", 1),
+    ("function_name", "TNeuronio - FuncaoActivacao - Desconhecida", 47),
     ("weight_fraction", "Formato incorrecto - TSinapse - Valor "
-                        "(line 26: '-0.5x' is not a valid floating point value)"),
-    ("net_end", "Formato incorrecto (line 62)"),
+                        "('-0.5x' is not a valid floating point value)", 26),
+    ("net_end", "Formato incorrecto", 62),
 ])
-def test_reader_errors_carry_the_readers_text_and_the_line(data, name, text):
+def test_reader_errors_carry_the_readers_text_and_the_line(data, name, text, line):
     with pytest.raises(veltra.NetFileError) as error:
         veltra.Net.load(data("reader") / f"{name}.net")
-    assert str(error.value) == text
+    assert (error.value.msg, error.value.lineno) == (text, line)
+    assert str(error.value).endswith(f", line {line}: {text}")
 
 
 def test_a_malformed_activity_is_refused_where_its_bytes_are_quoted(example, tmp_path):
@@ -66,8 +70,9 @@ def test_a_malformed_activity_is_refused_where_its_bytes_are_quoted(example, tmp
     (tmp_path / "bad.net").write_bytes(text)
     with pytest.raises(veltra.NetFileError) as error:
         veltra.Net.load(tmp_path / "bad.net")
-    assert str(error.value) == ("TNeuronio - FormatoIncorrecto (line 31: "
-                                "'\\xff1' is not a valid floating point value)")
+    assert error.value.lineno == 31
+    assert error.value.msg == ("TNeuronio - FormatoIncorrecto "
+                               "('\\xff1' is not a valid floating point value)")
 
 
 def test_wrong_arguments(tmp_path, example):
@@ -88,6 +93,7 @@ def test_wrong_arguments(tmp_path, example):
         net["Out"].value = 1
     broken = tmp_path / "broken.net"
     broken.write_text("<TREDE=version 0.4>\n")
-    with pytest.raises(veltra.NetFileError, match="^Formato incorrecto - TProtoLista$"):
+    with pytest.raises(veltra.NetFileError) as error:
         net.add_module("M", 0, 0, broken)
+    assert error.value.msg == "Formato incorrecto - TProtoLista" and error.value.lineno == 2
     assert len(net) == 4  # nothing of a refused module joins the net

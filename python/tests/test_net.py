@@ -84,10 +84,10 @@ def test_run_stops_at_max_steps_and_trace_rows(example):
     net.reset()
     rows = list(net.trace(2))
     assert rows == [
-        {"step": 1, "kind": "bias", "label": "B", "value": Decimal(1)},
-        {"step": 1, "kind": "neuron", "label": "N", "value": Decimal("0.25")},
-        {"step": 2, "kind": "bias", "label": "B", "value": Decimal(1)},
-        {"step": 2, "kind": "neuron", "label": "N", "value": Decimal("0.25")},
+        {"step": 1, "kind": "bias", "label": "B", "value": Decimal(1), "text": "1"},
+        {"step": 1, "kind": "neuron", "label": "N", "value": Decimal("0.25"), "text": "0.25"},
+        {"step": 2, "kind": "bias", "label": "B", "value": Decimal(1), "text": "1"},
+        {"step": 2, "kind": "neuron", "label": "N", "value": Decimal("0.25"), "text": "0.25"},
     ]
 
 

@@ -27,7 +27,8 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: veltra-cli run FILE [--steps N] [--max-steps N] [--max-digits N] [--trace] [--log]\n"
     "                      [--save OUT] [--input LABEL=SEQUENCE]... [--until-cycle]\n"
-    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json] [--machine]\n\n"
+    "                      [--until 'LABEL OP VALUE'] [--format tsv|csv|json] [--machine]\n"
+    "                      [--tag TEXT] [--lf] [--no-header]\n\n"
     "Loads the net FILE and steps it. With --steps N it performs exactly N steps, finished or\n"
     "not. Without it, it runs as the Execution Browser's Run does: no step when the net is\n"
     "already finished, otherwise steps until every element is finished (every neuron at 0,\n"
@@ -72,6 +73,13 @@ constexpr std::string_view kUsage =
     "                 per printed step: {\"step\":N,\"rows\":[{\"kind\":..,\"label\":..,\n"
     "                 \"value\":\"..\"}]}, values always strings). With csv and json the\n"
     "                 'cycle' and 'steps=' lines go to standard error.\n"
+    "  --tag TEXT     put TEXT first in every row: a first column (tsv, csv: header\n"
+    "                 tag,step,kind,label,value) or a first field \"tag\" (json), so that\n"
+    "                 the rows of many runs concatenate into one table; the 'cycle' and\n"
+    "                 'steps=' lines then go to standard error in every format\n"
+    "  --lf           end csv records in LF alone instead of CRLF (tsv and json lines\n"
+    "                 always end in LF: json is JSON Lines, one object per line)\n"
+    "  --no-header    leave out the csv header line (to append to a table that has one)\n"
     "  --machine      for a net that 'construct --tm' built: also print, before the last\n"
     "                 line, where the Turing machine stands, read from the net's values:\n"
     "                 machine: steps=S halted=yes|no state=Q nonblank=N head=H tape=CELLS\n"
@@ -100,6 +108,7 @@ struct Options {
     bool untilCycle = false;
     std::optional<std::string_view> until;
     TRowFormat format = TRowFormat::Tsv;
+    TRowStyle style;
     bool machine = false;
 };
 
@@ -145,6 +154,13 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
         } else if (arg == "--format") {
             if (!value(v) || !ParseRowFormat(v, o.format))
                 return Usage(err, "--format takes tsv, csv or json");
+        } else if (arg == "--tag") {
+            if (!value(v)) return Usage(err, "--tag needs a text");
+            o.style.tag = std::string(v);
+        } else if (arg == "--lf") {
+            o.style.lf = true;
+        } else if (arg == "--no-header") {
+            o.style.header = false;
         } else if (arg == "--save") {
             if (!value(v) || v.empty()) return Usage(err, "--save needs a file name");
             o.save = v;
@@ -243,7 +259,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
 
     // Only --log reads what the outputs record; without it no digits are kept per step.
     KeepValueLogs(document.Elements(), o.log);
-    TRowPrinter printer(out, o.format);
+    TRowPrinter printer(out, o.format, o.style);
     TRunControl control(ui, [&document] { return &document; });
     if (o.trace)
         control.SetRefreshHook([&] { printer.Print(document, control.StepCount(), true, false); });
@@ -352,7 +368,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
 
 const CommandRegistration kRun{
     {"run", "step or run a net and print its values: FILE [--steps N] [--max-steps N] ...", kUsage,
-     RunRun, "--steps --max-steps --max-digits --until --format --save --input"}};
+     RunRun, "--steps --max-steps --max-digits --until --format --save --input --tag"}};
 
 } // namespace
 

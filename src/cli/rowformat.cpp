@@ -99,11 +99,14 @@ void TRowPrinter::Row(long long step, std::string_view kind, std::string_view la
                       std::string_view value, bool& first) {
     switch (format_) {
     case TRowFormat::Tsv:
+        if (style_.tag) out_ << EscapeField(*style_.tag) << '\t';
         out_ << step << '\t' << kind << '\t' << EscapeField(label) << '\t' << EscapeField(value)
              << '\n';
         break;
     case TRowFormat::Csv:
-        out_ << step << ',' << kind << ',' << CsvField(label) << ',' << CsvField(value) << "\r\n";
+        if (style_.tag) out_ << CsvField(*style_.tag) << ',';
+        out_ << step << ',' << kind << ',' << CsvField(label) << ',' << CsvField(value)
+             << RecordEnd();
         break;
     case TRowFormat::Json:
         out_ << (first ? "" : ",") << "{\"kind\":" << JsonString(kind)
@@ -114,9 +117,14 @@ void TRowPrinter::Row(long long step, std::string_view kind, std::string_view la
 }
 
 void TRowPrinter::Print(TDados& document, long long step, bool rows, bool logs) {
-    if (format_ == TRowFormat::Csv && !headerDone_) out_ << "step,kind,label,value\r\n";
+    if (format_ == TRowFormat::Csv && !headerDone_ && style_.header)
+        out_ << (style_.tag ? "tag," : "") << "step,kind,label,value" << RecordEnd();
     headerDone_ = true;
-    if (format_ == TRowFormat::Json) out_ << "{\"step\":" << step << ",\"rows\":[";
+    if (format_ == TRowFormat::Json) {
+        out_ << '{';
+        if (style_.tag) out_ << "\"tag\":" << JsonString(*style_.tag) << ',';
+        out_ << "\"step\":" << step << ",\"rows\":[";
+    }
     bool first = true;
     if (rows) {
         for (const auto& element : document.Elements())

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace veltra {
 class TDados;
@@ -24,23 +26,37 @@ std::string CsvField(std::string_view text);
 // text is valid JSON and nothing in it acts on a terminal.
 std::string JsonString(std::string_view text);
 
+// How rows are laid out beyond their format, so that many runs' rows concatenate into one
+// table: a tag as the first column (tsv, csv) or field (json) of every row, CSV records
+// ending in LF instead of RFC 4180's CRLF, and the CSV header left out.
+struct TRowStyle {
+    std::optional<std::string> tag;
+    bool lf = false;
+    bool header = true;
+};
+
 class TRowPrinter {
 public:
-    TRowPrinter(std::ostream& out, TRowFormat format) : out_(out), format_(format) {}
+    TRowPrinter(std::ostream& out, TRowFormat format, TRowStyle style = {})
+        : out_(out), format_(format), style_(std::move(style)) {}
 
     // One row per top-level element (rows), then one per output with every value it recorded
     // (logs); in JSON both go into one object for the step.
     void Print(TDados& document, long long step, bool rows, bool logs);
-    // Where the closing "cycle ..." and "steps=..." lines go: standard output for tsv, standard
-    // error for csv and json, so that standard output is clean data.
-    bool DataOnly() const { return format_ != TRowFormat::Tsv; }
+    // Where the closing "cycle ..." and "steps=..." lines go: standard output for untagged
+    // tsv, standard error for csv, json and tagged rows, so that standard output is clean
+    // data.
+    bool DataOnly() const { return format_ != TRowFormat::Tsv || style_.tag.has_value(); }
 
 private:
     void Row(long long step, std::string_view kind, std::string_view label, std::string_view value,
              bool& first);
 
+    const char* RecordEnd() const { return style_.lf ? "\n" : "\r\n"; }
+
     std::ostream& out_;
     TRowFormat format_;
+    TRowStyle style_;
     bool headerDone_ = false;
 };
 

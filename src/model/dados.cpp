@@ -90,7 +90,7 @@ std::string TDados::Load(std::istream& in, TReadFailure* failure) {
 }
 
 std::string TDados::LoadModuleFile(TModule& module, std::istream& in,
-                                   std::unique_ptr<TInnerNetSwap>* swap) {
+                                   std::unique_ptr<TInnerNetSwap>* swap, TReadFailure* failure) {
     TNetReader reader(in);
     std::string header;
     reader.ReadLine(header); // the net header line, not compared
@@ -98,6 +98,7 @@ std::string TDados::LoadModuleFile(TModule& module, std::istream& in,
     // Read at the depth where it will stand, so that the reader refuses modules nested deeper
     // than it would accept in the whole net (counted from the top of every net holding it).
     const std::string errorText = ReadList(reader, *inner, ModulesAround(module, *ui_) + 1);
+    if (!errorText.empty() && failure != nullptr) *failure = reader.Failure();
     // Too deep: nothing of it is taken, the module keeps its inner net.
     if (errorText == ModuleDepthText()) return errorText;
     // A fresh list can never hold the module itself, nor nest too deeply now.

@@ -72,8 +72,10 @@ public:
     // the module, then finishes it. With `swap`, the old inner net and the synapses across its
     // border are kept there (undo puts them back) instead of being released; it stays null
     // when the inner net was not replaced.
+    // A reader's failure fills `failure` (when given) as Load's does.
     std::string LoadModuleFile(TModule& module, std::istream& in,
-                               std::unique_ptr<TInnerNetSwap>* swap = nullptr);
+                               std::unique_ptr<TInnerNetSwap>* swap = nullptr,
+                               TReadFailure* failure = nullptr);
     // The part of LoadModuleFile that runs when no file was chosen: attach glyphs and
     // resolve synapses of the module's present inner net.
     std::string FinishModule(TModule& module);

@@ -15,7 +15,9 @@
 namespace veltra {
 namespace {
 
-std::string SystemError(const std::string& what, const std::string& path, std::string* reason) {
+std::string SystemError(const std::string& what, const std::string& path, std::string* reason,
+                        int* errorNumber) {
+    if (errorNumber != nullptr) *errorNumber = errno;
     const std::string cause = std::strerror(errno);
     if (reason != nullptr) *reason = cause;
     return what + " " + path + ": " + cause;
@@ -93,19 +95,19 @@ bool WriteAll(int fd, std::string_view data) {
 // (`--save /dev/stdout` with standard output sent to a file): it gets the content at its end,
 // after what the descriptor wrote, as the descriptor itself would write it.
 bool WriteInPlace(const std::string& path, std::string_view data, int flags, std::string& errorText,
-                  std::string* reason) {
+                  std::string* reason, int* errorNumber) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
-        errorText = SystemError("Cannot open", path, reason);
+        errorText = SystemError("Cannot open", path, reason, errorNumber);
         return false;
     }
     if (!WriteAll(fd, data)) {
-        errorText = SystemError("Cannot write", path, reason);
+        errorText = SystemError("Cannot write", path, reason, errorNumber);
         ::close(fd);
         return false;
     }
     if (::close(fd) != 0) {
-        errorText = SystemError("Cannot close", path, reason);
+        errorText = SystemError("Cannot close", path, reason, errorNumber);
         return false;
     }
     return true;
@@ -146,8 +148,9 @@ private:
 } // namespace
 
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                std::string& errorText, std::string* reason) {
+                std::string& errorText, std::string* reason, int* errorNumber) {
     errorText.clear();
+    if (errorNumber != nullptr) *errorNumber = 0;
     IgnoreFileSizeSignal();
     std::ostringstream content;
     if (!write(content) || !content) {
@@ -159,19 +162,20 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
     std::string target;
     bool descriptor = false;
     if (!ResolveLinks(path, target, descriptor)) {
-        errorText = SystemError("Cannot create file", path, reason);
+        errorText = SystemError("Cannot create file", path, reason, errorNumber);
         return false;
     }
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
-            return WriteInPlace(path, content.view(), O_WRONLY, errorText, reason);
+            return WriteInPlace(path, content.view(), O_WRONLY, errorText, reason, errorNumber);
         if (S_ISREG(existing.st_mode) && descriptor)
-            return WriteInPlace(path, content.view(), O_WRONLY | O_APPEND, errorText, reason);
+            return WriteInPlace(path, content.view(), O_WRONLY | O_APPEND, errorText, reason,
+                                errorNumber);
     }
     TempFile temp(target);
     if (temp.Fd() < 0) {
-        errorText = SystemError("Cannot create file", path, reason);
+        errorText = SystemError("Cannot create file", path, reason, errorNumber);
         return false;
     }
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
@@ -184,19 +188,19 @@ bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)
         ::fchmod(temp.Fd(), 0666 & ~mask);
     }
     if (!WriteAll(temp.Fd(), content.view())) {
-        errorText = SystemError("Cannot write", path, reason);
+        errorText = SystemError("Cannot write", path, reason, errorNumber);
         return false;
     }
     if (::fsync(temp.Fd()) != 0) {
-        errorText = SystemError("Cannot flush", path, reason);
+        errorText = SystemError("Cannot flush", path, reason, errorNumber);
         return false;
     }
     if (!temp.Close()) {
-        errorText = SystemError("Cannot close", path, reason);
+        errorText = SystemError("Cannot close", path, reason, errorNumber);
         return false;
     }
     if (::rename(temp.Name().c_str(), target.c_str()) != 0) {
-        errorText = SystemError("Cannot replace", path, reason);
+        errorText = SystemError("Cannot replace", path, reason, errorNumber);
         return false;
     }
     temp.Keep();

@@ -17,8 +17,9 @@ namespace veltra {
 
 // Calls write on a stream that collects the new content; when write answers false or anything
 // fails, returns false with a message in errorText ("Cannot write PATH: File too large") and
-// the file at path untouched. reason, when given, gets the cause alone ("File too large").
+// the file at path untouched. reason, when given, gets the cause alone ("File too large"),
+// errorNumber the errno of a failed system call (0 when none failed).
 bool AtomicSave(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                std::string& errorText, std::string* reason = nullptr);
+                std::string& errorText, std::string* reason = nullptr, int* errorNumber = nullptr);
 
 } // namespace veltra

@@ -90,6 +90,7 @@ TEST_F(OptionsTest, AValueJoinedByAnEqualsSignMeansTheSame) {
         {{"run", worked}, "--format", "json", {"--steps", "1"}, {}},
         {{"run", worked, "--steps", "1"}, "--save", Out("saved.net"), {}, "saved.net"},
         {{"run", worked}, "--input", "In=1", {"--steps", "1"}, {}},
+        {{"run", worked}, "--tag", "x=1,y", {"--format", "csv"}, {}},
         {{"run", worked}, "--input", "no=such=label=1", {}, {}}, // refused the same way
         {{"run", worked}, "--steps", "x", {}, {}},               // refused the same way
         {{"construct", machine}, "--word", "(()", {Out("built.net")}, "built.net"},

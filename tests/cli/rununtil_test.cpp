@@ -1,5 +1,6 @@
 // "run" with --until-cycle, --until and --format: the cycle found against the rows of a plain
-// run of S+P steps, exact stop steps, and CSV and JSON read back by small parsers of their own.
+// run of S+P steps, exact stop steps, and CSV and JSON read back by small parsers of their own,
+// also as the tagged rows of many runs put together.
 #include "clirun.h"
 
 #include <cstdio>
@@ -274,6 +275,70 @@ TEST(RunUntil, CsvAndJsonReadBackToTheExactLabelsAndValues) {
     EXPECT_NE(logged.out.find(R"({"kind":"log","label":"Out","value":"0 1 1 0"})"),
               std::string::npos)
         << logged.out;
+}
+
+TEST(RunUntil, TaggedRowsOfManyRunsMakeOneTable) {
+    // The worked example echoes its input; each run is a sweep's task, tagged with its word.
+    const std::vector<std::string> tags{"0110", "00000001", "a,\"b\"\tc"};
+    const std::vector<std::string> sequences{"0110", "00000001", "1"};
+    std::string csv, lf, json, tsv;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        SCOPED_TRACE(tags[i]);
+        const auto run = [&](std::vector<std::string> extra) {
+            std::vector<std::string> args{
+                "run", Example("worked.net"), "--input", "In=" + sequences[i], "--tag", tags[i]};
+            args.insert(args.end(), extra.begin(), extra.end());
+            const Result r = Cli(args);
+            EXPECT_EQ(r.status, 0) << r.err;
+            // The closing line never mixes into the rows.
+            EXPECT_EQ(r.err.rfind("steps=", 0), 0u) << r.err;
+            return r.out;
+        };
+        const std::vector<std::string> header =
+            i == 0 ? std::vector<std::string>{} : std::vector<std::string>{"--no-header"};
+        std::vector<std::string> args{"--format", "csv"};
+        args.insert(args.end(), header.begin(), header.end());
+        csv += run(args);
+        args.push_back("--lf");
+        lf += run(args);
+        json += run({"--format", "json"});
+        tsv += run({});
+    }
+    const auto records = ParseCsv(csv);
+    ASSERT_EQ(records.size(), 1u + 3 * 4);
+    EXPECT_EQ(records[0], (std::vector<std::string>{"tag", "step", "kind", "label", "value"}));
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        const auto& out = records[1 + i * 4 + 3];
+        EXPECT_EQ(out[0], tags[i]);
+        EXPECT_EQ(out[4], sequences[i] + (sequences[i].back() == '1' ? "0" : ""));
+    }
+    // --lf: the same records with LF alone.
+    EXPECT_EQ(lf.find('\r'), std::string::npos);
+    std::string crlf;
+    for (const char c : lf)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(crlf, csv);
+    // JSON Lines: one object per line, LF-terminated, the tag its first field.
+    std::istringstream lines(json);
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ASSERT_LT(count, tags.size());
+        EXPECT_EQ(line.rfind("{\"tag\":", 0), 0u) << line;
+        Json object = ParseJsonLine(line);
+        EXPECT_EQ(object["tag"].Text(), tags[count]);
+        EXPECT_EQ(object["rows"].Items().size(), 4u);
+    }
+    EXPECT_EQ(count, tags.size());
+    EXPECT_EQ(json.find('\r'), std::string::npos);
+    // tsv: the tag first, escaped as every field is; no closing lines among the rows.
+    std::istringstream rows(tsv);
+    count = 0;
+    for (std::string line; std::getline(rows, line); ++count) {
+        const std::string tag = count < 8 ? tags[count / 4] : "a,\"b\"\\tc";
+        EXPECT_EQ(line.rfind(tag + "\t", 0), 0u) << line;
+    }
+    EXPECT_EQ(count, 12u);
+    EXPECT_EQ(Cli({"run", Example("worked.net"), "--tag"}).status, 2);
 }
 
 } // namespace

@@ -35,6 +35,9 @@ expect "calc check construct " veltra-cli c
 expect "a.net " veltra-cli run ""
 expect "--max-digits --max-steps " veltra-cli run a.net --max
 expect "--input " veltra-cli run a.net --in
+expect "--no-header " veltra-cli run a.net --no
+expect "--tag --trace " veltra-cli run a.net --t
+expect "" veltra-cli run a.net --tag ""
 expect "In= " veltra-cli run a.net --input ""
 expect "" veltra-cli run a.net --steps ""
 expect "a.net " veltra-cli check ""

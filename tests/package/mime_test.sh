@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The MIME type and the .desktop entry as a desktop sees them once installed: a
-# shared-mime-info database built from our XML knows net files by their name and, whatever
-# their name, by their first line; the .desktop entry is valid and opens that type.
+# shared-mime-info database built from our XML knows net files by their first line whatever
+# their name, and a .net file of another program (other text) as what its content is; the
+# .desktop entry is valid, opens that type, has keywords and one main category.
 #   mime_test.sh SOURCE_DIR
 set -eu
 source=$1
@@ -14,6 +15,7 @@ update-mime-database "$work/share/mime" 2>/dev/null
 cp "$source/examples/worked.net" "$work/worked.net"
 cp "$source/examples/worked.net" "$work/no-extension"
 printf 'plain text\n' >"$work/plain"
+printf 'net localhost 127.0.0.1\n' >"$work/hosts.net"
 status=0
 expect() { # expect TYPE FILE
     local got
@@ -24,12 +26,19 @@ expect() { # expect TYPE FILE
         status=1
     fi
 }
-expect application/x-veltra-net worked.net   # by the glob
-expect application/x-veltra-net no-extension # by the first line
+expect application/x-veltra-net worked.net   # by the first line, named as ours
+expect application/x-veltra-net no-extension # by the first line alone
 expect text/plain plain
+expect text/plain hosts.net                  # named as ours, holding other text
 
 desktop-file-validate "$source/resources/veltra.desktop"
 grep -qx "MimeType=application/x-veltra-net;" "$source/resources/veltra.desktop" ||
     { echo "FAIL: the .desktop entry does not open application/x-veltra-net"; status=1; }
+grep -q '^Keywords=..*;$' "$source/resources/veltra.desktop" ||
+    { echo "FAIL: the .desktop entry has no keywords"; status=1; }
+# The desktop menu's main categories; an entry belongs in exactly one of them.
+main=$(sed -n 's/^Categories=//p' "$source/resources/veltra.desktop" | tr ';' '\n' |
+    grep -cxE 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility')
+[ "$main" -eq 1 ] || { echo "FAIL: the .desktop entry has $main main categories, not one"; status=1; }
 [ $status -eq 0 ] && echo "mime and desktop: ok"
 exit $status

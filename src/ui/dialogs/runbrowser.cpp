@@ -1,9 +1,9 @@
 #include "ui/dialogs/runbrowser.h"
 
 #include "model/dados.h"
-#include "ui/dialogs/machineline.h"
 #include "model/protoneuronio.h"
 #include "ui/dialogs/longtextview.h"
+#include "ui/dialogs/machineline.h"
 #include "ui/dialogs/multpagedlg.h"
 #include "ui/dialogs/runlist.h"
 #include "ui/dialogs/runsteering.h"
