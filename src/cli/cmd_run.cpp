@@ -260,6 +260,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
     // Only --log reads what the outputs record; without it no digits are kept per step.
     KeepValueLogs(document.Elements(), o.log);
     TRowPrinter printer(out, o.format, o.style);
+    printer.HoldLastStep(o.trace && o.log); // the logs join the last traced step's object
     TRunControl control(ui, [&document] { return &document; });
     if (o.trace)
         control.SetRefreshHook([&] { printer.Print(document, control.StepCount(), true, false); });
@@ -332,6 +333,7 @@ int RunRun(const std::vector<std::string_view>& args, std::ostream& out, std::os
         }
     }
     if (!o.trace || o.log) printer.Print(document, steps, !o.trace, o.log);
+    printer.Finish();
     std::ostream& tail = printer.DataOnly() ? err : out;
     if (cycleStart >= 0) tail << "cycle start=" << cycleStart << " period=" << cyclePeriod << '\n';
     bool machineRead = true;

@@ -116,16 +116,74 @@ void TRowPrinter::Row(long long step, std::string_view kind, std::string_view la
     first = false;
 }
 
+void TRowPrinter::JoinedRow(long long step, std::string_view kind, std::string_view label,
+                            std::size_t count,
+                            const std::function<std::string_view(std::size_t)>& piece,
+                            bool& first) {
+    // Every escape below maps a piece on its own, and the separator, a space, to itself, so
+    // the pieces written one by one are the whole value written at once.
+    const auto each = [&](auto write) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0) out_ << ' ';
+            write(piece(i));
+        }
+    };
+    switch (format_) {
+    case TRowFormat::Tsv:
+        if (style_.tag) out_ << EscapeField(*style_.tag) << '\t';
+        out_ << step << '\t' << kind << '\t' << EscapeField(label) << '\t';
+        each([this](std::string_view p) { out_ << EscapeField(p); });
+        out_ << '\n';
+        break;
+    case TRowFormat::Csv: {
+        if (style_.tag) out_ << CsvField(*style_.tag) << ',';
+        out_ << step << ',' << kind << ',' << CsvField(label) << ',';
+        bool quoted = false;
+        for (std::size_t i = 0; i < count && !quoted; ++i)
+            quoted = piece(i).find_first_of(",\"\r\n") != std::string_view::npos;
+        if (quoted) out_ << '"';
+        each([this, quoted](std::string_view p) {
+            if (!quoted) {
+                out_ << p;
+                return;
+            }
+            for (const char c : p) {
+                if (c == '"') out_ << '"';
+                out_ << c;
+            }
+        });
+        if (quoted) out_ << '"';
+        out_ << RecordEnd();
+        break;
+    }
+    case TRowFormat::Json:
+        out_ << (first ? "" : ",") << "{\"kind\":" << JsonString(kind)
+             << ",\"label\":" << JsonString(label) << ",\"value\":\"";
+        each([this](std::string_view p) {
+            const std::string literal = JsonString(p);
+            out_ << std::string_view(literal).substr(1, literal.size() - 2);
+        });
+        out_ << "\"}";
+        break;
+    }
+    first = false;
+}
+
 void TRowPrinter::Print(TDados& document, long long step, bool rows, bool logs) {
     if (format_ == TRowFormat::Csv && !headerDone_ && style_.header)
         out_ << (style_.tag ? "tag," : "") << "step,kind,label,value" << RecordEnd();
     headerDone_ = true;
-    if (format_ == TRowFormat::Json) {
-        out_ << '{';
-        if (style_.tag) out_ << "\"tag\":" << JsonString(*style_.tag) << ',';
-        out_ << "\"step\":" << step << ",\"rows\":[";
-    }
     bool first = true;
+    if (format_ == TRowFormat::Json) {
+        if (openStep_ == step) {
+            first = false; // adds to the step's object
+        } else {
+            Finish();
+            out_ << '{';
+            if (style_.tag) out_ << "\"tag\":" << JsonString(*style_.tag) << ',';
+            out_ << "\"step\":" << step << ",\"rows\":[";
+        }
+    }
     if (rows) {
         for (const auto& element : document.Elements())
             Row(step, KindName(element->Kind()), element->Label(), element->ValueText(), first);
@@ -134,13 +192,21 @@ void TRowPrinter::Print(TDados& document, long long step, bool rows, bool logs) 
         for (const auto& element : document.Elements()) {
             if (element->Kind() != TElementKind::Output) continue;
             const TValueLog& log = static_cast<const TOutputs&>(*element).Log();
-            std::string values;
-            for (std::size_t i = 0; i < log.Size(); ++i)
-                values += (i ? " " : "") + log.At(i);
-            Row(step, "log", element->Label(), values, first);
+            JoinedRow(
+                step, "log", element->Label(), log.Size(),
+                [&log](std::size_t i) { return std::string_view(log.At(i)); }, first);
         }
     }
-    if (format_ == TRowFormat::Json) out_ << "]}\n";
+    if (format_ == TRowFormat::Json) {
+        openStep_ = step;
+        if (!hold_) Finish();
+    }
+}
+
+void TRowPrinter::Finish() {
+    if (openStep_ < 0) return;
+    out_ << "]}\n";
+    openStep_ = -1;
 }
 
 } // namespace veltra::cli

@@ -2,6 +2,7 @@
 // or JSON (one object per printed step), so that scripts read the values without guessing.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -43,6 +44,11 @@ public:
     // One row per top-level element (rows), then one per output with every value it recorded
     // (logs); in JSON both go into one object for the step.
     void Print(TDados& document, long long step, bool rows, bool logs);
+    // With `hold`, a JSON step's object stays open after Print, so that a later Print for the
+    // same step (the logs after a trace's last rows) adds to it: one object per step.
+    void HoldLastStep(bool hold) { hold_ = hold; }
+    // Closes the step's object that is still open, if any.
+    void Finish();
     // Where the closing "cycle ..." and "steps=..." lines go: standard output for untagged
     // tsv, standard error for csv, json and tagged rows, so that standard output is clean
     // data.
@@ -51,6 +57,10 @@ public:
 private:
     void Row(long long step, std::string_view kind, std::string_view label, std::string_view value,
              bool& first);
+    // A row whose value is `count` pieces joined by single spaces, written piece by piece: an
+    // output's log of 10,000 steps of 100,000 digits is never built, nor escaped, whole.
+    void JoinedRow(long long step, std::string_view kind, std::string_view label, std::size_t count,
+                   const std::function<std::string_view(std::size_t)>& piece, bool& first);
 
     const char* RecordEnd() const { return style_.lf ? "\n" : "\r\n"; }
 
@@ -58,6 +68,8 @@ private:
     TRowFormat format_;
     TRowStyle style_;
     bool headerDone_ = false;
+    bool hold_ = false;
+    long long openStep_ = -1; // the step whose JSON object is open, -1 for none
 };
 
 } // namespace veltra::cli

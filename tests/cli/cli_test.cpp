@@ -286,6 +286,29 @@ TEST_F(Cli, FailuresInsideACommandAreMessagesNotAborts) {
     EXPECT_NE(run.out.find("steps=2000 finished=false"), std::string::npos);
 }
 
+TEST_F(Cli, ALongLogIsWrittenWithoutBeingHeldWhole) {
+    if (Sanitized()) GTEST_SKIP() << "address space limits do not mix with the sanitizers";
+    // The neuron holds a constant 100,000-digit value (the bias through a long weight, no
+    // loop) that the output records at every step: 2,000 steps log 200 MB of text, which must
+    // pass to the output without being built (and escaped) whole in 150 MB of address space.
+    std::string text = GrowingNet();
+    const std::string half = "Valor:0.5\r\nDestino:1";
+    text.replace(text.find(half), half.size(),
+                 "Valor:0." + std::string(100000, '3') + "\r\nDestino:1");
+    text.replace(text.find(half), half.size(), "Valor:0\r\nDestino:1");
+    const std::string net = Write("log.net", text);
+    const std::string command = "ulimit -v 150000; '" + std::string(VELTRA_CLI) + "' run '" + net +
+                                "' --steps 2000 --log >/dev/null 2>'" + (dir_ / "err").string() +
+                                "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadBytes(dir_ / "err");
+    // What it writes is the log, whole (checked small: the formats' own tests read the rows).
+    const Result small = Run({"run", net, "--steps", "2", "--log"});
+    EXPECT_NE(small.out.find("2\tlog\tOut\t0." + std::string(100000, '3') + " 0." +
+                             std::string(100000, '3') + "\n"),
+              std::string::npos);
+}
+
 TEST_F(Cli, ControlCharactersFromTheFileNeverReachTheTerminal) {
     const std::string label =
         std::string("a\x1b[2Jb\tc") + std::string(1, '\0') + "d\xc2\x9b\xc3\xa9";

@@ -277,6 +277,27 @@ TEST(RunUntil, CsvAndJsonReadBackToTheExactLabelsAndValues) {
         << logged.out;
 }
 
+// A log row is the outputs' recorded values joined by spaces in every format, and a trace
+// with the log gives each step one JSON object, the last one holding the log too.
+TEST(RunUntil, LogRowsInEveryFormatAndOneObjectPerTracedStep) {
+    const std::string net = Example("worked.net");
+    EXPECT_NE(Cli({"run", net, "--log"}).out.find("4\tlog\tOut\t0 1 1 0\n"), std::string::npos);
+    EXPECT_NE(Cli({"run", net, "--log", "--format", "csv"}).out.find("4,log,Out,0 1 1 0\r\n"),
+              std::string::npos);
+    const Result traced = Cli({"run", net, "--trace", "--log", "--format", "json"});
+    std::vector<std::string> lines;
+    std::istringstream in(traced.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << traced.out; // steps 1 to 4, once each
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].rfind("{\"step\":" + std::to_string(i + 1) + ",", 0), 0u) << lines[i];
+    EXPECT_NE(lines[3].find(R"({"kind":"output","label":"Out","value":"0110"},)"
+                            R"({"kind":"log","label":"Out","value":"0 1 1 0"}]})"),
+              std::string::npos)
+        << lines[3];
+}
+
 TEST(RunUntil, TaggedRowsOfManyRunsMakeOneTable) {
     // The worked example echoes its input; each run is a sweep's task, tagged with its word.
     const std::vector<std::string> tags{"0110", "00000001", "a,\"b\"\tc"};
