@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <sstream>
@@ -79,9 +80,17 @@ CommandRegistration::CommandRegistration(const Command& command) {
     Table().push_back(command);
 }
 
-bool ReadWholeFile(std::string_view path, std::string& text) {
+bool ReadWholeFile(std::string_view path, std::string& text, std::string* reason) {
+    // A folder opens as a stream that reads nothing: say what it is instead.
+    if (std::error_code ec; std::filesystem::is_directory(std::string(path), ec)) {
+        if (reason != nullptr) *reason = "is a directory";
+        return false;
+    }
     std::ifstream in{std::string(path), std::ios::binary};
-    if (!in) return false;
+    if (!in) {
+        if (reason != nullptr) *reason = std::strerror(errno);
+        return false;
+    }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) return false;

@@ -1,5 +1,6 @@
 // "construct": build the net of a stack machine for one word, or of a Turing machine.
 #include "commands.h"
+#include "loadnet.h"
 #include "machine/machine.h"
 #include "machine/machinenet.h"
 #include "machine/turing.h"
@@ -58,8 +59,24 @@ constexpr std::string_view kUsage =
     "description that is wrong (the message names the place) or a word with a character\n"
     "that is not a symbol.\n";
 
+// Text from the command line or from a description, as a message quotes it: escaped so that
+// nothing in it acts on the terminal, and shortened in the middle when it is long (a state
+// name of 50 MB is not echoed whole).
+std::string Said(std::string_view text) {
+    constexpr std::size_t Head = 160;
+    constexpr std::size_t Tail = 40;
+    if (text.size() <= Head + Tail + 40) return EscapeField(text);
+    return EscapeField(text.substr(0, Head)) + " ... (" + std::to_string(text.size()) +
+           " bytes) ... " + EscapeField(text.substr(text.size() - Tail));
+}
+
+// A file that cannot be read, and why.
+std::string Unreadable(std::string_view path, const std::string& reason) {
+    return Said(CannotOpenFileText(path)) + (reason.empty() ? "" : ": " + reason);
+}
+
 int Usage(std::ostream& err, const std::string& what) {
-    err << "veltra-cli construct: " << what << "\nTry 'veltra-cli construct --help'.\n";
+    err << "veltra-cli construct: " << Said(what) << "\nTry 'veltra-cli construct --help'.\n";
     return ExitUsage;
 }
 
@@ -69,8 +86,8 @@ bool WordText(std::string_view arg, std::string& word, std::ostream& err) {
         word = arg;
         return true;
     }
-    if (!ReadWholeFile(arg.substr(1), word)) {
-        err << "veltra-cli construct: " << CannotOpenFileText(arg.substr(1)) << '\n';
+    if (std::string reason; !ReadWholeFile(arg.substr(1), word, &reason)) {
+        err << "veltra-cli construct: " << Unreadable(arg.substr(1), reason) << '\n';
         return false;
     }
     if (!word.empty() && word.back() == '\n') word.pop_back();
@@ -82,7 +99,7 @@ int Save(TDados& document, std::string_view outPath, std::ostream& out, std::ost
     std::string error;
     if (!AtomicSave(
             std::string(outPath), [&](std::ostream& file) { return document.Save(file); }, error)) {
-        err << "veltra-cli construct: " << error << '\n';
+        err << "veltra-cli construct: " << Said(error) << '\n';
         return ExitFailure;
     }
     return out ? ExitOk : ExitFailure;
@@ -97,7 +114,7 @@ int BuildAndSave(Build build, std::string_view place, std::string_view outPath, 
     try {
         build(document);
     } catch (const EInvalidLabel& refused) {
-        err << "veltra-cli construct: " << place << ": " << refused.what() << '\n';
+        err << "veltra-cli construct: " << Said(place) << ": " << refused.what() << '\n';
         return ExitUsage;
     }
     return Save(document, outPath, out, err);
@@ -109,8 +126,8 @@ int ConstructTuring(std::string_view spec, std::string_view tapeArg, std::string
     std::string text(spec);
     std::string_view place = "--tm";
     if (std::error_code ec; std::filesystem::is_regular_file(std::string(spec), ec)) {
-        if (!ReadWholeFile(spec, text)) {
-            err << "veltra-cli construct: " << CannotOpenFileText(spec) << '\n';
+        if (std::string reason; !ReadWholeFile(spec, text, &reason)) {
+            err << "veltra-cli construct: " << Unreadable(spec, reason) << '\n';
             return ExitFailure;
         }
         place = spec;
@@ -118,16 +135,16 @@ int ConstructTuring(std::string_view spec, std::string_view tapeArg, std::string
     TTuringMachine machine;
     std::string error;
     if (!machine.Read(text, error)) {
-        err << "veltra-cli construct: " << place << ": " << error << '\n';
+        err << "veltra-cli construct: " << Said(place) << ": " << Said(error) << '\n';
         if (place == "--tm" && spec.find_first_of("./{") != std::string_view::npos)
-            err << "veltra-cli construct: (no file is called '" << spec << "')\n";
+            err << "veltra-cli construct: (no file is called '" << Said(spec) << "')\n";
         return ExitUsage;
     }
     std::string tapeText;
     std::vector<int> tape;
     if (!WordText(tapeArg, tapeText, err)) return ExitFailure;
     if (!machine.TapeCells(tapeText, tape, error)) {
-        err << "veltra-cli construct: " << error << '\n';
+        err << "veltra-cli construct: " << Said(error) << '\n';
         return ExitUsage;
     }
     return BuildAndSave([&](TDados& document) { BuildTuringNet(machine, tape, document); }, place,
@@ -143,7 +160,9 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
             if (i + 1 >= args.size())
                 return Usage(err, std::string(arg) +
                                       (arg == "--tm" ? " needs a machine" : " needs a word"));
-            (arg == "--word" ? word : arg == "--tm" ? spec : tape) = args[++i];
+            auto& given = arg == "--word" ? word : arg == "--tm" ? spec : tape;
+            if (given) return Usage(err, std::string(arg) + " is given twice");
+            given = args[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             return Usage(err, "unknown option '" + std::string(arg) + "'");
         } else if (files.size() < 2) {
@@ -168,21 +187,21 @@ int RunConstruct(const std::vector<std::string_view>& args, std::ostream& out, s
     const std::string_view outPath = files[1];
 
     std::string text;
-    if (!ReadWholeFile(machinePath, text)) {
-        err << CannotOpenFileText(machinePath) << '\n';
+    if (std::string reason; !ReadWholeFile(machinePath, text, &reason)) {
+        err << Unreadable(machinePath, reason) << '\n';
         return ExitFailure;
     }
     TMachine machine;
     std::string error;
     if (!machine.Read(text, error)) {
-        err << "veltra-cli construct: " << machinePath << ": " << error << '\n';
+        err << "veltra-cli construct: " << Said(machinePath) << ": " << Said(error) << '\n';
         return ExitUsage;
     }
     std::string wordText;
     if (!WordText(*word, wordText, err)) return ExitFailure;
     std::vector<int> symbols;
     if (!machine.WordSymbols(wordText, symbols, error)) {
-        err << "veltra-cli construct: " << error << '\n';
+        err << "veltra-cli construct: " << Said(error) << '\n';
         return ExitUsage;
     }
     return BuildAndSave([&](TDados& document) { BuildMachineNet(machine, symbols, document); },

@@ -177,7 +177,12 @@ int ParseOptions(const std::vector<std::string_view>& args, Options& o, std::ost
                                       ": the sequence holds '" +
                                       EscapeField(sequence.substr(bad, 1)) + "' at position " +
                                       std::to_string(bad + 1) + "; only 0 and 1 are symbols");
-            o.inputs.emplace_back(v.substr(0, split), sequence);
+            const std::string_view label = v.substr(0, split);
+            for (const auto& given : o.inputs)
+                if (given.first == label)
+                    return Usage(err, "--input " + EscapeField(label) +
+                                          " is given twice; give each input one sequence");
+            o.inputs.emplace_back(label, sequence);
         } else if (arg.size() > 1 && arg.front() == '-') {
             return Usage(err, "unknown option '" + EscapeField(arg) + "'");
         } else if (o.file.empty()) {

@@ -31,6 +31,8 @@ struct CommandRegistration {
 };
 
 // Reads the whole of a file into text; false if it cannot be read.
-bool ReadWholeFile(std::string_view path, std::string& text);
+// Reads the whole file; on failure `reason` (when given) says why ("is a directory", the
+// system's text).
+bool ReadWholeFile(std::string_view path, std::string& text, std::string* reason = nullptr);
 
 } // namespace veltra::cli

@@ -38,17 +38,38 @@ bool LoadNet(std::string_view path, TDados& document, StreamInteraction& ui, std
     return errorText.empty() && !unreadable;
 }
 
-namespace {
-
-// Bytes a terminal would act on: C0 controls, DEL, and the C1 controls in their two-byte
-// UTF-8 form (some terminals obey them). Other bytes, UTF-8 text included, stay as they are.
-bool IsControl(std::string_view text, std::size_t i) {
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char c = byte(i);
-    if (c < 0x20 || c == 0x7F) return true;
-    if (c == 0xC2) return i + 1 < text.size() && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F;
-    return c >= 0x80 && c <= 0x9F && i > 0 && byte(i - 1) == 0xC2;
+    std::size_t n = c >= 0xf0 && c <= 0xf4 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
+    if (c < 0xc2 || i + n > text.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((byte(i + k) & 0xc0) != 0x80) return 0;
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (n == 3 && ((c == 0xe0 && byte(i + 1) < 0xa0) || (c == 0xed && byte(i + 1) >= 0xa0)))
+        return 0;
+    if (n == 4 && ((c == 0xf0 && byte(i + 1) < 0x90) || (c == 0xf4 && byte(i + 1) >= 0x90)))
+        return 0;
+    return n;
 }
+
+char32_t Utf8CodePoint(std::string_view sequence) {
+    const auto lead = static_cast<unsigned char>(sequence.front());
+    char32_t code = sequence.size() == 1   ? lead
+                    : sequence.size() == 2 ? lead & 0x1Fu
+                    : sequence.size() == 3 ? lead & 0x0Fu
+                                           : lead & 0x07u;
+    for (std::size_t k = 1; k < sequence.size(); ++k)
+        code = (code << 6) | (static_cast<unsigned char>(sequence[k]) & 0x3Fu);
+    return code;
+}
+
+bool IsTerminalFormatting(char32_t code) {
+    return (code >= 0x80 && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+namespace {
 
 void AppendHex(std::string& out, char c) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -70,8 +91,23 @@ std::string EscapeField(std::string_view text) {
     if (plain) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80) {
+            // UTF-8 text stays as it is; a byte that starts no valid sequence, and a sequence
+            // for a character that acts on the terminal, go out as their bytes' numbers.
+            const std::size_t n = Utf8Length(text, i);
+            const bool keep = n > 0 && !IsTerminalFormatting(Utf8CodePoint(text.substr(i, n)));
+            for (std::size_t k = 0; k < std::max<std::size_t>(n, 1); ++k) {
+                if (keep)
+                    out += text[i + k];
+                else
+                    AppendHex(out, text[i + k]);
+            }
+            i += std::max<std::size_t>(n, 1);
+            continue;
+        }
         switch (c) {
         case '\\':
             out += "\\\\";
@@ -86,11 +122,12 @@ std::string EscapeField(std::string_view text) {
             out += "\\n";
             break;
         default:
-            if (IsControl(text, i))
+            if (u < 0x20 || u == 0x7F)
                 AppendHex(out, c);
             else
                 out += c;
         }
+        ++i;
     }
     return out;
 }

@@ -8,26 +8,6 @@
 
 namespace veltra::cli {
 
-namespace {
-
-// Length of the valid UTF-8 sequence at text[i], 0 when the byte starts none.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char c = byte(i);
-    std::size_t n = c >= 0xf0 && c <= 0xf4 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
-    if (c < 0xc2 || i + n > text.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((byte(i + k) & 0xc0) != 0x80) return 0;
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if (n == 3 && ((c == 0xe0 && byte(i + 1) < 0xa0) || (c == 0xed && byte(i + 1) >= 0xa0)))
-        return 0;
-    if (n == 4 && ((c == 0xf0 && byte(i + 1) < 0x90) || (c == 0xf4 && byte(i + 1) >= 0x90)))
-        return 0;
-    return n;
-}
-
-} // namespace
-
 bool ParseRowFormat(std::string_view text, TRowFormat& format) {
     if (text == "tsv")
         format = TRowFormat::Tsv;
@@ -70,13 +50,13 @@ std::string JsonString(std::string_view text) {
             s += Hex[c & 15];
         } else if (c >= 0x80) {
             const std::size_t n = Utf8Length(text, i);
-            if (n == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
-                // A C1 control (U+0080 to U+009F) acts on a terminal as ESC does.
-                const auto code = static_cast<unsigned char>(text[i + 1]);
-                s += "\\u00";
-                s += Hex[code >> 4];
-                s += Hex[code & 15];
-                i += 2;
+            if (n > 0 && IsTerminalFormatting(Utf8CodePoint(text.substr(i, n)))) {
+                // A C1 control acts on a terminal as ESC does, an override turns a line round.
+                const char32_t code = Utf8CodePoint(text.substr(i, n));
+                s += "\\u";
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    s += Hex[(code >> shift) & 15];
+                i += n;
                 continue;
             }
             if (n > 0) {

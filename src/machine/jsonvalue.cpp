@@ -1,5 +1,6 @@
 #include "machine/jsonvalue.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace veltra {
@@ -299,6 +300,15 @@ const char* JsonTypeName(TJsonValue::Type type) {
         return "an object";
     }
     return "a value";
+}
+
+std::string NotOneByte(std::string_view name) {
+    const auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    const bool oneCharacter = name.size() > 1 && static_cast<unsigned char>(name.front()) >= 0xC2 &&
+                              std::all_of(name.begin() + 1, name.end(), continuation);
+    if (!oneCharacter) return "is not one character";
+    return "is one character of " + std::to_string(name.size()) +
+           " bytes; a symbol is one byte (an ASCII character)";
 }
 
 } // namespace veltra

@@ -42,4 +42,9 @@ private:
 // The JSON type's name as messages use it ("a string", "an array", ...).
 const char* JsonTypeName(TJsonValue::Type type);
 
+// Why a name of more or less than one byte cannot be a symbol (a word is typed one byte per
+// symbol): "is not one character", or, for one UTF-8 character of several bytes such as
+// "\xc3\xa9", that it is one character of N bytes.
+std::string NotOneByte(std::string_view name);
+
 } // namespace veltra

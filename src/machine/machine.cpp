@@ -73,7 +73,7 @@ private:
             // A word is typed as a string of symbols, so a symbol is one character.
             if (m_.alphabet[i].size() != 1)
                 return Fail("alphabet[" + std::to_string(i) + "]",
-                            "'" + m_.alphabet[i] + "' is not one character");
+                            "'" + m_.alphabet[i] + "' " + NotOneByte(m_.alphabet[i]));
         }
         return true;
     }

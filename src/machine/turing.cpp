@@ -214,7 +214,7 @@ private:
         for (std::size_t i = 0; i < m_.symbols.size(); ++i)
             if (m_.symbols[i].size() != 1)
                 return Fail("symbols[" + std::to_string(i) + "]",
-                            Quoted(m_.symbols[i]) + " is not one character");
+                            Quoted(m_.symbols[i]) + " " + NotOneByte(m_.symbols[i]));
         return true;
     }
 

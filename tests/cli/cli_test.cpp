@@ -309,6 +309,33 @@ TEST_F(Cli, ALongLogIsWrittenWithoutBeingHeldWhole) {
               std::string::npos);
 }
 
+// What a terminal would obey beyond the C0 controls: a lone 8-bit CSI (not UTF-8), C1 controls
+// and bidirectional overrides as UTF-8. Each escaped byte by byte; other UTF-8 stays.
+TEST_F(Cli, BytesThatAreNotTextAndOverridesAreEscaped) {
+    const struct {
+        std::string label, tsv, json;
+    } cases[] = {
+        {"a\x9b"
+         "b",
+         "a\\x9Bb", "a\\u009bb"},
+        {"\xe2\x80\xae"
+         "cba",
+         "\\xE2\\x80\\xAEcba", "\\u202ecba"},
+        {"\xe2\x81\xa6x\xe2\x81\xa9", "\\xE2\\x81\\xA6x\\xE2\\x81\\xA9", "\\u2066x\\u2069"},
+        {"\xe2\x80\xa6 \xc3\xa9 \xf0\x9f\x98\x80", "\xe2\x80\xa6 \xc3\xa9 \xf0\x9f\x98\x80",
+         "\xe2\x80\xa6 \xc3\xa9 \xf0\x9f\x98\x80"},
+        {"\xed\xa0\x80\xc0\xaf", "\\xED\\xA0\\x80\\xC0\\xAF",
+         "\\u00ed\\u00a0\\u0080\\u00c0\\u00af"},
+    };
+    for (const auto& c : cases) {
+        const std::string net = Write("odd.net", GrowingNet(c.label));
+        const Result tsv = Run({"run", net, "--steps", "0"});
+        EXPECT_NE(tsv.out.find("0\tneuron\t" + c.tsv + "\t"), std::string::npos) << tsv.out;
+        const Result json = Run({"run", net, "--steps", "0", "--format", "json"});
+        EXPECT_NE(json.out.find("\"label\":\"" + c.json + "\""), std::string::npos) << json.out;
+    }
+}
+
 TEST_F(Cli, ControlCharactersFromTheFileNeverReachTheTerminal) {
     const std::string label =
         std::string("a\x1b[2Jb\tc") + std::string(1, '\0') + "d\xc2\x9b\xc3\xa9";

@@ -79,6 +79,13 @@ TEST_F(Construct, WrongCallsEndWithStatusAndPlace) {
         std::ofstream(Path("newline.json")) << R"({"alphabet": ["a"], "states": ["sc\nan"],
  "start": "sc\nan", "accept": ["sc\nan"], "stacks": 1, "transitions": []})";
     }
+    {
+        // An unknown state whose name would clear the screen, and is a megabyte long.
+        std::ofstream(Path("loud.json"))
+            << R"({"alphabet": ["a"], "states": ["q"], "start": "q", "accept": [], "stacks": 1,
+ "transitions": [{"state": "q", "read": "a", "top": ["any"], "next": "\u001b[2J)"
+            << std::string(1000000, 'z') << R"(", "do": ["keep"]}]})";
+    }
     const struct {
         std::vector<std::string> args;
         int status;
@@ -96,6 +103,16 @@ TEST_F(Construct, WrongCallsEndWithStatusAndPlace) {
          2,
          "veltra-cli construct: word, character 2: 'x' is not a symbol of the alphabet\n"},
         {{Path("none.json"), "--word", "a", Path("o.net")}, 1, "Cannot open file"},
+        {{Path("loud.json"), "--word", "a", Path("o.net")},
+         2,
+         "veltra-cli construct: " + Path("loud.json") +
+             ": transitions[0].next: unknown state '\\x1B[2Jzzz"},
+        {{Path(""), "--word", "a", Path("o.net")},
+         1,
+         "Cannot open file " + Path("") + ": is a directory\n"},
+        {{Brackets(), "--word", "()", "--word", "(", Path("o.net")},
+         2,
+         "veltra-cli construct: --word is given twice\n"},
         {{Brackets(), Path("o.net")}, 2, "veltra-cli construct: no --word given\n"},
         {{Brackets(), "--word", "()"}, 2, "veltra-cli construct: no OUT.net given\n"},
         {{Brackets(), "--word"}, 2, "veltra-cli construct: --word needs a word\n"},
@@ -111,6 +128,7 @@ TEST_F(Construct, WrongCallsEndWithStatusAndPlace) {
         SCOPED_TRACE(r.err);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
+        EXPECT_LT(r.err.size(), 1000u) << "a long name is shortened";
         EXPECT_FALSE(fs::exists(Path("o.net")));
     }
 }

@@ -62,6 +62,8 @@ TEST(MachineDescription, RefusalsNameThePlace) {
         {Edit(R"("stacks": 2)", R"("stacks": "2")"), "stacks: must be a number"},
         {Edit(R"(["a", "b"])", R"(["a", "a"])"), "alphabet[1]: 'a' appears twice"},
         {Edit(R"(["a", "b"])", R"(["a", "bc"])"), "alphabet[1]: 'bc' is not one character"},
+        {Edit(R"(["a", "b"])", "[\"a\", \"\xc3\xa9\"]"),
+         "alphabet[1]: '\xc3\xa9' is one character of 2 bytes; a symbol is one byte"},
         {Edit(R"(["a", "b"])", R"([])"), "alphabet: needs at least one symbol"},
         {Edit(R"("start": "q0", )", ""), "start: is missing"},
         {Edit(R"("next": "q1", )", ""), "transitions[0].next: is missing"},
