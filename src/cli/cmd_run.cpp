@@ -57,7 +57,7 @@ constexpr std::string_view kUsage =
     "  --input LABEL=SEQUENCE\n"
     "                 run with SEQUENCE (0s and 1s, possibly empty) as the sequence of the\n"
     "                 top-level input labelled LABEL instead of the one in the file; the\n"
-    "                 file is not changed. Repeatable, one per input; the label must name\n"
+    "                 file is not changed. Repeatable, once per input; the label must name\n"
     "                 exactly one top-level input\n"
     "  --until-cycle  also stop once the net's state (neuron values, inputs' positions,\n"
     "                 module insides; not output histories) repeats exactly: prints\n"

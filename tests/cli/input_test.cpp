@@ -30,7 +30,6 @@ TEST(CliInput, ReplacesTheSequenceForThisRunOnly) {
         // A last 1 leaves the neuron at 1: one more step brings it back to 0.
         {{"In=1011"}, "10110", 5},
         {{"In="}, "", 0}, // nothing to consume: the net is finished before the first step
-        {{"In=0", "In=11"}, "110", 3}, // the last one given counts
         {{"In=" + std::string(40, '1')}, std::string(40, '1') + "0", 41},
     };
     for (const Case& c : cases) {
@@ -66,6 +65,8 @@ TEST(CliInput, WrongArgumentsExitWithTwo) {
         {{"--input", "In=1 0"}, "holds ' ' at position 2"},
         {{"--input", "In"}, "'In' is not LABEL=SEQUENCE"},
         {{"--input"}, "--input needs LABEL=SEQUENCE"},
+        // Which of two sequences was meant is not known: neither silently wins.
+        {{"--input", "In=0", "--input", "In=11"}, "--input In is given twice"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"run", kWorked};
