@@ -1,6 +1,7 @@
 #include "ui/dialogs/plotwindow.h"
 
 #include "model/dados.h"
+#include "ui/numbertip.h"
 #include "ui/prompter.h"
 
 #include <QCheckBox>
