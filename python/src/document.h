@@ -4,6 +4,7 @@
 // Decimal and Fraction and back, so no value ever passes through a float.
 #pragma once
 
+#include "filetext.h"
 #include "model/dados.h"
 #include "model/elementkind.h"
 #include "model/interaction.h"

@@ -95,5 +95,6 @@ def test_wrong_arguments(tmp_path, example):
     broken.write_text("<TREDE=version 0.4>\n")
     with pytest.raises(veltra.NetFileError) as error:
         net.add_module("M", 0, 0, broken)
-    assert error.value.msg == "Formato incorrecto - TProtoLista" and error.value.lineno == 2
+    assert error.value.msg == "Formato incorrecto - TProtoLista (the file ends before this line)"
+    assert error.value.lineno == 2
     assert len(net) == 4  # nothing of a refused module joins the net

@@ -6,6 +6,8 @@
 #include "cli/loadnet.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <new>
 #include <sstream>
@@ -87,6 +89,22 @@ bool ReadWholeFile(std::string_view path, std::string& text) {
     return true;
 }
 
+namespace {
+
+// Rows that never reached their reader (a full disk, a closed file) make the command fail,
+// said once, whatever the command found.
+int Written(std::string_view name, int status, std::ostream& out, std::ostream& err) {
+    errno = 0;
+    out.flush();
+    if (out) return status;
+    const int cause = errno;
+    err << "veltra-cli " << name << ": cannot write to standard output"
+        << (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) << '\n';
+    return ExitFailure;
+}
+
+} // namespace
+
 int Run(const std::vector<std::string_view>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         PrintUsage(err);
@@ -116,7 +134,7 @@ int Run(const std::vector<std::string_view>& args, std::ostream& out, std::ostre
         return ExitOk;
     }
     try {
-        return it->run(rest, out, err);
+        return Written(name, it->run(rest, out, err), out, err);
     } catch (const std::bad_alloc&) {
         out.flush();
         err << "veltra-cli " << name << ": out of memory\n";

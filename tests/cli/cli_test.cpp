@@ -346,3 +346,37 @@ TEST_F(Cli, TheProcessExitsWithTheCommandsStatus) {
 }
 
 } // namespace
+
+// A standard output that takes nothing: every write fails, as on a full disk.
+class TRefusingBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST_F(Cli, OutputThatCannotBeWrittenFailsEveryCommandWithAMessage) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"calc", "1", "sum", "1"},
+        {"check", Example("worked.net")},
+        {"equations", Example("worked.net")},
+        {"run", Example("worked.net"), "--steps", "2"},
+        {"run", Example("worked.net"), "--format", "json", "--trace"},
+    };
+    for (const auto& args : commands) {
+        TRefusingBuffer refusing;
+        std::ostream out(&refusing);
+        std::ostringstream err;
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        EXPECT_EQ(veltra::cli::Run(views, out, err), 1) << args[0];
+        EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos)
+            << args[0] << ": " << err.str();
+    }
+    // Through the built tool, the system's own reason.
+    const std::string command = "'" + std::string(VELTRA_CLI) + "' check '" +
+                                Example("worked.net") + "' >/dev/full 2>'" +
+                                (dir_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+    EXPECT_EQ(ReadBytes(dir_ / "err"),
+              "veltra-cli check: cannot write to standard output: No space left on device\n");
+}

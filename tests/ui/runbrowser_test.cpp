@@ -397,6 +397,10 @@ TEST_F(RunBrowserTest, LongValuesAndSequencesAreListedShortenedAndWholeOnDemand)
     View().setFocus();
     Find<QAction>("RunViewCopy")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), sequence + "\n" + value);
+    // Ctrl+C in the list does the same (the main window's Copy is reachable here too).
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&View(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), sequence + "\n" + value);
     // Double-clicked, a value shows whole in a viewer.
     View().doubleClicked(rows.index(1, 1));
     auto* viewer = Browser().findChild<TLongTextView*>("LongTextView");

@@ -77,8 +77,14 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     // menu) and as Copy takes it.
     auto* copy = new QAction(QStringLiteral("&Copy Value"), runView_);
     copy->setObjectName(QStringLiteral("RunViewCopy"));
+    // The key is shown in the menu; the list claims it itself (eventFilter), since the main
+    // window's Copy is reachable from this tool window too and a second shortcut would make
+    // the key ambiguous.
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
+    copy->setShortcutVisibleInContextMenu(true);
+    runView_->installEventFilter(this);
+    installEventFilter(this); // a key sent to the window while the list has the focus
     connect(copy, &QAction::triggered, this, [this] { CopyValues(); });
     auto* whole = new QAction(QStringLiteral("&Show Whole Value"), runView_);
     whole->setObjectName(QStringLiteral("RunViewWhole"));
@@ -178,6 +184,18 @@ void TFormRunBrowser::ShowMachineLine() {
     if (shown != !machineLine_->isHidden() ||
         (shown && machineLine_->HeightFor(machineLine_->width()) != height))
         PlaceMachineLine();
+}
+
+bool TFormRunBrowser::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+C in the list copies its values: claimed before any shortcut is looked for.
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    const bool atList = watched == runView_ || (watched == this && runView_->hasFocus());
+    if (atList && key && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) CopyValues();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFormRunBrowser::CopyValues() {
