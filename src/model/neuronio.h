@@ -55,7 +55,7 @@ public:
     void SetValue(TInfinito value) override { *value_ = std::move(value); }
     std::string ValueText() const override;
     TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
-        return activity_.TextEnds(head, tail);
+        return value_->TextEnds(head, tail);
     }
     void Commit() override;
     bool SaveBody(TNetWriter& out) const override;

@@ -16,7 +16,7 @@ public:
     const TInfinito& GetValue() const override { return *value_; }
     std::string ValueText() const override;
     TTextEnds ValueTextEnds(std::size_t head, std::size_t tail) const override {
-        return biasValue_.TextEnds(head, tail);
+        return value_->TextEnds(head, tail);
     }
     bool SaveBody(TNetWriter& out) const override;
     std::string LoadBody(TNetReader& in, int depth) override;

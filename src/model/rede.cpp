@@ -63,7 +63,7 @@ unsigned TRede::LimitThreads(unsigned requested) {
 unsigned TRede::SumThreads = TRede::ThreadsWanted(std::getenv("OMP_NUM_THREADS"), AllowedCpus());
 std::size_t TRede::ThreadedWork = 1000000;
 bool TRede::TimeSharing = true;
-bool TRede::UsePlan = false;
+bool TRede::UsePlan = true;
 
 namespace {
 

@@ -47,8 +47,8 @@ public:
     // made (the values then move into it), so that Propagate only reads and writes sums.
     void PrepareStep();
     // Whether steps run on a compact plan of the net (stepplan.h) rather than walking the element
-    // objects; the bytes are the same. Tests step both ways.
-    static bool UsePlan;
+    // objects; the bytes are the same. Tests and benchmarks step both ways.
+    static bool UsePlan; // true
     // The plan of the last step, null when none is kept (for tests and memory figures).
     const TStepPlan* Plan() const { return plan_.get(); }
     // Threads that share the sums of a step (the calling thread included), and the group

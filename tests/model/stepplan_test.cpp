@@ -68,6 +68,9 @@ std::vector<std::string> Picture(const TRede& net, bool sums) {
     std::vector<std::string> out;
     for (TProtoNeuronio* e : Deep(net)) {
         std::string text = std::string(KindName(e->Kind())) + " " + e->ValueText();
+        // The ends the glyphs, hints and the Info tree show of a long value.
+        const TTextEnds ends = e->ValueTextEnds(3, 3);
+        text += " ends " + ends.head + "|" + ends.tail + "|" + std::to_string(ends.length);
         if (auto* n = dynamic_cast<TNeuronio*>(e))
             text += " " + Form(n->GetValue()) + (sums ? " sum " + Form(n->InputSum()) : "");
         if (auto* o = dynamic_cast<TOutputs*>(e)) {

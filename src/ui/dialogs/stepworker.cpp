@@ -96,10 +96,8 @@ private:
 
 struct TStepWorker::TBatch {
     struct Sender {
-        // A neuron's and a bias's value stay where they are as they change (the step plan is
-        // made before the batch gathers, and only an edit moves the values again); an input's
-        // is one of two numbers, read through the element.
-        const TInfinito* value;
+        // Its value is read through the element every time: a step plan made afresh (after an
+        // edit, or when another net's plan takes a shared inner net) moves the values.
         const TProtoNeuronio* element;
         std::int64_t weightDigits; // the most digits of a weight it sends through
     };
@@ -122,8 +120,7 @@ struct TStepWorker::TBatch {
                 ++products;
             }
             if (most < 0) return;
-            const bool fixed = e.Kind() == TElementKind::Neuron || e.Kind() == TElementKind::Bias;
-            senders.push_back({fixed ? &e.GetValue() : nullptr, &e, most});
+            senders.push_back({&e, most});
         });
     }
 };
@@ -156,7 +153,7 @@ bool TStepWorker::SurelyShort(const TRede& net) {
     // most the digits of its two factors together. The longest product bounds both parts.
     std::int64_t longest = 0;
     for (const TBatch::Sender& s : batch.senders) {
-        const TInfinito& value = s.value != nullptr ? *s.value : s.element->GetValue();
+        const TInfinito& value = s.element->GetValue();
         longest = std::max(longest, value.DigitSpan() + s.weightDigits);
     }
     return 2 * longest + batch.countDigits < WorkerDigits;
@@ -165,7 +162,7 @@ bool TStepWorker::SurelyShort(const TRede& net) {
 bool TStepWorker::operator()(TDados& document, const std::atomic<bool>& cancel) {
     TRede& net = document.Net();
     // Here, on the GUI thread: making the step plan moves the values, which a repaint may read
-    // while the worker computes; and the values the batch points at stay put from now on.
+    // while the worker computes.
     net.PrepareStep();
     if ((batch_->open && SurelyShort(net)) || NextStepDigitBound(net.Elements()) < WorkerDigits) {
         net.Step();
