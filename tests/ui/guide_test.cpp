@@ -12,8 +12,11 @@
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace veltra {
@@ -112,6 +115,35 @@ TEST_F(GuideWindowTest, HelpItemShowsTheGuideWithItsPictures) {
     // A second F1 brings the same window forward instead of making another.
     item->trigger();
     EXPECT_EQ(main->findChildren<TGuideWindow*>().size(), 1);
+}
+
+// A click on a link of the contents brings its section to the top of the window.
+TEST_F(GuideWindowTest, ContentsLinksMoveToTheirSections) {
+    TGuideWindow& guide = TGuideWindow::ShowFor(*main);
+    guide.resize(700, 500);
+    QTextBrowser& browser = guide.Browser();
+    QApplication::processEvents();
+    for (const QString& section :
+         {QStringLiteral("Files"), QStringLiteral("Modules"), QStringLiteral("Getting started")}) {
+        SCOPED_TRACE(section.toStdString());
+        browser.verticalScrollBar()->setValue(0);
+        // The link is the contents line that reads the section's name.
+        QTextBlock line = browser.document()->begin();
+        while (line.isValid() && (line.text() != section || line.blockFormat().headingLevel() > 0))
+            line = line.next();
+        ASSERT_TRUE(line.isValid());
+        QTextCursor link(line);
+        link.setPosition(line.position() + 1);
+        ASSERT_TRUE(link.charFormat().isAnchor());
+        const QPoint at = browser.cursorRect(link).center();
+        QTest::mouseClick(browser.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QApplication::processEvents();
+        // The heading stands at the top of what shows.
+        const QTextCursor top = browser.cursorForPosition(QPoint(4, 4));
+        EXPECT_EQ(top.block().text(), section);
+        EXPECT_GT(top.block().blockFormat().headingLevel(), 0);
+        EXPECT_EQ(browser.source().fileName(), QStringLiteral("guide.md"));
+    }
 }
 
 // Not a check: writes the guide's pictures from the running application.
