@@ -40,15 +40,19 @@ struct TSpot {
 // The candidate that covers least of glyphs and texts; among equals, the one that crosses
 // fewest lines for how far down the list it comes; the first that covers and crosses nothing
 // ends the search.
-TSpot Cheapest(TCoverIndex& index, const std::vector<TSpot>& candidates,
+// A place left of or above `start` (where the drawing begins) would be cut off: it costs more
+// than covering anything.
+TSpot Cheapest(TCoverIndex& index, const std::vector<TSpot>& candidates, QPoint start,
                const void* owner = nullptr) {
     TSpot best;
     long long bestCovered = std::numeric_limits<long long>::max();
     long long bestScore = std::numeric_limits<long long>::max();
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const TSpot& spot = candidates[i];
-        const TCoverIndex::TCost cost =
+        TCoverIndex::TCost cost =
             index.Cost(spot.box.adjusted(-Margin, -Margin, Margin, Margin), owner);
+        if (spot.box.left() < start.x() || spot.box.top() < start.y())
+            cost.covered += std::numeric_limits<long long>::max() / 4;
         const long long score =
             (static_cast<long long>(cost.lines) + spot.remoteness) * StepsPerLine +
             static_cast<long long>(i) * LinesPerStep;
@@ -177,6 +181,14 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
         return metrics.elidedText(Text(text), Qt::ElideMiddle, widest);
     };
 
+    // The drawing begins at the plane's origin, or further out where the net reaches.
+    QPoint start = view.ToScreen(0, 0);
+    TRect bounds;
+    if (NetBounds(list, bounds)) {
+        const QRect net = view.ToScreen(bounds);
+        start = QPoint(std::min(start.x(), net.left()), std::min(start.y(), net.top()));
+    }
+
     TCoverIndex cover;
     for (const auto& e : list) {
         cover.Add(view.ToScreen(e->GlyphBox()), TCover::Glyph);
@@ -208,7 +220,7 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
                 widths[i] = metrics.horizontalAdvance(lines[i]);
             const QSize block(std::max(widths[0], widths[1]), count * line);
             const TSpot at =
-                Cheapest(cover, AroundGlyph(view.ToScreen(e->GlyphBox()), block, line));
+                Cheapest(cover, AroundGlyph(view.ToScreen(e->GlyphBox()), block, line), start);
             for (int i = 0; i < count; ++i) {
                 const int spare = block.width() - widths[i];
                 const int x = at.box.left() + (at.align == TAlign::Left     ? 0
@@ -229,11 +241,11 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
                 const QSize size(metrics.horizontalAdvance(text), line);
                 const QRect at =
                     (s->IsSelfLoop()
-                         ? Cheapest(cover, AroundLoop(LoopBox(*s, view), size), s)
+                         ? Cheapest(cover, AroundLoop(LoopBox(*s, view), size), start, s)
                          : Cheapest(cover,
                                     AlongLine(view.ToScreen(s->StartPoint()),
                                               view.ToScreen(s->EndPoint()), size, ascent),
-                                    s))
+                                    start, s))
                         .box;
                 cover.Add(at, TCover::Weight);
                 placed.push_back({TTextRole::Weight, s, text, at});

@@ -199,6 +199,16 @@ TEST(TextPlacement, ExampleNetsAtFullSizeKeepTheirTextsApart) {
         for (const auto& e : list)
             glyphs.push_back(TNetView().ToScreen(e->GlyphBox()));
 
+        // Nothing stands where the drawing window cannot scroll: left of or above both the
+        // origin and the net.
+        QPoint start(0, 0);
+        for (const QRect& g : glyphs)
+            start = QPoint(std::min(start.x(), g.left()), std::min(start.y(), g.top()));
+        int cutOff = 0;
+        for (const QRect& r : drawn)
+            cutOff += r.left() < start.x() || r.top() < start.y();
+        EXPECT_EQ(cutOff, 0);
+
         const TCounts n = Count(glyphs, drawn, isWeight);
         std::cout << QFileInfo(path).fileName().toStdString() << ": " << n.crowded << " of "
                   << n.texts - n.weights << " labels and values crowded, " << n.touching << " of "
