@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -152,15 +153,24 @@ TEST_F(GuideWindowTest, DISABLED_WritePictures) {
     TMDIChild* child =
         NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/brackets.json"));
     ASSERT_NE(child, nullptr);
-    child->parentWidget()->resize(800, 300);
+    // With its labels and values, as the guide reads them off the picture.
+    for (const char* name : {"ViewLabelsItem", "ViewValuesItem"})
+        main->findChild<QAction*>(QString::fromLatin1(name))->setChecked(true);
+    main->resize(1700, 600);
+    child->parentWidget()->resize(1600, 330);
     QApplication::processEvents();
-    TRunControl control(main->Interaction(), [child] { return &child->Document(); });
-    for (int i = 0; i < 10; ++i)
-        control.Step();
-    QApplication::processEvents();
-    ASSERT_TRUE(child->grab().save(kDocs + QStringLiteral("brackets-net.png")));
+    // Ten steps with the Execution Browser's Step button, as the guide tells the reader to.
     main->findChild<QAction*>(QStringLiteral("Execution1"))->trigger();
     QApplication::processEvents();
+    auto* step = main->Windows().FormRunBrowser->findChild<QPushButton*>(QStringLiteral("step"));
+    ASSERT_NE(step, nullptr);
+    for (int i = 0; i < 10; ++i) {
+        step->click();
+        QApplication::processEvents();
+    }
+    ASSERT_TRUE(child->Ecra().grab().save(kDocs + QStringLiteral("brackets-net.png")));
+    for (const char* name : {"ViewLabelsItem", "ViewValuesItem"})
+        main->findChild<QAction*>(QString::fromLatin1(name))->setChecked(false);
     main->Windows().FormRunBrowser->resize(400, 430);
     QApplication::processEvents();
     ASSERT_TRUE(
