@@ -3,10 +3,9 @@
 // steps as a run records them, then settled for a picture of values and fitted, as the end
 // of a run does. Setting the values alone is timed too and taken off.
 // Usage: veltra_plot_record_bench [neurons=200] [steps=5000] [repetitions=9]
-#include "model/neuronio.h"
-#include "ui/dialogs/plotdata.h"
-
 #include "median.h"
+#include "model/neuronio.h"
+#include "plotdata/plotdata.h"
 
 #include <algorithm>
 #include <chrono>
@@ -67,8 +66,7 @@ int main(int argc, char* argv[]) {
         if (data.Series().back().Size() != static_cast<std::size_t>(steps) + 1) return 1;
     }
     const double set_ = Median(setting), rec = Median(recording) - set_, end = Median(settling);
-    std::printf("%d neurons x %lld steps, median of %d, ns per point\n", count, steps,
-                repetitions);
+    std::printf("%d neurons x %lld steps, median of %d, ns per point\n", count, steps, repetitions);
     std::printf("recording during the run     %6.2f\n", rec);
     std::printf("settling and fitting at end  %6.2f\n", end);
     std::printf("together                     %6.2f\n", rec + end);

@@ -1,5 +1,6 @@
 #include "machine/machinenet.h"
 
+#include "machine/gridlayout.h"
 #include "machine/wiring.h"
 #include "model/dados.h"
 #include "model/glyphs.h"
@@ -15,15 +16,13 @@ namespace veltra {
 
 namespace {
 
-// Drawing layout, in pixels: columns left to right as the signal flows.
-constexpr int kRow = 40;
-constexpr int kTop = 40;
-constexpr int kInputColumn = 40;
-constexpr int kStateColumn = 140;
-constexpr int kCopyColumn = 200;
-constexpr int kTransitionColumn = 300;
-constexpr int kCandidateColumn = 360; // one column per stack after it
-constexpr int kColumn = 60;
+// The drawing's columns, left to right as the signal flows; after the candidates (one column
+// per stack) come the stacks with their readers, `accepting` and the output.
+constexpr int kInputColumn = 0;
+constexpr int kStateColumn = 1;
+constexpr int kCopyColumn = 2;
+constexpr int kTransitionColumn = 3;
+constexpr int kCandidateColumn = 4;
 
 TInfinito Integer(long long value) {
     return TInfinito(std::to_string(value));
@@ -46,27 +45,29 @@ struct TCondition {
 };
 
 // Builds the net in the order its elements and synapses are saved: the inputs, the states,
-// the stacks, then each transition with its candidates, then the output.
+// the stacks, then each transition with its candidates, then the output. Elements are put in
+// the cells of a grid (a row per state and per transition), laid out once they are wired.
 class TMachineNetBuilder {
 public:
     TMachineNetBuilder(const TMachine& machine, const std::vector<int>& word, TDados& document)
         : machine_(machine), word_(word), document_(document),
-          stackColumn_(kCandidateColumn + machine.stacks * kColumn + kColumn),
-          acceptColumn_(stackColumn_ + 3 * kColumn) {}
+          stackColumn_(kCandidateColumn + machine.stacks), acceptColumn_(stackColumn_ + 2) {}
 
     void Build() {
         PlaceInputs();
         PlaceStates();
         PlaceStacks();
-        accepting_ = Place<TNeuronio>(acceptColumn_, kTop, "accepting");
+        accepting_ = Place<TNeuronio>(acceptColumn_, 0, "accepting");
         for (std::size_t i = 0; i < machine_.transitions.size(); ++i)
             WireTransition(i);
-        PlaceOutput();
+        output_ = Place<TOutputs>(acceptColumn_ + 1, 0, "Accept");
+        Connect();
+        layout_.Apply();
     }
 
 private:
-    template <class T> T* Place(int x, int y, const std::string& label) {
-        return PlaceElement<T>(document_, x, y, label);
+    template <class T> T* Place(int column, int row, const std::string& label) {
+        return PlaceInCell<T>(document_, layout_, column, row, label);
     }
 
     std::string SymbolName(int symbol) const {
@@ -78,20 +79,20 @@ private:
     void PlaceInputs() {
         const int symbolCount = machine_.EndSymbol() + 1;
         for (int s = 0; s < symbolCount; ++s) {
-            TInputs* input = Place<TInputs>(kInputColumn, kTop + s * kRow, SymbolName(s));
+            TInputs* input = Place<TInputs>(kInputColumn, s, SymbolName(s));
             input->SetSequence(MachineInputSequence(machine_, word_, s));
             inputs_.push_back(input);
         }
-        one_ = Place<TPendor>(kInputColumn, kTop + (symbolCount + 1) * kRow, "one");
+        one_ = Place<TPendor>(kInputColumn, symbolCount + 1, "one");
     }
 
     // Each state and its copy on one row; the start state begins at 1.
     void PlaceStates() {
         for (std::size_t q = 0; q < machine_.states.size(); ++q) {
             const std::string& name = machine_.states[q];
-            const int y = kTop + static_cast<int>(q) * kRow;
-            TNeuronio* state = Place<TNeuronio>(kStateColumn, y, name);
-            TNeuronio* copy = Place<TNeuronio>(kCopyColumn, y, name + "'");
+            const int row = static_cast<int>(q);
+            TNeuronio* state = Place<TNeuronio>(kStateColumn, row, name);
+            TNeuronio* copy = Place<TNeuronio>(kCopyColumn, row, name + "'");
             if (static_cast<int>(q) == machine_.start) state->SetValue(TInfinito("1"));
             wiring_.Add(state, copy, "1");
             states_.push_back(state);
@@ -103,12 +104,12 @@ private:
     void PlaceStacks() {
         for (int j = 0; j < machine_.stacks; ++j) {
             const std::string n = std::to_string(j + 1);
-            const int y = kTop + j * 4 * kRow;
+            const int row = j * 4;
             TStackNeurons s;
-            s.value = Place<TNeuronio>(stackColumn_, y, "stack" + n);
-            s.drop = Place<TNeuronio>(stackColumn_ + kColumn, y, "drop" + n);
-            s.top = Place<TNeuronio>(stackColumn_, y + 2 * kRow, "top" + n);
-            s.full = Place<TNeuronio>(stackColumn_ + kColumn, y + 2 * kRow, "empty" + n);
+            s.value = Place<TNeuronio>(stackColumn_, row, "stack" + n);
+            s.drop = Place<TNeuronio>(stackColumn_ + 1, row, "drop" + n);
+            s.top = Place<TNeuronio>(stackColumn_, row + 2, "top" + n);
+            s.full = Place<TNeuronio>(stackColumn_ + 1, row + 2, "empty" + n);
             wiring_.Add(s.value, s.top, "10");
             wiring_.Add(one_, s.top, "-2");
             wiring_.Add(s.value, s.full, "10");
@@ -157,9 +158,9 @@ private:
     void WireTransition(std::size_t i) {
         const TMachineTransition& t = machine_.transitions[i];
         const std::string name = "t" + std::to_string(i + 1);
-        const int y = kTop + static_cast<int>(i) * kRow;
+        const int row = static_cast<int>(i);
         TNeuronio* fires =
-            Place<TNeuronio>(kTransitionColumn, y,
+            Place<TNeuronio>(kTransitionColumn, row,
                              name + " " + machine_.states[static_cast<std::size_t>(t.state)] + " " +
                                  SymbolName(t.read));
         const TCondition when = ConditionOf(t);
@@ -170,15 +171,15 @@ private:
         if (t.read == machine_.EndSymbol() && machine_.accepting[static_cast<std::size_t>(t.next)])
             wiring_.Add(fires, accepting_, "1");
         for (int j = 0; j < machine_.stacks; ++j)
-            WireCandidate(t, when, j, y, name + " stack" + std::to_string(j + 1));
+            WireCandidate(t, when, j, row, name + " stack" + std::to_string(j + 1));
     }
 
     // A neuron holding stack j's new value when the transition applies and 0 otherwise:
     // sat(f + 4 (sum - count)), since the new value f is below 4.
-    void WireCandidate(const TMachineTransition& t, const TCondition& when, int j, int y,
+    void WireCandidate(const TMachineTransition& t, const TCondition& when, int j, int row,
                        const std::string& label) {
         const TStackNeurons& s = stacks_[static_cast<std::size_t>(j)];
-        TNeuronio* candidate = Place<TNeuronio>(kCandidateColumn + j * kColumn, y, label);
+        TNeuronio* candidate = Place<TNeuronio>(kCandidateColumn + j, row, label);
         for (const auto& [source, weight] : when.literals)
             wiring_.Add(source, candidate, Integer(4 * weight));
         TInfinito bias = Integer(4 * (when.constant - when.count));
@@ -204,14 +205,14 @@ private:
         wiring_.Add(candidate, s.value, "1");
     }
 
-    // The output that records `accepting`; its synapse comes after all the others.
-    void PlaceOutput() {
-        TOutputs* output = Place<TOutputs>(acceptColumn_ + kColumn, kTop, "Accept");
+    // The synapses, from where the elements stand; the output's, which records
+    // `accepting`, comes after all the others.
+    void Connect() {
         wiring_.Connect();
         auto synapse = std::make_unique<TSinapse>();
         synapse->SetWeightText("1");
-        synapse->SetUp(accepting_, output);
-        output->AddIncoming(accepting_->AddOutgoing(std::move(synapse)));
+        synapse->SetUp(accepting_, output_);
+        output_->AddIncoming(accepting_->AddOutgoing(std::move(synapse)));
     }
 
     const TMachine& machine_;
@@ -219,6 +220,7 @@ private:
     TDados& document_;
     const int stackColumn_;
     const int acceptColumn_;
+    TGridLayout layout_;
     TWiring wiring_;
     std::vector<TInputs*> inputs_;
     TPendor* one_ = nullptr;
@@ -226,6 +228,7 @@ private:
     std::vector<TNeuronio*> copies_;
     std::vector<TStackNeurons> stacks_;
     TNeuronio* accepting_ = nullptr;
+    TOutputs* output_ = nullptr;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "machine/turingnet.h"
 
+#include "machine/gridlayout.h"
 #include "machine/wiring.h"
 #include "model/dados.h"
 #include "model/neuronio.h"
@@ -14,12 +15,9 @@ namespace veltra {
 
 namespace {
 
-// Drawing layout, in pixels: the configurations as a table (a row per state, a column per
-// symbol), then the next states, then per side its readers and its stack.
-constexpr int kLeft = 60;
-constexpr int kTop = 60;
-constexpr int kRow = 50;
-constexpr int kColumn = 70;
+// The drawing's grid: the configurations as a table (a row per state, a column per symbol),
+// then a column each for the next states, the sides' readers, their stacks and the step count
+// with `halted`, and the output last.
 
 // The weight of one machine step in `steps`: the count is exact below 10^24 steps.
 constexpr int kStepDigits = 24;
@@ -76,13 +74,17 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
     const TInfinito down = PowerOfTen(-digits); // 1/B
     TWiring wiring;
 
-    const int nextColumn = kLeft + symbols * kColumn + kColumn / 2;
-    const int sideColumn = nextColumn + 2 * kColumn;
-    const int stackColumn = sideColumn + 2 * kColumn;
+    TGridLayout layout;
+    const int nextColumn = symbols;
+    const int sideColumn = nextColumn + 1;
+    const int stackColumn = sideColumn + 1;
     const int sideRows = symbols + 2; // push, pop, the readers and a gap
-    const int rightColumn = stackColumn + 2 * kColumn;
+    const int rightColumn = stackColumn + 1;
+    auto place = [&](int column, int row, const std::string& label) {
+        return PlaceInCell<TNeuronio>(document, layout, column, row, label);
+    };
 
-    TNeuronio* steps = PlaceElement<TNeuronio>(document, rightColumn, kTop, "steps");
+    TNeuronio* steps = place(rightColumn, 0, "steps");
     wiring.Add(steps, steps, "1");
 
     struct TSide {
@@ -92,27 +94,25 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
         std::vector<TNeuronio*> atLeast; // index a - 1
     } side[2];
     for (int s = 0; s < 2; ++s) {
-        const int y = kTop + s * sideRows * kRow;
-        side[s].stack = PlaceElement<TNeuronio>(document, stackColumn, y + kRow, kSideNames[s]);
+        side[s].stack = place(stackColumn, s * sideRows + 1, kSideNames[s]);
     }
     // The head starts on the tape's first cell: the rest is the right stack.
     if (tape.size() > 1)
         side[1].stack->SetValue(
             TInfinito(StackText(std::vector<int>(tape.begin() + 1, tape.end()), digits)));
     for (int s = 0; s < 2; ++s) {
-        const int y = kTop + s * sideRows * kRow;
+        const int row = s * sideRows;
         const std::string name = kSideNames[s];
         TSide& d = side[s];
-        d.push = PlaceElement<TNeuronio>(document, sideColumn, y, name + " push");
-        d.pop = PlaceElement<TNeuronio>(document, sideColumn, y + kRow, name + " pop");
+        d.push = place(sideColumn, row, name + " push");
+        d.pop = place(sideColumn, row + 1, name + " pop");
         wiring.Add(d.stack, d.push, down);
         wiring.Add(d.stack, d.pop, "1");
         wiring.Add(d.push, d.stack, "1");
         wiring.Add(d.pop, d.stack, up);
         for (int a = 1; a < symbols; ++a) {
-            TNeuronio* reader = PlaceElement<TNeuronio>(
-                document, sideColumn, y + (a + 1) * kRow,
-                ReaderLabel(s, machine.symbols[static_cast<std::size_t>(a)]));
+            TNeuronio* reader = place(sideColumn, row + a + 1,
+                                      ReaderLabel(s, machine.symbols[static_cast<std::size_t>(a)]));
             wiring.Add(d.stack, reader, up);
             wiring.Add(reader, d.stack, "-2");
             d.atLeast.push_back(reader);
@@ -121,26 +121,22 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
 
     std::vector<TNeuronio*> next;
     for (int q = 0; q < states; ++q)
-        next.push_back(
-            PlaceElement<TNeuronio>(document, nextColumn, kTop + q * kRow,
-                                    machine.states[static_cast<std::size_t>(q)] + " next"));
+        next.push_back(place(nextColumn, q, machine.states[static_cast<std::size_t>(q)] + " next"));
 
     std::vector<TNeuronio*> configs;
     for (int q = 0; q < states; ++q)
         for (int a = 0; a < symbols; ++a) {
-            TNeuronio* config =
-                PlaceElement<TNeuronio>(document, kLeft + a * kColumn, kTop + q * kRow,
-                                        ConfigLabel(machine.states[static_cast<std::size_t>(q)],
-                                                    machine.symbols[static_cast<std::size_t>(a)]));
+            TNeuronio* config = place(a, q,
+                                      ConfigLabel(machine.states[static_cast<std::size_t>(q)],
+                                                  machine.symbols[static_cast<std::size_t>(a)]));
             configs.push_back(config);
         }
     const std::size_t first = tape.empty() ? 0 : static_cast<std::size_t>(tape.front());
     configs[static_cast<std::size_t>(machine.start) * static_cast<std::size_t>(symbols) + first]
         ->SetValue(TInfinito("1"));
 
-    TNeuronio* halted = PlaceElement<TNeuronio>(document, rightColumn, kTop + 2 * kRow, "halted");
-    TOutputs* halt =
-        PlaceElement<TOutputs>(document, rightColumn + kColumn, kTop + 2 * kRow, "Halt");
+    TNeuronio* halted = place(rightColumn, 2, "halted");
+    TOutputs* halt = PlaceInCell<TOutputs>(document, layout, rightColumn + 1, 2, "Halt");
 
     // What each configuration does in the odd step after it.
     const TInfinito stepUnit = PowerOfTen(-kStepDigits);
@@ -195,6 +191,7 @@ void BuildTuringNet(const TTuringMachine& machine, const std::vector<int>& tape,
     synapse->SetWeightText("1");
     synapse->SetUp(halted, halt);
     halt->AddIncoming(halted->AddOutgoing(std::move(synapse)));
+    layout.Apply();
 }
 
 std::string TTuringView::Line() const {

@@ -1,20 +1,15 @@
 // Text beside the drawing: element labels and values and synapse weights, drawn at screen
-// resolution over the composed glyphs so they stay legible at every zoom. Which of them
-// show is one choice for every window, kept by the View menu across runs.
+// resolution over the composed glyphs so they stay legible at every zoom (where they go is
+// textplacement.h). Which of them show is one choice for every window, kept by the View menu
+// across runs.
 #pragma once
 
 #include "numeric/textends.h"
-#include "ui/netview.h"
 
-#include <QRect>
 #include <QString>
 #include <string>
 
-class QPainter;
-
 namespace veltra {
-
-class TProtoLista;
 
 struct TDrawingTexts {
     bool labels = false;
@@ -37,14 +32,5 @@ std::string ElideNumber(const TTextEnds& ends);
 // Control characters (C0 and DEL) as the pictures Unicode keeps for them ("\n" as U+240A):
 // seen rather than acting on the layout, and valid in an SVG file, which XML forbids them in.
 QString PrintableText(QString text);
-
-// How far text reaches right of and below a glyph box, in screen pixels (what a moved
-// element leaves behind that must be composed again).
-constexpr int TextReachRight = 280;
-constexpr int TextReachDown = 34;
-
-// Draws the chosen texts of everything that can reach `clip` (screen pixels).
-void DrawTexts(QPainter& painter, const TNetView& view, const TProtoLista& list,
-               const TDrawingTexts& texts, const QRect& clip);
 
 } // namespace veltra

@@ -8,6 +8,7 @@
 #include "ui/netrender.h"
 #include "ui/netscroller.h"
 #include "ui/qtcanvas.h"
+#include "ui/textplacement.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,21 +43,21 @@ void TEcra::InvalidateModel(const QRect& area) {
 }
 
 void TEcra::InvalidateModel(const TRect& a) {
-    const TDrawingTexts& texts = DrawingTexts();
     QRect area = view_.Identity() ? QRect(QPoint(a.left, a.top), QPoint(a.right, a.bottom))
                                   : view_.ToScreen(a).adjusted(-1, -1, 1, 1);
-    // Text beside a glyph goes with it; weights sit on lines that the model redraws without
-    // asking, so with weights shown every change composes the whole view again.
-    if (texts.weights)
+    // Texts make room for each other and for glyphs, so a change anywhere may move a text
+    // anywhere: they are placed again and the whole view is composed.
+    if (DrawingTexts().Any()) {
         area = rect();
-    else if (texts.labels || texts.values)
-        area.adjust(0, 0, TextReachRight, TextReachDown);
+        texts_.reset();
+    }
     InvalidateModel(area);
     // The net may have grown past the scroll range.
     scroller_->ScheduleRange();
 }
 
 void TEcra::InvalidateAll() {
+    texts_.reset();
     InvalidateModel(rect());
     scroller_->ScheduleRange();
 }
@@ -68,9 +69,12 @@ void TEcra::ValuesChanged() {
 
 void TEcra::SetView(const TNetView& view) {
     const QPoint delta = view.Scroll() - view_.Scroll();
-    const bool shift = view.Zoom() == view_.Zoom() && screen_.size() == size() &&
-                       std::abs(delta.x()) < width() && std::abs(delta.y()) < height();
+    const bool sameZoom = view.Zoom() == view_.Zoom();
+    const bool shift = sameZoom && screen_.size() == size() && std::abs(delta.x()) < width() &&
+                       std::abs(delta.y()) < height();
     view_ = view;
+    // The texts' places hold at any scroll, not at another zoom.
+    if (!sameZoom) texts_.reset();
     TDados& document = owner_.Document();
     if (document.dragState == TDragState::Drawing && document.pendingSynapse) {
         // The rubber band is on the screen only, drawn in the inverting pen: compose the
@@ -83,7 +87,8 @@ void TEcra::SetView(const TNetView& view) {
         return;
     }
     if (!shift) {
-        InvalidateAll();
+        InvalidateModel(rect());
+        scroller_->ScheduleRange();
         return;
     }
     // A scroll at the same zoom moves what is on screen (gesture figures included, which
@@ -140,10 +145,17 @@ void TEcra::Compose() {
         DrawNetArea(Elements(), composer, local.ToNet(whole));
     }
     if (DrawingTexts().Any()) {
+        // Placed on the unscrolled plane once per change, so that a scroll composing only
+        // the strip it uncovers finds every text where the rest of the view has it.
+        if (!texts_) {
+            TNetView plane = view_;
+            plane.SetScroll({});
+            texts_ = PlaceTexts(Elements(), plane, font(), DrawingTexts());
+        }
         QPainter text(&offscreen);
         text.setFont(font());
         text.setClipRegion(dirty_.translated(-area.topLeft()));
-        DrawTexts(text, local, Elements(), DrawingTexts(), whole);
+        DrawPlacedTexts(text, *texts_, local.Scroll(), whole);
     }
     if (!inPlace) {
         QPainter p(&screen_);

@@ -5,11 +5,14 @@
 
 #include "model/point.h"
 #include "ui/netview.h"
+#include "ui/textplacement.h"
 
 #include <QImage>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 namespace veltra {
 
@@ -67,6 +70,8 @@ private:
     QImage screen_;
     QTimer valueClock_;
     QRegion dirty_;
+    // Where the shown texts go, made when first needed after a change.
+    std::optional<std::vector<TPlacedText>> texts_;
     QPoint cursor_;
     bool cursorInside_ = false;
 };

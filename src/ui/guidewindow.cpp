@@ -61,8 +61,12 @@ TGuideWindow::TGuideWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
-    connect(browser_, &QTextBrowser::sourceChanged, this,
-            [this] { AddHeadingAnchors(*browser_->document()); });
+    // A contents link loads the guide again, and the browser looks for the link's section
+    // before the new text has its anchors: the section is sought again once it has them.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& source) {
+        AddHeadingAnchors(*browser_->document());
+        if (source.hasFragment()) browser_->scrollToAnchor(source.fragment());
+    });
     browser_->setSource(QUrl(QString::fromLatin1(kSource)), QTextDocument::MarkdownResource);
     AddHeadingAnchors(*browser_->document());
     resize(760, 640);

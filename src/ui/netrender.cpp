@@ -7,6 +7,7 @@
 #include "ui/drawingtexts.h"
 #include "ui/glyphimages.h"
 #include "ui/qtcanvas.h"
+#include "ui/textplacement.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -32,22 +33,20 @@ constexpr int Border = 48;
 struct Layout {
     TNetView view;
     QSize size;
-    double fontPixels = 13;
+    QFont font;
+    std::vector<TPlacedText> texts; // placed without the view's scroll
 };
 
 bool Arrange(const TProtoLista& list, const TRenderOptions& options, Layout& layout) {
     layout.view.SetZoom(options.scale);
     const double zoom = layout.view.Zoom();
-    layout.fontPixels = std::max(4.0, 13.0 * zoom);
+    layout.font.setPixelSize(int(std::lround(std::max(4.0, 13.0 * zoom))));
     TRect bounds{0, 0, 0, 0};
     NetBounds(list, bounds);
     QRect area = layout.view.ToScreen(bounds);
-    // Room for texts beside the glyphs as far as they may reach; Crop takes off what they
-    // leave empty.
-    const bool beside = options.texts.labels || options.texts.values;
-    const int right = beside ? int(std::ceil(TextReachRight * zoom)) : Border;
-    const int down = beside ? int(std::ceil(TextReachDown * zoom)) : Border;
-    area.adjust(-Border, -Border, std::max(right, Border), std::max(down, Border));
+    layout.texts = PlaceTexts(list, layout.view, layout.font, options.texts);
+    if (!layout.texts.empty()) area |= TextBounds(layout.texts);
+    area.adjust(-Border, -Border, Border, Border);
     const qint64 pixels = qint64(area.width()) * area.height();
     if (pixels <= 0 || pixels > MaxPixels) return false;
     layout.view.SetScroll(area.topLeft());
@@ -55,12 +54,9 @@ bool Arrange(const TProtoLista& list, const TRenderOptions& options, Layout& lay
     return true;
 }
 
-void DrawTextsScaled(QPainter& painter, const Layout& layout, const TProtoLista& list,
-                     const TRenderOptions& options) {
-    QFont font = painter.font();
-    font.setPixelSize(int(std::lround(layout.fontPixels)));
-    painter.setFont(font);
-    DrawTexts(painter, layout.view, list, options.texts, QRect(QPoint(0, 0), layout.size));
+void DrawTextsScaled(QPainter& painter, const Layout& layout) {
+    painter.setFont(layout.font);
+    DrawPlacedTexts(painter, layout.texts, layout.view.Scroll(), QRect(QPoint(0, 0), layout.size));
 }
 
 QImage Compose(const TProtoLista& list, const Layout& layout) {
@@ -96,14 +92,15 @@ QRect InkBounds(const QImage& image) {
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// With texts shown the picture was laid out with room for the longest; it is cut to the
-// glyphs and what is drawn, with the same border on every side as a picture without texts.
+// With texts shown the picture was laid out round their lines, which hold more than their ink;
+// it is cut to the glyphs and what is drawn, with the same border on every side as a picture
+// without texts.
 void Crop(const TProtoLista& list, const TRenderOptions& options, Layout& layout, QImage& drawing) {
     if (!options.texts.Any()) return;
     QImage inked = drawing.copy();
     {
         QPainter painter(&inked);
-        DrawTextsScaled(painter, layout, list, options);
+        DrawTextsScaled(painter, layout);
     }
     TRect bounds{0, 0, 0, 0};
     NetBounds(list, bounds);
@@ -209,7 +206,7 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         QPainter painter;
         if (!painter.begin(&device)) return false;
         painter.drawImage(0, 0, drawing);
-        DrawTextsScaled(painter, layout, list, options);
+        DrawTextsScaled(painter, layout);
         return painter.end();
     };
     bool painted = true;
@@ -217,7 +214,7 @@ std::string ExportNetImage(const TProtoLista& list, const QString& path,
         QImage image = drawing;
         {
             QPainter painter(&image);
-            DrawTextsScaled(painter, layout, list, options);
+            DrawTextsScaled(painter, layout);
         }
         painted = image.save(&file, "PNG");
     } else if (suffix == QLatin1String("svg")) {

@@ -3,6 +3,7 @@
 // renderer and the Export Image command share it; it needs Qt's GUI module, no widgets.
 #pragma once
 
+#include "model/point.h"
 #include "ui/drawingtexts.h"
 
 #include <QString>

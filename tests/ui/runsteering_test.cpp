@@ -194,7 +194,7 @@ TEST_F(RunSteeringTest, TheBrowserStopWhenThePlotAndTheRateFollowTheActiveWindow
     const auto plotted = [&plot] {
         std::string labels;
         for (const TPlotSeries& series : plot.View().Data().Series())
-            labels += series.label + ";";
+            labels += series.Label() + ";";
         return labels;
     };
     Find<QSpinBox>("SpinRunSteps")->setValue(5);

@@ -66,8 +66,13 @@ void TPlotView::SetDigitsMode(bool digits) {
     Fit();
 }
 
+void TPlotView::Settle() {
+    data_.Settle(digits_);
+}
+
 void TPlotView::Fit() {
     fitted_ = true;
+    Settle();
     double x0 = 0, x1 = 1, y0 = 0, y1 = 1;
     if (data_.Bounds(digits_, x0, x1, y0, y1)) {
         // Lengths are counted from nothing: the digits axis starts at 0.
@@ -133,9 +138,9 @@ int TPlotView::LegendWidth(QSize size) const {
     const QFontMetrics metrics(font());
     int width = 0;
     std::size_t n = 0;
-    for (const TPlotSeries& s : data_.Series(digits_)) {
+    for (const TPlotSeries& s : data_.Series()) {
         if (n++ == LegendRows) break;
-        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(s.label)));
+        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(s.Label())));
     }
     if (data_.SeriesCount() > LegendRows)
         width = std::max(width, metrics.horizontalAdvance(QStringLiteral("... 99999 more")));
@@ -191,7 +196,7 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
 
     painter.save();
     painter.setClipRect(area);
-    const auto& series = data_.Series(digits_);
+    const auto& series = data_.Series();
     const double scale = area.height() / (y1_ - y0_);
     QPolygonF line;
     paintedColumns_ = 0;
@@ -229,7 +234,7 @@ void TPlotView::Paint(QPainter& painter, QSize size) const {
         painter.drawLine(QPointF(box.left() + 4, y), QPointF(box.left() + 22, y));
         painter.setPen(Qt::black);
         painter.drawText(QPointF(box.left() + 26, y + 4),
-                         QString::fromStdString(series[static_cast<std::size_t>(i)].label));
+                         QString::fromStdString(series[static_cast<std::size_t>(i)].Label()));
     }
     if (series.size() > LegendRows)
         painter.drawText(QPointF(box.left() + 26, box.top() + 15 + shown * 16),
@@ -241,7 +246,7 @@ void TPlotView::paintEvent(QPaintEvent*) {
     // The points recorded since the last paint are settled first and not timed: that work
     // grows with the time between paints, and counted as painting it would push the next
     // paint further off every time.
-    data_.Settle(digits_);
+    Settle();
     QElapsedTimer clock;
     clock.start();
     QPainter painter(this);
@@ -263,20 +268,20 @@ QString TPlotView::PointText(QPointF at) const {
     const long long step = std::llround(x0_ + (at.x() - area.left()) / area.width() * (x1_ - x0_));
     double best = HoverPixels;
     QString text;
-    for (const TPlotSeries& s : data_.Series(digits_)) {
+    for (const TPlotSeries& s : data_.Series()) {
         const long long i = s.Find(step);
-        if (i < 0) continue;
+        if (i < 0 || static_cast<std::size_t>(i) >= s.Settled(digits_)) continue;
         const auto k = static_cast<std::size_t>(i);
-        const QPointF p =
-            ToPixel(static_cast<double>(step), digits_ ? s.digits[k] : s.values[k], area);
+        const double y = s.Drawn(digits_)[k];
+        const QPointF p = ToPixel(static_cast<double>(step), y, area);
         const double d = std::hypot(p.x() - at.x(), p.y() - at.y());
         if (d >= best) continue; // on a tie the first series listed wins
         best = d;
         text = QStringLiteral("%1, step %2: %3")
-                   .arg(QString::fromStdString(s.label))
+                   .arg(QString::fromStdString(s.Label()))
                    .arg(step)
-                   .arg(ListedText(s.exact.TextEnds(k, ListedAsk, ListedAsk)));
-        if (digits_) text += QStringLiteral(" (%1 digits)").arg(s.digits[k], 0, 'f', 0);
+                   .arg(ListedText(s.Exact().TextEnds(k, ListedAsk, ListedAsk)));
+        if (digits_) text += QStringLiteral(" (%1 digits)").arg(y, 0, 'f', 0);
     }
     return text;
 }
@@ -302,6 +307,7 @@ void TPlotView::mouseMoveEvent(QMouseEvent* event) {
         SetRange(x0_ + dx, x1_ + dx, y0_ + dy, y1_ + dy);
         return;
     }
+    Settle();
     const QString text = PointText(event->position());
     if (auto* window = dynamic_cast<TPlotWindow*>(parentWidget())) window->ShowPoint(text);
     if (text.isEmpty())
@@ -329,7 +335,7 @@ QString TPlotView::Svg() const {
                       .arg(area.top())
                       .arg(area.width())
                       .arg(area.height());
-    const auto& series = data_.Series(digits_);
+    const auto& series = data_.Series();
     const double scale = area.height() / (y1_ - y0_);
     for (std::size_t i = 0; i < series.size(); ++i) {
         Decimate(series[i], digits_, x0_, x1_, static_cast<int>(area.width()), columns_);
@@ -344,37 +350,41 @@ QString TPlotView::Svg() const {
         svg +=
             QStringLiteral("<polyline fill=\"none\" stroke=\"%1\" points=\"%2\"><title>%3</title>"
                            "</polyline>\n")
-                .arg(SeriesColour(i).name(), points.trimmed(), XmlText(series[i].label));
+                .arg(SeriesColour(i).name(), points.trimmed(), XmlText(series[i].Label()));
         svg += QStringLiteral("<text x=\"%1\" y=\"%2\" fill=\"%3\" font-size=\"12\">%4</text>\n")
                    .arg(area.right() + LegendGap)
                    .arg(area.top() + 16 + 14 * static_cast<double>(i))
-                   .arg(SeriesColour(i).name(), XmlText(series[i].label));
+                   .arg(SeriesColour(i).name(), XmlText(series[i].Label()));
     }
     return svg + QStringLiteral("</svg>\n");
 }
 
 std::string TPlotView::Csv() const {
-    const auto& series = data_.Series(digits_);
+    const auto& series = data_.Series();
     std::string csv = "step";
     for (const TPlotSeries& s : series) {
         csv += ',';
-        csv += CsvField(s.label);
+        csv += CsvField(s.Label());
     }
     csv += "\r\n";
     // Steps in order across all series; a series without a point there leaves its field empty.
     std::vector<std::size_t> at(series.size(), 0);
+    std::vector<std::size_t> end(series.size());
+    for (std::size_t i = 0; i < series.size(); ++i)
+        end[i] = series[i].Settled(digits_);
     while (true) {
         long long step = -1;
         for (std::size_t i = 0; i < series.size(); ++i)
-            if (at[i] < series[i].Size() && (step < 0 || series[i].steps[at[i]] < step))
-                step = series[i].steps[at[i]];
+            if (at[i] < end[i] && (step < 0 || series[i].Steps()[at[i]] < step))
+                step = series[i].Steps()[at[i]];
         if (step < 0) break;
         csv += std::to_string(step);
         for (std::size_t i = 0; i < series.size(); ++i) {
             csv += ',';
-            if (at[i] < series[i].Size() && series[i].steps[at[i]] == step) {
-                csv += digits_ ? std::to_string(static_cast<long long>(series[i].digits[at[i]]))
-                               : series[i].exact.Text(at[i]);
+            if (at[i] < end[i] && series[i].Steps()[at[i]] == step) {
+                csv += digits_
+                           ? std::to_string(static_cast<long long>(series[i].Drawn(true)[at[i]]))
+                           : series[i].Exact().Text(at[i]);
                 ++at[i];
             }
         }
@@ -465,7 +475,7 @@ double TPlotWindow::RunSpacingMs(double lastPaintMs, double lastColumns, double 
 void TPlotWindow::Redraw(bool now) {
     if (!isVisible()) return;
     // Outside a run every step is in its series at once, whatever is drawn when.
-    if (now) view_->Data().Settle(view_->DigitsMode());
+    if (now) view_->Settle();
     const double wait =
         RunSpacingMs(view_->LastPaintMs(), view_->LastPaintColumns(), view_->ColumnsNow());
     if (!now && sinceRedraw_.isValid() && static_cast<double>(sinceRedraw_.elapsed()) < wait)
@@ -486,6 +496,7 @@ void TPlotWindow::ShowPoint(const QString& text) {
 }
 
 bool TPlotWindow::ExportTo(const QString& path) {
+    view_->Settle(); // every point recorded, as a paint would show it
     const QString lower = path.toLower();
     if (lower.endsWith(QStringLiteral(".png"))) {
         QImage image(view_->size(), QImage::Format_RGB32);

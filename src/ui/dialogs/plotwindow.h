@@ -5,7 +5,7 @@
 // SVG or CSV.
 #pragma once
 
-#include "ui/dialogs/plotdata.h"
+#include "plotdata/plotdata.h"
 #include "ui/netsignals.h"
 
 #include <QElapsedTimer>
@@ -31,6 +31,10 @@ public:
     explicit TPlotView(QWidget* parent);
 
     TPlotData& Data() { return data_; }
+    // Brings the series up to the points recorded, for the mode shown. What the readers
+    // below show (Paint, PointText, Svg, Csv) is the series as they stood then: a paint, Fit,
+    // a hover and an export settle first.
+    void Settle();
     bool DigitsMode() const { return digits_; }
     void SetDigitsMode(bool digits);
     // Shows every point (after new data, while the user has not zoomed or panned).
