@@ -6,6 +6,7 @@
   run_step_bench.py BUILD_DIR --process [REPEATS]
   run_step_bench.py BUILD_DIR --plan [REPEATS] [--sizes 3000,30000,300000]
   run_step_bench.py BUILD_DIR --memory
+  run_step_bench.py BUILD_DIR --instructions [--sizes 3000]
 
 Generates the nets with gen_nets.py, runs all three on the same file and number of steps,
 checks that every final value agrees, then prints one table row per case: the median time of
@@ -27,6 +28,11 @@ each reads the largest file (MB/s).
 --memory measures the bytes per element and per synapse: the peak memory of each stepper after
 two steps of 100,000-neuron nets with 1, 5 and 9 synapses per neuron, less that of a net of two
 neurons; the synapses' share is the growth from 1 to 9 per neuron, the elements' the rest.
+
+--instructions counts the instructions of stepping alone (callgrind, the run of STEPS steps less
+the run of none) of our stepper on the plan and over the objects and of the GMP stepper, on the
+large sparse nets of --sizes (3,000 by default) and the five nets above; the counts do not move
+with the machine's load as times do.
 
 --process times whole processes, loading and printing included: `veltra-cli run NET --steps N`
 against the GMP stepper (runs alternate, REPEATS of each, 7 by default), after checking that
@@ -168,6 +174,47 @@ def memory(build):
         print("| %s | %.0f | %.0f | %.0f |" % (name, element, synapse, element + 5 * synapse))
 
 
+def instructions(build, sizes):
+    ours = os.path.join(build, "bench", "step_bench")
+    gmp = os.path.join(build, "bench", "ref_step_gmp")
+    tmp = tempfile.mkdtemp(prefix="veltra_instructions_")
+    cases = [("big", str(n), BIG_STEPS, "sparse net, %s neurons x 5 synapses" % format(n, ","))
+             for n in sizes] + CASES
+    ways = (("plan", [ours, "plan"]), ("objects", [ours, "objects"]), ("gmp", [gmp]))
+
+    def counted(cmd):
+        res = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null"]
+                             + cmd, capture_output=True, text=True, check=True)
+        for line in res.stderr.splitlines():
+            if "Collected :" in line:
+                return res.stdout, int(line.split(":")[1])
+        sys.exit("no instruction count from %s" % " ".join(cmd))
+
+    print("| case | steps | plan (M) | objects (M) | GMP (M) | plan / GMP | objects / GMP |"
+          " plan per neuron-step |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|")
+    for kind, arg, steps, title in cases:
+        net = os.path.join(tmp, "%s%s.net" % (kind, arg))
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_nets.py"), kind, arg, net],
+                       check=True)
+        count = {}
+        outputs = {}
+        for name, cmd in ways:
+            out, full = counted([cmd[0], net, str(steps)] + cmd[1:])
+            count[name] = full - counted([cmd[0], net, "0"] + cmd[1:])[1]
+            outputs[name] = out
+        if not (outputs["plan"] == outputs["objects"] == outputs["gmp"]):
+            sys.exit("%s: the steppers disagree" % title)
+        with open(net) as f:
+            neurons = sum(1 for line in f if line.startswith("<TPROTONEURONIO=TNEURONIO"))
+        print("| %s | %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f |" % (
+            title, steps, count["plan"] / 1e6, count["objects"] / 1e6, count["gmp"] / 1e6,
+            count["plan"] / count["gmp"], count["objects"] / count["gmp"],
+            count["plan"] / max(neurons * steps, 1)))
+        sys.stdout.flush()
+        os.remove(net)
+
+
 def process(build, repeats):
     cli = os.path.join(build, "src", "cli", "veltra-cli")
     gmp = os.path.join(build, "bench", "ref_step_gmp")
@@ -210,6 +257,11 @@ def main(argv):
         return process(build, int(rest[0]) if rest else 7)
     if "--memory" in argv:
         return memory(build)
+    if "--instructions" in argv:
+        sizes = [3000]
+        if "--sizes" in argv:
+            sizes = [int(n) for n in argv[argv.index("--sizes") + 1].split(",")]
+        return instructions(build, sizes)
     if "--plan" in argv:
         rest = argv[argv.index("--plan") + 1:]
         repeats = int(rest[0]) if rest and rest[0].isdigit() else 5

@@ -111,6 +111,7 @@ TCoverIndex::TCost TCoverIndex::Cost(const QRect& box, const void* owner) {
     ForCells(box, [&](std::int64_t key) {
         const auto it = cells_.find(key);
         if (it == cells_.end()) return;
+        visits_ += it->second.size();
         for (const int entry : it->second) {
             if (entry < 0) {
                 const auto i = std::size_t(-1 - entry);

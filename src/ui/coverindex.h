@@ -30,6 +30,9 @@ public:
     // What a text in `box` would cover, its own line (`owner`) aside.
     TCost Cost(const QRect& box, const void* owner = nullptr);
 
+    // How many entries the questions so far have looked at: the work they took.
+    std::uint64_t Visits() const { return visits_; }
+
 private:
     static constexpr int Cell = 64;
     template <class F> static void ForCells(const QRect& box, F visit);
@@ -51,6 +54,7 @@ private:
     std::vector<unsigned> seenItem_;
     std::vector<unsigned> seenLine_;
     unsigned epoch_ = 0;
+    std::uint64_t visits_ = 0;
 };
 
 } // namespace veltra

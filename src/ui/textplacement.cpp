@@ -27,6 +27,8 @@ constexpr int AlongSteps = 8;
 // later one reads clearly better.
 constexpr int LinesPerStep = 1;
 constexpr int StepsPerLine = 4;
+// The entries of the cover index all the searches of one placing may look at.
+constexpr std::uint64_t SearchBudget = 15'000'000;
 
 // A place for a block of text, and how its lines line up in it: at the side towards the
 // glyph, so that a short label left of a glyph still stands next to it.
@@ -44,6 +46,10 @@ struct TSpot {
 // than covering anything.
 TSpot Cheapest(TCoverIndex& index, const std::vector<TSpot>& candidates, QPoint start,
                const void* owner = nullptr) {
+    // A big net whose lines cross everywhere would take minutes to place: once the search has
+    // cost this much, the remaining texts go to their first place, as they stood before texts
+    // made room for each other.
+    if (index.Visits() > SearchBudget) return candidates.front();
     TSpot best;
     long long bestCovered = std::numeric_limits<long long>::max();
     long long bestScore = std::numeric_limits<long long>::max();
