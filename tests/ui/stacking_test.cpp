@@ -50,12 +50,13 @@ std::vector<WId> Stacking() {
     return windows;
 }
 
-// Processes events until `done` holds or five seconds pass; whether it held.
+// Processes events until `done` holds or twenty seconds pass (a loaded machine is slow to
+// map and stack windows); whether it held.
 bool WaitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > 5000) return false;
+        if (clock.elapsed() > 20000) return false;
         QTest::qWait(50);
     }
     return true;
