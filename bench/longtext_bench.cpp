@@ -135,7 +135,7 @@ TMDIChild* Open(TMainForm& main, const QString& path, const std::string& text) {
     return main.ActiveChild();
 }
 
-void Activate(TMainForm& main, TMDIChild& child) {
+void Activate(TMDIChild& child) {
     auto* sub = qobject_cast<QMdiSubWindow*>(child.parentWidget());
     sub->mdiArea()->setActiveSubWindow(sub);
     QApplication::processEvents();
@@ -277,7 +277,7 @@ int main(int argc, char* argv[]) {
             double rate[2];
             for (int which = 0; which < 2; ++which) {
                 TMDIChild& child = which == 0 ? *shortNet : *longNet;
-                Activate(*main, child);
+                Activate(child);
                 const long long before = browser.Control().StepCount();
                 const auto t0 = Clock::now();
                 browser.RunLimited(runSteps);
