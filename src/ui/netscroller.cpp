@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace veltra {
 
@@ -43,6 +44,15 @@ void TNetScroller::ScheduleRange() {
     QTimer::singleShot(0, this, [this] { UpdateRange(); });
 }
 
+namespace {
+
+int Clamped(qint64 value) {
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
 void TNetScroller::UpdateRange() {
     rangeScheduled_ = false;
     const TNetView& view = ecra_.View();
@@ -54,14 +64,19 @@ void TNetScroller::UpdateRange() {
     if (NetBounds(ecra_.Elements(), bounds)) {
         // The drawing starts at the net's origin, as a page does: room is added before it
         // only for elements left of or above the origin.
+        // Elements may stand at the ends of the coordinate range: the margin stops there.
         const QRect net = view.ToScreen(bounds).translated(scroll);
-        const int left = net.left() < 0 ? net.left() - Margin : 0;
-        const int top = net.top() < 0 ? net.top() - Margin : 0;
-        reach = reach.united(QRect(QPoint(left, top), net.bottomRight() + QPoint(Margin, Margin)));
+        const int left = net.left() < 0 ? Clamped(qint64(net.left()) - Margin) : 0;
+        const int top = net.top() < 0 ? Clamped(qint64(net.top()) - Margin) : 0;
+        const QPoint end(Clamped(qint64(net.right()) + Margin),
+                         Clamped(qint64(net.bottom()) + Margin));
+        reach = reach.united(QRect(QPoint(left, top), end));
     }
     settingBars_ = true;
-    hbar_->setRange(reach.left(), std::max(reach.left(), reach.right() + 1 - size.width()));
-    vbar_->setRange(reach.top(), std::max(reach.top(), reach.bottom() + 1 - size.height()));
+    hbar_->setRange(reach.left(),
+                    std::max(reach.left(), Clamped(qint64(reach.right()) + 1 - size.width())));
+    vbar_->setRange(reach.top(),
+                    std::max(reach.top(), Clamped(qint64(reach.bottom()) + 1 - size.height())));
     hbar_->setPageStep(std::max(1, size.width()));
     vbar_->setPageStep(std::max(1, size.height()));
     hbar_->setValue(scroll.x());
