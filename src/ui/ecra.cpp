@@ -180,7 +180,11 @@ void TEcra::paintEvent(QPaintEvent* event) {
     p.setPen(QPen(QColor::fromRgb(SelectionMarkColour), 1, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
     for (const TProtoNeuronio* e : owner_.Selection()) {
-        const QRect box = view_.ToScreen(e->GlyphBox()).adjusted(-2, -2, 2, 2);
+        // Saturating: an element may stand at the very end of the coordinate range.
+        const QRect glyph = view_.ToScreen(e->GlyphBox());
+        const QRect box(
+            QPoint(ShiftCoordinate(glyph.left(), -2), ShiftCoordinate(glyph.top(), -2)),
+            QPoint(ShiftCoordinate(glyph.right(), 2), ShiftCoordinate(glyph.bottom(), 2)));
         if (box.intersects(event->rect())) p.drawRect(box);
     }
 }
