@@ -5,6 +5,7 @@
 #include "model/netfileio.h"
 #include "model/netwalk.h"
 #include "model/neuronio.h"
+#include "model/ompdirective.h"
 #include "model/stepplan.h"
 
 #include <algorithm>
@@ -24,12 +25,6 @@
 #include <sched.h>
 #endif
 
-// The pragmas vanish where the compiler has no OpenMP: the sums then run on one thread.
-#if defined(_OPENMP)
-#define VELTRA_OMP(directive) _Pragma(directive)
-#else
-#define VELTRA_OMP(directive)
-#endif
 
 namespace veltra {
 

@@ -3,6 +3,7 @@
 #include "model/inputs.h"
 #include "model/module.h"
 #include "model/neuronio.h"
+#include "model/ompdirective.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
 #include "model/protolista.h"
@@ -14,12 +15,6 @@
 #include <optional>
 #include <typeinfo>
 
-// The pragmas vanish where the compiler has no OpenMP: the sums then run on one thread.
-#if defined(_OPENMP)
-#define VELTRA_OMP(directive) _Pragma(directive)
-#else
-#define VELTRA_OMP(directive)
-#endif
 
 namespace veltra {
 
