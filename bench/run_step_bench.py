@@ -2,7 +2,7 @@
 """Step benchmark: our stepper against a Python fractions stepper and a GMP stepper.
 
   run_step_bench.py BUILD_DIR [--quick]
-  run_step_bench.py BUILD_DIR --threads [REPEATS]
+  run_step_bench.py BUILD_DIR --threads [REPEATS] [--sizes 300000]
   run_step_bench.py BUILD_DIR --process [REPEATS]
   run_step_bench.py BUILD_DIR --plan [REPEATS] [--sizes 3000,30000,300000]
   run_step_bench.py BUILD_DIR --memory
@@ -16,7 +16,8 @@ each side, our speed-up over Python, our time over GMP's, and our peak memory ov
 the faster kept) and on two sharing every big step (runs alternate, REPEATS of each, 7 by
 default), on a 2,000-neuron sparse net whose values have about 1,000 digits and on the stack
 net, after checking that every run prints what the GMP stepper prints; it prints the medians
-and the one-thread time over each two-thread time.
+and the one-thread time over each two-thread time. With --sizes it does the same on the large
+sparse nets of those sizes (`gen_nets.py big N`, 20 steps) instead.
 
 --plan times our stepper on the compact step plan and over the element objects against the GMP
 stepper (runs alternate, REPEATS of each, 5 by default; stepping alone, loading excluded) on the
@@ -65,13 +66,16 @@ def run(cmd):
     return res.stdout, float(info["seconds"]), int(info.get("maxrss_kb", 0))
 
 
-def threads(build, repeats):
+def threads(build, repeats, sizes=None):
     ours = os.path.join(build, "bench", "step_bench")
     gmp = os.path.join(build, "bench", "ref_step_gmp")
     cases = [
         ("sparselong", "2000", 40, "sparse net, 2,000 neurons x 5 synapses, ~1,000-digit values"),
         ("stackbench", "10000", 10000, "digit-encoded stack, 10,000 steps"),
     ]
+    if sizes:
+        cases = [("big", str(n), BIG_STEPS, "sparse net, %s neurons x 5 synapses" % format(n, ","))
+                 for n in sizes]
     tmp = tempfile.mkdtemp(prefix="veltra_threads_")
     ways = (("1", ["1"]), ("2", ["2"]), ("2 always", ["2", "always"]))
     print("| case | steps | 1 thread (s) | 2 threads (s) | 2 always sharing (s) |"
@@ -251,7 +255,10 @@ def main(argv):
     build = argv[1]
     if "--threads" in argv:
         rest = argv[argv.index("--threads") + 1:]
-        return threads(build, int(rest[0]) if rest else 7)
+        sizes = None
+        if "--sizes" in argv:
+            sizes = [int(n) for n in argv[argv.index("--sizes") + 1].split(",")]
+        return threads(build, int(rest[0]) if rest and rest[0].isdigit() else 7, sizes)
     if "--process" in argv:
         rest = argv[argv.index("--process") + 1:]
         return process(build, int(rest[0]) if rest else 7)
