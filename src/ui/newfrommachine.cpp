@@ -54,19 +54,46 @@ QString SymbolList(const std::vector<std::string>& symbols) {
     return shown.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
-// The net is built in its window.
-void Built(TDesktopHost& host, TDrawingWindow& child) {
-    // It is in no file yet: closing or quitting asks to save it.
-    child.SetModified(true);
-    child.Ecra().InvalidateAll();
-    host.ActiveNetChanged(); // the window was empty when it became active
-}
+// What differs between the two kinds of machine: the question for the input, how the answer
+// becomes the builder's cells, and the builder.
+struct TStackMachineKind {
+    using Machine = TMachine;
+    static QString Question(const TMachine& machine) {
+        return QStringLiteral("Word over %1 (empty for the empty word):")
+            .arg(SymbolList(machine.alphabet));
+    }
+    static bool Cells(const TMachine& machine, const std::string& word, std::vector<int>& cells,
+                      std::string& error) {
+        return machine.WordSymbols(word, cells, error);
+    }
+    static void Build(const TMachine& machine, const std::vector<int>& cells, TDados& net) {
+        BuildMachineNet(machine, cells, net);
+    }
+};
 
 // A Turing machine (the notation, or JSON with named states and symbols) and its tape.
-TDrawingWindow* NewFromTuringMachine(TDesktopHost& host, const QString& fileName,
-                                     const std::string& text) {
+struct TTuringMachineKind {
+    using Machine = TTuringMachine;
+    static QString Question(const TTuringMachine& machine) {
+        return QStringLiteral("Tape over %1, the head on its first cell (empty for a blank tape):")
+            .arg(SymbolList(machine.symbols));
+    }
+    static bool Cells(const TTuringMachine& machine, const std::string& tape,
+                      std::vector<int>& cells, std::string& error) {
+        return machine.TapeCells(tape, cells, error);
+    }
+    static void Build(const TTuringMachine& machine, const std::vector<int>& cells, TDados& net) {
+        BuildTuringNet(machine, cells, net);
+    }
+};
+
+// Reads the description, asks for the machine's input and builds the net in a new window,
+// which is in no file yet; at the first thing wrong it says what and opens no window.
+template <class Kind>
+TDrawingWindow* NewFromDescription(TDesktopHost& host, const QString& fileName,
+                                   const std::string& text) {
     TPrompter& prompter = host.Prompter();
-    TTuringMachine machine;
+    typename Kind::Machine machine;
     std::string error;
     if (!machine.Read(text, error)) {
         prompter.Message(&host.MainWindow(),
@@ -75,23 +102,23 @@ TDrawingWindow* NewFromTuringMachine(TDesktopHost& host, const QString& fileName
         return nullptr;
     }
     bool ok = false;
-    const QString tape = prompter.AskText(
-        &host.MainWindow(), QStringLiteral("New from Machine"),
-        QStringLiteral("Tape over %1, the head on its first cell (empty for a blank tape):")
-            .arg(SymbolList(machine.symbols)),
-        ok);
+    const QString input = prompter.AskText(&host.MainWindow(), QStringLiteral("New from Machine"),
+                                           Kind::Question(machine), ok);
     if (!ok) return nullptr;
     std::vector<int> cells;
-    if (!machine.TapeCells(tape.toStdString(), cells, error)) {
+    if (!Kind::Cells(machine, input.toStdString(), cells, error)) {
         prompter.Message(&host.MainWindow(), QString::fromStdString(error));
         return nullptr;
     }
-    if (!LabelsFit(host, fileName, [&](TDados& net) { BuildTuringNet(machine, cells, net); }))
+    if (!LabelsFit(host, fileName, [&](TDados& net) { Kind::Build(machine, cells, net); }))
         return nullptr;
     TDrawingWindow* child = host.NewDrawing(
-        QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), tape));
-    BuildTuringNet(machine, cells, child->Document());
-    Built(host, *child);
+        QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), input));
+    Kind::Build(machine, cells, child->Document());
+    // It is in no file yet: closing or quitting asks to save it.
+    child->SetModified(true);
+    child->Ecra().InvalidateAll();
+    host.ActiveNetChanged(); // the window was empty when it became active
     return child;
 }
 
@@ -107,33 +134,9 @@ TDrawingWindow* NewFromMachineFile(TDesktopHost& host, const QString& fileName) 
         return nullptr;
     }
     const std::string text = file.readAll().toStdString();
-    if (IsTuringDescription(text)) return NewFromTuringMachine(host, fileName, text);
-    TMachine machine;
-    std::string error;
-    if (!machine.Read(text, error)) {
-        prompter.Message(&host.MainWindow(),
-                         QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
-                                                      QString::fromStdString(error)));
-        return nullptr;
-    }
-    bool ok = false;
-    const QString word = prompter.AskText(&host.MainWindow(), QStringLiteral("New from Machine"),
-                                          QStringLiteral("Word over %1 (empty for the empty word):")
-                                              .arg(SymbolList(machine.alphabet)),
-                                          ok);
-    if (!ok) return nullptr;
-    std::vector<int> symbols;
-    if (!machine.WordSymbols(word.toStdString(), symbols, error)) {
-        prompter.Message(&host.MainWindow(), QString::fromStdString(error));
-        return nullptr;
-    }
-    if (!LabelsFit(host, fileName, [&](TDados& net) { BuildMachineNet(machine, symbols, net); }))
-        return nullptr;
-    TDrawingWindow* child = host.NewDrawing(
-        QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
-    BuildMachineNet(machine, symbols, child->Document());
-    Built(host, *child);
-    return child;
+    if (IsTuringDescription(text))
+        return NewFromDescription<TTuringMachineKind>(host, fileName, text);
+    return NewFromDescription<TStackMachineKind>(host, fileName, text);
 }
 
 } // namespace veltra
