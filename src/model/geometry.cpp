@@ -160,8 +160,8 @@ Arrowhead ArrowheadAt(GPoint p0, GPoint tip) {
     const double uy = dy / len;
     r.valid = true;
     r.base = {RoundEven(tip.x - 4 * ux), RoundEven(tip.y - 4 * uy)};
-    r.wing1 = {r.base.x - RoundEven(3 * uy), r.base.y + RoundEven(3 * ux)};
-    r.wing2 = {r.base.x + RoundEven(3 * uy), r.base.y - RoundEven(3 * ux)};
+    r.wing1 = {Shifted(r.base.x, -RoundEven(3 * uy)), Shifted(r.base.y, RoundEven(3 * ux))};
+    r.wing2 = {Shifted(r.base.x, RoundEven(3 * uy)), Shifted(r.base.y, -RoundEven(3 * ux))};
     return r;
 }
 

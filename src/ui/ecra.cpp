@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
+#include <cstdint>
 #include <cstdlib>
 
 namespace veltra {
@@ -69,10 +70,14 @@ void TEcra::ValuesChanged() {
 }
 
 void TEcra::SetView(const TNetView& view) {
-    const QPoint delta = view.Scroll() - view_.Scroll();
+    // In 64 bits: a scroll from one end of the coordinate range to the other spans more than
+    // an int. Only a shift smaller than the box moves pixels.
+    const std::int64_t dx = std::int64_t{view.Scroll().x()} - view_.Scroll().x();
+    const std::int64_t dy = std::int64_t{view.Scroll().y()} - view_.Scroll().y();
     const bool sameZoom = view.Zoom() == view_.Zoom();
-    const bool shift = sameZoom && screen_.size() == size() && std::abs(delta.x()) < width() &&
-                       std::abs(delta.y()) < height();
+    const bool shift =
+        sameZoom && screen_.size() == size() && std::abs(dx) < width() && std::abs(dy) < height();
+    const QPoint delta = shift ? QPoint(int(dx), int(dy)) : QPoint();
     view_ = view;
     // The texts' places hold at any scroll, not at another zoom.
     if (!sameZoom) texts_.reset();

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 
@@ -56,13 +57,18 @@ void TNetScroller::UpdateRange() {
     const QPoint scroll = view.Scroll();
     const QSize size = ecra_.size();
     // On the zoomed plane: the net with its margin, and always the part now on screen.
-    QRect reach(scroll, size);
+    QRect reach(scroll, QPoint(Clamped(qint64(scroll.x()) + size.width() - 1),
+                               Clamped(qint64(scroll.y()) + size.height() - 1)));
     TRect bounds;
     if (NetBounds(ecra_.Elements(), bounds)) {
         // The drawing starts at the net's origin, as a page does: room is added before it
         // only for elements left of or above the origin.
         // Elements may stand at the ends of the coordinate range: the margin stops there.
-        const QRect net = view.ToScreen(bounds).translated(scroll);
+        const QRect shown = view.ToScreen(bounds);
+        const QRect net(QPoint(Clamped(qint64(shown.left()) + scroll.x()),
+                               Clamped(qint64(shown.top()) + scroll.y())),
+                        QPoint(Clamped(qint64(shown.right()) + scroll.x()),
+                               Clamped(qint64(shown.bottom()) + scroll.y())));
         const int left = net.left() < 0 ? Clamped(qint64(net.left()) - Margin) : 0;
         const int top = net.top() < 0 ? Clamped(qint64(net.top()) - Margin) : 0;
         const QPoint end(Clamped(qint64(net.right()) + Margin),
@@ -116,8 +122,9 @@ namespace {
 // The least shift of the net's span [a, b) along an axis of the view [0, size) that puts it
 // wholly in view, with `margin` round it where that fits too; a span larger than the view
 // is left covering it, so that no more than the margin shows beyond the net.
-int KeepInView(int a, int b, int margin, int size) {
-    const int room = b - a + 2 * margin <= size ? margin : 0;
+// In 64 bits: a net at both ends of the coordinate range spans more than an int.
+std::int64_t KeepInView(std::int64_t a, std::int64_t b, std::int64_t margin, std::int64_t size) {
+    const std::int64_t room = b - a + 2 * margin <= size ? margin : 0;
     if (b - a + 2 * room <= size) {
         if (a - room < 0) return room - a;
         if (b + room > size) return size - b - room;
@@ -141,9 +148,12 @@ void TNetScroller::ZoomKeepingTheNet(double zoom) {
         view.ZoomAbout(zoom, QPoint(size.width() / 2, size.height() / 2));
         if (any) {
             const QRect net = view.ToScreen(bounds);
-            const QPoint shift(KeepInView(net.left(), net.right() + 1, Margin, size.width()),
-                               KeepInView(net.top(), net.bottom() + 1, Margin, size.height()));
-            view.SetScroll(view.Scroll() - shift);
+            const std::int64_t dx =
+                KeepInView(net.left(), std::int64_t{net.right()} + 1, Margin, size.width());
+            const std::int64_t dy =
+                KeepInView(net.top(), std::int64_t{net.bottom()} + 1, Margin, size.height());
+            view.SetScroll(QPoint(TNetView::Saturate(view.Scroll().x() - dx),
+                                  TNetView::Saturate(view.Scroll().y() - dy)));
         }
         return view;
     });
@@ -189,7 +199,8 @@ void TNetScroller::CentreOn(TPoint net) {
         TNetView view = start;
         const QPoint plane(TNetView::Plane(net.x, view.Zoom()),
                            TNetView::Plane(net.y, view.Zoom()));
-        view.SetScroll(plane - QPoint(size.width() / 2, size.height() / 2));
+        view.SetScroll(QPoint(Clamped(qint64(plane.x()) - size.width() / 2),
+                              Clamped(qint64(plane.y()) - size.height() / 2)));
         return view;
     });
 }

@@ -27,7 +27,10 @@ QRect TNetView::ToScreen(const TRect& net) const {
     const QPoint a = ToScreen(TPoint{net.left, net.top});
     const QPoint b = ToScreen(TPoint{net.right, net.bottom});
     // Never empty: a glyph at 10% still covers a pixel.
-    return QRect(a, QPoint(std::max(a.x(), b.x() - 1), std::max(a.y(), b.y() - 1)));
+    // (In 64 bits: b may be at the start of the int range.)
+    return QRect(a,
+                 QPoint(static_cast<int>(std::max<std::int64_t>(a.x(), std::int64_t{b.x()} - 1)),
+                        static_cast<int>(std::max<std::int64_t>(a.y(), std::int64_t{b.y()} - 1))));
 }
 
 int TNetView::ToNetAxis(int plane, double zoom) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace veltra {
@@ -141,20 +142,21 @@ void TQtCanvas::DrawSynapse(const TSynapseShape& shape) {
         const QPoint s = view_.ToScreen(TPoint{p.x, p.y});
         return GPoint{s.x(), s.y()};
     };
-    auto onRect = [this](const QRect& net) {
-        return view_.ToScreen(TRect{net.left(), net.top(), net.right(), net.bottom()});
-    };
     if (!clip_.isNull()) {
         // Every figure stays within a few pixels of its ends; a loop within 40 of its glyph.
-        const int margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;
-        const QRect reach = QRect(QPoint(std::min(p0.x, p1.x), std::min(p0.y, p1.y)),
-                                  QPoint(std::max(p0.x, p1.x), std::max(p0.y, p1.y)))
-                                .adjusted(-margin, -margin, margin, margin);
+        // The reach is worked out in 64 bits: ends at the edge of the coordinate range
+        // would take an int past it.
+        const std::int64_t margin = shape.figure == TSynapseFigure::Loop ? 48 : 8;
+        auto grown = [margin](std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) {
+            return TRect{TNetView::Saturate(l - margin), TNetView::Saturate(t - margin),
+                         TNetView::Saturate(r + margin), TNetView::Saturate(b + margin)};
+        };
         const TRect box = shape.source->GlyphBox();
-        const QRect loopReach = QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom))
-                                    .adjusted(-margin, -margin, margin, margin);
-        if (!clip_.intersects(onRect(shape.figure == TSynapseFigure::Loop ? loopReach : reach)))
-            return;
+        const TRect reach = shape.figure == TSynapseFigure::Loop
+                                ? grown(box.left, box.top, box.right, box.bottom)
+                                : grown(std::min(p0.x, p1.x), std::min(p0.y, p1.y),
+                                        std::max(p0.x, p1.x), std::max(p0.y, p1.y));
+        if (!clip_.intersects(view_.ToScreen(reach))) return;
     }
 
     if (shape.figure == TSynapseFigure::Loop) {

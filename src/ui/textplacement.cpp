@@ -4,6 +4,7 @@
 #include "model/protolista.h"
 #include "model/sinapse.h"
 #include "ui/coverindex.h"
+#include "ui/netview.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -171,6 +172,19 @@ QString Text(const std::string& s) {
     return PrintableText(QString::fromStdString(s));
 }
 
+// Texts are placed only round what lies within this many pixels of the plane's origin: the
+// places round a glyph or along a line at the ends of the coordinate range would leave the
+// int range (a net reaches that far only when its elements stand a billion units out), and
+// nothing placed nearer can touch what lies beyond.
+constexpr int Reach = 1 << 30;
+bool WithinReach(const QRect& r) {
+    return r.left() >= -Reach && r.right() <= Reach && r.top() >= -Reach && r.bottom() <= Reach;
+}
+bool WithinReach(QPoint a, QPoint b) {
+    return WithinReach(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                             QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))));
+}
+
 } // namespace
 
 std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& view,
@@ -197,13 +211,18 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
 
     TCoverIndex cover;
     for (const auto& e : list) {
-        cover.Add(view.ToScreen(e->GlyphBox()), TCover::Glyph);
+        if (const QRect glyph = view.ToScreen(e->GlyphBox()); WithinReach(glyph))
+            cover.Add(glyph, TCover::Glyph);
         for (const TSinapse* s : e->OutgoingSynapses()) {
             if (!s->Visible()) continue;
-            if (s->IsSelfLoop())
-                cover.Add(LoopBox(*s, view), TCover::Loop);
-            else
-                cover.AddLine(view.ToScreen(s->StartPoint()), view.ToScreen(s->EndPoint()), s);
+            if (s->IsSelfLoop()) {
+                if (const QRect loop = LoopBox(*s, view); WithinReach(loop))
+                    cover.Add(loop, TCover::Loop);
+            } else {
+                const QPoint a = view.ToScreen(s->StartPoint());
+                const QPoint b = view.ToScreen(s->EndPoint());
+                if (WithinReach(a, b)) cover.AddLine(a, b, s);
+            }
         }
     }
 
@@ -220,13 +239,13 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
                 lines[count] = fit(ElideNumber(e->ValueTextEnds(ElideAsk, ElideAsk)));
                 roles[count++] = TTextRole::Value;
             }
-            if (count == 0) continue;
+            const QRect glyph = view.ToScreen(e->GlyphBox());
+            if (count == 0 || !WithinReach(glyph)) continue;
             int widths[2] = {0, 0};
             for (int i = 0; i < count; ++i)
                 widths[i] = metrics.horizontalAdvance(lines[i]);
             const QSize block(std::max(widths[0], widths[1]), count * line);
-            const TSpot at =
-                Cheapest(cover, AroundGlyph(view.ToScreen(e->GlyphBox()), block, line), start);
+            const TSpot at = Cheapest(cover, AroundGlyph(glyph, block, line), start);
             for (int i = 0; i < count; ++i) {
                 const int spare = block.width() - widths[i];
                 const int x = at.box.left() + (at.align == TAlign::Left     ? 0
@@ -243,15 +262,15 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
         for (const auto& e : list)
             for (const TSinapse* s : e->OutgoingSynapses()) {
                 if (!s->Visible()) continue;
+                const QRect loop = s->IsSelfLoop() ? LoopBox(*s, view) : QRect();
+                const QPoint a = view.ToScreen(s->StartPoint());
+                const QPoint b = view.ToScreen(s->EndPoint());
+                if (s->IsSelfLoop() ? !WithinReach(loop) : !WithinReach(a, b)) continue;
                 const QString text = Text(ElideNumber(s->Weight().TextEnds(ElideAsk, ElideAsk)));
                 const QSize size(metrics.horizontalAdvance(text), line);
                 const QRect at =
-                    (s->IsSelfLoop()
-                         ? Cheapest(cover, AroundLoop(LoopBox(*s, view), size), start, s)
-                         : Cheapest(cover,
-                                    AlongLine(view.ToScreen(s->StartPoint()),
-                                              view.ToScreen(s->EndPoint()), size, ascent),
-                                    start, s))
+                    (s->IsSelfLoop() ? Cheapest(cover, AroundLoop(loop, size), start, s)
+                                     : Cheapest(cover, AlongLine(a, b, size, ascent), start, s))
                         .box;
                 cover.Add(at, TCover::Weight);
                 placed.push_back({TTextRole::Weight, s, text, at});
@@ -260,13 +279,23 @@ std::vector<TPlacedText> PlaceTexts(const TProtoLista& list, const TNetView& vie
     return placed;
 }
 
+namespace {
+// A placed box moved by the scroll. Texts of elements at the ends of the coordinate range sit
+// far off screen; their boxes stop at the end of the int range instead of overflowing it.
+QRect ShiftedBox(const QRect& r, QPoint shift) {
+    const auto at = [](int v, int by) { return TNetView::Saturate(std::int64_t{v} - by); };
+    return QRect(QPoint(at(r.left(), shift.x()), at(r.top(), shift.y())),
+                 QPoint(at(r.right(), shift.x()), at(r.bottom(), shift.y())));
+}
+} // namespace
+
 void DrawPlacedTexts(QPainter& painter, const std::vector<TPlacedText>& placed, QPoint shift,
                      const QRect& clip) {
     const int ascent = painter.fontMetrics().ascent();
     TTextRole pen = TTextRole::Label;
     painter.setPen(Qt::black);
     for (const TPlacedText& t : placed) {
-        const QRect box = t.box.translated(-shift);
+        const QRect box = ShiftedBox(t.box, shift);
         if (!clip.intersects(box)) continue;
         if (t.role != pen) {
             pen = t.role;

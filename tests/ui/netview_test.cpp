@@ -6,6 +6,8 @@
 #include "ui/netview.h"
 #include "ui/qtcanvas.h"
 
+#include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -374,6 +376,92 @@ TEST_F(NetViewTest, ARubberBandSurvivesAZoomAndAScrollInTheMiddleOfTheGesture) {
     Child().Document().DrawAll(canvas);
     EXPECT_DOUBLE_EQ(paint.View().Zoom(), 1.5);
     EXPECT_EQ(paint.Screen(), whole);
+}
+
+} // namespace
+} // namespace veltra
+
+namespace veltra {
+namespace {
+
+// Elements at the two ends of the coordinate range, with synapses between them and to two near
+// ones: every way of looking at them (texts and selection marks shown, centred on at every
+// zoom, fitted, scrolled to the bars' ends, hovered) paints them without arithmetic leaving
+// int, which the sanitizer build checks, and centring on one brings its glyph into view.
+TEST_F(NetViewTest, ElementsAtTheEndsOfTheCoordinateRangeShowAtEveryZoom) {
+    auto neuron = [](int id, const std::string& at, const std::string& targets) {
+        std::string synapses;
+        for (char t : targets)
+            synapses += std::string("<TSINAPSE>\r\nValor:0.5\r\nDestino:") + t +
+                        "\r\nvisible:true\r\n</TSINAPSE>\r\n";
+        return "<TPROTONEURONIO=TNEURONIO>\r\nId:" + std::to_string(id) + "\r\nEtiqueta:far " +
+               std::to_string(id) + "\r\nPosicao:" + at +
+               "\r\nVisible_in_runform:true\r\nPos_Sinapses:\r\n<TListaSinapses=" +
+               std::to_string(targets.size()) + ">\r\n" + synapses +
+               "</TListaSinapses>\r\nActividade:0.25\r\nFuncaoActivacao:TSacturated_Linear\r\n"
+               "loop:false\r\n</TPROTONEURONIO>\r\n";
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("corners.net"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("<TREDE=version 0.4>\r\n<TProtoLista=4>\r\n" +
+                    neuron(0, "2147483647;2147483647", "0123") +
+                    neuron(1, "-2147483648;-2147483648", "0123") + neuron(2, "20;40", "01") +
+                    neuron(3, "2147483647;-2147483648", "1") + "</TProtoLista>\r\n</TREDE>\r\n")
+                       .c_str());
+    }
+    ASSERT_TRUE(main->OpenNetFile(path));
+    ASSERT_EQ(List().Count(), 4);
+    for (const char* name : {"ViewLabelsItem", "ViewValuesItem", "ViewWeightsItem"})
+        if (auto* item = main->findChild<QAction*>(QString::fromLatin1(name)))
+            if (!item->isChecked()) item->trigger();
+    Child().SelectAll();
+    TEcra& ecra = Child().Ecra();
+    TNetScroller& scroller = ecra.Scroller();
+    // Pixels not white within `reach` of the paint box's centre.
+    const auto inkNearCentre = [&](int reach) {
+        ecra.Compose();
+        const QPoint mid = ecra.rect().center();
+        int ink = 0;
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+                if (ecra.Screen().valid(mid + QPoint(dx, dy)) &&
+                    ecra.Screen().pixel(mid + QPoint(dx, dy)) != qRgb(255, 255, 255))
+                    ++ink;
+        return ink;
+    };
+    for (int zoomSteps = -4; zoomSteps <= 4; ++zoomSteps) {
+        scroller.ZoomReset();
+        for (int i = 0; i < std::abs(zoomSteps); ++i)
+            zoomSteps > 0 ? scroller.ZoomIn() : scroller.ZoomOut();
+        const double zoom = ecra.View().Zoom();
+        for (const auto& e : List()) {
+            scroller.CentreOn(e->Centre());
+            // The view's pixels are ints: zoomed in, the ends of the range lie beyond them,
+            // and the view stops at its own end; at or below actual size a far element is
+            // at least in view, a near one mid-box.
+            const bool far = std::abs(std::int64_t{e->Centre().x}) > 1000000000;
+            if (!far) {
+                EXPECT_GT(inkNearCentre(14), 0) << e->Label() << " at zoom " << zoom;
+            } else if (zoom <= 1.0) {
+                EXPECT_GT(inkNearCentre(1000), 0) << e->Label() << " at zoom " << zoom;
+            }
+            // Hovering it raises its hint.
+            Child().EcraMouseMove(e->Centre().x, e->Centre().y);
+            Child().Timer1Timer();
+            Child().Timer2Timer();
+        }
+        for (QScrollBar* bar : {&scroller.HorizontalBar(), &scroller.VerticalBar()})
+            for (int to : {bar->minimum(), bar->maximum()}) {
+                bar->setValue(to);
+                ecra.Compose();
+            }
+        scroller.FitToWindow();
+        ecra.Compose();
+    }
+    ecra.grab(); // a real paint event as well
 }
 
 } // namespace
