@@ -24,7 +24,12 @@ std::unique_ptr<TMainForm> CreateApplicationWindows(std::unique_ptr<TPrompter> p
     w.MultPageDlg = new TMultPageDlg(std::make_unique<TMainFormInfoHost>(*main), main.get());
     w.Toolbar = new TToolbar(*main, main.get());
     w.Toolbar->hide();
-    w.dynamicform = new Tdynamicform(*main);
+    auto* dynamics = new Tdynamicform(*main);
+    w.dynamicform = dynamics;
+    QObject::connect(main.get(), &TMainForm::DynamicsRequested, dynamics,
+                     &Tdynamicform::ShowDynamics);
+    QObject::connect(main.get(), &TMainForm::PrintDynamicsRequested, dynamics,
+                     &Tdynamicform::PrintDynamics);
     w.FormRunBrowser = new TFormRunBrowser(*main);
     w.FormOptions = new TFormOptions(*main);
     main->SetFirstChild(main->CreateMDIChild(QStringLiteral("NONAME1")));

@@ -5,12 +5,12 @@
 #include "model/module.h"
 #include "model/netedit.h"
 #include "model/protolista.h"
+#include "ui/desktophost.h"
+#include "ui/drawingwindow.h"
 #include "ui/ecra.h"
 #include "ui/editcommands.h"
 #include "ui/editstack.h"
 #include "ui/guard.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -28,7 +28,7 @@ namespace {
 constexpr int PasteOffset = 20;
 } // namespace
 
-std::string SelectionText(TMDIChild& window) {
+std::string SelectionText(TDrawingWindow& window) {
     const std::vector<TProtoNeuronio*> selection = window.Selection();
     if (selection.empty()) return {};
     std::unordered_set<int> keep;
@@ -49,7 +49,8 @@ std::string SelectionText(TMDIChild& window) {
     return out.str();
 }
 
-std::string PasteText(TMDIChild& window, const std::string& text, int offset, const char* caption) {
+std::string PasteText(TDrawingWindow& window, const std::string& text, int offset,
+                      const char* caption) {
     TDados pasted;
     std::istringstream in(text);
     const std::string error = pasted.Load(in);
@@ -78,40 +79,42 @@ std::string PasteText(TMDIChild& window, const std::string& text, int offset, co
     return {};
 }
 
-void AddClipboardItems(QMenu& edit, TMainForm& mainForm) {
+void AddClipboardItems(QMenu& edit, TDesktopHost& host) {
     const auto add = [&](const char* text, const char* name, QKeySequence key, const char* tip,
-                         void (*act)(TMainForm&, TMDIChild&)) {
+                         void (*act)(TDesktopHost&, TDrawingWindow&)) {
         QAction* a = edit.addAction(QString::fromLatin1(text));
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcut(key);
         a->setStatusTip(QString::fromLatin1(tip));
-        QObject::connect(a, &QAction::triggered, &edit, [&mainForm, act] {
-            if (TMDIChild* child = mainForm.ActiveChild())
-                Guarded(mainForm.Prompter(), child, [&] { act(mainForm, *child); });
+        QObject::connect(a, &QAction::triggered, &edit, [&host, act] {
+            if (TDrawingWindow* child = host.ActiveDrawing())
+                Guarded(host.Prompter(), child, [&] { act(host, *child); });
         });
     };
     edit.addSeparator();
     add("Cu&t", "EditCutItem", QKeySequence(Qt::CTRL | Qt::Key_X),
-        "Copy the selected elements and erase them", [](TMainForm&, TMDIChild& child) {
+        "Copy the selected elements and erase them", [](TDesktopHost&, TDrawingWindow& child) {
             const std::string text = SelectionText(child);
             if (text.empty()) return;
             QGuiApplication::clipboard()->setText(QString::fromStdString(text));
             child.EraseSelection(/*ask=*/false);
         });
     add("&Copy", "EditCopyItem", QKeySequence(Qt::CTRL | Qt::Key_C),
-        "Copy the selected elements and the synapses among them", [](TMainForm&, TMDIChild& child) {
+        "Copy the selected elements and the synapses among them",
+        [](TDesktopHost&, TDrawingWindow& child) {
             const std::string text = SelectionText(child);
             if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
         });
     add("&Paste", "EditPasteItem", QKeySequence(Qt::CTRL | Qt::Key_V),
-        "Add the copied elements to the net", [](TMainForm& main, TMDIChild& child) {
+        "Add the copied elements to the net", [](TDesktopHost& main, TDrawingWindow& child) {
             const std::string text = QGuiApplication::clipboard()->text().toStdString();
             if (text.empty()) return;
             const std::string error = PasteText(child, text, PasteOffset, "Paste");
             if (!error.empty()) main.Prompter().Message(&child, QString::fromStdString(error));
         });
     add("D&uplicate", "EditDuplicateItem", QKeySequence(Qt::CTRL | Qt::Key_D),
-        "Add a copy of the selected elements to the net", [](TMainForm& main, TMDIChild& child) {
+        "Add a copy of the selected elements to the net",
+        [](TDesktopHost& main, TDrawingWindow& child) {
             const std::string text = SelectionText(child);
             if (text.empty()) return;
             const std::string error = PasteText(child, text, PasteOffset, "Duplicate");

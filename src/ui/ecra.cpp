@@ -1,10 +1,11 @@
 #include "ui/ecra.h"
 
+#include "model/dados.h"
 #include "model/protoneuronio.h"
 #include "model/sinapse.h"
 #include "ui/drawingtexts.h"
+#include "ui/drawingwindow.h"
 #include "ui/glyphimages.h"
-#include "ui/mdichild.h"
 #include "ui/netrender.h"
 #include "ui/netscroller.h"
 #include "ui/qtcanvas.h"
@@ -17,8 +18,8 @@
 
 namespace veltra {
 
-TEcra::TEcra(TMDIChild& owner)
-    : QWidget(&owner), owner_(owner), scroller_(new TNetScroller(owner, *this)) {
+TEcra::TEcra(TDrawingWindow& owner)
+    : TScrolledBox(&owner), owner_(owner), scroller_(new TNetScroller(owner, *this)) {
     setObjectName(QStringLiteral("Ecra"));
     setMouseTracking(true);
     // Clicks in a drawing must not take the focus from the weight box, so a weight typed

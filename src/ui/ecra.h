@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/point.h"
+#include "ui/netscroller.h"
 #include "ui/netview.h"
 #include "ui/textplacement.h"
 
@@ -16,24 +17,23 @@
 
 namespace veltra {
 
-class TMDIChild;
-class TNetScroller;
+class TDrawingWindow;
 class TProtoLista;
 
-class TEcra final : public QWidget {
+class TEcra final : public TScrolledBox {
 public:
     // The dashed frame around each selected element.
     static constexpr QRgb SelectionMarkColour = 0xff2060d0;
 
-    explicit TEcra(TMDIChild& owner);
+    explicit TEcra(TDrawingWindow& owner);
 
     QImage& Screen() { return screen_; }
     // How net coordinates map to the paint box. Mouse positions reach the drawing window in
     // net coordinates; the model's invalid areas are mapped back to the screen.
-    const TNetView& View() const { return view_; }
-    void SetView(const TNetView& view);
+    const TNetView& View() const override { return view_; }
+    void SetView(const TNetView& view) override;
     TNetScroller& Scroller() { return *scroller_; }
-    const TProtoLista& Elements() const;
+    const TProtoLista& Elements() const override;
     // Marks an area for composing again from the model at the next paint: in paint-box
     // pixels, or a net area.
     void InvalidateModel(const QRect& area);
@@ -49,7 +49,7 @@ public:
     // is elsewhere.
     bool CursorPos(QPoint& pos) const;
     // The same in paint-box pixels.
-    bool CursorOver(QPoint& pos) const;
+    bool CursorOver(QPoint& pos) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,7 +64,7 @@ protected:
 private:
     QPoint Net(QPoint screen) const;
 
-    TMDIChild& owner_;
+    TDrawingWindow& owner_;
     TNetView view_;
     TNetScroller* scroller_;
     QImage screen_;

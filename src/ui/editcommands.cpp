@@ -3,7 +3,6 @@
 #include "model/module.h"
 #include "model/neuronio.h"
 #include "model/protolista.h"
-#include "ui/editstack.h"
 
 #include <algorithm>
 
@@ -19,47 +18,6 @@ void AddEnds(const TDetachedSynapses& synapses, std::vector<const void*>& out) {
         out.push_back(e);
 }
 } // namespace
-
-TEditCommand::TEditCommand(TEditStack& stack, const QString& text, bool done)
-    : QUndoCommand(text), stack_(stack), skipRedo_(done) {}
-
-TEditCommand::~TEditCommand() {
-    DropRefs();
-}
-
-void TEditCommand::DropRefs() {
-    for (const void* object : refs_)
-        stack_.Unrefer(object);
-    refs_.clear();
-}
-
-void TEditCommand::Recount() {
-    for (const void* object : refs_)
-        stack_.Unrefer(object);
-    refs_.clear();
-    Refs(refs_);
-    for (const void* object : refs_)
-        stack_.Refer(object);
-}
-
-void TEditCommand::Refuse() {
-    stack_.Abandon();
-}
-
-void TEditCommand::undo() {
-    if (stack_.Stale()) return;
-    Undo();
-    Recount();
-}
-
-void TEditCommand::redo() {
-    if (stack_.Stale()) return;
-    if (skipRedo_)
-        skipRedo_ = false;
-    else
-        Redo();
-    Recount();
-}
 
 // --- placing and erasing ---------------------------------------------------------------------
 

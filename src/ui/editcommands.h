@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/netedit.h"
+#include "ui/editstack.h"
 
 #include <QUndoCommand>
 #include <memory>
@@ -11,40 +12,10 @@
 
 namespace veltra {
 
-class TEditStack;
 class TNeuronio;
 class TProtoLista;
 class TProtoNeuronio;
 class TSinapse;
-
-// Counts the objects it refers to in its stack, and does nothing once the stack has seen
-// one of them released.
-class TEditCommand : public QUndoCommand {
-public:
-    ~TEditCommand() override;
-    void undo() final;
-    void redo() final;
-    // Lets go of every reference (the command is about to be deleted).
-    void DropRefs();
-
-protected:
-    // `done`: the edit has already been made (a gesture, an Apply); the first redo, which
-    // pushing calls, then changes nothing.
-    TEditCommand(TEditStack& stack, const QString& text, bool done);
-    virtual void Undo() = 0;
-    virtual void Redo() = 0;
-    virtual void Refs(std::vector<const void*>& out) const = 0;
-    // The edit cannot be undone or redone without joining the net to something out of it
-    // (another stack took it out): nothing was changed, and the stack is emptied.
-    void Refuse();
-
-private:
-    void Recount();
-
-    TEditStack& stack_;
-    std::vector<const void*> refs_;
-    bool skipRedo_;
-};
 
 // Placing an element (already added by the window) and erasing one: the element goes out of
 // the list with every synapse joining it, and back to the same places.

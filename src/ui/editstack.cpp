@@ -1,7 +1,6 @@
 #include "ui/editstack.h"
 
 #include "model/protolista.h"
-#include "ui/editcommands.h"
 
 #include <QMetaObject>
 #include <QSignalBlocker>
@@ -95,6 +94,47 @@ void TEditStack::Abandon() {
             clearQueued_ = false;
         },
         Qt::QueuedConnection);
+}
+
+TEditCommand::TEditCommand(TEditStack& stack, const QString& text, bool done)
+    : QUndoCommand(text), stack_(stack), skipRedo_(done) {}
+
+TEditCommand::~TEditCommand() {
+    DropRefs();
+}
+
+void TEditCommand::DropRefs() {
+    for (const void* object : refs_)
+        stack_.Unrefer(object);
+    refs_.clear();
+}
+
+void TEditCommand::Recount() {
+    for (const void* object : refs_)
+        stack_.Unrefer(object);
+    refs_.clear();
+    Refs(refs_);
+    for (const void* object : refs_)
+        stack_.Refer(object);
+}
+
+void TEditCommand::Refuse() {
+    stack_.Abandon();
+}
+
+void TEditCommand::undo() {
+    if (stack_.Stale()) return;
+    Undo();
+    Recount();
+}
+
+void TEditCommand::redo() {
+    if (stack_.Stale()) return;
+    if (skipRedo_)
+        skipRedo_ = false;
+    else
+        Redo();
+    Recount();
 }
 
 } // namespace veltra

@@ -6,9 +6,11 @@
 
 #include "ui/netsignals.h"
 
+#include <QUndoCommand>
 #include <QUndoStack>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace veltra {
 
@@ -53,6 +55,36 @@ private:
     std::unordered_map<const void*, int> refs_;
     bool clearQueued_ = false;
     bool cleanWhenStale_ = true;
+};
+
+// The base of every edit on the stack (the edits themselves are in editcommands.h).
+// Counts the objects it refers to in its stack, and does nothing once the stack has seen
+// one of them released.
+class TEditCommand : public QUndoCommand {
+public:
+    ~TEditCommand() override;
+    void undo() final;
+    void redo() final;
+    // Lets go of every reference (the command is about to be deleted).
+    void DropRefs();
+
+protected:
+    // `done`: the edit has already been made (a gesture, an Apply); the first redo, which
+    // pushing calls, then changes nothing.
+    TEditCommand(TEditStack& stack, const QString& text, bool done);
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    virtual void Refs(std::vector<const void*>& out) const = 0;
+    // The edit cannot be undone or redone without joining the net to something out of it
+    // (another stack took it out): nothing was changed, and the stack is emptied.
+    void Refuse();
+
+private:
+    void Recount();
+
+    TEditStack& stack_;
+    std::vector<const void*> refs_;
+    bool skipRedo_;
 };
 
 } // namespace veltra

@@ -2,9 +2,9 @@
 
 #include "model/dados.h"
 #include "ui/clipboard.h"
+#include "ui/desktophost.h"
 #include "ui/drawingtexts.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
+#include "ui/drawingwindow.h"
 #include "ui/netrender.h"
 #include "ui/prompter.h"
 
@@ -36,7 +36,7 @@ TExportImageDialog::TExportImageDialog(QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void AddExportImageItem(TMainForm& mainForm, QMenu& file) {
+void AddExportImageItem(TDesktopHost& host, QMenu& file) {
     auto* item = new QAction(QStringLiteral("Export &Image..."), &file);
     item->setObjectName(QStringLiteral("FileExportImageItem"));
     item->setStatusTip(QStringLiteral("Save a picture of the current net or its selection"));
@@ -44,15 +44,16 @@ void AddExportImageItem(TMainForm& mainForm, QMenu& file) {
     for (QAction* a : file.actions())
         if (a->objectName() == QLatin1String("N1")) before = a;
     file.insertAction(before, item);
-    QObject::connect(item, &QAction::triggered, &mainForm,
-                     [&mainForm] { ExportImageItemClick(mainForm); });
+    QObject::connect(item, &QAction::triggered, &host.MainWindow(),
+                     [&host] { ExportImageItemClick(host); });
 }
 
-void ExportImageItemClick(TMainForm& mainForm) {
-    TPrompter& prompter = mainForm.Prompter();
-    TMDIChild* child = mainForm.ActiveChild();
+void ExportImageItemClick(TDesktopHost& host) {
+    TPrompter& prompter = host.Prompter();
+    TDrawingWindow* child = host.ActiveDrawing();
     if (child == nullptr) {
-        prompter.Message(&mainForm, QStringLiteral("You need a net window open to do this."));
+        prompter.Message(&host.MainWindow(),
+                         QStringLiteral("You need a net window open to do this."));
         return;
     }
     const QString base = child->FilePath().isEmpty()
@@ -63,9 +64,9 @@ void ExportImageItemClick(TMainForm& mainForm) {
     request.filter = QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)");
     request.defaultSuffix = QStringLiteral("png");
     request.proposed = base + QStringLiteral(".png");
-    const QString path = prompter.SaveFileName(&mainForm, request);
+    const QString path = prompter.SaveFileName(&host.MainWindow(), request);
     if (path.isEmpty()) return;
-    TExportImageDialog dialog(&mainForm);
+    TExportImageDialog dialog(&host.MainWindow());
     if (prompter.ExecDialog(dialog) != QDialog::Accepted) return;
     TRenderOptions options;
     options.scale = dialog.Scale().value() / 100.0;
@@ -81,7 +82,7 @@ void ExportImageItemClick(TMainForm& mainForm) {
         error = part.Load(in);
         if (error.empty()) error = ExportNetImage(part.Elements(), path, options);
     }
-    if (!error.empty()) prompter.Message(&mainForm, QString::fromStdString(error));
+    if (!error.empty()) prompter.Message(&host.MainWindow(), QString::fromStdString(error));
 }
 
 } // namespace veltra

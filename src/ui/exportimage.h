@@ -9,7 +9,7 @@ class QMenu;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 
 // Asks for the scale of the picture (in percent, as the zoom).
 class TExportImageDialog final : public QDialog {
@@ -23,7 +23,7 @@ private:
 };
 
 // Adds the item to the File menu, after Save As.
-void AddExportImageItem(TMainForm& mainForm, QMenu& file);
-void ExportImageItemClick(TMainForm& mainForm);
+void AddExportImageItem(TDesktopHost& host, QMenu& file);
+void ExportImageItemClick(TDesktopHost& host);
 
 } // namespace veltra

@@ -3,9 +3,9 @@
 #include "execution/runcontrol.h"
 #include "model/dados.h"
 #include "model/elementkind.h"
+#include "ui/desktophost.h"
+#include "ui/drawingwindow.h"
 #include "ui/ecra.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
 #include "ui/netscroller.h"
 #include "ui/prompter.h"
 
@@ -81,22 +81,22 @@ TProtoNeuronio* TFindDialog::Chosen() const {
                                                              : nullptr;
 }
 
-void FindItemClick(TMainForm& mainForm) {
-    TMDIChild* child = mainForm.ActiveChild();
+void FindItemClick(TDesktopHost& host) {
+    TDrawingWindow* child = host.ActiveDrawing();
     if (child == nullptr) {
-        mainForm.Prompter().Message(&mainForm, QString::fromLatin1(NoNetWindowText));
+        host.Prompter().Message(&host.MainWindow(), QString::fromLatin1(NoNetWindowText));
         return;
     }
-    auto* dialog = mainForm.findChild<TFindDialog*>(QStringLiteral("FindDialog"));
-    if (dialog == nullptr) dialog = new TFindDialog(&mainForm);
+    auto* dialog = host.MainWindow().findChild<TFindDialog*>(QStringLiteral("FindDialog"));
+    if (dialog == nullptr) dialog = new TFindDialog(&host.MainWindow());
     std::vector<TProtoNeuronio*> elements;
     for (const auto& e : child->Document().Elements())
         elements.push_back(e.get());
     dialog->Load(elements);
-    if (mainForm.Prompter().ExecDialog(*dialog) != QDialog::Accepted) return;
+    if (host.Prompter().ExecDialog(*dialog) != QDialog::Accepted) return;
     TProtoNeuronio* found = dialog->Chosen();
     // The dialog is modal, but a run may change the net between its passes meanwhile.
-    if (found == nullptr || mainForm.ActiveChild() != child ||
+    if (found == nullptr || host.ActiveDrawing() != child ||
         child->Document().Elements().IndexOf(found) < 0)
         return;
     child->Select({found});

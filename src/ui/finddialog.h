@@ -10,7 +10,7 @@ class QListWidget;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 class TProtoNeuronio;
 
 class TFindDialog final : public QDialog {
@@ -37,6 +37,6 @@ private:
 };
 
 // The command: asks in the dialog, then selects the element and centres the view on it.
-void FindItemClick(TMainForm& mainForm);
+void FindItemClick(TDesktopHost& host);
 
 } // namespace veltra

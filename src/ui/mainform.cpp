@@ -132,7 +132,7 @@ void TMainForm::BuildMenus() {
         },
         [this] {
             if (TMDIChild* child = ActiveChild())
-                Guarded(*prompter_, child, [child] { child->EraseSelection(); });
+                Guarded(*prompter_, child, [child] { child->EraseSelection(/*ask=*/true); });
         });
     AddClipboardItems(*edit, *this);
     edit->addSeparator();

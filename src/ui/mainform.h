@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/interaction.h"
+#include "ui/drawinghost.h"
 #include "ui/prompter.h"
 
 #include <QMainWindow>
@@ -32,32 +33,28 @@ class TProtoNeuronio;
 class TToolbar;
 class TViewMenu;
 
-// The single windows made at start-up and shown or hidden for the whole run.
-struct TSingleWindows {
-    QWidget* AboutBox = nullptr;
-    QWidget* MultPageDlg = nullptr;
-    TToolbar* Toolbar = nullptr;
-    QWidget* dynamicform = nullptr;
-    QWidget* FormRunBrowser = nullptr;
-    QWidget* FormOptions = nullptr;
-    QWidget* Form_Mod_IO = nullptr;
-    QWidget* FormMDIWindowsList = nullptr;
-    QWidget* FormRunList = nullptr;
-};
-
-class TMainForm final : public QMainWindow, private TInteraction {
+class TMainForm final : public QMainWindow, public TDrawingHost, private TInteraction {
     Q_OBJECT
 public:
     explicit TMainForm(std::unique_ptr<TPrompter> prompter = nullptr);
     ~TMainForm() override;
 
-    TSingleWindows& Windows() { return windows_; }
-    TToolbar& Toolbar() { return *windows_.Toolbar; }
-    TPrompter& Prompter() { return *prompter_; }
-    void SetPrompter(std::unique_ptr<TPrompter> prompter);
-    TInteraction& Interaction() { return *this; }
+    // TDesktopHost, the face the menus, tools and dialogs see.
+    QMainWindow& MainWindow() override { return *this; }
+    TPrompter& Prompter() override { return *prompter_; }
+    TInteraction& Interaction() override { return *this; }
+    THintSettings& HintSettings() override { return hintSettings_; }
+    TSingleWindows& Windows() override { return windows_; }
+    TDrawingWindow* ActiveDrawing() const override;
+    int DrawingCount() const override { return ChildCount(); }
+    TDrawingWindow* DrawingAt(int index) const override;
+    TDrawingWindow* FirstDrawing() const override;
+    TDrawingWindow* NewDrawing(const QString& caption) override;
 
-    TMDIChild* CreateMDIChild(const QString& caption);
+    TToolbar& Toolbar() override { return *windows_.Toolbar; }
+    void SetPrompter(std::unique_ptr<TPrompter> prompter);
+
+    TMDIChild* CreateMDIChild(const QString& caption) override;
     TMDIChild* ActiveChild() const;
     int ChildCount() const;
     TMDIChild* ChildAt(int index) const;
@@ -68,7 +65,7 @@ public:
     // Commands.
     void FileNewItemClick();
     bool LoadNet();
-    bool OpenNetFile(const QString& fileName);
+    bool OpenNetFile(const QString& fileName) override;
     // Save writes to the window's own file and asks for a name only for a net never saved;
     // Save As always asks.
     void FileSaveItemClick();
@@ -78,47 +75,47 @@ public:
     bool WriteChild(TMDIChild& child, const QString& fileName);
     void FileCloseItemClick();
     void FileExitItemClick();
-    void UpdateMenuItems();
+    void UpdateMenuItems() override;
 
-    void SetStatusText(const QString& text);
+    void SetStatusText(const QString& text) override;
     QString StatusText() const;
-    void FocusWeightBox(); // focus and select the whole text
+    void FocusWeightBox() override; // focus and select the whole text
     QLineEdit* WeightBox() const { return weightBox_; }
 
     // Shows the element in the Info dialog.
-    void ShowNetBrowser(TProtoNeuronio* element, TDados& document);
+    void ShowNetBrowser(TProtoNeuronio* element, TDados& document) override;
     // Reads a module's inner net from a file the user picks; returns the error text.
-    std::string LoadModuleFile(TDados& document, TModule& module);
+    std::string LoadModuleFile(TDados& document, TModule& module) override;
     // The undo stacks of the drawing windows; the active window's is the active one, which
     // the Edit menu's Undo and Redo follow.
-    QUndoGroup& UndoGroup() { return *undoGroup_; }
+    QUndoGroup& UndoGroup() override { return *undoGroup_; }
     // The stack of the window whose net holds the element: at its top level first, else
     // inside a module; null when no open window holds it.
-    TEditStack* StackHolding(const TProtoNeuronio* element) const;
+    TEditStack* StackHolding(const TProtoNeuronio* element) const override;
     // Some stack moved: the Execution Browser and the Info dialog show the nets as they are.
-    void NetStackChanged();
+    void NetStackChanged() override;
     // Every window ends the mouse gesture it has under way (a stack is about to move).
     void EndGestures();
     // The watch flag of an element (the Execution Browser's Add and Rem), as an edit of the
     // stack holding the element.
-    void SetWatched(TProtoNeuronio& element, bool watched);
+    void SetWatched(TProtoNeuronio& element, bool watched) override;
     // An expanded view was changed outside its stack, or closes with unsaved edits: the nets
     // that hold the module are changed too, for good.
-    void ModuleEdited(const TProtoNeuronio* module, TMDIChild* view);
+    void ModuleEdited(const TProtoNeuronio* module, TMDIChild* view) override;
     // The stack of an expanded view moved: the marks of the nets that hold the module follow
     // that stack's clean state.
-    void InnerNetEdited(const TProtoNeuronio* module, TMDIChild* view);
+    void InnerNetEdited(const TProtoNeuronio* module, TMDIChild* view) override;
     // Asks about unsaved changes; false when the user cancels the close.
-    bool MaybeSave(TMDIChild& child);
+    bool MaybeSave(TMDIChild& child) override;
     // The windows that show the active net follow it when another drawing window becomes
     // active or the last one closes.
-    void ActiveNetChanged();
+    void ActiveNetChanged() override;
     // A tool window about to open goes where it is fully on screen and clear of the active
     // drawing and the other tool windows, where there is room.
     void PlaceToolWindow(QWidget& window);
 
-    bool showLabel = true;
-    bool showValue = true;
+    // The Info dialog and the Execution Browser let go of what goes with the window's net.
+    void DrawingClosing(TMDIChild& window) override;
 
 signals:
     void PrintDynamicsRequested();
@@ -150,6 +147,7 @@ private:
 
     std::unique_ptr<TPrompter> prompter_;
     TSingleWindows windows_;
+    THintSettings hintSettings_;
     QMdiArea* mdiArea_;
     QUndoGroup* undoGroup_;
     QPointer<TMDIChild> firstChild_;

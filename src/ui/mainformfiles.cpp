@@ -140,6 +140,29 @@ void TMainForm::SetFirstChild(TMDIChild* child) {
     firstChild_ = child;
 }
 
+TDrawingWindow* TMainForm::ActiveDrawing() const {
+    return ActiveChild();
+}
+
+TDrawingWindow* TMainForm::DrawingAt(int index) const {
+    return ChildAt(index);
+}
+
+TDrawingWindow* TMainForm::FirstDrawing() const {
+    return FirstChild();
+}
+
+TDrawingWindow* TMainForm::NewDrawing(const QString& caption) {
+    return CreateMDIChild(caption);
+}
+
+void TMainForm::DrawingClosing(TMDIChild& window) {
+    if (auto* info = qobject_cast<TMultPageDlg*>(windows_.MultPageDlg))
+        info->Revalidate(nullptr, &window);
+    if (auto* browser = qobject_cast<TFormRunBrowser*>(windows_.FormRunBrowser))
+        browser->WindowClosing(window);
+}
+
 void TMainForm::FileNewItemClick() {
     CreateMDIChild(QStringLiteral("NONAME%1").arg(ChildCount() + 1));
 }

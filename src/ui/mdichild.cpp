@@ -7,15 +7,13 @@
 #include "model/outputs.h"
 #include "model/pendor.h"
 #include "ui/dialogs/hinttext.h"
-#include "ui/dialogs/multpagedlg.h"
-#include "ui/dialogs/runbrowser.h"
+#include "ui/drawinghost.h"
 #include "ui/ecra.h"
 #include "ui/editcommands.h"
 #include "ui/editstack.h"
 #include "ui/glyphimages.h"
 #include "ui/guard.h"
 #include "ui/hint.h"
-#include "ui/mainform.h"
 #include "ui/netscroller.h"
 #include "ui/prompter.h"
 #include "ui/qtcanvas.h"
@@ -54,8 +52,8 @@ private:
 
 } // namespace
 
-TMDIChild::TMDIChild(TMainForm& mainForm, const QString& caption)
-    : mainForm_(mainForm), document_(std::make_unique<TDados>(&mainForm.Interaction())),
+TMDIChild::TMDIChild(TDrawingHost& host, const QString& caption)
+    : host_(host), document_(std::make_unique<TDados>(&host.Interaction())),
       ecra_(new TEcra(*this)) {
     setObjectName(QStringLiteral("MDIChild"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -136,7 +134,7 @@ void TMDIChild::SetModified(bool modified) {
         ForInnerStacks([](TEditStack& stack) { stack.setClean(); });
     }
     UpdateMark();
-    if (modified && expandedModule_ != nullptr) mainForm_.ModuleEdited(expandedModule_, this);
+    if (modified && expandedModule_ != nullptr) host_.ModuleEdited(expandedModule_, this);
     if (modified) emit Edited();
 }
 
@@ -152,7 +150,7 @@ void TMDIChild::UpdateMark() {
 void TMDIChild::BindStack() {
     if (stack_) disconnect(stack_.get(), nullptr, this, nullptr);
     stack_ = TEditStack::For(document_->Net().SharedElements());
-    mainForm_.UndoGroup().addStack(stack_.get());
+    host_.UndoGroup().addStack(stack_.get());
     connect(stack_.get(), &QUndoStack::indexChanged, this, [this] { StackChanged(); });
     connect(stack_.get(), &QUndoStack::cleanChanged, this, [this] { UpdateMark(); });
     UpdateMark();
@@ -163,8 +161,8 @@ void TMDIChild::ShowList(std::shared_ptr<TProtoLista> list) {
     document_->SetElements(std::move(list));
     notices_.Observe(document_->Elements());
     BindStack();
-    mainForm_.UpdateMenuItems(); // the Edit menu follows the active window's stack
-    if (mainForm_.ActiveChild() == this) mainForm_.ActiveNetChanged();
+    host_.UpdateMenuItems(); // the Edit menu follows the active window's stack
+    if (host_.ActiveDrawing() == this) host_.ActiveNetChanged();
 }
 
 void TMDIChild::Push(std::unique_ptr<QUndoCommand> command) {
@@ -194,9 +192,9 @@ void TMDIChild::StackChanged() {
     }
     ecra_->update();
     UpdateMark();
-    if (expandedModule_ != nullptr) mainForm_.InnerNetEdited(expandedModule_, this);
+    if (expandedModule_ != nullptr) host_.InnerNetEdited(expandedModule_, this);
     emit Edited();
-    mainForm_.NetStackChanged();
+    host_.NetStackChanged();
 }
 
 void TMDIChild::BuildMenus() {
@@ -252,7 +250,7 @@ void TMDIChild::MarkTool(const QString& caption) {
 }
 
 void TMDIChild::ChooseFromPopup(TTool tool, QAction* item) {
-    TToolbar& palette = mainForm_.Toolbar();
+    TToolbar& palette = host_.Toolbar();
     palette.ChooseTool(tool);
     palette.PressButton(tool);
     item->setChecked(true);
@@ -263,7 +261,7 @@ bool TMDIChild::Alive(const TProtoNeuronio* e) {
 }
 
 void TMDIChild::Guard(const std::function<void()>& body) {
-    Guarded(mainForm_.Prompter(), this, body);
+    Guarded(host_.Prompter(), this, body);
 }
 
 std::unique_ptr<TQtCanvas> TMDIChild::ScreenCanvas() {
@@ -280,7 +278,7 @@ QPoint TMDIChild::GlobalOf(int x, int y) const {
 }
 
 void TMDIChild::ShowStatus(const std::string& text) {
-    mainForm_.SetStatusText(QString::fromStdString(text));
+    host_.SetStatusText(QString::fromStdString(text));
 }
 
 // --- mouse ------------------------------------------------------------------------------
@@ -311,7 +309,7 @@ void TMDIChild::HoverBookkeeping(int x, int y) {
 }
 
 void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
-    const TTool tool = mainForm_.Toolbar().CurrentTool();
+    const TTool tool = host_.Toolbar().CurrentTool();
     if (tool == TTool::Move && !GestureRunning()) {
         TProtoNeuronio* hit = document_->ElementAt(x, y);
         const bool shift = (modifiers & Qt::ShiftModifier) != 0;
@@ -329,7 +327,7 @@ void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
     }
     switch (tool) {
     case TTool::None:
-        mainForm_.Prompter().Message(this, QStringLiteral("Choose something!"));
+        host_.Prompter().Message(this, QStringLiteral("Choose something!"));
         return;
     case TTool::Neuron:
     case TTool::Bias:
@@ -343,9 +341,8 @@ void TMDIChild::ToolAction(int x, int y, Qt::KeyboardModifiers modifiers) {
     }
     TProtoNeuronio* e = document_->ElementAt(x, y);
     if (e == nullptr) {
-        mainForm_.Prompter().Message(this, tool == TTool::Synapse
-                                               ? QStringLiteral("Nobody home....")
-                                               : QStringLiteral("Nobody home..."));
+        host_.Prompter().Message(this, tool == TTool::Synapse ? QStringLiteral("Nobody home....")
+                                                              : QStringLiteral("Nobody home..."));
         return;
     }
     switch (tool) {
@@ -379,8 +376,8 @@ void TMDIChild::PlaceElement(TTool tool, int x, int y) {
     ecra_->InvalidateModel(box);
     Push(std::make_unique<TElementCommand>(*stack_, TElementCommand::TKind::Place,
                                            document_->Net().SharedElements(), placed));
-    mainForm_.SetStatusText(Box(box));
-    mainForm_.FocusWeightBox();
+    host_.SetStatusText(Box(box));
+    host_.FocusWeightBox();
 }
 
 void TMDIChild::DrawSinapse(int x, int y, TProtoNeuronio* e) {
@@ -413,8 +410,8 @@ void TMDIChild::EraseSelection(bool ask) {
     if (selected_.empty() || GestureRunning()) return;
     const std::vector<TProtoNeuronio*> doomed = Selection();
     const TPoint at = doomed.front()->GetPosition();
-    if (ask && !mainForm_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
-                                             GlobalOf(at.x, at.y)))
+    if (ask && !host_.Prompter().Confirm(this, QStringLiteral("Erase the selection?"),
+                                         GlobalOf(at.x, at.y)))
         return;
     ecra_->InvalidateAll();
     Push(std::make_unique<TEraseSelectionCommand>(*stack_, document_->Net().SharedElements(),
@@ -441,7 +438,7 @@ void TMDIChild::EndBand(int x, int y) {
     ecra_->update();
     if (bandStart_ == bandEnd_) {
         // A click, not a band: nothing there to move.
-        mainForm_.Prompter().Message(this, QStringLiteral("Nobody home..."));
+        host_.Prompter().Message(this, QStringLiteral("Nobody home..."));
         return;
     }
     if (!bandAdds_) selected_.clear();
@@ -496,16 +493,16 @@ void TMDIChild::MoverElemento(TProtoNeuronio* e) {
     document_->dragElement = e;
     document_->BringToFront(e);
     ecra_->InvalidateModel(e->GlyphBox());
-    mainForm_.SetStatusText(Box(e->GlyphBox()));
+    host_.SetStatusText(Box(e->GlyphBox()));
 }
 
 void TMDIChild::InfoElemento(TProtoNeuronio* e) {
-    mainForm_.ShowNetBrowser(e, *document_);
+    host_.ShowNetBrowser(e, *document_);
 }
 
 void TMDIChild::EraseElemento(TProtoNeuronio* e) {
     const TPoint at = e->GetPosition();
-    if (!mainForm_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
+    if (!host_.Prompter().Confirm(this, QStringLiteral("Erase?"), GlobalOf(at.x, at.y))) return;
     // A move of it under way ends first (the group back where it began), so that the erase
     // takes it, and undo puts it back, from where it stood before the move.
     ForgetElement(e);
@@ -545,13 +542,13 @@ void TMDIChild::EcraMouseMove(int x, int y) {
             auto canvas = ScreenCanvas();
             moving_->MoveTo(*canvas, x, y);
             canvas.reset();
-            mainForm_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
+            host_.SetStatusText(QStringLiteral("MouseMove (neuron):[%1:%2]").arg(x).arg(y));
             ecra_->update();
         } else if (document_->dragState == TDragState::Drawing) {
-            mainForm_.SetStatusText(QStringLiteral("Synapse: %1:%2state:%3")
-                                        .arg(x)
-                                        .arg(y)
-                                        .arg(static_cast<int>(document_->dragState)));
+            host_.SetStatusText(QStringLiteral("Synapse: %1:%2state:%3")
+                                    .arg(x)
+                                    .arg(y)
+                                    .arg(static_cast<int>(document_->dragState)));
             ecra_->Compose();
             auto canvas = ScreenCanvas();
             document_->DragSynapse(*canvas, x, y);
@@ -570,7 +567,7 @@ void TMDIChild::EcraMouseUp(int x, int y) {
             if (document_->EndSynapse(*canvas, x, y) != nullptr) {
                 canvas.reset();
                 if (auto command = gesture.Command(*stack_)) Push(std::move(command));
-                mainForm_.FocusWeightBox();
+                host_.FocusWeightBox();
             }
             ecra_->update();
         } else if (document_->dragState == TDragState::Moving && !movingGroup_.empty()) {
@@ -618,8 +615,8 @@ void TMDIChild::EcraDblClick(int x, int y) {
     Guard([&] {
         TModule* module = AsModule(document_->ElementAt(x, y));
         if (module == nullptr) return;
-        mainForm_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
-        TMDIChild* view = mainForm_.CreateMDIChild(QString::fromStdString(module->Label()));
+        host_.Prompter().Message(this, QStringLiteral("Internal: double click on module"));
+        TMDIChild* view = host_.CreateMDIChild(QString::fromStdString(module->Label()));
         view->ShowList(module->SharedInnerNet());
         view->SetExpandedModule(module);
         view->Ecra().InvalidateAll();
@@ -631,8 +628,8 @@ void TMDIChild::LoadModuleFromPopup() {
     TModule* module = AsModule(popupElement_);
     if (module == nullptr) return;
     // A module read in is an edit of the stack holding the module (this window's).
-    const std::string error = mainForm_.LoadModuleFile(*document_, *module);
-    if (!error.empty()) mainForm_.Prompter().Message(this, QString::fromStdString(error));
+    const std::string error = host_.LoadModuleFile(*document_, *module);
+    if (!error.empty()) host_.Prompter().Message(this, QString::fromStdString(error));
     ecra_->InvalidateAll();
 }
 
@@ -668,7 +665,8 @@ void TMDIChild::ShowHintFor(TProtoNeuronio* e) {
     if (e->HintShown()) return;
     e->SetHintShown(true);
     // The Options dialog decides what a hint shows; with nothing to show no hint appears.
-    const std::string text = HintTextFor(*e, mainForm_.showLabel, mainForm_.showValue);
+    const std::string text =
+        HintTextFor(*e, host_.HintSettings().showLabel, host_.HintSettings().showValue);
     if (text.empty()) return;
     if (!hint_) hint_ = std::make_unique<THint>();
     const TRect b = e->GlyphBox();
@@ -705,21 +703,17 @@ void TMDIChild::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMDIChild::closeEvent(QCloseEvent* event) {
-    if (!mainForm_.MaybeSave(*this)) {
+    if (!host_.MaybeSave(*this)) {
         event->ignore();
         return;
     }
     // The last window of a module's edited inner net: its stack goes with it, and the nets
     // holding the module stay changed without it.
     if (expandedModule_ != nullptr && !stack_->isClean() && stack_.use_count() == 1)
-        mainForm_.ModuleEdited(expandedModule_, this);
+        host_.ModuleEdited(expandedModule_, this);
     ForgetElement(hintElement_);
     timer1_.stop();
-    // The Info dialog lets go of what goes with this window's net.
-    if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
-        info->Revalidate(nullptr, this);
-    if (auto* browser = qobject_cast<TFormRunBrowser*>(mainForm_.Windows().FormRunBrowser))
-        browser->WindowClosing(*this);
+    host_.DrawingClosing(*this);
     event->accept();
 }
 

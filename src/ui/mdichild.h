@@ -5,6 +5,7 @@
 
 #include "model/dados.h"
 #include "model/netedit.h"
+#include "ui/drawingwindow.h"
 #include "ui/netsignals.h"
 #include "ui/toolbar.h"
 
@@ -26,23 +27,23 @@ namespace veltra {
 class TEcra;
 class TEditStack;
 class THint;
-class TMainForm;
+class TDrawingHost;
 class TQtCanvas;
 
-class TMDIChild final : public QWidget {
+class TMDIChild final : public TDrawingWindow {
     Q_OBJECT
 public:
-    TMDIChild(TMainForm& mainForm, const QString& caption);
+    TMDIChild(TDrawingHost& host, const QString& caption);
     ~TMDIChild() override;
 
-    TDados& Document() { return *document_; }
-    TEcra& Ecra() { return *ecra_; }
-    QString Caption() const { return caption_; }
+    TDados& Document() override { return *document_; }
+    TEcra& Ecra() override { return *ecra_; }
+    QString Caption() const override { return caption_; }
     void SetCaption(const QString& caption);
     // The file the net was opened from or last saved to (absolute), empty for a net never
     // saved. Setting it makes the file's name the caption and its full path the window's
     // tooltip, however the file was named when it was opened.
-    QString FilePath() const { return filePath_; }
+    QString FilePath() const override { return filePath_; }
     void SetFilePath(const QString& path);
     // Unsaved changes: the undo stack is away from where it was saved, so is the stack of a
     // module's inner net inside it (edited in that module's window), or the net was changed
@@ -51,12 +52,12 @@ public:
     // Not modified: the stacks' present states (this net's and its modules') become the saved
     // ones. Modified: a change from outside the stack, which also tells Edited (the run
     // history drops the steps after it).
-    void SetModified(bool modified);
+    void SetModified(bool modified) override;
     // A module's inner net inside this net was edited, or an edit there undone: the mark
     // follows, and Edited tells.
     void InnerNetEdited();
     // The undo stack of the list this window shows (shared with every window showing it).
-    TEditStack& UndoStack() { return *stack_; }
+    TEditStack& UndoStack() override { return *stack_; }
     // Shows another list (a module's inner net) and takes that list's stack.
     void ShowList(std::shared_ptr<TProtoLista> list);
     // Set on a window showing a module's inner net: its edits belong to the enclosing net.
@@ -74,32 +75,32 @@ public:
 
     // --- selection (not part of the net: no edit, not undone) ------------------------------
     // The selected elements, in the net's order.
-    std::vector<TProtoNeuronio*> Selection() const;
+    std::vector<TProtoNeuronio*> Selection() const override;
     bool Selected(const TProtoNeuronio* e) const { return selected_.count(e) != 0; }
-    bool SelectionEmpty() const { return selected_.empty(); }
+    bool SelectionEmpty() const override { return selected_.empty(); }
     void SelectAll();
     void ClearSelection();
     // The selection becomes exactly these elements (those of this net among them).
-    void Select(const std::vector<TProtoNeuronio*>& elements);
+    void Select(const std::vector<TProtoNeuronio*>& elements) override;
     // Erases every selected element as one edit, after one confirmation when `ask` (Cut
     // does not ask: it keeps a copy, and the edit can be undone).
-    void EraseSelection(bool ask = true);
+    void EraseSelection(bool ask) override;
     // The rubber band being drawn with the Move tool (net coordinates); false when none.
-    bool Band(TRect& area) const;
+    bool Band(TRect& area) const override;
 
     QMenu* DrawingPopup() const { return popupDesenho_; }
     QMenu* ElementPopup() const { return popupProtoNeuronio_; }
     // Checks the drawing pop-up item whose caption is exactly `caption`.
-    void MarkTool(const QString& caption);
+    void MarkTool(const QString& caption) override;
 
     // --- event handlers (net coordinates) -------------------------------------------------
     // Shift with the Move tool: a click on an element adds it to the selection or takes it
     // out; a band drawn over empty space adds what it touches.
     void EcraMouseDown(Qt::MouseButton button, int x, int y,
-                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void EcraMouseMove(int x, int y);
-    void EcraMouseUp(int x, int y);
-    void EcraDblClick(int x, int y);
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) override;
+    void EcraMouseMove(int x, int y) override;
+    void EcraMouseUp(int x, int y) override;
+    void EcraDblClick(int x, int y) override;
     void Timer1Timer();
     void Timer2Timer();
     void FormKeyDown();
@@ -122,18 +123,14 @@ public:
 
     // A canvas on the paint box for gestures; the status and repaint requests go to the
     // main window and the paint box.
-    std::unique_ptr<TQtCanvas> ScreenCanvas();
-    void ShowStatus(const std::string& text);
+    std::unique_ptr<TQtCanvas> ScreenCanvas() override;
+    void ShowStatus(const std::string& text) override;
     // A net point on the screen.
     QPoint GlobalOf(int x, int y) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-
-signals:
-    // The net was edited (every edit marks it modified).
-    void Edited();
 
 private:
     void ToolAction(int x, int y, Qt::KeyboardModifiers modifiers);
@@ -159,7 +156,7 @@ private:
     // and the command is abandoned.
     void Guard(const std::function<void()>& body);
 
-    TMainForm& mainForm_;
+    TDrawingHost& host_;
     std::unique_ptr<TDados> document_;
     TEcra* ecra_;
     QMenu* popupDesenho_ = nullptr;

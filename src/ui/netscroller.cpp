@@ -1,8 +1,5 @@
 #include "ui/netscroller.h"
 
-#include "ui/ecra.h"
-#include "ui/mdichild.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -22,7 +19,7 @@ constexpr int LineStep = 20;
 
 } // namespace
 
-TNetScroller::TNetScroller(QWidget& window, TEcra& ecra)
+TNetScroller::TNetScroller(QWidget& window, TScrolledBox& ecra)
     : QObject(&window), ecra_(ecra), hbar_(new QScrollBar(Qt::Horizontal, &window)),
       vbar_(new QScrollBar(Qt::Vertical, &window)) {
     hbar_->setObjectName(QStringLiteral("HorzScrollBar"));

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QWidget>
 #include <functional>
 
 class QScrollBar;
@@ -14,7 +15,19 @@ class QWheelEvent;
 
 namespace veltra {
 
-class TEcra;
+class TProtoLista;
+
+// The paint box a scroller moves over the net (the drawing window's TEcra): its view, the
+// elements it shows and where the mouse is over it.
+class TScrolledBox : public QWidget {
+public:
+    using QWidget::QWidget;
+    virtual const TNetView& View() const = 0;
+    virtual void SetView(const TNetView& view) = 0;
+    virtual const TProtoLista& Elements() const = 0;
+    // The last mouse position over the box, in its pixels; false while the mouse is elsewhere.
+    virtual bool CursorOver(QPoint& pos) const = 0;
+};
 
 class TNetScroller final : public QObject {
     Q_OBJECT
@@ -22,7 +35,7 @@ public:
     // Plane pixels of empty room kept round the net.
     static constexpr int Margin = 48;
 
-    TNetScroller(QWidget& window, TEcra& ecra);
+    TNetScroller(QWidget& window, TScrolledBox& ecra);
 
     QScrollBar& HorizontalBar() { return *hbar_; }
     QScrollBar& VerticalBar() { return *vbar_; }
@@ -61,7 +74,7 @@ private:
     void ShowView(const std::function<TNetView(QSize)>& viewFor);
     void ScrollTo(QPoint scroll);
 
-    TEcra& ecra_;
+    TScrolledBox& ecra_;
     QScrollBar* hbar_;
     QScrollBar* vbar_;
     bool settingBars_ = false;

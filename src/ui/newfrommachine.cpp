@@ -5,38 +5,39 @@
 #include "machine/turing.h"
 #include "machine/turingnet.h"
 #include "model/dados.h"
+#include "ui/desktophost.h"
+#include "ui/drawingwindow.h"
 #include "ui/ecra.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
+#include "ui/prompter.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace veltra {
 
-TMDIChild* NewFromMachine(TMainForm& form) {
+TDrawingWindow* NewFromMachine(TDesktopHost& host) {
     // The dialog offers the last description again, as Open does with nets.
     static QString lastName;
-    const QString fileName =
-        form.Prompter().OpenFileName(&form, {QStringLiteral("New from Machine"),
-                                             QStringLiteral("Machine descriptions (*.json *.tm)"),
-                                             QStringLiteral("json"), QString(), lastName});
+    const QString fileName = host.Prompter().OpenFileName(
+        &host.MainWindow(),
+        {QStringLiteral("New from Machine"), QStringLiteral("Machine descriptions (*.json *.tm)"),
+         QStringLiteral("json"), QString(), lastName});
     if (fileName.isEmpty()) return nullptr;
     lastName = fileName;
-    return NewFromMachineFile(form, fileName);
+    return NewFromMachineFile(host, fileName);
 }
 
 namespace {
 
 // Built aside first: a state or symbol name no net file could carry as a label is said and
 // opens no window.
-template <class Build> bool LabelsFit(TMainForm& form, const QString& fileName, Build build) {
+template <class Build> bool LabelsFit(TDesktopHost& host, const QString& fileName, Build build) {
     try {
         TDados trial;
         build(trial);
         return true;
     } catch (const EInvalidLabel& refused) {
-        form.Prompter().Message(&form,
+        host.Prompter().Message(&host.MainWindow(),
                                 QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
                                                              QString::fromLatin1(refused.what())));
         return false;
@@ -54,80 +55,84 @@ QString SymbolList(const std::vector<std::string>& symbols) {
 }
 
 // The net is built in its window.
-void Built(TMainForm& form, TMDIChild& child) {
+void Built(TDesktopHost& host, TDrawingWindow& child) {
     // It is in no file yet: closing or quitting asks to save it.
     child.SetModified(true);
     child.Ecra().InvalidateAll();
-    form.ActiveNetChanged(); // the window was empty when it became active
+    host.ActiveNetChanged(); // the window was empty when it became active
 }
 
 // A Turing machine (the notation, or JSON with named states and symbols) and its tape.
-TMDIChild* NewFromTuringMachine(TMainForm& form, const QString& fileName, const std::string& text) {
-    TPrompter& prompter = form.Prompter();
+TDrawingWindow* NewFromTuringMachine(TDesktopHost& host, const QString& fileName,
+                                     const std::string& text) {
+    TPrompter& prompter = host.Prompter();
     TTuringMachine machine;
     std::string error;
     if (!machine.Read(text, error)) {
-        prompter.Message(&form, QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
-                                                             QString::fromStdString(error)));
+        prompter.Message(&host.MainWindow(),
+                         QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                      QString::fromStdString(error)));
         return nullptr;
     }
     bool ok = false;
     const QString tape = prompter.AskText(
-        &form, QStringLiteral("New from Machine"),
+        &host.MainWindow(), QStringLiteral("New from Machine"),
         QStringLiteral("Tape over %1, the head on its first cell (empty for a blank tape):")
             .arg(SymbolList(machine.symbols)),
         ok);
     if (!ok) return nullptr;
     std::vector<int> cells;
     if (!machine.TapeCells(tape.toStdString(), cells, error)) {
-        prompter.Message(&form, QString::fromStdString(error));
+        prompter.Message(&host.MainWindow(), QString::fromStdString(error));
         return nullptr;
     }
-    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildTuringNet(machine, cells, net); }))
+    if (!LabelsFit(host, fileName, [&](TDados& net) { BuildTuringNet(machine, cells, net); }))
         return nullptr;
-    TMDIChild* child = form.CreateMDIChild(
+    TDrawingWindow* child = host.NewDrawing(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), tape));
     BuildTuringNet(machine, cells, child->Document());
-    Built(form, *child);
+    Built(host, *child);
     return child;
 }
 
 } // namespace
 
-TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName) {
-    TPrompter& prompter = form.Prompter();
+TDrawingWindow* NewFromMachineFile(TDesktopHost& host, const QString& fileName) {
+    TPrompter& prompter = host.Prompter();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         prompter.Message(
-            &form, QStringLiteral("Cannot open \"%1\": %2").arg(fileName, file.errorString()));
+            &host.MainWindow(),
+            QStringLiteral("Cannot open \"%1\": %2").arg(fileName, file.errorString()));
         return nullptr;
     }
     const std::string text = file.readAll().toStdString();
-    if (IsTuringDescription(text)) return NewFromTuringMachine(form, fileName, text);
+    if (IsTuringDescription(text)) return NewFromTuringMachine(host, fileName, text);
     TMachine machine;
     std::string error;
     if (!machine.Read(text, error)) {
-        prompter.Message(&form, QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
-                                                             QString::fromStdString(error)));
+        prompter.Message(&host.MainWindow(),
+                         QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(),
+                                                      QString::fromStdString(error)));
         return nullptr;
     }
     bool ok = false;
-    const QString word = prompter.AskText(&form, QStringLiteral("New from Machine"),
+    const QString word = prompter.AskText(&host.MainWindow(), QStringLiteral("New from Machine"),
                                           QStringLiteral("Word over %1 (empty for the empty word):")
                                               .arg(SymbolList(machine.alphabet)),
                                           ok);
     if (!ok) return nullptr;
     std::vector<int> symbols;
     if (!machine.WordSymbols(word.toStdString(), symbols, error)) {
-        prompter.Message(&form, QString::fromStdString(error));
+        prompter.Message(&host.MainWindow(), QString::fromStdString(error));
         return nullptr;
     }
-    if (!LabelsFit(form, fileName, [&](TDados& net) { BuildMachineNet(machine, symbols, net); }))
+    if (!LabelsFit(host, fileName, [&](TDados& net) { BuildMachineNet(machine, symbols, net); }))
         return nullptr;
-    TMDIChild* child = form.CreateMDIChild(
+    TDrawingWindow* child = host.NewDrawing(
         QStringLiteral("%1 [%2]").arg(QFileInfo(fileName).completeBaseName(), word));
     BuildMachineNet(machine, symbols, child->Document());
-    Built(form, *child);
+    Built(host, *child);
     return child;
 }
 

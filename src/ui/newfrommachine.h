@@ -7,15 +7,15 @@
 
 namespace veltra {
 
-class TMainForm;
-class TMDIChild;
+class TDesktopHost;
+class TDrawingWindow;
 
 // Asks for the description and the word (or tape) through the form's prompter; the new
 // window, or null when the user cancelled or the description or word was refused (with a
 // message).
-TMDIChild* NewFromMachine(TMainForm& form);
+TDrawingWindow* NewFromMachine(TDesktopHost& host);
 
 // The same without the file dialog.
-TMDIChild* NewFromMachineFile(TMainForm& form, const QString& fileName);
+TDrawingWindow* NewFromMachineFile(TDesktopHost& host, const QString& fileName);
 
 } // namespace veltra

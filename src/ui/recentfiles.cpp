@@ -1,6 +1,6 @@
 #include "ui/recentfiles.h"
 
-#include "ui/mainform.h"
+#include "ui/desktophost.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -15,8 +15,8 @@ namespace {
 const QString Key = QStringLiteral("file/recent");
 } // namespace
 
-TRecentFiles::TRecentFiles(TMainForm& mainForm, QMenu& file, const QAction* after)
-    : QObject(&mainForm), mainForm_(mainForm),
+TRecentFiles::TRecentFiles(TDesktopHost& host, QMenu& file, const QAction* after)
+    : QObject(&host.MainWindow()), host_(host),
       menu_(new QMenu(QStringLiteral("Open &Recent"), &file)) {
     menu_->setObjectName(QStringLiteral("FileRecentMenu"));
     QAction* item = menu_->menuAction();
@@ -75,12 +75,13 @@ void TRecentFiles::Choose(const QString& path) {
     if (!QFileInfo::exists(path)) {
         Remove(path);
         Fill();
-        mainForm_.Prompter().Message(
-            &mainForm_, QStringLiteral("\"%1\" is no longer there; it is taken off Open Recent.")
-                            .arg(QDir::toNativeSeparators(path)));
+        host_.Prompter().Message(
+            &host_.MainWindow(),
+            QStringLiteral("\"%1\" is no longer there; it is taken off Open Recent.")
+                .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    mainForm_.OpenNetFile(path);
+    host_.OpenNetFile(path);
 }
 
 } // namespace veltra

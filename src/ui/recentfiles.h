@@ -11,14 +11,14 @@ class QMenu;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 
 class TRecentFiles final : public QObject {
 public:
     static constexpr int Most = 8;
 
     // Adds the submenu "Open Recent" to the File menu after the item `after`.
-    TRecentFiles(TMainForm& mainForm, QMenu& file, const QAction* after);
+    TRecentFiles(TDesktopHost& host, QMenu& file, const QAction* after);
 
     // The files, newest first (absolute paths).
     static QStringList Files();
@@ -32,7 +32,7 @@ private:
     void Fill();
     void Choose(const QString& path);
 
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     QMenu* menu_;
 };
 

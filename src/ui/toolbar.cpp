@@ -1,8 +1,8 @@
 #include "ui/toolbar.h"
 
+#include "ui/desktophost.h"
+#include "ui/drawingwindow.h"
 #include "ui/glyphimages.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -119,10 +119,10 @@ QString ToolCaption(TTool tool) {
     return {};
 }
 
-TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
+TToolbar::TToolbar(TDesktopHost& host, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus),
-      mainForm_(mainForm), group_(new QButtonGroup(this)) {
+      host_(host), group_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("Toolbar"));
     setWindowTitle(QStringLiteral("Action Menu"));
     setFixedSize(472, 48);
@@ -158,7 +158,7 @@ TToolbar::TToolbar(TMainForm& mainForm, QWidget* parent)
         auto* choose = new QAction(QString::fromLatin1(spec.hint), this);
         choose->setObjectName(QStringLiteral("Key%1").arg(QString::fromLatin1(spec.name)));
         choose->setShortcut(key);
-        mainForm.addAction(choose);
+        host.MainWindow().addAction(choose);
         const TTool tool = spec.tool;
         connect(choose, &QAction::triggered, this, [this, tool] { ChooseTool(tool); });
     }
@@ -179,11 +179,11 @@ void TToolbar::ChooseTool(TTool tool) {
     tool_ = tool;
     PressButton(tool);
     if (tool == TTool::Synapse) {
-        mainForm_.FocusWeightBox();
+        host_.FocusWeightBox();
         return;
     }
     // Only the first drawing window's pop-up follows the palette, and only while it is open.
-    if (TMDIChild* first = mainForm_.FirstChild()) first->MarkTool(ToolCaption(tool));
+    if (TDrawingWindow* first = host_.FirstDrawing()) first->MarkTool(ToolCaption(tool));
 }
 
 } // namespace veltra

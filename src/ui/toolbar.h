@@ -12,7 +12,7 @@ class QButtonGroup;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 
 enum class TTool {
     None = 0,
@@ -49,7 +49,7 @@ QString ToolCaption(TTool tool);
 class TToolbar final : public QWidget {
     Q_OBJECT
 public:
-    explicit TToolbar(TMainForm& mainForm, QWidget* parent = nullptr);
+    explicit TToolbar(TDesktopHost& host, QWidget* parent = nullptr);
 
     TTool CurrentTool() const { return tool_; }
     // The palette handler of a tool (SpeedNeuronioClick, ...).
@@ -59,7 +59,7 @@ public:
     QAbstractButton* Button(TTool tool) const;
 
 private:
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     QButtonGroup* group_;
     TTool tool_ = TTool::None;
 };

@@ -1,9 +1,9 @@
 #include "ui/viewmenu.h"
 
+#include "ui/desktophost.h"
 #include "ui/drawingtexts.h"
+#include "ui/drawingwindow.h"
 #include "ui/ecra.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
 #include "ui/netscroller.h"
 
 #include <QAction>
@@ -16,11 +16,11 @@
 
 namespace veltra {
 
-TViewMenu::TViewMenu(TMainForm& mainForm, QMenu& view)
-    : QObject(&mainForm), mainForm_(mainForm), zoomLabel_(new QLabel(&mainForm)) {
+TViewMenu::TViewMenu(TDesktopHost& host, QMenu& view)
+    : QObject(&host.MainWindow()), host_(host), zoomLabel_(new QLabel(&host.MainWindow())) {
     zoomLabel_->setObjectName(QStringLiteral("ZoomLabel"));
     zoomLabel_->setToolTip(QStringLiteral("Zoom of the active drawing"));
-    mainForm.statusBar()->addPermanentWidget(zoomLabel_);
+    host.MainWindow().statusBar()->addPermanentWidget(zoomLabel_);
     ShowZoom(1.0);
 
     view.addSeparator()->setObjectName(QStringLiteral("N4"));
@@ -30,7 +30,7 @@ TViewMenu::TViewMenu(TMainForm& mainForm, QMenu& view)
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcuts(keys);
         connect(a, &QAction::triggered, this, [this, command] {
-            if (TMDIChild* child = mainForm_.ActiveChild())
+            if (TDrawingWindow* child = host_.ActiveDrawing())
                 std::invoke(command, child->Ecra().Scroller());
         });
     };
@@ -73,14 +73,14 @@ TViewMenu::TViewMenu(TMainForm& mainForm, QMenu& view)
 }
 
 void TViewMenu::TextsChanged() {
-    for (int i = 0; i < mainForm_.ChildCount(); ++i) {
-        TEcra& ecra = mainForm_.ChildAt(i)->Ecra();
+    for (int i = 0; i < host_.DrawingCount(); ++i) {
+        TEcra& ecra = host_.DrawingAt(i)->Ecra();
         ecra.InvalidateAll();
         ecra.update();
     }
 }
 
-void TViewMenu::Follow(TMDIChild* child) {
+void TViewMenu::Follow(TDrawingWindow* child) {
     disconnect(followed_);
     if (child == nullptr) return;
     TNetScroller& scroller = child->Ecra().Scroller();

@@ -10,23 +10,23 @@ class QMenu;
 
 namespace veltra {
 
-class TMainForm;
-class TMDIChild;
+class TDesktopHost;
+class TDrawingWindow;
 
 class TViewMenu final : public QObject {
     Q_OBJECT
 public:
-    TViewMenu(TMainForm& mainForm, QMenu& view);
+    TViewMenu(TDesktopHost& host, QMenu& view);
 
     // Shows the active window's zoom and follows its changes.
-    void Follow(TMDIChild* child);
+    void Follow(TDrawingWindow* child);
 
 private:
     void ShowZoom(double zoom);
     // Keeps the choice for the next run and draws every window again.
     void TextsChanged();
 
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     QLabel* zoomLabel_;
     QMetaObject::Connection followed_;
 };

@@ -150,8 +150,8 @@ TEST_F(GuideWindowTest, ContentsLinksMoveToTheirSections) {
 // Not a check: writes the guide's pictures from the running application.
 TEST_F(GuideWindowTest, DISABLED_WritePictures) {
     prompter->textAnswers.push_back(QStringLiteral("(()())"));
-    TMDIChild* child =
-        NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/brackets.json"));
+    auto* child = qobject_cast<TMDIChild*>(
+        NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/brackets.json")));
     ASSERT_NE(child, nullptr);
     // With its labels and values, as the guide reads them off the picture.
     for (const char* name : {"ViewLabelsItem", "ViewValuesItem"})
@@ -178,8 +178,8 @@ TEST_F(GuideWindowTest, DISABLED_WritePictures) {
 
     // The four-state busy beaver after its run, the machine's line under the list.
     prompter->textAnswers.push_back(QString());
-    TMDIChild* beaver =
-        NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/bb4.tm"));
+    auto* beaver = qobject_cast<TMDIChild*>(
+        NewFromMachineFile(*main, QStringLiteral(VELTRA_EXAMPLES "/machines/bb4.tm")));
     ASSERT_NE(beaver, nullptr);
     QApplication::processEvents();
     auto* browser = qobject_cast<TFormRunBrowser*>(main->Windows().FormRunBrowser);

@@ -115,7 +115,7 @@ TEST_F(OptionsTest, LongNumbersShowWholeOnHover) {
 }
 
 TEST_F(OptionsTest, BoxesShowTheSettingsWhenOpenedAndOkOrCancelDecide) {
-    ASSERT_TRUE(main->showLabel && main->showValue);
+    ASSERT_TRUE(main->HintSettings().showLabel && main->HintSettings().showValue);
     // Opening shows both settings ticked; OK untouched keeps them.
     bool labelShown = false, valueShown = false;
     OpenOptions([&](TFormOptions& d) {
@@ -124,14 +124,14 @@ TEST_F(OptionsTest, BoxesShowTheSettingsWhenOpenedAndOkOrCancelDecide) {
         QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
     });
     EXPECT_TRUE(labelShown && valueShown);
-    EXPECT_TRUE(main->showLabel && main->showValue);
+    EXPECT_TRUE(main->HintSettings().showLabel && main->HintSettings().showValue);
 
     OpenOptions([](TFormOptions& d) {
         d.findChild<QCheckBox*>("check_value")->setChecked(false);
         QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
     });
-    EXPECT_TRUE(main->showLabel);
-    EXPECT_FALSE(main->showValue);
+    EXPECT_TRUE(main->HintSettings().showLabel);
+    EXPECT_FALSE(main->HintSettings().showValue);
 
     // Cancel after changing the boxes changes nothing, and the next opening shows the
     // settings again rather than the abandoned boxes.
@@ -140,8 +140,8 @@ TEST_F(OptionsTest, BoxesShowTheSettingsWhenOpenedAndOkOrCancelDecide) {
         d.findChild<QCheckBox*>("check_value")->setChecked(true);
         QTest::mouseClick(d.findChild<QPushButton*>("CancelBtn"), Qt::LeftButton);
     });
-    EXPECT_TRUE(main->showLabel);
-    EXPECT_FALSE(main->showValue);
+    EXPECT_TRUE(main->HintSettings().showLabel);
+    EXPECT_FALSE(main->HintSettings().showValue);
     OpenOptions([&](TFormOptions& d) {
         labelShown = d.findChild<QCheckBox*>("check_label")->isChecked();
         valueShown = d.findChild<QCheckBox*>("check_value")->isChecked();

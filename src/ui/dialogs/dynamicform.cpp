@@ -1,8 +1,9 @@
 #include "ui/dialogs/dynamicform.h"
 
 #include "execution/dynamics.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
+#include "model/dados.h"
+#include "ui/desktophost.h"
+#include "ui/drawingwindow.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -35,8 +36,8 @@ QFont DynamicsFont() {
 
 } // namespace
 
-Tdynamicform::Tdynamicform(TMainForm& mainForm)
-    : QDialog(&mainForm, Qt::Window), mainForm_(mainForm) {
+Tdynamicform::Tdynamicform(TDesktopHost& host)
+    : QDialog(&host.MainWindow(), Qt::Window), host_(host) {
     setObjectName(QStringLiteral("dynamicform"));
     setWindowTitle(QString::fromLatin1(DynamicsCaption));
     resize(410, 279);
@@ -76,9 +77,6 @@ Tdynamicform::Tdynamicform(TMainForm& mainForm)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-
-    connect(&mainForm, &TMainForm::DynamicsRequested, this, [this] { ShowDynamics(); });
-    connect(&mainForm, &TMainForm::PrintDynamicsRequested, this, [this] { PrintDynamics(); });
 }
 
 QStringList Tdynamicform::Lines() const {
@@ -89,9 +87,9 @@ QStringList Tdynamicform::Lines() const {
 void Tdynamicform::BuildDynamics() {
     dynamics_->clear();
     dynamics_->repaint();
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     if (child == nullptr) {
-        mainForm_.Prompter().Message(this, QString::fromLatin1(NoMdiChildText));
+        host_.Prompter().Message(this, QString::fromLatin1(NoMdiChildText));
         return;
     }
     QStringList lines;
@@ -106,21 +104,21 @@ void Tdynamicform::ShowDynamics() {
     raise();
     activateWindow();
     // The speed button only triggers the command; it never stays down.
-    if (auto* button = mainForm_.findChild<QToolButton*>(QStringLiteral("dynamic_bt")))
+    if (auto* button = host_.MainWindow().findChild<QToolButton*>(QStringLiteral("dynamic_bt")))
         button->setChecked(false);
 }
 
 void Tdynamicform::closeEvent(QCloseEvent* event) {
-    if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Dynamic1")))
+    if (auto* item = host_.MainWindow().findChild<QAction*>(QStringLiteral("Dynamic1")))
         item->setChecked(false);
-    if (auto* button = mainForm_.findChild<QToolButton*>(QStringLiteral("dynamic_bt")))
+    if (auto* button = host_.MainWindow().findChild<QToolButton*>(QStringLiteral("dynamic_bt")))
         button->setChecked(false);
     QDialog::closeEvent(event);
 }
 
 std::optional<QStringList> Tdynamicform::PreparePrintout() {
     BuildDynamics();
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     if (child == nullptr) return std::nullopt; // nothing to caption; the message was shown
 
     std::vector<std::string> viewLines;
@@ -133,21 +131,21 @@ std::optional<QStringList> Tdynamicform::PreparePrintout() {
     QFile file(QString::fromLatin1(ScratchFileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
-        mainForm_.Prompter().Message(
+        host_.Prompter().Message(
             this,
             QStringLiteral("Cannot write \"%1\": %2").arg(file.fileName(), file.errorString()));
         return std::nullopt;
     }
     file.close();
     if (!file.open(QIODevice::ReadOnly)) {
-        mainForm_.Prompter().Message(
+        host_.Prompter().Message(
             this,
             QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString()));
         return std::nullopt;
     }
     std::istringstream in(file.readAll().toStdString());
     if (file.error() != QFileDevice::NoError) {
-        mainForm_.Prompter().Message(
+        host_.Prompter().Message(
             this,
             QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString()));
         return std::nullopt;
@@ -177,9 +175,9 @@ void Tdynamicform::PrintDynamics() {
     if (!text) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromLatin1(DynamicsTitle));
-    QPrintDialog dialog(&printer, &mainForm_);
+    QPrintDialog dialog(&printer, &host_.MainWindow());
     dialog.setWindowTitle(QStringLiteral("Print Dynamics"));
-    if (mainForm_.Prompter().ExecDialog(dialog) != QDialog::Accepted) return;
+    if (host_.Prompter().ExecDialog(dialog) != QDialog::Accepted) return;
     PrintText(printer, *text);
 }
 

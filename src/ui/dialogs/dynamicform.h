@@ -11,12 +11,12 @@ class QTextEdit;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 
 class Tdynamicform final : public QDialog {
     Q_OBJECT
 public:
-    explicit Tdynamicform(TMainForm& mainForm);
+    explicit Tdynamicform(TDesktopHost& host);
 
     // Clears DYNAMICS and fills it with the equation lines of the active net; with no
     // drawing window open it shows "No mdi child open, man!" and stays empty.
@@ -42,7 +42,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     QTextEdit* dynamics_;
 };
 

@@ -1,16 +1,17 @@
-// The Info dialog's view of the main window: its drawing windows, prompter and dialogs.
+// The Info dialog's view of the main window (through its host face): its drawing windows,
+// prompter and dialogs.
 #pragma once
 
 #include "ui/dialogs/infohost.h"
 
 namespace veltra {
 
-class TMainForm;
-class TMDIChild;
+class TDrawingHost;
+class TDrawingWindow;
 
 class TMainFormInfoHost final : public TInfoHost {
 public:
-    explicit TMainFormInfoHost(TMainForm& mainForm) : mainForm_(mainForm) {}
+    explicit TMainFormInfoHost(TDrawingHost& host) : host_(host) {}
 
     TPrompter& Prompter() override;
     TInteraction& Interaction() override;
@@ -24,7 +25,7 @@ public:
     TFormMDIWindowsList* WindowsList() override;
 
 private:
-    TMainForm& mainForm_;
+    TDrawingHost& host_;
 };
 
 } // namespace veltra

@@ -1,9 +1,9 @@
 #include "ui/dialogs/options.h"
 
 #include "numeric/infinito.h"
+#include "ui/desktophost.h"
 #include "ui/formbutton.h"
 #include "ui/guard.h"
-#include "ui/mainform.h"
 #include "ui/numbertip.h"
 #include "ui/prompter.h"
 
@@ -31,8 +31,8 @@ QLineEdit* Edit(QWidget* parent, const char* name, const QString& text, QRect ge
 
 } // namespace
 
-TFormOptions::TFormOptions(TMainForm& mainForm)
-    : QDialog(&mainForm, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), mainForm_(mainForm) {
+TFormOptions::TFormOptions(TDesktopHost& host)
+    : QDialog(&host.MainWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), host_(host) {
     setObjectName(QStringLiteral("FormOptions"));
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(285, 196);
@@ -97,20 +97,20 @@ TFormOptions::TFormOptions(TMainForm& mainForm)
 
 void TFormOptions::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        checkLabel_->setChecked(mainForm_.showLabel);
-        checkValue_->setChecked(mainForm_.showValue);
+        checkLabel_->setChecked(host_.HintSettings().showLabel);
+        checkValue_->setChecked(host_.HintSettings().showValue);
     }
     QDialog::showEvent(event);
 }
 
 void TFormOptions::OKBtnClick() {
-    mainForm_.showLabel = checkLabel_->isChecked();
-    mainForm_.showValue = checkValue_->isChecked();
+    host_.HintSettings().showLabel = checkLabel_->isChecked();
+    host_.HintSettings().showValue = checkValue_->isChecked();
     accept();
 }
 
 template <typename Operation> void TFormOptions::Calculate(Operation operation) {
-    Guarded(mainForm_.Prompter(), this, [&] {
+    Guarded(host_.Prompter(), this, [&] {
         // x first, then y: the first unreadable integer part is the one reported.
         TInfinito x = ReadTypedNumber(editX_->text().toStdString());
         TInfinito y = ReadTypedNumber(editY_->text().toStdString());

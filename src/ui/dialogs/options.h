@@ -12,12 +12,12 @@ class QTabWidget;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 
 class TFormOptions final : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormOptions(TMainForm& mainForm);
+    explicit TFormOptions(TDesktopHost& host);
 
     // Calculator buttons: x and y are read from edit_x and edit_y each time.
     void button_somaClick();
@@ -36,7 +36,7 @@ private:
     // it was.
     template <typename Operation> void Calculate(Operation operation);
 
-    TMainForm& mainForm_; // holds the two settings and the prompter
+    TDesktopHost& host_; // holds the hint settings and the prompter
     QTabWidget* pages_;
     QCheckBox* checkLabel_;
     QCheckBox* checkValue_;

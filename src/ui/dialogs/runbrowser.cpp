@@ -2,6 +2,7 @@
 
 #include "model/dados.h"
 #include "model/protoneuronio.h"
+#include "ui/desktophost.h"
 #include "ui/dialogs/longtextview.h"
 #include "ui/dialogs/machineline.h"
 #include "ui/dialogs/multpagedlg.h"
@@ -9,11 +10,10 @@
 #include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/runviewmodel.h"
 #include "ui/dialogs/stepworker.h"
+#include "ui/drawingwindow.h"
 #include "ui/ecra.h"
 #include "ui/formbutton.h"
 #include "ui/guard.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -45,11 +45,11 @@ constexpr QRect ListDesigned(6, 10, 272, 180);
 
 int TFormRunBrowser::PassSliceMs = DefaultPassSliceMs;
 
-TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
-    : QDialog(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), mainForm_(mainForm),
-      control_(mainForm.Interaction(),
-               [&mainForm]() -> TDados* {
-                   TMDIChild* child = mainForm.ActiveChild();
+TFormRunBrowser::TFormRunBrowser(TDesktopHost& host)
+    : TSteeredBrowser(&host.MainWindow(), Qt::Tool | Qt::WindowStaysOnTopHint), host_(host),
+      control_(host.Interaction(),
+               [&host]() -> TDados* {
+                   TDrawingWindow* child = host.ActiveDrawing();
                    return child != nullptr ? &child->Document() : nullptr;
                }),
       stepWorker_(nullptr, nullptr, nullptr) {
@@ -121,7 +121,7 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
 
     machineLine_ = new TMachineLine(this);
 
-    steering_ = new TRunSteering(*this, mainForm, control_);
+    steering_ = new TRunSteering(*this, host, control_);
     steering_->setGeometry(0, 200, 384, TRunSteering::StripHeight);
     anchors_.Add(steering_, TAnchors::Bottom | TAnchors::Width);
     control_.SetHistoryBudget(TRunHistory::DefaultBudget);
@@ -129,7 +129,7 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     stepWorker_ = TStepWorker(buttonStop_, this, [this] { ButtonStopClick(); });
     // Escape stops a run from the main window and its drawing windows too (while a step
     // computes, the step worker sees to it wherever it is pressed).
-    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), &mainForm);
+    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), &host.MainWindow());
     stopKey_->setObjectName(QStringLiteral("StopKey"));
     stopKey_->setContext(Qt::WindowShortcut);
     stopKey_->setEnabled(false);
@@ -139,10 +139,10 @@ TFormRunBrowser::TFormRunBrowser(TMainForm& mainForm)
     control_.SetPassHook([this] { Pass(); });
     // Add and Rem are edits of the net (the file keeps the flag), undone like any other.
     control_.SetWatchHook(
-        [this](TProtoNeuronio& element, bool watched) { mainForm_.SetWatched(element, watched); });
+        [this](TProtoNeuronio& element, bool watched) { host_.SetWatched(element, watched); });
 
     // The View menu's Execution item carries a check mark while the browser is shown.
-    if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Execution1")))
+    if (auto* item = host_.MainWindow().findChild<QAction*>(QStringLiteral("Execution1")))
         item->setCheckable(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -152,7 +152,7 @@ void TFormRunBrowser::Refresh() {
     control_.Refresh();
 }
 
-void TFormRunBrowser::WindowClosing(TMDIChild& window) {
+void TFormRunBrowser::WindowClosing(TDrawingWindow& window) {
     for (RunWindow& run : runWindows_)
         if (run.document == &window.Document()) run.document = nullptr;
     control_.Forget(&window.Document());
@@ -177,7 +177,7 @@ void TFormRunBrowser::PlaceMachineLine() {
 }
 
 void TFormRunBrowser::ShowMachineLine() {
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     const bool shown = !machineLine_->isHidden();
     const int height = machineLine_->height();
     machineLine_->ShowFor(child != nullptr ? &child->Document() : nullptr);
@@ -223,7 +223,7 @@ void TFormRunBrowser::ShowWholeValue(int row) {
 
 void TFormRunBrowser::ShowRows() {
     // A halted machine's configuration is gone two steps later: it is caught at every step.
-    if (TMDIChild* child = mainForm_.ActiveChild()) machineLine_->Stepped(&child->Document());
+    if (TDrawingWindow* child = host_.ActiveDrawing()) machineLine_->Stepped(&child->Document());
     // A value is formatted when its row is painted, not here: a run's step only marks the
     // values changed, and reads which elements are listed once per pass through the event
     // loop (nothing else changes them).
@@ -251,8 +251,8 @@ void TFormRunBrowser::ShowRows() {
         ShowMachineLine();
     }
     rows_->ValuesChanged();
-    if (TMDIChild* child = mainForm_.ActiveChild()) child->Ecra().ValuesChanged();
-    if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
+    if (TDrawingWindow* child = host_.ActiveDrawing()) child->Ecra().ValuesChanged();
+    if (auto* info = qobject_cast<TMultPageDlg*>(host_.Windows().MultPageDlg))
         info->FollowNet(!control_.Running());
 }
 
@@ -272,7 +272,7 @@ void TFormRunBrowser::stepClick() {
     TrackEdits();
     // A long step can be abandoned with Stop while it computes.
     if (!control_.Running()) buttonStop_->setEnabled(true);
-    Guarded(mainForm_.Prompter(), this, [this] { control_.Step(); });
+    Guarded(host_.Prompter(), this, [this] { control_.Step(); });
     buttonStop_->setEnabled(control_.StopEnabled());
 }
 
@@ -282,7 +282,7 @@ void TFormRunBrowser::ButtonRunClick() {
 
 void TFormRunBrowser::RunLimited(long long limit) {
     // Remember which window this run steps, so that closing it ends the run.
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     if (child != nullptr) runWindows_.push_back({child, &child->Document()});
     const std::size_t depth = runWindows_.size();
     buttonStop_->setEnabled(true);
@@ -291,7 +291,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     steering_->RunStarted();
     passClock_.invalidate(); // the first pass goes through the event loop
     rowsChecked_ = false;
-    Guarded(mainForm_.Prompter(), this, [this, limit] {
+    Guarded(host_.Prompter(), this, [this, limit] {
         if (limit < 0)
             control_.Run();
         else
@@ -306,7 +306,7 @@ void TFormRunBrowser::RunLimited(long long limit) {
     stopKey_->setEnabled(control_.Running());
     if (!control_.Running()) {
         ReleasePaint(); // the last rows show at once
-        if (auto* info = qobject_cast<TMultPageDlg*>(mainForm_.Windows().MultPageDlg))
+        if (auto* info = qobject_cast<TMultPageDlg*>(host_.Windows().MultPageDlg))
             info->FollowNet(true);
     }
 }
@@ -317,8 +317,8 @@ void TFormRunBrowser::ButtonStopClick() {
 }
 
 void TFormRunBrowser::TrackEdits() {
-    if (TMDIChild* child = mainForm_.ActiveChild())
-        connect(child, &TMDIChild::Edited, this, &TFormRunBrowser::ChildEdited,
+    if (TDrawingWindow* child = host_.ActiveDrawing())
+        connect(child, &TDrawingWindow::Edited, this, &TFormRunBrowser::ChildEdited,
                 Qt::UniqueConnection);
 }
 
@@ -343,22 +343,22 @@ void TFormRunBrowser::ActiveNetChanged() {
 }
 
 void TFormRunBrowser::ChildEdited() {
-    if (auto* child = qobject_cast<TMDIChild*>(sender())) control_.NetEdited(&child->Document());
+    if (auto* child = qobject_cast<TDrawingWindow*>(sender()))
+        control_.NetEdited(&child->Document());
     steering_->ShowStep();
 }
 
 void TFormRunBrowser::ButtonResetClick() {
     TrackEdits();
     steering_->ForgetRun();
-    Guarded(mainForm_.Prompter(), this, [this] { control_.Reset(); });
+    Guarded(host_.Prompter(), this, [this] { control_.Reset(); });
 }
 
 void TFormRunBrowser::ButtonAddClick() {
-    auto* runList = qobject_cast<TFormRunList*>(mainForm_.Windows().FormRunList);
-    if (runList == nullptr || mainForm_.ActiveChild() == nullptr) return; // no net to add from
+    auto* runList = qobject_cast<TFormRunList*>(host_.Windows().FormRunList);
+    if (runList == nullptr || host_.ActiveDrawing() == nullptr) return; // no net to add from
     runList->Fill(control_.AddOffer());
-    if (mainForm_.Prompter().ExecDialog(*runList) != QDialog::Accepted || !runList->Chosen())
-        return;
+    if (host_.Prompter().ExecDialog(*runList) != QDialog::Accepted || !runList->Chosen()) return;
     // The modal list lets nothing else run, but the element is checked against the active
     // net all the same.
     control_.Add(runList->ChosenElement());
@@ -455,9 +455,9 @@ void TFormRunBrowser::closeEvent(QCloseEvent* event) {
 }
 
 void TFormRunBrowser::MarkShown(bool shown) {
-    if (auto* item = mainForm_.findChild<QAction*>(QStringLiteral("Execution1")))
+    if (auto* item = host_.MainWindow().findChild<QAction*>(QStringLiteral("Execution1")))
         item->setChecked(shown);
-    if (auto* button = mainForm_.findChild<QToolButton*>(QStringLiteral("execution_bt")))
+    if (auto* button = host_.MainWindow().findChild<QToolButton*>(QStringLiteral("execution_bt")))
         button->setChecked(shown);
 }
 

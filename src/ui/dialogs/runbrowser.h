@@ -6,6 +6,7 @@
 
 #include "execution/runcontrol.h"
 #include "ui/anchors.h"
+#include "ui/dialogs/runsteering.h"
 #include "ui/dialogs/stepworker.h"
 
 #include <QDialog>
@@ -21,22 +22,22 @@ namespace veltra {
 
 class TDados;
 class TFormRunList;
-class TMainForm;
-class TMDIChild;
+class TDesktopHost;
+class TDrawingWindow;
 class TMachineLine;
 class TProtoNeuronio;
 class TRunSteering;
 class TRunViewModel;
 
-class TFormRunBrowser final : public QDialog {
+class TFormRunBrowser final : public TSteeredBrowser {
     Q_OBJECT
 public:
-    explicit TFormRunBrowser(TMainForm& mainForm);
+    explicit TFormRunBrowser(TDesktopHost& host);
 
     // Rebuilds the rows from the active window's net.
     void Refresh();
     // A drawing window is closing: a run of its net ends and the rows of its net go.
-    void WindowClosing(TMDIChild& window);
+    void WindowClosing(TDrawingWindow& window);
     // Some undo stack moved: the rows are made again from the active net (outside a run).
     void NetStackChanged();
     // Another drawing window became active, or none is: the rows, the step, Stop When's
@@ -51,13 +52,13 @@ public:
     void ButtonAddClick();
     void ButtonRemoveClick();
     // Run, at most `limit` steps (negative: no limit), as Run does otherwise.
-    void RunLimited(long long limit);
+    void RunLimited(long long limit) override;
     // Edits of the active window's net from now on cut its run history short.
-    void TrackEdits();
+    void TrackEdits() override;
     TRunSteering& Steering() { return *steering_; }
 
     // The row of an element in the list, -1 when it has none.
-    int RowOf(const TProtoNeuronio* element) const;
+    int RowOf(const TProtoNeuronio* element) const override;
     // How long a run steps before the application gets its turn again: often enough that
     // Stop, edits and repaints feel immediate, rarely enough that a net of microsecond steps
     // is not slowed down by the event loop (one pass through it costs about as much as
@@ -72,7 +73,7 @@ public:
 
     bool Running() const { return control_.Running(); }
     TRunControl& Control() { return control_; }
-    QTreeView& RunView() { return *runView_; }
+    QTreeView& RunView() override { return *runView_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,11 +106,11 @@ private:
     void ChildEdited();
 
     struct RunWindow {
-        QPointer<TMDIChild> window;
+        QPointer<TDrawingWindow> window;
         TDados* document;
     };
 
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     TRunControl control_;
     QTreeView* runView_;
     TRunViewModel* rows_;

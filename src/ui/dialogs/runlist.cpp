@@ -2,8 +2,8 @@
 
 #include "execution/runcontrol.h"
 #include "model/protoneuronio.h"
+#include "ui/desktophost.h"
 #include "ui/dialogs/kindicon.h"
-#include "ui/mainform.h"
 #include "ui/prompter.h"
 
 #include <QListWidget>
@@ -58,8 +58,8 @@ private:
 
 } // namespace
 
-TFormRunList::TFormRunList(TMainForm& mainForm)
-    : QDialog(&mainForm, Qt::Dialog), mainForm_(mainForm) {
+TFormRunList::TFormRunList(TDesktopHost& host)
+    : QDialog(&host.MainWindow(), Qt::Dialog), host_(host) {
     setObjectName(QStringLiteral("FormRunList"));
     setWindowTitle(QStringLiteral("Run List"));
     setFixedSize(250, 220);
@@ -94,7 +94,7 @@ void TFormRunList::ButtonOKClick() {
                         ? list_->currentRow()
                         : -1;
     if (row < 0 || row >= static_cast<int>(elements_.size())) {
-        mainForm_.Prompter().Message(this, QString::fromLatin1(SelectIoText));
+        host_.Prompter().Message(this, QString::fromLatin1(SelectIoText));
         return;
     }
     chosenElement_ = elements_[static_cast<std::size_t>(row)];

@@ -9,13 +9,13 @@ class QListWidget;
 
 namespace veltra {
 
-class TMainForm;
+class TDesktopHost;
 class TProtoNeuronio;
 
 class TFormRunList final : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormRunList(TMainForm& mainForm);
+    explicit TFormRunList(TDesktopHost& host);
 
     // Replaces the entries: each shows the element's label and carries the element.
     void Fill(const std::vector<TProtoNeuronio*>& elements);
@@ -29,7 +29,7 @@ public:
     bool Chosen() const { return chosen_; }
 
 private:
-    TMainForm& mainForm_;
+    TDesktopHost& host_;
     QListWidget* list_;
     std::vector<TProtoNeuronio*> elements_; // parallel to the entries
     TProtoNeuronio* chosenElement_ = nullptr;

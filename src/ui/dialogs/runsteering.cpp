@@ -2,11 +2,10 @@
 
 #include "execution/runcontrol.h"
 #include "model/dados.h"
+#include "ui/desktophost.h"
 #include "ui/dialogs/plotwindow.h"
-#include "ui/dialogs/runbrowser.h"
 #include "ui/dialogs/stopwhen.h"
-#include "ui/mainform.h"
-#include "ui/mdichild.h"
+#include "ui/drawingwindow.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -49,12 +48,12 @@ template <typename Body> void TRunSteering::Guarded(Body body) {
     try {
         body();
     } catch (const std::exception& error) {
-        mainForm_.Prompter().Message(&browser_, QString::fromStdString(error.what()));
+        host_.Prompter().Message(&browser_, QString::fromStdString(error.what()));
     }
 }
 
-TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control)
-    : QWidget(&browser), browser_(browser), mainForm_(mainForm), control_(control) {
+TRunSteering::TRunSteering(TSteeredBrowser& browser, TDesktopHost& host, TRunControl& control)
+    : QWidget(&browser), browser_(browser), host_(host), control_(control) {
     setObjectName(QStringLiteral("RunSteering"));
     step_ = StripLabel(this, "LabelStep", {8, 4, 110, 22});
     rate_ = StripLabel(this, "LabelRate", {120, 4, 100, 22});
@@ -71,10 +70,10 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
     auto* plot = StripButton(this, "ButtonPlot", QStringLiteral("Plot"), {288, 32, 88, 25});
     report_ = StripLabel(this, "LabelStopReport", {8, 60, 368, 22});
     stopWhen_ = new TStopWhenDialog(&browser_);
-    plot_ = new TPlotWindow(&mainForm_, mainForm_.Prompter());
+    plot_ = new TPlotWindow(&host_.MainWindow(), host_.Prompter());
     connect(plot, &QPushButton::clicked, this, [this] { ButtonPlotClick(); });
     // The View menu offers the plot beside the Execution Browser.
-    if (auto* execution = mainForm_.findChild<QAction*>(QStringLiteral("Execution1"))) {
+    if (auto* execution = host_.MainWindow().findChild<QAction*>(QStringLiteral("Execution1"))) {
         for (QObject* holder : execution->associatedObjects()) {
             auto* menu = qobject_cast<QMenu*>(holder);
             if (menu == nullptr) continue;
@@ -96,13 +95,13 @@ TRunSteering::TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunCo
 
 void TRunSteering::Refreshed(const std::vector<TProtoNeuronio*>* watched, bool unchanged) {
     if (!plot_->isVisible()) return;
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     plot_->Record(child != nullptr ? &child->Document() : nullptr, control_.CurrentStep(), watched,
                   unchanged);
 }
 
 TDados* TRunSteering::ActiveDocument() const {
-    TMDIChild* child = mainForm_.ActiveChild();
+    TDrawingWindow* child = host_.ActiveDrawing();
     return child != nullptr ? &child->Document() : nullptr;
 }
 
@@ -185,9 +184,9 @@ void TRunSteering::ButtonStepBackClick() {
 }
 
 void TRunSteering::ButtonGoToClick() {
-    if (mainForm_.ActiveChild() == nullptr) return;
+    if (host_.ActiveDrawing() == nullptr) return;
     browser_.TrackEdits();
-    TRunHistory& history = control_.History(mainForm_.ActiveChild()->Document());
+    TRunHistory& history = control_.History(host_.ActiveDrawing()->Document());
     QDialog ask(&browser_);
     ask.setObjectName(QStringLiteral("GoToStepDialog"));
     ask.setWindowTitle(QStringLiteral("Go to Step..."));
@@ -205,7 +204,7 @@ void TRunSteering::ButtonGoToClick() {
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    if (mainForm_.Prompter().ExecDialog(ask) != QDialog::Accepted) return;
+    if (host_.Prompter().ExecDialog(ask) != QDialog::Accepted) return;
     const long long target = spin->value();
     ForgetRun();
     Guarded([&] { control_.GoTo(target); });
@@ -220,7 +219,7 @@ void TRunSteering::ButtonStopWhenClick() {
         for (const auto& element : shown->Elements())
             if (IsWatched(*element)) watched.push_back(element.get());
     stopWhen_->Load(control_.Conditions().Items(), watched);
-    if (mainForm_.Prompter().ExecDialog(*stopWhen_) != QDialog::Accepted) return;
+    if (host_.Prompter().ExecDialog(*stopWhen_) != QDialog::Accepted) return;
     // The dialog is modal, but a run may close windows between its passes meanwhile.
     if (shown == nullptr || ActiveDocument() != shown) return;
     control_.Conditions().Items() = stopWhen_->Conditions();

@@ -3,6 +3,7 @@
 // When conditions and what ended the run; the Plot window.
 #pragma once
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QWidget>
 #include <vector>
@@ -10,22 +11,35 @@
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QTreeView;
 
 namespace veltra {
 
 class TDados;
-class TFormRunBrowser;
-class TMainForm;
+class TDesktopHost;
 class TPlotWindow;
 class TProtoNeuronio;
 class TRunControl;
 class TStopWhenDialog;
 
+// What the strip asks of the Execution Browser it sits in (TFormRunBrowser).
+class TSteeredBrowser : public QDialog {
+public:
+    using QDialog::QDialog;
+    // Run, at most `limit` steps (negative: no limit).
+    virtual void RunLimited(long long limit) = 0;
+    // Edits of the active window's net from now on cut its run history short.
+    virtual void TrackEdits() = 0;
+    // The list's row of the element, -1 when it has none.
+    virtual int RowOf(const TProtoNeuronio* element) const = 0;
+    virtual QTreeView& RunView() = 0;
+};
+
 class TRunSteering final : public QWidget {
 public:
     static constexpr int StripHeight = 88;
 
-    TRunSteering(TFormRunBrowser& browser, TMainForm& mainForm, TRunControl& control);
+    TRunSteering(TSteeredBrowser& browser, TDesktopHost& host, TRunControl& control);
 
     // After every refresh: the plot records the values (of `watched`, the net's watched
     // elements in list order, when given; `unchanged`: they and their labels are those of the
@@ -58,8 +72,8 @@ private:
     // The active window's net, null when none is open.
     TDados* ActiveDocument() const;
 
-    TFormRunBrowser& browser_;
-    TMainForm& mainForm_;
+    TSteeredBrowser& browser_;
+    TDesktopHost& host_;
     TRunControl& control_;
     QLabel* step_;
     QLabel* rate_;

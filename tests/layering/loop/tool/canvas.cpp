@@ -1,0 +1,5 @@
+#include "tool/canvas.h"
+
+#include "tool/window.h"
+
+void Draw() { Show(); }

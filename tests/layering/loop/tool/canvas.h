@@ -1,0 +1,3 @@
+// A fixture: two components that include each other.
+#pragma once
+void Draw();

@@ -1,0 +1,5 @@
+#include "tool/window.h"
+
+#include "tool/canvas.h"
+
+void Show() {}
