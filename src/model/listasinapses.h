@@ -30,6 +30,8 @@ public:
     TSinapse* Append(std::unique_ptr<TSinapse> synapse);
     // Referring list: appends the reference.
     void Append(TSinapse* synapse);
+    // Room for `more` entries after the present ones, allocated at once.
+    void Reserve(std::size_t more) { items_.reserve(items_.size() + more); }
     bool Contains(const TSinapse* synapse) const;
     // Takes the entry out of the list; an owning list releases the synapse.
     void Remove(const TSinapse* synapse);

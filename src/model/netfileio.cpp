@@ -2,8 +2,10 @@
 
 #include "model/elementkind.h"
 #include "model/protolista.h"
+#include "model/weightpool.h"
 #include "storage/netfile.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 
@@ -34,6 +36,61 @@ bool WriteElement(TNetWriter& out, const TProtoNeuronio& e) {
     out.WriteLine("</TPROTONEURONIO>");
     return out.Good();
 }
+
+// The weights a file's reader has met, by their text: a net's weights are mostly a handful of
+// numbers written alike, so a text met before takes the shared number it gave then, without
+// being read again. A text reads to the same number every time, and the pool keeps one number
+// of each form, so every synapse gets the very number it would have got. Each entry holds a
+// share of its number while the reading lasts, which keeps it the pool's.
+class TWeightTexts {
+public:
+    TWeightTexts() = default;
+    TWeightTexts(const TWeightTexts&) = delete;
+    TWeightTexts& operator=(const TWeightTexts&) = delete;
+    ~TWeightTexts() {
+        for (const TEntry& entry : entries_)
+            TWeightPool::Release(entry.shared);
+    }
+    const TInfinito* Find(std::string_view text) const {
+        for (const TEntry& entry : entries_)
+            if (entry.text == text) return entry.shared;
+        return nullptr;
+    }
+    // The first few distinct short texts are kept; a net of many distinct weights reads the rest.
+    void Keep(std::string_view text, const TInfinito* shared) {
+        if (entries_.size() >= Room || text.size() > LongestText) return;
+        entries_.push_back({std::string(text), shared});
+        TWeightPool::ShareAgain(shared);
+    }
+
+private:
+    static constexpr std::size_t Room = 16;
+    static constexpr std::size_t LongestText = 64;
+    struct TEntry {
+        std::string text;
+        const TInfinito* shared;
+    };
+    std::vector<TEntry> entries_;
+};
+
+// The texts of the reading under way on this thread (a module's inner net is read within it).
+thread_local TWeightTexts* gWeightTexts = nullptr;
+
+class TWeightTextsScope {
+public:
+    TWeightTextsScope() : outermost_(gWeightTexts == nullptr) {
+        if (outermost_) gWeightTexts = &texts_;
+    }
+    ~TWeightTextsScope() {
+        if (outermost_) gWeightTexts = nullptr;
+    }
+    TWeightTextsScope(const TWeightTextsScope&) = delete;
+    TWeightTextsScope& operator=(const TWeightTextsScope&) = delete;
+
+private:
+    bool outermost_;
+    TWeightTexts texts_;
+};
 
 } // namespace
 
@@ -67,6 +124,7 @@ bool WriteList(TNetWriter& out, const TProtoLista& list) {
 }
 
 std::string ReadList(TNetReader& in, TProtoLista& list, int depth) {
+    const TWeightTextsScope weights;
     std::string value;
     if (!in.ExpectKey("<TProtoLista=", value)) return "Formato incorrecto - TProtoLista";
     std::int32_t count = 0;
@@ -105,17 +163,25 @@ std::string ReadSynapses(TNetReader& in, TProtoNeuronio& source) {
     if (!in.ExpectKey("<TListaSinapses=", value)) return "Formato incorrecto - TListaSinapses";
     std::int32_t count = 0;
     if (!ParseInteger(WithoutLast(value), count)) return "Formato incorrecto - TListaSinapses Num";
+    // Within reason: the count is only the file's word until the synapses are read.
+    if (count > 0) source.ReserveOutgoing(static_cast<std::size_t>(std::min(count, 1024)));
     for (std::int32_t i = 0; i < count; ++i) {
         if (!in.ExpectTag("<TSINAPSE>")) return "Formato incorrecto - TSINAPSE";
         auto synapse = std::make_unique<TSinapse>();
         if (!in.ExpectKey("Valor:", value)) return "Formato incorrecto - TSinapse - Valor";
         try {
-            TInfinito weight;
-            if (!weight.SetFromText(value)) {
-                in.Refuse(InvalidNumberText(value));
-                return "Formato incorrecto - TSinapse - Valor";
+            if (const TInfinito* known = gWeightTexts ? gWeightTexts->Find(value) : nullptr) {
+                TWeightPool::ShareAgain(known);
+                synapse->SetSharedWeight(known);
+            } else {
+                TInfinito weight;
+                if (!weight.SetFromText(value)) {
+                    in.Refuse(InvalidNumberText(value));
+                    return "Formato incorrecto - TSinapse - Valor";
+                }
+                synapse->SetWeight(std::move(weight));
+                if (gWeightTexts != nullptr) gWeightTexts->Keep(value, &synapse->Weight());
             }
-            synapse->SetWeight(std::move(weight));
         } catch (const EConvertError&) {
             in.Refuse(InvalidNumberText(value));
             return "Formato incorrecto - TSinapse - Valor";

@@ -73,15 +73,35 @@ public:
     // list and every inner list instead of scanning (ids do not change meanwhile).
     void BuildIdIndex();
     void DropIdIndex();
+    // ElementById while the table is there; null without it.
+    TProtoNeuronio* IndexedElement(std::int32_t id) const;
 
 private:
     // Builds this list's table alone (BuildIdIndex builds the inner lists' too).
     void IndexOwnIds();
+    // Before a loaded list's synapses are resolved with `search`'s id table: room in every
+    // destination's incoming list for the synapses coming to it.
+    void ReserveIncoming(const TProtoLista& search);
+
+    // The first element with each id. A saved net numbers its elements from 0 up, so ids are
+    // mostly a dense run: then a plain array indexed by id answers (a big net's synapses look up
+    // millions of ids, and a hashed table costs a node each and two cache misses a lookup);
+    // other ids go to the hashed table.
+    struct TIdIndex {
+        std::vector<TProtoNeuronio*> dense; // dense[id] for 0 <= id < dense.size()
+        std::unordered_map<std::int32_t, TProtoNeuronio*> sparse;
+        TProtoNeuronio* Find(std::int32_t id) const {
+            if (id >= 0 && static_cast<std::size_t>(id) < dense.size())
+                return dense[static_cast<std::size_t>(id)];
+            auto it = sparse.find(id);
+            return it == sparse.end() ? nullptr : it->second;
+        }
+    };
 
     mutable TNetNotifier notifier_; // first in, last out: the elements going tell it
     std::vector<TProtoNeuronio*> holders_;
     std::vector<std::unique_ptr<TProtoNeuronio>> items_;
-    std::unique_ptr<std::unordered_map<std::int32_t, TProtoNeuronio*>> idIndex_;
+    std::unique_ptr<TIdIndex> idIndex_;
 };
 
 template <class F>
@@ -115,7 +135,8 @@ template <class F> void TellAboutSynapse(const TSinapse& synapse, F&& notice) {
     std::shared_ptr<TProtoLista> keepIn, keepOut;
     TProtoLista* in =
         synapse.Destination() != nullptr ? synapse.Destination()->NoticeList(keepIn) : nullptr;
-    TProtoLista* out = synapse.Source() != nullptr ? synapse.Source()->NoticeList(keepOut) : nullptr;
+    TProtoLista* out =
+        synapse.Source() != nullptr ? synapse.Source()->NoticeList(keepOut) : nullptr;
     if (out == nullptr || out == in) {
         if (in != nullptr) in->TellOutwards(notice);
         return;

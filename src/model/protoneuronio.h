@@ -158,6 +158,8 @@ public:
     // End point := centre unless a self-loop; pair flag when the reverse synapse exists.
     void AddIncoming(TSinapse* synapse);
     bool HasOutgoingTo(const TProtoNeuronio* element) const;
+    // Room for `more` outgoing synapses, allocated at once (the file's reader knows how many).
+    void ReserveOutgoing(std::size_t more) { outgoing_.Reserve(more); }
     // Releases one synapse of this element's outgoing list and takes it out of its
     // destination's incoming list (no drawing).
     void ReleaseOutgoing(TSinapse* synapse);

@@ -4,6 +4,9 @@
 #include "model/neuronio.h"
 #include "model/weightpool.h"
 
+#include <type_traits>
+#include <typeinfo>
+
 namespace veltra {
 
 TSinapse::TSinapse() : weight_(TWeightPool::Unset()) {}
@@ -57,6 +60,12 @@ void TSinapse::SetWeight(TInfinito weight) {
     weight_ = shared;
 }
 
+void TSinapse::SetSharedWeight(const TInfinito* shared) {
+    InvalidatePlans();
+    TWeightPool::Release(weight_);
+    weight_ = shared;
+}
+
 void TSinapse::SetWeightText(std::string_view text) {
     InvalidatePlans();
     // On the weight's own value, as SetFromText on the weight itself: an unreadable integer
@@ -84,7 +93,10 @@ void TSinapse::Aim() {
     const bool sends = destination_ != nullptr && source_ != nullptr &&
                        destination_->Kind() != TElementKind::Module;
     sends_ = sends;
-    toNeuron_ = sends && dynamic_cast<TNeuronio*>(destination_) != nullptr;
+    // TNeuronio is final: comparing the dynamic type says what a cast would, without the
+    // cast's walk of the class tree (loading a big net aims millions of synapses).
+    static_assert(std::is_final_v<TNeuronio>);
+    toNeuron_ = sends && typeid(*destination_) == typeid(TNeuronio);
     InvalidatePlans();
 }
 

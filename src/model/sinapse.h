@@ -34,6 +34,8 @@ public:
     const TInfinito& Weight() const { return *weight_; }
     void SetWeight(TInfinito weight);          // takes it over and normalises it
     void SetWeightText(std::string_view text); // SetFromText on the weight, then Normalize
+    // Takes over one share of a weight from the pool (weightpool.h), already in normal form.
+    void SetSharedWeight(const TInfinito* shared);
 
     TProtoNeuronio* Source() const { return source_; }
     void SetSource(TProtoNeuronio* source) {

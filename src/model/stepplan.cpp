@@ -15,7 +15,6 @@
 #include <optional>
 #include <typeinfo>
 
-
 namespace veltra {
 
 namespace {
@@ -215,6 +214,28 @@ bool TStepPlan::Build() {
         inWeight_.shrink_to_fit();
     }
 
+    // Weights of one non-zero group first: a product by one of them takes AddProduct's short
+    // route without asking which operand is the shorter.
+    std::vector<std::uint32_t> byForm(weights_.size());
+    for (std::uint32_t w = 0; w < byForm.size(); ++w)
+        byForm[w] = w;
+    const auto oneGroup = [&](std::uint32_t w) {
+        return weights_[w].GroupCount() == 1 && !weights_[w].IsZero();
+    };
+    std::stable_partition(byForm.begin(), byForm.end(), oneGroup);
+    shortWeights_ =
+        static_cast<std::uint32_t>(std::count_if(byForm.begin(), byForm.end(), oneGroup));
+    std::vector<std::uint32_t> renamed(byForm.size());
+    std::vector<TInfinito> sorted;
+    sorted.reserve(byForm.size());
+    for (std::uint32_t w = 0; w < byForm.size(); ++w) {
+        renamed[byForm[w]] = w;
+        sorted.push_back(std::move(weights_[byForm[w]]));
+    }
+    weights_ = std::move(sorted);
+    for (std::uint32_t& w : inWeight_)
+        w = renamed[w];
+
     // Phase 2 in step order: an output reads its source's value as the commits have left it.
     for (std::size_t i = 0; i < order.size(); ++i) {
         TProtoNeuronio& e = *order[i];
@@ -247,36 +268,63 @@ void TStepPlan::SumRecorded() {
         n->SumInputs();
 }
 
-std::size_t TStepPlan::Sum(std::size_t i, std::vector<TInfinito::TProduct>& products) {
-    // In locals: the arithmetic is called between the loads, which would otherwise be repeated.
+std::size_t TStepPlan::SumColumns(std::size_t i, std::vector<TInfinito::TProduct>& products) {
+    // As a neuron of many inputs records what it is sent and sums it at once; the digits are
+    // those of adding each product as it comes either way.
     const std::uint32_t* source = inSource_.data();
     const std::uint32_t* weight = inWeight_.data();
     const TInfinito* values = values_.data();
     const TInfinito* weights = weights_.data();
-    const std::uint32_t first = firstIn_[i];
     const std::uint32_t last = firstIn_[i + 1];
-    if (first == last) return 0;
-    TInfinito& sum = sums_[i];
-    std::size_t work = 0;
-    // As a neuron of many inputs records what it is sent and sums it at once; the digits are
-    // those of adding each product as it comes either way.
-    if (!TNeuronio::SumAtOnce || !TInfinito::ColumnSumsPay(fanIn_[i])) {
-        for (std::uint32_t k = first; k < last; ++k) {
-            const TInfinito& value = values[source[k]];
-            if (value.IsZero()) continue; // a zero sends nothing
-            work += std::size_t(value.GroupCount());
-            sum.AddProduct(weights[weight[k]], value);
-        }
-        return work;
-    }
     products.clear();
-    for (std::uint32_t k = first; k < last; ++k) {
+    std::size_t work = 0;
+    for (std::uint32_t k = firstIn_[i]; k < last; ++k) {
         const TInfinito& value = values[source[k]];
         if (value.IsZero()) continue;
         products.push_back({&weights[weight[k]], &value});
         work += std::size_t(value.GroupCount());
     }
-    if (!products.empty()) sum.AddProducts(products.data(), products.size());
+    if (!products.empty()) sums_[i].AddProducts(products.data(), products.size());
+    return work;
+}
+
+std::size_t TStepPlan::SumRange(std::size_t from, std::size_t to,
+                                std::vector<TInfinito::TProduct>& products) {
+    // One loop over the neurons and their synapses, without a call per neuron: on a net of few
+    // inputs per neuron and short values the bookkeeping around a product is as much as its
+    // arithmetic. In locals: the arithmetic is called between the loads, which would otherwise
+    // be repeated.
+    const std::uint32_t* firstIn = firstIn_.data();
+    const std::uint32_t* source = inSource_.data();
+    const std::uint32_t* weight = inWeight_.data();
+    const TInfinito* values = values_.data();
+    const TInfinito* weights = weights_.data();
+    TInfinito* sums = sums_.data();
+    const std::uint32_t shortWeights = shortWeights_;
+    const bool atOnce = TNeuronio::SumAtOnce;
+    std::size_t work = 0;
+    std::uint32_t first = firstIn[from];
+    for (std::size_t i = from; i < to; ++i) {
+        if (i % PollEvery == 0) TCancelScope::Poll();
+        const std::uint32_t last = firstIn[i + 1];
+        if (first == last) continue;
+        if (atOnce && TInfinito::ColumnSumsPay(fanIn_[i])) {
+            work += SumColumns(i, products);
+        } else {
+            TInfinito& sum = sums[i];
+            for (std::uint32_t k = first; k < last; ++k) {
+                const TInfinito& value = values[source[k]];
+                if (value.IsZero()) continue; // a zero sends nothing
+                work += std::size_t(value.GroupCount());
+                const std::uint32_t w = weight[k];
+                if (w < shortWeights)
+                    sum.AddOneGroupProduct(weights[w], value);
+                else
+                    sum.AddProduct(weights[w], value);
+            }
+        }
+        first = last;
+    }
     return work;
 }
 
@@ -286,14 +334,10 @@ std::size_t TStepPlan::Propagate(unsigned threads) {
     for (const TInputSlot& in : inputs_)
         values_[in.slot] = in.input->GetValue();
     std::size_t work = 0;
-    if (threads > 1 && neurons_.size() > 1) {
+    if (threads > 1 && neurons_.size() > 1)
         work = SumShared(threads);
-    } else {
-        for (std::size_t i = 0; i < neurons_.size(); ++i) {
-            if (i % PollEvery == 0) TCancelScope::Poll();
-            work += Sum(i, products_);
-        }
-    }
+    else
+        work = SumRange(0, neurons_.size(), products_);
     for (const TOutputFeed& feed : outputFeeds_) {
         const TInfinito& value = values_[feed.slot];
         if (!value.IsZero()) feed.output->AddWeighted(feed.synapse->Weight(), value);
@@ -310,20 +354,22 @@ std::size_t TStepPlan::SumShared(unsigned threads) {
     std::exception_ptr error;
     std::mutex errorMutex;
     std::size_t work = 0;
-    const auto count = static_cast<std::ptrdiff_t>(neurons_.size());
-    const int n = static_cast<int>(std::min<std::size_t>(threads, neurons_.size()));
+    // Blocks of neighbours: their sums lie side by side, and the threads never write into the
+    // same cache line but at a block's edge.
+    constexpr std::size_t Block = 64;
+    const std::size_t count = neurons_.size();
+    const auto blocks = static_cast<std::ptrdiff_t>((count + Block - 1) / Block);
+    const int n = static_cast<int>(std::min<std::size_t>(threads, std::size_t(blocks)));
     VELTRA_OMP("omp parallel num_threads(n) reduction(+ : work)") {
         std::optional<TCancelScope> scope;
         if (cancel != nullptr) scope.emplace(*cancel);
         std::vector<TInfinito::TProduct> products;
-        // Blocks of neighbours: their sums lie side by side, and the threads never write into
-        // the same cache line but at a block's edge.
-        VELTRA_OMP("omp for schedule(dynamic, 64)")
-        for (std::ptrdiff_t i = 0; i < count; ++i) {
+        VELTRA_OMP("omp for schedule(dynamic, 1)")
+        for (std::ptrdiff_t b = 0; b < blocks; ++b) {
             if (failed.load(std::memory_order_relaxed)) continue;
             try {
-                if (std::size_t(i) % PollEvery == 0) TCancelScope::Poll();
-                work += Sum(std::size_t(i), products);
+                const std::size_t from = std::size_t(b) * Block;
+                work += SumRange(from, std::min(from + Block, count), products);
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(errorMutex);
                 if (!error) error = std::current_exception();
@@ -335,20 +381,26 @@ std::size_t TStepPlan::SumShared(unsigned threads) {
     return work;
 }
 
-void TStepPlan::Evaluate(std::size_t i) {
-    TInfinito& x = sums_[i];
-    TInfinito& out = values_[i];
-    if (!saturated_[i]) {
-        neurons_[i]->Activation().EvaluateInto(x, out);
-    } else {
-        // TSacturated_Linear::EvaluateInto, on copies of its bounds held here.
-        out.TakeNormalized(x);
-        if (out.Sign() < 0 && out.GroupCount() != 0)
-            out = low_;
-        else if (out.NormalExceedsOne())
-            out = high_;
+void TStepPlan::Evaluate(std::uint32_t first, std::uint32_t last) {
+    // One loop without a call per neuron, as in SumRange.
+    TInfinito* sums = sums_.data();
+    TInfinito* values = values_.data();
+    const std::uint8_t* saturated = saturated_.data();
+    for (std::uint32_t i = first; i < last; ++i) {
+        TInfinito& x = sums[i];
+        TInfinito& out = values[i];
+        if (!saturated[i]) {
+            neurons_[i]->Activation().EvaluateInto(x, out);
+        } else {
+            // TSacturated_Linear::EvaluateInto, on copies of its bounds held here.
+            out.TakeNormalized(x);
+            if (out.Sign() < 0 && out.GroupCount() != 0)
+                out = low_;
+            else if (out.NormalExceedsOne())
+                out = high_;
+        }
+        x.SetZero();
     }
-    x.SetZero();
 }
 
 void TStepPlan::Commit() {
@@ -356,8 +408,7 @@ void TStepPlan::Commit() {
     for (const TCommitStep& step : commits_) {
         switch (step.what) {
         case TCommitStep::TWhat::Neurons:
-            for (std::uint32_t i = step.first; i < step.last; ++i)
-                Evaluate(i);
+            Evaluate(step.first, step.last);
             break;
         case TCommitStep::TWhat::Input:
         case TCommitStep::TWhat::Output:

@@ -101,10 +101,15 @@ private:
         std::unordered_map<const TInfinito*, std::uint32_t> all;
     };
     std::uint32_t WeightIndex(const TInfinito& weight, TWeightTable& table);
-    // Neuron i's sum of this step; `products` is scratch for column sums. Returns its work.
-    std::size_t Sum(std::size_t i, std::vector<TInfinito::TProduct>& products);
+    // The sums of this step of neurons [from, to); `products` is scratch for column sums.
+    // Returns their work.
+    std::size_t SumRange(std::size_t from, std::size_t to,
+                         std::vector<TInfinito::TProduct>& products);
+    // Neuron i's sum as column sums (TInfinito::AddProducts). Returns its work.
+    std::size_t SumColumns(std::size_t i, std::vector<TInfinito::TProduct>& products);
     std::size_t SumShared(unsigned threads);
-    void Evaluate(std::size_t i);
+    // Neurons [first, last) take their function of their sums.
+    void Evaluate(std::uint32_t first, std::uint32_t last);
     // Products recorded by neurons outside the plan's steps (a lone AddWeighted) are summed first,
     // in the order they came, as the objects' step would.
     void SumRecorded();
@@ -138,6 +143,7 @@ private:
     std::vector<std::uint32_t> inSource_;
     std::vector<std::uint32_t> inWeight_;
     std::vector<TInfinito> weights_; // distinct weights (equal groups, Positions and sign)
+    std::uint32_t shortWeights_ = 0; // the first of them, of one non-zero group each
     std::vector<TInputSlot> inputs_;
     std::vector<TOutputFeed> outputFeeds_;
     std::vector<TCommitStep> commits_;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct TShared {
     TInfinito value;
     std::size_t shares = 0;
 };
+// A shared number's address is its entry's: ShareAgain finds the count from it.
+static_assert(std::is_standard_layout_v<TShared>);
 
 // Synapses are made and released on any thread that edits a net, so the table has a lock.
 class TTable {
@@ -74,6 +77,13 @@ void TWeightPool::Release(const TInfinito* weight) noexcept {
         }
         return;
     }
+}
+
+void TWeightPool::ShareAgain(const TInfinito* shared) noexcept {
+    if (shared == nullptr || shared == Unset()) return;
+    TTable& table = Table();
+    const std::lock_guard<std::mutex> lock(table.mutex);
+    ++reinterpret_cast<TShared*>(const_cast<TInfinito*>(shared))->shares;
 }
 
 std::size_t TWeightPool::Count() {

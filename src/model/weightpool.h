@@ -13,6 +13,9 @@ public:
     // when there is none yet; the caller holds one share of it until Release.
     static const TInfinito* Share(const TInfinito& weight);
     static void Release(const TInfinito* weight) noexcept;
+    // One more share of a number Share gave and that is still held: a file's reader hands the
+    // weight it read once to every synapse of the same weight text without reading it again.
+    static void ShareAgain(const TInfinito* shared) noexcept;
     // The weight of a synapse not given one yet, 0 as SetFromText("0") reads it: shared by all,
     // never released.
     static const TInfinito* Unset();

@@ -192,6 +192,9 @@ public:
     // --- in-place forms for hot paths (same value and group layout as the pure forms)
     void AddInPlace(const TInfinito& b);                     // *this = Add(*this, b)
     void AddProduct(const TInfinito& a, const TInfinito& b); // *this = Add(*this, Multiply(a, b))
+    // AddProduct(w, v) for a caller that knows w has one non-zero group, v at least one group,
+    // and neither is this number: a step's loop over its synapses, which knows its weights.
+    void AddOneGroupProduct(const TInfinito& w, const TInfinito& v);
     // A weight times a value, both referenced (a neuron's pending input).
     struct TProduct {
         const TInfinito* weight;
@@ -246,6 +249,9 @@ private:
             ++drop;
         return n - drop;
     }
+    // The short route of AddProduct (w of one non-zero group, neither operand this number):
+    // false, with nothing changed, for what it does not take.
+    bool AddShortProduct(const TInfinito& w, const TInfinito& v);
     // AddProduct for what its short route does not take.
     [[gnu::noinline]] void AddProductGeneral(const TInfinito& a, const TInfinito& b);
 

@@ -223,22 +223,14 @@ inline Limb AddMulOne(Limb* x, const Limb* v, std::size_t m, Limb w, bool subtra
 
 } // namespace
 
-void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
-    // A neuron's products mostly are a non-zero weight of one group times a non-zero activity,
-    // written into a sum just cleared or added to (or taken from) a signed sum that reaches at
-    // least as high as the product. Those take the short route below, which keeps the group
-    // layout and sign of the general one; anything else (zeros, longer weights, a product
-    // reaching above the sum) goes on to AddProductGeneral.
-    const bool aShorter = a.size_ <= b.size_;
-    const TInfinito& w = aShorter ? a : b;
-    const TInfinito& v = aShorter ? b : a;
+[[gnu::always_inline]] inline bool TInfinito::AddShortProduct(const TInfinito& w,
+                                                              const TInfinito& v) {
     const std::size_t m = v.size_;
     std::uint32_t xn = size_;
-    // A one-group weight leaves the other operand at least one group. A sum without groups
-    // counts as zero but is not widened: it takes the general route.
-    if (w.size_ == 1 && this != &a && this != &b && w.data_[0] != 0 && v.data_[m - 1] != 0) {
+    // A sum without groups counts as zero but is not widened: it takes the general route.
+    if (v.data_[m - 1] != 0) {
         const int sp = w.sign_ * v.sign_;
-        const std::int64_t low = std::int64_t(a.low_) + b.low_;
+        const std::int64_t low = std::int64_t(w.low_) + v.low_;
         const std::int64_t candTop = low + std::int64_t{GroupDigits} * std::int64_t(m);
         std::int32_t xLow = low_;
         const std::int64_t xTop =
@@ -268,7 +260,7 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                 MulWordInto(d + below, v.data_, m, w.data_[0]);
                 sign_ = static_cast<std::int8_t>(sp);
                 if (d[below + m] == 0 && candTop > xLow) size_ = std::uint32_t(n - 1);
-                return;
+                return true;
             }
             if (sign_ != 0 && xn != 0 && candTop <= xTop) {
                 // A signed sum reaching as high as the product: zero groups below it where the
@@ -304,11 +296,32 @@ void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
                 } else if (subtract && IsZero()) {
                     sign_ = 0; // equal magnitudes cancel to an unsigned zero
                 }
-                return;
+                return true;
             }
         }
     }
+    return false;
+}
+
+void TInfinito::AddProduct(const TInfinito& a, const TInfinito& b) {
+    // A neuron's products mostly are a non-zero weight of one group times a non-zero activity,
+    // written into a sum just cleared or added to (or taken from) a signed sum that reaches at
+    // least as high as the product. Those take the short route (AddShortProduct), which keeps
+    // the group layout and sign of the general one; anything else (zeros, longer weights, a
+    // product reaching above the sum) goes on to AddProductGeneral.
+    const bool aShorter = a.size_ <= b.size_;
+    const TInfinito& w = aShorter ? a : b;
+    const TInfinito& v = aShorter ? b : a;
+    // A one-group weight leaves the other operand at least one group.
+    if (w.size_ == 1 && this != &a && this != &b && w.data_[0] != 0 && AddShortProduct(w, v))
+        return;
     AddProductGeneral(a, b);
+}
+
+void TInfinito::AddOneGroupProduct(const TInfinito& w, const TInfinito& v) {
+    // w is the shorter operand (or as long as v), as AddProduct would choose it.
+    if (AddShortProduct(w, v)) return;
+    AddProductGeneral(w, v);
 }
 
 void TInfinito::AddProductGeneral(const TInfinito& a, const TInfinito& b) {

@@ -4,6 +4,8 @@
 #include "model/netwalk.h"
 #include "netbuilder.h"
 
+#include <algorithm>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace veltra::testing {
@@ -88,21 +90,38 @@ TEST(NetWalk, DeepQuestionsSeeEveryPlaceOfASharedNet) {
     const std::vector<const TProtoLista*> lists{&list, &s.m1->InnerNet(), &m2->InnerNet()};
     const auto answers = [&lists] {
         std::vector<std::string> labels;
-        for (const TProtoLista* l : lists)
+        for (const TProtoLista* l : lists) {
             for (std::int32_t id = -1; id < 16; ++id) {
                 const TProtoNeuronio* found = l->ElementById(id);
                 labels.push_back(found ? found->Label() : "-");
             }
+            for (std::int32_t id : {INT32_MIN, -7, 1000, 1 << 30, INT32_MAX}) {
+                const TProtoNeuronio* found = l->ElementById(id);
+                labels.push_back(found ? found->Label() : "-");
+            }
+        }
         return labels;
     };
-    const std::vector<std::string> scanned = answers();
+    const auto compare = [&] {
+        const std::vector<std::string> scanned = answers();
+        std::vector<std::string> indexed;
+        {
+            TIdIndexScope index(s.net.Elements());
+            indexed = answers();
+        }
+        EXPECT_EQ(indexed, scanned);
+    };
     EXPECT_EQ(list.ElementById(s.c->Id()), s.c);
-    std::vector<std::string> indexed;
-    {
-        TIdIndexScope index(s.net.Elements());
-        indexed = answers();
-    }
-    EXPECT_EQ(indexed, scanned);
+    compare(); // ids numbered from 0 up
+    // Ids far apart, negative and repeated, as a hand-written file may have them.
+    const std::vector<std::int32_t> scattered{INT32_MAX, -7, 3, 1 << 30, 3, INT32_MIN, 1000, -7};
+    std::vector<const TProtoNeuronio*> given; // a shared net's elements are met twice
+    VisitDeep(s.net.Elements(), [&](TProtoNeuronio& e) {
+        if (std::find(given.begin(), given.end(), &e) != given.end()) return;
+        e.SetId(scattered[given.size() % scattered.size()]);
+        given.push_back(&e);
+    });
+    compare();
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/pendor.h"
+#include "model/weightpool.h"
 #include "storage/netfile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -341,6 +343,62 @@ TEST(NetFile, UnknownDestinationIsReportedByFinishing) {
     EXPECT_EQ(doc.Load(in), UnresolvedSynapseText) << "the file itself read cleanly";
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"FinishLoad - neuronio nao encontrado"}));
     doc.Step(); // the unresolved synapse carries nothing
+}
+
+// One neuron whose synapses to itself carry the given weight texts.
+std::string SelfLoops(const std::vector<std::string>& weights) {
+    std::string text =
+        Lines({"<TREDE=version 0.4>", "<TProtoLista=1>", "<TPROTONEURONIO=TNEURONIO>", "Id:0",
+               "Etiqueta:N", "Posicao:0;0", "Visible_in_runform:true", "Pos_Sinapses:"});
+    text += "<TListaSinapses=" + std::to_string(weights.size()) + ">\r\n";
+    for (const std::string& w : weights)
+        text += "<TSINAPSE>\r\nValor:" + w + "\r\n" +
+                Lines({"Destino:0", "visible:true", "</TSINAPSE>"});
+    return text + Lines({"</TListaSinapses>", "Actividade:0", "FuncaoActivacao:TSacturated_Linear",
+                         "loop:true", "</TPROTONEURONIO>", "</TProtoLista>", "</TREDE>"});
+}
+
+TEST(NetFile, EveryWeightTextReadsAsItDoesAloneHoweverOftenItComes) {
+    // More distinct texts than the reader keeps, repeated, and texts of one value written apart.
+    std::vector<std::string> texts{"0.5", ".5", "0.50", "00.5", "-", "-0", "-0.5", "1", "1.0"};
+    for (int i = 0; i < 20; ++i)
+        texts.push_back(std::to_string(i) + ".25");
+    std::vector<std::string> weights;
+    for (int round = 0; round < 3; ++round)
+        for (std::size_t i = static_cast<std::size_t>(round); i < texts.size();
+             i += static_cast<std::size_t>(1 + round))
+            weights.push_back(texts[i]);
+    const std::size_t pooled = TWeightPool::Count();
+    {
+        TDados doc;
+        ASSERT_EQ(LoadText(doc, SelfLoops(weights)), "");
+        const TListaSinapses& read = doc.Elements().Item(0)->OutgoingSynapses();
+        ASSERT_EQ(read.Count(), static_cast<int>(weights.size()));
+        for (std::size_t i = 0; i < weights.size(); ++i) {
+            TDados alone;
+            ASSERT_EQ(LoadText(alone, SelfLoops({weights[i]})), "");
+            const TSinapse* expected = alone.Elements().Item(0)->OutgoingSynapses().Item(0);
+            EXPECT_EQ(&read.Item(static_cast<int>(i))->Weight(), &expected->Weight())
+                << "synapse " << i << " '" << weights[i] << "'";
+        }
+        std::istringstream in(SaveText(doc));
+        TDados again;
+        ASSERT_EQ(again.Load(in), "");
+        EXPECT_EQ(SaveText(again), SaveText(doc));
+    }
+    EXPECT_EQ(TWeightPool::Count(), pooled) << "every share the reading took was given back";
+
+    // A text refused stays refused after texts like it were read.
+    const std::string bad = SelfLoops({"0.5", "0.5", "0.5x", "0.5"});
+    TReadFailure failure;
+    TDados doc;
+    std::istringstream in(bad);
+    EXPECT_EQ(doc.Load(in, &failure), "Formato incorrecto - TSinapse - Valor");
+    const std::string before = bad.substr(0, bad.find("Valor:0.5x"));
+    EXPECT_EQ(failure.line, std::count(before.begin(), before.end(), '\n') + 1);
+    EXPECT_NE(failure.cause.find("is not a valid floating point value"), std::string::npos);
+    EXPECT_EQ(doc.Elements().Count(), 0);
+    EXPECT_EQ(TWeightPool::Count(), pooled);
 }
 
 TEST(NetFileHardening, HugeCountsAreReadElementByElement) {
