@@ -7,6 +7,7 @@
 #include "model/netedit.h"
 #include "model/netwalk.h"
 #include "netbuilder.h"
+#include "randomedits.h"
 
 #include <fstream>
 #include <functional>
@@ -23,27 +24,6 @@ std::string ReadExample(const std::string& name) {
     std::ifstream in(std::string(VELTRA_EXAMPLES) + "/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Answers the model's questions at random, as a user might.
-class TRandomAnswers final : public TInteraction {
-public:
-    explicit TRandomAnswers(std::mt19937& random) : random_(random) {}
-    void ShowMessage(const std::string&) override {}
-    TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) override {
-        if (candidates.empty() || random_() % 5 == 0) return nullptr;
-        return candidates[random_() % candidates.size()];
-    }
-    std::string WeightText() override { return Decimal(); }
-    std::vector<const TProtoLista*> OpenNets() override { return nets; }
-    std::string Decimal() {
-        static const char* const texts[] = {"", "0", "1", "-1", "0.5", "-2.25", "12345678901.5"};
-        return texts[random_() % std::size(texts)];
-    }
-    std::vector<const TProtoLista*> nets;
-
-private:
-    std::mt19937& random_;
-};
 
 // One edit, done: what takes it back and what makes it again.
 struct TEdit {
@@ -121,7 +101,7 @@ private:
     TProtoNeuronio* AnyElement() {
         return List().Empty() ? nullptr : List().Item(static_cast<int>(random_() % List().Count()));
     }
-    int Coordinate() { return static_cast<int>(random_() % 600); }
+    int Coordinate() { return ui_.Coordinate(); }
 
     void Edit() {
         switch (random_() % 9) {
@@ -224,20 +204,7 @@ private:
     void ApplyToElement() {
         TProtoNeuronio* e = AnyElement();
         if (e == nullptr) return;
-        static const char* const activations[] = {"Saturated_Linear", "HeavisideStepFunction",
-                                                  "BinarySigmoid"};
-        TInfoFields fields;
-        fields.name = random_() % 2 ? "n" + std::to_string(random_() % 100) : "";
-        fields.value = ui_.Decimal();
-        if (random_() % 2) {
-            fields.x = std::to_string(Coordinate());
-            fields.y = std::to_string(Coordinate());
-        }
-        fields.activation = activations[random_() % std::size(activations)];
-        fields.teta = ui_.Decimal();
-        for (unsigned n = random_() % 6; n > 0; --n)
-            fields.sequence += random_() % 2 ? '1' : '0';
-        fields.historyListEmpty = random_() % 2 == 0;
+        const TInfoFields fields = ui_.ElementFields();
         const TElementState before = TElementState::Of(*e);
         TNullCanvas canvas;
         e->ApplyInfo(fields, canvas);
@@ -253,9 +220,7 @@ private:
         if (e == nullptr || e->OutgoingSynapses().Empty()) return;
         TSinapse* s =
             e->OutgoingSynapses().Item(static_cast<int>(random_() % e->OutgoingSynapses().Count()));
-        TInfoFields fields;
-        fields.name = "s" + std::to_string(random_() % 10);
-        fields.value = ui_.Decimal();
+        const TInfoFields fields = ui_.SynapseFields();
         const TSynapseState before = TSynapseState::Of(*s);
         s->ApplyInfo(fields);
         const TSynapseState after = TSynapseState::Of(*s);

@@ -11,6 +11,7 @@
 #include "model/neuronio.h"
 #include "model/outputs.h"
 #include "model/protolista.h"
+#include "randomedits.h"
 #include "ui/editcommands.h"
 #include "ui/editstack.h"
 
@@ -30,29 +31,6 @@ std::string ReadExample(const std::string& name) {
     std::ifstream in(std::string(VELTRA_EXAMPLES) + "/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Answers the model's questions at random, as a user might.
-class TRandomInteraction final : public TInteraction {
-public:
-    explicit TRandomInteraction(std::mt19937& random) : random_(random) {}
-    void ShowMessage(const std::string&) override {}
-    TProtoNeuronio* SelectInner(const std::vector<TProtoNeuronio*>& candidates) override {
-        if (candidates.empty() || random_() % 5 == 0) return nullptr; // cancelled
-        return candidates[random_() % candidates.size()];
-    }
-    std::string WeightText() override { return Decimal(); }
-    std::vector<const TProtoLista*> OpenNets() override { return nets; }
-
-    std::string Decimal() {
-        static const char* const texts[] = {
-            "", "0", "1", "-1", "0.5", "-2.25", "3.0001", "12345678901234567890.5", "-0"};
-        return texts[random_() % std::size(texts)];
-    }
-    std::vector<const TProtoLista*> nets;
-
-private:
-    std::mt19937& random_;
-};
 
 class TUndoProperty {
 public:
@@ -168,7 +146,7 @@ private:
         return List().Empty() ? nullptr : List().Item(static_cast<int>(random_() % List().Count()));
     }
     TModule* AnyModule() { return dynamic_cast<TModule*>(AnyElement()); }
-    int Coordinate() { return static_cast<int>(random_() % 600); }
+    int Coordinate() { return ui_.Coordinate(); }
 
     void Edit() {
         switch (random_() % 10) {
@@ -244,20 +222,7 @@ private:
     void ApplyToElement() {
         TProtoNeuronio* e = AnyElement();
         if (e == nullptr) return;
-        static const char* const activations[] = {"Saturated_Linear", "HeavisideStepFunction",
-                                                  "BinarySigmoid"};
-        TInfoFields fields;
-        fields.name = random_() % 2 ? "n" + std::to_string(random_() % 100) : "";
-        fields.value = ui_.Decimal();
-        if (random_() % 2) {
-            fields.x = std::to_string(Coordinate());
-            fields.y = std::to_string(Coordinate());
-        }
-        fields.activation = activations[random_() % std::size(activations)];
-        fields.teta = ui_.Decimal();
-        for (unsigned n = random_() % 6; n > 0; --n)
-            fields.sequence += random_() % 2 ? '1' : '0';
-        fields.historyListEmpty = random_() % 2 == 0;
+        const TInfoFields fields = ui_.ElementFields();
         TElementState before = TElementState::Of(*e);
         TNullCanvas canvas;
         e->ApplyInfo(fields, canvas);
@@ -271,9 +236,7 @@ private:
         if (e == nullptr || e->OutgoingSynapses().Empty()) return;
         TSinapse* s =
             e->OutgoingSynapses().Item(static_cast<int>(random_() % e->OutgoingSynapses().Count()));
-        TInfoFields fields;
-        fields.name = "s" + std::to_string(random_() % 10);
-        fields.value = ui_.Decimal();
+        const TInfoFields fields = ui_.SynapseFields();
         TSynapseState before = TSynapseState::Of(*s);
         s->ApplyInfo(fields);
         TSynapseState after = TSynapseState::Of(*s);
@@ -337,7 +300,7 @@ private:
     }
 
     std::mt19937 random_;
-    TRandomInteraction ui_;
+    TRandomAnswers ui_;
     TDados document_;
     TDados other_;
     std::shared_ptr<TEditStack> stack_;
@@ -372,7 +335,7 @@ TEST(UndoPropertyTest, SavedBytesFollowTheStackThroughRandomEditsUndosAndRedos) 
 TEST(UndoStacksTest, AStackLetsGoOfCommandsWhoseObjectsAnotherStackReleased) {
     TestApp();
     std::mt19937 random(7);
-    TRandomInteraction ui(random);
+    TRandomAnswers ui(random);
     TDados outer(&ui);
     auto* module = static_cast<TModule*>(outer.AddElement(std::make_unique<TModule>()));
     TProtoNeuronio* source = outer.AddElement(std::make_unique<TNeuronio>());
