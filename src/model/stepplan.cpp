@@ -207,6 +207,8 @@ bool TStepPlan::Build() {
         }
     }
     firstIn_[neuronCount] = kept;
+    for (std::uint32_t n = 0; n < neuronCount; ++n)
+        widest_ = std::max<std::size_t>(widest_, firstIn_[n + 1] - firstIn_[n]);
     inSource_.resize(kept);
     inWeight_.resize(kept);
     if (kept < room - room / 8) {
@@ -255,6 +257,7 @@ bool TStepPlan::Build() {
     // The values move in last, when nothing can fail any more; the storage never grows after.
     values_.resize(senders);
     sums_.resize(neuronCount);
+    live_.resize(senders);
     for (std::uint32_t n = 0; n < neuronCount; ++n)
         neurons_[n]->Lodge(&values_[n], &sums_[n]);
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -268,23 +271,28 @@ void TStepPlan::SumRecorded() {
         n->SumInputs();
 }
 
-std::size_t TStepPlan::SumColumns(std::size_t i, std::vector<TInfinito::TProduct>& products) {
+std::size_t TStepPlan::SumColumns(std::size_t i, TInfinito::TProduct* sent) {
     // As a neuron of many inputs records what it is sent and sums it at once; the digits are
-    // those of adding each product as it comes either way.
+    // those of adding each product as it comes either way. Without a branch on whether each
+    // sender is zero: grouped by destination, the senders come in no order a predictor could
+    // follow, and one misprediction costs as much as gathering the product.
     const std::uint32_t* source = inSource_.data();
     const std::uint32_t* weight = inWeight_.data();
+    const std::uint8_t* live = live_.data();
     const TInfinito* values = values_.data();
     const TInfinito* weights = weights_.data();
     const std::uint32_t last = firstIn_[i + 1];
-    products.clear();
+    std::size_t count = 0;
     std::size_t work = 0;
     for (std::uint32_t k = firstIn_[i]; k < last; ++k) {
-        const TInfinito& value = values[source[k]];
-        if (value.IsZero()) continue;
-        products.push_back({&weights[weight[k]], &value});
-        work += std::size_t(value.GroupCount());
+        const std::uint32_t sender = source[k];
+        const TInfinito& value = values[sender];
+        sent[count] = {&weights[weight[k]], &value};
+        const std::size_t sends = live[sender];
+        count += sends;
+        work += std::size_t(value.GroupCount()) & (0 - sends);
     }
-    if (!products.empty()) sums_[i].AddProducts(products.data(), products.size());
+    if (count != 0) sums_[i].AddProducts(sent, count);
     return work;
 }
 
@@ -293,15 +301,20 @@ std::size_t TStepPlan::SumRange(std::size_t from, std::size_t to,
     // One loop over the neurons and their synapses, without a call per neuron: on a net of few
     // inputs per neuron and short values the bookkeeping around a product is as much as its
     // arithmetic. In locals: the arithmetic is called between the loads, which would otherwise
-    // be repeated.
+    // be repeated. Unless every sender sends, each neuron first gathers the products of the
+    // senders that do, without a branch per sender (see SumColumns), then adds them.
     const std::uint32_t* firstIn = firstIn_.data();
     const std::uint32_t* source = inSource_.data();
     const std::uint32_t* weight = inWeight_.data();
+    const std::uint8_t* live = live_.data();
     const TInfinito* values = values_.data();
     const TInfinito* weights = weights_.data();
+    const TInfinito* shortEnd = weights + shortWeights_;
     TInfinito* sums = sums_.data();
-    const std::uint32_t shortWeights = shortWeights_;
     const bool atOnce = TNeuronio::SumAtOnce;
+    const bool allLive = allLive_;
+    if (products.size() < widest_) products.resize(widest_);
+    TInfinito::TProduct* sent = products.data();
     std::size_t work = 0;
     std::uint32_t first = firstIn[from];
     for (std::size_t i = from; i < to; ++i) {
@@ -309,18 +322,35 @@ std::size_t TStepPlan::SumRange(std::size_t from, std::size_t to,
         const std::uint32_t last = firstIn[i + 1];
         if (first == last) continue;
         if (atOnce && TInfinito::ColumnSumsPay(fanIn_[i])) {
-            work += SumColumns(i, products);
+            work += SumColumns(i, sent);
         } else {
             TInfinito& sum = sums[i];
-            for (std::uint32_t k = first; k < last; ++k) {
-                const TInfinito& value = values[source[k]];
-                if (value.IsZero()) continue; // a zero sends nothing
-                work += std::size_t(value.GroupCount());
-                const std::uint32_t w = weight[k];
-                if (w < shortWeights)
-                    sum.AddOneGroupProduct(weights[w], value);
-                else
-                    sum.AddProduct(weights[w], value);
+            if (allLive) {
+                for (std::uint32_t k = first; k < last; ++k) {
+                    const TInfinito& value = values[source[k]];
+                    work += std::size_t(value.GroupCount());
+                    const TInfinito& w = weights[weight[k]];
+                    if (&w < shortEnd)
+                        sum.AddOneGroupProduct(w, value);
+                    else
+                        sum.AddProduct(w, value);
+                }
+            } else {
+                std::size_t count = 0;
+                for (std::uint32_t k = first; k < last; ++k) {
+                    const std::uint32_t sender = source[k];
+                    const TInfinito& value = values[sender];
+                    sent[count] = {&weights[weight[k]], &value};
+                    const std::size_t sends = live[sender];
+                    count += sends;
+                    work += std::size_t(value.GroupCount()) & (0 - sends);
+                }
+                for (std::size_t j = 0; j < count; ++j) {
+                    if (sent[j].weight < shortEnd)
+                        sum.AddOneGroupProduct(*sent[j].weight, *sent[j].value);
+                    else
+                        sum.AddProduct(*sent[j].weight, *sent[j].value);
+                }
             }
         }
         first = last;
@@ -333,6 +363,18 @@ std::size_t TStepPlan::Propagate(unsigned threads) {
     // An input's symbol is read afresh: its sequence may have been set since the last step.
     for (const TInputSlot& in : inputs_)
         values_[in.slot] = in.input->GetValue();
+    // Which senders send (a zero sends nothing), asked once per sender instead of once per
+    // synapse; when all do, as on nets whose every value grows, nothing is asked again.
+    const TInfinito* values = values_.data();
+    std::uint8_t* live = live_.data();
+    const std::size_t senders = values_.size();
+    std::size_t sending = 0;
+    for (std::size_t v = 0; v < senders; ++v) {
+        const bool sends = !values[v].IsZero();
+        live[v] = sends;
+        sending += sends;
+    }
+    allLive_ = sending == senders;
     std::size_t work = 0;
     if (threads > 1 && neurons_.size() > 1)
         work = SumShared(threads);

@@ -105,8 +105,9 @@ private:
     // Returns their work.
     std::size_t SumRange(std::size_t from, std::size_t to,
                          std::vector<TInfinito::TProduct>& products);
-    // Neuron i's sum as column sums (TInfinito::AddProducts). Returns its work.
-    std::size_t SumColumns(std::size_t i, std::vector<TInfinito::TProduct>& products);
+    // Neuron i's sum as column sums (TInfinito::AddProducts), gathering into `sent`, room for
+    // widest_ products. Returns its work.
+    std::size_t SumColumns(std::size_t i, TInfinito::TProduct* sent);
     std::size_t SumShared(unsigned threads);
     // Neurons [first, last) take their function of their sums.
     void Evaluate(std::uint32_t first, std::uint32_t last);
@@ -137,6 +138,10 @@ private:
     std::vector<std::uint8_t> saturated_;
     // A neuron's incoming synapses, all of them, which decide whether it sums at once.
     std::vector<std::uint16_t> fanIn_;
+    std::size_t widest_ = 0; // the most synapses into one neuron
+    // Whether each value slot is non-zero this step, and whether all are.
+    std::vector<std::uint8_t> live_;
+    bool allLive_ = false;
     // The synapses into neuron i are [firstIn_[i], firstIn_[i + 1]): the sender's value slot and
     // the weight, in the order the senders' walk would send them.
     std::vector<std::uint32_t> firstIn_;

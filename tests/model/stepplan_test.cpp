@@ -9,6 +9,7 @@
 #include "model/netedit.h"
 #include "model/stepplan.h"
 #include "netbuilder.h"
+#include "numeric/magnitude.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -321,6 +322,20 @@ TEST(StepPlan, ThreadsSharingThePlanGiveTheBytesOfTheObjects) {
     for (unsigned seed = 41; seed <= 60; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         StepBothWays(seed, 3);
+    }
+}
+
+// Every neuron gathering its products into column sums, zero senders among them, as neurons of
+// many inputs do.
+TEST(StepPlan, ColumnSumsOnThePlanGiveTheBytesOfTheObjects) {
+    struct ColumnsScope {
+        std::size_t saved = mag::ColumnSumThreshold;
+        ColumnsScope() { mag::ColumnSumThreshold = 0; }
+        ~ColumnsScope() { mag::ColumnSumThreshold = saved; }
+    } columns;
+    for (unsigned seed = 61; seed <= 80; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        StepBothWays(seed, seed % 2 ? 1 : 3);
     }
 }
 
