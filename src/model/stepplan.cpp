@@ -305,20 +305,19 @@ void TStepPlan::SumRecorded() {
         n->SumInputs();
 }
 
-std::size_t TStepPlan::SumColumns(std::size_t i, TInfinito::TProduct* sent) {
-    // As a neuron of many inputs records what it is sent and sums it at once; the digits are
-    // those of adding each product as it comes either way. Without a branch on whether each
-    // sender is zero: grouped by destination, the senders come in no order a predictor could
-    // follow, and one misprediction costs as much as gathering the product.
+// Without a branch on whether each sender is zero: grouped by destination, the senders come in
+// no order a predictor could follow, and one misprediction costs as much as gathering a product.
+[[gnu::always_inline]] inline std::size_t TStepPlan::GatherSent(std::uint32_t first,
+                                                                std::uint32_t last,
+                                                                TInfinito::TProduct* sent,
+                                                                std::size_t& work) const {
     const std::uint32_t* source = inSource_.data();
     const std::uint32_t* weight = inWeight_.data();
     const std::uint8_t* live = live_.data();
     const TInfinito* values = values_.data();
     const TInfinito* weights = weights_.data();
-    const std::uint32_t last = firstIn_[i + 1];
     std::size_t count = 0;
-    std::size_t work = 0;
-    for (std::uint32_t k = firstIn_[i]; k < last; ++k) {
+    for (std::uint32_t k = first; k < last; ++k) {
         const std::uint32_t sender = source[k];
         const TInfinito& value = values[sender];
         sent[count] = {&weights[weight[k]], &value};
@@ -326,6 +325,14 @@ std::size_t TStepPlan::SumColumns(std::size_t i, TInfinito::TProduct* sent) {
         count += sends;
         work += std::size_t(value.GroupCount()) & (0 - sends);
     }
+    return count;
+}
+
+std::size_t TStepPlan::SumColumns(std::size_t i, TInfinito::TProduct* sent) {
+    // As a neuron of many inputs records what it is sent and sums it at once; the digits are
+    // those of adding each product as it comes either way.
+    std::size_t work = 0;
+    const std::size_t count = GatherSent(firstIn_[i], firstIn_[i + 1], sent, work);
     if (count != 0) sums_[i].AddProducts(sent, count);
     return work;
 }
@@ -336,11 +343,10 @@ std::size_t TStepPlan::SumRange(std::size_t from, std::size_t to,
     // inputs per neuron and short values the bookkeeping around a product is as much as its
     // arithmetic. In locals: the arithmetic is called between the loads, which would otherwise
     // be repeated. Unless every sender sends, each neuron first gathers the products of the
-    // senders that do, without a branch per sender (see SumColumns), then adds them.
+    // senders that do (GatherSent), then adds them.
     const std::uint32_t* firstIn = firstIn_.data();
     const std::uint32_t* source = inSource_.data();
     const std::uint32_t* weight = inWeight_.data();
-    const std::uint8_t* live = live_.data();
     const TInfinito* values = values_.data();
     const TInfinito* weights = weights_.data();
     const TInfinito* shortEnd = weights + shortWeights_;
@@ -370,15 +376,7 @@ std::size_t TStepPlan::SumRange(std::size_t from, std::size_t to,
                         sum.AddProduct(w, value);
                 }
             } else {
-                std::size_t count = 0;
-                for (std::uint32_t k = first; k < last; ++k) {
-                    const std::uint32_t sender = source[k];
-                    const TInfinito& value = values[sender];
-                    sent[count] = {&weights[weight[k]], &value};
-                    const std::size_t sends = live[sender];
-                    count += sends;
-                    work += std::size_t(value.GroupCount()) & (0 - sends);
-                }
+                const std::size_t count = GatherSent(first, last, sent, work);
                 for (std::size_t j = 0; j < count; ++j) {
                     if (sent[j].weight < shortEnd)
                         sum.AddOneGroupProduct(*sent[j].weight, *sent[j].value);

@@ -108,6 +108,10 @@ private:
     // Neuron i's sum as column sums (TInfinito::AddProducts), gathering into `sent`, room for
     // widest_ products. Returns its work.
     std::size_t SumColumns(std::size_t i, TInfinito::TProduct* sent);
+    // The products of the senders into [first, last) that send, into `sent`; adds their value
+    // groups to `work`. Returns how many.
+    std::size_t GatherSent(std::uint32_t first, std::uint32_t last, TInfinito::TProduct* sent,
+                           std::size_t& work) const;
     std::size_t SumShared(unsigned threads);
     // Neurons [first, last) take their function of their sums.
     void Evaluate(std::uint32_t first, std::uint32_t last);
