@@ -101,8 +101,8 @@ private:
         std::unordered_map<const TInfinito*, std::uint32_t> all;
     };
     std::uint32_t WeightIndex(const TInfinito& weight, TWeightTable& table);
-    // The sums of this step of neurons [from, to); `products` is scratch for column sums.
-    // Returns their work.
+    // The sums of this step of neurons [from, to); `products` is scratch for their gathered
+    // products. Returns their work.
     std::size_t SumRange(std::size_t from, std::size_t to,
                          std::vector<TInfinito::TProduct>& products);
     // Neuron i's sum as column sums (TInfinito::AddProducts), gathering into `sent`, room for
@@ -159,7 +159,7 @@ private:
     // The saturated-linear bounds in the normal form the function gives them.
     TInfinito low_;
     TInfinito high_;
-    std::vector<TInfinito::TProduct> products_; // column-sum scratch of the calling thread
+    std::vector<TInfinito::TProduct> products_; // gathering scratch of the calling thread
 };
 
 } // namespace veltra
